@@ -1,0 +1,528 @@
+#include "Imports/u_WideFunc.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+
+#include "Imports/UCodeClasses.h"
+#include "Imports/UCodeRepSystem.h"
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeWindows.h"
+#include "classlib/Clipbrd.h"
+#include "classlib/WideStrings.h"
+
+// ---------------------------------------------------------------------------------------------------------
+// Strings and sorting
+
+int WideSplitString(TWideStrArray& Parts, const std::wstring& Separator, const std::wstring& Text) {
+  if (Separator.empty()) {
+    Parts.push_back(Text);
+    return 1;
+  }
+  int Count = 0;
+  size_t Start = 0;
+  for (;;) {
+    const size_t Found = Text.find(Separator, Start);
+    Parts.push_back(Text.substr(Start, Found == std::wstring::npos ? std::wstring::npos : Found - Start));
+    ++Count;
+    if (Found == std::wstring::npos) return Count;
+    Start = Found + Separator.size();
+  }
+}
+
+std::wstring WideStringReplaceAll(const std::wstring& S, const std::wstring& OldPattern,
+                                  const std::wstring& NewPattern) {
+  if (OldPattern == NewPattern || S.empty() || OldPattern.empty()) return S;
+  std::vector<size_t> Positions;
+  Positions.reserve(S.size() / OldPattern.size() + 1);
+  for (size_t P = S.find(OldPattern); P != std::wstring::npos; P = S.find(OldPattern, P + OldPattern.size()))
+    Positions.push_back(P);
+  if (Positions.empty()) return S;
+
+  std::wstring Result;
+  Result.reserve(S.size() + Positions.size() * NewPattern.size() - Positions.size() * OldPattern.size());
+  size_t Copied = 0;
+  for (const size_t P : Positions) {
+    Result.append(S, Copied, P - Copied);
+    Result += NewPattern;
+    Copied = P + OldPattern.size();
+  }
+  Result.append(S, Copied, std::wstring::npos);
+  return Result;
+}
+
+std::wstring WideSortKey(const std::wstring& S) {
+  std::wstring Key = WideUpperCase(S);
+  Key = WideStringReplaceAll(Key, L"\u00C4", L"AE");
+  Key = WideStringReplaceAll(Key, L"\u00D6", L"OE");
+  Key = WideStringReplaceAll(Key, L"\u00DC", L"UE");
+  Key = WideStringReplaceAll(Key, L"\u00DF", L"SS");
+  return WideStringReplaceAll(Key, L"\u00C7", L"C");
+}
+
+namespace {
+
+// Hoare quicksort; recursing into the smaller part and looping on the larger keeps the depth logarithmic.
+template <typename Before>
+void QuickSortWideRA(TWideRA& A, int L, int R, Before InOrder) {
+  while (L < R) {
+    const std::wstring Pivot = A[(L + R) / 2].Key;
+    int I = L;
+    int J = R;
+    do {
+      while (InOrder(A[I].Key, Pivot)) ++I;
+      while (InOrder(Pivot, A[J].Key)) --J;
+      if (I <= J) {
+        std::swap(A[I], A[J]);
+        ++I;
+        --J;
+      }
+    } while (I <= J);
+    if (J - L < R - I) {
+      if (J > L) QuickSortWideRA(A, L, J, InOrder);
+      L = I;
+    } else {
+      if (I < R) QuickSortWideRA(A, I, R, InOrder);
+      R = J;
+    }
+  }
+}
+
+}  // namespace
+
+void SortWideRA(TWideRA& A) {
+  QuickSortWideRA(A, 0, static_cast<int>(A.size()) - 1,
+                  [](const std::wstring& X, const std::wstring& Y) { return X < Y; });
+}
+
+void SortWideRADesc(TWideRA& A) {
+  QuickSortWideRA(A, 0, static_cast<int>(A.size()) - 1,
+                  [](const std::wstring& X, const std::wstring& Y) { return X > Y; });
+}
+
+void SortWideStrArray(TWideStrArray& A, uint8_t Order) {
+  TWideRA Keys;
+  Keys.reserve(A.size());
+  for (size_t I = 0; I < A.size(); ++I) Keys.push_back({WideSortKey(A[I]), static_cast<int>(I)});
+  if (Order == 1)
+    SortWideRA(Keys);
+  else
+    SortWideRADesc(Keys);
+  TWideStrArray Sorted;
+  Sorted.reserve(A.size());
+  for (TWideRecord& R : Keys) Sorted.push_back(std::move(A[R.Index]));
+  A = std::move(Sorted);
+}
+
+bool DeleteWideStrArrayItem(TWideStrArray& A, int Index) {
+  if (Index < 0 || Index >= static_cast<int>(A.size())) return false;
+  A.erase(A.begin() + Index);
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Paths, folders and the shell
+
+std::wstring WideGetLongPathName(const std::wstring& Path) {
+  std::wstring Buffer(MAX_PATH + 1, L'\0');
+  for (;;) {
+    const DWORD Len = GetLongPathNameW(Path.c_str(), Buffer.data(), static_cast<DWORD>(Buffer.size()));
+    if (Len == 0) return std::wstring();
+    if (Len < Buffer.size()) return Buffer.substr(0, Len);
+    Buffer.assign(Len, L'\0');  // Len is the size needed, its zero included
+  }
+}
+
+namespace {
+
+struct TCoTaskMemDeleter {
+  void operator()(ITEMIDLIST* P) const { CoTaskMemFree(P); }
+};
+using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
+
+}  // namespace
+
+void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring& Folder) {
+  const HWND Owner = GetActiveWindow();
+  ITEMIDLIST* RootRaw = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(Owner, RootFolder, &RootRaw))) return;
+  const TItemIdList Root(RootRaw);
+
+  wchar_t DisplayName[MAX_PATH] = {};
+  BROWSEINFOW Info{};
+  Info.hwndOwner = Owner;
+  Info.pidlRoot = Root.get();
+  Info.pszDisplayName = DisplayName;
+  Info.lpszTitle = Title.c_str();
+  Info.ulFlags = BIF_RETURNONLYFSDIRS;
+  const TItemIdList Picked(SHBrowseForFolderW(&Info));
+  if (!Picked) return;
+  wchar_t Path[MAX_PATH] = {};
+  if (SHGetPathFromIDListW(Picked.get(), Path)) Folder = Path;
+}
+
+namespace {
+
+constexpr DWORD faAnyFile = 63;
+
+// Closes a search however the loop over it ends.
+class TSearchGuard {
+ public:
+  explicit TSearchGuard(TWideSearchRec& F) : FRec(F) {}
+  ~TSearchGuard() { WideFindClose(FRec); }
+  TSearchGuard(const TSearchGuard&) = delete;
+  TSearchGuard& operator=(const TSearchGuard&) = delete;
+
+ private:
+  TWideSearchRec& FRec;
+};
+
+bool IsDirectory(const TWideSearchRec& F) {
+  return (F.Attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Junctions and folder links can point back up the tree; they are not followed.
+bool IsReparsePoint(const TWideSearchRec& F) {
+  return (F.FindData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+void AddSubFolderFiles(TWideStrings* List, const std::wstring& Folder,
+                       const std::vector<std::wstring>& Exts) {
+  TWideSearchRec F;
+  if (WideFindFirst(Folder + L"*.*", faAnyFile, F) != 0) return;
+  TSearchGuard Guard(F);
+  do {
+    if (IsDirectory(F) && !IsReparsePoint(F) && F.Name != L"." && F.Name != L"..")
+      WideFindFilesByExt(List, Folder + F.Name, Exts, true);
+  } while (WideFindNext(F) == 0);
+}
+
+// The platform's wildcard also matches short aliases and longer extensions ("*.mp3" finds "a.mp3x").
+bool HasExtension(const std::wstring& Name, const std::wstring& UpperExt) {
+  return WideUpperCase(WideExtractFileExt(Name)) == UpperExt;
+}
+
+void AddFilesWithExt(TWideStrings* List, const std::wstring& Folder, const std::wstring& Ext) {
+  TWideSearchRec F;
+  if (WideFindFirst(Folder + L"*" + Ext, faAnyFile, F) != 0) return;
+  TSearchGuard Guard(F);
+  const std::wstring UpperExt = WideUpperCase(Ext);
+  do {
+    if (!IsDirectory(F) && HasExtension(F.Name, UpperExt)) List->Add(Folder + F.Name);
+  } while (WideFindNext(F) == 0);
+}
+
+}  // namespace
+
+void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
+                        bool Recursive) {
+  const std::wstring Dir = WideIncludeTrailingBackslash(Folder);
+  if (Recursive) AddSubFolderFiles(List, Dir, Exts);
+  for (const std::wstring& Ext : Exts) AddFilesWithExt(List, Dir, Ext);
+}
+
+bool ShowFileProperties(HWND Owner, const std::wstring& FileName, const std::wstring& Parameters) {
+  SHELLEXECUTEINFOW Info{};
+  Info.cbSize = sizeof(Info);
+  Info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  Info.hwnd = Owner;
+  Info.lpVerb = L"properties";
+  Info.lpFile = FileName.c_str();
+  Info.lpParameters = Parameters.c_str();
+  Info.nShow = 0;
+  const bool Ok = ShellExecuteExW(&Info) != FALSE;
+  if (Info.hProcess) CloseHandle(Info.hProcess);
+  return Ok;
+}
+
+namespace {
+
+// Frees a global block unless the clipboard took it.
+class TGlobalBlock {
+ public:
+  explicit TGlobalBlock(SIZE_T Size) : FHandle(GlobalAlloc(GHND | GMEM_SHARE, Size)) {}
+  ~TGlobalBlock() {
+    if (FHandle) GlobalFree(FHandle);
+  }
+  TGlobalBlock(const TGlobalBlock&) = delete;
+  TGlobalBlock& operator=(const TGlobalBlock&) = delete;
+  HGLOBAL Handle() const { return FHandle; }
+  void Release() { FHandle = nullptr; }
+
+ private:
+  HGLOBAL FHandle;
+};
+
+// Fills the block with a DROPFILES header and the wide name list; false when it cannot be locked.
+bool WriteDropFiles(HGLOBAL Block, const std::wstring& Names) {
+  auto* Header = static_cast<DROPFILES*>(GlobalLock(Block));
+  if (!Header) return false;
+  Header->pFiles = sizeof(DROPFILES);
+  Header->pt = POINT{0, 0};
+  Header->fNC = FALSE;
+  Header->fWide = static_cast<BOOL>(~0u);  // every bit set, as the program has always written it
+  std::memcpy(reinterpret_cast<uint8_t*>(Header) + sizeof(DROPFILES), Names.data(),
+              Names.size() * sizeof(wchar_t));
+  GlobalUnlock(Block);
+  return true;
+}
+
+}  // namespace
+
+void CopyFilesToClipboard(const std::wstring& FileList) {
+  static_assert(sizeof(DROPFILES) == 20);
+  const std::wstring Names = FileList + std::wstring(2, L'\0');
+  TGlobalBlock Block(Names.size() * sizeof(wchar_t) + sizeof(DROPFILES));
+  if (!Block.Handle() || !WriteDropFiles(Block.Handle(), Names)) return;
+  try {
+    Clipboard()->SetAsHandle(CF_HDROP, Block.Handle());
+    Block.Release();
+  } catch (const Exception&) {
+    // Placing files on the clipboard is a convenience; a busy clipboard is not worth a message.
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Code points
+
+bool IsHighSurrogate(wchar_t Ch) {
+  return Ch >= 0xD800 && Ch <= 0xDBFF;
+}
+
+bool IsLowSurrogate(wchar_t Ch) {
+  return Ch >= 0xDC00 && Ch <= 0xDFFF;
+}
+
+uint32_t SurrogatePairToCodePoint(wchar_t High, wchar_t Low) {
+  if (!IsHighSurrogate(High) || !IsLowSurrogate(Low)) return '?';
+  return (static_cast<uint32_t>(High) - 0xD800) * 1024 + (static_cast<uint32_t>(Low) - 0xDC00) + 0x10000;
+}
+
+uint32_t CodePointAt(const std::wstring& S, int Index, int& UnitCount) {
+  if (Index < 1 || Index > static_cast<int>(S.size())) return '?';
+  UnitCount = 1;
+  const wchar_t Ch = S[Index - 1];
+  if (IsLowSurrogate(Ch)) return '?';
+  if (!IsHighSurrogate(Ch)) return Ch;
+  if (Index == static_cast<int>(S.size()) || !IsLowSurrogate(S[Index])) return '?';
+  UnitCount = 2;
+  return SurrogatePairToCodePoint(Ch, S[Index]);
+}
+
+std::wstring CodePointToWide(uint32_t CodePoint) {
+  if (CodePoint > 0x10FFFF || (CodePoint >= 0xD800 && CodePoint <= 0xDFFF)) return L"?";
+  if (CodePoint < 0x10000) return std::wstring(1, static_cast<wchar_t>(CodePoint));
+  const uint32_t V = CodePoint - 0x10000;
+  return {static_cast<wchar_t>(0xD800 + (V >> 10)), static_cast<wchar_t>(0xDC00 + (V & 0x3FF))};
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Text files
+
+namespace {
+
+constexpr uint16_t fmReadDenyWrite = fmOpenRead | fmShareDenyWrite;
+
+bool StartsWith(const std::string& Bytes, const char* Mark, size_t Len) {
+  return Bytes.size() >= Len && std::memcmp(Bytes.data(), Mark, Len) == 0;
+}
+
+std::string ReadRest(TStream& Stream) {
+  const int64_t Left = Stream.Size() - Stream.Position();
+  std::string Bytes(static_cast<size_t>(std::max<int64_t>(Left, 0)), '\0');
+  Bytes.resize(static_cast<size_t>(Stream.Read(Bytes.data(), static_cast<int32_t>(Bytes.size()))));
+  return Bytes;
+}
+
+std::wstring UnitsFromBytes(const std::string& Bytes) {
+  std::wstring Units(Bytes.size() / 2, L'\0');
+  std::memcpy(Units.data(), Bytes.data(), Units.size() * sizeof(wchar_t));
+  return Units;
+}
+
+std::string BytesFromUnits(const std::wstring& Units) {
+  return std::string(reinterpret_cast<const char*>(Units.data()), Units.size() * sizeof(wchar_t));
+}
+
+std::wstring ReadUTF32(const std::string& Bytes, bool BigEndian) {
+  std::wstring Text;
+  for (size_t P = 0; P + 4 <= Bytes.size(); P += 4) {
+    uint32_t V = 0;
+    for (int B = 0; B < 4; ++B) {
+      const uint32_t Byte = static_cast<uint8_t>(Bytes[P + B]);
+      V |= Byte << (8 * (BigEndian ? 3 - B : B));
+    }
+    Text += CodePointToWide(V);
+  }
+  return Text;
+}
+
+std::wstring DecodeText(TStream& Stream, int CodePage) {
+  switch (CodePage) {
+    case cpUTF16LE:
+      Stream.Seek(2, soBeginning);
+      return UnitsFromBytes(ReadRest(Stream));
+    case cpUTF16BE: {
+      Stream.Seek(2, soBeginning);
+      std::wstring Text = UnitsFromBytes(ReadRest(Stream));
+      UCodeRepSystem::SwapWideByteOrder(Text);
+      return Text;
+    }
+    case cpUTF8:
+      Stream.Seek(3, soBeginning);
+      return UCodeRepSystem::UTF8ToWideString(ReadRest(Stream));
+    case cpUTF7: {
+      std::wstring Text = UCodeRepSystem::UTF7ToWideString(ReadRest(Stream));
+      if (!Text.empty() && Text[0] == 0xFEFF) Text.erase(0, 1);
+      return Text;
+    }
+    case cpUTF32LE:
+    case cpUTF32BE:
+      Stream.Seek(4, soBeginning);
+      return ReadUTF32(ReadRest(Stream), CodePage == cpUTF32BE);
+    default:
+      return CodePageToWideString(ReadRest(Stream), 0);
+  }
+}
+
+void AppendUTF32(std::string& Bytes, uint32_t V, bool BigEndian) {
+  for (int B = 0; B < 4; ++B) Bytes += static_cast<char>(V >> (8 * (BigEndian ? 3 - B : B)));
+}
+
+std::string EncodeUTF32(const std::wstring& Text, bool BigEndian) {
+  std::string Bytes = BigEndian ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
+  Bytes.reserve(4 + Text.size() * 4);
+  const int Len = static_cast<int>(Text.size());
+  for (int I = 0; I < Len; ++I) {
+    const wchar_t Ch = Text[I];
+    if (IsLowSurrogate(Ch)) continue;  // written with its high surrogate, or dropped when unpaired
+    int Units = 0;
+    const uint32_t V = IsHighSurrogate(Ch) ? SurrogatePairToCodePoint(Ch, I + 1 < Len ? Text[I + 1] : L'\0')
+                                           : CodePointAt(Text, I + 1, Units);
+    AppendUTF32(Bytes, V, BigEndian);
+  }
+  return Bytes;
+}
+
+// The whole file's bytes for CodePage, mark included.
+std::string EncodeText(const std::wstring& Text, int CodePage) {
+  const std::wstring Marked = L"\uFEFF" + Text;
+  switch (CodePage) {
+    case cpAnsi:
+      return UCodeRepSystem::WideStringToCodePage(Text, 0);
+    case cpUTF16LE:
+      return BytesFromUnits(Marked);
+    case cpUTF16BE: {
+      std::wstring Swapped = Marked;
+      UCodeRepSystem::SwapWideByteOrder(Swapped);
+      return BytesFromUnits(Swapped);
+    }
+    case cpUTF7:
+      return UCodeRepSystem::WideStringToUTF7(Marked);
+    case cpUTF7NoSignature:
+      return UCodeRepSystem::WideStringToUTF7(Text);
+    case cpUTF8:
+      return "\xEF\xBB\xBF" + UCodeRepSystem::WideStringToUTF8(Text);
+    case cpUTF32LE:
+    case cpUTF32BE:
+      return EncodeUTF32(Text, CodePage == cpUTF32BE);
+    default:
+      throw EUCodeGeneralError(Format(L"Unsupported text file code page: %d", {CodePage}));
+  }
+}
+
+bool IsPictureExt(const std::wstring& Ext) {
+  return Ext == L".BMP" || Ext == L".GIF" || Ext == L".JPG" || Ext == L".JPEG";
+}
+
+// The one place where a text turns into a picture file; Ext is upper-cased.
+void WideSaveTextAsPicture(const std::wstring& /*Text*/, const std::wstring& FileName,
+                           const std::wstring& /*Ext*/) {
+  throw EUCodeGeneralError(Format(L"Saving text as a picture is not supported: %s", {FileName}));
+}
+
+// A name beside FileName that no file has yet, so the old file stays until the new one is complete.
+std::wstring TempNameBeside(const std::wstring& FileName) {
+  static std::atomic<unsigned> Counter{0};
+  for (;;) {
+    const std::wstring Name =
+        FileName + L".tmp" + Format(L"%x-%x-%x", {GetCurrentProcessId(), GetTickCount(), ++Counter});
+    if (UCode_GetFileAttributesW(Name.c_str()) == INVALID_FILE_ATTRIBUTES) return Name;
+  }
+}
+
+// Deletes the temporary file unless it became the target.
+class TTempFileGuard {
+ public:
+  explicit TTempFileGuard(std::wstring Name) : FName(std::move(Name)) {}
+  ~TTempFileGuard() {
+    if (!FKept) UCode_DeleteFileW(FName.c_str());
+  }
+  TTempFileGuard(const TTempFileGuard&) = delete;
+  TTempFileGuard& operator=(const TTempFileGuard&) = delete;
+  const std::wstring& Name() const { return FName; }
+  void Keep() { FKept = true; }
+
+ private:
+  std::wstring FName;
+  bool FKept = false;
+};
+
+[[noreturn]] void RaiseCreateError(const std::wstring& FileName, DWORD Code) {
+  throw EFCreateError(
+      Format(L"Cannot create file \"%s\". %s", {WideExpandFileName(FileName), WideSysErrorMessage(Code)}));
+}
+
+// A rename would replace what creating the file refuses: a read-only file or a folder.
+void CheckReplaceable(const std::wstring& FileName) {
+  const DWORD Attr = UCode_GetFileAttributesW(FileName.c_str());
+  if (Attr != INVALID_FILE_ATTRIBUTES && (Attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    RaiseCreateError(FileName, ERROR_ACCESS_DENIED);
+}
+
+void WriteFileReplacing(const std::wstring& FileName, const std::string& Bytes) {
+  CheckReplaceable(FileName);
+  TTempFileGuard Temp(TempNameBeside(FileName));
+  {
+    TUCodeFileStream Stream(Temp.Name(), fmCreate);
+    Stream.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  }
+  if (!UCode_MoveFileExW(Temp.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING))
+    RaiseCreateError(FileName, GetLastError());
+  Temp.Keep();
+}
+
+}  // namespace
+
+int WideGetTextFileCodePage(const std::wstring& FileName) {
+  TUCodeFileStream Stream(FileName, fmReadDenyWrite);
+  if (Stream.Size() <= 1) return cpAnsi;
+  std::string Head(4, '\0');
+  Head.resize(static_cast<size_t>(Stream.Read(Head.data(), 4)));
+  if (StartsWith(Head, "\xEF\xBB\xBF", 3)) return cpUTF8;
+  if (StartsWith(Head, "+/v8", 4)) return cpUTF7;
+  if (StartsWith(Head, "\xFF\xFE\0\0", 4)) return cpUTF32LE;
+  if (StartsWith(Head, "\0\0\xFE\xFF", 4)) return cpUTF32BE;
+  if (StartsWith(Head, "\xFF\xFE", 2)) return cpUTF16LE;
+  if (StartsWith(Head, "\xFE\xFF", 2)) return cpUTF16BE;
+  return cpAnsi;
+}
+
+void WideLoadTextFile(const std::wstring& FileName, std::wstring& Text) {
+  const int CodePage = WideGetTextFileCodePage(FileName);
+  TUCodeFileStream Stream(FileName, fmReadDenyWrite);
+  Text = DecodeText(Stream, CodePage);
+}
+
+void WideSaveTextFile(const std::wstring& Text, const std::wstring& FileName, int CodePage) {
+  const std::wstring Ext = WideUpperCase(WideExtractFileExt(FileName));
+  if (IsPictureExt(Ext)) {
+    WideSaveTextAsPicture(Text, FileName, Ext);
+    return;
+  }
+  WriteFileReplacing(FileName, EncodeText(Text, CodePage));
+}

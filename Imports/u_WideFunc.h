@@ -1,0 +1,60 @@
+#pragma once
+// The player's UTF-16 toolbox: splitting, replacing, sort keys, folder search, shell helpers,
+// code points, and the text-file reader and writer in every supported encoding.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TWideStrings;
+
+using TWideStrArray = std::vector<std::wstring>;
+
+struct TWideRecord {
+  std::wstring Key;
+  int Index;
+};
+using TWideRA = std::vector<TWideRecord>;
+
+// Appends the pieces of Text between Separators to Parts; returns their number.
+// An empty Separator gives the whole Text as one piece.
+int WideSplitString(TWideStrArray& Parts, const std::wstring& Separator, const std::wstring& Text);
+std::wstring WideStringReplaceAll(const std::wstring& S, const std::wstring& OldPattern,
+                                  const std::wstring& NewPattern);
+std::wstring WideSortKey(const std::wstring& S);
+void SortWideRA(TWideRA& A);
+void SortWideRADesc(TWideRA& A);
+void SortWideStrArray(TWideStrArray& A, uint8_t Order);  // 1 ascending, else descending
+bool DeleteWideStrArrayItem(TWideStrArray& A, int Index);
+std::wstring WideGetLongPathName(const std::wstring& Path);  // empty on failure
+void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring& Folder);
+// Adds the full names of the files below Folder whose extension (".mp3", with its dot) is one of Exts.
+void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
+                        bool Recursive);
+bool ShowFileProperties(HWND Owner, const std::wstring& FileName, const std::wstring& Parameters);
+// FileList: names separated by single U+0000.
+void CopyFilesToClipboard(const std::wstring& FileList);
+
+bool IsHighSurrogate(wchar_t Ch);
+bool IsLowSurrogate(wchar_t Ch);
+uint32_t SurrogatePairToCodePoint(wchar_t High, wchar_t Low);
+// Index is 1-based; UnitCount receives 1 or 2 (untouched for an index outside the text).
+uint32_t CodePointAt(const std::wstring& S, int Index, int& UnitCount);
+std::wstring CodePointToWide(uint32_t CodePoint);
+
+// Text-file encodings (TextFileCodePage).
+constexpr int cpAnsi = 0;
+constexpr int cpUTF16LE = 1200;
+constexpr int cpUTF16BE = 1201;
+constexpr int cpUTF7 = 65000;
+constexpr int cpUTF7NoSignature = 64999;
+constexpr int cpUTF8 = 65001;
+constexpr int cpUTF32LE = 65005;
+constexpr int cpUTF32BE = 65006;
+
+int WideGetTextFileCodePage(const std::wstring& FileName);
+void WideLoadTextFile(const std::wstring& FileName, std::wstring& Text);
+// Replaces FileName only when all of Text was written. An unknown CodePage raises EUCodeGeneralError
+// and leaves the file alone.
+void WideSaveTextFile(const std::wstring& Text, const std::wstring& FileName, int CodePage);

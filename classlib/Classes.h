@@ -1,0 +1,95 @@
+#pragma once
+// Objects, persistent objects and components with owners and free notification.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+  // The class's name without decoration, e.g. "TStringList".
+  std::string ClassName() const;
+};
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+class TFiler;  // form streaming
+
+class TPersistent : public TObject {
+ public:
+  // Copies Source into this object; the default asks Source to AssignTo this and
+  // raises EConvertError "Cannot assign a %s to a %s" when neither side knows the other.
+  virtual void Assign(TPersistent* Source);
+  virtual void AssignTo(TPersistent* Dest);
+  // Declares properties that are streamed besides the published ones; nothing here.
+  virtual void DefineProperties(TFiler* Filer);
+
+ protected:
+  [[noreturn]] void AssignError(TPersistent* Source);
+};
+
+enum TOperation { opInsert, opRemove };
+
+enum TComponentStateFlag : uint32_t {
+  csLoading = 1,
+  csReading = 2,
+  csWriting = 4,
+  csDestroying = 8,
+  csDesigning = 16,
+  csFreeNotification = 32,
+  csUpdating = 64,
+};
+using TComponentState = uint32_t;
+
+// A component is freed by its owner. Any component may ask another for a free notification:
+// it then hears Notification(other, opRemove) when the other goes, and drops its reference.
+// Derived classes whose own members must outlive their owned components call
+// DestroyComponents() in their destructor.
+class TComponent : public TPersistent {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+
+  TComponent* Owner() const { return FOwner; }
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const;  // EListError outside 0..Count-1
+  int ComponentIndex() const;               // position in the owner's list, -1 without owner
+  TComponent* FindComponent(const std::string& AName) const;  // case-insensitive, nullptr when none
+
+  const std::string& Name() const { return FName; }
+  // Raises EComponentError "A component named %s already exists" when a sibling has the name
+  // (case-insensitive) and "Component name \"%s\" is not a valid identifier" for an invalid one.
+  virtual void SetName(const std::string& NewName);
+  intptr_t Tag() const { return FTag; }
+  void SetTag(intptr_t Value) { FTag = Value; }
+  TComponentState ComponentState() const { return FComponentState; }
+
+  void InsertComponent(TComponent* AComponent);
+  void RemoveComponent(TComponent* AComponent);
+  void DestroyComponents();
+  // Marks this component and its owned ones as being destroyed.
+  void Destroying();
+
+  void FreeNotification(TComponent* AComponent);
+  void RemoveFreeNotification(TComponent* AComponent);
+
+ protected:
+  virtual void Notification(TComponent* AComponent, TOperation Operation);
+  virtual void Loaded();
+  void SetComponentState(TComponentState Flags, bool On);
+
+ private:
+  void Insert(TComponent* AComponent);
+  void Remove(TComponent* AComponent);
+
+  TComponent* FOwner = nullptr;
+  std::vector<TComponent*> FComponents;
+  std::vector<TComponent*> FFreeNotifies;
+  std::string FName;
+  intptr_t FTag = 0;
+  TComponentState FComponentState = 0;
+};

@@ -1,0 +1,109 @@
+#include "classlib/Clipbrd.h"
+
+#include <cstring>
+
+#include "classlib/SysUtils.h"
+
+namespace {
+
+// Keeps the clipboard open for one scope.
+class TOpenGuard {
+ public:
+  explicit TOpenGuard(TClipboard& AClipboard) : FClipboard(AClipboard) { FClipboard.Open(); }
+  ~TOpenGuard() { FClipboard.Close(); }
+  TOpenGuard(const TOpenGuard&) = delete;
+  TOpenGuard& operator=(const TOpenGuard&) = delete;
+
+ private:
+  TClipboard& FClipboard;
+};
+
+// Frees data that the clipboard refused, by the kind of handle its format uses.
+void FreeClipboardData(UINT Format, HANDLE Value) {
+  switch (Format) {
+    case CF_BITMAP:
+    case CF_DSPBITMAP:
+    case CF_PALETTE:
+      DeleteObject(Value);
+      break;
+    case CF_ENHMETAFILE:
+    case CF_DSPENHMETAFILE:
+      DeleteEnhMetaFile(static_cast<HENHMETAFILE>(Value));
+      break;
+    default:
+      GlobalFree(Value);
+  }
+}
+
+}  // namespace
+
+void TClipboard::Open() {
+  if (FOpenRefCount == 0) {
+    if (!OpenClipboard(nullptr)) throw EClipboardException(L"Cannot open clipboard");
+    FEmptied = false;
+  }
+  ++FOpenRefCount;
+}
+
+void TClipboard::Close() {
+  if (FOpenRefCount == 0) return;
+  if (--FOpenRefCount == 0) CloseClipboard();
+}
+
+void TClipboard::Clear() {
+  TOpenGuard Guard(*this);
+  EmptyClipboard();
+}
+
+bool TClipboard::HasFormat(UINT Format) const {
+  return IsClipboardFormatAvailable(Format);
+}
+
+HANDLE TClipboard::GetAsHandle(UINT Format) {
+  TOpenGuard Guard(*this);
+  return GetClipboardData(Format);
+}
+
+// The first change while open empties the clipboard; later ones add further formats.
+void TClipboard::SetAsHandle(UINT Format, HANDLE Value) {
+  try {
+    TOpenGuard Guard(*this);
+    if (!FEmptied) {
+      Clear();
+      FEmptied = true;
+    }
+    if (!SetClipboardData(Format, Value)) RaiseLastOSError();
+  } catch (...) {
+    FreeClipboardData(Format, Value);
+    throw;
+  }
+}
+
+std::string TClipboard::AsText() {
+  TOpenGuard Guard(*this);
+  const HANDLE Data = GetClipboardData(CF_TEXT);
+  if (!Data) return std::string();
+  const char* Text = static_cast<const char*>(GlobalLock(Data));
+  if (!Text) return std::string();
+  const std::string Result(Text, strnlen(Text, GlobalSize(Data)));
+  GlobalUnlock(Data);
+  return Result;
+}
+
+void TClipboard::SetAsText(const std::string& Value) {
+  const HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Value.size() + 1);
+  if (!Data) RaiseLastOSError();
+  void* Memory = GlobalLock(Data);
+  if (!Memory) {
+    GlobalFree(Data);
+    RaiseLastOSError();
+  }
+  std::memcpy(Memory, Value.c_str(), Value.size() + 1);
+  GlobalUnlock(Data);
+  SetAsHandle(CF_TEXT, Data);
+}
+
+TClipboard* Clipboard() {
+  static TClipboard Instance;
+  return &Instance;
+}

@@ -1,0 +1,34 @@
+# One static library per source folder, from every .cpp in it.
+function(velmaro_library name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)  # a folder whose code is not written yet
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_LIBS})
+    return()
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  velmaro_warnings(${name})
+endfunction()
+
+# One test program per test source, so that each builds and runs on its own under Wine.
+# PROPERTIES: further test properties for every discovered test (e.g. FIXTURES_REQUIRED).
+function(velmaro_tests prefix)
+  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_custom_target(${prefix}_tests)  # builds all of the folder's test programs
+  foreach(source ${sources})
+    get_filename_component(stem ${source} NAME_WE)
+    set(name ${prefix}_${stem})
+    add_executable(${name} ${source} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest)
+    velmaro_warnings(${name})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
+    add_dependencies(${prefix}_tests ${name})
+  endforeach()
+endfunction()

@@ -1,0 +1,65 @@
+#include "classlib/Clipbrd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "classlib/SysUtils.h"
+
+namespace {
+
+HGLOBAL GlobalText(const char* Text) {
+  const size_t Size = std::strlen(Text) + 1;
+  const HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE, Size);
+  std::memcpy(GlobalLock(Data), Text, Size);
+  GlobalUnlock(Data);
+  return Data;
+}
+
+std::string GlobalTextOf(HANDLE Data) {
+  const char* Text = static_cast<const char*>(GlobalLock(Data));
+  const std::string Result = Text ? Text : "";
+  GlobalUnlock(Data);
+  return Result;
+}
+
+UINT TestFormat() {
+  return RegisterClipboardFormatA("Velmaro classlib test");
+}
+
+}  // namespace
+
+TEST(ClipbrdClipboard, TextRoundTrip) {
+  TClipboard* Board = Clipboard();
+  ASSERT_EQ(Board, Clipboard());
+  Board->SetAsText("caf\xE9 line\r\nzwei");
+  EXPECT_TRUE(Board->HasFormat(CF_TEXT));
+  EXPECT_EQ("caf\xE9 line\r\nzwei", Board->AsText());
+  Board->Clear();
+  EXPECT_FALSE(Board->HasFormat(CF_TEXT));
+  EXPECT_EQ("", Board->AsText());
+}
+
+TEST(ClipbrdClipboard, HandleRoundTrip) {
+  TClipboard* Board = Clipboard();
+  Board->SetAsHandle(TestFormat(), GlobalText("payload"));
+  EXPECT_TRUE(Board->HasFormat(TestFormat()));
+  EXPECT_EQ("payload", GlobalTextOf(Board->GetAsHandle(TestFormat())));
+}
+
+TEST(ClipbrdClipboard, ChangesWhileOpenEmptyOnlyOnce) {
+  TClipboard* Board = Clipboard();
+  Board->SetAsText("stale");
+  Board->Open();
+  Board->SetAsHandle(TestFormat(), GlobalText("one"));  // empties the clipboard first
+  Board->Open();
+  Board->Close();           // the inner pair neither closes nor empties again
+  Board->SetAsText("two");  // so this adds beside the first
+  Board->Close();
+  EXPECT_EQ("one", GlobalTextOf(Board->GetAsHandle(TestFormat())));
+  EXPECT_EQ("two", Board->AsText());
+
+  Board->SetAsText("three");  // a new session starts empty
+  EXPECT_FALSE(Board->HasFormat(TestFormat()));
+  EXPECT_EQ("three", Board->AsText());
+}
