@@ -1,0 +1,47 @@
+#pragma once
+// The song record and the song list: eight text fields per song, the column sort of the playlist
+// view, and the reader of playlist files.
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Imports/u_WideFunc.h"
+
+// A field's index is its identity everywhere: list column, search column, playlist file, export.
+enum TSongField { sfArtist, sfTitle, sfLength, sfAlbum, sfTrack, sfYear, sfGenre, sfPath };
+constexpr int SongFieldCount = 8;
+
+// All eight fields are always present; an unknown value is the empty string.
+using Song = std::array<std::wstring, SongFieldCount>;
+using TWideSongArray = std::vector<Song>;
+
+// Sort keys with the song's position; they live only during a sort.
+using TWRA = TWideRA;
+
+// "m:ss" below 3599 s, "h:mm:ss" from 3599 s on (3599 s reads 0:59:59).
+std::wstring SongLengthText(int Seconds);
+
+// Left-pads to nine characters with "0"; nine or more characters come back unchanged.
+std::wstring PadSortNumber(const std::wstring& S);
+// The comparable form of a key text of the given field: ASCII letters upper-cased, German umlauts,
+// sharp s and C cedilla folded; lengths, tracks and years as padded numbers.
+std::wstring SongSortKey(const std::wstring& S, int Field);
+// Ordinal sort of the keys by UTF-16 units; keys are expected to be unique.
+void SortWRA(TWRA& Keys);
+void SortWRADesc(TWRA& Keys);
+// Reorders Songs by Field (0..7). Songs with equal key text keep their order ascending and come out
+// reversed descending.
+void SortSongs(TWideSongArray& Songs, bool Descending, int Field);
+
+// Gives the line at Pos and moves Pos past its end (CR LF, LF or a lone CR); false when the text is
+// used up. A text without a final line end still gives its last line.
+bool NextPlaylistLine(const std::wstring& Text, size_t& Pos, std::wstring_view& Line);
+// The decoded text of a playlist file. Raises the text reader's exception for an unreadable file.
+std::wstring ReadPlaylistText(const std::wstring& FileName);
+// Appends the songs of FileName to Songs: each line of exactly eight fields is one song, other lines
+// are skipped. Nothing is appended when the file cannot be read (the exception passes on).
+void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs);
+// Appends the songs of FileName to AlleSongs and its folder to the source folders.
+void LoadPlaylist(const std::wstring& FileName);

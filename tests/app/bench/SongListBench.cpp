@@ -1,0 +1,100 @@
+// Writes and reads a playlist of 200,000 songs and sorts it by every column, timing each step next to
+// a baseline that only reads the file's bytes and splits them into lines.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/u_WideMP3Func.h"
+#include "app/u_prog.h"
+
+namespace {
+
+constexpr int SongCount = 200000;
+
+double Seconds(const std::chrono::steady_clock::time_point& Start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+}
+
+template <class F>
+double Timed(F Step) {
+  const auto Start = std::chrono::steady_clock::now();
+  Step();
+  return Seconds(Start);
+}
+
+// Pseudo-random but repeatable field values, with umlauts, Cyrillic text, numbers and equal keys.
+TWideSongArray MakeSongs() {
+  static const wchar_t* const Words[] = {
+      L"Liebe",       L"\u00C4rger", L"Zebra",      L"apfel", L"\u0417\u0438\u043C\u0430",
+      L"Stra\u00DFe", L"Night",      L"\u00E7a va", L"Blue",  L"Fr\u00FChling"};
+  TWideSongArray Songs(SongCount);
+  unsigned Seed = 12345;
+  auto Next = [&Seed](unsigned Range) {
+    Seed = Seed * 1103515245u + 12345u;
+    return (Seed >> 8) % Range;
+  };
+  for (int I = 0; I < SongCount; ++I) {
+    Song& S = Songs[I];
+    S[sfArtist] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(2000));
+    S[sfTitle] = std::wstring(Words[Next(10)]) + L" " + Words[Next(10)];
+    S[sfLength] = SongLengthText(static_cast<int>(Next(5400)));
+    S[sfAlbum] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(500));
+    S[sfTrack] = std::to_wstring(1 + Next(20)) + (Next(2) ? L"/20" : L"");
+    S[sfYear] = std::to_wstring(1950 + Next(75));
+    S[sfGenre] = Words[Next(10)];
+    S[sfPath] = L"Musik\\" + S[sfArtist] + L"\\" + S[sfTitle] + L".mp3";
+  }
+  return Songs;
+}
+
+// The baseline: the file's bytes and their lines, no decoding and no songs.
+size_t ReadLinesOnly(const std::wstring& FileName) {
+  HANDLE File =
+      CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (File == INVALID_HANDLE_VALUE) return 0;
+  const std::unique_ptr<void, decltype(&CloseHandle)> Guard(File, &CloseHandle);
+  LARGE_INTEGER Size{};
+  GetFileSizeEx(File, &Size);
+  std::string Bytes(static_cast<size_t>(Size.QuadPart), '\0');
+  DWORD Read = 0;
+  ReadFile(File, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Read, nullptr);
+  std::vector<std::string> Lines;
+  for (size_t Pos = 0, End; Pos < Read; Pos = End + 2) {
+    End = Bytes.find("\r\n", Pos);
+    if (End == std::string::npos) End = Read;
+    Lines.emplace_back(Bytes, Pos, End - Pos);
+  }
+  return Lines.size();
+}
+
+}  // namespace
+
+int main() {
+  wchar_t Temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, Temp);
+  const std::wstring FileName = std::wstring(Temp) + L"velmaro-bench.vlm";
+  const TWideSongArray Songs = MakeSongs();
+
+  std::printf("%d songs\n", SongCount);
+  std::printf("%-30s %8.3f s\n", "write (UTF-8)", Timed([&] { PlaylistSpeichern(Songs, FileName); }));
+  size_t Lines = 0;
+  const double Baseline = Timed([&] { Lines = ReadLinesOnly(FileName); });
+  std::printf("%-30s %8.3f s  (%zu lines)\n", "baseline: bytes + lines", Baseline, Lines);
+  AlleSongs.clear();
+  const double Load = Timed([&] { LoadPlaylist(FileName); });
+  std::printf("%-30s %8.3f s  (%zu songs, %.1f x baseline)\n", "LoadPlaylist", Load, AlleSongs.size(),
+              Load / Baseline);
+  static const char* const Names[] = {"artist", "title", "length", "album", "track", "year", "genre", "path"};
+  for (int Field = 0; Field < SongFieldCount; ++Field) {
+    const double Up = Timed([&] { SortSongs(AlleSongs, false, Field); });
+    const double Down = Timed([&] { SortSongs(AlleSongs, true, Field); });
+    std::printf("sort %-25s %8.3f s up, %.3f s down (%.1f x baseline)\n", Names[Field], Up, Down,
+                Up / Baseline);
+  }
+  DeleteFileW(FileName.c_str());
+  return 0;
+}

@@ -1,0 +1,191 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "app/u_WideMP3Func.h"
+#include "app/u_funktionen.h"
+#include "app/u_prog.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+TWideSongArray SongsWith(int Field, std::initializer_list<std::wstring> Values) {
+  TWideSongArray Songs;
+  for (const std::wstring& V : Values) {
+    Song S;
+    S[Field] = V;
+    S[sfPath] = std::to_wstring(Songs.size());
+    Songs.push_back(S);
+  }
+  return Songs;
+}
+
+std::string Line(const std::string& Title) {
+  return "a|" + Title + "|c|d|e|f|g|h";
+}
+
+std::wstring Column(const TWideSongArray& Songs, int Field) {
+  std::wstring Text;
+  for (const Song& S : Songs) Text += S[Field] + L",";
+  return Text;
+}
+
+}  // namespace
+
+TEST(WideMP3FuncText, LengthTextTakesHoursFrom3599) {
+  const std::pair<int, const wchar_t*> Cases[] = {{0, L"0:00"},        {59, L"0:59"},      {754, L"12:34"},
+                                                  {3598, L"59:58"},    {3599, L"0:59:59"}, {3600, L"1:00:00"},
+                                                  {36061, L"10:01:01"}};
+  for (const auto& [Seconds, Text] : Cases) EXPECT_EQ(SongLengthText(Seconds), Text) << Seconds;
+}
+
+TEST(WideMP3FuncText, SortKeyFoldsAsciiAndGermanLettersOnly) {
+  const struct {
+    int Field;
+    std::wstring Text, Key;
+  } Cases[] = {
+      {sfTitle, L"Zebra apfel", L"ZEBRA APFEL"},
+      {sfTitle, L"\u00C4pfel \u00E4\u00F6\u00FC\u00DF \u00C7\u00E7\u00E9", L"AEPFEL AEOEUESS C\u00E7\u00E9"},
+      {sfTitle, L"\u0432\u0435\u0440\u0430 \u65E5\u672C", L"\u0432\u0435\u0440\u0430 \u65E5\u672C"},
+      {sfTitle, L"3:45", L"3:45"},
+      {sfLength, L"3:45", L"000000345"},
+      {sfLength, L"1:02:03", L"000010203"},
+      {sfTrack, L"2/12", L"000000212"},
+      {sfYear, L"1999", L"000001999"},
+      {sfYear, L"ca. 1999", L"CA. 1999"},
+      {sfTrack, L"\uFF11\uFF12", L"\uFF11\uFF12"},
+  };
+  for (const auto& C : Cases) EXPECT_EQ(SongSortKey(C.Text, C.Field), C.Key) << C.Field;
+}
+
+TEST(WideMP3FuncSort, EqualKeysKeepListOrderAscendingAndReverseDescending) {
+  AlleSongs = SongsWith(sfArtist, {L"x", L"x", L"x", L"x", L"x", L"x", L"x", L"x", L"x", L"x"});
+  SuchErgebnis = AlleSongs;
+  SortSongs(SuchErgebnis, true, sfArtist);
+  EXPECT_EQ(Column(SuchErgebnis, sfPath), L"9,8,7,6,5,4,3,2,1,0,");
+  SortSongs(SuchErgebnis, false, sfArtist);
+  EXPECT_EQ(Column(SuchErgebnis, sfPath), L"9,8,7,6,5,4,3,2,1,0,");
+  EXPECT_EQ(Column(AlleSongs, sfPath), L"0,1,2,3,4,5,6,7,8,9,");
+}
+
+TEST(WideMP3FuncSort, SortingTwiceReversesExactly) {
+  TWideSongArray Songs =
+      SongsWith(sfTitle, {L"Zebra", L"apfel", L"B", L"c", L"apfel", L"\u00C4pfel", L"Aepfel"});
+  SortSongs(Songs, false, sfTitle);
+  EXPECT_EQ(Column(Songs, sfPath), L"5,6,1,4,2,3,0,");
+  SortSongs(Songs, true, sfTitle);
+  EXPECT_EQ(Column(Songs, sfPath), L"0,3,2,4,1,6,5,");
+}
+
+TEST(WideMP3FuncSort, ColumnsSortByTheirOwnKeys) {
+  TWideSongArray Lengths = SongsWith(sfLength, {L"1:00:00", L"10:00", L"9:59", L"0:59"});
+  SortSongs(Lengths, false, sfLength);
+  EXPECT_EQ(Column(Lengths, sfLength), L"0:59,9:59,10:00,1:00:00,");
+
+  // The track is padded as stored, "/" and all.
+  TWideSongArray Album = SongsWith(sfTrack, {L"1", L"10", L"2", L"1/12", L""});
+  for (Song& S : Album) S[sfAlbum] = S[sfTrack] == L"1" ? L"B" : L"A";
+  SortSongs(Album, false, sfAlbum);
+  EXPECT_EQ(Column(Album, sfTrack), L",2,10,1/12,1,");
+}
+
+namespace {
+
+std::wstring Padded(int V) {
+  std::wstring S = std::to_wstring(V);
+  return std::wstring(6 - S.size(), L'0') + S;
+}
+
+// Keys on which the middle pivot is always the largest of its range, so each partition splits off
+// one key: recursing into both parts would nest once per key.
+TWRA WorstCaseKeys(int N) {
+  std::vector<int> At(N), Value(N);
+  std::iota(At.begin(), At.end(), 0);
+  for (int Hi = N - 1, Rank = 0; Hi >= 0; --Hi, ++Rank) {
+    Value[At[Hi / 2]] = N - 1 - Rank;
+    std::swap(At[Hi / 2], At[Hi]);
+  }
+  TWRA Keys;
+  for (int I = 0; I < N; ++I) Keys.push_back({Padded(Value[I]), I});
+  return Keys;
+}
+
+constexpr size_t Painted = 256 * 1024;
+constexpr char Paint = 0x5A;
+
+// Marks the stack below the caller downwards (guard pages are met in turn); gives the lowest mark.
+__attribute__((noinline)) volatile char* PaintStack() {
+  volatile char Here = 0;
+  volatile char* Top = &Here - 8 * 1024;
+  for (volatile char* P = Top; P > Top - Painted; --P) *P = Paint;
+  return Top - Painted + 1;
+}
+
+template <class F>
+size_t StackUsedBy(F Sort) {
+  volatile char* Bottom = PaintStack();
+  Sort();
+  volatile char* Low = Bottom;
+  while (Low < Bottom + Painted && *Low == Paint) ++Low;
+  return static_cast<size_t>(Bottom + Painted - Low);
+}
+
+}  // namespace
+
+TEST(WideMP3FuncSort, WorstCaseKeysNeedLittleStack) {
+  const int N = 4000;
+  TWRA Keys = WorstCaseKeys(N);
+  EXPECT_LT(StackUsedBy([&] { SortWRA(Keys); }), 32u * 1024);
+  for (int I = 0; I < N; ++I) ASSERT_EQ(Keys[I].Key, Padded(I)) << I;
+}
+
+// Both playlist readers: the file's bytes and the titles (field 1) of the songs they must give.
+class WideMP3FuncReaders : public testing::TestWithParam<void (*)(const std::wstring&)> {};
+
+TEST_P(WideMP3FuncReaders, ReadEveryGoodLineWhateverTheLineEnds) {
+  const std::string Bom = "\xEF\xBB\xBF";
+  const struct {
+    const char* Name;
+    std::string Bytes;
+    std::vector<std::wstring> Titles;
+  } Cases[] = {
+      {"crlf, last line open", Line("1") + "\r\n" + Line("2"), {L"1", L"2"}},
+      {"lf", Line("1") + "\n" + Line("2") + "\n", {L"1", L"2"}},
+      {"lone cr", Line("1") + "\r" + Line("2") + "\r", {L"1", L"2"}},
+      {"7 and 9 fields, empty lines",
+       Line("1") + "\r\na|b|c|d|e|f|g\r\n" + Line("2") + "|\r\n\r\n" + Line("3"),
+       {L"1", L"3"}},
+      {"bad utf-8 byte", Bom + Line("x\xFFy") + "\r\n" + Line("2"), {L"x\uFFFDy", L"2"}},
+      {"zero byte",
+       Bom + Line(std::string("x\0y", 3)) + "\r\n" + Line("2"),
+       {std::wstring(L"x\0y", 3), L"2"}},
+      {"fullwidth bar", Bom + Line("x\xEF\xBD\x9Cy") + "\r\n", {L"x\uFF5Cy"}},
+      {"bad utf-7 line",
+       "+/v8-" + Line("1") + "\r\n" + Line("\x80") + "\r\n" + Line("2") + "\r\n",
+       {L"1", L"2"}},
+      {"empty file", "", {}},
+  };
+  TempDir Dir;
+  for (const auto& C : Cases) {
+    AlleSongs.clear();
+    DateiQuellen.clear();
+    const std::wstring File = Dir.File(L"list.vlm");
+    WriteBytes(File, Bytes(C.Bytes.begin(), C.Bytes.end()));
+    GetParam()(File);
+    ASSERT_EQ(AlleSongs.size(), C.Titles.size()) << C.Name;
+    for (size_t I = 0; I < C.Titles.size(); ++I) {
+      EXPECT_EQ(AlleSongs[I][sfTitle], C.Titles[I]) << C.Name;
+      EXPECT_EQ(AlleSongs[I][sfArtist] + AlleSongs[I][sfPath], L"ah") << C.Name;
+    }
+    EXPECT_EQ(DateiQuellen, TWideStrArray{Dir.Path() + L"\\"}) << C.Name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(LoadAndDrop, WideMP3FuncReaders,
+                         testing::Values(&LoadPlaylist, &LoadDroppedPlaylist), [](const auto& Info) {
+                           return Info.index == 0 ? "LoadPlaylist" : "LoadDroppedPlaylist";
+                         });
