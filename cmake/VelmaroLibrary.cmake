@@ -16,8 +16,10 @@ endfunction()
 
 # One test program per test source, so that each builds and runs on its own under Wine.
 # PROPERTIES: further test properties for every discovered test (e.g. FIXTURES_REQUIRED).
+# LOCKS: Stem=Resource pairs; the tests of that program never run beside others that hold the
+# resource (the clipboard is one per session, and CTest runs tests in parallel).
 function(velmaro_tests prefix)
-  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES;LOCKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_custom_target(${prefix}_tests)  # builds all of the folder's test programs
   foreach(source ${sources})
@@ -27,8 +29,20 @@ function(velmaro_tests prefix)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest)
     velmaro_warnings(${name})
+    set(locks)
+    foreach(lock ${ARG_LOCKS})
+      string(REPLACE "=" ";" pair ${lock})
+      list(GET pair 0 lock_stem)
+      list(GET pair 1 lock_resource)
+      if(lock_stem STREQUAL stem)
+        list(APPEND locks ${lock_resource})
+      endif()
+    endforeach()
+    if(locks)
+      set(locks RESOURCE_LOCK "${locks}")
+    endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
+                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES} ${locks})
     add_dependencies(${prefix}_tests ${name})
   endforeach()
 endfunction()
