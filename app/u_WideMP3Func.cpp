@@ -87,32 +87,6 @@ std::wstring PositionText(size_t Position, size_t Digits) {
   return std::wstring(Digits - S.size(), L'0') + S;
 }
 
-template <class Before>
-void QuickSortWRA(TWRA& A, int Lo, int Hi, Before InOrder) {
-  while (Lo < Hi) {
-    const std::wstring Pivot = A[(Lo + Hi) / 2].Key;
-    int I = Lo;
-    int J = Hi;
-    do {
-      while (InOrder(A[I].Key, Pivot)) ++I;
-      while (InOrder(Pivot, A[J].Key)) --J;
-      if (I <= J) {
-        std::swap(A[I], A[J]);
-        ++I;
-        --J;
-      }
-    } while (I <= J);
-    // Recursing into the smaller part only keeps the stack depth logarithmic on any input.
-    if (J - Lo < Hi - I) {
-      QuickSortWRA(A, Lo, J, InOrder);
-      Lo = I;
-    } else {
-      QuickSortWRA(A, I, Hi, InOrder);
-      Hi = J;
-    }
-  }
-}
-
 std::string ReadFileBytes(const std::wstring& FileName) {
   TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
   std::string Bytes(static_cast<size_t>(Stream.Size()), '\0');
@@ -148,12 +122,13 @@ std::wstring SongSortKey(const std::wstring& S, int Field) {
   return IsAsciiInteger(Key) ? PadSortNumber(Key) : Key;
 }
 
+// The song keys sort like any key array: by UTF-16 units, in logarithmic depth.
 void SortWRA(TWRA& Keys) {
-  QuickSortWRA(Keys, 0, static_cast<int>(Keys.size()) - 1, std::less<std::wstring>());
+  SortWideRA(Keys);
 }
 
 void SortWRADesc(TWRA& Keys) {
-  QuickSortWRA(Keys, 0, static_cast<int>(Keys.size()) - 1, std::greater<std::wstring>());
+  SortWideRADesc(Keys);
 }
 
 void SortSongs(TWideSongArray& Songs, bool Descending, int Field) {
