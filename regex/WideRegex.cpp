@@ -1,0 +1,1566 @@
+#include "regex/WideRegex.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cwchar>
+#include <new>
+
+bool DefaultModifierI = true;
+bool DefaultModifierR = false;
+bool DefaultModifierS = true;
+bool DefaultModifierG = false;
+bool DefaultModifierM = true;
+const std::wstring DefaultSpaceSet = L" \t\n\r\f";
+const std::wstring DefaultWordSet =
+    L"0123456789a\u00E4bcdefghijklmno\u00F6pqrs\u00DFtu\u00FCvwxyz"
+    L"A\u00C4BCDEFGHIJKLMNO\u00D6PQRSTU\u00DCVWXYZ_";
+const std::wstring DefaultLineBreakSet = L"\r\n\v\f\u2028\u2029\u0085";
+const std::wstring DefaultLinePairedSeparator = L"\r\n";
+
+const wchar_t WideRegexMetaChars[] = L"^$.[()|?+*\\{";
+const wchar_t RussianLowerLetters[] =
+    L"\u0430\u0431\u0432\u0433\u0434\u0435\u0451\u0436\u0437\u0438\u0439\u043A\u043B\u043C\u043D\u043E\u043F"
+    L"\u0440\u0441\u0442\u0443\u0444\u0445\u0446\u0447\u0448\u0449\u044A\u044B\u044C\u044D\u044E\u044F";
+const wchar_t RussianUpperLetters[] =
+    L"\u0410\u0411\u0412\u0413\u0414\u0415\u0401\u0416\u0417\u0418\u0419\u041A\u041B\u041C\u041D\u041E\u041F"
+    L"\u0420\u0421\u0422\u0423\u0424\u0425\u0426\u0427\u0428\u0429\u042A\u042B\u042C\u042D\u042E\u042F";
+
+std::wstring WideRegexLanguage = L"de";
+
+namespace {
+
+static_assert(sizeof(wchar_t) == 2, "program cells and UTF-16 text share the 16-bit type");
+
+constexpr wchar_t kMagic = 216;
+constexpr int kNoNode = -1;
+constexpr int kCountingNode = 0;  // what the sizing pass hands out as a node
+constexpr int32_t kMaxLoopCount = 0x7FFFFFFE;
+constexpr int32_t kMaxSimpleCount = 0x7FFFFFFF;
+constexpr size_t kLoopDepth = 10;
+constexpr int kMaxCountDigits = 8;
+constexpr int kMaxInput = 0x3FFFFFFF;  // positions stay far from int overflow
+// Budget per search: enough for linear work on any text, small enough that runaway
+// backtracking on a song's text ends within milliseconds.
+constexpr int64_t kStepBase = 1000000;
+constexpr int64_t kStepsPerChar = 64;
+constexpr size_t kMaxBacktrackEntries = size_t{1} << 23;
+constexpr size_t kKeptBacktrackEntries = size_t{1} << 16;
+// Sets with wide ranges cost a cell per member; this keeps the cell count and offsets in range.
+constexpr int kMaxProgramCells = 1 << 24;
+
+// Compiler flags.
+constexpr int pfHasWidth = 1;
+constexpr int pfSimple = 2;
+constexpr int pfStartsWithRepeat = 4;
+
+// Outcomes of reading a brace quantifier.
+enum { kNotQuantifier, kQuantifier, kBadQuantifier };
+
+// Kinds of backtrack entries: choices resume matching, the others undo one change.
+enum {
+  ekBranch,
+  ekRepeatGreedy,
+  ekRepeatLazy,
+  ekLoopExit,
+  ekLoopIterate,
+  ekGroupStart,
+  ekGroupEnd,
+  ekLoopSet,
+  ekLoopPush,
+  ekLoopPop,
+};
+
+size_t RegStrLen(const wchar_t* S) {
+  return std::wcslen(S);
+}
+
+const wchar_t* RegStrScan(const wchar_t* S, wchar_t C) {
+  if (C == 0) return nullptr;
+  for (; *S; ++S)
+    if (*S == C) return S;
+  return nullptr;
+}
+
+int RegStrCSpn(const wchar_t* S, const wchar_t* Stops) {
+  int N = 0;
+  while (S[N] && !RegStrScan(Stops, S[N])) ++N;
+  return N;
+}
+
+int RegStrLComp(const wchar_t* A, const wchar_t* B, int N) {
+  for (int I = 0; I < N; ++I) {
+    if (A[I] != B[I]) return A[I] < B[I] ? -1 : 1;
+    if (A[I] == 0) return 0;
+  }
+  return 0;
+}
+
+int32_t ReadInt32(const wchar_t* P) {
+  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(P[0])) |
+                              (static_cast<uint32_t>(static_cast<uint16_t>(P[1])) << 16));
+}
+
+void WriteInt32(wchar_t* P, int32_t Value) {
+  const auto U = static_cast<uint32_t>(Value);
+  P[0] = static_cast<wchar_t>(U & 0xFFFF);
+  P[1] = static_cast<wchar_t>(U >> 16);
+}
+
+bool IsDigit(wchar_t C) {
+  return C >= L'0' && C <= L'9';
+}
+bool IsXSpace(wchar_t C) {
+  return C == L' ' || C == L'\t' || C == L'\r' || C == L'\n';
+}
+bool IsQuantifierChar(wchar_t C) {
+  return C == L'*' || C == L'+' || C == L'?' || C == L'{';
+}
+
+// Points at the "}" when P starts {n}, {n,} or {n,m}; nullptr when the brace is a literal.
+const wchar_t* BraceQuantifierEnd(const wchar_t* P) {
+  const wchar_t* Q = P + 1;
+  while (IsDigit(*Q)) ++Q;
+  if (Q == P + 1 || (*Q != L'}' && *Q != L',')) return nullptr;
+  if (*Q == L',') {
+    ++Q;
+    while (IsDigit(*Q)) ++Q;
+    if (*Q != L'}') return nullptr;
+  }
+  return Q;
+}
+
+bool StartsQuantifier(const wchar_t* P) {
+  return *P == L'*' || *P == L'+' || *P == L'?' || (*P == L'{' && BraceQuantifierEnd(P));
+}
+
+const wchar_t* ModifierLetters = L"irsgmx";
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Object, settings and error texts
+
+TWideRegex::TWideRegex()
+    : SpaceSet(DefaultSpaceSet),
+      WordSet(DefaultWordSet),
+      LineBreakSet(DefaultLineBreakSet),
+      CaseInverter(&TWideRegex::DefaultInvertCase) {
+  ClearMatchPositions();
+  SetModifier(1, DefaultModifierI);
+  SetModifier(2, DefaultModifierR);
+  SetModifier(3, DefaultModifierS);
+  SetModifier(4, DefaultModifierG);
+  SetModifier(5, DefaultModifierM);
+  SetLinePairedSeparator(DefaultLinePairedSeparator);
+}
+
+void TWideRegex::Error(int) {}
+
+std::wstring TWideRegex::ErrorMsg(int Code) const {
+  struct TText {
+    int Code;
+    const wchar_t* English;
+    const wchar_t* German;
+  };
+  static const TText Texts[] = {
+      {0, L"No Errors", L"Keine Fehler"},
+      {reeCompNullArgument, L"Null Argument", L"Null Argument"},
+      {reeCompTooBig, L"RegExp Too Big", L"RegExp zu lang"},
+      {reeCompTooManyGroups, L"Too Many ()", L"Zu viele ()"},
+      {reeCompUnmatchedGroup, L"Unmatched ()", L"Fehlende Klammer ()"},
+      {reeCompUnmatchedClose, L"Unmatched ()", L"Fehlende Klammer ()"},
+      {reeCompJunkOnEnd, L"Junk On End", L"Fehlerhaftes Ende"},
+      {reeCompOperandCouldBeEmpty, L"*+ Operand Could Be Empty", L"*+ Operant kann leer sein"},
+      {reeCompNestedQuantifier, L"Nested *?+", L"Verschachteltes *?+"},
+      {reeCompBadHexDigit, L"Bad Hex Digit", L"Falsche HEX Zahl"},
+      {reeCompInvalidRange, L"Invalid [] Range", L"Invalide Menge []"},
+      {reeCompTrailingBackslashInSet, L"Trailing \\", L"Abschlie\u00DFendes \\"},
+      {reeCompNoHexCodeAfterX, L"No Hex Code After \\x", L"Kein HEX Code nach \\x"},
+      {reeCompHexCodeTooBig, L"Hex Code After \\x Too Big", L"HEX Code nach \\x zu gro\u00DF"},
+      {reeCompUnmatchedSet, L"Unmatched []", L"Fehlende Klammer []"},
+      {reeCompAtomInternal, L"Internal Urp", L"Internal Urp"},
+      {reeCompQuantifierFollowsNothing, L"?+*{ Follows Nothing", L"?+*{ folgt nichts"},
+      {reeCompTrailingBackslash, L"Trailing \\", L"Abschlie\u00DFendes \\"},
+      {reeCompEmptyLiteral, L"RarseAtom Internal Disaster", L"RarseAtom Internal Disaster"},
+      {reeCompBracesTooBig, L"Braces Argument Too Big", L"Quantor {} zu gro\u00DF"},
+      {reeCompBraceMinAboveMax, L"Brace Min Param Greater then Max",
+       L"Min-Quantor gr\u00F6\u00DFer als Max-Quantor"},
+      {reeCompUnclosedComment, L"Unclosed (?#Comment)", L"Ungeschlossener (?#Kommentar)"},
+      {reeCompUnknownModifier, L"Urecognized Modifier", L"Unbekannter Modifikator"},
+      {reeBadLinePairedSeparator, L"LinePairedSeparator must countain two different chars or no chars at all",
+       L"LinePairedSeparator muss zwei verschiedene oder kein Char enthalten"},
+      {reeCompPassesDisagree, L"Compiler Passes Disagree",
+       L"Compilerdurchl\u00E4ufe stimmen nicht \u00FCberein"},
+      {reeStepLimitExceeded, L"Match Step Limit Exceeded", L"Schrittgrenze der Suche erreicht"},
+      {reeBacktrackLimitExceeded, L"Backtrack Stack Limit Exceeded",
+       L"Grenze des R\u00FCcksprungstapels erreicht"},
+  };
+  const bool English = WideRegexLanguage == L"en";
+  for (const TText& T : Texts)
+    if (T.Code == Code) return English ? T.English : T.German;
+  return English ? L"Unknown Error" : L"Unbekannter Fehler";
+}
+
+void TWideRegex::SetExpression(const std::wstring& Pattern) {
+  // Re-assigning the pattern whose compile outcome is known must not cost a compile.
+  if (Pattern == FPattern && (!FProgram.empty() || FCompileFailed)) return;
+  FPattern = Pattern;
+  DiscardProgram();
+}
+
+void TWideRegex::SetInputString(const std::wstring& Input) {
+  ClearMatchPositions();
+  FInput = Input;
+  FHasInput = true;
+  FInputEnd = static_cast<int>(std::min<size_t>(RegStrLen(FInput.c_str()), kMaxInput));
+}
+
+bool TWideRegex::Modifier(int Index) const {
+  return Index >= 1 && Index <= 6 && (FModifiers & (1u << (Index - 1)));
+}
+
+void TWideRegex::SetModifier(int Index, bool On) {
+  if (Index < 1 || Index > 6) {
+    Error(reeModifierIndex);
+    return;
+  }
+  const uint32_t Bit = 1u << (Index - 1);
+  FModifiers = On ? (FModifiers | Bit) : (FModifiers & ~Bit);
+}
+
+std::wstring TWideRegex::ModifierStr() const {
+  std::wstring On, Off;
+  for (int I = 0; I < 6; ++I) ((FModifiers & (1u << I)) ? On : Off) += ModifierLetters[I];
+  return Off.empty() ? On : On + L"-" + Off;
+}
+
+void TWideRegex::SetModifierStr(const std::wstring& Letters) {
+  uint32_t Mods = FModifiers;
+  if (!ParseModifierLetters(Letters.c_str(), Letters.c_str() + Letters.size(), Mods)) {
+    Error(reeCompUnknownModifier);
+    return;
+  }
+  FModifiers = Mods;
+}
+
+bool TWideRegex::ParseModifierLetters(const wchar_t* First, const wchar_t* Last, uint32_t& Modifiers) {
+  bool Clear = false;
+  for (const wchar_t* P = First; P < Last; ++P) {
+    if (*P == L'-') {
+      Clear = true;
+      continue;
+    }
+    const wchar_t Lower = (*P >= L'A' && *P <= L'Z') ? static_cast<wchar_t>(*P + 32) : *P;
+    const wchar_t* Letter = Lower ? std::wcschr(ModifierLetters, Lower) : nullptr;
+    if (!Letter) return false;
+    const uint32_t Bit = 1u << (Letter - ModifierLetters);
+    Modifiers = Clear ? (Modifiers & ~Bit) : (Modifiers | Bit);
+  }
+  return true;
+}
+
+std::wstring TWideRegex::LinePairedSeparator() const {
+  return FPaired ? std::wstring{FPairHead, FPairTail} : std::wstring();
+}
+
+void TWideRegex::SetLinePairedSeparator(const std::wstring& Separator) {
+  bool Changed;
+  if (Separator.empty()) {
+    Changed = FPaired;
+    FPaired = false;
+  } else if (Separator.size() == 2 && Separator[0] != Separator[1]) {
+    Changed = !FPaired || FPairHead != Separator[0] || FPairTail != Separator[1];
+    FPaired = true;
+    FPairHead = Separator[0];
+    FPairTail = Separator[1];
+  } else {
+    Error(reeBadLinePairedSeparator);
+    return;
+  }
+  if (Changed) DiscardProgram();
+}
+
+void TWideRegex::DiscardProgram() {
+  FProgram.clear();
+  FCompileFailed = false;
+}
+
+wchar_t TWideRegex::DefaultInvertCase(wchar_t C) {
+  // The platform's answers for the 128 ASCII characters never change: ask once.
+  static const std::array<wchar_t, 128> Table = [] {
+    std::array<wchar_t, 128> T{};
+    for (int I = 0; I < 128; ++I) {
+      const auto Char = reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(I));
+      const auto Upper = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharUpperA(Char)));
+      const auto Lower = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharLowerA(Char)));
+      T[I] = static_cast<wchar_t>(((Upper & 0xFF) != I ? Upper : Lower) & 0xFF);
+    }
+    return T;
+  }();
+  return C < 128 ? Table[C] : C;
+}
+
+std::wstring TWideRegex::RequiredSubstring() const {
+  return FRequired < 0 ? std::wstring() : std::wstring(Operand(FRequired - 3), FRequiredLen);
+}
+
+int TWideRegex::MatchPos(int Index) const {
+  if (Index < 0 || Index >= kGroupCount || FStartP[Index] < 0 || FEndP[Index] < FStartP[Index]) return -1;
+  return FStartP[Index] + 1;
+}
+
+int TWideRegex::MatchLen(int Index) const {
+  if (MatchPos(Index) < 0) return -1;
+  return FEndP[Index] - FStartP[Index];
+}
+
+std::wstring TWideRegex::Match(int Index) const {
+  if (MatchPos(Index) < 0) return std::wstring();
+  return FInput.substr(FStartP[Index], FEndP[Index] - FStartP[Index]);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Compiler
+
+bool TWideRegex::Compile() {
+  if (FPattern.empty()) {
+    Error(reeNoExpression);
+    return false;
+  }
+  const bool Ok = CompileProgram(FPattern.c_str());
+  FCompileFailed = !Ok;
+  return Ok;
+}
+
+bool TWideRegex::CompileProgram(const wchar_t* Pattern) {
+  FProgram.clear();
+  FFirstChar = 0;
+  FAnchored = false;
+  FRequired = -1;
+  FRequiredLen = 0;
+  FProgramModifiers = FModifiers;
+  int Flags;
+  FSizing = true;
+  FCompModifiers = FModifiers;
+  FParsePos = Pattern;
+  FNextGroup = 1;
+  FProgramSize = 0;
+  EmitChar(kMagic);
+  if (ParseGroup(false, Flags) == kNoNode) return FailCompile();
+  if (FProgramSize > kMaxProgramCells) {
+    Error(reeCompTooBig);
+    return FailCompile();
+  }
+
+  FProgram.assign(FProgramSize, 0);
+  FSizing = false;
+  FEmitOverflow = false;
+  FEmitPos = 0;
+  FCompModifiers = FModifiers;
+  FParsePos = Pattern;
+  FNextGroup = 1;
+  EmitChar(kMagic);
+  if (ParseGroup(false, Flags) == kNoNode) return FailCompile();
+  if (FEmitOverflow || FEmitPos != FProgramSize) {
+    Error(reeCompPassesDisagree);
+    return FailCompile();
+  }
+  FParsePos = nullptr;
+  SetHints(Flags);
+  return true;
+}
+
+bool TWideRegex::FailCompile() {
+  FProgram.clear();
+  FSizing = false;
+  FParsePos = nullptr;
+  return false;
+}
+
+void TWideRegex::SetHints(int Flags) {
+  const int First = 1;
+  const int Next = NextNode(First);
+  if (Next == kNoNode || Op(Next) != opEnd) return;
+  int Scan = First + 3;
+  if (Op(Scan) == opLiteral) FFirstChar = *Operand(Scan);
+  if (Op(Scan) == opLineStart) FAnchored = true;
+  if (!(Flags & pfStartsWithRepeat)) return;
+  for (int Guard = 0; Scan != kNoNode && Guard < FProgramSize; Scan = NextNode(Scan), ++Guard) {
+    if (Op(Scan) != opLiteral) continue;
+    const int Len = static_cast<int>(RegStrLen(Operand(Scan)));
+    if (Len > 0 && Len >= FRequiredLen) {
+      FRequired = Scan + 3;
+      FRequiredLen = Len;
+    }
+  }
+}
+
+int TWideRegex::ParseGroup(bool Parenthesised, int& Flags) {
+  Flags = pfHasWidth;
+  const uint32_t SavedModifiers = FCompModifiers;
+  int Ret = kNoNode;
+  int Group = 0;
+  if (Parenthesised) {
+    if (FNextGroup >= kGroupCount) {
+      Error(reeCompTooManyGroups);
+      return kNoNode;
+    }
+    Group = FNextGroup++;
+    Ret = EmitNode(static_cast<wchar_t>(opGroupOpen + Group));
+  }
+  int BranchFlags;
+  int Branch = ParseBranch(BranchFlags);
+  if (Branch == kNoNode) return kNoNode;
+  if (Ret != kNoNode)
+    LinkTail(Ret, Branch);
+  else
+    Ret = Branch;
+  for (;;) {
+    if (!(BranchFlags & pfHasWidth)) Flags &= ~pfHasWidth;
+    Flags |= BranchFlags & pfStartsWithRepeat;
+    if (*FParsePos != L'|') break;
+    ++FParsePos;
+    Branch = ParseBranch(BranchFlags);
+    if (Branch == kNoNode) return kNoNode;
+    LinkTail(Ret, Branch);
+  }
+  const int Ender =
+      EmitNode(Parenthesised ? static_cast<wchar_t>(opGroupClose + Group) : static_cast<wchar_t>(opEnd));
+  LinkTail(Ret, Ender);
+  for (int Br = Ret, Guard = 0; Br != kNoNode && !FEmitOverflow; Br = NextNode(Br)) {
+    if (++Guard > FEmitPos) FEmitOverflow = true;  // a cycle: reported as disagreement
+    LinkOperandTail(Br, Ender);
+  }
+  if (Parenthesised) {
+    if (*FParsePos != L')') {
+      Error(reeCompUnmatchedGroup);
+      return kNoNode;
+    }
+    ++FParsePos;
+  } else if (*FParsePos != 0) {
+    Error(*FParsePos == L')' ? reeCompUnmatchedClose : reeCompJunkOnEnd);
+    return kNoNode;
+  }
+  FCompModifiers = SavedModifiers;
+  return Ret;
+}
+
+int TWideRegex::ParseBranch(int& Flags) {
+  Flags = 0;
+  const int Ret = EmitNode(opBranch);
+  int Chain = kNoNode;
+  while (*FParsePos != 0 && *FParsePos != L'|' && *FParsePos != L')') {
+    int PieceFlags;
+    const int Latest = ParseQuantified(PieceFlags);
+    if (Latest == kNoNode) return kNoNode;
+    Flags |= PieceFlags & pfHasWidth;
+    if (Chain == kNoNode)
+      Flags |= PieceFlags & pfStartsWithRepeat;
+    else
+      LinkTail(Chain, Latest);
+    Chain = Latest;
+  }
+  if (Chain == kNoNode) EmitNode(opNothing);
+  return Ret;
+}
+
+int TWideRegex::ParseQuantified(int& Flags) {
+  int AtomFlags;
+  const int Ret = ParseAtom(AtomFlags);
+  if (Ret == kNoNode) return kNoNode;
+  const wchar_t Quantifier = *FParsePos;
+  int32_t Min = 0, Max = 0;
+  if (Quantifier == L'{') {
+    const int Brace = ParseBraces(Min, Max);
+    if (Brace == kBadQuantifier) return kNoNode;
+    if (Brace == kNotQuantifier) {
+      Flags = AtomFlags;
+      return Ret;
+    }
+  } else if (Quantifier != L'*' && Quantifier != L'+' && Quantifier != L'?') {
+    Flags = AtomFlags;
+    return Ret;
+  }
+  // A repeated empty atom would change the pattern's meaning: refuse it.
+  if (!(AtomFlags & pfHasWidth) && Quantifier != L'?') {
+    Error(reeCompOperandCouldBeEmpty);
+    return kNoNode;
+  }
+  ++FParsePos;
+  bool Lazy = !(FCompModifiers & ModifierG);
+  if (*FParsePos == L'?') {
+    Lazy = true;
+    ++FParsePos;
+  }
+  const bool Simple = AtomFlags & pfSimple;
+  switch (Quantifier) {
+    case L'*':
+      Flags = pfStartsWithRepeat;
+      if (Simple)
+        InsertNode(Lazy ? opStarLazy : opStar, Ret, 3);
+      else if (Lazy)
+        EmitCountedLoop(opLoopLazy, Ret, 0, kMaxLoopCount);
+      else
+        EmitStar(Ret);
+      break;
+    case L'+':
+      Flags = pfStartsWithRepeat | pfHasWidth;
+      if (Simple)
+        InsertNode(Lazy ? opPlusLazy : opPlus, Ret, 3);
+      else if (Lazy)
+        EmitCountedLoop(opLoopLazy, Ret, 1, kMaxLoopCount);
+      else
+        EmitPlus(Ret);
+      break;
+    case L'?':
+      Flags = 0;
+      if (Lazy && Simple)
+        EmitCountedRepeat(opRepeatLazy, Ret, 0, 1);
+      else if (Lazy)
+        EmitCountedLoop(opLoopLazy, Ret, 0, 1);
+      else
+        EmitOptional(Ret);
+      break;
+    default:
+      Flags = Max > 0 ? pfHasWidth | pfStartsWithRepeat : 0;
+      if (Simple)
+        EmitCountedRepeat(Lazy ? opRepeatLazy : opRepeat, Ret, Min, Max);
+      else
+        EmitCountedLoop(Lazy ? opLoopLazy : opLoop, Ret, Min, Max);
+      break;
+  }
+  if (StartsQuantifier(FParsePos)) {
+    Error(reeCompNestedQuantifier);
+    return kNoNode;
+  }
+  return Ret;
+}
+
+int TWideRegex::ParseBraces(int32_t& Min, int32_t& Max) {
+  const wchar_t* Close = BraceQuantifierEnd(FParsePos);
+  if (!Close) return kNotQuantifier;
+  const wchar_t* MinFirst = FParsePos + 1;
+  const wchar_t* MinLast = MinFirst;
+  while (IsDigit(*MinLast)) ++MinLast;
+  if (!ParseRepeatCount(MinFirst, MinLast, Min)) return kBadQuantifier;
+  if (*MinLast == L'}')
+    Max = Min;
+  else if (MinLast + 1 == Close)
+    Max = kMaxLoopCount;
+  else if (!ParseRepeatCount(MinLast + 1, Close, Max))
+    return kBadQuantifier;
+  if (Max < Min) {
+    Error(reeCompBraceMinAboveMax);
+    return kBadQuantifier;
+  }
+  FParsePos = Close;
+  return kQuantifier;
+}
+
+bool TWideRegex::ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value) {
+  if (Last - First > kMaxCountDigits) {
+    Error(reeCompBracesTooBig);
+    return false;
+  }
+  Value = 0;
+  for (const wchar_t* P = First; P < Last; ++P) Value = Value * 10 + (*P - L'0');
+  return true;
+}
+
+int TWideRegex::ParseAtom(int& Flags) {
+  Flags = 0;
+  const bool MultiLine = (FCompModifiers & ModifierM) && (!LineBreakSet.empty() || FPaired);
+  const wchar_t C = *FParsePos;
+  switch (C) {
+    case L'^':
+      ++FParsePos;
+      return EmitNode(MultiLine ? opLineStartML : opLineStart);
+    case L'$':
+      ++FParsePos;
+      return EmitNode(MultiLine ? opLineEndML : opLineEnd);
+    case L'.':
+      ++FParsePos;
+      if (FCompModifiers & ModifierS) {
+        Flags = pfHasWidth | pfSimple;
+        return EmitNode(opAnyChar);
+      }
+      Flags = pfHasWidth;
+      return EmitNode(opAnyCharML);
+    case L'[':
+      ++FParsePos;
+      return ParseSet(Flags);
+    case L'(': {
+      ++FParsePos;
+      if (FParsePos[0] == L'?' && FParsePos[1] == L'#') {
+        const wchar_t* Close = RegStrScan(FParsePos + 2, L')');
+        if (!Close) {
+          Error(reeCompUnclosedComment);
+          return kNoNode;
+        }
+        FParsePos = Close + 1;
+        return EmitNode(opComment);
+      }
+      if (FParsePos[0] == L'?') {
+        const wchar_t* Close = RegStrScan(FParsePos + 1, L')');
+        if (!Close || !ParseModifierLetters(FParsePos + 1, Close, FCompModifiers)) {
+          Error(reeCompUnknownModifier);
+          return kNoNode;
+        }
+        FParsePos = Close + 1;
+        return EmitNode(opComment);
+      }
+      int GroupFlags;
+      const int Ret = ParseGroup(true, GroupFlags);
+      Flags = GroupFlags & (pfHasWidth | pfStartsWithRepeat);
+      return Ret;
+    }
+    case 0:
+    case L'|':
+    case L')':
+      Error(reeCompAtomInternal);
+      return kNoNode;
+    case L'?':
+    case L'*':
+    case L'+':
+      Error(reeCompQuantifierFollowsNothing);
+      return kNoNode;
+    case L'\\':
+      ++FParsePos;
+      if (*FParsePos == 0) {
+        Error(reeCompTrailingBackslash);
+        return kNoNode;
+      }
+      return ParseEscape(Flags);
+    default:
+      return ParseLiteralRun(Flags);
+  }
+}
+
+int TWideRegex::ParseEscape(int& Flags) {
+  const bool NoCase = FCompModifiers & ModifierI;
+  const wchar_t C = *FParsePos;
+  wchar_t Code;
+  switch (C) {
+    case L'b':
+      Code = opWordBoundary;
+      break;
+    case L'B':
+      Code = opNonWordBoundary;
+      break;
+    case L'A':
+      Code = opLineStart;
+      break;
+    case L'Z':
+      Code = opLineEnd;
+      break;
+    case L'd':
+      Code = opDigit;
+      break;
+    case L'D':
+      Code = opNonDigit;
+      break;
+    case L'w':
+      Code = opWordChar;
+      break;
+    case L'W':
+      Code = opNonWordChar;
+      break;
+    case L's':
+      Code = opSpace;
+      break;
+    case L'S':
+      Code = opNonSpace;
+      break;
+    default:
+      if (C >= L'1' && C <= L'9') {
+        ++FParsePos;
+        Flags = pfHasWidth | pfSimple;
+        const int Ret = EmitNode(NoCase ? opBackRefNoCase : opBackRef);
+        EmitChar(static_cast<wchar_t>(C - L'0'));
+        return Ret;
+      }
+      wchar_t Value;
+      if (!DecodeEscape(FParsePos, Value)) return kNoNode;
+      Flags = pfHasWidth | pfSimple;
+      const int Ret = EmitNode(NoCase ? opLiteralNoCase : opLiteral);
+      EmitChar(Value);
+      EmitChar(0);
+      return Ret;
+  }
+  ++FParsePos;
+  if (Code != opWordBoundary && Code != opNonWordBoundary && Code != opLineStart && Code != opLineEnd)
+    Flags = pfHasWidth | pfSimple;
+  return EmitNode(Code);
+}
+
+bool TWideRegex::DecodeEscape(const wchar_t*& P, wchar_t& Value) {
+  const wchar_t C = *P++;
+  switch (C) {
+    case L'a':
+      Value = 7;
+      return true;
+    case L'e':
+      Value = 27;
+      return true;
+    case L'f':
+      Value = 12;
+      return true;
+    case L'n':
+      Value = 10;
+      return true;
+    case L'r':
+      Value = 13;
+      return true;
+    case L't':
+      Value = 9;
+      return true;
+    case L'x':
+      break;
+    default:
+      Value = C;
+      return true;
+  }
+  const bool Braced = *P == L'{';
+  if (Braced) ++P;
+  int Code = 0;
+  for (int Digits = 0; Braced || Digits < 2; ++Digits) {
+    if (*P == 0) {
+      Error(reeCompNoHexCodeAfterX);
+      return false;
+    }
+    if (Braced && *P == L'}') {
+      ++P;
+      break;
+    }
+    int Digit;
+    if (!HexDigitValue(*P, Digit)) return false;
+    if (Code >= 0x1000) {
+      Error(reeCompHexCodeTooBig);
+      return false;
+    }
+    Code = Code * 16 + Digit;
+    ++P;
+  }
+  Value = static_cast<wchar_t>(Code);
+  return true;
+}
+
+bool TWideRegex::HexDigitValue(wchar_t C, int& Value) {
+  if (C >= L'0' && C <= L'9')
+    Value = C - L'0';
+  else if (C >= L'a' && C <= L'f')
+    Value = C - L'a' + 10;
+  else if (C >= L'A' && C <= L'F')
+    Value = C - L'A' + 10;
+  else {
+    Error(reeCompBadHexDigit);
+    return false;
+  }
+  return true;
+}
+
+int TWideRegex::ParseSet(int& Flags) {
+  const bool NoCase = FCompModifiers & ModifierI;
+  int Ret;
+  if (*FParsePos == L'^') {
+    ++FParsePos;
+    Ret = EmitNode(NoCase ? opNoneOfNoCase : opNoneOf);
+  } else {
+    Ret = EmitNode(NoCase ? opAnyOfNoCase : opAnyOf);
+  }
+  bool CanStartRange = false;
+  wchar_t RangeStart = 0;
+  auto AddMember = [&](wchar_t C) {
+    EmitChar(C);
+    CanStartRange = true;
+    RangeStart = C;
+  };
+  if (*FParsePos == L']') AddMember(*FParsePos++);
+  while (*FParsePos != 0 && *FParsePos != L']') {
+    const wchar_t* P = FParsePos;
+    if (*P == L'-' && CanStartRange && P[1] != L']' && P[1] != 0) {
+      // A class after "-" makes the "-" a member; the class is the next item.
+      if (P[1] == L'\\' && P[2] && std::wcschr(L"dDsSwW", P[2])) {
+        AddMember(*FParsePos++);
+        CanStartRange = false;
+        continue;
+      }
+      FParsePos = P + 1;
+      wchar_t RangeEnd;
+      if (*FParsePos == L'\\') {
+        ++FParsePos;
+        if (*FParsePos == 0) {
+          Error(reeCompTrailingBackslashInSet);
+          return kNoNode;
+        }
+        if (!DecodeEscape(FParsePos, RangeEnd)) return kNoNode;
+      } else {
+        RangeEnd = *FParsePos++;
+      }
+      if (!EmitSetRange(RangeStart, RangeEnd)) return kNoNode;
+      CanStartRange = false;
+    } else if (*P == L'\\') {
+      ++FParsePos;
+      const wchar_t E = *FParsePos;
+      if (E == 0) {
+        Error(reeCompTrailingBackslashInSet);
+        return kNoNode;
+      }
+      if (E == L'd' || E == L's' || E == L'w') {
+        ++FParsePos;
+        EmitSetString(E == L'd' ? L"0123456789" : E == L's' ? SpaceSet.c_str() : WordSet.c_str());
+        CanStartRange = false;
+      } else {
+        wchar_t Value;
+        if (!DecodeEscape(FParsePos, Value)) return kNoNode;
+        AddMember(Value);
+      }
+    } else {
+      AddMember(*FParsePos++);
+    }
+  }
+  EmitChar(0);
+  if (*FParsePos != L']') {
+    Error(reeCompUnmatchedSet);
+    return kNoNode;
+  }
+  ++FParsePos;
+  Flags = pfHasWidth | pfSimple;
+  return Ret;
+}
+
+bool TWideRegex::EmitSetRange(wchar_t First, wchar_t Last) {
+  if (FCompModifiers & ModifierR) {
+    const wchar_t LowerA = RussianLowerLetters[0], LowerYa = RussianLowerLetters[32];
+    const wchar_t UpperA = RussianUpperLetters[0], UpperYa = RussianUpperLetters[32];
+    const bool Lower = First == LowerA && (Last == LowerYa || Last == UpperYa);
+    const bool Upper = (First == UpperA && Last == UpperYa) || (First == LowerA && Last == UpperYa);
+    if (Lower) EmitSetString(RussianLowerLetters);
+    if (Upper) EmitSetString(RussianUpperLetters);
+    if (Lower || Upper) return true;
+  }
+  if (Last < First) {
+    Error(reeCompInvalidRange);
+    return false;
+  }
+  EmitChar(Last);
+  for (int C = First + 1; C < Last; ++C) EmitChar(static_cast<wchar_t>(C));
+  return true;
+}
+
+void TWideRegex::EmitSetString(const wchar_t* S) {
+  for (; *S; ++S) EmitChar(*S);
+}
+
+int TWideRegex::ParseLiteralRun(int& Flags) {
+  const wchar_t* P = FParsePos;
+  const bool Extended = FCompModifiers & ModifierX;
+  if (Extended && (IsXSpace(*P) || *P == L'#')) {
+    if (*P == L'#') {
+      while (*P && *P != L'\r' && *P != L'\n') ++P;
+      while (*P == L'\r' || *P == L'\n') ++P;
+    } else {
+      while (IsXSpace(*P)) ++P;
+    }
+    FParsePos = P;
+    return EmitNode(opComment);
+  }
+  int Len = *P == L'{' ? 1 + RegStrCSpn(P + 1, WideRegexMetaChars) : RegStrCSpn(P, WideRegexMetaChars);
+  if (Len == 0) {
+    Error(reeCompEmptyLiteral);
+    return kNoNode;
+  }
+  // The quantifier after a run applies to its last character alone.
+  if (Len > 1 && IsQuantifierChar(P[Len])) --Len;
+  if (Extended) {
+    const wchar_t* Hash = std::find(P, P + Len, L'#');
+    Len = static_cast<int>(Hash - P);
+  }
+  const int Ret = EmitNode((FCompModifiers & ModifierI) ? opLiteralNoCase : opLiteral);
+  for (int I = 0; I < Len; ++I)
+    if (!(Extended && IsXSpace(P[I]))) EmitChar(P[I]);
+  EmitChar(0);
+  FParsePos = P + Len;
+  Flags = pfHasWidth | (Len == 1 ? pfSimple : 0);
+  return Ret;
+}
+
+void TWideRegex::EmitCountedRepeat(wchar_t Op, int Atom, int32_t Min, int32_t Max) {
+  InsertNode(Op, Atom, 7);
+  PutInt32(Atom + 3, Min);
+  PutInt32(Atom + 5, Max);
+}
+
+void TWideRegex::EmitCountedLoop(wchar_t Op, int Atom, int32_t Min, int32_t Max) {
+  InsertNode(opLoopEntry, Atom, 3);
+  const int Loop = EmitNode(Op);
+  EmitInt32(Min);
+  EmitInt32(Max);
+  EmitInt32(Atom + 3 - Loop);
+  LinkTail(Atom, Loop);
+  LinkTail(Atom + 3, Loop);
+}
+
+void TWideRegex::EmitStar(int Atom) {
+  InsertNode(opBranch, Atom, 3);
+  LinkOperandTail(Atom, EmitNode(opBack));
+  LinkOperandTail(Atom, Atom);
+  LinkTail(Atom, EmitNode(opBranch));
+  LinkTail(Atom, EmitNode(opNothing));
+}
+
+void TWideRegex::EmitPlus(int Atom) {
+  const int Branch = EmitNode(opBranch);
+  LinkTail(Atom, Branch);
+  LinkTail(EmitNode(opBack), Atom);
+  LinkTail(Branch, EmitNode(opBranch));
+  LinkTail(Atom, EmitNode(opNothing));
+}
+
+void TWideRegex::EmitOptional(int Atom) {
+  InsertNode(opBranch, Atom, 3);
+  LinkTail(Atom, EmitNode(opBranch));
+  const int Nothing = EmitNode(opNothing);
+  LinkTail(Atom, Nothing);
+  LinkOperandTail(Atom, Nothing);
+}
+
+// Sizing pass: counts the cells. Emitting pass: true when the cells fit into the sized program.
+bool TWideRegex::Reserve(int Cells) {
+  if (FSizing) {
+    if (FProgramSize <= kMaxProgramCells) FProgramSize += Cells;
+    return false;
+  }
+  if (FEmitOverflow || FEmitPos + Cells > static_cast<int>(FProgram.size())) {
+    FEmitOverflow = true;
+    return false;
+  }
+  return true;
+}
+
+int TWideRegex::EmitNode(wchar_t Op) {
+  if (!Reserve(3)) return kCountingNode;
+  const int At = FEmitPos;
+  FProgram[At] = Op;
+  FProgram[At + 1] = 0;
+  FProgram[At + 2] = 0;
+  FEmitPos += 3;
+  return At;
+}
+
+void TWideRegex::EmitChar(wchar_t C) {
+  if (Reserve(1)) FProgram[FEmitPos++] = C;
+}
+
+void TWideRegex::EmitInt32(int32_t Value) {
+  if (!Reserve(2)) return;
+  WriteInt32(&FProgram[FEmitPos], Value);
+  FEmitPos += 2;
+}
+
+void TWideRegex::InsertNode(wchar_t Op, int Pos, int Cells) {
+  if (!Reserve(Cells)) return;
+  std::copy_backward(FProgram.begin() + Pos, FProgram.begin() + FEmitPos,
+                     FProgram.begin() + FEmitPos + Cells);
+  FProgram[Pos] = Op;
+  std::fill(FProgram.begin() + Pos + 1, FProgram.begin() + Pos + Cells, 0);
+  FEmitPos += Cells;
+}
+
+void TWideRegex::PutInt32(int At, int32_t Value) {
+  if (!FSizing && !FEmitOverflow) WriteInt32(&FProgram[At], Value);
+}
+
+void TWideRegex::LinkTail(int Node, int Target) {
+  if (FSizing || FEmitOverflow) return;
+  int Scan = Node;
+  // A chain longer than the program means a cycle: an internal fault, reported as disagreement.
+  for (int Guard = 0, Next; (Next = NextNode(Scan)) != kNoNode; Scan = Next) {
+    if (++Guard > FEmitPos) {
+      FEmitOverflow = true;
+      return;
+    }
+  }
+  WriteInt32(&FProgram[Scan + 1], Target - Scan);
+}
+
+void TWideRegex::LinkOperandTail(int Node, int Target) {
+  if (FSizing || FEmitOverflow || Op(Node) != opBranch) return;
+  LinkTail(Node + 3, Target);
+}
+
+int TWideRegex::NextNode(int Node) const {
+  // Also nil for the counting node of the sizing pass, whose program is still empty.
+  const int Size = static_cast<int>(FProgram.size());
+  if (Node < 0 || Node + 2 >= Size) return kNoNode;
+  const int32_t Offset = ReadInt32(&FProgram[Node + 1]);
+  if (Offset == 0) return kNoNode;
+  const int64_t Target = int64_t{Node} + Offset;
+  return (Target > 0 && Target < Size) ? static_cast<int>(Target) : kNoNode;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Matcher
+
+bool TWideRegex::EnsureProgram() {
+  if (FModifiers != FProgramModifiers) {
+    FProgram.clear();
+    FCompileFailed = false;
+  }
+  if (FProgram.empty()) {
+    if (FCompileFailed) return false;  // nothing changed since it failed
+    Compile();
+  }
+  if (FProgram.empty()) return false;
+  if (FProgram[0] != kMagic) {
+    Error(reeCorruptedProgram);
+    return false;
+  }
+  return true;
+}
+
+void TWideRegex::ClearMatchPositions() {
+  std::fill(std::begin(FStartP), std::end(FStartP), -1);
+  std::fill(std::begin(FEndP), std::end(FEndP), -1);
+}
+
+bool TWideRegex::Exec(const std::wstring& Input) {
+  SetInputString(Input);
+  return ExecFrom(1);
+}
+
+bool TWideRegex::ExecNext() {
+  if (MatchPos(0) < 0) return false;
+  const int Offset = FEndP[0] + 1 + (FEndP[0] == FStartP[0] ? 1 : 0);
+  return ExecFrom(Offset);
+}
+
+bool TWideRegex::ExecFrom(int Offset) {
+  ClearMatchPositions();
+  if (!EnsureProgram()) return false;
+  if (!FHasInput) {
+    Error(reeNoInputString);
+    return false;
+  }
+  if (Offset < 1) {
+    Error(reeOffsetBelowOne);
+    return false;
+  }
+  if (Offset > FInputEnd + 1) return false;
+  const int From = Offset - 1;
+  if (FRequiredLen > 0 && !RequiredSubstringFrom(From)) return false;
+  FSteps = 0;
+  FStepLimit = kStepBase + kStepsPerChar * FInputEnd;
+  FAborted = false;
+  const bool Found = Search(From);
+  if (FStack.capacity() > kKeptBacktrackEntries) FStack = {};  // give a huge stack back at once
+  return Found;
+}
+
+bool TWideRegex::Search(int From) {
+  try {
+    if (FAnchored) return TryAt(From);
+    const wchar_t* S = FInput.c_str();
+    for (int P = From; P <= FInputEnd; ++P) {
+      if (FFirstChar && S[P] != FFirstChar) continue;
+      if (TryAt(P)) return true;
+      if (FAborted) return false;
+    }
+  } catch (const std::bad_alloc&) {
+    // The backtrack stack could not grow below its bound (a crowded 32-bit address space).
+    FStack = {};
+    Abort(reeBacktrackLimitExceeded);
+  }
+  return false;
+}
+
+bool TWideRegex::RequiredSubstringFrom(int From) const {
+  const wchar_t* Must = Operand(FRequired - 3);
+  for (const wchar_t* P = RegStrScan(FInput.c_str() + From, Must[0]); P; P = RegStrScan(P + 1, Must[0]))
+    if (RegStrLComp(P, Must, FRequiredLen) == 0) return true;
+  return false;
+}
+
+bool TWideRegex::TryAt(int Pos) {
+  ClearMatchPositions();
+  FLoops.clear();
+  FCurPos = Pos;
+  if (!MatchNode(1)) return false;
+  FStartP[0] = Pos;
+  FEndP[0] = FCurPos;
+  return true;
+}
+
+bool TWideRegex::Tick() {
+  return ++FSteps <= FStepLimit || Abort(reeStepLimitExceeded);
+}
+
+bool TWideRegex::Abort(int Code) {
+  if (!FAborted) Error(Code);
+  FAborted = true;
+  return false;
+}
+
+bool TWideRegex::PushChoice(int Kind, int Node, int Pos, int32_t Count) {
+  if (FStack.size() >= kMaxBacktrackEntries) return Abort(reeBacktrackLimitExceeded);
+  FStack.push_back({Kind, Node, Pos, Count});
+  ++FChoices;
+  return true;
+}
+
+// Without a choice point below, a failure ends the whole try, which resets everything anyway.
+bool TWideRegex::LogUndo(int Kind, int32_t Node, int32_t Pos) {
+  if (FChoices == 0) return true;
+  if (FStack.size() >= kMaxBacktrackEntries) return Abort(reeBacktrackLimitExceeded);
+  FStack.push_back({Kind, Node, Pos, 0});
+  return true;
+}
+
+// Runs the program from Node at the current position to opEnd, backtracking through an explicit
+// stack so that no input can exhaust the thread's stack.
+bool TWideRegex::MatchNode(int Node) {
+  FStack.clear();
+  FChoices = 0;
+  const wchar_t* S = FInput.c_str();
+  for (;;) {
+    bool Ok = true;
+    if (Node == kNoNode) {
+      Error(reeNoNextNode);
+      Ok = false;
+    } else if (!Tick()) {
+      return false;
+    } else {
+      const int Next = NextNode(Node);
+      const int Code = Op(Node);
+      switch (Code) {
+        case opEnd:
+          return true;
+        case opLineStart:
+          Ok = FCurPos == 0;
+          break;
+        case opLineEnd:
+          Ok = FCurPos == FInputEnd;
+          break;
+        case opLineStartML:
+          Ok = IsLineStartML();
+          break;
+        case opLineEndML:
+          Ok = IsLineEndML();
+          break;
+        case opAnyCharML:
+          Ok = FCurPos < FInputEnd && !(FPaired && S[FCurPos] == FPairHead && S[FCurPos + 1] == FPairTail) &&
+               !RegStrScan(LineBreakSet.c_str(), S[FCurPos]);
+          if (Ok) ++FCurPos;
+          break;
+        case opAnyChar:
+        case opAnyOf:
+        case opNoneOf:
+        case opAnyOfNoCase:
+        case opNoneOfNoCase:
+        case opDigit:
+        case opNonDigit:
+        case opWordChar:
+        case opNonWordChar:
+        case opSpace:
+        case opNonSpace:
+          Ok = FCurPos < FInputEnd && TestChar(Node, S[FCurPos]);
+          if (Ok) ++FCurPos;
+          break;
+        case opLiteral:
+        case opLiteralNoCase:
+          Ok = MatchLiteral(Node);
+          break;
+        case opBackRef:
+        case opBackRefNoCase:
+          Ok = MatchBackRef(Node);
+          break;
+        case opWordBoundary:
+          Ok = IsWordBoundary();
+          break;
+        case opNonWordBoundary:
+          Ok = !IsWordBoundary();
+          break;
+        case opBack:
+          Ok = !IsEmptyRound(Node);
+          break;
+        case opNothing:
+        case opComment:
+          break;
+        case opBranch:
+          if (Next != kNoNode && Op(Next) == opBranch && !PushChoice(ekBranch, Next, FCurPos)) return false;
+          Node += 3;
+          continue;
+        case opLoopEntry:
+          if (FLoops.size() >= kLoopDepth) {
+            Error(reeLoopStackExceeded);
+            Ok = false;
+            break;
+          }
+          Ok = LogUndo(ekLoopPush, 0, 0);
+          FLoops.push_back({0, -1});
+          break;
+        case opLoop:
+        case opLoopLazy:
+          if (MatchLoopNode(Node)) continue;
+          Ok = false;
+          break;
+        case opStar:
+        case opPlus:
+        case opRepeat:
+        case opStarLazy:
+        case opPlusLazy:
+        case opRepeatLazy:
+          if (StartRepeat(Node)) continue;
+          Ok = false;
+          break;
+        default:
+          if (Code > opGroupOpen && Code < opGroupOpen + kGroupCount) {
+            Ok = LogUndo(ekGroupStart, Code - opGroupOpen, FStartP[Code - opGroupOpen]);
+            FStartP[Code - opGroupOpen] = FCurPos;
+          } else if (Code > opGroupClose && Code < opGroupClose + kGroupCount) {
+            Ok = LogUndo(ekGroupEnd, Code - opGroupClose, FEndP[Code - opGroupClose]);
+            FEndP[Code - opGroupClose] = FCurPos;
+          } else {
+            Error(reeUnknownOpcode);
+            Ok = false;
+          }
+          break;
+      }
+      if (Ok) {
+        Node = Next;
+        continue;
+      }
+    }
+    if (FAborted || !Backtrack(Node)) return false;
+  }
+}
+
+bool TWideRegex::Backtrack(int& Node) {
+  while (!FStack.empty()) {
+    const TBacktrackEntry E = FStack.back();
+    FStack.pop_back();
+    switch (E.Kind) {
+      case ekGroupStart:
+        FStartP[E.Node] = E.Pos;
+        break;
+      case ekGroupEnd:
+        FEndP[E.Node] = E.Pos;
+        break;
+      case ekLoopSet:
+        FLoops.back() = {E.Node, E.Pos};
+        break;
+      case ekLoopPush:
+        FLoops.pop_back();
+        break;
+      case ekLoopPop:
+        FLoops.push_back({E.Node, E.Pos});
+        break;
+      default:
+        --FChoices;
+        if (Resume(E, Node)) return true;
+        if (FAborted) return false;
+        break;
+    }
+  }
+  return false;
+}
+
+bool TWideRegex::Resume(const TBacktrackEntry& E, int& Node) {
+  FCurPos = E.Pos;
+  switch (E.Kind) {
+    case ekBranch: {
+      const int Next = NextNode(E.Node);
+      if (Next != kNoNode && Op(Next) == opBranch && !PushChoice(ekBranch, Next, FCurPos)) return false;
+      Node = E.Node + 3;
+      return true;
+    }
+    case ekRepeatGreedy:
+      Node = E.Node;
+      return TryGreedyCount(Node, E.Pos, E.Count - 1);
+    case ekRepeatLazy:
+      Node = E.Node;
+      return ResumeLazy(Node, E.Pos, E.Count);
+    case ekLoopExit:
+      Node = E.Node;
+      return ExitLoop(Node);
+    default:
+      Node = E.Node;
+      return IterateLoop(Node);
+  }
+}
+
+bool TWideRegex::MatchLiteral(int Node) {
+  const wchar_t* Lit = Operand(Node);
+  const wchar_t* S = FInput.c_str() + FCurPos;
+  // The first character is compared even when it is the terminator: an empty literal matches only
+  // at the end of the input.
+  const bool NoCase = Op(Node) == opLiteralNoCase;
+  if (!Lit[0]) return !S[0];
+  int I = 0;
+  for (; Lit[I]; ++I) {
+    const wchar_t C = S[I];
+    if (C != Lit[I] && (!NoCase || C == 0 || C != CaseInverter(Lit[I]))) return false;
+  }
+  FCurPos += I;
+  return true;
+}
+
+bool TWideRegex::GroupText(int Group, int& Start, int& Len) const {
+  if (Group <= 0 || Group >= kGroupCount || FStartP[Group] < 0 || FEndP[Group] < FStartP[Group]) return false;
+  Start = FStartP[Group];
+  Len = FEndP[Group] - Start;
+  return true;
+}
+
+bool TWideRegex::SameText(int Start, int Len, bool NoCase) const {
+  if (FCurPos + Len > FInputEnd) return false;
+  const wchar_t* G = FInput.c_str() + Start;
+  const wchar_t* S = FInput.c_str() + FCurPos;
+  for (int I = 0; I < Len; ++I)
+    if (S[I] != G[I] && (!NoCase || S[I] != CaseInverter(G[I]))) return false;
+  return true;
+}
+
+bool TWideRegex::MatchBackRef(int Node) {
+  int Start, Len;
+  if (!GroupText(*Operand(Node), Start, Len) || !SameText(Start, Len, Op(Node) == opBackRefNoCase))
+    return false;
+  FCurPos += Len;
+  return true;
+}
+
+const wchar_t* TWideRegex::ScanCharNoCase(const wchar_t* Set, wchar_t C) const {
+  const wchar_t Other = CaseInverter(C);
+  for (; *Set; ++Set)
+    if (*Set == C || *Set == Other) return Set;
+  return nullptr;
+}
+
+bool TWideRegex::TestChar(int Node, wchar_t C) const {
+  if (C == 0) return false;
+  const wchar_t* Arg = Operand(Node);
+  switch (Op(Node)) {
+    case opAnyChar:
+      return true;
+    case opAnyOf:
+      return RegStrScan(Arg, C);
+    case opNoneOf:
+      return !RegStrScan(Arg, C);
+    case opAnyOfNoCase:
+      return ScanCharNoCase(Arg, C);
+    case opNoneOfNoCase:
+      return !ScanCharNoCase(Arg, C);
+    case opLiteral:
+      return C == Arg[0];
+    case opLiteralNoCase:
+      return C == Arg[0] || C == CaseInverter(Arg[0]);
+    case opDigit:
+      return IsDigit(C);
+    case opNonDigit:
+      return !IsDigit(C);
+    case opWordChar:
+      return RegStrScan(WordSet.c_str(), C);
+    case opNonWordChar:
+      return !RegStrScan(WordSet.c_str(), C);
+    case opSpace:
+      return RegStrScan(SpaceSet.c_str(), C);
+    default:
+      return !RegStrScan(SpaceSet.c_str(), C);  // opNonSpace
+  }
+}
+
+bool TWideRegex::IsLineStartML() const {
+  if (FCurPos == 0) return true;
+  const wchar_t* S = FInput.c_str();
+  const wchar_t Prev = S[FCurPos - 1];
+  if (FPaired && Prev == FPairTail && FCurPos >= 2 && S[FCurPos - 2] == FPairHead) return true;
+  if (FPaired && Prev == FPairHead && S[FCurPos] == FPairTail) return false;
+  return RegStrScan(LineBreakSet.c_str(), Prev);
+}
+
+bool TWideRegex::IsLineEndML() const {
+  if (FCurPos >= FInputEnd) return true;
+  const wchar_t* S = FInput.c_str();
+  const wchar_t C = S[FCurPos];
+  if (FPaired && C == FPairHead && S[FCurPos + 1] == FPairTail) return true;
+  if (FPaired && C == FPairTail && FCurPos > 0 && S[FCurPos - 1] == FPairHead) return false;
+  return RegStrScan(LineBreakSet.c_str(), C);
+}
+
+bool TWideRegex::IsWordBoundary() const {
+  const wchar_t* S = FInput.c_str();
+  const bool Before = FCurPos > 0 && RegStrScan(WordSet.c_str(), S[FCurPos - 1]);
+  const bool After = FCurPos < FInputEnd && RegStrScan(WordSet.c_str(), S[FCurPos]);
+  return Before != After;
+}
+
+// opBack closes one round of a greedy star or plus; a round that consumed nothing must end the
+// loop. Where the round began is kept in the loop's own choice entries: a star pushes its exit
+// branch when a round begins, a plus when a round ends, so the round began at the newest (star)
+// or the second newest (plus) of them. Positions never fall along a path, so an entry left from an
+// earlier pass through the same loop can only be equal when the round was empty as well.
+bool TWideRegex::IsEmptyRound(int Back) const {
+  const int Target = NextNode(Back);
+  const bool Star = Target != kNoNode && Op(Target) == opBranch;
+  const int Exit = Star ? NextNode(Target) : NextNode(Back - 3);
+  int Wanted = Star ? 1 : 2;
+  for (auto It = FStack.rbegin(); It != FStack.rend(); ++It)
+    if (It->Kind == ekBranch && It->Node == Exit && --Wanted == 0) return It->Pos == FCurPos;
+  return false;
+}
+
+bool TWideRegex::MatchLoopNode(int& Node) {
+  if (FLoops.empty()) {
+    Error(reeLoopWithoutEntry);
+    return false;
+  }
+  const TLoopFrame& F = FLoops.back();
+  const int32_t Min = ReadInt32(Operand(Node));
+  const int32_t Max = ReadInt32(Operand(Node) + 2);
+  // Once a round matched nothing, further rounds would repeat it forever.
+  if (F.Counter > 0 && F.IterStart == FCurPos) return ExitLoop(Node);
+  if (F.Counter < Min) return IterateLoop(Node);
+  if (F.Counter >= Max) return ExitLoop(Node);
+  if (Op(Node) == opLoop) return PushChoice(ekLoopExit, Node, FCurPos) && IterateLoop(Node);
+  return PushChoice(ekLoopIterate, Node, FCurPos) && ExitLoop(Node);
+}
+
+bool TWideRegex::IterateLoop(int& Node) {
+  TLoopFrame& F = FLoops.back();
+  if (!LogUndo(ekLoopSet, F.Counter, F.IterStart)) return false;
+  ++F.Counter;
+  F.IterStart = FCurPos;
+  Node += ReadInt32(Operand(Node) + 4);
+  return true;
+}
+
+// The loop's frame leaves the stack before the rest runs, so loops met there find their own.
+bool TWideRegex::ExitLoop(int& Node) {
+  const TLoopFrame F = FLoops.back();
+  if (!LogUndo(ekLoopPop, F.Counter, F.IterStart)) return false;
+  FLoops.pop_back();
+  Node = NextNode(Node);
+  return true;
+}
+
+TWideRegex::TRepeat TWideRegex::RepeatOf(int Node) const {
+  const int Code = Op(Node);
+  TRepeat R{Node + 3, 0, kMaxSimpleCount, NextNode(Node), Code == opStarLazy || Code == opPlusLazy};
+  if (Code == opPlus || Code == opPlusLazy) R.Min = 1;
+  if (Code == opRepeat || Code == opRepeatLazy) {
+    R.Operand = Node + 7;
+    R.Min = ReadInt32(Operand(Node));
+    R.Max = ReadInt32(Operand(Node) + 2);
+    R.Lazy = Code == opRepeatLazy;
+  }
+  return R;
+}
+
+// Characters per counted copy: the group's length for back-references (-1 when unset), else 1.
+int TWideRegex::RepeatUnit(int Operand) const {
+  if (Op(Operand) != opBackRef && Op(Operand) != opBackRefNoCase) return 1;
+  int Start, Len;
+  return GroupText(*this->Operand(Operand), Start, Len) ? Len : -1;
+}
+
+bool TWideRegex::LookAheadOk(const TRepeat& R, int Pos) const {
+  return R.Next == kNoNode || Op(R.Next) != opLiteral || FInput.c_str()[Pos] == *Operand(R.Next);
+}
+
+bool TWideRegex::StartRepeat(int& Node) {
+  const TRepeat R = RepeatOf(Node);
+  const int Unit = RepeatUnit(R.Operand);
+  if (Unit <= 0) {
+    // Every count of an empty (or unset, hence zero) copy ends at the same place: one try decides.
+    if (Unit < 0 && R.Min > 0) return false;
+    Node = R.Next;
+    return true;
+  }
+  const int Start = FCurPos;
+  const int32_t Count = CountRepeats(R.Operand, R.Lazy ? R.Min : R.Max);
+  if (Count < R.Min) return false;
+  return R.Lazy ? TryLazyCount(Node, Start, Count) : TryGreedyCount(Node, Start, Count);
+}
+
+bool TWideRegex::TryGreedyCount(int& Node, int Start, int32_t Count) {
+  const TRepeat R = RepeatOf(Node);
+  const int Unit = RepeatUnit(R.Operand);
+  for (; Count >= R.Min; --Count) {
+    if (!Tick()) return false;
+    const int Pos = Start + Count * Unit;
+    if (!LookAheadOk(R, Pos)) continue;
+    if (Count > R.Min && !PushChoice(ekRepeatGreedy, Node, Start, Count)) return false;
+    FCurPos = Pos;
+    Node = R.Next;
+    return true;
+  }
+  return false;
+}
+
+bool TWideRegex::TryLazyCount(int& Node, int Start, int32_t Count) {
+  const TRepeat R = RepeatOf(Node);
+  const int Unit = RepeatUnit(R.Operand);
+  for (;;) {
+    if (!Tick()) return false;
+    const int Pos = Start + Count * Unit;
+    if (LookAheadOk(R, Pos)) {
+      if (Count < R.Max && !PushChoice(ekRepeatLazy, Node, Start, Count)) return false;
+      FCurPos = Pos;
+      Node = R.Next;
+      return true;
+    }
+    if (Count >= R.Max) return false;
+    FCurPos = Pos;
+    if (CountRepeats(R.Operand, 1) == 0) return false;
+    ++Count;
+  }
+}
+
+bool TWideRegex::ResumeLazy(int& Node, int Start, int32_t Count) {
+  const TRepeat R = RepeatOf(Node);
+  FCurPos = Start + Count * RepeatUnit(R.Operand);
+  return CountRepeats(R.Operand, 1) == 1 && TryLazyCount(Node, Start, Count + 1);
+}
+
+int32_t TWideRegex::CountRepeats(int Node, int32_t Max) {
+  const int Code = Op(Node);
+  if (Code == opBackRef || Code == opBackRefNoCase) {
+    int Start, Len;
+    if (!GroupText(*Operand(Node), Start, Len) || Len == 0) return 0;
+    int32_t N = 0;
+    while (N < Max && SameText(Start, Len, Code == opBackRefNoCase)) {
+      FCurPos += Len;
+      ++N;
+    }
+    FSteps += int64_t{N} * Len;
+    return N;
+  }
+  switch (Code) {
+    case opAnyChar:
+    case opAnyOf:
+    case opNoneOf:
+    case opAnyOfNoCase:
+    case opNoneOfNoCase:
+    case opLiteral:
+    case opLiteralNoCase:
+    case opDigit:
+    case opNonDigit:
+    case opWordChar:
+    case opNonWordChar:
+    case opSpace:
+    case opNonSpace:
+      break;
+    default:
+      Error(reeCountRepeatsInternal);
+      return 0;
+  }
+  const int32_t Limit = std::min<int32_t>(Max, FInputEnd - FCurPos);
+  const wchar_t* S = FInput.c_str() + FCurPos;
+  int32_t N = 0;
+  while (N < Limit && TestChar(Node, S[N])) ++N;
+  FCurPos += N;
+  FSteps += N;
+  return N;
+}

@@ -1,0 +1,303 @@
+#pragma once
+// Regular expressions over UTF-16 text: a pattern compiles into a program of 16-bit cells that a
+// backtracking matcher interprets. Errors never raise; they go to the virtual hook Error.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Modifier bits of TWideRegex.
+constexpr uint32_t ModifierI = 1;   // case-insensitive literals, sets and back-references
+constexpr uint32_t ModifierR = 2;   // Russian letter ranges in sets
+constexpr uint32_t ModifierS = 4;   // "." matches every character
+constexpr uint32_t ModifierG = 8;   // greedy quantifiers
+constexpr uint32_t ModifierM = 16;  // multi-line "^" and "$"
+constexpr uint32_t ModifierX = 32;  // extended syntax
+
+// Opcodes of the compiled program.
+enum TWideRegexOpcode : wchar_t {
+  opEnd = 0,
+  opLineStart = 1,
+  opLineEnd = 2,
+  opAnyChar = 3,
+  opAnyOf = 4,
+  opNoneOf = 5,
+  opBranch = 6,
+  opBack = 7,
+  opLiteral = 8,
+  opNothing = 9,
+  opStar = 10,
+  opPlus = 11,
+  opDigit = 12,
+  opNonDigit = 13,
+  opWordChar = 14,
+  opNonWordChar = 15,
+  opSpace = 16,
+  opNonSpace = 17,
+  opRepeat = 18,
+  opComment = 19,
+  opLiteralNoCase = 20,
+  opAnyOfNoCase = 21,
+  opNoneOfNoCase = 22,
+  opLoopEntry = 23,
+  opLoop = 24,
+  opBackRef = 28,
+  opBackRefNoCase = 29,
+  opStarLazy = 30,
+  opPlusLazy = 31,
+  opRepeatLazy = 32,
+  opLoopLazy = 33,
+  opLineStartML = 34,
+  opLineEndML = 35,
+  opAnyCharML = 36,
+  opWordBoundary = 37,
+  opNonWordBoundary = 38,
+  opGroupOpen = 39,   // + group number 1..14
+  opGroupClose = 54,  // + group number 1..14
+};
+
+// Error codes passed to TWideRegex::Error.
+enum TWideRegexError : int {
+  reeCompNullArgument = 100,
+  reeCompTooBig = 101,
+  reeCompTooManyGroups = 102,
+  reeCompUnmatchedGroup = 103,
+  reeCompUnmatchedClose = 104,
+  reeCompJunkOnEnd = 105,
+  reeCompOperandCouldBeEmpty = 106,
+  reeCompNestedQuantifier = 107,
+  reeCompBadHexDigit = 108,
+  reeCompInvalidRange = 109,
+  reeCompTrailingBackslashInSet = 110,
+  reeCompNoHexCodeAfterX = 111,
+  reeCompHexCodeTooBig = 112,
+  reeCompUnmatchedSet = 113,
+  reeCompAtomInternal = 114,
+  reeCompQuantifierFollowsNothing = 115,
+  reeCompTrailingBackslash = 116,
+  reeCompEmptyLiteral = 119,
+  reeCompBracesTooBig = 122,
+  reeCompBraceMinAboveMax = 124,
+  reeCompUnclosedComment = 125,
+  reeCompUnknownModifier = 127,
+  reeBadLinePairedSeparator = 128,
+  reeCompPassesDisagree = 129,  // internal: the emitting pass did not fill the sized program exactly
+  reeCountRepeatsInternal = 1000,
+  reeUnknownOpcode = 1001,
+  reeNoNextNode = 1002,
+  reeNoExpression = 1003,
+  reeCorruptedProgram = 1004,
+  reeNoInputString = 1005,
+  reeOffsetBelowOne = 1006,
+  reeModifierIndex = 1013,
+  reeLoopStackExceeded = 1014,
+  reeLoopWithoutEntry = 1015,
+  reeStepLimitExceeded = 1016,       // the search took too many steps (runaway backtracking)
+  reeBacktrackLimitExceeded = 1017,  // too many open choice points
+};
+
+// Settings that every new TWideRegex copies.
+extern bool DefaultModifierI;
+extern bool DefaultModifierR;
+extern bool DefaultModifierS;
+extern bool DefaultModifierG;
+extern bool DefaultModifierM;
+extern const std::wstring DefaultSpaceSet;
+extern const std::wstring DefaultWordSet;
+extern const std::wstring DefaultLineBreakSet;
+extern const std::wstring DefaultLinePairedSeparator;
+
+// Characters that end a literal run.
+extern const wchar_t WideRegexMetaChars[];
+// The letters that modifier r puts into the ranges [а-я] and [А-Я].
+extern const wchar_t RussianLowerLetters[];
+extern const wchar_t RussianUpperLetters[];
+
+// Language of ErrorMsg: English when exactly "en", German otherwise. The application sets it.
+extern std::wstring WideRegexLanguage;
+
+class TWideRegex {
+ public:
+  using TCaseInverter = wchar_t (*)(wchar_t);
+
+  TWideRegex();
+  virtual ~TWideRegex() = default;
+  TWideRegex(const TWideRegex&) = delete;
+  TWideRegex& operator=(const TWideRegex&) = delete;
+
+  // Error hook: does nothing; derived classes may watch the codes.
+  virtual void Error(int Code);
+  virtual std::wstring ErrorMsg(int Code) const;
+
+  const std::wstring& Expression() const { return FPattern; }
+  void SetExpression(const std::wstring& Pattern);
+  const std::wstring& InputString() const { return FInput; }
+  void SetInputString(const std::wstring& Input);
+
+  // Index 1..6 stands for i, r, s, g, m, x.
+  bool Modifier(int Index) const;
+  void SetModifier(int Index, bool On);
+  // Set letters, "-", cleared letters, e.g. "ism-rgx"; the setter takes letters as in "(?...)".
+  std::wstring ModifierStr() const;
+  void SetModifierStr(const std::wstring& Letters);
+
+  // Two different characters that count together as one line break, or "" for none.
+  std::wstring LinePairedSeparator() const;
+  void SetLinePairedSeparator(const std::wstring& Separator);
+
+  bool Compile();
+  void DiscardProgram();
+
+  bool Exec(const std::wstring& Input);
+  // Searches from a 1-based offset of the input.
+  bool ExecFrom(int Offset);
+  // Searches on after the last match (one further when it was empty).
+  bool ExecNext();
+
+  // Index 0 is the whole match, 1..14 the groups. Positions are 1-based; -1 when unset.
+  int MatchPos(int Index) const;
+  int MatchLen(int Index) const;
+  std::wstring Match(int Index) const;
+
+  static wchar_t DefaultInvertCase(wchar_t C);
+  // Applies the letters [First, Last) to Modifiers; false at the first unknown character.
+  static bool ParseModifierLetters(const wchar_t* First, const wchar_t* Last, uint32_t& Modifiers);
+
+  // The compiled program and its search hints, for inspection.
+  const std::vector<wchar_t>& Program() const { return FProgram; }
+  wchar_t FirstCharHint() const { return FFirstChar; }
+  bool Anchored() const { return FAnchored; }
+  std::wstring RequiredSubstring() const;
+
+  std::wstring SpaceSet;      // characters of "\s"
+  std::wstring WordSet;       // characters of "\w" and of word boundaries
+  std::wstring LineBreakSet;  // characters that end a line in multi-line mode
+  TCaseInverter CaseInverter;
+
+ private:
+  static constexpr int kGroupCount = 15;
+
+  struct TLoopFrame {
+    int32_t Counter;
+    int32_t IterStart;  // position where the current iteration began
+  };
+  struct TBacktrackEntry {
+    int32_t Kind;
+    int32_t Node;
+    int32_t Pos;
+    int32_t Count;
+  };
+  struct TRepeat {
+    int Operand;
+    int32_t Min;
+    int32_t Max;
+    int Next;
+    bool Lazy;
+  };
+
+  // Compiler.
+  bool CompileProgram(const wchar_t* Pattern);
+  bool FailCompile();
+  void SetHints(int Flags);
+  int ParseGroup(bool Parenthesised, int& Flags);
+  int ParseBranch(int& Flags);
+  int ParseQuantified(int& Flags);
+  int ParseAtom(int& Flags);
+  int ParseEscape(int& Flags);
+  int ParseSet(int& Flags);
+  int ParseLiteralRun(int& Flags);
+  int ParseBraces(int32_t& Min, int32_t& Max);
+  bool ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value);
+  bool DecodeEscape(const wchar_t*& P, wchar_t& Value);
+  bool HexDigitValue(wchar_t C, int& Value);
+  bool EmitSetRange(wchar_t First, wchar_t Last);
+  void EmitSetString(const wchar_t* S);
+  void EmitCountedRepeat(wchar_t Op, int Atom, int32_t Min, int32_t Max);
+  void EmitCountedLoop(wchar_t Op, int Atom, int32_t Min, int32_t Max);
+  void EmitStar(int Atom);
+  void EmitPlus(int Atom);
+  void EmitOptional(int Atom);
+  bool Reserve(int Cells);
+  int EmitNode(wchar_t Op);
+  void EmitChar(wchar_t C);
+  void EmitInt32(int32_t Value);
+  void InsertNode(wchar_t Op, int Pos, int Cells);
+  void PutInt32(int At, int32_t Value);
+  void LinkTail(int Node, int Target);
+  void LinkOperandTail(int Node, int Target);
+
+  // Matcher.
+  bool EnsureProgram();
+  void ClearMatchPositions();
+  bool RequiredSubstringFrom(int From) const;
+  bool Search(int From);
+  bool TryAt(int Pos);
+  bool MatchNode(int Node);
+  bool Backtrack(int& Node);
+  bool Resume(const TBacktrackEntry& E, int& Node);
+  bool MatchLiteral(int Node);
+  bool MatchBackRef(int Node);
+  bool TestChar(int Node, wchar_t C) const;
+  bool IsLineStartML() const;
+  bool IsLineEndML() const;
+  bool IsWordBoundary() const;
+  bool IsEmptyRound(int Back) const;
+  bool MatchLoopNode(int& Node);
+  bool IterateLoop(int& Node);
+  bool ExitLoop(int& Node);
+  TRepeat RepeatOf(int Node) const;
+  int RepeatUnit(int Operand) const;
+  bool StartRepeat(int& Node);
+  bool TryGreedyCount(int& Node, int Start, int32_t Count);
+  bool TryLazyCount(int& Node, int Start, int32_t Count);
+  bool ResumeLazy(int& Node, int Start, int32_t Count);
+  bool LookAheadOk(const TRepeat& R, int Pos) const;
+  int32_t CountRepeats(int Node, int32_t Max);
+  bool GroupText(int Group, int& Start, int& Len) const;
+  bool SameText(int Start, int Len, bool NoCase) const;
+  const wchar_t* ScanCharNoCase(const wchar_t* Set, wchar_t C) const;
+  int NextNode(int Node) const;
+  int Op(int Node) const { return FProgram[Node]; }
+  const wchar_t* Operand(int Node) const { return FProgram.data() + Node + 3; }
+  bool PushChoice(int Kind, int Node, int Pos, int32_t Count = 0);
+  bool LogUndo(int Kind, int32_t Node, int32_t Pos);
+  bool Tick();
+  bool Abort(int Code);
+
+  // Match state.
+  int FStartP[kGroupCount];
+  int FEndP[kGroupCount];
+  std::vector<TLoopFrame> FLoops;
+  std::vector<TBacktrackEntry> FStack;
+  int FChoices = 0;
+  int64_t FSteps = 0;
+  int64_t FStepLimit = 0;
+  bool FAborted = false;
+  int FCurPos = 0;
+  int FInputEnd = 0;
+  bool FHasInput = false;
+  std::wstring FInput;
+
+  // Search hints.
+  wchar_t FFirstChar = 0;
+  bool FAnchored = false;
+  int FRequired = -1;  // cell of the required literal's string
+  int FRequiredLen = 0;
+
+  // Compiler state.
+  const wchar_t* FParsePos = nullptr;
+  int FNextGroup = 1;
+  bool FSizing = false;
+  bool FEmitOverflow = false;
+  int FEmitPos = 0;
+  int FProgramSize = 0;
+
+  std::vector<wchar_t> FProgram;
+  std::wstring FPattern;
+  bool FCompileFailed = false;  // the stored pattern failed under FProgramModifiers
+  uint32_t FModifiers = 0;
+  uint32_t FCompModifiers = 0;
+  uint32_t FProgramModifiers = 0;
+  bool FPaired = false;
+  wchar_t FPairHead = 0;
+  wchar_t FPairTail = 0;
+};
