@@ -45,3 +45,25 @@ if needed tagged.wma; then
     -f asf "$OUT"
   done_ tagged.wma
 fi
+
+# For the playback engine: a longer song to seek in, a file with video and audio (its video goes to the
+# null renderer), one with video only (no audio stream) and text that no splitter takes.
+if needed long.wav; then sox -n -r 44100 -c 2 -b 16 "$OUT" synth 10 sine 330 vol 0.5; done_ long.wav; fi
+if needed long.mp3; then lame --quiet -b 128 long.wav "$OUT"; done_ long.mp3; fi
+if needed av.avi; then
+  ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25 -i tone.wav -t 1 -c:v mjpeg \
+    -c:a pcm_s16le -f avi "$OUT"
+  done_ av.avi
+fi
+if needed videoonly.avi; then
+  ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25 -t 1 -c:v mjpeg -an -f avi "$OUT"
+  done_ videoonly.avi
+fi
+# Audio with a subtitle stream that nothing renders: RenderFile reports a partial render.
+if needed subtitled.mkv; then
+  printf '1\n00:00:00,000 --> 00:00:01,000\nHello\n' >"tmp-$$-subtitles.srt"
+  ffmpeg -nostdin -loglevel error -y -i tone.wav -i "tmp-$$-subtitles.srt" -c:a libvorbis -c:s srt -f matroska "$OUT"
+  rm -f "tmp-$$-subtitles.srt"
+  done_ subtitled.mkv
+fi
+if needed notaudio.txt; then echo "this is not audio" >"$OUT"; done_ notaudio.txt; fi

@@ -1,0 +1,262 @@
+#include "classlib/Controls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "classlib/SysUtils.h"
+#include "tests/support/MessagePump.h"
+
+namespace {
+
+constexpr UINT WM_PROBE = WM_USER + 100;
+constexpr UINT WM_THROW = WM_USER + 101;
+
+// Handles WM_PROBE (result: twice wParam) and WM_THROW; everything else goes the default way.
+class TProbeControl : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  std::vector<WPARAM> Probes;
+  std::function<void()> OnProbe;
+
+ protected:
+  void Dispatch(TMessage& Message) override {
+    switch (Message.Msg) {
+      case WM_PROBE:
+        Probes.push_back(Message.WParam);
+        Message.Result = static_cast<LRESULT>(Message.WParam * 2);
+        if (OnProbe) OnProbe();  // last: it may free this control
+        return;
+      case WM_THROW:
+        if (Message.WParam) throw Exception(L"Handler failed \u00e4");
+        throw std::runtime_error("plain failure");
+      default:
+        TWinControl::Dispatch(Message);
+    }
+  }
+};
+
+// Logs "<name> destroyed" when its window gets WM_DESTROY, through a replaced WindowProc.
+void LogDestroy(TWinControl* Control, const std::string& Name, std::vector<std::string>* Log) {
+  TWndMethod Old = Control->WindowProc;
+  Control->WindowProc = [Old, Name, Log](TMessage& Message) {
+    if (Message.Msg == WM_DESTROY) Log->push_back(Name + " destroyed");
+    Old(Message);
+  };
+}
+
+RECT WindowRectIn(HWND Wnd, HWND Parent) {
+  RECT Rect;
+  GetWindowRect(Wnd, &Rect);
+  MapWindowPoints(HWND_DESKTOP, Parent, reinterpret_cast<POINT*>(&Rect), 2);
+  return Rect;
+}
+
+TEST(ControlsWindow, WindowIsCreatedWhenFirstNeededParentFirst) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  auto* Shown = new TProbeControl(&Parent);
+  Shown->SetParent(&Parent);
+  auto* Hidden = new TProbeControl(&Parent);
+  Hidden->SetVisible(false);
+  Hidden->SetParent(&Parent);
+  EXPECT_FALSE(Parent.HandleAllocated());
+
+  const HWND Wnd = Shown->Handle();  // makes the parent's window first
+  ASSERT_TRUE(Parent.HandleAllocated());
+  EXPECT_EQ(GetParent(Wnd), Parent.Handle());
+  EXPECT_EQ(Shown->Handle(), Wnd);
+  EXPECT_EQ(FindControl(Wnd), Shown);
+  EXPECT_EQ(FindControl(Parent.Handle()), &Parent);
+  EXPECT_FALSE(Hidden->HandleAllocated());  // hidden children wait until asked
+  EXPECT_FALSE(IsWindowVisible(Parent.Handle()));
+  EXPECT_EQ(GetWindowLongPtrA(Parent.Handle(), GWL_STYLE) & WS_POPUP, WS_POPUP);
+
+  // A visible child added to a parent that has its window gets its own at once.
+  auto* Late = new TProbeControl(&Parent);
+  Late->SetParent(&Parent);
+  EXPECT_TRUE(Late->HandleAllocated());
+}
+
+TEST(ControlsWindow, MessagesReachTheObjectSentPostedAndPerformed) {
+  TProbeControl Control(nullptr);
+  Control.SetVisible(false);
+  EXPECT_EQ(Control.Perform(WM_PROBE, 4, 0), 8);  // no window needed
+  EXPECT_EQ(Control.Perform(WM_SETTEXT, 0, 0), 0);
+  EXPECT_FALSE(Control.HandleAllocated());
+
+  EXPECT_EQ(SendMessageA(Control.Handle(), WM_PROBE, 21, 0), 42);
+  PostMessageA(Control.Handle(), WM_PROBE, 5, 0);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Control.Probes.size() == 3; }, 2000));
+  EXPECT_EQ(Control.Probes, (std::vector<WPARAM>{4, 21, 5}));
+
+  // Unhandled messages reach the default window procedure.
+  SetWindowTextA(Control.Handle(), "caption");
+  char Text[16] = {};
+  GetWindowTextA(Control.Handle(), Text, sizeof Text);
+  EXPECT_STREQ(Text, "caption");
+}
+
+TEST(ControlsWindow, WindowProcCanBeReplacedAndRestored) {
+  TProbeControl Control(nullptr);
+  Control.SetVisible(false);
+  const HWND Wnd = Control.Handle();
+  EXPECT_TRUE(Control.WindowProcIsOwn());
+
+  std::vector<UINT> Watched;
+  const TWndMethod Saved = Control.WindowProc;
+  Control.WindowProc = [&](TMessage& Message) {
+    if (Message.Msg == WM_PROBE) Watched.push_back(Message.Msg);
+    if (Message.WParam == 99) return;  // swallowed
+    Saved(Message);
+  };
+  EXPECT_FALSE(Control.WindowProcIsOwn());
+  EXPECT_EQ(SendMessageA(Wnd, WM_PROBE, 1, 0), 2);
+  EXPECT_EQ(SendMessageA(Wnd, WM_PROBE, 99, 0), 0);
+  EXPECT_EQ(Control.Perform(WM_PROBE, 3, 0), 6);
+  EXPECT_EQ(Watched.size(), 3u);
+  EXPECT_EQ(Control.Probes, (std::vector<WPARAM>{1, 3}));
+
+  Control.WindowProc = Saved;
+  EXPECT_TRUE(Control.WindowProcIsOwn());
+  SendMessageA(Wnd, WM_PROBE, 99, 0);
+  EXPECT_EQ(Watched.size(), 3u);
+  EXPECT_EQ(Control.Probes.back(), 99u);
+}
+
+TEST(ControlsWindow, RecreateWndKeepsStateAndChildren) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  Parent.SetBounds(10, 20, 300, 200);
+  auto* Child = new TProbeControl(&Parent);
+  Child->SetParent(&Parent);
+  Child->SetBounds(5, 6, 70, 40);
+  Child->SetEnabled(false);
+  const HWND OldParent = Parent.Handle();
+  const HWND OldChild = Child->Handle();
+  std::vector<WPARAM> Watched;
+  Child->WindowProc = [&, Saved = Child->WindowProc](TMessage& Message) {
+    if (Message.Msg == WM_PROBE) Watched.push_back(Message.WParam);
+    Saved(Message);
+  };
+  // Moved from outside: the control follows the window.
+  SetWindowPos(OldChild, nullptr, 15, 16, 80, 50, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(Child->Left(), 15);
+  EXPECT_EQ(Child->Height(), 50);
+
+  Parent.RecreateWnd();
+  EXPECT_FALSE(IsWindow(OldParent));
+  EXPECT_FALSE(IsWindow(OldChild));
+  ASSERT_TRUE(Child->HandleAllocated());
+  const HWND NewChild = Child->Handle();
+  EXPECT_NE(NewChild, OldChild);
+  EXPECT_EQ(GetParent(NewChild), Parent.Handle());
+  EXPECT_EQ(FindControl(NewChild), Child);
+  const RECT Rect = WindowRectIn(NewChild, Parent.Handle());
+  const RECT Expected{15, 16, 95, 66};
+  EXPECT_TRUE(EqualRect(&Rect, &Expected));
+  EXPECT_FALSE(IsWindowEnabled(NewChild));
+  EXPECT_EQ(SendMessageA(NewChild, WM_PROBE, 7, 0), 14);
+  EXPECT_EQ(Watched, std::vector<WPARAM>{7});
+
+  // A window destroyed behind the control's back is noticed, and a new one made on demand.
+  DestroyWindow(NewChild);
+  EXPECT_FALSE(Child->HandleAllocated());
+  EXPECT_TRUE(IsWindow(Child->Handle()));
+}
+
+TEST(ControlsWindow, ParentDestroysChildrenWindowsFirstAndFreesChildren) {
+  std::vector<std::string> Log;
+  auto* Parent = new TProbeControl(nullptr);
+  Parent->SetVisible(false);
+  auto* Child = new TProbeControl(nullptr);  // no owner: the parent frees it
+  Child->SetParent(Parent);
+  auto* Grandchild = new TProbeControl(nullptr);
+  Grandchild->SetParent(Child);
+  auto* Sibling = new TProbeControl(nullptr);
+  Sibling->SetParent(Parent);
+  LogDestroy(Parent, "parent", &Log);
+  LogDestroy(Child, "child", &Log);
+  LogDestroy(Grandchild, "grandchild", &Log);
+  LogDestroy(Sibling, "sibling", &Log);
+  const HWND Windows[] = {Parent->Handle(), Child->Handle(), Grandchild->Handle(), Sibling->Handle()};
+
+  // A child freed on its own takes only its window and leaves its parent's list.
+  delete Sibling;
+  EXPECT_EQ(Log, std::vector<std::string>{"sibling destroyed"});
+  EXPECT_EQ(Parent->ControlCount(), 1);
+  EXPECT_TRUE(IsWindow(Windows[0]));
+
+  delete Parent;
+  EXPECT_EQ(Log, (std::vector<std::string>{"sibling destroyed", "grandchild destroyed", "child destroyed",
+                                           "parent destroyed"}));
+  for (HWND Wnd : Windows) EXPECT_FALSE(IsWindow(Wnd));
+}
+
+TEST(ControlsWindow, NoWindowLeaksOverManyCycles) {
+  {
+    TProbeControl Warm(nullptr);  // registers the class
+    Warm.SetVisible(false);
+    Warm.HandleNeeded();
+  }
+  const int Before = CountThreadWindows();
+  for (int I = 0; I < 200; ++I) {
+    TProbeControl Parent(nullptr);
+    Parent.SetVisible(false);
+    auto* Child = new TProbeControl(&Parent);
+    Child->SetParent(&Parent);
+    (new TProbeControl(&Parent))->SetParent(Child);
+    Parent.HandleNeeded();
+    if (I % 2) Parent.RecreateWnd();
+    if (I % 3 == 0) Child->SetParent(nullptr);  // the owner still frees it
+  }
+  EXPECT_EQ(CountThreadWindows(), Before);
+}
+
+TEST(ControlsWindow, ExceptionsInHandlersGoToTheHook) {
+  std::vector<std::wstring> Caught;
+  const auto SavedHook = HandleWindowException;
+  HandleWindowException = [&](std::exception_ptr Error) {
+    try {
+      std::rethrow_exception(Error);
+    } catch (const Exception& E) {
+      Caught.push_back(E.Message());
+    } catch (const std::exception& E) {
+      Caught.push_back(AnsiToWide(E.what()));
+    }
+  };
+  TProbeControl Control(nullptr);
+  Control.SetVisible(false);
+  EXPECT_EQ(SendMessageA(Control.Handle(), WM_THROW, 1, 0), 0);
+  PostMessageA(Control.Handle(), WM_THROW, 0, 0);
+  PumpMessagesUntil([&] { return Caught.size() == 2; }, 2000);
+  EXPECT_EQ(Caught, (std::vector<std::wstring>{L"Handler failed \u00e4", L"plain failure"}));
+  EXPECT_EQ(SendMessageA(Control.Handle(), WM_PROBE, 2, 0), 4);  // the window still works
+  HandleWindowException = SavedHook;
+}
+
+TEST(ControlsWindow, HandlerMayFreeItsOwnControl) {
+  const int Before = CountThreadWindows();
+  auto* Parent = new TProbeControl(nullptr);
+  Parent->SetVisible(false);
+  auto* Child = new TProbeControl(Parent);
+  Child->SetParent(Parent);
+  const HWND ChildWnd = Child->Handle();
+  Child->OnProbe = [&] { delete Child; };
+  PostMessageA(ChildWnd, WM_PROBE, 1, 0);
+  PumpMessagesFor(100);
+  EXPECT_FALSE(IsWindow(ChildWnd));
+  EXPECT_EQ(Parent->ControlCount(), 0);
+  EXPECT_EQ(Parent->ComponentCount(), 0);
+
+  const HWND ParentWnd = Parent->Handle();
+  Parent->OnProbe = [&] { delete Parent; };
+  EXPECT_EQ(SendMessageA(ParentWnd, WM_PROBE, 3, 0), 6);
+  EXPECT_FALSE(IsWindow(ParentWnd));
+  EXPECT_EQ(CountThreadWindows(), Before);
+}
+
+}  // namespace
