@@ -1,5 +1,7 @@
 #include "app/u_prog.h"
 
+#include <ole2.h>
+
 #include <utility>
 
 #include "Imports/UCodeSysUtils.h"
@@ -16,6 +18,29 @@ int SortAbsteigend = 0;
 TWideStrArray DateiQuellen;
 // Set by the output-settings window; the playlist writer and the export read it.
 int AusgabeKodierung = cpUTF8;
+Tprog* prog = nullptr;
+
+namespace {
+
+// OLE lives as long as the module (dragging files out needs it); at the end the song lists are emptied.
+struct TModuleLife {
+  TModuleLife() { OleInitialize(nullptr); }
+  ~TModuleLife() {
+    OleUninitialize();
+    AlleSongs.clear();
+    SuchErgebnis.clear();
+    LetzteSongs.clear();
+    NaechsterTitel.clear();
+  }
+  TModuleLife(const TModuleLife&) = delete;
+  TModuleLife& operator=(const TModuleLife&) = delete;
+} ModuleLife;
+
+}  // namespace
+
+Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tprog>("Tprog");
+}
 
 void QuelleHinzufuegen(const std::wstring& PlaylistFileName) {
   DateiQuellen.push_back(WideExtractFilePath(PlaylistFileName));

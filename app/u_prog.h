@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Imports/u_WideFunc.h"
+#include "classlib/Forms.h"
 #include "app/u_WideMP3Func.h"
 
 // One entry of the play history.
@@ -47,3 +48,11 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
 // dialog was cancelled. Ends the filter. Loading replaces AlleSongs only once the file has been read:
 // a cancelled dialog or a read error (the exception passes on) leaves the playlist as it was.
 void PlaylistLaden(const std::wstring& FileName, bool Ersetzen);
+
+// The player window; its controls and life cycle come with their own step.
+class Tprog : public TForm {
+ public:
+  explicit Tprog(TComponent* AOwner);
+};
+
+extern Tprog* prog;

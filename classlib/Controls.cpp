@@ -1,8 +1,12 @@
 #include "classlib/Controls.h"
 
+#include <commctrl.h>
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cstdio>
 
+#include "classlib/Menus.h"
 #include "classlib/SysUtils.h"
 
 TWinControl* CreationControl = nullptr;
@@ -67,6 +71,68 @@ void ShowWindowException(std::exception_ptr Error) {
   MessageBoxW(nullptr, Text.c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+HCURSOR CursorHandle(TCursor Cursor) {
+  LPCSTR Shape = IDC_ARROW;
+  switch (Cursor) {
+    case crIBeam:
+      Shape = IDC_IBEAM;
+      break;
+    case crSizeWE:
+      Shape = IDC_SIZEWE;
+      break;
+    case crHourGlass:
+      Shape = IDC_WAIT;
+      break;
+    case crNo:
+      Shape = IDC_NO;
+      break;
+    case crHandPoint:
+      Shape = IDC_HAND;
+      break;
+    default:
+      break;
+  }
+  return LoadCursorA(nullptr, Shape);
+}
+
+TShiftState KeyboardShiftState() {
+  TShiftState Shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) Shift |= ssShift;
+  if (GetKeyState(VK_CONTROL) < 0) Shift |= ssCtrl;
+  if (GetKeyState(VK_MENU) < 0) Shift |= ssAlt;
+  return Shift;
+}
+
+TShiftState MouseShiftState(WPARAM Keys) {
+  TShiftState Shift = 0;
+  if (Keys & MK_SHIFT) Shift |= ssShift;
+  if (Keys & MK_CONTROL) Shift |= ssCtrl;
+  if (Keys & MK_LBUTTON) Shift |= ssLeft;
+  if (Keys & MK_RBUTTON) Shift |= ssRight;
+  if (Keys & MK_MBUTTON) Shift |= ssMiddle;
+  if (GetKeyState(VK_MENU) < 0) Shift |= ssAlt;
+  return Shift;
+}
+
+char GetHotKey(const std::string& Caption) {
+  for (size_t I = 0; I + 1 < Caption.size(); ++I) {
+    if (Caption[I] != '&') continue;
+    if (Caption[I + 1] != '&') return Caption[I + 1];
+    ++I;  // "&&" is a literal ampersand
+  }
+  return 0;
+}
+
+bool IsAccel(WPARAM CharCode, const std::string& Caption) {
+  const char Hot = GetHotKey(Caption);
+  if (!Hot) return false;
+  char A[2] = {static_cast<char>(CharCode), 0};
+  char B[2] = {Hot, 0};
+  CharUpperA(A);
+  CharUpperA(B);
+  return A[0] == B[0];
+}
+
 // ---------------------------------------------------------------------------------------------
 // TControl
 
@@ -76,10 +142,14 @@ struct TControl::TOwnWndProc {
   void operator()(TMessage& Message) const { Control->WndProc(Message); }
 };
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), WindowProc(TOwnWndProc{this}) {}
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), WindowProc(TOwnWndProc{this}), FFont(std::make_unique<TFont>()) {
+  FFont->OnChange = [this](TObject*) { FontChanged(); };
+}
 
 TControl::~TControl() {
   SetParent(nullptr);
+  FFont->OnChange = nullptr;
 }
 
 void TControl::SetParent(TWinControl* AParent) {
@@ -90,24 +160,138 @@ void TControl::SetParent(TWinControl* AParent) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const bool Moved = ALeft != FLeft || ATop != FTop || AWidth != FWidth || AHeight != FHeight;
+  if (Moved && !dynamic_cast<TWinControl*>(this)) Invalidate();  // the old place
   FLeft = ALeft;
   FTop = ATop;
   FWidth = AWidth;
   FHeight = AHeight;
+  if (!Moved) return;
+  if (!dynamic_cast<TWinControl*>(this)) Invalidate();
+  if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::SetClientSize(int AWidth, int AHeight) {
+  SetBounds(FLeft, FTop, AWidth, AHeight);
 }
 
 void TControl::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  if (!Value) Invalidate();
   FVisible = Value;
+  if (Value) Invalidate();
+  Perform(CM_VISIBLECHANGED, Value, 0);
+  if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+bool TControl::Showing() const {
+  for (const TControl* C = this; C; C = C->FParent)
+    if (!C->FVisible) return false;
+  return true;
 }
 
 void TControl::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
   FEnabled = Value;
+  Perform(CM_ENABLEDCHANGED, 0, 0);
+  Invalidate();
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign == Value) return;
+  FAlign = Value;
+  if (FParent) FParent->Realign();
+}
+
+std::string TControl::Text() {
+  const auto Length = static_cast<size_t>(Perform(WM_GETTEXTLENGTH, 0, 0));
+  std::string Buffer(Length + 1, '\0');
+  const auto Got =
+      static_cast<size_t>(Perform(WM_GETTEXT, Buffer.size(), reinterpret_cast<LPARAM>(Buffer.data())));
+  Buffer.resize(std::min(Got, Length));
+  return Buffer;
+}
+
+void TControl::SetText(const std::string& Value) {
+  if (Text() == Value) return;
+  Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Value.c_str()));
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TControl::SetParentFont(bool Value) {
+  FParentFont = Value;
+  if (Value) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged() {
+  if (!FParentFont || !FParent) return;
+  FAssigningParentFont = true;
+  FFont->Assign(FParent->Font());
+  FAssigningParentFont = false;
+}
+
+void TControl::FontChanged() {
+  if (!FAssigningParentFont) FParentFont = false;
+  Perform(CM_FONTCHANGED, 0, 0);
+  Invalidate();
+}
+
+TColor TControl::Color() const {
+  return FParentColor && FParent ? FParent->Color() : FColor;
+}
+
+void TControl::SetColor(TColor Value) {
+  FColor = Value;
+  FParentColor = false;
+  Perform(CM_COLORCHANGED, 0, 0);
+  Invalidate();
+}
+
+void TControl::SetParentColor(bool Value) {
+  FParentColor = Value;
+  Invalidate();
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+  FPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
   TMessage Message{Msg, WParam, LParam, 0};
   WindowProc(Message);
   return Message.Result;
+}
+
+void TControl::Invalidate() {
+  if (FParent && FParent->HandleAllocated() && FVisible) {
+    const RECT Rect = BoundsRect();
+    InvalidateRect(FParent->FHandle, &Rect, TRUE);
+  }
+}
+
+void TControl::Repaint() {
+  Invalidate();
+  if (FParent && FParent->HandleAllocated()) UpdateWindow(FParent->FHandle);
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+POINT TControl::ClientToScreen(POINT Point) {
+  if (auto* Win = dynamic_cast<TWinControl*>(this)) {
+    ::ClientToScreen(Win->Handle(), &Point);
+    return Point;
+  }
+  if (!FParent) return Point;
+  return FParent->ClientToScreen({Point.x + FLeft, Point.y + FTop});
 }
 
 bool TControl::WindowProcIsOwn() const {
@@ -119,11 +303,90 @@ void TControl::WndProc(TMessage& Message) {
   Dispatch(Message);
 }
 
+void TControl::MouseDown(TMessage& Message, TMouseButton Button) {
+  if (Button == mbLeft && FClickEvents) FClicked = true;
+  if (OnMouseDown)
+    OnMouseDown(this, Button, MouseShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
+                GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::MouseUp(TMessage& Message, TMouseButton Button) {
+  const int X = GET_X_LPARAM(Message.LParam);
+  const int Y = GET_Y_LPARAM(Message.LParam);
+  if (Button == mbLeft && FClicked) {
+    FClicked = false;
+    if (X >= 0 && Y >= 0 && X < FWidth && Y < FHeight) Click();
+  }
+  if (OnMouseUp) OnMouseUp(this, Button, MouseShiftState(Message.WParam), X, Y);
+}
+
 void TControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+      MouseDown(Message, mbLeft);
+      break;
+    case WM_RBUTTONDOWN:
+      MouseDown(Message, mbRight);
+      break;
+    case WM_MBUTTONDOWN:
+      MouseDown(Message, mbMiddle);
+      break;
+    case WM_LBUTTONUP:
+      MouseUp(Message, mbLeft);
+      break;
+    case WM_RBUTTONUP:
+      MouseUp(Message, mbRight);
+      break;
+    case WM_MBUTTONUP:
+      MouseUp(Message, mbMiddle);
+      break;
+    case WM_LBUTTONDBLCLK:
+      if (OnDblClick) OnDblClick(this);
+      break;
+    case WM_MOUSEMOVE:
+      if (OnMouseMove)
+        OnMouseMove(this, MouseShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
+                    GET_Y_LPARAM(Message.LParam));
+      break;
+    case WM_CONTEXTMENU:
+      if (FPopupMenu) {
+        POINT At{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+        if (At.x == -1 && At.y == -1) At = ClientToScreen({0, 0});  // from the keyboard
+        FPopupMenu->PopupComponent = this;
+        FPopupMenu->Popup(At.x, At.y);
+        return;
+      }
+      break;
+    case CM_PARENTFONTCHANGED:
+      ParentFontChanged();
+      return;
+    default:
+      break;
+  }
   DefaultHandler(Message);
 }
 
-void TControl::DefaultHandler(TMessage& /*Message*/) {}
+void TControl::DefaultHandler(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_GETTEXTLENGTH:
+      Message.Result = static_cast<LRESULT>(FText.size());
+      break;
+    case WM_GETTEXT:
+      if (Message.WParam > 0) {
+        const size_t Count = std::min(FText.size(), static_cast<size_t>(Message.WParam) - 1);
+        auto* Buffer = reinterpret_cast<char*>(Message.LParam);
+        FText.copy(Buffer, Count);
+        Buffer[Count] = '\0';
+        Message.Result = static_cast<LRESULT>(Count);
+      }
+      break;
+    case WM_SETTEXT:
+      FText = Message.LParam ? reinterpret_cast<const char*>(Message.LParam) : "";
+      break;
+    default:
+      break;
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // TWinControl
@@ -149,11 +412,13 @@ void TWinControl::HandleNeeded() {
 
 void TWinControl::CreateHandle() {
   CreateWnd();
+  SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
   const std::vector<TControl*> Children = FControls;
   for (TControl* Child : Children) {
     auto* WinChild = dynamic_cast<TWinControl*>(Child);
     if (WinChild && WinChild->Visible()) WinChild->HandleNeeded();
   }
+  Realign();
 }
 
 void TWinControl::DestroyHandle() {
@@ -176,12 +441,15 @@ TControl* TWinControl::Controls(int Index) const {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  const bool Resized = AWidth != Width() || AHeight != Height();
   TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (FHandle) SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (Resized && !FHandle) Realign();
 }
 
 void TWinControl::SetVisible(bool Value) {
   TControl::SetVisible(Value);
+  if (Value && !FHandle && Parent() && Parent()->HandleAllocated()) HandleNeeded();
   if (FHandle) ShowWindow(FHandle, Value ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -190,7 +458,90 @@ void TWinControl::SetEnabled(bool Value) {
   if (FHandle) EnableWindow(FHandle, Value);
 }
 
+int TWinControl::ClientWidth() {
+  RECT Rect{};
+  if (!FHandle) return Width();
+  GetClientRect(FHandle, &Rect);
+  return Rect.right;
+}
+
+int TWinControl::ClientHeight() {
+  RECT Rect{};
+  if (!FHandle) return Height();
+  GetClientRect(FHandle, &Rect);
+  return Rect.bottom;
+}
+
+void TWinControl::Invalidate() {
+  if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TWinControl::Repaint() {
+  if (!FHandle) return;
+  RedrawWindow(FHandle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+}
+
+bool TWinControl::Focused() {
+  return FHandle && GetFocus() == FHandle;
+}
+
+bool TWinControl::CanFocus() {
+  for (TControl* C = this; C; C = C->Parent())
+    if (!C->Visible() || !C->Enabled()) return false;
+  return true;
+}
+
+void TWinControl::SetFocus() {
+  ::SetFocus(Handle());
+}
+
+void TWinControl::Realign() {
+  if (FControls.empty() || FAligning) return;
+  FAligning = true;
+  RECT Area{0, 0, ClientWidth(), ClientHeight()};
+  for (TAlign Kind : {alTop, alBottom, alLeft, alRight, alClient}) {
+    for (TControl* C : FControls) {
+      if (C->Align() != Kind || !C->Visible()) continue;
+      const int W = Area.right - Area.left;
+      const int H = Area.bottom - Area.top;
+      switch (Kind) {
+        case alTop:
+          C->SetBounds(Area.left, Area.top, W, C->Height());
+          Area.top += C->Height();
+          break;
+        case alBottom:
+          Area.bottom -= C->Height();
+          C->SetBounds(Area.left, Area.bottom, W, C->Height());
+          break;
+        case alLeft:
+          C->SetBounds(Area.left, Area.top, C->Width(), H);
+          Area.left += C->Width();
+          break;
+        case alRight:
+          Area.right -= C->Width();
+          C->SetBounds(Area.right, Area.top, C->Width(), H);
+          break;
+        default:
+          C->SetBounds(Area.left, Area.top, W, H);
+          break;
+      }
+    }
+  }
+  FAligning = false;
+}
+
+TControl* TWinControl::ControlAtPos(POINT Point) {
+  for (auto It = FControls.rbegin(); It != FControls.rend(); ++It) {
+    TControl* C = *It;
+    if (dynamic_cast<TWinControl*>(C) || !C->Visible()) continue;
+    const RECT Rect = C->BoundsRect();
+    if (PtInRect(&Rect, Point)) return C;
+  }
+  return nullptr;
+}
+
 void TWinControl::CreateParams(TCreateParams& Params) {
+  Params.Caption = FText;
   Params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   if (Parent()) {
     Params.Style |= WS_CHILD;
@@ -200,6 +551,7 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   }
   if (Visible()) Params.Style |= WS_VISIBLE;
   if (!Enabled()) Params.Style |= WS_DISABLED;
+  if (FTabStop) Params.Style |= WS_TABSTOP;
   Params.X = Left();
   Params.Y = Top();
   Params.Width = Width();
@@ -210,6 +562,23 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WindowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
   Params.WindowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   Params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateSubClass(TCreateParams& Params, const char* SystemClass) {
+  static const bool CommonControls = [] {
+    const INITCOMMONCONTROLSEX Init{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    return InitCommonControlsEx(&Init) != FALSE;
+  }();
+  (void)CommonControls;
+  WNDCLASSA System;
+  if (!GetClassInfoA(nullptr, SystemClass, &System) &&
+      !GetClassInfoA(GetModuleHandleA("comctl32.dll"), SystemClass, &System))
+    RaiseLastOSError();
+  const HINSTANCE Instance = Params.WindowClass.hInstance;
+  Params.WindowClass = System;
+  Params.WindowClass.hInstance = Instance;
+  Params.WindowClass.style &= ~CS_GLOBALCLASS;
+  Params.WindowClass.lpszClassName = nullptr;
 }
 
 void TWinControl::CreateWnd() {
@@ -238,6 +607,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 }
 
 void TWinControl::DestroyWnd() {
+  FText = Text();  // the next window starts with it
   DestroyWindowHandle();
 }
 
@@ -250,7 +620,186 @@ void TWinControl::DestroyWindowHandle() {
   FHandle = nullptr;
 }
 
+void TWinControl::FontChanged() {
+  TControl::FontChanged();
+  if (FHandle) SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+  for (TControl* Child : FControls) Child->Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+bool TWinControl::DoKeyDown(TMessage& Message) {
+  if (!OnKeyDown) return false;
+  WORD Key = static_cast<WORD>(Message.WParam);
+  OnKeyDown(this, Key, KeyboardShiftState());
+  Message.WParam = Key;
+  return Key == 0;
+}
+
+void TWinControl::CNCtlColor(TMessage& Message) {
+  const auto DC = reinterpret_cast<HDC>(Message.WParam);
+  SetTextColor(DC, ColorToRGB(Font()->Color()));
+  SetBkColor(DC, ColorToRGB(Color()));
+  if (!FBrush) FBrush = std::make_unique<TBrush>();
+  FBrush->SetColor(Color());
+  Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+}
+
+void TWinControl::ReflectToChild(TMessage& Message, HWND Child) {
+  TWinControl* Control = FindControl(Child);
+  if (Control && Control != this)
+    Message.Result = Control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+  else
+    DefaultHandler(Message);
+}
+
+// Alt with a key (or a key on a form without an edit): the first child whose accelerator it is handles
+// it and answers 1.
+void TWinControl::DialogChar(TMessage& Message) {
+  for (TControl* Child : std::vector<TControl*>(FControls)) {
+    if (!Child->Visible() || !Child->Enabled()) continue;
+    if (Child->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam)) {
+      Message.Result = 1;
+      return;
+    }
+  }
+}
+
+bool TWinControl::ForwardMouse(TMessage& Message) {
+  const bool IsMouse =
+      Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MBUTTONDBLCLK && Message.Msg != WM_MOUSEWHEEL;
+  if (!IsMouse) return false;
+  const POINT At{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  TControl* Target = FMouseCapture ? FMouseCapture : ControlAtPos(At);
+  if (!Target || !Target->Enabled()) return false;
+  const bool Down =
+      Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN || Message.Msg == WM_MBUTTONDOWN;
+  const bool Up = Message.Msg == WM_LBUTTONUP || Message.Msg == WM_RBUTTONUP || Message.Msg == WM_MBUTTONUP;
+  if (Down) {
+    FMouseCapture = Target;
+    SetCapture(FHandle);
+  }
+  // The target may be freed by its handler: the capture ends first.
+  if (Up) {
+    FMouseCapture = nullptr;
+    if (GetCapture() == FHandle) ReleaseCapture();
+  }
+  Message.Result =
+      Target->Perform(Message.Msg, Message.WParam, MAKELPARAM(At.x - Target->Left(), At.y - Target->Top()));
+  return true;
+}
+
+void TWinControl::WMPaint(TMessage& Message) {
+  PAINTSTRUCT Paint;
+  const HDC DC = Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : BeginPaint(FHandle, &Paint);
+  TCanvas Canvas;
+  Canvas.SetHandle(DC);
+  PaintWindow(&Canvas);
+  for (TControl* Child : FControls) {
+    if (dynamic_cast<TWinControl*>(Child) || !Child->Visible()) continue;
+    const int Saved = SaveDC(DC);
+    Canvas.SetHandle(nullptr);
+    IntersectClipRect(DC, Child->Left(), Child->Top(), Child->Left() + Child->Width(),
+                      Child->Top() + Child->Height());
+    SetWindowOrgEx(DC, -Child->Left(), -Child->Top(), nullptr);
+    Canvas.SetHandle(DC);
+    Child->Paint(&Canvas);
+    Canvas.SetHandle(nullptr);
+    RestoreDC(DC, Saved);
+    Canvas.SetHandle(DC);
+  }
+  Canvas.SetHandle(nullptr);
+  if (!Message.WParam) EndPaint(FHandle, &Paint);
+}
+
+bool TWinControl::WMSetCursor(TMessage& Message) {
+  if (reinterpret_cast<HWND>(Message.WParam) != FHandle || LOWORD(Message.LParam) != HTCLIENT) return false;
+  POINT At;
+  GetCursorPos(&At);
+  ScreenToClient(FHandle, &At);
+  TControl* Child = ControlAtPos(At);
+  const TCursor Shape = Child && Child->Cursor() != crDefault ? Child->Cursor() : Cursor();
+  if (Shape == crDefault) return false;
+  ::SetCursor(CursorHandle(Shape));
+  Message.Result = TRUE;
+  return true;
+}
+
 void TWinControl::Dispatch(TMessage& Message) {
+  if (FHandle && ForwardMouse(Message)) return;
+  switch (Message.Msg) {
+    case WM_PAINT:
+      if (PaintsItself()) break;
+      WMPaint(Message);
+      return;
+    case WM_ERASEBKGND:
+      if (PaintsItself()) break;
+      {
+        RECT Rect;
+        GetClientRect(FHandle, &Rect);
+        if (!FBrush) FBrush = std::make_unique<TBrush>();
+        FBrush->SetColor(Color());
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &Rect, FBrush->Handle());
+        Message.Result = 1;
+      }
+      return;
+    case WM_SETCURSOR:
+      if (WMSetCursor(Message)) return;
+      break;
+    case WM_SIZE:
+      Realign();
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+      HWND Child = reinterpret_cast<HWND>(Message.LParam);
+      if (Message.Msg == WM_NOTIFY) Child = reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom;
+      if (Child) {
+        ReflectToChild(Message, Child);
+        return;
+      }
+      break;
+    }
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORLISTBOX:
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLORSTATIC:
+      CNCtlColor(Message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_KEYUP:
+      if (OnKeyUp) {
+        WORD Key = static_cast<WORD>(Message.WParam);
+        OnKeyUp(this, Key, KeyboardShiftState());
+        if (!Key) return;
+      }
+      break;
+    case WM_CHAR:
+      if (OnKeyPress) {
+        char Key = static_cast<char>(Message.WParam);
+        OnKeyPress(this, Key);
+        if (!Key) return;
+        Message.WParam = static_cast<unsigned char>(Key);
+      }
+      break;
+    case WM_SETFOCUS:
+      if (OnEnter) OnEnter(this);
+      break;
+    case WM_KILLFOCUS:
+      if (OnExit) OnExit(this);
+      break;
+    case CM_DIALOGCHAR:
+      DialogChar(Message);
+      return;
+    default:
+      break;
+  }
   TControl::Dispatch(Message);
   if (Message.Msg == WM_WINDOWPOSCHANGED) UpdateBounds();
 }
@@ -258,6 +807,8 @@ void TWinControl::Dispatch(TMessage& Message) {
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (FHandle)
     Message.Result = CallWindowProcA(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
+  else
+    TControl::DefaultHandler(Message);
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -287,12 +838,17 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
 void TWinControl::InsertControl(TControl* AControl) {
   FControls.push_back(AControl);
   AControl->FParent = this;
+  AControl->ParentFontChanged();
   auto* WinChild = dynamic_cast<TWinControl*>(AControl);
   if (FHandle && WinChild && WinChild->Visible()) WinChild->HandleNeeded();
+  if (AControl->Align() != alNone) Realign();
+  AControl->Invalidate();
 }
 
 void TWinControl::RemoveControl(TControl* AControl) {
   if (auto* WinChild = dynamic_cast<TWinControl*>(AControl)) WinChild->DestroyHandle();
+  AControl->Invalidate();
+  if (FMouseCapture == AControl) FMouseCapture = nullptr;
   FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
   AControl->FParent = nullptr;
 }

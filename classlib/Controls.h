@@ -5,14 +5,20 @@
 // window property and hands each message to the control's WindowProc. WindowProc starts as the control's
 // own WndProc, which passes the message to Dispatch; Dispatch calls the handler of the message or, for
 // messages without one, DefaultHandler, which calls the window's default procedure (FDefWndProc).
+//
+// Controls without a window (labels, images) are painted by their parent's WM_PAINT and get their mouse
+// messages from their parent, which forwards each one to the topmost such child under the mouse.
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "classlib/Classes.h"
+#include "classlib/Graphics.h"
 
 struct TMessage {
   UINT Msg;
@@ -23,7 +29,67 @@ struct TMessage {
 
 using TWndMethod = std::function<void(TMessage& Message)>;
 
+// Messages of the library itself.
+constexpr UINT CM_BASE = 0xB000;
+constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
+constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;
+constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
+constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
+constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
+constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
+constexpr UINT CM_HINTSHOW = CM_BASE + 48;
+constexpr UINT CM_RECREATEWND = CM_BASE + 51;
+constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;
+constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
+// Notifications that a parent reflects to the child window they concern.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
+constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag : uint8_t {
+  ssShift = 1,
+  ssAlt = 2,
+  ssCtrl = 4,
+  ssLeft = 8,
+  ssRight = 16,
+  ssMiddle = 32,
+  ssDouble = 64
+};
+using TShiftState = uint8_t;
+
+// Cursors: negative values are the system's shapes, 0 the class's own.
+using TCursor = int16_t;
+constexpr TCursor crDefault = 0;
+constexpr TCursor crArrow = -2;
+constexpr TCursor crIBeam = -4;
+constexpr TCursor crSizeWE = -9;
+constexpr TCursor crHourGlass = -11;
+constexpr TCursor crNo = -12;
+constexpr TCursor crHandPoint = -21;
+HCURSOR CursorHandle(TCursor Cursor);
+
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+// The shift state of the keyboard now; of the mouse keys from a mouse message's wParam.
+TShiftState KeyboardShiftState();
+TShiftState MouseShiftState(WPARAM Keys);
+
 class TWinControl;
+class TPopupMenu;
 
 class TControl : public TComponent {
  public:
@@ -39,13 +105,66 @@ class TControl : public TComponent {
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }
   virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  void SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  RECT BoundsRect() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  virtual int ClientWidth() { return FWidth; }
+  virtual int ClientHeight() { return FHeight; }
+  virtual void SetClientSize(int AWidth, int AHeight);
+  void SetClientWidth(int Value) { SetClientSize(Value, ClientHeight()); }
+  void SetClientHeight(int Value) { SetClientSize(ClientWidth(), Value); }
   bool Visible() const { return FVisible; }
   virtual void SetVisible(bool Value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible with every parent up to a top-level control.
+  bool Showing() const;
   bool Enabled() const { return FEnabled; }
   virtual void SetEnabled(bool Value);
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
+
+  // The text goes through WM_GETTEXT and WM_SETTEXT performed on the control, so that a replaced
+  // WindowProc sees every access; a change is followed by CM_TEXTCHANGED.
+  std::string Text();
+  void SetText(const std::string& Value);
+  std::string Caption() { return Text(); }
+  void SetCaption(const std::string& Value) { SetText(Value); }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value) { FShowHint = Value; }
+
+  TFont* Font() { return FFont.get(); }
+  // While set, the control takes its parent's font; changing the font clears it.
+  bool ParentFont() const { return FParentFont; }
+  void SetParentFont(bool Value);
+  // While ParentColor is set, Color is the parent's.
+  TColor Color() const;
+  void SetColor(TColor Value);
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value) { FCursor = Value; }
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
 
   // Sends the message through WindowProc, with or without a window, and returns its result.
   LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+  virtual void Invalidate();
+  // Invalidates and paints at once.
+  virtual void Repaint();
+  virtual void Click();
+  // The control's client point as screen point.
+  POINT ClientToScreen(POINT Point);
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  TMouseMoveEvent OnMouseMove;
 
   // The way in for every message of this control. Replace it to watch or filter messages (calling the
   // saved value passes them on); assigning the saved value back undoes the replacement.
@@ -53,17 +172,29 @@ class TControl : public TComponent {
   // True while WindowProc is this control's own WndProc.
   bool WindowProcIsOwn() const;
 
+  // Draws a control without a window on its parent's canvas, whose origin is the control's top left.
+  virtual void Paint(TCanvas* /*Canvas*/) {}
+
  protected:
   virtual void WndProc(TMessage& Message);
   // Calls the handler of the message. Derived classes handle their messages and pass the others on to
   // their parent class's Dispatch; what nobody handles ends in DefaultHandler.
   virtual void Dispatch(TMessage& Message);
-  // A control without a window does nothing with an unhandled message.
+  // Without a window, keeps the text for WM_GETTEXT, WM_GETTEXTLENGTH and WM_SETTEXT.
   virtual void DefaultHandler(TMessage& Message);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  virtual void FontChanged();
+  // Mouse-up inside the control after a mouse-down in it is a click, unless the control's window
+  // reports clicks itself (buttons).
+  bool FClickEvents = true;
+  std::string FText;
 
  private:
   friend class TWinControl;
   struct TOwnWndProc;
+  void MouseDown(TMessage& Message, TMouseButton Button);
+  void MouseUp(TMessage& Message, TMouseButton Button);
+  void ParentFontChanged();
 
   TWinControl* FParent = nullptr;
   int FLeft = 0;
@@ -72,6 +203,17 @@ class TControl : public TComponent {
   int FHeight = 0;
   bool FVisible = true;
   bool FEnabled = true;
+  TAlign FAlign = alNone;
+  std::string FHint;
+  bool FShowHint = false;
+  std::unique_ptr<TFont> FFont;
+  bool FParentFont = true;
+  bool FAssigningParentFont = false;
+  TColor FColor = clBtnFace;
+  bool FParentColor = false;
+  TCursor FCursor = crDefault;
+  TPopupMenu* FPopupMenu = nullptr;
+  bool FClicked = false;
 };
 
 // What CreateWindowHandle passes to the platform. WindowClass.lpfnWndProc names the window's default
@@ -112,6 +254,25 @@ class TWinControl : public TControl {
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void SetVisible(bool Value) override;
   void SetEnabled(bool Value) override;
+  int ClientWidth() override;
+  int ClientHeight() override;
+  void Invalidate() override;
+  void Repaint() override;
+  bool Focused();
+  virtual bool CanFocus();
+  virtual void SetFocus();
+  bool TabStop() const { return FTabStop; }
+  void SetTabStop(bool Value) { FTabStop = Value; }
+  // Places the aligned children in the client area: top, bottom, left, right, then the client one.
+  void Realign();
+  // The control without a window under a client point, topmost first; nullptr when none.
+  TControl* ControlAtPos(POINT Point);
+
+  TKeyEvent OnKeyDown;
+  TKeyEvent OnKeyUp;
+  TKeyPressEvent OnKeyPress;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
 
  protected:
   // Without a parent: a hidden pop-up window unless Visible; with one: a child of the parent's window.
@@ -120,14 +281,26 @@ class TWinControl : public TControl {
   virtual void CreateWnd();
   // CreateWindowExA; the window is bound to this control by its first message.
   virtual void CreateWindowHandle(const TCreateParams& Params);
+  // Keeps the window's text for the next window, then destroys it.
   virtual void DestroyWnd();
   virtual void DestroyWindowHandle();
   // Creates the window and then the windows of the visible children.
   void CreateHandle();
+  // Makes the window one of the system class SystemClass (its procedure becomes the default one).
+  void CreateSubClass(TCreateParams& Params, const char* SystemClass);
+  // Draws the client area before the children without windows are drawn over it.
+  virtual void PaintWindow(TCanvas* /*Canvas*/) {}
+  // True when the wrapped window paints itself (a system class): WM_PAINT then goes its default way.
+  virtual bool PaintsItself() const { return FDefWndProc != DefWindowProcA; }
 
   void Dispatch(TMessage& Message) override;
   // Calls FDefWndProc through CallWindowProcA while the window exists.
   void DefaultHandler(TMessage& Message) override;
+  void FontChanged() override;
+  // A key handler that sets Key to 0 or Handled keeps the key from the window.
+  virtual bool DoKeyDown(TMessage& Message);
+  // The system colours a wrapped window draws with: the control's font colour on its colour.
+  virtual void CNCtlColor(TMessage& Message);
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
@@ -140,8 +313,23 @@ class TWinControl : public TControl {
   void AttachWindow(HWND Wnd);
   void DetachWindow();
   void UpdateBounds();
+  bool ForwardMouse(TMessage& Message);
+  void WMPaint(TMessage& Message);
+  bool WMSetCursor(TMessage& Message);
+  void ReflectToChild(TMessage& Message, HWND Child);
+  void DialogChar(TMessage& Message);
 
   std::vector<TControl*> FControls;
+  std::unique_ptr<TBrush> FBrush;
+  TControl* FMouseCapture = nullptr;
+  bool FTabStop = false;
+  bool FAligning = false;
+};
+
+// A control without a window of its own.
+class TGraphicControl : public TControl {
+ public:
+  using TControl::TControl;
 };
 
 // The control whose window is being created; the window's first message binds the window to it.
@@ -156,3 +344,8 @@ ATOM ControlAtom();
 // window procedure. The default shows the exception's message in a message box.
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
+
+// The accelerator character of a caption (the character after a single "&"), 0 when none.
+char GetHotKey(const std::string& Caption);
+// True when the key's character is the caption's accelerator, without regard to case.
+bool IsAccel(WPARAM CharCode, const std::string& Caption);

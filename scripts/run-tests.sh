@@ -16,5 +16,9 @@ exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f </dev/null >/dev/null 2>&1
   rc=0; timeout 1800 ctest --test-dir "$B" --output-on-failure --no-tests=error "$@" || rc=$?
+  # The player window as the window tests left it, for anyone to look at.
+  if [ -f "$B/screenshot-prog.bmp" ] && command -v convert >/dev/null; then
+    convert "$B/screenshot-prog.bmp" "$B/screenshot-prog.png" 2>/dev/null || true
+  fi
   wineserver -k
   exit $rc' sh "$BUILD" "$@"

@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   cmake ninja-build wine wine64 xvfb xauth googletest
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
-  sox lame vorbis-tools ffmpeg dpkg-dev nasm
+  sox lame vorbis-tools ffmpeg dpkg-dev nasm imagemagick
 )
 
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -1,0 +1,7 @@
+#include "app/u_bugreport_de.h"
+
+Tbugreport_de* bugreport_de = nullptr;
+
+Tbugreport_de::Tbugreport_de(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tbugreport_de>("Tbugreport_de");
+}

@@ -1,0 +1,7 @@
+#include "app/u_bugreport_en.h"
+
+Tbugreport_en* bugreport_en = nullptr;
+
+Tbugreport_en::Tbugreport_en(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tbugreport_en>("Tbugreport_en");
+}

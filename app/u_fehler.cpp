@@ -1,0 +1,7 @@
+#include "app/u_fehler.h"
+
+Tfehler* fehler = nullptr;
+
+Tfehler::Tfehler(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tfehler>("Tfehler");
+}

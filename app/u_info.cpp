@@ -1,0 +1,7 @@
+#include "app/u_info.h"
+
+Tinfo* info = nullptr;
+
+Tinfo::Tinfo(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tinfo>("Tinfo");
+}

@@ -1,0 +1,7 @@
+object lastfiles: Tlastfiles
+  Caption = 'Letzte Songs'
+  ClientWidth = 400
+  ClientHeight = 300
+  FormStyle = fsStayOnTop
+  Position = poScreenCenter
+end

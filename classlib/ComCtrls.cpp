@@ -1,0 +1,392 @@
+#include "classlib/ComCtrls.h"
+
+#include <algorithm>
+
+#include "classlib/Forms.h"
+#include "classlib/TypInfo.h"
+
+// ---------------------------------------------------------------------------------------------
+// TTrackBar
+
+TTrackBar::TTrackBar(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 150, 45);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+void TTrackBar::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, TRACKBAR_CLASSA);
+  Params.Style |= FOrientation == trVertical ? TBS_VERT : TBS_HORZ;
+  Params.Style |= FTickStyle == tsNone ? TBS_NOTICKS : TBS_AUTOTICKS;
+}
+
+void TTrackBar::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageA(FHandle, TBM_SETRANGEMIN, FALSE, FMin);
+  SendMessageA(FHandle, TBM_SETRANGEMAX, FALSE, FMax);
+  SendMessageA(FHandle, TBM_SETTICFREQ, static_cast<WPARAM>(FFrequency), 0);
+  SendMessageA(FHandle, TBM_SETPOS, TRUE, FPosition);
+}
+
+void TTrackBar::SetMin(int Value) {
+  FMin = Value;
+  if (FHandle) SendMessageA(FHandle, TBM_SETRANGEMIN, TRUE, Value);
+  if (FPosition < Value) SetPosition(Value);
+}
+
+void TTrackBar::SetMax(int Value) {
+  FMax = Value;
+  if (FHandle) SendMessageA(FHandle, TBM_SETRANGEMAX, TRUE, Value);
+  if (FPosition > Value) SetPosition(Value);
+}
+
+int TTrackBar::Position() {
+  if (FHandle) FPosition = static_cast<int>(SendMessageA(FHandle, TBM_GETPOS, 0, 0));
+  return FPosition;
+}
+
+void TTrackBar::SetPosition(int Value) {
+  Value = std::clamp(Value, FMin, std::max(FMin, FMax));
+  if (Value == Position()) return;
+  FPosition = Value;
+  if (FHandle) SendMessageA(FHandle, TBM_SETPOS, TRUE, Value);
+  if (OnChange) OnChange(this);
+}
+
+void TTrackBar::SetFrequency(int Value) {
+  FFrequency = Value;
+  if (FHandle) SendMessageA(FHandle, TBM_SETTICFREQ, static_cast<WPARAM>(Value), 0);
+}
+
+void TTrackBar::SetTickStyle(TTickStyle Value) {
+  FTickStyle = Value;
+  RecreateWnd();
+}
+
+void TTrackBar::SetOrientation(TTrackBarOrientation Value) {
+  FOrientation = Value;
+  RecreateWnd();
+}
+
+void TTrackBar::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_HSCROLL || Message.Msg == CN_VSCROLL) {
+    const int Old = FPosition;
+    if (Position() != Old && OnChange) OnChange(this);
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Columns and items
+
+void TListColumn::SetCaption(const std::string& Value) {
+  FCaption = Value;
+  Changed();
+}
+
+void TListColumn::SetWidth(int Value) {
+  FWidth = Value;
+  Changed();
+}
+
+void TListColumn::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  Changed();
+}
+
+TListColumns::TListColumns(TListView* Owner)
+    : TCollection([](TCollection* C) { return new TListColumn(C); }), FOwner(Owner) {}
+
+void TListColumns::Update(TCollectionItem* /*Item*/) {
+  FOwner->ShowColumns();
+}
+
+int TListItems::Count() const {
+  return FOwner->FOwnerData ? FCount : static_cast<int>(FItems.size());
+}
+
+void TListItems::SetCount(int Value) {
+  FCount = Value;
+  if (FOwner->FHandle) SendMessageA(FOwner->FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Value), 0);
+}
+
+TListItem* TListItems::Add() {
+  FItems.push_back(std::make_unique<TListItem>(FOwner, static_cast<int>(FItems.size())));
+  if (FOwner->FHandle) {
+    LVITEMA Item{};
+    Item.mask = LVIF_TEXT;
+    Item.iItem = static_cast<int>(FItems.size()) - 1;
+    Item.pszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(FOwner->FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+  }
+  return FItems.back().get();
+}
+
+TListItem* TListItems::Item(int Index) {
+  if (Index < 0 || Index >= static_cast<int>(FItems.size()))
+    throw EListError(Format(L"List index out of bounds (%d)", {Index}));
+  return FItems[static_cast<size_t>(Index)].get();
+}
+
+void TListItems::Clear() {
+  FItems.clear();
+  FCount = 0;
+  if (FOwner->FHandle) SendMessageA(FOwner->FHandle, LVM_DELETEALLITEMS, 0, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TListView
+
+TListView::TListView(TComponent* AOwner)
+    : TWinControl(AOwner),
+      FColumns(std::make_unique<TListColumns>(this)),
+      FItems(std::make_unique<TListItems>(this)) {
+  SetBounds(0, 0, 250, 150);
+  SetColor(clWindow);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+TListView::~TListView() {
+  DestroyHandle();
+}
+
+void TListView::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, WC_LISTVIEWA);
+  constexpr DWORD Views[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+  Params.Style |= Views[FViewStyle] | LVS_SHAREIMAGELISTS;
+  if (FOwnerData) Params.Style |= LVS_OWNERDATA;
+  if (!FMultiSelect) Params.Style |= LVS_SINGLESEL;
+  if (!FHideSelection) Params.Style |= LVS_SHOWSELALWAYS;
+  if (!FReadOnly) Params.Style |= LVS_EDITLABELS;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListView::CreateWnd() {
+  TWinControl::CreateWnd();
+  UpdateExStyle();
+  ShowColumns();
+  ShowItems();
+  SetItemIndex(FItemIndex);
+}
+
+void TListView::DestroyWnd() {
+  FItemIndex = ItemIndex();
+  TWinControl::DestroyWnd();
+}
+
+void TListView::UpdateExStyle() {
+  if (!FHandle) return;
+  DWORD Style = 0;
+  if (FRowSelect) Style |= LVS_EX_FULLROWSELECT;
+  if (FGridLines) Style |= LVS_EX_GRIDLINES;
+  SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, Style);
+}
+
+void TListView::ShowColumns() {
+  if (!FHandle) return;
+  while (SendMessageA(FHandle, LVM_DELETECOLUMN, 0, 0)) {
+  }
+  for (int I = 0; I < FColumns->Count(); ++I) {
+    TListColumn* Column = FColumns->Items(I);
+    std::string Caption = Column->Caption();
+    LVCOLUMNA Info{};
+    Info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    Info.fmt = Column->Alignment() == taRightJustify ? LVCFMT_RIGHT
+               : Column->Alignment() == taCenter     ? LVCFMT_CENTER
+                                                     : LVCFMT_LEFT;
+    Info.cx = Column->Width();
+    Info.pszText = Caption.data();
+    SendMessageA(FHandle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Info));
+  }
+}
+
+void TListView::ShowItems() {
+  if (FOwnerData) {
+    SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
+    return;
+  }
+  for (size_t I = 0; I < FItems->FItems.size(); ++I) {
+    LVITEMA Item{};
+    Item.mask = LVIF_TEXT;
+    Item.iItem = static_cast<int>(I);
+    Item.pszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+  }
+}
+
+void TListView::SetViewStyle(TViewStyle Value) {
+  FViewStyle = Value;
+  RecreateWnd();
+}
+
+void TListView::SetOwnerData(bool Value) {
+  FOwnerData = Value;
+  RecreateWnd();
+}
+
+void TListView::SetRowSelect(bool Value) {
+  FRowSelect = Value;
+  UpdateExStyle();
+}
+
+void TListView::SetMultiSelect(bool Value) {
+  FMultiSelect = Value;
+  RecreateWnd();
+}
+
+void TListView::SetGridLines(bool Value) {
+  FGridLines = Value;
+  UpdateExStyle();
+}
+
+void TListView::SetHideSelection(bool Value) {
+  FHideSelection = Value;
+  RecreateWnd();
+}
+
+void TListView::SetReadOnly(bool Value) {
+  FReadOnly = Value;
+  RecreateWnd();
+}
+
+int TListView::ItemIndex() {
+  if (!FHandle) return FItemIndex;
+  return static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void TListView::SetItemIndex(int Value) {
+  FItemIndex = Value;
+  if (!FHandle) return;
+  LVITEMA State{};
+  State.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&State));
+  if (Value < 0) return;
+  State.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Value), reinterpret_cast<LPARAM>(&State));
+}
+
+int TListView::SelCount() {
+  if (!FHandle) return FItemIndex >= 0 ? 1 : 0;
+  return static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+void TListView::EnsureVisible(int Index) {
+  if (FHandle) SendMessageA(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Index), FALSE);
+}
+
+void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
+  if (!(Info->item.mask & LVIF_TEXT)) return;
+  const int Row = Info->item.iItem;
+  TListItem Scratch(this, Row);
+  TListItem* Item = &Scratch;
+  if (FOwnerData) {
+    if (OnData) OnData(this, Item);
+  } else if (Row >= 0 && Row < static_cast<int>(FItems->FItems.size())) {
+    Item = FItems->FItems[static_cast<size_t>(Row)].get();
+  }
+  const int Sub = Info->item.iSubItem;
+  FDispText = Sub == 0                           ? Item->Caption
+              : Sub <= Item->SubItems()->Count() ? Item->SubItems()->Get(Sub - 1)
+                                                 : "";
+  Info->item.pszText = FDispText.data();
+}
+
+void TListView::Dispatch(TMessage& Message) {
+  if (Message.Msg != CN_NOTIFY) {
+    TWinControl::Dispatch(Message);
+    return;
+  }
+  auto* Header = reinterpret_cast<NMHDR*>(Message.LParam);
+  switch (Header->code) {
+    case LVN_GETDISPINFOA:
+      GetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
+      break;
+    case LVN_COLUMNCLICK: {
+      const int Column = reinterpret_cast<NMLISTVIEW*>(Message.LParam)->iSubItem;
+      if (OnColumnClick && Column >= 0 && Column < FColumns->Count())
+        OnColumnClick(this, FColumns->Items(Column));
+      break;
+    }
+    case NM_CLICK:
+      Click();
+      break;
+    case NM_DBLCLK:
+      if (OnDblClick) OnDblClick(this);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+void RegisterComCtrls() {
+  using namespace Published;
+  const TClassInfo* WinControl = GetClass("TWinControl");
+  static const TClassInfo TrackBarInfo = MakeClassInfo<TTrackBar>(
+      "TTrackBar", WinControl,
+      {Int<TTrackBar>(
+           "Min", [](TTrackBar* C) { return C->Min(); },
+           [](TTrackBar* C, int64_t V) { C->SetMin(static_cast<int>(V)); }),
+       Int<TTrackBar>(
+           "Max", [](TTrackBar* C) { return C->Max(); },
+           [](TTrackBar* C, int64_t V) { C->SetMax(static_cast<int>(V)); }),
+       Int<TTrackBar>(
+           "Position", [](TTrackBar* C) { return C->Position(); },
+           [](TTrackBar* C, int64_t V) { C->SetPosition(static_cast<int>(V)); }),
+       Int<TTrackBar>(
+           "Frequency", [](TTrackBar* C) { return C->Frequency(); },
+           [](TTrackBar* C, int64_t V) { C->SetFrequency(static_cast<int>(V)); }),
+       Enum<TTrackBar>(
+           "TickStyle", {"tsNone", "tsAuto", "tsManual"}, [](TTrackBar* C) { return C->TickStyle(); },
+           [](TTrackBar* C, int64_t V) { C->SetTickStyle(static_cast<TTickStyle>(V)); }),
+       Enum<TTrackBar>(
+           "Orientation", {"trHorizontal", "trVertical"}, [](TTrackBar* C) { return C->Orientation(); },
+           [](TTrackBar* C, int64_t V) { C->SetOrientation(static_cast<TTrackBarOrientation>(V)); }),
+       Event<TTrackBar>("OnChange", &TTrackBar::OnChange)});
+  static const TClassInfo ColumnInfo = MakeClassInfo<TListColumn>(
+      "TListColumn", nullptr,
+      {Str<TListColumn>(
+           "Caption", [](TListColumn* C) { return C->Caption(); },
+           [](TListColumn* C, const std::string& V) { C->SetCaption(V); }),
+       Int<TListColumn>(
+           "Width", [](TListColumn* C) { return C->Width(); },
+           [](TListColumn* C, int64_t V) { C->SetWidth(static_cast<int>(V)); }),
+       Enum<TListColumn>(
+           "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
+           [](TListColumn* C) { return C->Alignment(); },
+           [](TListColumn* C, int64_t V) { C->SetAlignment(static_cast<TAlignment>(V)); })});
+  static const TClassInfo ListViewInfo = MakeClassInfo<TListView>(
+      "TListView", WinControl,
+      {Object<TListView>("Columns", [](TListView* C) { return C->Columns(); }),
+       Enum<TListView>(
+           "ViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"},
+           [](TListView* C) { return C->ViewStyle(); },
+           [](TListView* C, int64_t V) { C->SetViewStyle(static_cast<TViewStyle>(V)); }),
+       Bool<TListView>(
+           "OwnerData", [](TListView* C) { return C->OwnerData(); },
+           [](TListView* C, bool V) { C->SetOwnerData(V); }),
+       Bool<TListView>(
+           "RowSelect", [](TListView* C) { return C->RowSelect(); },
+           [](TListView* C, bool V) { C->SetRowSelect(V); }),
+       Bool<TListView>(
+           "MultiSelect", [](TListView* C) { return C->MultiSelect(); },
+           [](TListView* C, bool V) { C->SetMultiSelect(V); }),
+       Bool<TListView>(
+           "GridLines", [](TListView* C) { return C->GridLines(); },
+           [](TListView* C, bool V) { C->SetGridLines(V); }),
+       Bool<TListView>(
+           "HideSelection", [](TListView* C) { return C->HideSelection(); },
+           [](TListView* C, bool V) { C->SetHideSelection(V); }),
+       Bool<TListView>(
+           "ReadOnly", [](TListView* C) { return C->ReadOnly(); },
+           [](TListView* C, bool V) { C->SetReadOnly(V); }),
+       Event<TListView>("OnData", &TListView::OnData),
+       Event<TListView>("OnColumnClick", &TListView::OnColumnClick)});
+  for (const TClassInfo* Info : {&TrackBarInfo, &ColumnInfo, &ListViewInfo}) RegisterClass(Info);
+}

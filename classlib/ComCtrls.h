@@ -1,0 +1,178 @@
+#pragma once
+// Track bars and list views over the common controls.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/Collections.h"
+#include "classlib/Controls.h"
+#include "classlib/StdCtrls.h"
+#include "classlib/StringLists.h"
+
+enum TTrackBarOrientation { trHorizontal, trVertical };
+enum TTickStyle { tsNone, tsAuto, tsManual };
+
+class TTrackBar : public TWinControl {
+ public:
+  explicit TTrackBar(TComponent* AOwner);
+  int Min() const { return FMin; }
+  void SetMin(int Value);
+  int Max() const { return FMax; }
+  void SetMax(int Value);
+  // Kept within Min..Max.
+  int Position();
+  void SetPosition(int Value);
+  int Frequency() const { return FFrequency; }
+  void SetFrequency(int Value);
+  TTickStyle TickStyle() const { return FTickStyle; }
+  void SetTickStyle(TTickStyle Value);
+  TTrackBarOrientation Orientation() const { return FOrientation; }
+  void SetOrientation(TTrackBarOrientation Value);
+  // The user moved the thumb, or code set another position.
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  int FMin = 0;
+  int FMax = 10;
+  int FPosition = 0;
+  int FFrequency = 1;
+  TTickStyle FTickStyle = tsAuto;
+  TTrackBarOrientation FOrientation = trHorizontal;
+};
+
+class TListView;
+
+class TListColumn : public TCollectionItem {
+ public:
+  using TCollectionItem::TCollectionItem;
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value);
+  int Width() const { return FWidth; }
+  void SetWidth(int Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+
+ private:
+  std::string FCaption;
+  int FWidth = 50;
+  TAlignment FAlignment = taLeftJustify;
+};
+
+class TListColumns : public TCollection {
+ public:
+  explicit TListColumns(TListView* Owner);
+  TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+  TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+
+ protected:
+  void Update(TCollectionItem* Item) override;
+
+ private:
+  TListView* FOwner;
+};
+
+// One row: its caption and the texts of the further columns.
+class TListItem : public TPersistent {
+ public:
+  TListItem(TListView* Owner, int Index) : FOwner(Owner), FIndex(Index) {}
+  int Index() const { return FIndex; }
+  TListView* ListView() const { return FOwner; }
+  std::string Caption;
+  TStringList* SubItems() { return &FSubItems; }
+
+ private:
+  TListView* FOwner;
+  int FIndex;
+  TStringList FSubItems;
+};
+
+// The rows. With OwnerData only the count is kept and OnData fills each row when it is shown.
+class TListItems : public TPersistent {
+ public:
+  explicit TListItems(TListView* Owner) : FOwner(Owner) {}
+  int Count() const;
+  void SetCount(int Value);  // owner data only
+  TListItem* Add();
+  TListItem* Item(int Index);  // EListError outside 0..Count-1 (rows of stored items only)
+  void Clear();
+
+ private:
+  friend class TListView;
+  TListView* FOwner;
+  std::vector<std::unique_ptr<TListItem>> FItems;
+  int FCount = 0;
+};
+
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+
+class TListView : public TWinControl {
+ public:
+  explicit TListView(TComponent* AOwner);
+  ~TListView() override;
+
+  TListColumns* Columns() { return FColumns.get(); }
+  TListItems* Items() { return FItems.get(); }
+  TViewStyle ViewStyle() const { return FViewStyle; }
+  void SetViewStyle(TViewStyle Value);
+  bool OwnerData() const { return FOwnerData; }
+  void SetOwnerData(bool Value);
+  bool RowSelect() const { return FRowSelect; }
+  void SetRowSelect(bool Value);
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool GridLines() const { return FGridLines; }
+  void SetGridLines(bool Value);
+  bool HideSelection() const { return FHideSelection; }
+  void SetHideSelection(bool Value);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  // The first selected row; -1 when none.
+  int ItemIndex();
+  // Selects and focuses one row (-1: none).
+  void SetItemIndex(int Value);
+  int SelCount();
+  void EnsureVisible(int Index);
+
+  TLVOwnerDataEvent OnData;
+  TLVColumnClickEvent OnColumnClick;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TListColumns;
+  friend class TListItems;
+  void ShowColumns();
+  void ShowItems();
+  void UpdateExStyle();
+  void GetDispInfo(NMLVDISPINFOA* Info);
+
+  std::unique_ptr<TListColumns> FColumns;
+  std::unique_ptr<TListItems> FItems;
+  TViewStyle FViewStyle = vsIcon;
+  bool FOwnerData = false;
+  bool FRowSelect = false;
+  bool FMultiSelect = false;
+  bool FGridLines = false;
+  bool FHideSelection = true;
+  bool FReadOnly = false;
+  int FItemIndex = -1;
+  std::string FDispText;  // the text last handed to the control
+};
+
+void RegisterComCtrls();

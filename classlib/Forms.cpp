@@ -1,0 +1,727 @@
+#include "classlib/Forms.h"
+
+#include <algorithm>
+
+#include "classlib/ComCtrls.h"
+#include "classlib/Dialogs.h"
+#include "classlib/ExtCtrls.h"
+#include "classlib/FormReader.h"
+#include "classlib/Menus.h"
+#include "classlib/StdCtrls.h"
+
+namespace {
+
+// The screen outlives the application, whose forms leave the screen's list as they go.
+TScreen TheScreen(nullptr);
+TApplication TheApplication(nullptr);
+
+constexpr UINT CM_RELEASE = CM_BASE + 33;
+
+void RouteToApplication(std::exception_ptr Error) {
+  Application->HandleException(Error);
+}
+
+TComponent* FindFormComponent(const std::string& Name) {
+  const size_t Dot = Name.find('.');
+  for (int I = 0; I < Screen->FormCount(); ++I) {
+    TForm* Form = Screen->Forms(I);
+    if (UpperCase(Form->Name()) == UpperCase(Name.substr(0, Dot)))
+      return Dot == std::string::npos ? Form : Form->FindComponent(Name.substr(Dot + 1));
+  }
+  return nullptr;
+}
+
+void BorderStyles(TFormBorderStyle Border, DWORD& Style, DWORD& ExStyle) {
+  switch (Border) {
+    case bsNone:
+      Style |= WS_POPUP;
+      break;
+    case bsSingle:
+      Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+      break;
+    case bsSizeable:
+      Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+      break;
+    case bsDialog:
+      Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
+      ExStyle |= WS_EX_DLGMODALFRAME;
+      break;
+    case bsToolWindow:
+      Style |= WS_CAPTION | WS_SYSMENU;
+      ExStyle |= WS_EX_TOOLWINDOW;
+      break;
+    case bsSizeToolWin:
+      Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+      ExStyle |= WS_EX_TOOLWINDOW;
+      break;
+  }
+}
+
+}  // namespace
+
+TApplication* Application = &TheApplication;
+TScreen* Screen = &TheScreen;
+
+void Abort() {
+  throw EAbort("Operation aborted");
+}
+
+TForm* GetParentForm(TControl* Control) {
+  while (Control && Control->Parent()) Control = Control->Parent();
+  return dynamic_cast<TForm*>(Control);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner) {
+  TControl::SetVisible(false);
+  Screen->FForms.push_back(this);
+}
+
+TForm::~TForm() {
+  auto& Forms = Screen->FForms;
+  Forms.erase(std::remove(Forms.begin(), Forms.end(), this), Forms.end());
+  if (Application->FMainForm == this) Application->FMainForm = nullptr;
+}
+
+void TForm::CreateFromResource() {
+  HandleWindowException = RouteToApplication;
+  FindGlobalComponent = FindFormComponent;
+  ReadComponentRes(UpperCase(ClassName()), this);
+  if (OnCreate) OnCreate(this);
+}
+
+void TForm::BeforeDestruction() {
+  if (FDestroyed) return;
+  FDestroyed = true;
+  if (OnDestroy) OnDestroy(this);
+}
+
+void TForm::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  BorderStyles(FBorderStyle, Params.Style, Params.ExStyle);
+  Params.ExStyle |= WS_EX_CONTROLPARENT;
+  if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+  if (!Enabled()) Params.Style |= WS_DISABLED;
+  Params.WndParent = Application->Handle();
+}
+
+void TForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  if (FMenu) FMenu->SetWindow(FHandle);
+  if (FClientWidth >= 0) SetClientSize(FClientWidth, FClientHeight);
+}
+
+void TForm::DestroyWnd() {
+  if (FMenu) {
+    ::SetMenu(FHandle, nullptr);
+    FMenu->SetWindow(nullptr);
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TForm::SetClientSize(int AWidth, int AHeight) {
+  FClientWidth = AWidth;
+  FClientHeight = AHeight;
+  RECT Frame{0, 0, 0, 0};
+  if (FHandle) {
+    RECT Window, Client;
+    GetWindowRect(FHandle, &Window);
+    GetClientRect(FHandle, &Client);
+    Frame = {0, 0, (Window.right - Window.left) - Client.right, (Window.bottom - Window.top) - Client.bottom};
+  } else {
+    DWORD Style = 0, ExStyle = 0;
+    BorderStyles(FBorderStyle, Style, ExStyle);
+    AdjustWindowRectEx(&Frame, Style, FMenu != nullptr, ExStyle);
+    Frame.right -= Frame.left;
+    Frame.bottom -= Frame.top;
+  }
+  SetBounds(Left(), Top(), AWidth + Frame.right, AHeight + Frame.bottom);
+}
+
+int TForm::ClientWidth() {
+  return FHandle || FClientWidth < 0 ? TWinControl::ClientWidth() : FClientWidth;
+}
+
+int TForm::ClientHeight() {
+  return FHandle || FClientHeight < 0 ? TWinControl::ClientHeight() : FClientHeight;
+}
+
+void TForm::SetVisible(bool Value) {
+  if (Value == Visible()) return;
+  if (Value) {
+    if (OnShow) OnShow(this);
+    HandleNeeded();
+    if (!FPlaced) PlaceAtCentre();
+    TControl::SetVisible(true);
+    ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+  } else {
+    if (OnHide) OnHide(this);
+    TControl::SetVisible(false);
+    if (FHandle) ShowWindow(FHandle, SW_HIDE);
+  }
+}
+
+void TForm::PlaceAtCentre() {
+  FPlaced = true;
+  RECT Area{0, 0, Screen->Width(), Screen->Height()};
+  if (FPosition == poDesktopCenter)
+    Area = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+            GetSystemMetrics(SM_XVIRTUALSCREEN) + Screen->DesktopWidth(),
+            GetSystemMetrics(SM_YVIRTUALSCREEN) + Screen->DesktopHeight()};
+  else if (FPosition != poScreenCenter)
+    return;
+  SetBounds(Area.left + (Area.right - Area.left - Width()) / 2,
+            Area.top + (Area.bottom - Area.top - Height()) / 2, Width(), Height());
+}
+
+void TForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TForm::BringToFront() {
+  if (!FHandle) return;
+  SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(FHandle);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle Value) {
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+void TForm::SetFormStyle(TFormStyle Value) {
+  FFormStyle = Value;
+  if (FHandle)
+    SetWindowPos(FHandle, Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::SetWindowState(TWindowState Value) {
+  FWindowState = Value;
+  if (FHandle && Visible())
+    ShowWindow(FHandle, Value == wsMaximized ? SW_MAXIMIZE : Value == wsMinimized ? SW_MINIMIZE : SW_RESTORE);
+}
+
+void TForm::SetMenu(TMainMenu* Value) {
+  if (FMenu) {
+    if (FHandle) ::SetMenu(FHandle, nullptr);
+    FMenu->SetWindow(nullptr);
+    FMenu->RemoveFreeNotification(this);
+  }
+  FMenu = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  if (FHandle) Value->SetWindow(FHandle);
+}
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FMenu) {
+    if (FHandle) ::SetMenu(FHandle, nullptr);
+    FMenu = nullptr;
+  }
+  if (AComponent == FActiveControl) FActiveControl = nullptr;
+}
+
+bool TForm::CloseQuery() {
+  bool CanClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, CanClose);
+  return CanClose;
+}
+
+void TForm::Close() {
+  if (!CloseQuery()) return;
+  TCloseAction Action = caHide;
+  if (OnClose) OnClose(this, Action);
+  if (Action == caNone) return;
+  if (Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (Action == caHide) {
+    Hide();
+  } else if (Action == caMinimize) {
+    ShowWindow(Handle(), SW_MINIMIZE);
+  } else {
+    Release();
+  }
+}
+
+void TForm::Release() {
+  PostMessageA(Handle(), CM_RELEASE, 0, 0);
+}
+
+bool TForm::IsShortCut(WORD Key, TShiftState Shift) {
+  const TShortCut Value = ShortCut(Key, Shift);
+  if (FMenu && FMenu->IsShortCut(Value)) return true;
+  for (int I = 0; I < ComponentCount(); ++I)
+    if (auto* Popup = dynamic_cast<TPopupMenu*>(Components(I)); Popup && Popup->IsShortCut(Value))
+      return true;
+  return false;
+}
+
+void TForm::DialogKey(TMessage& Message) {
+  if (Message.WParam != VK_TAB) return;
+  const HWND Next = GetNextDlgTabItem(FHandle, GetFocus(), GetKeyState(VK_SHIFT) < 0);
+  if (Next) ::SetFocus(Next);
+  Message.Result = 1;
+}
+
+void TForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CLOSE:
+      Close();
+      return;
+    case WM_ACTIVATE:
+      if (LOWORD(Message.WParam) != WA_INACTIVE) {
+        if (FActiveControl && FActiveControl->CanFocus()) FActiveControl->SetFocus();
+        if (OnActivate) OnActivate(this);
+        return;
+      }
+      if (OnDeactivate) OnDeactivate(this);
+      break;
+    case WM_COMMAND:
+      if (Message.LParam == 0) {
+        if (TMenuItem* Item = TMenuItem::FindCommand(LOWORD(Message.WParam))) {
+          Item->Click();
+          return;
+        }
+      }
+      break;
+    case CM_DIALOGKEY:
+      DialogKey(Message);
+      return;
+    case CM_RELEASE:
+      BeforeDestruction();
+      delete this;
+      return;
+    default:
+      break;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TApplication
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() {
+  DestroyForms();
+}
+
+void TApplication::Initialize() {
+  HandleWindowException = RouteToApplication;
+  Handle();
+}
+
+HWND TApplication::Handle() {
+  if (FHandle) return FHandle;
+  const HINSTANCE Instance = GetModuleHandleA(nullptr);
+  WNDCLASSA Class{};
+  if (!GetClassInfoA(Instance, "TApplication", &Class)) {
+    Class.lpfnWndProc = WndProc;
+    Class.hInstance = Instance;
+    Class.hIcon = LoadIconA(Instance, "MAINICON");
+    Class.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    Class.lpszClassName = "TApplication";
+    if (!RegisterClassA(&Class)) RaiseLastOSError();
+  }
+  const HWND Wnd = CreateWindowExA(0, "TApplication", FTitle.c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                   nullptr, nullptr, Instance, this);
+  if (!Wnd) RaiseLastOSError();
+  return FHandle;
+}
+
+void TApplication::SetTitle(const std::string& Value) {
+  FTitle = Value;
+  if (FHandle) SetWindowTextA(FHandle, Value.c_str());
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* Self = reinterpret_cast<TApplication*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
+  if (Msg == WM_NCCREATE) {
+    Self = static_cast<TApplication*>(reinterpret_cast<CREATESTRUCTA*>(LParam)->lpCreateParams);
+    Self->FHandle = Wnd;
+    SetWindowLongPtrA(Wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Self));
+  }
+  if (!Self) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    for (const auto& [Cookie, Hook] : std::vector(Self->FHooks))
+      if (Hook(Message)) return Message.Result;
+    switch (Msg) {
+      case WM_CLOSE:
+        if (Self->FMainForm) Self->FMainForm->Close();
+        return 0;
+      case WM_NCDESTROY:
+        Self->FHandle = nullptr;
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    Self->HandleException(std::current_exception());
+  }
+  return DefWindowProcA(Wnd, Msg, WParam, LParam);
+}
+
+int TApplication::HookMainWindow(TWindowHook Hook) {
+  FHooks.emplace_back(FNextHook, std::move(Hook));
+  return FNextHook++;
+}
+
+void TApplication::UnhookMainWindow(int Cookie) {
+  FHooks.erase(
+      std::remove_if(FHooks.begin(), FHooks.end(), [Cookie](const auto& H) { return H.first == Cookie; }),
+      FHooks.end());
+}
+
+void TApplication::Run() {
+  if (!FMainForm) return;
+  ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+  FMainForm->Show();
+  while (!FTerminated) HandleMessage();
+}
+
+void TApplication::Terminate() {
+  if (FTerminated) return;
+  FTerminated = true;
+  PostQuitMessage(0);
+}
+
+bool TApplication::ProcessMessage(MSG& Msg) {
+  if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (Msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  try {
+    bool Handled = false;
+    if (OnMessage) OnMessage(Msg, Handled);
+    if (Handled || IsKeyMsg(Msg) || IsDlgMsg(Msg)) return true;
+  } catch (...) {
+    HandleException(std::current_exception());
+    return true;
+  }
+  TranslateMessage(&Msg);
+  DispatchMessageA(&Msg);
+  return true;
+}
+
+// Menu shortcuts, dialog keys (Tab) and accelerators (Alt with a letter) of the form under the focus.
+bool TApplication::IsKeyMsg(MSG& Msg) {
+  if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN && Msg.message != WM_SYSCHAR) return false;
+  TWinControl* Control = nullptr;
+  for (HWND Wnd = Msg.hwnd; Wnd && !Control; Wnd = GetParent(Wnd)) Control = FindControl(Wnd);
+  TForm* Form = GetParentForm(Control);
+  if (!Form) return false;
+  if (Msg.message == WM_SYSCHAR) return Form->Perform(CM_DIALOGCHAR, Msg.wParam, Msg.lParam) != 0;
+  const auto Key = static_cast<WORD>(Msg.wParam);
+  if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU && Form->IsShortCut(Key, KeyboardShiftState()))
+    return true;
+  if (Msg.message == WM_KEYDOWN && Key == VK_TAB &&
+      !(SendMessageA(Msg.hwnd, WM_GETDLGCODE, Key, reinterpret_cast<LPARAM>(&Msg)) &
+        (DLGC_WANTTAB | DLGC_WANTALLKEYS)))
+    return Form->Perform(CM_DIALOGKEY, Key, Msg.lParam) != 0;
+  return false;
+}
+
+bool TApplication::IsDlgMsg(MSG& Msg) {
+  return FDialogHandle && IsDialogMessageA(FDialogHandle, &Msg);
+}
+
+void TApplication::ProcessMessages() {
+  MSG Msg;
+  while (ProcessMessage(Msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG Msg;
+  if (!ProcessMessage(Msg)) Idle();
+}
+
+void TApplication::Idle() {
+  bool Done = true;
+  try {
+    if (OnIdle) OnIdle(this, Done);
+    for (auto* Listener : std::vector(IdleListeners)) (*Listener)(Done);
+  } catch (...) {
+    HandleException(std::current_exception());
+  }
+  if (Done && !FTerminated) WaitMessage();
+}
+
+void TApplication::HandleException(std::exception_ptr Error) {
+  try {
+    std::rethrow_exception(Error);
+  } catch (const EAbort&) {
+    return;
+  } catch (...) {
+  }
+  if (OnException)
+    OnException(this, Error);
+  else
+    ShowException(Error);
+}
+
+void TApplication::ShowException(std::exception_ptr Error) {
+  ShowWindowException(Error);
+}
+
+void TApplication::DestroyForms() {
+  // Each form hears OnDestroy while all forms still exist, the last created first.
+  for (int I = ComponentCount(); I-- > 0;)
+    if (auto* Form = dynamic_cast<TForm*>(Components(I))) Form->BeforeDestruction();
+  FMainForm = nullptr;
+  DestroyComponents();
+  if (FHandle) DestroyWindow(FHandle);
+  FHandle = nullptr;
+  FTerminated = false;
+  MSG Msg;
+  PeekMessageA(&Msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // a Terminate's quit message
+}
+
+// ---------------------------------------------------------------------------------------------
+// TScreen, TApplicationEvents
+
+TForm* TScreen::Forms(int Index) const {
+  if (Index < 0 || Index >= FormCount()) throw EListError(Format(L"List index out of bounds (%d)", {Index}));
+  return FForms[static_cast<size_t>(Index)];
+}
+
+RECT TScreen::WorkAreaRect() const {
+  RECT Rect;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &Rect, 0);
+  return Rect;
+}
+
+TForm* TScreen::ActiveForm() const {
+  return dynamic_cast<TForm*>(FindControl(GetActiveWindow()));
+}
+
+TApplicationEvents::TApplicationEvents(TComponent* AOwner) : TComponent(AOwner) {
+  FListener = [this](bool& Done) {
+    if (OnIdle) OnIdle(this, Done);
+  };
+  Application->IdleListeners.push_back(&FListener);
+}
+
+TApplicationEvents::~TApplicationEvents() {
+  auto& Listeners = Application->IdleListeners;
+  Listeners.erase(std::remove(Listeners.begin(), Listeners.end(), &FListener), Listeners.end());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties of the library's classes
+
+namespace {
+
+struct TIdent {
+  const char* Name;
+  int64_t Value;
+};
+
+bool LookUp(std::initializer_list<TIdent> Table, const std::string& Name, int64_t& Value) {
+  for (const TIdent& I : Table)
+    if (UpperCase(I.Name) == UpperCase(Name)) {
+      Value = I.Value;
+      return true;
+    }
+  return false;
+}
+
+bool IdentToColor(const std::string& Name, int64_t& Value) {
+  return LookUp({{"clBlack", clBlack},         {"clMaroon", clMaroon},
+                 {"clGreen", clGreen},         {"clOlive", clOlive},
+                 {"clNavy", clNavy},           {"clPurple", clPurple},
+                 {"clTeal", clTeal},           {"clGray", clGray},
+                 {"clSilver", clSilver},       {"clRed", clRed},
+                 {"clLime", clLime},           {"clYellow", clYellow},
+                 {"clBlue", clBlue},           {"clFuchsia", clFuchsia},
+                 {"clAqua", clAqua},           {"clWhite", clWhite},
+                 {"clNone", clNone},           {"clDefault", clDefault},
+                 {"clWindow", clWindow},       {"clWindowText", clWindowText},
+                 {"clBtnFace", clBtnFace},     {"clBtnText", clBtnText},
+                 {"clHighlight", clHighlight}, {"clHighlightText", clHighlightText},
+                 {"clGrayText", clGrayText},   {"clInfoBk", clInfoBk},
+                 {"clInfoText", clInfoText},   {"clMenu", clMenu},
+                 {"clMenuText", clMenuText},   {"clHotLight", clHotLight}},
+                Name, Value);
+}
+
+bool IdentToCursor(const std::string& Name, int64_t& Value) {
+  return LookUp({{"crDefault", crDefault},
+                 {"crArrow", crArrow},
+                 {"crIBeam", crIBeam},
+                 {"crSizeWE", crSizeWE},
+                 {"crHourGlass", crHourGlass},
+                 {"crNo", crNo},
+                 {"crHandPoint", crHandPoint}},
+                Name, Value);
+}
+
+void RegisterBaseClasses() {
+  using namespace Published;
+  static const TClassInfo ComponentInfo =
+      MakeClassInfo<TComponent>("TComponent", nullptr,
+                                {Int<TComponent>(
+                                    "Tag", [](TComponent* C) { return C->Tag(); },
+                                    [](TComponent* C, int64_t V) { C->SetTag(static_cast<intptr_t>(V)); })});
+  static const TClassInfo FontInfo = MakeClassInfo<TFont>(
+      "TFont", nullptr,
+      {Str<TFont>(
+           "Name", [](TFont* F) { return F->Name(); }, [](TFont* F, const std::string& V) { F->SetName(V); }),
+       Int<TFont>(
+           "Size", [](TFont* F) { return F->Size(); },
+           [](TFont* F, int64_t V) { F->SetSize(static_cast<int>(V)); }),
+       Int<TFont>(
+           "Height", [](TFont* F) { return F->Height(); },
+           [](TFont* F, int64_t V) { F->SetHeight(static_cast<int>(V)); }),
+       Set<TFont>(
+           "Style", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}, [](TFont* F) { return F->Style(); },
+           [](TFont* F, int64_t V) { F->SetStyle(static_cast<TFontStyles>(V)); }),
+       Int<TFont>(
+           "Color", [](TFont* F) { return F->Color(); },
+           [](TFont* F, int64_t V) { F->SetColor(static_cast<TColor>(V)); }, IdentToColor),
+       Int<TFont>(
+           "Charset", [](TFont* F) { return F->Charset(); },
+           [](TFont* F, int64_t V) { F->SetCharset(static_cast<BYTE>(V)); })});
+  static TClassInfo ControlInfo = MakeClassInfo<TControl>(
+      "TControl", &ComponentInfo,
+      {Int<TControl>(
+           "Left", [](TControl* C) { return C->Left(); },
+           [](TControl* C, int64_t V) { C->SetLeft(static_cast<int>(V)); }),
+       Int<TControl>(
+           "Top", [](TControl* C) { return C->Top(); },
+           [](TControl* C, int64_t V) { C->SetTop(static_cast<int>(V)); }),
+       Int<TControl>(
+           "Width", [](TControl* C) { return C->Width(); },
+           [](TControl* C, int64_t V) { C->SetWidth(static_cast<int>(V)); }),
+       Int<TControl>(
+           "Height", [](TControl* C) { return C->Height(); },
+           [](TControl* C, int64_t V) { C->SetHeight(static_cast<int>(V)); }),
+       Bool<TControl>(
+           "Visible", [](TControl* C) { return C->Visible(); },
+           [](TControl* C, bool V) { C->SetVisible(V); }),
+       Bool<TControl>(
+           "Enabled", [](TControl* C) { return C->Enabled(); },
+           [](TControl* C, bool V) { C->SetEnabled(V); }),
+       Enum<TControl>(
+           "Align", {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"},
+           [](TControl* C) { return C->Align(); },
+           [](TControl* C, int64_t V) { C->SetAlign(static_cast<TAlign>(V)); }),
+       Str<TControl>(
+           "Caption", [](TControl* C) { return C->Caption(); },
+           [](TControl* C, const std::string& V) { C->SetCaption(V); }),
+       Str<TControl>(
+           "Hint", [](TControl* C) { return C->Hint(); },
+           [](TControl* C, const std::string& V) { C->SetHint(V); }),
+       Bool<TControl>(
+           "ShowHint", [](TControl* C) { return C->ShowHint(); },
+           [](TControl* C, bool V) { C->SetShowHint(V); }),
+       Object<TControl>("Font", [](TControl* C) { return C->Font(); }),
+       Bool<TControl>(
+           "ParentFont", [](TControl* C) { return C->ParentFont(); },
+           [](TControl* C, bool V) { C->SetParentFont(V); }),
+       Int<TControl>(
+           "Color", [](TControl* C) { return C->Color(); },
+           [](TControl* C, int64_t V) { C->SetColor(static_cast<TColor>(V)); }, IdentToColor),
+       Bool<TControl>(
+           "ParentColor", [](TControl* C) { return C->ParentColor(); },
+           [](TControl* C, bool V) { C->SetParentColor(V); }),
+       Int<TControl>(
+           "Cursor", [](TControl* C) { return C->Cursor(); },
+           [](TControl* C, int64_t V) { C->SetCursor(static_cast<TCursor>(V)); }, IdentToCursor),
+       Component<TControl, TPopupMenu>(
+           "PopupMenu", [](TControl* C) { return C->PopupMenu(); },
+           [](TControl* C, TPopupMenu* V) { C->SetPopupMenu(V); }),
+       Event<TControl>("OnClick", &TControl::OnClick),
+       Event<TControl>("OnDblClick", &TControl::OnDblClick),
+       Event<TControl>("OnMouseDown", &TControl::OnMouseDown),
+       Event<TControl>("OnMouseUp", &TControl::OnMouseUp),
+       Event<TControl>("OnMouseMove", &TControl::OnMouseMove)});
+  static const TClassInfo WinControlInfo =
+      MakeClassInfo<TWinControl>("TWinControl", &ControlInfo,
+                                 {Bool<TWinControl>(
+                                      "TabStop", [](TWinControl* C) { return C->TabStop(); },
+                                      [](TWinControl* C, bool V) { C->SetTabStop(V); }),
+                                  Event<TWinControl>("OnKeyDown", &TWinControl::OnKeyDown),
+                                  Event<TWinControl>("OnKeyUp", &TWinControl::OnKeyUp),
+                                  Event<TWinControl>("OnKeyPress", &TWinControl::OnKeyPress),
+                                  Event<TWinControl>("OnEnter", &TWinControl::OnEnter),
+                                  Event<TWinControl>("OnExit", &TWinControl::OnExit)});
+  static const auto PutIntoParent = [](TComponent* Child, TComponent* Parent) {
+    auto* ParentControl = dynamic_cast<TWinControl*>(Parent);
+    if (!ParentControl) throw EReadError("A control belongs into a windowed control");
+    static_cast<TControl*>(Child)->SetParent(ParentControl);
+  };
+  ControlInfo.SetParentComponent = PutIntoParent;
+  static const TClassInfo FormInfo = MakeClassInfo<TForm>(
+      "TForm", &WinControlInfo,
+      {Int<TForm>(
+           "ClientWidth", [](TForm* F) { return F->ClientWidth(); },
+           [](TForm* F, int64_t V) { F->SetClientWidth(static_cast<int>(V)); }),
+       Int<TForm>(
+           "ClientHeight", [](TForm* F) { return F->ClientHeight(); },
+           [](TForm* F, int64_t V) { F->SetClientHeight(static_cast<int>(V)); }),
+       Enum<TForm>(
+           "BorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
+           [](TForm* F) { return F->BorderStyle(); },
+           [](TForm* F, int64_t V) { F->SetBorderStyle(static_cast<TFormBorderStyle>(V)); }),
+       Enum<TForm>(
+           "FormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"},
+           [](TForm* F) { return F->FormStyle(); },
+           [](TForm* F, int64_t V) { F->SetFormStyle(static_cast<TFormStyle>(V)); }),
+       Enum<TForm>(
+           "Position",
+           {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
+            "poDesktopCenter"},
+           [](TForm* F) { return F->Position(); },
+           [](TForm* F, int64_t V) { F->SetPosition(static_cast<TPosition>(V)); }),
+       Enum<TForm>(
+           "WindowState", {"wsNormal", "wsMinimized", "wsMaximized"},
+           [](TForm* F) { return F->WindowState(); },
+           [](TForm* F, int64_t V) { F->SetWindowState(static_cast<TWindowState>(V)); }),
+       Component<TForm, TMainMenu>(
+           "Menu", [](TForm* F) { return F->Menu(); }, [](TForm* F, TMainMenu* V) { F->SetMenu(V); }),
+       Component<TForm, TWinControl>(
+           "ActiveControl", [](TForm* F) { return F->ActiveControl(); },
+           [](TForm* F, TWinControl* V) { F->SetActiveControl(V); }),
+       Event<TForm>("OnCreate", &TForm::OnCreate), Event<TForm>("OnShow", &TForm::OnShow),
+       Event<TForm>("OnHide", &TForm::OnHide), Event<TForm>("OnActivate", &TForm::OnActivate),
+       Event<TForm>("OnDeactivate", &TForm::OnDeactivate), Event<TForm>("OnCloseQuery", &TForm::OnCloseQuery),
+       Event<TForm>("OnClose", &TForm::OnClose), Event<TForm>("OnDestroy", &TForm::OnDestroy)});
+  static const TClassInfo AppEventsInfo =
+      MakeClassInfo<TApplicationEvents>("TApplicationEvents", &ComponentInfo,
+                                        {Event<TApplicationEvents>("OnIdle", &TApplicationEvents::OnIdle)});
+  for (const TClassInfo* Info : {&ComponentInfo, &FontInfo, static_cast<const TClassInfo*>(&ControlInfo),
+                                 &WinControlInfo, &FormInfo, &AppEventsInfo})
+    RegisterClass(Info);
+}
+
+}  // namespace
+
+void RegisterLibraryClasses() {
+  static const bool Done = [] {
+    RegisterBaseClasses();
+    RegisterStdCtrls();
+    RegisterExtCtrls();
+    RegisterComCtrls();
+    RegisterMenus();
+    RegisterDialogs();
+    return true;
+  }();
+  (void)Done;
+}
+
+const TClassInfo* FormClassInfo() {
+  RegisterLibraryClasses();
+  return GetClass("TForm");
+}

@@ -1,0 +1,253 @@
+#pragma once
+// Forms, the application object with its message loop, and the screen.
+//
+// A form is read from the RCDATA resource named after its class in upper case ("TSTART"): its own
+// properties, its components and their event bindings. A form class registers a TClassInfo with its
+// handler methods and fields and makes itself through TApplication::CreateForm or NewForm.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "classlib/Controls.h"
+#include "classlib/SysUtils.h"
+#include "classlib/TypInfo.h"
+
+class TMainMenu;
+
+// The silent exception: it ends an action without a message.
+VELMARO_EXCEPTION(EAbort, Exception);
+[[noreturn]] void Abort();
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition {
+  poDesigned,
+  poDefault,
+  poDefaultPosOnly,
+  poDefaultSizeOnly,
+  poScreenCenter,
+  poDesktopCenter
+};
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TForm : public TWinControl {
+ public:
+  explicit TForm(TComponent* AOwner);
+  ~TForm() override;
+
+  // Reads the form's resource and runs OnCreate. Called once, right after construction.
+  void CreateFromResource();
+  // Runs OnDestroy; the owner and Release call it before freeing the form.
+  void BeforeDestruction();
+
+  void SetVisible(bool Value) override;
+  void SetClientSize(int AWidth, int AHeight) override;
+  int ClientWidth() override;
+  int ClientHeight() override;
+  // Asks OnCloseQuery, then OnClose decides: hide (the main form ends the program), free later,
+  // minimise, or nothing.
+  void Close();
+  bool CloseQuery();
+  // Frees the form once the messages now waiting are handled.
+  void Release();
+  // Shows the form, or brings a shown one to the front.
+  void Show();
+  void BringToFront();
+
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+  TPosition Position() const { return FPosition; }
+  void SetPosition(TPosition Value) { FPosition = Value; }
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState Value);
+  TMainMenu* Menu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
+  TWinControl* ActiveControl() const { return FActiveControl; }
+  void SetActiveControl(TWinControl* Value) { FActiveControl = Value; }
+  // Menu shortcuts of the form's main menu and of its popup menus.
+  bool IsShortCut(WORD Key, TShiftState Shift);
+
+  TNotifyEvent OnCreate;
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TCloseQueryEvent OnCloseQuery;
+  TCloseEvent OnClose;
+  TNotifyEvent OnDestroy;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  void PlaceAtCentre();
+  void DialogKey(TMessage& Message);
+
+  TFormBorderStyle FBorderStyle = bsSizeable;
+  TFormStyle FFormStyle = fsNormal;
+  TPosition FPosition = poDesigned;
+  TWindowState FWindowState = wsNormal;
+  TMainMenu* FMenu = nullptr;
+  TWinControl* FActiveControl = nullptr;
+  int FClientWidth = -1;  // wanted before the window exists
+  int FClientHeight = -1;
+  bool FDestroyed = false;
+  bool FPlaced = false;
+};
+
+// Makes a form of class T owned by AOwner and reads it from its resource.
+template <class T>
+T* NewForm(TComponent* AOwner) {
+  T* Form = new T(AOwner);
+  try {
+    Form->CreateFromResource();
+  } catch (...) {
+    delete Form;
+    throw;
+  }
+  return Form;
+}
+
+using TWindowHook = std::function<bool(TMessage& Message)>;
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+using TExceptionEvent = std::function<void(TObject* Sender, std::exception_ptr Error)>;
+
+class TApplication : public TComponent {
+ public:
+  explicit TApplication(TComponent* AOwner);
+  ~TApplication() override;
+
+  // Makes the hidden owner window of all forms.
+  void Initialize();
+  // The hidden owner window (class "TApplication"), made when first needed.
+  HWND Handle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& Value);
+
+  // Makes a form of class T, stores it in Reference before its creation handler runs, and makes the
+  // first form the main form.
+  template <class T>
+  void CreateForm(T*& Reference) {
+    T* Form = new T(this);
+    Reference = Form;
+    try {
+      Form->CreateFromResource();
+    } catch (...) {
+      Reference = nullptr;
+      delete Form;
+      throw;
+    }
+    if (!FMainForm) FMainForm = Form;
+  }
+  TForm* MainForm() const { return FMainForm; }
+  // Shows the main form and handles messages until Terminate.
+  void Run();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+  // Handles the messages waiting now, then returns.
+  void ProcessMessages();
+  // One message, or the idle work and a wait when there is none.
+  void HandleMessage();
+  // OnException when set, else ShowException; an EAbort is silent.
+  void HandleException(std::exception_ptr Error);
+  void ShowException(std::exception_ptr Error);
+  // Frees every form (each hears OnDestroy first) and the owner window; the object can start again.
+  void DestroyForms();
+
+  // Hooks see every message of the owner window first; one that returns true has handled it. They may
+  // be added before the window exists, and see its WM_CREATE.
+  int HookMainWindow(TWindowHook Hook);
+  void UnhookMainWindow(int Cookie);
+  // A window whose dialog keys IsDialogMessage handles (a modeless dialog of the program).
+  HWND DialogHandle() const { return FDialogHandle; }
+  void SetDialogHandle(HWND Value) { FDialogHandle = Value; }
+
+  TMessageEvent OnMessage;
+  TIdleEvent OnIdle;
+  TExceptionEvent OnException;
+  // The idle listeners of application-events components.
+  std::vector<std::function<void(bool& Done)>*> IdleListeners;
+
+ private:
+  friend class TForm;
+  bool ProcessMessage(MSG& Msg);
+  bool IsKeyMsg(MSG& Msg);
+  bool IsDlgMsg(MSG& Msg);
+  void Idle();
+  static LRESULT CALLBACK WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+
+  HWND FHandle = nullptr;
+  std::string FTitle;
+  TForm* FMainForm = nullptr;
+  bool FTerminated = false;
+  HWND FDialogHandle = nullptr;
+  std::vector<std::pair<int, TWindowHook>> FHooks;
+  int FNextHook = 1;
+};
+
+class TScreen : public TComponent {
+ public:
+  using TComponent::TComponent;
+  int FormCount() const { return static_cast<int>(FForms.size()); }
+  TForm* Forms(int Index) const;  // EListError outside 0..Count-1
+  // The primary monitor, and the virtual desktop over all monitors.
+  int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+  int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+  int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
+  int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
+  RECT WorkAreaRect() const;
+  // The form that holds the focus, or nullptr.
+  TForm* ActiveForm() const;
+
+ private:
+  friend class TForm;
+  std::vector<TForm*> FForms;
+};
+
+// An application's events as a component that a form can own; several may listen at once.
+class TApplicationEvents : public TComponent {
+ public:
+  explicit TApplicationEvents(TComponent* AOwner);
+  ~TApplicationEvents() override;
+  TIdleEvent OnIdle;
+
+ private:
+  std::function<void(bool& Done)> FListener;
+};
+
+// The class information of TForm, the parent of every form class's own.
+const TClassInfo* FormClassInfo();
+
+extern TApplication* Application;
+extern TScreen* Screen;
+
+// The form a control lies on, or nullptr.
+TForm* GetParentForm(TControl* Control);
+
+// Registers the form class T (named Name, with its handler methods and component fields) once.
+template <class T>
+void RegisterFormClass(const char* Name, std::vector<TMethodEntry> Methods = {},
+                       std::vector<TFieldEntry> Fields = {}) {
+  static const TClassInfo Info = [&] {
+    TClassInfo I = MakeClassInfo<T>(Name, FormClassInfo(), {});
+    I.Methods = std::move(Methods);
+    I.Fields = std::move(Fields);
+    return I;
+  }();
+  RegisterClass(&Info);
+}

@@ -1,0 +1,345 @@
+#include "classlib/Menus.h"
+
+#include <algorithm>
+#include <map>
+
+#include "classlib/Controls.h"
+#include "classlib/Forms.h"
+#include "classlib/SysUtils.h"
+#include "classlib/TypInfo.h"
+
+namespace {
+
+std::map<UINT, TMenuItem*>& Commands() {
+  static std::map<UINT, TMenuItem*> Map;
+  return Map;
+}
+
+UINT NextCommand() {
+  static UINT Next = 100;
+  return Next++;
+}
+
+struct TKeyName {
+  WORD Key;
+  const char* Name;
+};
+
+constexpr TKeyName KeyNames[] = {
+    {VK_BACK, "BkSp"},  {VK_TAB, "Tab"},     {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"}, {VK_SPACE, "Space"},
+    {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},   {VK_END, "End"},      {VK_HOME, "Home"},  {VK_LEFT, "Left"},
+    {VK_UP, "Up"},      {VK_RIGHT, "Right"}, {VK_DOWN, "Down"},    {VK_INSERT, "Ins"}, {VK_DELETE, "Del"},
+};
+
+std::string KeyName(WORD Key) {
+  if ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')) return std::string(1, static_cast<char>(Key));
+  if (Key >= VK_F1 && Key <= VK_F24) return "F" + IntToStr(Key - VK_F1 + 1);
+  for (const TKeyName& K : KeyNames)
+    if (K.Key == Key) return K.Name;
+  return {};
+}
+
+WORD KeyOfName(const std::string& Name) {
+  const std::string Upper = UpperCase(Name);
+  if (Upper.size() == 1 && ((Upper[0] >= 'A' && Upper[0] <= 'Z') || (Upper[0] >= '0' && Upper[0] <= '9')))
+    return static_cast<WORD>(Upper[0]);
+  if (Upper.size() >= 2 && Upper[0] == 'F') {
+    const int N = StrToIntDef(Upper.substr(1), 0);
+    if (N >= 1 && N <= 24) return static_cast<WORD>(VK_F1 + N - 1);
+  }
+  for (const TKeyName& K : KeyNames)
+    if (UpperCase(K.Name) == Upper) return K.Key;
+  return 0;
+}
+
+}  // namespace
+
+TShortCut ShortCut(WORD Key, uint8_t Shift) {
+  TShortCut Result = Key & 0xFF;
+  if (Shift & ssShift) Result |= scShift;
+  if (Shift & ssCtrl) Result |= scCtrl;
+  if (Shift & ssAlt) Result |= scAlt;
+  return Result;
+}
+
+std::string ShortCutToText(TShortCut Value) {
+  const std::string Name = KeyName(Value & 0xFF);
+  if (Name.empty()) return {};
+  std::string Text;
+  if (Value & scShift) Text += "Shift+";
+  if (Value & scCtrl) Text += "Ctrl+";
+  if (Value & scAlt) Text += "Alt+";
+  return Text + Name;
+}
+
+TShortCut TextToShortCut(const std::string& Text) {
+  TShortCut Shift = 0;
+  std::string Rest = Text;
+  for (;;) {
+    const std::string Upper = UpperCase(Rest);
+    if (Upper.rfind("SHIFT+", 0) == 0) {
+      Shift |= scShift;
+      Rest.erase(0, 6);
+    } else if (Upper.rfind("CTRL+", 0) == 0) {
+      Shift |= scCtrl;
+      Rest.erase(0, 5);
+    } else if (Upper.rfind("ALT+", 0) == 0) {
+      Shift |= scAlt;
+      Rest.erase(0, 4);
+    } else {
+      break;
+    }
+  }
+  const WORD Key = KeyOfName(Rest);
+  return Key ? static_cast<TShortCut>(Key | Shift) : scNone;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMenuItem
+
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(NextCommand()) {
+  Commands()[FCommand] = this;
+}
+
+TMenuItem::~TMenuItem() {
+  Clear();
+  if (FParent) FParent->Remove(this);
+  Commands().erase(FCommand);
+}
+
+void TMenuItem::Changed() {
+  TMenuItem* Root = this;
+  while (Root->FParent) Root = Root->FParent;
+  if (Root->FMenu) Root->FMenu->MenuChanged();
+}
+
+void TMenuItem::SetCaption(const std::string& Value) {
+  FCaption = Value;
+  Changed();
+}
+
+void TMenuItem::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  if (Value && FRadioItem && FParent)
+    for (TMenuItem* Sibling : FParent->FItems)
+      if (Sibling != this && Sibling->FRadioItem && Sibling->FGroupIndex == FGroupIndex)
+        Sibling->FChecked = false;
+  Changed();
+}
+
+void TMenuItem::SetEnabled(bool Value) {
+  FEnabled = Value;
+  Changed();
+}
+
+void TMenuItem::SetVisible(bool Value) {
+  FVisible = Value;
+  Changed();
+}
+
+void TMenuItem::SetShortCut(TShortCut Value) {
+  FShortCut = Value;
+  Changed();
+}
+
+void TMenuItem::SetRadioItem(bool Value) {
+  FRadioItem = Value;
+  Changed();
+}
+
+TMenuItem* TMenuItem::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError(Format(L"List index out of bounds (%d)", {Index}));
+  return FItems[static_cast<size_t>(Index)];
+}
+
+int TMenuItem::MenuIndex() const {
+  if (!FParent) return -1;
+  const auto& Siblings = FParent->FItems;
+  return static_cast<int>(std::find(Siblings.begin(), Siblings.end(), this) - Siblings.begin());
+}
+
+void TMenuItem::Add(TMenuItem* Item) {
+  Insert(Count(), Item);
+}
+
+void TMenuItem::Insert(int Index, TMenuItem* Item) {
+  if (Item->FParent) Item->FParent->Remove(Item);
+  FItems.insert(FItems.begin() + std::clamp(Index, 0, Count()), Item);
+  Item->FParent = this;
+  Changed();
+}
+
+void TMenuItem::Remove(TMenuItem* Item) {
+  const auto It = std::find(FItems.begin(), FItems.end(), Item);
+  if (It == FItems.end()) return;
+  FItems.erase(It);
+  Item->FParent = nullptr;
+  Changed();
+}
+
+void TMenuItem::Clear() {
+  while (!FItems.empty()) delete FItems.back();
+}
+
+TMenuItem* TMenuItem::FindShortCut(TShortCut Value) {
+  if (!FVisible || !FEnabled) return nullptr;
+  if (Value != scNone && FShortCut == Value) return this;
+  for (TMenuItem* Item : FItems)
+    if (TMenuItem* Found = Item->FindShortCut(Value)) return Found;
+  return nullptr;
+}
+
+TMenuItem* TMenuItem::FindCommand(UINT Command) {
+  const auto It = Commands().find(Command);
+  return It == Commands().end() ? nullptr : It->second;
+}
+
+void TMenuItem::Click() {
+  if (!FEnabled) return;
+  if (FAutoCheck) SetChecked(!FChecked);
+  if (OnClick) OnClick(this);
+}
+
+void TMenuItem::AppendTo(HMENU Menu) {
+  if (!FVisible) return;
+  if (FCaption == "-") {
+    AppendMenuA(Menu, MF_SEPARATOR, 0, nullptr);
+    return;
+  }
+  std::string Text = FCaption;
+  if (FShortCut != scNone) Text += "\t" + ShortCutToText(FShortCut);
+  MENUITEMINFOA Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+  Info.fType = FRadioItem ? MFT_RADIOCHECK : 0;
+  Info.fState = (FChecked ? MFS_CHECKED : 0) | (FEnabled ? 0 : MFS_DISABLED);
+  Info.wID = FCommand;
+  Info.dwTypeData = Text.data();
+  if (!FItems.empty()) {
+    Info.fMask |= MIIM_SUBMENU;
+    Info.hSubMenu = CreatePopupMenu();
+    for (TMenuItem* Item : FItems) Item->AppendTo(Info.hSubMenu);
+  }
+  InsertMenuItemA(Menu, GetMenuItemCount(Menu), TRUE, &Info);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMenu
+
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr)) {
+  FItems->FMenu = this;
+}
+
+TMenu::~TMenu() {
+  FItems->FMenu = nullptr;
+  delete FItems;
+  DestroyMenuHandle();
+}
+
+HMENU TMenu::Handle() {
+  if (!FHandle) {
+    FHandle = CreateMenuHandle();
+    for (TMenuItem* Item : FItems->FItems) Item->AppendTo(FHandle);
+  }
+  return FHandle;
+}
+
+bool TMenu::IsShortCut(TShortCut Value) {
+  TMenuItem* Item = FItems->FindShortCut(Value);
+  if (!Item || Item == FItems) return false;
+  Item->Click();
+  return true;
+}
+
+void TMenu::MenuChanged() {
+  DestroyMenuHandle();
+}
+
+void TMenu::DestroyMenuHandle() {
+  if (FHandle) DestroyMenu(FHandle);
+  FHandle = nullptr;
+}
+
+void TMainMenu::SetWindow(HWND Wnd) {
+  FWindow = Wnd;
+  if (Wnd) ::SetMenu(Wnd, Handle());
+}
+
+void TMainMenu::MenuChanged() {
+  if (!FWindow) {
+    TMenu::MenuChanged();
+    return;
+  }
+  const HMENU Old = Handle();
+  FHandle = nullptr;
+  ::SetMenu(FWindow, Handle());
+  DestroyMenu(Old);
+  DrawMenuBar(FWindow);
+}
+
+void TPopupMenu::Popup(int X, int Y) {
+  if (OnPopup) OnPopup(this);
+  DestroyMenuHandle();
+  const HWND Owner = Application->Handle();
+  SetForegroundWindow(Owner);
+  const auto Command = static_cast<UINT>(
+      TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, X, Y, 0, Owner, nullptr));
+  PostMessageA(Owner, WM_NULL, 0, 0);
+  if (TMenuItem* Item = TMenuItem::FindCommand(Command)) Item->Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+void RegisterMenus() {
+  using namespace Published;
+  static const TClassInfo MenuItemInfo = [] {
+    TClassInfo Info = MakeClassInfo<TMenuItem>(
+        "TMenuItem", GetClass("TComponent"),
+        {Str<TMenuItem>(
+             "Caption", [](TMenuItem* I) { return I->Caption(); },
+             [](TMenuItem* I, const std::string& V) { I->SetCaption(V); }),
+         Bool<TMenuItem>(
+             "Checked", [](TMenuItem* I) { return I->Checked(); },
+             [](TMenuItem* I, bool V) { I->SetChecked(V); }),
+         Bool<TMenuItem>(
+             "Enabled", [](TMenuItem* I) { return I->Enabled(); },
+             [](TMenuItem* I, bool V) { I->SetEnabled(V); }),
+         Bool<TMenuItem>(
+             "Visible", [](TMenuItem* I) { return I->Visible(); },
+             [](TMenuItem* I, bool V) { I->SetVisible(V); }),
+         Bool<TMenuItem>(
+             "RadioItem", [](TMenuItem* I) { return I->RadioItem(); },
+             [](TMenuItem* I, bool V) { I->SetRadioItem(V); }),
+         Bool<TMenuItem>(
+             "AutoCheck", [](TMenuItem* I) { return I->AutoCheck(); },
+             [](TMenuItem* I, bool V) { I->SetAutoCheck(V); }),
+         Int<TMenuItem>(
+             "GroupIndex", [](TMenuItem* I) { return I->GroupIndex(); },
+             [](TMenuItem* I, int64_t V) { I->SetGroupIndex(static_cast<int>(V)); }),
+         Int<TMenuItem>(
+             "ShortCut", [](TMenuItem* I) { return I->ShortCut(); },
+             [](TMenuItem* I, int64_t V) { I->SetShortCut(static_cast<TShortCut>(V)); }),
+         Str<TMenuItem>(
+             "Hint", [](TMenuItem* I) { return I->Hint(); },
+             [](TMenuItem* I, const std::string& V) { I->SetHint(V); }),
+         Event<TMenuItem>("OnClick", &TMenuItem::OnClick)});
+    Info.SetParentComponent = [](TComponent* Child, TComponent* Parent) {
+      auto* Item = static_cast<TMenuItem*>(Child);
+      if (auto* Menu = dynamic_cast<TMenu*>(Parent))
+        Menu->Items()->Add(Item);
+      else if (auto* ParentItem = dynamic_cast<TMenuItem*>(Parent))
+        ParentItem->Add(Item);
+      else
+        throw EReadError("A menu item belongs into a menu");
+    };
+    return Info;
+  }();
+  static const TClassInfo MainMenuInfo = MakeClassInfo<TMainMenu>("TMainMenu", GetClass("TComponent"), {});
+  static const TClassInfo PopupMenuInfo = MakeClassInfo<TPopupMenu>(
+      "TPopupMenu", GetClass("TComponent"), {Event<TPopupMenu>("OnPopup", &TPopupMenu::OnPopup)});
+  RegisterClass(&MenuItemInfo);
+  RegisterClass(&MainMenuInfo);
+  RegisterClass(&PopupMenuInfo);
+}

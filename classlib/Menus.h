@@ -1,0 +1,138 @@
+#pragma once
+// Main and pop-up menus. The platform menus are rebuilt from the item tree after each change.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/Classes.h"
+
+// A key code with scShift, scCtrl and scAlt.
+using TShortCut = WORD;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+constexpr TShortCut scNone = 0;
+
+TShortCut ShortCut(WORD Key, uint8_t Shift);  // Shift: TShiftState bits
+// "Ctrl+O", "Shift+Del", "F5"; empty for scNone.
+std::string ShortCutToText(TShortCut ShortCut);
+// The reverse, without regard to case; scNone for a text that names no key.
+TShortCut TextToShortCut(const std::string& Text);
+
+class TMenu;
+
+class TMenuItem : public TComponent {
+ public:
+  explicit TMenuItem(TComponent* AOwner);
+  // Frees the sub-items and leaves the parent item.
+  ~TMenuItem() override;
+
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value);
+  bool Checked() const { return FChecked; }
+  // A checked radio item unchecks the radio items of its group among its siblings.
+  void SetChecked(bool Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut Value);
+  bool RadioItem() const { return FRadioItem; }
+  void SetRadioItem(bool Value);
+  int GroupIndex() const { return FGroupIndex; }
+  void SetGroupIndex(int Value) { FGroupIndex = Value; }
+  // Clicking toggles the check mark first.
+  bool AutoCheck() const { return FAutoCheck; }
+  void SetAutoCheck(bool Value) { FAutoCheck = Value; }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TMenuItem* Items(int Index) const;  // EListError outside 0..Count-1
+  TMenuItem* Parent() const { return FParent; }
+  int MenuIndex() const;
+  void Add(TMenuItem* Item);
+  void Insert(int Index, TMenuItem* Item);
+  void Remove(TMenuItem* Item);
+  // Frees every sub-item.
+  void Clear();
+  // The item (this or below) with the shortcut, visible and enabled, or nullptr.
+  TMenuItem* FindShortCut(TShortCut Value);
+  // The item with the command number, or nullptr.
+  static TMenuItem* FindCommand(UINT Command);
+  UINT Command() const { return FCommand; }
+
+  virtual void Click();
+  TNotifyEvent OnClick;
+
+ private:
+  friend class TMenu;
+  void Changed();
+  void AppendTo(HMENU Menu);
+
+  std::string FCaption;
+  bool FChecked = false;
+  bool FEnabled = true;
+  bool FVisible = true;
+  TShortCut FShortCut = scNone;
+  bool FRadioItem = false;
+  int FGroupIndex = 0;
+  bool FAutoCheck = false;
+  std::string FHint;
+  std::vector<TMenuItem*> FItems;
+  TMenuItem* FParent = nullptr;
+  TMenu* FMenu = nullptr;  // set on the root item
+  UINT FCommand;
+};
+
+class TMenu : public TComponent {
+ public:
+  explicit TMenu(TComponent* AOwner);
+  ~TMenu() override;
+  // The root item; its sub-items are the menu's entries.
+  TMenuItem* Items() const { return FItems; }
+  HMENU Handle();
+  bool IsShortCut(TShortCut Value);
+
+ protected:
+  virtual HMENU CreateMenuHandle() = 0;
+  // The tree changed: the platform menu is made again when next needed.
+  virtual void MenuChanged();
+  void DestroyMenuHandle();
+  HMENU FHandle = nullptr;
+
+ private:
+  friend class TMenuItem;
+  TMenuItem* FItems;
+};
+
+class TMainMenu : public TMenu {
+ public:
+  using TMenu::TMenu;
+  // The window that shows the menu bar; its bar is rebuilt after each change.
+  void SetWindow(HWND Wnd);
+
+ protected:
+  HMENU CreateMenuHandle() override { return CreateMenu(); }
+  void MenuChanged() override;
+
+ private:
+  HWND FWindow = nullptr;
+};
+
+class TPopupMenu : public TMenu {
+ public:
+  using TMenu::TMenu;
+  // Shows the menu at a screen point and runs the chosen item's Click.
+  virtual void Popup(int X, int Y);
+  // The control whose context menu was asked for.
+  TComponent* PopupComponent = nullptr;
+  TNotifyEvent OnPopup;
+
+ protected:
+  HMENU CreateMenuHandle() override { return CreatePopupMenu(); }
+};
+
+void RegisterMenus();

@@ -1,0 +1,497 @@
+#include "classlib/StdCtrls.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "classlib/Forms.h"
+#include "classlib/TypInfo.h"
+
+namespace {
+
+std::vector<std::string> SplitLines(const std::string& Text) {
+  std::vector<std::string> Lines;
+  size_t Start = 0;
+  while (Start < Text.size()) {
+    size_t End = Text.find_first_of("\r\n", Start);
+    if (End == std::string::npos) End = Text.size();
+    Lines.push_back(Text.substr(Start, End - Start));
+    if (End < Text.size() && Text[End] == '\r' && End + 1 < Text.size() && Text[End + 1] == '\n') ++End;
+    Start = End + 1;
+  }
+  return Lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& Lines) {
+  std::string Text;
+  for (const std::string& Line : Lines) Text += Line + "\r\n";
+  return Text;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TLabel
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(0, 0, 65, 17);
+  SetParentColor(true);
+}
+
+UINT TLabel::TextFlags() const {
+  UINT Flags = DT_NOCLIP | DT_EXPANDTABS;
+  if (FWordWrap) Flags |= DT_WORDBREAK;
+  if (FAlignment == taRightJustify) Flags |= DT_RIGHT;
+  if (FAlignment == taCenter) Flags |= DT_CENTER;
+  return Flags;
+}
+
+void TLabel::Paint(TCanvas* Canvas) {
+  RECT Rect{0, 0, Width(), Height()};
+  if (!FTransparent) {
+    Canvas->Brush()->SetColor(Color());
+    Canvas->FillRect(Rect);
+  }
+  Canvas->Font()->Assign(Font());
+  Canvas->RequiredState(csHandleValid | csFontValid);
+  SetBkMode(Canvas->Handle(), TRANSPARENT);
+  SetTextColor(Canvas->Handle(), ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
+  const std::string Caption = FText;
+  DrawTextA(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Rect, TextFlags());
+}
+
+void TLabel::AdjustBounds() {
+  if (!FAutoSize) return;
+  const HDC DC = GetDC(nullptr);
+  const HGDIOBJ Old = SelectObject(DC, Font()->Handle());
+  RECT Rect{0, 0, FWordWrap ? Width() : 0, 0};
+  const std::string Caption = FText.empty() ? " " : FText;
+  DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &Rect, TextFlags() | DT_CALCRECT);
+  SelectObject(DC, Old);
+  ReleaseDC(nullptr, DC);
+  SetBounds(Left(), Top(), Rect.right, Rect.bottom);
+}
+
+void TLabel::SetAutoSize(bool Value) {
+  FAutoSize = Value;
+  AdjustBounds();
+}
+
+void TLabel::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  Invalidate();
+}
+
+void TLabel::SetTransparent(bool Value) {
+  FTransparent = Value;
+  Invalidate();
+}
+
+void TLabel::SetWordWrap(bool Value) {
+  FWordWrap = Value;
+  AdjustBounds();
+  Invalidate();
+}
+
+void TLabel::SetFocusControl(TWinControl* Value) {
+  if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
+  FFocusControl = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TLabel::Notification(TComponent* AComponent, TOperation Operation) {
+  TGraphicControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
+void TLabel::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_TEXTCHANGED:
+    case CM_FONTCHANGED:
+      AdjustBounds();
+      Invalidate();
+      break;
+    case CM_DIALOGCHAR:
+      if (FFocusControl && FFocusControl->CanFocus() && IsAccel(Message.WParam, FText)) {
+        FFocusControl->SetFocus();
+        Message.Result = 1;
+      }
+      return;
+    default:
+      break;
+  }
+  TGraphicControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Buttons
+
+TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner) {
+  FClickEvents = false;
+  SetTabStop(true);
+}
+
+void TButtonControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      if (HIWORD(Message.WParam) == BN_CLICKED) Clicked();
+      return;
+    case CM_DIALOGCHAR:
+      if (CanFocus() && IsAccel(Message.WParam, Text())) {
+        SetFocus();
+        Clicked();
+        Message.Result = 1;
+      }
+      return;
+    default:
+      TWinControl::Dispatch(Message);
+  }
+}
+
+TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
+  SetBounds(0, 0, 75, 25);
+}
+
+void TButton::CreateParams(TCreateParams& Params) {
+  TButtonControl::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::SetDefault(bool Value) {
+  FDefault = Value;
+  if (FHandle) SendMessageA(FHandle, BM_SETSTYLE, Value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+TCheckBox::TCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
+  SetBounds(0, 0, 97, 17);
+}
+
+void TCheckBox::CreateParams(TCreateParams& Params) {
+  TButtonControl::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  Params.Style |= BS_CHECKBOX;
+}
+
+void TCheckBox::CreateWnd() {
+  TButtonControl::CreateWnd();
+  SendMessageA(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
+  Click();
+}
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::CreateParams(TCreateParams& Params) {
+  TButtonControl::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  Params.Style |= BS_RADIOBUTTON;
+}
+
+void TRadioButton::CreateWnd() {
+  TButtonControl::CreateWnd();
+  ShowCheck();
+}
+
+void TRadioButton::ShowCheck() {
+  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  ShowCheck();
+  if (!Value) return;
+  if (Parent())
+    for (int I = 0; I < Parent()->ControlCount(); ++I)
+      if (auto* Sibling = dynamic_cast<TRadioButton*>(Parent()->Controls(I)); Sibling && Sibling != this) {
+        Sibling->FChecked = false;
+        Sibling->ShowCheck();
+      }
+  Click();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TGroupBox
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 185, 105);
+}
+
+void TGroupBox::PaintWindow(TCanvas* Canvas) {
+  Canvas->Font()->Assign(Font());
+  const int TextHeight = Canvas->TextHeight("0");
+  RECT Frame{0, TextHeight / 2, Width(), Height()};
+  DrawEdge(Canvas->Handle(), &Frame, EDGE_ETCHED, BF_RECT);
+  const std::string Caption = Text();
+  if (Caption.empty()) return;
+  Canvas->Brush()->SetColor(Color());
+  Canvas->RequiredState(csHandleValid | csFontValid | csBrushValid);
+  SetBkColor(Canvas->Handle(), ColorToRGB(Color()));
+  SetTextColor(Canvas->Handle(), ColorToRGB(Font()->Color()));
+  RECT Rect{8, 0, Width() - 8, TextHeight};
+  DrawTextA(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Rect, DT_SINGLELINE);
+}
+
+void TGroupBox::Dispatch(TMessage& Message) {
+  TWinControl::Dispatch(Message);
+  if (Message.Msg == CM_TEXTCHANGED) Invalidate();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Edits
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 121, 21);
+  SetColor(clWindow);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+void TCustomEdit::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "EDIT");
+  Params.Style |= ES_AUTOHSCROLL | (FReadOnly ? ES_READONLY : 0);
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+}
+
+void TCustomEdit::SetReadOnly(bool Value) {
+  FReadOnly = Value;
+  if (FHandle) SendMessageA(FHandle, EM_SETREADONLY, Value, 0);
+}
+
+void TCustomEdit::SetMaxLength(int Value) {
+  FMaxLength = Value;
+  if (FHandle) SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(Value), 0);
+}
+
+void TCustomEdit::SelectAll() {
+  if (FHandle) SendMessageA(FHandle, EM_SETSEL, 0, -1);
+}
+
+void TCustomEdit::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (HIWORD(Message.WParam) == EN_CHANGE && OnChange) OnChange(this);
+    return;
+  }
+  TWinControl::Dispatch(Message);
+  // Without a window the text changes only by WM_SETTEXT: that is a change as well.
+  if (Message.Msg == CM_TEXTCHANGED && !FHandle && OnChange) OnChange(this);
+}
+
+// The memo's text as lines.
+class TMemoLines : public TStrings {
+ public:
+  explicit TMemoLines(TMemo* Memo) : FMemo(Memo) {}
+  std::string Get(int Index) const override {
+    const std::vector<std::string> Lines = SplitLines(FMemo->Text());
+    if (Index < 0 || Index >= static_cast<int>(Lines.size())) IndexError(Index);
+    return Lines[static_cast<size_t>(Index)];
+  }
+  int GetCount() const override { return static_cast<int>(SplitLines(FMemo->Text()).size()); }
+  std::string GetTextStr() const override { return FMemo->Text(); }
+  void SetTextStr(const std::string& Value) override { FMemo->SetText(Value); }
+  void Clear() override { FMemo->SetText(""); }
+  void Delete(int Index) override {
+    std::vector<std::string> Lines = SplitLines(FMemo->Text());
+    if (Index < 0 || Index >= static_cast<int>(Lines.size())) IndexError(Index);
+    Lines.erase(Lines.begin() + Index);
+    FMemo->SetText(JoinLines(Lines));
+  }
+  void Insert(int Index, const std::string& S) override {
+    std::vector<std::string> Lines = SplitLines(FMemo->Text());
+    if (Index < 0 || Index > static_cast<int>(Lines.size())) IndexError(Index);
+    Lines.insert(Lines.begin() + Index, S);
+    FMemo->SetText(JoinLines(Lines));
+  }
+
+ private:
+  TMemo* FMemo;
+};
+
+TMemo::TMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TMemoLines>(this)) {
+  SetBounds(0, 0, 185, 89);
+}
+
+TMemo::~TMemo() = default;
+
+void TMemo::CreateParams(TCreateParams& Params) {
+  TCustomEdit::CreateParams(Params);
+  Params.Style &= ~ES_AUTOHSCROLL;
+  Params.Style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL;
+  if (!FWordWrap || FScrollBars == ssHorizontal || FScrollBars == ssBoth) Params.Style |= ES_AUTOHSCROLL;
+  if (FScrollBars == ssVertical || FScrollBars == ssBoth) Params.Style |= WS_VSCROLL;
+  if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) Params.Style |= WS_HSCROLL;
+}
+
+void TMemo::SetScrollBars(TScrollStyle Value) {
+  FScrollBars = Value;
+  RecreateWnd();
+}
+
+void TMemo::SetWordWrap(bool Value) {
+  FWordWrap = Value;
+  RecreateWnd();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TListBox
+
+class TListBox::TListBoxStrings : public TStringList {
+ public:
+  explicit TListBoxStrings(TListBox* ListBox) : FListBox(ListBox) {}
+
+ protected:
+  void Changed() override {
+    TStringList::Changed();
+    if (UpdateCount() == 0) FListBox->ShowItems();
+  }
+
+ private:
+  TListBox* FListBox;
+};
+
+TListBox::TListBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(std::make_unique<TListBoxStrings>(this)) {
+  SetBounds(0, 0, 121, 97);
+  SetColor(clWindow);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+TStrings* TListBox::Items() {
+  return FItems.get();
+}
+
+TListBox::~TListBox() {
+  DestroyHandle();
+}
+
+void TListBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "LISTBOX");
+  Params.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+  Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TListBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  ShowItems();
+}
+
+void TListBox::DestroyWnd() {
+  FItemIndex = ItemIndex();
+  TWinControl::DestroyWnd();
+}
+
+void TListBox::ShowItems() {
+  if (!FHandle) return;
+  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(FHandle, LB_RESETCONTENT, 0, 0);
+  for (int I = 0; I < FItems->Count(); ++I)
+    SendMessageA(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+  SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+int TListBox::ItemIndex() {
+  return FHandle ? static_cast<int>(SendMessageA(FHandle, LB_GETCURSEL, 0, 0)) : FItemIndex;
+}
+
+void TListBox::SetItemIndex(int Value) {
+  FItemIndex = Value;
+  if (FHandle) SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+void TListBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (HIWORD(Message.WParam) == LBN_SELCHANGE) Click();
+    if (HIWORD(Message.WParam) == LBN_DBLCLK && OnDblClick) OnDblClick(this);
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+void RegisterStdCtrls() {
+  using namespace Published;
+  const TClassInfo* Control = GetClass("TControl");
+  const TClassInfo* WinControl = GetClass("TWinControl");
+  const std::vector<std::string> Alignments{"taLeftJustify", "taRightJustify", "taCenter"};
+  static const TClassInfo LabelInfo = MakeClassInfo<TLabel>(
+      "TLabel", Control,
+      {Bool<TLabel>(
+           "AutoSize", [](TLabel* C) { return C->AutoSize(); }, [](TLabel* C, bool V) { C->SetAutoSize(V); }),
+       Enum<TLabel>(
+           "Alignment", Alignments, [](TLabel* C) { return C->Alignment(); },
+           [](TLabel* C, int64_t V) { C->SetAlignment(static_cast<TAlignment>(V)); }),
+       Bool<TLabel>(
+           "Transparent", [](TLabel* C) { return C->Transparent(); },
+           [](TLabel* C, bool V) { C->SetTransparent(V); }),
+       Bool<TLabel>(
+           "WordWrap", [](TLabel* C) { return C->WordWrap(); }, [](TLabel* C, bool V) { C->SetWordWrap(V); }),
+       Component<TLabel, TWinControl>(
+           "FocusControl", [](TLabel* C) { return C->FocusControl(); },
+           [](TLabel* C, TWinControl* V) { C->SetFocusControl(V); })});
+  static const TClassInfo ButtonControlInfo = MakeClassInfo<TButtonControl>("TButtonControl", WinControl, {});
+  static const TClassInfo ButtonInfo = MakeClassInfo<TButton>(
+      "TButton", &ButtonControlInfo,
+      {Bool<TButton>(
+          "Default", [](TButton* C) { return C->Default(); }, [](TButton* C, bool V) { C->SetDefault(V); })});
+  static const TClassInfo CheckBoxInfo =
+      MakeClassInfo<TCheckBox>("TCheckBox", &ButtonControlInfo,
+                               {Bool<TCheckBox>(
+                                   "Checked", [](TCheckBox* C) { return C->Checked(); },
+                                   [](TCheckBox* C, bool V) { C->SetChecked(V); })});
+  static const TClassInfo RadioButtonInfo =
+      MakeClassInfo<TRadioButton>("TRadioButton", &ButtonControlInfo,
+                                  {Bool<TRadioButton>(
+                                      "Checked", [](TRadioButton* C) { return C->Checked(); },
+                                      [](TRadioButton* C, bool V) { C->SetChecked(V); })});
+  static const TClassInfo GroupBoxInfo = MakeClassInfo<TGroupBox>("TGroupBox", WinControl, {});
+  static const TClassInfo CustomEditInfo = MakeClassInfo<TCustomEdit>(
+      "TCustomEdit", WinControl,
+      {Str<TCustomEdit>(
+           "Text", [](TCustomEdit* C) { return C->Text(); },
+           [](TCustomEdit* C, const std::string& V) { C->SetText(V); }),
+       Bool<TCustomEdit>(
+           "ReadOnly", [](TCustomEdit* C) { return C->ReadOnly(); },
+           [](TCustomEdit* C, bool V) { C->SetReadOnly(V); }),
+       Int<TCustomEdit>(
+           "MaxLength", [](TCustomEdit* C) { return C->MaxLength(); },
+           [](TCustomEdit* C, int64_t V) { C->SetMaxLength(static_cast<int>(V)); }),
+       Event<TCustomEdit>("OnChange", &TCustomEdit::OnChange)});
+  static const TClassInfo EditInfo = MakeClassInfo<TEdit>("TEdit", &CustomEditInfo, {});
+  static const TClassInfo MemoInfo = MakeClassInfo<TMemo>(
+      "TMemo", &CustomEditInfo,
+      {Object<TMemo>("Lines", [](TMemo* C) { return C->Lines(); }),
+       Enum<TMemo>(
+           "ScrollBars", {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"},
+           [](TMemo* C) { return C->ScrollBars(); },
+           [](TMemo* C, int64_t V) { C->SetScrollBars(static_cast<TScrollStyle>(V)); }),
+       Bool<TMemo>(
+           "WordWrap", [](TMemo* C) { return C->WordWrap(); }, [](TMemo* C, bool V) { C->SetWordWrap(V); })});
+  static const TClassInfo ListBoxInfo =
+      MakeClassInfo<TListBox>("TListBox", WinControl,
+                              {Object<TListBox>("Items", [](TListBox* C) { return C->Items(); }),
+                               Int<TListBox>(
+                                   "ItemIndex", [](TListBox* C) { return C->ItemIndex(); },
+                                   [](TListBox* C, int64_t V) { C->SetItemIndex(static_cast<int>(V)); })});
+  for (const TClassInfo* Info : {&LabelInfo, &ButtonControlInfo, &ButtonInfo, &CheckBoxInfo, &RadioButtonInfo,
+                                 &GroupBoxInfo, &CustomEditInfo, &EditInfo, &MemoInfo, &ListBoxInfo})
+    RegisterClass(Info);
+}

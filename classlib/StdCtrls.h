@@ -1,0 +1,178 @@
+#pragma once
+// Labels, buttons, check boxes, radio buttons, group boxes, edits, memos and list boxes.
+#include <memory>
+#include <string>
+
+#include "classlib/Controls.h"
+#include "classlib/StringLists.h"
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+class TLabel : public TGraphicControl {
+ public:
+  explicit TLabel(TComponent* AOwner);
+  void Paint(TCanvas* Canvas) override;
+  // With AutoSize the label takes the size of its text (the left edge stays).
+  bool AutoSize() const { return FAutoSize; }
+  void SetAutoSize(bool Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  // Its accelerator gives this control the focus.
+  TWinControl* FocusControl() const { return FFocusControl; }
+  void SetFocusControl(TWinControl* Value);
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  UINT TextFlags() const;
+  void AdjustBounds();
+
+  bool FAutoSize = true;
+  TAlignment FAlignment = taLeftJustify;
+  bool FTransparent = false;
+  bool FWordWrap = false;
+  TWinControl* FFocusControl = nullptr;
+};
+
+// A control over the system's BUTTON class; its clicks come from the window.
+class TButtonControl : public TWinControl {
+ public:
+  explicit TButtonControl(TComponent* AOwner);
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+  virtual void Clicked() { Click(); }
+};
+
+class TButton : public TButtonControl {
+ public:
+  explicit TButton(TComponent* AOwner);
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+
+ private:
+  bool FDefault = false;
+};
+
+// Setting Checked fires OnClick when the state changes; a click on the box toggles it.
+class TCheckBox : public TButtonControl {
+ public:
+  explicit TCheckBox(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Clicked() override { SetChecked(!FChecked); }
+
+ private:
+  bool FChecked = false;
+};
+
+// Becoming checked fires OnClick and unchecks the sibling radio buttons, which do not fire.
+class TRadioButton : public TButtonControl {
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Clicked() override { SetChecked(true); }
+
+ private:
+  void ShowCheck();
+  bool FChecked = false;
+};
+
+class TGroupBox : public TWinControl {
+ public:
+  explicit TGroupBox(TComponent* AOwner);
+
+ protected:
+  void PaintWindow(TCanvas* Canvas) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TCustomEdit : public TWinControl {
+ public:
+  explicit TCustomEdit(TComponent* AOwner);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value);
+  int MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int Value);
+  void SelectAll();
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FReadOnly = false;
+  int FMaxLength = 0;
+};
+
+class TEdit : public TCustomEdit {
+ public:
+  using TCustomEdit::TCustomEdit;
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TCustomEdit {
+ public:
+  explicit TMemo(TComponent* AOwner);
+  ~TMemo() override;
+  // The text as lines; each change goes to the window at once.
+  TStrings* Lines() { return FLines.get(); }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+
+ private:
+  std::unique_ptr<TStrings> FLines;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWordWrap = true;
+};
+
+class TListBox : public TWinControl {
+ public:
+  explicit TListBox(TComponent* AOwner);
+  ~TListBox() override;
+  // Kept by the control; the window shows each change.
+  TStrings* Items();
+  // -1 when nothing is selected.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  class TListBoxStrings;
+  void ShowItems();
+  std::unique_ptr<TListBoxStrings> FItems;
+  int FItemIndex = -1;
+};
+
+void RegisterStdCtrls();

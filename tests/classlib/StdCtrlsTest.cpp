@@ -1,0 +1,117 @@
+#include "classlib/StdCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "classlib/Forms.h"
+#include "tests/support/MessagePump.h"
+
+namespace {
+
+struct TParentFixture {
+  std::unique_ptr<TWinControl> Parent = std::make_unique<TWinControl>(nullptr);
+  TParentFixture() {
+    Parent->SetVisible(false);
+    Parent->SetBounds(0, 0, 300, 200);
+  }
+};
+
+TEST(StdCtrlsCheckBox, ClickFiresOnlyWhenCheckedChanges) {
+  TParentFixture P;
+  auto* Box = new TCheckBox(P.Parent.get());
+  Box->SetParent(P.Parent.get());
+  int Clicks = 0;
+  Box->OnClick = [&](TObject*) { ++Clicks; };
+  Box->SetChecked(false);
+  EXPECT_EQ(Clicks, 0);
+  Box->SetChecked(true);
+  Box->SetChecked(true);
+  EXPECT_EQ(Clicks, 1);
+  // The window shows the state, and a click on the box toggles it through the same rule.
+  EXPECT_EQ(SendMessageA(Box->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  SendMessageA(Box->Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(Box->Checked());
+  EXPECT_EQ(Clicks, 2);
+  Box->RecreateWnd();
+  EXPECT_EQ(SendMessageA(Box->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST(StdCtrlsRadioButton, CheckingFiresAndUnchecksSiblingsSilently) {
+  TParentFixture P;
+  TRadioButton* Radios[3];
+  int Clicks[3] = {};
+  for (int I = 0; I < 3; ++I) {
+    Radios[I] = new TRadioButton(P.Parent.get());
+    Radios[I]->SetParent(P.Parent.get());
+    Radios[I]->OnClick = [&Clicks, I](TObject*) { ++Clicks[I]; };
+  }
+  Radios[0]->SetChecked(true);
+  Radios[1]->SetChecked(true);
+  EXPECT_FALSE(Radios[0]->Checked());
+  EXPECT_TRUE(Radios[1]->Checked());
+  EXPECT_EQ(Clicks[0], 1);
+  EXPECT_EQ(Clicks[1], 1);
+  Radios[1]->SetChecked(false);  // unchecking fires nothing
+  EXPECT_EQ(Clicks[1], 1);
+  SendMessageA(Radios[2]->Handle(), BM_CLICK, 0, 0);
+  EXPECT_TRUE(Radios[2]->Checked());
+  EXPECT_EQ(Clicks[2], 1);
+  EXPECT_EQ(SendMessageA(Radios[0]->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST(StdCtrlsText, CaptionSurvivesANewWindowAndReportsChangesOnce) {
+  TParentFixture P;
+  auto* Edit = new TEdit(P.Parent.get());
+  Edit->SetParent(P.Parent.get());
+  int Changes = 0;
+  const TWndMethod Saved = Edit->WindowProc;
+  Edit->WindowProc = [&](TMessage& M) {
+    if (M.Msg == CM_TEXTCHANGED) ++Changes;
+    Saved(M);
+  };
+  Edit->SetText("abc");
+  Edit->SetText("abc");
+  EXPECT_EQ(Changes, 1);
+  Edit->RecreateWnd();
+  EXPECT_EQ(Edit->Text(), "abc");
+  char Buffer[8] = {};
+  GetWindowTextA(Edit->Handle(), Buffer, sizeof Buffer);
+  EXPECT_STREQ(Buffer, "abc");
+  Edit->WindowProc = Saved;
+}
+
+TEST(StdCtrlsMemo, LinesAreTheTextSplitAtLineBreaks) {
+  TParentFixture P;
+  auto* Memo = new TMemo(P.Parent.get());
+  Memo->SetParent(P.Parent.get());
+  Memo->Lines()->Add("one");
+  Memo->Lines()->Add("two");
+  Memo->Lines()->Insert(1, "between");
+  EXPECT_EQ(Memo->Lines()->Count(), 3);
+  EXPECT_EQ(Memo->Lines()->Get(1), "between");
+  EXPECT_EQ(Memo->Text(), "one\r\nbetween\r\ntwo\r\n");
+  Memo->Lines()->Delete(0);
+  EXPECT_EQ(Memo->Lines()->Get(0), "between");
+}
+
+TEST(StdCtrlsLabel, AutoSizeFollowsTheCaptionAndAcceleratorFocuses) {
+  TParentFixture P;
+  auto* Label = new TLabel(P.Parent.get());
+  Label->SetParent(P.Parent.get());
+  Label->SetCaption("W");
+  const int Narrow = Label->Width();
+  Label->SetCaption("WWWWWWWW");
+  EXPECT_GT(Label->Width(), Narrow);
+  auto* Edit = new TEdit(P.Parent.get());
+  Edit->SetParent(P.Parent.get());
+  P.Parent->SetVisible(true);  // only a control that can take the focus gets it
+  Label->SetCaption("&Name");
+  Label->SetFocusControl(Edit);
+  EXPECT_EQ(Label->Perform(CM_DIALOGCHAR, 'x', 0), 0);
+  EXPECT_EQ(Label->Perform(CM_DIALOGCHAR, 'n', 0), 1);
+  delete Edit;
+  EXPECT_EQ(Label->FocusControl(), nullptr);
+}
+
+}  // namespace
