@@ -83,6 +83,9 @@ TForm::~TForm() {
   auto& Forms = Screen->FForms;
   Forms.erase(std::remove(Forms.begin(), Forms.end(), this), Forms.end());
   if (Application->FMainForm == this) Application->FMainForm = nullptr;
+  // Here, so that this class's DestroyWnd takes the menu off the window before the window goes.
+  Destroying();
+  DestroyHandle();
 }
 
 void TForm::CreateFromResource() {
@@ -423,8 +426,10 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
   if (!Form) return false;
   if (Msg.message == WM_SYSCHAR) return Form->Perform(CM_DIALOGCHAR, Msg.wParam, Msg.lParam) != 0;
   const auto Key = static_cast<WORD>(Msg.wParam);
-  if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU && Form->IsShortCut(Key, KeyboardShiftState()))
-    return true;
+  // Alt comes from the message itself (its context bit), which a posted key carries too.
+  auto Shift = static_cast<TShiftState>(KeyboardShiftState() & ~ssAlt);
+  if (Msg.lParam & (1 << 29)) Shift |= ssAlt;
+  if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU && Form->IsShortCut(Key, Shift)) return true;
   if (Msg.message == WM_KEYDOWN && Key == VK_TAB &&
       !(SendMessageA(Msg.hwnd, WM_GETDLGCODE, Key, reinterpret_cast<LPARAM>(&Msg)) &
         (DLGC_WANTTAB | DLGC_WANTALLKEYS)))

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/StdCtrls.h"
 #include "classlib/SysUtils.h"
 #include "tests/support/MessagePump.h"
 
@@ -257,6 +258,193 @@ TEST(ControlsWindow, HandlerMayFreeItsOwnControl) {
   EXPECT_EQ(SendMessageA(ParentWnd, WM_PROBE, 3, 0), 6);
   EXPECT_FALSE(IsWindow(ParentWnd));
   EXPECT_EQ(CountThreadWindows(), Before);
+}
+
+TEST(ControlsAlign, AlignedChildrenShareTheClientAreaAndFollowItsSize) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  Parent.SetBounds(0, 0, 300, 200);
+  struct TCase {
+    TAlign Align;
+    int Size;
+    RECT Expected;     // at 300 x 200
+    RECT AfterResize;  // at 400 x 100
+  };
+  const TCase Cases[] = {
+      {alClient, 0, {40, 20, 250, 170}, {40, 20, 350, 70}},   {alTop, 20, {0, 0, 300, 20}, {0, 0, 400, 20}},
+      {alBottom, 30, {0, 170, 300, 200}, {0, 70, 400, 100}},  {alLeft, 40, {0, 20, 40, 170}, {0, 20, 40, 70}},
+      {alRight, 50, {250, 20, 300, 170}, {350, 20, 400, 70}},
+  };
+  std::vector<TProbeControl*> Children;
+  for (const TCase& C : Cases) {
+    auto* Child = new TProbeControl(&Parent);
+    Child->SetBounds(0, 0, C.Size, C.Size);
+    Child->SetAlign(C.Align);
+    Child->SetParent(&Parent);
+    Children.push_back(Child);
+  }
+  auto* Hidden = new TProbeControl(&Parent);  // takes no room
+  Hidden->SetVisible(false);
+  Hidden->SetBounds(0, 0, 80, 80);
+  Hidden->SetAlign(alTop);
+  Hidden->SetParent(&Parent);
+  for (size_t I = 0; I < Children.size(); ++I) {
+    const RECT Rect = Children[I]->BoundsRect();
+    EXPECT_TRUE(EqualRect(&Rect, &Cases[I].Expected)) << I;
+  }
+  // The window is sized from outside: the children follow, windows included.
+  SetWindowPos(Parent.Handle(), nullptr, 0, 0, 400, 100, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  for (size_t I = 0; I < Children.size(); ++I) {
+    const RECT Rect = Children[I]->BoundsRect();
+    EXPECT_TRUE(EqualRect(&Rect, &Cases[I].AfterResize)) << I;
+    const RECT Window = WindowRectIn(Children[I]->Handle(), Parent.Handle());
+    EXPECT_TRUE(EqualRect(&Window, &Cases[I].AfterResize)) << I;
+  }
+  Hidden->SetVisible(true);
+  EXPECT_EQ(Hidden->Top(), 20);
+  EXPECT_EQ(Children[0]->Top(), 100);
+}
+
+TEST(ControlsFont, ParentFontFollowsTheParentUntilTheChildChangesItsOwn) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  auto* Child = new TEdit(&Parent);  // a window that keeps the font it is given
+  Child->SetParent(&Parent);
+  auto* Own = new TEdit(&Parent);
+  Own->SetParent(&Parent);
+  Own->Font()->SetSize(20);
+  EXPECT_FALSE(Own->ParentFont());
+  Parent.Font()->SetName("Tahoma");
+  Parent.Font()->SetStyle(fsBold);
+  EXPECT_EQ(Child->Font()->Name(), "Tahoma");
+  EXPECT_TRUE(Child->ParentFont());
+  EXPECT_NE(Own->Font()->Name(), "Tahoma");
+  // The windows use the controls' fonts, also after a new window.
+  const auto FontOf = [](TWinControl* C) {
+    return reinterpret_cast<HFONT>(SendMessageA(C->Handle(), WM_GETFONT, 0, 0));
+  };
+  EXPECT_EQ(FontOf(Child), Child->Font()->Handle());
+  Parent.Font()->SetSize(14);
+  EXPECT_EQ(FontOf(Child), Child->Font()->Handle());
+  LOGFONTA Log{};
+  GetObjectA(FontOf(Child), sizeof Log, &Log);
+  EXPECT_STREQ(Log.lfFaceName, "Tahoma");
+  EXPECT_EQ(Log.lfWeight, FW_BOLD);
+  Parent.RecreateWnd();
+  EXPECT_EQ(FontOf(Own), Own->Font()->Handle());
+  EXPECT_EQ(Own->Font()->Size(), 20);
+
+  Own->SetParentFont(true);
+  EXPECT_EQ(Own->Font()->Size(), 14);
+}
+
+TEST(ControlsColor, ParentColorFollowsAndOwnColourWins) {
+  TProbeControl Parent(nullptr);
+  Parent.SetColor(clRed);
+  auto* Child = new TProbeControl(&Parent);
+  Child->SetParent(&Parent);
+  Child->SetParentColor(true);
+  EXPECT_EQ(Child->Color(), clRed);
+  Parent.SetColor(clLime);
+  EXPECT_EQ(Child->Color(), clLime);
+  Child->SetColor(clBlue);
+  EXPECT_FALSE(Child->ParentColor());
+  Parent.SetColor(clRed);
+  EXPECT_EQ(Child->Color(), clBlue);
+}
+
+TEST(ControlsMessages, ChangesAnnounceThemselvesOnceThroughWindowProc) {
+  TProbeControl Control(nullptr);
+  Control.SetVisible(false);
+  std::vector<UINT> Seen;
+  Control.WindowProc = [&, Saved = Control.WindowProc](TMessage& Message) {
+    if (Message.Msg >= CM_BASE && Message.Msg < CN_BASE) Seen.push_back(Message.Msg);
+    Saved(Message);
+  };
+  struct TCase {
+    const char* What;
+    std::function<void()> Change;
+    std::vector<UINT> Expected;
+  };
+  const TCase Cases[] = {
+      {"text", [&] { Control.SetText("a"); }, {CM_TEXTCHANGED}},
+      {"same text", [&] { Control.SetText("a"); }, {}},
+      {"colour", [&] { Control.SetColor(clRed); }, {CM_COLORCHANGED}},
+      {"font", [&] { Control.Font()->SetSize(15); }, {CM_FONTCHANGED}},
+      {"shown", [&] { Control.SetVisible(true); }, {CM_VISIBLECHANGED}},
+      {"shown again", [&] { Control.SetVisible(true); }, {}},
+      {"disabled", [&] { Control.SetEnabled(false); }, {CM_ENABLEDCHANGED}},
+  };
+  for (const TCase& C : Cases) {
+    Seen.clear();
+    C.Change();
+    EXPECT_EQ(Seen, C.Expected) << C.What;
+  }
+  // Text set on the window itself is kept for the next window.
+  SetWindowTextA(Control.Handle(), "from outside");
+  Control.RecreateWnd();
+  EXPECT_EQ(Control.Text(), "from outside");
+  char Text[32] = {};
+  GetWindowTextA(Control.Handle(), Text, sizeof Text);
+  EXPECT_STREQ(Text, "from outside");
+}
+
+TEST(ControlsMouse, ControlsWithoutWindowGetTheirMouseMessagesAndClicks) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  Parent.SetBounds(0, 0, 200, 100);
+  auto* Below = new TGraphicControl(&Parent);
+  Below->SetBounds(10, 10, 50, 50);
+  Below->SetParent(&Parent);
+  auto* Above = new TGraphicControl(&Parent);
+  Above->SetBounds(40, 20, 50, 50);
+  Above->SetParent(&Parent);
+  std::vector<std::string> Log;
+  for (auto [Control, Name] : {std::pair{Below, "below"}, std::pair{Above, "above"}}) {
+    Control->OnMouseDown = [&Log, Name](TObject*, TMouseButton Button, TShiftState Shift, int X, int Y) {
+      Log.push_back(std::string(Name) + " down " + std::to_string(Button) + " " + std::to_string(X) + "," +
+                    std::to_string(Y) + (Shift & ssShift ? " shift" : ""));
+    };
+    Control->OnClick = [&Log, Name](TObject*) { Log.push_back(std::string(Name) + " click"); };
+  }
+  const HWND Wnd = Parent.Handle();
+  const auto Send = [&](UINT Msg, int X, int Y, WPARAM Keys = 0) {
+    SendMessageA(Wnd, Msg, Keys, MAKELPARAM(X, Y));
+  };
+  Send(WM_LBUTTONDOWN, 45, 25, MK_LBUTTON | MK_SHIFT);  // both cover it: the later one is on top
+  Send(WM_LBUTTONUP, 46, 26);
+  Send(WM_LBUTTONDOWN, 15, 15);
+  Send(WM_LBUTTONUP, 150, 90);  // released outside: no click, the control still hears it
+  Send(WM_RBUTTONDOWN, 15, 15);
+  Send(WM_RBUTTONUP, 15, 15);
+  Above->SetEnabled(false);
+  Send(WM_LBUTTONDOWN, 45, 25);
+  Send(WM_LBUTTONUP, 45, 25);
+  EXPECT_EQ(Log, (std::vector<std::string>{"above down 0 5,5 shift", "above click", "below down 0 5,5",
+                                           "below down 1 5,5"}));
+}
+
+TEST(ControlsKeys, KeyHandlersSeeAndMayChangeOrSwallowKeys) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  auto* Edit = new TEdit(&Parent);
+  Edit->SetParent(&Parent);
+  std::vector<WORD> Downs;
+  Edit->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) {
+    Downs.push_back(Key);
+    if (Key == VK_END) Key = 0;
+  };
+  Edit->OnKeyPress = [](TObject*, char& Key) {
+    if (Key == 'x') Key = 0;
+    if (Key == 'a') Key = 'b';
+  };
+  Edit->SetText("12");
+  const HWND Wnd = Edit->Handle();
+  SendMessageA(Wnd, EM_SETSEL, 0, 0);
+  SendMessageA(Wnd, WM_KEYDOWN, VK_END, 0);  // swallowed: the caret stays
+  for (char C : {'a', 'x', 'c'}) SendMessageA(Wnd, WM_CHAR, static_cast<unsigned char>(C), 0);
+  EXPECT_EQ(Edit->Text(), "bc12");
+  EXPECT_EQ(Downs, std::vector<WORD>{VK_END});
 }
 
 }  // namespace

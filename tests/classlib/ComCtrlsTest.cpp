@@ -1,0 +1,203 @@
+#include "classlib/ComCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "classlib/Forms.h"
+#include "tests/support/MessagePump.h"
+
+namespace {
+
+// A hidden form holding one control of class T, laid out at a fixed size.
+template <class T>
+struct THost {
+  TForm Form{nullptr};
+  T* Control = new T(&Form);
+  THost() {
+    Form.SetBounds(0, 0, 400, 300);
+    Control->SetParent(&Form);
+  }
+};
+
+std::string ItemText(HWND List, int Row, int Column) {
+  char Buffer[64] = {};
+  LVITEMA Item{};
+  Item.iSubItem = Column;
+  Item.pszText = Buffer;
+  Item.cchTextMax = sizeof Buffer;
+  SendMessageA(List, LVM_GETITEMTEXTA, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Item));
+  return Buffer;
+}
+
+std::vector<std::string> ColumnTexts(HWND List) {
+  std::vector<std::string> Texts;
+  for (int I = 0;; ++I) {
+    char Buffer[64] = {};
+    LVCOLUMNA Column{};
+    Column.mask = LVCF_TEXT | LVCF_WIDTH;
+    Column.pszText = Buffer;
+    Column.cchTextMax = sizeof Buffer;
+    if (!SendMessageA(List, LVM_GETCOLUMNA, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Column))) break;
+    Texts.push_back(std::string(Buffer) + "/" + std::to_string(Column.cx));
+  }
+  return Texts;
+}
+
+void AddColumns(TListView* List) {
+  TListColumn* Nr = List->Columns()->Add();
+  Nr->SetCaption("Nr");
+  Nr->SetWidth(30);
+  List->Columns()->Add()->SetCaption("Titel");
+}
+
+TEST(ComCtrlsListView, ColumnsReachTheWindowAndFollowChanges) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  AddColumns(List);  // before the window
+  const HWND Wnd = List->Handle();
+  EXPECT_EQ(ColumnTexts(Wnd), (std::vector<std::string>{"Nr/30", "Titel/50"}));
+
+  List->Columns()->Items(1)->SetCaption("Title");
+  List->Columns()->Add()->SetCaption("Dauer");
+  EXPECT_EQ(ColumnTexts(Wnd), (std::vector<std::string>{"Nr/30", "Title/50", "Dauer/50"}));
+  List->Columns()->Delete(0);
+  EXPECT_EQ(ColumnTexts(Wnd), (std::vector<std::string>{"Title/50", "Dauer/50"}));
+
+  List->SetMultiSelect(true);  // a new window, the same columns
+  EXPECT_NE(List->Handle(), Wnd);
+  EXPECT_EQ(ColumnTexts(List->Handle()), (std::vector<std::string>{"Title/50", "Dauer/50"}));
+}
+
+TEST(ComCtrlsListView, StoredItemsShowTheirCaptionAndSubItems) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  AddColumns(List);
+  TListItem* First = List->Items()->Add();
+  First->Caption = "1";
+  First->SubItems()->Add("Intro \xe4");
+  const HWND Wnd = List->Handle();
+  TListItem* Second = List->Items()->Add();  // after the window
+  Second->Caption = "2";
+
+  EXPECT_EQ(SendMessageA(Wnd, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(ItemText(Wnd, 0, 0), "1");
+  EXPECT_EQ(ItemText(Wnd, 0, 1), "Intro \xe4");
+  EXPECT_EQ(ItemText(Wnd, 1, 0), "2");
+  EXPECT_EQ(ItemText(Wnd, 1, 1), "");  // no sub-item
+  EXPECT_EQ(List->Items()->Item(1), Second);
+  EXPECT_THROW(List->Items()->Item(2), EListError);
+
+  List->Items()->Clear();
+  EXPECT_EQ(SendMessageA(Wnd, LVM_GETITEMCOUNT, 0, 0), 0);
+  EXPECT_EQ(List->Items()->Count(), 0);
+}
+
+TEST(ComCtrlsListView, OwnerDataAsksOnDataForEachShownRow) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetOwnerData(true);
+  AddColumns(List);
+  std::vector<int> Asked;
+  List->OnData = [&](TObject* Sender, TListItem* Item) {
+    EXPECT_EQ(Sender, List);
+    EXPECT_EQ(Item->ListView(), List);
+    Asked.push_back(Item->Index());
+    Item->Caption = "row " + std::to_string(Item->Index());
+    Item->SubItems()->Add("title " + std::to_string(Item->Index()));
+  };
+  List->Items()->SetCount(100000);
+  const HWND Wnd = List->Handle();
+  EXPECT_EQ(SendMessageA(Wnd, LVM_GETITEMCOUNT, 0, 0), 100000);
+  EXPECT_EQ(List->Items()->Count(), 100000);
+
+  EXPECT_EQ(ItemText(Wnd, 99999, 0), "row 99999");
+  EXPECT_EQ(ItemText(Wnd, 42, 1), "title 42");
+  EXPECT_EQ(ItemText(Wnd, 42, 2), "");  // a column without a sub-item
+  ASSERT_FALSE(Asked.empty());
+  EXPECT_EQ(Asked.front(), 99999);
+
+  // Painting the visible rows asks for those rows only.
+  Host.Form.Show();
+  Asked.clear();
+  List->Invalidate();
+  UpdateWindow(Wnd);
+  EXPECT_FALSE(Asked.empty());
+  for (int Row : Asked) EXPECT_LT(Row, 50);
+
+  List->Items()->SetCount(3);
+  EXPECT_EQ(SendMessageA(Wnd, LVM_GETITEMCOUNT, 0, 0), 3);
+  List->SetItemIndex(2);
+  List->SetHideSelection(false);  // a new window keeps count and selection
+  EXPECT_EQ(SendMessageA(List->Handle(), LVM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(List->ItemIndex(), 2);
+  EXPECT_EQ(ItemText(List->Handle(), 1, 0), "row 1");
+}
+
+TEST(ComCtrlsListView, SelectionAndColumnClick) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  AddColumns(List);
+  for (const char* Caption : {"a", "b", "c"}) List->Items()->Add()->Caption = Caption;
+  List->SetItemIndex(1);  // before the window
+  EXPECT_EQ(List->ItemIndex(), 1);
+  const HWND Wnd = List->Handle();
+  EXPECT_EQ(List->ItemIndex(), 1);
+  EXPECT_EQ(List->SelCount(), 1);
+  List->SetItemIndex(-1);
+  EXPECT_EQ(List->ItemIndex(), -1);
+  EXPECT_EQ(List->SelCount(), 0);
+
+  std::vector<std::string> Clicked;
+  List->OnColumnClick = [&](TObject*, TListColumn* Column) { Clicked.push_back(Column->Caption()); };
+  NMLISTVIEW Notify{};
+  Notify.hdr = {Wnd, 0, static_cast<UINT>(LVN_COLUMNCLICK)};
+  Notify.iItem = -1;
+  for (int Column : {1, 0, 5}) {
+    Notify.iSubItem = Column;
+    SendMessageA(Host.Form.Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&Notify));
+  }
+  EXPECT_EQ(Clicked, (std::vector<std::string>{"Titel", "Nr"}));
+}
+
+TEST(ComCtrlsTrackBar, PositionStaysInRangeAndReportsChangesOnce) {
+  THost<TTrackBar> Host;
+  TTrackBar* Bar = Host.Control;
+  int Changes = 0;
+  Bar->OnChange = [&](TObject*) { ++Changes; };
+  Bar->SetMax(100);
+  Bar->SetPosition(150);
+  EXPECT_EQ(Bar->Position(), 100);
+  Bar->SetPosition(100);
+  EXPECT_EQ(Changes, 1);
+  Bar->SetMax(40);  // pulls the position along
+  EXPECT_EQ(Bar->Position(), 40);
+  EXPECT_EQ(Changes, 2);
+
+  const HWND Wnd = Bar->Handle();
+  EXPECT_EQ(SendMessageA(Wnd, TBM_GETRANGEMAX, 0, 0), 40);
+  EXPECT_EQ(SendMessageA(Wnd, TBM_GETPOS, 0, 0), 40);
+  Bar->SetMin(10);
+  Bar->SetPosition(-5);
+  EXPECT_EQ(SendMessageA(Wnd, TBM_GETPOS, 0, 0), 10);
+  EXPECT_EQ(Changes, 3);
+
+  // The user moves the thumb: the control notifies its parent, which hands it back to the bar.
+  SendMessageA(Wnd, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(Bar->Position(), 11);
+  EXPECT_EQ(Changes, 4);
+
+  Bar->SetOrientation(trVertical);  // a new window with the same range and place
+  EXPECT_NE(Bar->Handle(), Wnd);
+  EXPECT_EQ(GetWindowLongPtrA(Bar->Handle(), GWL_STYLE) & TBS_VERT, TBS_VERT);
+  EXPECT_EQ(SendMessageA(Bar->Handle(), TBM_GETRANGEMIN, 0, 0), 10);
+  EXPECT_EQ(SendMessageA(Bar->Handle(), TBM_GETPOS, 0, 0), 11);
+  EXPECT_EQ(Changes, 4);
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#include "classlib/Dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "classlib/Forms.h"
+#include "classlib/SysUtils.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+// What the timer saw of the dialog it closed, and what it types into a file dialog first.
+std::string SeenTitle;
+std::string SeenText;
+std::string Typed;
+
+BOOL CALLBACK FindStaticText(HWND Wnd, LPARAM) {
+  char Class[16] = {};
+  GetClassNameA(Wnd, Class, sizeof Class);
+  if (lstrcmpiA(Class, "Static") != 0) return TRUE;
+  char Text[128] = {};
+  GetWindowTextA(Wnd, Text, sizeof Text);
+  if (Text[0]) SeenText = Text;
+  return TRUE;
+}
+
+// Finds the thread's dialog, notes its title and text, types Typed into its file name box (when it has
+// one) and presses OK.
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR Id, DWORD) {
+  const HWND Dialog = FindWindowA("#32770", nullptr);
+  if (!Dialog || !IsWindowVisible(Dialog)) return;
+  KillTimer(nullptr, Id);
+  char Title[128] = {};
+  GetWindowTextA(Dialog, Title, sizeof Title);
+  SeenTitle = Title;
+  EnumChildWindows(Dialog, FindStaticText, 0);
+  HWND Name = GetDlgItem(Dialog, 0x47c);  // the file name combo box
+  if (!Name) Name = GetDlgItem(Dialog, 0x480);
+  if (Name) SetWindowTextA(Name, Typed.c_str());
+  PostMessageA(Dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST(DialogsShowMessage, ShowsTheTextUnderTheApplicationsTitle) {
+  Application->SetTitle("Velmaro Test");
+  SetTimer(nullptr, 0, 50, AnswerDialog);
+  ShowMessage("Hello \xe4");
+  EXPECT_EQ(SeenTitle, "Velmaro Test");
+  EXPECT_EQ(SeenText, "Hello \xe4");
+}
+
+TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
+  TempDir Dir;
+  for (const wchar_t* Name : {L"one.txt", L"two.txt"}) WriteBytes(Dir.File(Name), B("x", 1));
+  TOpenDialog Dialog(nullptr);
+  Dialog.Filter = "Text|*.txt|All|*.*";
+  Dialog.FilterIndex = 2;
+  Dialog.Title = "Pick";
+  Dialog.InitialDir = WideToAnsi(Dir.Path());
+  Dialog.Options = ofAllowMultiSelect | ofFileMustExist;
+  Typed = "\"one.txt\" \"two.txt\"";
+  SetTimer(nullptr, 0, 50, AnswerDialog);
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_EQ(SeenTitle, "Pick");
+  ASSERT_EQ(Dialog.Files()->Count(), 2);
+  const std::string Folder = WideToAnsi(Dir.Path());
+  const std::string Prefix = Folder.back() == '\\' ? Folder : Folder + "\\";
+  EXPECT_EQ(Dialog.Files()->Get(0), Prefix + "one.txt");
+  EXPECT_EQ(Dialog.Files()->Get(1), Prefix + "two.txt");
+  EXPECT_EQ(Dialog.FileName, Prefix + "one.txt");
+  EXPECT_EQ(Dialog.FilterIndex, 2);
+
+  // One file: FileName is its full path and Files holds just it.
+  Typed = "two.txt";
+  SetTimer(nullptr, 0, 50, AnswerDialog);
+  ASSERT_TRUE(Dialog.Execute());
+  ASSERT_EQ(Dialog.Files()->Count(), 1);
+  EXPECT_EQ(Dialog.FileName, Prefix + "two.txt");
+}
+
+}  // namespace
