@@ -1,10 +1,19 @@
 #pragma once
-// The add-folder window; its controls and handlers come with its own step.
+// The add-folder window: what the player's folder scan reads of it now (the cancel request, the
+// relative-path choice, the found-files counter); its search and adding run come with their own step.
 #include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
 
 class Taddordner : public TForm {
  public:
   explicit Taddordner(TComponent* AOwner);
+
+  TLabel* Label1 = nullptr;
+  TCheckBox* relativ = nullptr;
+
+  void FormCreate(TObject* Sender);
 };
 
 extern Taddordner* addordner;
+// Set to stop a running folder scan; cleared when the scan ends.
+extern bool AbbruchOrdner;

@@ -3,5 +3,5 @@
 Tfehler* fehler = nullptr;
 
 Tfehler::Tfehler(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tfehler>("Tfehler");
+  RegisterFormClass<Tfehler>("Tfehler", {}, {FieldOf("Memo1", &Tfehler::Memo1)});
 }

@@ -40,3 +40,53 @@ void LoadDroppedPlaylist(const std::wstring& FileName) {
   }
   QuelleHinzufuegen(FileName);
 }
+
+namespace {
+
+// The decimal number that is the whole of S; -1 when S is empty or holds anything else.
+int64_t Number(std::wstring_view S) {
+  if (S.empty() || S.size() > 12) return -1;
+  int64_t N = 0;
+  for (const wchar_t C : S) {
+    if (C < L'0' || C > L'9') return -1;
+    N = N * 10 + (C - L'0');
+  }
+  return N;
+}
+
+}  // namespace
+
+int64_t LengthSeconds(const std::wstring& Text) {
+  int64_t H = 0, M, S;
+  if (Text.size() >= 7) {
+    const std::wstring_view Last5 = std::wstring_view(Text).substr(Text.size() - 5);
+    H = Number(std::wstring_view(Text).substr(0, Text.size() - 6));
+    if (Text[Text.size() - 6] != L':' || Last5[2] != L':') return 0;
+    M = Number(Last5.substr(0, 2));
+    S = Number(Last5.substr(3, 2));
+  } else {
+    const size_t Colon = Text.find(L':');
+    if (Colon == std::wstring::npos || Text.size() != Colon + 3) return 0;
+    M = Number(std::wstring_view(Text).substr(0, Colon));
+    S = Number(std::wstring_view(Text).substr(Colon + 1, 2));
+  }
+  if (H < 0 || M < 0 || S < 0) return 0;
+  return H * 3600 + M * 60 + S;
+}
+
+std::string PlayTimeText(const TWideSongArray& Songs) {
+  if (Songs.empty()) return "";
+  int64_t Total = 0;
+  for (const Song& S : Songs) Total += LengthSeconds(S[sfLength]);
+  static const struct {
+    int64_t Seconds;
+    const char* Unit;
+  } Parts[] = {{31104000, "y "}, {2592000, "m "}, {86400, "d "}, {3600, "h "}, {60, "min "}, {1, "sec"}};
+  std::string Text = "(";
+  for (const auto& Part : Parts) {
+    const int64_t N = Total / Part.Seconds;
+    Total %= Part.Seconds;
+    if (N != 0) Text += std::to_string(N) + Part.Unit;
+  }
+  return Text + ")";
+}

@@ -4,7 +4,22 @@
 
 #include <utility>
 
+#include <windowsx.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
 #include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeSystem.h"
+#include "Imports/UCodeWindows.h"
+#include "app/u_addordner.h"
+#include "app/u_fehler.h"
+#include "app/u_funktionen.h"
+#include "app/u_start.h"
+#include "app/u_startfenster.h"
+#include "audio/MP3funk.h"
+#include "classlib/IniFiles.h"
 
 TWideSongArray AlleSongs;
 TWideSongArray SuchErgebnis;
@@ -18,7 +33,7 @@ int SortAbsteigend = 0;
 TWideStrArray DateiQuellen;
 // Set by the output-settings window; the playlist writer and the export read it.
 int AusgabeKodierung = cpUTF8;
-Tprog* prog = nullptr;
+std::wstring ProgrammOrdnerErsatz;
 
 namespace {
 
@@ -38,15 +53,12 @@ struct TModuleLife {
 
 }  // namespace
 
-Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tprog>("Tprog");
-}
-
 void QuelleHinzufuegen(const std::wstring& PlaylistFileName) {
   DateiQuellen.push_back(WideExtractFilePath(PlaylistFileName));
 }
 
 std::wstring ProgrammOrdner() {
+  if (!ProgrammOrdnerErsatz.empty()) return ProgrammOrdnerErsatz;
   return WideExtractFilePath(WideGetModuleFileName(nullptr));
 }
 
@@ -103,4 +115,742 @@ void PlaylistLaden(const std::wstring& FileName, bool Ersetzen) {
   ReadPlaylist(FileName, Neu);
   AlleSongs = std::move(Neu);
   QuelleHinzufuegen(FileName);
+}
+
+bool ErsteAktivierung = true;
+bool PositionKorrigieren = true;
+bool StatusZeigtSong = false;
+int32_t FehlerZaehler = 0;
+bool SpieltGerade = false;
+std::string DateienGeladenText = " Dateien geladen";
+Tprog* prog = nullptr;
+
+TWideSongArray& AngezeigteSongs() {
+  return IstGefiltert ? SuchErgebnis : AlleSongs;
+}
+
+bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default) {
+  TIniFile Ini(WideToAnsi(IniFile));
+  return Ini.ReadBool("einstellungen", "autoload", Default);
+}
+
+std::vector<std::wstring> KommandozeilenParameter() {
+  std::vector<std::wstring> Result;
+  std::wstring Param;
+  const wchar_t* P = NextCommandLineParam(GetCommandLineW(), Param);  // the program itself
+  while (*P) {
+    P = NextCommandLineParam(P, Param);
+    if (!Param.empty()) Result.push_back(Param);
+  }
+  return Result;
+}
+
+namespace {
+
+bool Deutsch() {
+  return start->spr->Caption() == "de";
+}
+
+// Disables a window for its lifetime, so that it is enabled again whatever happens.
+class TFensterGesperrt {
+ public:
+  explicit TFensterGesperrt(TControl* Control) : FControl(Control) { FControl->SetEnabled(false); }
+  ~TFensterGesperrt() { FControl->SetEnabled(true); }
+  TFensterGesperrt(const TFensterGesperrt&) = delete;
+  TFensterGesperrt& operator=(const TFensterGesperrt&) = delete;
+
+ private:
+  TControl* FControl;
+};
+
+// Removes every occurrence of What from S.
+void AllesEntfernen(std::wstring& S, const std::wstring& What) {
+  for (size_t Pos; !What.empty() && (Pos = S.find(What)) != std::wstring::npos;) S.erase(Pos, What.size());
+}
+
+// A title "Band - Song.mp3" without an artist gives the artist Band and the title Song.
+void InterpretAusTitel(std::wstring& Artist, std::wstring& Title) {
+  if (!Artist.empty() || Title.find(L" - ") == std::wstring::npos) return;
+  for (const wchar_t* Ext : {L".mp3", L".wma", L".ogg", L".wav"}) AllesEntfernen(Title, Ext);
+  Artist = Title.substr(0, Title.find(L" - "));
+  AllesEntfernen(Title, Artist + L" - ");
+}
+
+std::wstring OderFragezeichen(const std::wstring& S) {
+  return S.empty() ? L"??" : S;
+}
+
+}  // namespace
+
+Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
+  RegisterFormClass<Tprog>("Tprog",
+                           {MethodOf("FormCreate", &Tprog::FormCreate),
+                            MethodOf("FormShow", &Tprog::FormShow),
+                            MethodOf("FormActivate", &Tprog::FormActivate),
+                            MethodOf("FormCloseQuery", &Tprog::FormCloseQuery),
+                            MethodOf("FormClose", &Tprog::FormClose),
+                            MethodOf("FormDestroy", &Tprog::FormDestroy),
+                            MethodOf("weiterClick", &Tprog::weiterClick),
+                            MethodOf("zurueckClick", &Tprog::zurueckClick),
+                            MethodOf("mw1Click", &Tprog::mw1Click),
+                            MethodOf("mw2Click", &Tprog::mw2Click),
+                            MethodOf("BtPlayClick", &Tprog::BtPlayClick),
+                            MethodOf("WiederholenClick", &Tprog::WiederholenClick),
+                            MethodOf("zufallClick", &Tprog::zufallClick),
+                            MethodOf("Timer1Timer", &Tprog::Timer1Timer),
+                            MethodOf("stelleChange", &Tprog::stelleChange),
+                            MethodOf("m_opendateiClick", &Tprog::m_opendateiClick),
+                            MethodOf("lvData", &Tprog::lvData),
+                            MethodOf("lvDblClick", &Tprog::lvDblClick),
+                            MethodOf("lvKeyPress", &Tprog::lvKeyPress),
+                            MethodOf("lvColumnClick", &Tprog::lvColumnClick),
+                            MethodOf("p1Click", &Tprog::p1Click),
+                            MethodOf("pop_title_nextClick", &Tprog::pop_title_nextClick),
+                            MethodOf("p4Click", &Tprog::p4Click),
+                            MethodOf("mp9Click", &Tprog::mp9Click),
+                            MethodOf("mp7Click", &Tprog::mp7Click),
+                            MethodOf("mp5Click", &Tprog::mp5Click),
+                            MethodOf("AlleClick", &Tprog::AlleClick),
+                            MethodOf("mp6Click", &Tprog::mp6Click),
+                            MethodOf("popupPopup", &Tprog::popupPopup),
+                            MethodOf("statusClick", &Tprog::statusClick)},
+                           {FieldOf("pa_suche", &Tprog::pa_suche),
+                            FieldOf("Alle", &Tprog::Alle),
+                            FieldOf("pa_unten", &Tprog::pa_unten),
+                            FieldOf("lblPosition", &Tprog::lblPosition),
+                            FieldOf("Label1", &Tprog::Label1),
+                            FieldOf("lblDuration", &Tprog::lblDuration),
+                            FieldOf("status", &Tprog::status),
+                            FieldOf("zurueck", &Tprog::zurueck),
+                            FieldOf("BtPlay", &Tprog::BtPlay),
+                            FieldOf("weiter", &Tprog::weiter),
+                            FieldOf("stelle", &Tprog::stelle),
+                            FieldOf("lv", &Tprog::lv),
+                            FieldOf("Timer1", &Tprog::Timer1),
+                            FieldOf("open_audio_files", &Tprog::open_audio_files),
+                            FieldOf("Wiederholen", &Tprog::Wiederholen),
+                            FieldOf("zufall", &Tprog::zufall),
+                            FieldOf("saat", &Tprog::saat),
+                            FieldOf("saata", &Tprog::saata),
+                            FieldOf("saatta", &Tprog::saatta),
+                            FieldOf("saatg", &Tprog::saatg),
+                            FieldOf("saf", &Tprog::saf),
+                            FieldOf("saheader", &Tprog::saheader),
+                            FieldOf("sastatus", &Tprog::sastatus),
+                            FieldOf("einstautoload", &Tprog::einstautoload),
+                            FieldOf("einstautosave", &Tprog::einstautosave),
+                            FieldOf("popup", &Tprog::popup)});
+}
+
+// ---------------------------------------------------------------------------------------------
+// Life cycle and command line
+
+void Tprog::FormCreate(TObject* /*Sender*/) {
+  PositionKorrigieren = true;
+  StatusZeigtSong = false;
+  pa_suche->Hide();
+  AlleSongs.clear();
+  SuchErgebnis.clear();
+  IstGefiltert = false;
+  AktIndex = 0;
+  SpieltGerade = false;
+  srand(GetTickCount());
+  FehlerZaehler = 0;
+  stelle->SetMin(0);
+  stelle->SetMax(1000);
+  MediaZeitformat = true;
+  const int R = lv->Left() + lv->Width();
+  lblDuration->SetLeft(R - lblDuration->Width());
+  Label1->SetLeft(R - lblDuration->Width() - Label1->Width() - 5);
+  lblPosition->SetLeft(R - lblDuration->Width() - Label1->Width() - lblPosition->Width() - 10);
+  ErsteAktivierung = true;
+  Parameter = KommandozeilenParameter();
+  // The engine's end notice only posts: the next song starts after its handler has returned.
+  PlayerNextSong = [this](const EcbAudioPlayError* Failure) {
+    EndeFehler = Failure ? std::string(Failure->what()) : std::string();
+    PostMessageA(Handle(), WM_SONGENDE, PlayerNummer, 0);
+  };
+  const TWndMethod Standard = stelle->WindowProc;
+  stelle->WindowProc = [this, Standard](TMessage& Message) {
+    if (Message.Msg == WM_LBUTTONDOWN)
+      StelleLButtonDown(Message, Standard);
+    else
+      Standard(Message);
+  };
+}
+
+void Tprog::ParameterHinzufuegen(const std::wstring& Param) {
+  if (WideExtractFileExt(Param) == L".vlm") {
+    LoadPlaylist(Param);
+  } else {
+    const DWORD Attributes = UCode_GetFileAttributesW(Param.c_str());
+    if (Attributes != INVALID_FILE_ATTRIBUTES && !(Attributes & FILE_ATTRIBUTE_DIRECTORY))
+      DateiHinzufuegen(Param, false);
+    else
+      OrdnerHinzufuegen(Param);
+  }
+  StartPlaylisten->Clear();
+}
+
+void Tprog::FormShow(TObject* /*Sender*/) {
+  SetWindowLongA(Handle(), GWL_EXSTYLE, WS_EX_APPWINDOW);
+  StartPlaylisten->Clear();
+  WideFindFilesByExt(StartPlaylisten.get(), ProgrammOrdner(), {L".vlm"}, false);
+  addordner->Label1->SetCaption("0");
+  if (Parameter.empty()) {
+    if (StartPlaylisten->Count() == 1) {
+      startfenster->EinzigeLaden();
+    } else if (StartPlaylisten->Count() > 1) {
+      startfenster->Show();
+      startfenster->SetFocus();
+    }
+  }
+  // One parameter that fails must not keep the others from being loaded.
+  for (const std::wstring& Param : Parameter) {
+    try {
+      ParameterHinzufuegen(Param);
+    } catch (...) {
+      Application->HandleException(std::current_exception());
+    }
+    ListeAktualisieren();
+  }
+  if (ClientHeight() + 50 > Screen->DesktopHeight() || ClientWidth() + 50 > Screen->DesktopWidth()) SetTag(0);
+}
+
+void Tprog::FormActivate(TObject* /*Sender*/) {
+  if (ErsteAktivierung) {
+    ErsteAktivierung = false;
+    const std::wstring Ini = ProgrammOrdner() + L"velmaro.ini";
+    if (WideFileExists(Ini) && AutoloadGewuenscht(Ini, einstautoload->Checked()) && EinstellungenLaden)
+      EinstellungenLaden();
+  }
+  if (StartPlaylisten->Count() > 0) startfenster->BringToFront();
+  if (Tag() == 0) {
+    SendMessageA(Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    SetTag(1);
+  }
+}
+
+void Tprog::FormCloseQuery(TObject* /*Sender*/, bool& CanClose) {
+  if (einstautosave->Checked() && EinstellungenSpeichern) EinstellungenSpeichern();
+  CanClose = true;
+}
+
+void Tprog::FormClose(TObject* /*Sender*/, TCloseAction& /*Action*/) {
+  FreePlayer();
+  ShowDuration();
+  start->Close();
+}
+
+void Tprog::FormDestroy(TObject* /*Sender*/) {
+  FreePlayer();
+  PlayerNextSong = nullptr;
+  AlleSongs.clear();
+  SuchErgebnis.clear();
+  LetzteSongs.clear();
+}
+
+void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/,
+                                   const std::vector<std::wstring>& Params, bool& /*Allow*/) {
+  for (size_t I = 1; I < Params.size(); ++I) {
+    ParameterHinzufuegen(Params[I]);
+    ListeAktualisieren();
+  }
+}
+
+void Tprog::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SONGENDE:
+      SongEnde(Message);
+      return;
+    case WM_APPCOMMAND:
+      WMAppCommand(Message);
+      return;
+    default:
+      TForm::Dispatch(Message);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Playback
+
+void Tprog::FehlerMelden(const std::wstring& StoredPath, const std::vector<std::string>& Gruende) {
+  TStrings* Lines = fehler->Memo1->Lines();
+  Lines->Add("\"" + WideToAnsi(StoredPath) + "\"");
+  for (const std::string& Grund : Gruende) Lines->Add(Grund);
+  Lines->Add(Deutsch() ? "> N\xE4"
+                         "chste Datei wird geladen..."
+                       : "> Try to load next file...");
+}
+
+void Tprog::NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::string>& Gruende) {
+  ++FehlerZaehler;
+  FehlerMelden(StoredPath, Gruende);
+  WiedergabeAnzeigen();
+  if (FehlerZaehler < MaxFehlerInFolge)
+    weiterClick(this);
+  else
+    fehler->Memo1->Lines()->Add(Deutsch() ? "> Automatischer Abbruch." : "> Automatic Abord.");
+}
+
+// After a failed start: playing only while a player really runs.
+void Tprog::WiedergabeAnzeigen() {
+  SpieltGerade = Player && Player->State == 2;
+  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+}
+
+void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
+  PositionKorrigieren = true;
+  const std::wstring Resolved = DateiFinden(StoredPath);
+  AktuellerPfad = StoredPath;
+  if (!WideFileExists(Resolved)) {
+    NachFehlerWeiter(StoredPath, {Deutsch() ? "  Datei existiert nicht." : "  File does not exist."});
+    return;
+  }
+  std::vector<std::string> Gruende;
+  try {
+    AktuelleDatei = Resolved;
+    status->SetHint(WideToAnsi(Resolved));
+    Timer1->SetEnabled(true);
+    FreePlayer();
+    CreatePlayer(Resolved);
+    ShowDuration();
+    Player->Play();
+    SpieltGerade = true;
+    BtPlay->SetCaption("X");
+    FehlerZaehler = 0;
+    SongAnzeige();
+    LetzteSongs.push_back({AnsiToWide(status->Caption()), Resolved});
+    StatusZeigtSong = true;
+    return;
+  } catch (const std::exception& E) {
+    Gruende = {Deutsch() ? "  Datei kann nicht abgespielt werden. Fehlercode: "
+                         : "  File can not be played. Error Code: ",
+               std::string("  ") + E.what()};
+  } catch (...) {
+    Gruende = {Deutsch() ? "  Datei kann nicht abgespielt werden. Unbekannter Fehler."
+                         : "  File can not be played. Unknown Error."};
+  }
+  NachFehlerWeiter(StoredPath, Gruende);
+}
+
+void Tprog::SongEnde(TMessage& Message) {
+  // A notice of a player replaced meanwhile (the user started another song) is void.
+  if (!Player || Message.WParam != PlayerNummer) return;
+  if (EndeFehler.empty()) {
+    weiterClick(this);
+    return;
+  }
+  const std::string Meldung = EndeFehler;
+  EndeFehler.clear();
+  NachFehlerWeiter(AktuellerPfad, {Deutsch() ? "  Datei kann nicht abgespielt werden. Fehlercode: "
+                                             : "  File can not be played. Error Code: ",
+                                   "  " + Meldung});
+}
+
+void Tprog::ZeileAbspielen(int Row) {
+  DateiAbspielen(AngezeigteSongs()[Row][sfPath]);
+}
+
+void Tprog::weiterClick(TObject* /*Sender*/) {
+  if (!NaechsterTitel.empty()) {
+    const std::wstring Titel = NaechsterTitel;
+    NaechsterTitel.clear();
+    DateiAbspielen(Titel);
+    return;
+  }
+  const int Rows = static_cast<int>(AngezeigteSongs().size());
+  if (Rows == 0) return;
+  if (zufall->Checked()) {
+    AktIndex = rand() % Rows;
+  } else {
+    ++AktIndex;
+    if (AktIndex > Rows - 1 || AktIndex < 0) AktIndex = 0;
+  }
+  ZeileAbspielen(AktIndex);
+}
+
+void Tprog::zurueckClick(TObject* /*Sender*/) {
+  if (LetzteSongs.empty()) return;
+  const std::wstring Resolved = DateiFinden(LetzteSongs.back().Pfad);
+  if (!WideFileExists(Resolved)) return;
+  if (Player) NaechsterTitel = AktuelleDatei;
+  Timer1->SetEnabled(true);
+  FreePlayer();
+  CreatePlayer(Resolved);
+  ShowDuration();
+  Player->Play();
+  SongAnzeige();
+  SpieltGerade = true;
+  BtPlay->SetCaption("X");
+  LetzteSongs.pop_back();
+}
+
+void Tprog::mw1Click(TObject* /*Sender*/) {
+  if (Player) {
+    Player->Play();
+    SpieltGerade = true;
+    Timer1->SetEnabled(true);
+  } else if (!AngezeigteSongs().empty() && WideFileExists(AngezeigteSongs()[0][sfPath])) {
+    DateiAbspielen(AngezeigteSongs()[0][sfPath]);
+  }
+  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+}
+
+void Tprog::mw2Click(TObject* /*Sender*/) {
+  if (Player) Player->Pause();
+  SpieltGerade = false;
+  BtPlay->SetCaption(">");
+  Timer1->SetEnabled(false);
+}
+
+void Tprog::BtPlayClick(TObject* /*Sender*/) {
+  if (SpieltGerade && Player) {
+    Player->Pause();
+    SpieltGerade = false;
+    Timer1->SetEnabled(false);
+  } else if (Player) {
+    Player->Play();
+    SpieltGerade = true;
+    Timer1->SetEnabled(true);
+  } else if (!AngezeigteSongs().empty()) {
+    DateiAbspielen(AngezeigteSongs()[0][sfPath]);
+  }
+  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+}
+
+void Tprog::WiederholenClick(TObject* /*Sender*/) {
+  Wiederholen->SetChecked(!Wiederholen->Checked());
+  if (Player) Player->Repeat = Wiederholen->Checked();
+}
+
+void Tprog::zufallClick(TObject* /*Sender*/) {
+  zufall->SetChecked(!zufall->Checked());
+}
+
+void Tprog::WMAppCommand(TMessage& Message) {
+  Message.Result = 1;
+  switch (Message.LParam) {
+    case 0xB0000:
+      weiterClick(this);
+      break;
+    case 0xC0000:
+      zurueckClick(this);
+      break;
+    case 0xD0000:
+      mw2Click(this);
+      break;
+    case 0xE0000:
+      BtPlayClick(this);
+      break;
+    default:
+      Message.Result = 0;
+  }
+}
+
+void Tprog::FreePlayer() {
+  if (!Player) return;
+  delete Player;
+  Player = nullptr;
+  KannSuchen = false;
+}
+
+void Tprog::CreatePlayer(const std::wstring& ResolvedPath) {
+  FreePlayer();
+  Player = new TcbAudioPlay(this, ResolvedPath, 0);
+  ++PlayerNummer;
+  GUID Format;
+  Player->GetTimeFormat(Format);
+  MediaZeitformat = IsEqualGUID(Format, TIME_FORMAT_MEDIA_TIME);
+  KannSuchen = (Player->Capabilities & AM_SEEKING_CanSeekAbsolute) != 0;
+  Player->Repeat = Wiederholen->Checked();
+}
+
+void Tprog::ShowDuration() {
+  lblDuration->SetCaption(PositionText(Player ? Player->Duration : 0));
+  UpdatePosition();
+}
+
+std::string Tprog::PositionText(int64_t Position) const {
+  if (!MediaZeitformat) return std::to_string(Position);
+  const int64_t Ms = (Position + 5000) / 10000;
+  char Text[32];
+  snprintf(Text, sizeof(Text), "%02d:%02d:%02d:%03d", static_cast<int>(Ms / 3600000 % 24),
+           static_cast<int>(Ms / 60000 % 60), static_cast<int>(Ms / 1000 % 60), static_cast<int>(Ms % 1000));
+  return Text;
+}
+
+void Tprog::UpdatePosition() {
+  const bool Vorher = PositionWirdGesetzt;
+  PositionWirdGesetzt = true;
+  if (!Player) {
+    stelle->SetPosition(0);
+    lblPosition->SetCaption(PositionText(0));
+  } else {
+    int64_t Position = Player->GetPosition();
+    if (PositionKorrigieren && Position > 10000000) {
+      Position = Player->GetPosition();
+      Player->SetPosition(Position, AM_SEEKING_AbsolutePositioning);
+      PositionKorrigieren = false;
+    }
+    if ((Player->Capabilities & AM_SEEKING_CanGetDuration) && Player->Duration > 0)
+      stelle->SetPosition(static_cast<int>(static_cast<double>(Position * 1000) / Player->Duration));
+    lblPosition->SetCaption(PositionText(Position));
+  }
+  PositionWirdGesetzt = Vorher;
+}
+
+void Tprog::Timer1Timer(TObject* /*Sender*/) {
+  if (Player && Player->Duration != 0) UpdatePosition();
+}
+
+void Tprog::stelleChange(TObject* /*Sender*/) {
+  if (!PositionWirdGesetzt && KannSuchen && Player)
+    Player->SetPosition(
+        static_cast<int64_t>(static_cast<double>(int64_t{stelle->Position()} * Player->Duration) / 1000),
+        AM_SEEKING_AbsolutePositioning);
+  UpdatePosition();
+}
+
+// A press beside the thumb moves the thumb there instead of paging.
+void Tprog::StelleLButtonDown(TMessage& Message, const TWndMethod& Standard) {
+  const HWND Bar = stelle->Handle();
+  RECT Thumb, Channel;
+  SendMessageA(Bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&Thumb));
+  SendMessageA(Bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&Channel));
+  const POINT Click{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  POINT P = Click;
+  int H;
+  if (stelle->Orientation() == trHorizontal) {
+    H = (Thumb.right - Thumb.left) / 2;
+    Channel.top = Thumb.top;
+    Channel.bottom = Thumb.bottom;
+  } else {
+    P = {Click.y, Click.x};
+    H = (Thumb.bottom - Thumb.top) / 2;
+    Channel.top = Thumb.left;
+    Channel.bottom = Thumb.right;
+  }
+  if (PtInRect(&Thumb, Click)) {
+    Standard(Message);
+    return;
+  }
+  if (!PtInRect(&Channel, P)) return;
+  Channel.left += H;
+  Channel.right -= H;
+  if (Channel.right <= Channel.left) return;
+  stelle->SetPosition(static_cast<int>(
+      std::lround(static_cast<double>(P.x - Channel.left) * stelle->Max() / (Channel.right - Channel.left))));
+}
+
+void Tprog::SongAnzeige() {
+  if (!Player) return;
+  TAudioInfo Info;
+  Info.ReadFromFile(Player->FileName);
+  std::wstring Artist = Info.Artist, Title = Info.Title;
+  const std::wstring Album = OderFragezeichen(Info.Album), Genre = OderFragezeichen(Info.Genre),
+                     Track = OderFragezeichen(Info.Track);
+  InterpretAusTitel(Artist, Title);
+  Artist = OderFragezeichen(Artist);
+  Title = OderFragezeichen(Title);
+  std::wstring Text;
+  if (saat->Checked()) Text = Artist + L" - " + Title;
+  if (saata->Checked()) Text = Artist + L" - " + Title + L" (" + Album + L")";
+  if (saatta->Checked()) Text = Artist + L" - " + Title + L" (" + Album + L", " + Track + L")";
+  if (saatg->Checked()) Text = Artist + L" - " + Title + L" (" + Genre + L")";
+  if (saf->Checked()) Text = AktuelleDatei.substr(AktuelleDatei.find_last_of(L"\\:") + 1);
+  if (sastatus->Checked()) status->SetCaption(WideToAnsi(Text));
+  if (saheader->Checked()) SetCaption(WideToAnsi(Text + L" - Korriband Velmaro"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The playlist view
+
+void Tprog::DateiHinzufuegen(const std::wstring& Path, bool Relative) {
+  Song& S = AlleSongs.emplace_back();
+  TAudioInfo Info;
+  Info.ReadFromFile(Path);
+  S[sfArtist] = Info.Artist;
+  S[sfTitle] = Info.Title;
+  InterpretAusTitel(S[sfArtist], S[sfTitle]);
+  S[sfLength] = SongLengthText(Info.Duration);
+  S[sfAlbum] = Info.Album;
+  S[sfTrack] = Info.Track;
+  S[sfYear] = Info.Year;
+  S[sfGenre] = Info.Genre;
+  const std::wstring Ordner = ProgrammOrdner();
+  S[sfPath] = Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
+}
+
+void Tprog::OrdnerHinzufuegen(const std::wstring& Folder) {
+  {
+    TFensterGesperrt Gesperrt(this);
+    TUCodeStringList Dateien;
+    WideFindFilesByExt(&Dateien, Folder, {L".mp3", L".wav", L".ogg", L".wma"}, true);
+    const bool Relativ = addordner->relativ->Checked();
+    for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I)
+      if (WideFileExists(Dateien.Get(I))) DateiHinzufuegen(Dateien.Get(I), Relativ);
+  }
+  ListeAktualisieren();
+  AbbruchOrdner = false;
+}
+
+void Tprog::m_opendateiClick(TObject* /*Sender*/) {
+  {
+    TFensterGesperrt Gesperrt(this);
+    if (open_audio_files->Execute())
+      for (int I = 0; I < open_audio_files->Files()->Count(); ++I)
+        DateiHinzufuegen(AnsiToWide(open_audio_files->Files()->Get(I)), false);
+  }
+  ItemCountAuffrischen();
+  status->SetCaption(std::to_string(AngezeigteSongs().size()) + DateienGeladenText + " " +
+                     PlayTimeText(AlleSongs));
+  lv->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+}
+
+void Tprog::ItemCountAuffrischen() {
+  lv->Items()->SetCount(0);
+  lv->Items()->SetCount(static_cast<int>(AngezeigteSongs().size()));
+}
+
+void Tprog::TotalsAnzeigen() {
+  StatusZeigtSong = false;
+  status->SetCaption(std::to_string(AngezeigteSongs().size()) + DateienGeladenText + " " +
+                     PlayTimeText(AlleSongs));
+}
+
+void Tprog::ListeAktualisieren() {
+  ItemCountAuffrischen();
+  TotalsAnzeigen();
+}
+
+void Tprog::statusClick(TObject* /*Sender*/) {
+  if (!StatusZeigtSong && Player) {
+    SongAnzeige();
+    StatusZeigtSong = true;
+    return;
+  }
+  status->SetCaption(std::to_string(AngezeigteSongs().size()) +
+                     (Deutsch() ? " Dateien geladen " : " Files Loaded ") + PlayTimeText(AngezeigteSongs()));
+  StatusZeigtSong = false;
+}
+
+void Tprog::lvData(TObject* /*Sender*/, TListItem* Item) {
+  const Song& S = AngezeigteSongs()[Item->Index()];
+  Item->Caption = std::to_string(Item->Index() + 1);
+  for (const std::wstring& Field : S) Item->SubItems()->Add(WideToAnsi(Field));
+}
+
+int Tprog::FirstSelectedRow() {
+  return static_cast<int>(
+      SendMessageA(lv->Handle(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+std::vector<int> Tprog::SelectedRows() {
+  std::vector<int> Rows;
+  for (int Row = -1; (Row = static_cast<int>(SendMessageA(lv->Handle(), LVM_GETNEXTITEM,
+                                                          static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
+    Rows.push_back(Row);
+  return Rows;
+}
+
+void Tprog::lvDblClick(TObject* /*Sender*/) {
+  const int Row = FirstSelectedRow();
+  if (Row < 0) {
+    m_opendateiClick(this);
+    return;
+  }
+  AktIndex = Row;
+  ZeileAbspielen(Row);
+}
+
+void Tprog::lvKeyPress(TObject* /*Sender*/, char& Key) {
+  if (Key != 13) return;
+  Key = 0;
+  const int Row = FirstSelectedRow();
+  if (Row < 0) return;
+  AktIndex = Row;
+  ZeileAbspielen(Row);
+}
+
+void Tprog::p1Click(TObject* /*Sender*/) {
+  const int Row = FirstSelectedRow();
+  if (Row < 0) return;
+  AktIndex = Row;
+  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+  if (WideFileExists(Resolved)) DateiAbspielen(Resolved);
+}
+
+void Tprog::pop_title_nextClick(TObject* /*Sender*/) {
+  const int Row = FirstSelectedRow();
+  if (Row < 0) return;
+  AktIndex = Row;
+  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+  if (WideFileExists(Resolved)) NaechsterTitel = Resolved;
+}
+
+void Tprog::popupPopup(TObject* /*Sender*/) {
+  if (FirstSelectedRow() < 0) Abort();
+}
+
+void Tprog::mp9Click(TObject* /*Sender*/) {
+  LVITEMA Item{};
+  Item.stateMask = LVIS_SELECTED;
+  Item.state = LVIS_SELECTED;
+  SendMessageA(lv->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&Item));
+}
+
+void Tprog::LVDeleteSelected() {
+  const std::vector<int> Rows = SelectedRows();
+  if (Rows.empty()) return;
+  AktIndex = Rows.front();
+  TWideSongArray& Songs = AngezeigteSongs();
+  TWideSongArray Rest;
+  Rest.reserve(Songs.size() - Rows.size());
+  size_t Next = 0;
+  for (size_t I = 0; I < Songs.size(); ++I) {
+    if (Next < Rows.size() && static_cast<size_t>(Rows[Next]) == I)
+      ++Next;
+    else
+      Rest.push_back(std::move(Songs[I]));
+  }
+  Songs = std::move(Rest);
+  ItemCountAuffrischen();
+  TotalsAnzeigen();
+}
+
+void Tprog::p4Click(TObject* /*Sender*/) {
+  if (FirstSelectedRow() >= 0) LVDeleteSelected();
+}
+
+void Tprog::mp7Click(TObject* /*Sender*/) {
+  IstGefiltert = false;
+  lv->Items()->SetCount(0);
+  AlleSongs.clear();
+  ListeAktualisieren();
+}
+
+void Tprog::mp5Click(TObject* /*Sender*/) {
+  IstGefiltert = false;
+  ListeAktualisieren();
+}
+
+void Tprog::AlleClick(TObject* Sender) {
+  mp5Click(Sender);
+}
+
+void Tprog::mp6Click(TObject* /*Sender*/) {
+  IstGefiltert = false;
+  lv->Items()->SetCount(0);
+  status->SetCaption(Deutsch() ? "Keine Dateien geladen" : "No Files Loaded");
+}
+
+void Tprog::lvColumnClick(TObject* /*Sender*/, TListColumn* Column) {
+  if (lv->Items()->Count() < 2) return;
+  SortSpalte = Column->Index();
+  SortAbsteigend = SortSpalte == LetzteSortSpalte ? 1 - SortAbsteigend : 0;
+  LetzteSortSpalte = SortSpalte;
+  TWideSongArray& Songs = AngezeigteSongs();
+  if (!Songs.empty() && SortSpalte != 0) SortSongs(Songs, SortAbsteigend == 1, SortSpalte - 1);
+  ItemCountAuffrischen();
 }

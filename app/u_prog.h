@@ -1,12 +1,21 @@
 #pragma once
-// The player's song lists and their state, the source folders of loaded playlists, the playlist
+// The player window: its life cycle and command line, playback control, and the playlist view. The
+// module also holds the song lists and their state, the source folders of loaded playlists, the playlist
 // load and save commands after their dialogs, and the resolution of stored song paths.
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Imports/u_WideFunc.h"
-#include "classlib/Forms.h"
 #include "app/u_WideMP3Func.h"
+#include "audio/cbAudioPlay.h"
+#include "classlib/ComCtrls.h"
+#include "classlib/Dialogs.h"
+#include "classlib/ExtCtrls.h"
+#include "classlib/Forms.h"
+#include "classlib/Menus.h"
+#include "classlib/StdCtrls.h"
 
 // One entry of the play history.
 struct TLetzterSong {
@@ -28,9 +37,22 @@ extern TWideStrArray DateiQuellen;
 // Encoding of all text output (a text-file code page); UTF-8 at every start.
 extern int AusgabeKodierung;
 
+extern bool ErsteAktivierung;     // the first activation of the player window is still to come
+extern bool PositionKorrigieren;  // a one-time re-seek is pending for the song just started
+extern bool StatusZeigtSong;      // the status line shows the song rather than the playlist totals
+extern int32_t FehlerZaehler;     // failed starts in a row
+extern bool SpieltGerade;         // playback is running (not paused)
+// The suffix of the totals text in the status line; set by the language switch.
+extern std::string DateienGeladenText;
+
+// SuchErgebnis while IstGefiltert, else AlleSongs.
+TWideSongArray& AngezeigteSongs();
+
 // Appends the folder of a playlist file to DateiQuellen.
 void QuelleHinzufuegen(const std::wstring& PlaylistFileName);
 
+// The folder that ProgrammOrdner reports instead of the program file's own, when not empty.
+extern std::wstring ProgrammOrdnerErsatz;
 // The program's folder, ending in "\".
 std::wstring ProgrammOrdner();
 // The path to open for a song's stored path: an absolute path as it is; else the file beside the
@@ -49,10 +71,133 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
 // a cancelled dialog or a read error (the exception passes on) leaves the playlist as it was.
 void PlaylistLaden(const std::wstring& FileName, bool Ersetzen);
 
-// The player window; its controls and life cycle come with their own step.
+// The "autoload" key of section "einstellungen" of the settings file IniFile; Default when the key is
+// missing.
+bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default);
+// The parameters of the program's command line, without the program itself.
+std::vector<std::wstring> KommandozeilenParameter();
+
+// Posted to the player window when a song has ended; wParam: the number of the ended player.
+constexpr UINT WM_SONGENDE = WM_USER + 101;
+// Starts no more songs after this many failures in a row.
+constexpr int32_t MaxFehlerInFolge = 15;
+
 class Tprog : public TForm {
  public:
   explicit Tprog(TComponent* AOwner);
+
+  TPanel* pa_suche = nullptr;
+  TButton* Alle = nullptr;
+  TPanel* pa_unten = nullptr;
+  TLabel* lblPosition = nullptr;
+  TLabel* Label1 = nullptr;
+  TLabel* lblDuration = nullptr;
+  TLabel* status = nullptr;
+  TButton* zurueck = nullptr;
+  TButton* BtPlay = nullptr;
+  TButton* weiter = nullptr;
+  TTrackBar* stelle = nullptr;
+  TListView* lv = nullptr;
+  TTimer* Timer1 = nullptr;
+  TOpenDialog* open_audio_files = nullptr;
+  TMenuItem* Wiederholen = nullptr;
+  TMenuItem* zufall = nullptr;
+  TMenuItem* saat = nullptr;
+  TMenuItem* saata = nullptr;
+  TMenuItem* saatta = nullptr;
+  TMenuItem* saatg = nullptr;
+  TMenuItem* saf = nullptr;
+  TMenuItem* saheader = nullptr;
+  TMenuItem* sastatus = nullptr;
+  TMenuItem* einstautoload = nullptr;
+  TMenuItem* einstautosave = nullptr;
+  TPopupMenu* popup = nullptr;
+
+  // The command line as FormShow handles it; taken from the program's at creation.
+  std::vector<std::wstring> Parameter;
+  // Reading and writing the settings file, set by the settings step: at the first activation when
+  // "autoload" asks for it, and at closing when einstautosave is checked.
+  std::function<void()> EinstellungenLaden;
+  std::function<void()> EinstellungenSpeichern;
+
+  // Life cycle and command line.
+  void FormCreate(TObject* Sender);
+  void FormShow(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void FormDestroy(TObject* Sender);
+  // The parameters of a later copy of the program; item 0 is its program path.
+  void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, const std::vector<std::wstring>& Params,
+                              bool& Allow);
+
+  // Playback.
+  void DateiAbspielen(const std::wstring& StoredPath);
+  void weiterClick(TObject* Sender);
+  void zurueckClick(TObject* Sender);
+  void mw1Click(TObject* Sender);
+  void mw2Click(TObject* Sender);
+  void BtPlayClick(TObject* Sender);
+  void WiederholenClick(TObject* Sender);
+  void zufallClick(TObject* Sender);
+  void FreePlayer();
+  void CreatePlayer(const std::wstring& ResolvedPath);
+  void ShowDuration();
+  void UpdatePosition();
+  std::string PositionText(int64_t Position) const;
+  void SongAnzeige();
+  void Timer1Timer(TObject* Sender);
+  void stelleChange(TObject* Sender);
+  TcbAudioPlay* AktuellerPlayer() const { return Player; }
+  bool SuchenMoeglich() const { return KannSuchen; }
+
+  // The playlist view.
+  void DateiHinzufuegen(const std::wstring& Path, bool Relative);
+  void OrdnerHinzufuegen(const std::wstring& Folder);
+  void m_opendateiClick(TObject* Sender);
+  void ListeAktualisieren();
+  void lvData(TObject* Sender, TListItem* Item);
+  void lvDblClick(TObject* Sender);
+  void lvKeyPress(TObject* Sender, char& Key);
+  void lvColumnClick(TObject* Sender, TListColumn* Column);
+  void p1Click(TObject* Sender);
+  void pop_title_nextClick(TObject* Sender);
+  void p4Click(TObject* Sender);
+  void mp9Click(TObject* Sender);
+  void mp7Click(TObject* Sender);
+  void mp5Click(TObject* Sender);
+  void AlleClick(TObject* Sender);
+  void mp6Click(TObject* Sender);
+  void popupPopup(TObject* Sender);
+  void statusClick(TObject* Sender);
+  void LVDeleteSelected();
+  // The selected rows of the view, ascending.
+  std::vector<int> SelectedRows();
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void ParameterHinzufuegen(const std::wstring& Param);
+  void FehlerMelden(const std::wstring& StoredPath, const std::vector<std::string>& Gruende);
+  void NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::string>& Gruende);
+  void WiedergabeAnzeigen();
+  void ZeileAbspielen(int Row);
+  int FirstSelectedRow();
+  void TotalsAnzeigen();
+  void ItemCountAuffrischen();
+  void SongEnde(TMessage& Message);
+  void WMAppCommand(TMessage& Message);
+  void StelleLButtonDown(TMessage& Message, const TWndMethod& Standard);
+
+  TcbAudioPlay* Player = nullptr;
+  bool MediaZeitformat = true;
+  bool PositionWirdGesetzt = false;
+  bool KannSuchen = false;
+  std::wstring AktuellerPfad;  // stored path of the song last started
+  std::wstring AktuelleDatei;  // its resolved path (status's hint, uncut)
+  unsigned PlayerNummer = 0;   // counts the players made, so a late end notice finds its own
+  std::string EndeFehler;      // the graph's error of the song that ended, empty when none
 };
 
 extern Tprog* prog;

@@ -4,4 +4,6 @@ object startfenster: Tstartfenster
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
+  OnClose = FormClose
 end

@@ -17,7 +17,8 @@ endfunction()
 # One test program per test source, so that each builds and runs on its own under Wine.
 # PROPERTIES: further test properties for every discovered test (e.g. FIXTURES_REQUIRED).
 # LOCKS: Stem=Resource pairs; the tests of that program never run beside others that hold the
-# resource (the clipboard is one per session, and CTest runs tests in parallel).
+# resource (the clipboard is one per session, and CTest runs tests in parallel). The resource is also
+# the tests' label, so a run can take them apart from the rest.
 function(velmaro_tests prefix)
   cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES;LOCKS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
@@ -39,7 +40,7 @@ function(velmaro_tests prefix)
       endif()
     endforeach()
     if(locks)
-      set(locks RESOURCE_LOCK "${locks}")
+      set(locks RESOURCE_LOCK "${locks}" LABELS "${locks}")
     endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES} ${locks})

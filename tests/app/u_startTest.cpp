@@ -140,32 +140,14 @@ TEST(u_startProgram, RealTimerAndClickOnThePicture) {
   EXPECT_EQ(SplashTicks, Ticks);
 }
 
-// Writes the player window as a BMP beside the test programs, for the test script to convert.
-void SaveScreenshot(HWND Wnd, const std::wstring& FileName) {
-  RECT Rect;
-  GetWindowRect(Wnd, &Rect);
-  const int W = Rect.right - Rect.left, H = Rect.bottom - Rect.top;
-  TBitmap Bitmap;
-  Bitmap.SetPixelFormat(pf24bit);
-  Bitmap.SetSize(W, H);
-  const HDC Screen = GetDC(nullptr);
-  BitBlt(Bitmap.Canvas()->Handle(), 0, 0, W, H, Screen, Rect.left, Rect.top, SRCCOPY);
-  ReleaseDC(nullptr, Screen);
-  Bitmap.SaveToFile(WideToAnsi(FileName));
-}
-
 TEST(u_startProgram, ClosingThePlayerPathEndsTheProgramAndFreesEveryWindow) {
   const int WindowsBefore = CountThreadWindows();
   {
     TProgramFixture P({});
     start->Show();
     start->FormClick(start);
+    prog->OrdnerHinzufuegen(FixtureFolder(L"APP_FIXTURES") + L"\\songs");
     PumpMessagesFor(300);
-    wchar_t Exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, Exe, MAX_PATH);
-    std::wstring Folder = Exe;
-    Folder.erase(Folder.rfind(L'\\'));
-    SaveScreenshot(prog->Handle(), Folder + L"\\..\\..\\screenshot-prog.bmp");
     // Closing the main form ends the message loop.
     SendMessageA(start->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(Application->Terminated());

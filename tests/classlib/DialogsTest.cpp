@@ -6,6 +6,7 @@
 
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
+#include "tests/support/MessagePump.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -25,11 +26,11 @@ BOOL CALLBACK FindStaticText(HWND Wnd, LPARAM) {
   return TRUE;
 }
 
-// Finds the thread's dialog, notes its title and text, types Typed into its file name box (when it has
-// one) and presses OK.
+// Finds this thread's dialog (other test programs may show theirs on the same display at the same
+// time), notes its title and text, types Typed into its file name box (when it has one) and presses OK.
 void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR Id, DWORD) {
-  const HWND Dialog = FindWindowA("#32770", nullptr);
-  if (!Dialog || !IsWindowVisible(Dialog)) return;
+  const HWND Dialog = FindThreadWindow("#32770");
+  if (!Dialog) return;
   KillTimer(nullptr, Id);
   char Title[128] = {};
   GetWindowTextA(Dialog, Title, sizeof Title);

@@ -196,7 +196,7 @@ TEST(MenusShortCut, TheFirstVisibleEnabledItemWithTheKeyIsClicked) {
 
 void CALLBACK ChooseFirstEntry(HWND, UINT, UINT_PTR Id, DWORD) {
   KillTimer(nullptr, Id);
-  const HWND MenuWnd = FindWindowA("#32768", nullptr);
+  const HWND MenuWnd = FindThreadWindow("#32768");
   PostMessageA(MenuWnd, WM_KEYDOWN, VK_DOWN, 0);
   PostMessageA(MenuWnd, WM_KEYDOWN, VK_RETURN, 0);
 }

@@ -51,3 +51,27 @@ int CountThreadWindows() {
       CountTopLevel(Wnd, reinterpret_cast<LPARAM>(&Count));
   return Count;
 }
+
+namespace {
+
+struct TWindowSearch {
+  const char* ClassName;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchClass(HWND Wnd, LPARAM Param) {
+  auto* Search = reinterpret_cast<TWindowSearch*>(Param);
+  char Class[64] = {};
+  GetClassNameA(Wnd, Class, sizeof Class);
+  if (lstrcmpA(Class, Search->ClassName) != 0 || !IsWindowVisible(Wnd)) return TRUE;
+  Search->Found = Wnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindThreadWindow(const char* ClassName) {
+  TWindowSearch Search{ClassName, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), MatchClass, reinterpret_cast<LPARAM>(&Search));
+  return Search.Found;
+}

@@ -10,3 +10,6 @@ bool PumpMessagesUntil(const std::function<bool()>& Done, DWORD TimeoutMs);
 void PumpMessagesFor(DWORD Ms);
 // The windows of this thread: top-level ones with all their descendants, and message-only ones.
 int CountThreadWindows();
+// A visible top-level window of this thread with the given class ("#32770" a dialog, "#32768" a popup
+// menu), or nullptr. Other test programs may show theirs on the same display at the same time.
+HWND FindThreadWindow(const char* ClassName);

@@ -1,0 +1,93 @@
+// Adds a folder of generated tagged MP3 files through the player window and prints the time, beside
+// reading the same files' tags alone.
+// Usage: app_addfolder_bench <fixture folder> [file count]
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/Program.h"
+#include "app/u_prog.h"
+#include "audio/MP3funk.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct THandle {
+  HANDLE H;
+  ~THandle() {
+    if (H != INVALID_HANDLE_VALUE) CloseHandle(H);
+  }
+};
+
+Bytes ReadAll(const std::wstring& Name) {
+  THandle F{CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
+  if (F.H == INVALID_HANDLE_VALUE) return {};
+  Bytes Data(GetFileSize(F.H, nullptr));
+  DWORD Done = 0;
+  ReadFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
+  Data.resize(Done);
+  return Data;
+}
+
+void WriteAll(const std::wstring& Name, const Bytes& Data) {
+  THandle F{CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
+  DWORD Done = 0;
+  WriteFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
+}
+
+template <typename F>
+double Seconds(F Work) {
+  const auto Start = std::chrono::steady_clock::now();
+  Work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: app_addfolder_bench <fixture folder> [file count]\n");
+    return 2;
+  }
+  const int Count = argc > 2 ? _wtoi(argv[2]) : 10000;
+  const Bytes Seed = ReadAll(std::wstring(argv[1]) + L"\\songs\\a.mp3");
+  if (Seed.empty()) {
+    std::fprintf(stderr, "missing fixture songs\\a.mp3\n");
+    return 1;
+  }
+  wchar_t Temp[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, Temp);
+  const std::wstring Folder =
+      std::wstring(Temp) + L"velmaro-addfolder-" + std::to_wstring(GetCurrentProcessId());
+  CreateDirectoryW(Folder.c_str(), nullptr);
+  std::vector<std::wstring> Files;
+  for (int I = 0; I < Count; ++I) {
+    // Ten sub-folders, as a music folder has them.
+    const std::wstring Sub = Folder + L"\\cd" + std::to_wstring(I % 10);
+    CreateDirectoryW(Sub.c_str(), nullptr);
+    Bytes Data = Seed;
+    Data[Data.size() / 2] ^= static_cast<unsigned char>(I);
+    Files.push_back(Sub + L"\\" + std::to_wstring(I) + L" - song.mp3");
+    WriteAll(Files.back(), Data);
+  }
+  const double Tags = Seconds([&] {
+    for (const std::wstring& Name : Files) {
+      TAudioInfo Info;
+      Info.ReadFromFile(Name);
+    }
+  });
+  CreateProgramWindows();
+  const double Add = Seconds([&] { prog->OrdnerHinzufuegen(Folder); });
+  std::printf("%d files, %zu rows\n", Count, AlleSongs.size());
+  std::printf("TAudioInfo.ReadFromFile alone:  %.2f s (%.0f files/s)\n", Tags, Count / Tags);
+  std::printf("Tprog.OrdnerHinzufuegen:        %.2f s (%.0f files/s)\n", Add, Count / Add);
+  Application->DestroyForms();
+  for (const std::wstring& Name : Files) DeleteFileW(Name.c_str());
+  for (int I = 0; I < 10; ++I) RemoveDirectoryW((Folder + L"\\cd" + std::to_wstring(I)).c_str());
+  RemoveDirectoryW(Folder.c_str());
+  return 0;
+}

@@ -1,0 +1,216 @@
+// The player window playing real songs under Wine: start, next at the end, repeat, queue, previous,
+// play and pause, the position bar, media keys and songs that cannot be played.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/app/ProgFixture.h"
+
+namespace {
+
+class ProgPlay : public TProgFixture {
+ protected:
+  void SetUp() override {
+    TProgFixture::SetUp();
+    prog->Show();
+  }
+  // The resolved file the current player was made for; empty without one.
+  static std::wstring Playing() { return prog->AktuellerPlayer() ? prog->AktuellerPlayer()->FileName : L""; }
+  static bool WaitFor(const std::wstring& File, DWORD Ms = 5000) {
+    return PumpMessagesUntil([&] { return Playing() == File; }, Ms);
+  }
+  static std::wstring Short(int N) { return Fixture(L"short\\s" + std::to_wstring(N) + L".mp3"); }
+  static void AddShortSongs() {
+    for (int N = 1; N <= 3; ++N) prog->DateiHinzufuegen(Short(N), false);
+    prog->ListeAktualisieren();
+  }
+};
+
+TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
+  AddShortSongs();
+  SelectRows({1});
+  prog->lvDblClick(prog->lv);
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  EXPECT_EQ(Playing(), Short(2));
+  EXPECT_EQ(prog->AktuellerPlayer()->State, 2);
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_TRUE(SpieltGerade);
+  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  EXPECT_TRUE(prog->Timer1->Enabled());
+  EXPECT_EQ(prog->status->Caption(), "Short - Song 2");
+  EXPECT_EQ(prog->Caption(), "Short - Song 2 - Korriband Velmaro");
+  EXPECT_EQ(prog->status->Hint(), WideToAnsi(Short(2)));
+  ASSERT_EQ(LetzteSongs.size(), 1u);
+  EXPECT_EQ(LetzteSongs[0].Anzeige, L"Short - Song 2");
+  EXPECT_EQ(FehlerZaehler, 0);
+  EXPECT_TRUE(StatusZeigtSong);
+
+  // Display modes: the file name, and the status line toggling to the totals and back.
+  prog->saf->SetChecked(true);
+  prog->SongAnzeige();
+  EXPECT_EQ(prog->status->Caption(), "s2.mp3");
+  prog->statusClick(prog->status);
+  EXPECT_EQ(prog->status->Caption(), "3 Dateien geladen ()");
+  prog->statusClick(prog->status);
+  EXPECT_EQ(prog->status->Caption(), "s2.mp3");
+}
+
+TEST_F(ProgPlay, TheEndOfASongPlaysTheNextRowAndWrapsAtTheEnd) {
+  AddShortSongs();
+  AktIndex = 2;
+  prog->DateiAbspielen(Short(3));
+  ASSERT_TRUE(WaitFor(Short(1)));
+  EXPECT_EQ(AktIndex, 0);
+  ASSERT_TRUE(WaitFor(Short(2)));
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_EQ(LetzteSongs.size(), 3u);
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(ProgPlay, RepeatReplaysAndHoldsForTheNextPlayer) {
+  AddShortSongs();
+  prog->WiederholenClick(prog->Wiederholen);
+  EXPECT_TRUE(prog->Wiederholen->Checked());
+  prog->DateiAbspielen(Short(1));
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  EXPECT_TRUE(prog->AktuellerPlayer()->Repeat);  // a new player takes the menu's check
+  TcbAudioPlay* const First = prog->AktuellerPlayer();
+  PumpMessagesFor(1500);  // several ends of a 0.4 s song
+  EXPECT_EQ(prog->AktuellerPlayer(), First);
+  EXPECT_EQ(First->State, 2);
+  prog->WiederholenClick(prog->Wiederholen);
+  EXPECT_FALSE(First->Repeat);
+  ASSERT_TRUE(WaitFor(Short(2)));
+}
+
+TEST_F(ProgPlay, AQueuedSongPlaysOnceAfterTheCurrentOne) {
+  AddShortSongs();
+  prog->DateiAbspielen(Short(1));
+  SelectRows({2});
+  prog->pop_title_nextClick(prog);
+  EXPECT_EQ(NaechsterTitel, Short(3));
+  ASSERT_TRUE(WaitFor(Short(3)));
+  EXPECT_TRUE(NaechsterTitel.empty());
+  ASSERT_TRUE(WaitFor(Short(1)));  // AktIndex was the queued row: the next is row 0 again
+}
+
+TEST_F(ProgPlay, PreviousReplaysTheCurrentSongAndQueuesIt) {
+  const std::wstring Long = Fixture(L"long.mp3");
+  const std::wstring Other = Fixture(L"songs\\a.mp3");
+  prog->DateiHinzufuegen(Long, false);
+  prog->DateiHinzufuegen(Other, false);
+  prog->ListeAktualisieren();
+  prog->DateiAbspielen(Long);
+  prog->DateiAbspielen(Other);
+  ASSERT_EQ(LetzteSongs.size(), 2u);
+  prog->zurueckClick(prog);
+  EXPECT_EQ(Playing(), Other);  // the same song again from its start
+  EXPECT_EQ(NaechsterTitel, Other);
+  EXPECT_EQ(LetzteSongs.size(), 1u);
+  prog->zurueckClick(prog);
+  EXPECT_EQ(Playing(), Long);
+  EXPECT_TRUE(LetzteSongs.empty());
+  prog->zurueckClick(prog);  // empty history: nothing
+  EXPECT_EQ(Playing(), Long);
+  prog->weiterClick(prog);
+  EXPECT_EQ(Playing(), Other);
+}
+
+TEST_F(ProgPlay, StopPlayAndTheMediaKeys) {
+  prog->DateiHinzufuegen(Fixture(L"long.mp3"), false);
+  prog->ListeAktualisieren();
+  prog->mw1Click(prog);  // no player yet: row 0
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  TcbAudioPlay* const Player = prog->AktuellerPlayer();
+  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  prog->mw2Click(prog);
+  EXPECT_EQ(Player->State, 1);
+  EXPECT_FALSE(SpieltGerade);
+  EXPECT_FALSE(prog->Timer1->Enabled());
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  prog->mw1Click(prog);
+  EXPECT_EQ(Player->State, 2);
+  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  prog->BtPlayClick(prog->BtPlay);
+  EXPECT_EQ(Player->State, 1);
+  // The play/pause key toggles as the button does.
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xE0000), 1);
+  EXPECT_EQ(Player->State, 2);
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xE0000), 1);
+  EXPECT_EQ(Player->State, 1);
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xD0000), 1);
+  EXPECT_EQ(prog->AktuellerPlayer(), Player);
+  prog->FreePlayer();
+  EXPECT_FALSE(prog->SuchenMoeglich());
+}
+
+TEST_F(ProgPlay, ThePositionBarMovesAndAClickBesideTheThumbSeeks) {
+  prog->DateiAbspielen(Fixture(L"long.mp3"));
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  EXPECT_EQ(prog->lblDuration->Caption().substr(0, 8), "00:00:20");
+  ASSERT_TRUE(PumpMessagesUntil([] { return prog->stelle->Position() > 0; }, 3000));
+  EXPECT_NE(prog->lblPosition->Caption(), "00:00:00:000");
+  ASSERT_TRUE(prog->SuchenMoeglich());
+  const HWND Bar = prog->stelle->Handle();
+  RECT Channel, Thumb;
+  SendMessageA(Bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&Channel));
+  SendMessageA(Bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&Thumb));
+  const int X = Channel.left + (Channel.right - Channel.left) * 3 / 4;
+  const int Y = (Thumb.top + Thumb.bottom) / 2;
+  SendMessageA(Bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
+  SendMessageA(Bar, WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+  EXPECT_NEAR(prog->stelle->Position(), 750, 30);
+  const int64_t Position = prog->AktuellerPlayer()->GetPosition();
+  EXPECT_NEAR(static_cast<double>(Position) / 10000000, 15.0, 1.0);
+  // Beside the channel nothing happens.
+  SendMessageA(Bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Thumb.bottom + 50));
+  EXPECT_NEAR(prog->stelle->Position(), 750, 30);
+}
+
+TEST_F(ProgPlay, AnUnplayableFileIsLoggedAndSkipped) {
+  const std::wstring Bad = CopyFixture(L"songs\\notes.txt", L"bad.mp3");
+  const std::wstring Good = CopyFixture(L"short\\s1.mp3", L"good.mp3");
+  SetSongs({Bad, Good});
+  AktIndex = 0;
+  prog->DateiAbspielen(Bad);
+  const std::vector<std::string> Lines = Log();
+  ASSERT_GE(Lines.size(), 4u);  // the engine's message may span lines
+  EXPECT_EQ(Lines.back(),
+            "> N\xE4"
+            "chste Datei wird geladen...");
+  EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Bad) + "\"");
+  EXPECT_EQ(Lines[1], "  Datei kann nicht abgespielt werden. Fehlercode: ");
+  EXPECT_EQ(Lines[2].substr(0, 2), "  ");
+  EXPECT_GT(Lines[2].size(), 2u);
+  EXPECT_EQ(Playing(), Good);
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_EQ(LetzteSongs.size(), 1u);
+
+  // Alone in the list it fails fifteen times and leaves nothing shown as playing.
+  prog->FreePlayer();
+  fehler->Memo1->Lines()->Clear();
+  SetSongs({Bad});
+  prog->BtPlayClick(prog->BtPlay);
+  const std::vector<std::string> All = Log();
+  EXPECT_EQ(All.back(), "> Automatischer Abbruch.");
+  EXPECT_EQ(std::count(All.begin(), All.end(), "\"" + WideToAnsi(Bad) + "\""), 15);
+  EXPECT_FALSE(SpieltGerade);
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+}
+
+TEST_F(ProgPlay, AGraphErrorAtTheEndGoesToTheLogAndOn) {
+  AddShortSongs();
+  prog->WiederholenClick(prog->Wiederholen);  // no normal end meanwhile
+  AktIndex = 0;
+  prog->DateiAbspielen(Short(1));
+  const EcbAudioPlayError Failure("Playback aborted by the media graph: broken", 0x80004005);
+  PlayerNextSong(&Failure);
+  EXPECT_EQ(Playing(), Short(1));  // only posted: the engine's handler returns first
+  ASSERT_TRUE(WaitFor(Short(2)));
+  const std::vector<std::string> Lines = Log();
+  ASSERT_EQ(Lines.size(), 4u);
+  EXPECT_EQ(Lines[2], "  Playback aborted by the media graph: broken");
+}
+
+}  // namespace

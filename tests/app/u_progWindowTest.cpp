@@ -1,0 +1,375 @@
+// The player window without sound: life cycle, command line, the playlist view and the failure path.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "app/u_funktionen.h"
+#include "tests/app/ProgFixture.h"
+
+namespace {
+
+using ProgWindow = TProgFixture;
+
+std::vector<std::wstring> Paths() {
+  std::vector<std::wstring> Result;
+  for (const Song& S : AngezeigteSongs()) Result.push_back(S[sfPath]);
+  return Result;
+}
+
+TEST_F(ProgWindow, CommandLineTakesPlaylistFileFolderAndSkipsAMissingPath) {
+  WritePlaylist(L"list.vlm", {L"C:\\from\\list.mp3"});
+  WritePlaylist(L"beside.vlm", {L"C:\\beside.mp3"});
+  const std::wstring Upper = CopyFixture(L"songs\\a.mp3", L"x.VLM");
+  prog->Parameter = {Dir.File(L"list.vlm"), Fixture(L"songs\\a.mp3"), Fixture(L"songs"), Dir.File(L"missing"),
+                     Upper};
+  prog->Show();
+  const std::vector<std::wstring> Got = Paths();
+  ASSERT_EQ(Got.size(), 7u);
+  EXPECT_EQ(Got[0], L"C:\\from\\list.mp3");
+  EXPECT_EQ(Got[1], Fixture(L"songs\\a.mp3"));
+  EXPECT_EQ(std::set<std::wstring>(Got.begin() + 2, Got.begin() + 6),
+            (std::set<std::wstring>{Fixture(L"songs\\a.mp3"), Fixture(L"songs\\Band - Song.mp3"),
+                                    Fixture(L"songs\\sub\\b.ogg"), Fixture(L"songs\\sub\\deeper\\c.wav")}));
+  EXPECT_EQ(Got[6], Upper);  // an upper-case extension is an audio file, not a playlist
+  EXPECT_EQ(prog->lv->Items()->Count(), 7);
+  EXPECT_TRUE(Shown.empty());
+  EXPECT_FALSE(startfenster->Visible());  // a parameter wins over the playlists beside the program
+  EXPECT_EQ(StartPlaylisten->Count(), 0);
+  EXPECT_EQ(GetWindowLongA(prog->Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, WS_EX_APPWINDOW);
+}
+
+TEST_F(ProgWindow, AnUnreadablePlaylistIsShownAndTheLaterParametersStillLoad) {
+  prog->Parameter = {Dir.File(L"gone.vlm"), Fixture(L"songs\\a.mp3")};
+  prog->Show();
+  EXPECT_EQ(Shown.size(), 1u);
+  EXPECT_EQ(Paths(), std::vector<std::wstring>{Fixture(L"songs\\a.mp3")});
+}
+
+TEST_F(ProgWindow, PlaylistsBesideTheProgramLoadTheOnlyOneOrShowTheChooser) {
+  WritePlaylist(L"one.vlm", {L"C:\\one.mp3"});
+  prog->Show();
+  EXPECT_EQ(Paths(), std::vector<std::wstring>{L"C:\\one.mp3"});
+  EXPECT_FALSE(startfenster->Visible());
+  EXPECT_EQ(StartPlaylisten->Count(), 0);
+  EXPECT_EQ(prog->status->Caption(), "1 Dateien geladen (1sec)");
+}
+
+TEST_F(ProgWindow, TwoPlaylistsBesideTheProgramShowTheChooser) {
+  WritePlaylist(L"one.vlm", {L"C:\\one.mp3"});
+  WritePlaylist(L"two.vlm", {L"C:\\two.mp3"});
+  MakeDir(Dir.File(L"sub"));
+  WritePlaylist(L"sub\\three.vlm", {L"C:\\three.mp3"});  // only the program folder itself counts
+  prog->Show();
+  EXPECT_TRUE(AlleSongs.empty());
+  EXPECT_TRUE(startfenster->Visible());
+  EXPECT_EQ(StartPlaylisten->Count(), 2);
+  startfenster->Close();
+  EXPECT_EQ(StartPlaylisten->Count(), 0);
+}
+
+TEST_F(ProgWindow, AutoloadOfTheSettingsFileDecidesAtTheFirstActivationOnly) {
+  struct {
+    const char* Ini;  // nullptr: no settings file
+    int Loads;
+  } const Cases[] = {{nullptr, 0},
+                     {"[einstellungen]\r\nautoload=0\r\n", 0},
+                     {"[einstellungen]\r\nautoload=1\r\n", 1},
+                     {"[einstellungen]\r\nanderes=0\r\n", 1}};  // default: the checked menu item
+  for (const auto& Case : Cases) {
+    DeleteFileW(Dir.File(L"velmaro.ini").c_str());
+    if (Case.Ini) WriteBytes(Dir.File(L"velmaro.ini"), Bytes(Case.Ini, Case.Ini + strlen(Case.Ini)));
+    int Loads = 0;
+    prog->EinstellungenLaden = [&] { ++Loads; };
+    ErsteAktivierung = true;
+    prog->FormActivate(prog);
+    prog->FormActivate(prog);
+    EXPECT_EQ(Loads, Case.Loads) << (Case.Ini ? Case.Ini : "no file");
+    EXPECT_FALSE(ErsteAktivierung);
+  }
+}
+
+TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
+  int Saves = 0;
+  prog->EinstellungenSpeichern = [&] { ++Saves; };
+  bool CanClose = false;
+  prog->FormCloseQuery(prog, CanClose);
+  EXPECT_TRUE(CanClose);
+  EXPECT_EQ(Saves, 0);
+  prog->einstautosave->SetChecked(true);
+  prog->FormCloseQuery(prog, CanClose);
+  EXPECT_EQ(Saves, 1);
+}
+
+TEST_F(ProgWindow, AddingAFolderReadsTagsIntoTheRows) {
+  prog->OrdnerHinzufuegen(Fixture(L"songs"));
+  EXPECT_TRUE(prog->Enabled());
+  ASSERT_EQ(AlleSongs.size(), 4u);
+  std::sort(AlleSongs.begin(), AlleSongs.end(),
+            [](const Song& A, const Song& B) { return A[sfPath] < B[sfPath]; });
+  EXPECT_EQ(AlleSongs[0],
+            (Song{L"Band", L"Song", L"0:02", L"", L"", L"", L"", Fixture(L"songs\\Band - Song.mp3")}));
+  EXPECT_EQ(AlleSongs[1], (Song{L"Alpha", L"First", L"0:02", L"Album A", L"1", L"2001", L"Rock",
+                                Fixture(L"songs\\a.mp3")}));
+  EXPECT_EQ(AlleSongs[2][sfArtist], L"Beta");
+  EXPECT_EQ(AlleSongs[2][sfAlbum], L"Album B");
+  EXPECT_EQ(AlleSongs[3][sfPath], Fixture(L"songs\\sub\\deeper\\c.wav"));
+  EXPECT_EQ(prog->status->Caption().substr(0, 19), "4 Dateien geladen (");
+
+  TListItem Row(prog->lv, 1);
+  prog->lvData(prog->lv, &Row);
+  EXPECT_EQ(Row.Caption, "2");
+  ASSERT_EQ(Row.SubItems()->Count(), 8);
+  EXPECT_EQ(Row.SubItems()->Get(0), "Alpha");
+  EXPECT_EQ(Row.SubItems()->Get(5), "2001");
+}
+
+TEST_F(ProgWindow, RelativePathsOnlyInsideTheProgramFolder) {
+  ProgrammOrdnerErsatz = FixtureFolder(L"APP_FIXTURES") + L"\\";
+  addordner->relativ->SetChecked(true);
+  prog->OrdnerHinzufuegen(Fixture(L"songs\\sub"));
+  const std::wstring Outside = CopyFixture(L"songs\\a.mp3", L"out.mp3");
+  prog->DateiHinzufuegen(Outside, true);
+  std::vector<std::wstring> Got = Paths();
+  ASSERT_EQ(Got.size(), 3u);
+  EXPECT_EQ(Got[2], Outside);
+  std::sort(Got.begin(), Got.begin() + 2);
+  EXPECT_EQ(Got[0], L"songs\\sub\\b.ogg");
+  EXPECT_EQ(Got[1], L"songs\\sub\\deeper\\c.wav");
+}
+
+TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgram) {
+  bool Allow = false;
+  prog->OneInstanceNewInstance(prog, 1,
+                               {L"C:\\velmaro.exe", Fixture(L"songs\\a.mp3"), Fixture(L"songs\\sub")}, Allow);
+  EXPECT_FALSE(Allow);
+  EXPECT_EQ(AlleSongs.size(), 3u);
+  EXPECT_EQ(prog->lv->Items()->Count(), 3);
+}
+
+TEST(u_funktionenPlayTime, TotalsOfTheLengthFields) {
+  struct {
+    std::vector<std::wstring> Lengths;
+    const char* Text;
+  } const Cases[] = {
+      {{L"1:02:05"}, "(1h 2min 5sec)"},
+      {{L"1:00:00", L"1:00:00"}, "(2h )"},
+      {{L"0:00"}, "()"},
+      {{}, ""},
+      {{L"0:59:59", L"0:01"}, "(1h )"},
+      {{L"59:30", L"0:45"}, "(1h 15sec)"},
+      {{L"", L"abc", L"1:x0", L"12", L"1:5", L"0:10"}, "(10sec)"},  // what is no length counts 0 s
+      {{L"8640:00:00", L"720:00:00", L"24:00:01"}, "(1y 1m 1d 1sec)"},
+  };
+  for (const auto& Case : Cases) {
+    TWideSongArray Songs;
+    for (const std::wstring& L : Case.Lengths) {
+      Songs.emplace_back();
+      Songs.back()[sfLength] = L;
+    }
+    EXPECT_EQ(PlayTimeText(Songs), Case.Text);
+  }
+}
+
+TEST_F(ProgWindow, DeletingSelectedRowsKeepsTheOthersInOrderAndRefreshesTheStatus) {
+  SetSongs({L"1", L"2", L"3", L"4", L"5"});
+  SelectRows({1, 3});
+  prog->p4Click(prog);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"1", L"3", L"5"}));
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_EQ(prog->lv->Items()->Count(), 3);
+  EXPECT_EQ(prog->status->Caption(), "3 Dateien geladen (3sec)");
+  prog->p4Click(prog);  // nothing selected now
+  EXPECT_EQ(AlleSongs.size(), 3u);
+
+  // From a search result only the result loses rows; showing all brings them back.
+  SuchErgebnis = {AlleSongs[0], AlleSongs[2]};
+  IstGefiltert = true;
+  prog->ListeAktualisieren();
+  SelectRows({0});
+  prog->p4Click(prog);
+  EXPECT_EQ(Paths(), std::vector<std::wstring>{L"5"});
+  EXPECT_EQ(AlleSongs.size(), 3u);
+  prog->AlleClick(prog->Alle);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"1", L"3", L"5"}));
+}
+
+TEST_F(ProgWindow, ColumnClicksSortAscendingThenDescending) {
+  SetSongs({L"b", L"c", L"a"});
+  TListColumn* Path = prog->lv->Columns()->Items(8);
+  prog->lvColumnClick(prog->lv, Path);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+  prog->lvColumnClick(prog->lv, Path);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"c", L"b", L"a"}));
+  prog->lvColumnClick(prog->lv, prog->lv->Columns()->Items(1));  // same artist prefix, by path text
+  EXPECT_EQ(SortAbsteigend, 0);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"a", L"b", L"c"}));
+  SetSongs({L"z"});
+  prog->lvColumnClick(prog->lv, Path);
+  EXPECT_EQ(SortSpalte, 1);  // one row: nothing happens
+}
+
+TEST_F(ProgWindow, ClearingAndHidingTheList) {
+  SetSongs({L"1", L"2"});
+  prog->mp6Click(prog);
+  EXPECT_EQ(prog->lv->Items()->Count(), 0);
+  EXPECT_EQ(AlleSongs.size(), 2u);
+  EXPECT_EQ(prog->status->Caption(), "Keine Dateien geladen");
+  prog->mp5Click(prog);
+  EXPECT_EQ(prog->lv->Items()->Count(), 2);
+  prog->mp7Click(prog);
+  EXPECT_TRUE(AlleSongs.empty());
+  EXPECT_EQ(prog->status->Caption(), "0 Dateien geladen ");
+}
+
+TEST_F(ProgWindow, FifteenMissingFilesInARowStopTheSkipping) {
+  std::vector<std::wstring> Missing;
+  for (int I = 0; I < 20; ++I) Missing.push_back(Dir.File(L"gone" + std::to_wstring(I) + L".mp3"));
+  SetSongs(Missing);
+  AktIndex = 0;
+  prog->BtPlayClick(prog->BtPlay);
+  const std::vector<std::string> Lines = Log();
+  ASSERT_EQ(Lines.size(), 15u * 3 + 1);
+  EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Missing[0]) + "\"");
+  EXPECT_EQ(Lines[1], "  Datei existiert nicht.");
+  EXPECT_EQ(Lines[2],
+            "> N\xE4"
+            "chste Datei wird geladen...");
+  EXPECT_EQ(Lines[42], "\"" + WideToAnsi(Missing[14]) + "\"");
+  EXPECT_EQ(Lines[45], "> Automatischer Abbruch.");
+  EXPECT_EQ(AktIndex, 14);
+  EXPECT_FALSE(SpieltGerade);  // a failed start does not show playing
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(FehlerZaehler, 15);
+
+  // Until a song starts, each further failure stops at once, in the language of the moment.
+  start->spr->SetCaption("en");
+  prog->weiterClick(prog);
+  const std::vector<std::string> More = Log();
+  ASSERT_EQ(More.size(), Lines.size() + 4);
+  EXPECT_EQ(More[Lines.size() + 1], "  File does not exist.");
+  EXPECT_EQ(More.back(), "> Automatic Abord.");
+}
+
+TEST_F(ProgWindow, NextSongChoice) {
+  SetSongs({Dir.File(L"0"), Dir.File(L"1"), Dir.File(L"2"), Dir.File(L"3")});
+  // At the last row the next song is row 0.
+  FehlerZaehler = MaxFehlerInFolge - 1;  // each start fails once and stops
+  AktIndex = 3;
+  prog->weiterClick(prog);
+  EXPECT_EQ(AktIndex, 0);
+  EXPECT_EQ(Log()[0], "\"" + WideToAnsi(Dir.File(L"0")) + "\"");
+
+  // A queued song is tried once; the skip after it goes on after AktIndex.
+  fehler->Memo1->Lines()->Clear();
+  FehlerZaehler = MaxFehlerInFolge - 2;
+  NaechsterTitel = Dir.File(L"queued");
+  AktIndex = 1;
+  prog->weiterClick(prog);
+  const std::vector<std::string> Lines = Log();
+  ASSERT_EQ(Lines.size(), 7u);
+  EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Dir.File(L"queued")) + "\"");
+  EXPECT_EQ(Lines[3], "\"" + WideToAnsi(Dir.File(L"2")) + "\"");
+  EXPECT_TRUE(NaechsterTitel.empty());
+
+  // Random play picks rows that exist, not always the same.
+  prog->zufallClick(prog);
+  EXPECT_TRUE(prog->zufall->Checked());
+  std::set<int> Picked;
+  for (int I = 0; I < 200; ++I) {
+    FehlerZaehler = MaxFehlerInFolge - 1;
+    prog->weiterClick(prog);
+    ASSERT_GE(AktIndex, 0);
+    ASSERT_LT(AktIndex, 4);
+    Picked.insert(AktIndex);
+  }
+  EXPECT_EQ(Picked.size(), 4u);
+
+  // Without rows nothing is tried.
+  SetSongs({});
+  fehler->Memo1->Lines()->Clear();
+  prog->weiterClick(prog);
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(ProgWindow, RowCommandsOnMissingFilesAndWithoutSelection) {
+  const std::wstring Song0 = CopyFixture(L"songs\\a.mp3", L"here.mp3");
+  SetSongs({Dir.File(L"gone.mp3"), Song0});
+  EXPECT_THROW(prog->popupPopup(prog->popup), EAbort);  // no row selected: no popup
+  prog->pop_title_nextClick(prog);
+  EXPECT_TRUE(NaechsterTitel.empty());
+  SelectRows({0});
+  prog->popupPopup(prog->popup);
+  prog->p1Click(prog);  // a missing file does nothing here
+  EXPECT_TRUE(Log().empty());
+  prog->pop_title_nextClick(prog);
+  EXPECT_TRUE(NaechsterTitel.empty());
+  SelectRows({1});
+  prog->pop_title_nextClick(prog);  // the first selected row counts
+  EXPECT_TRUE(NaechsterTitel.empty());
+  prog->mp9Click(prog);
+  EXPECT_EQ(prog->SelectedRows(), (std::vector<int>{0, 1}));
+  SetSongs({Song0});
+  SelectRows({0});
+  prog->pop_title_nextClick(prog);
+  EXPECT_EQ(NaechsterTitel, Song0);
+  EXPECT_EQ(AktIndex, 0);
+}
+
+TEST_F(ProgWindow, EnterOnARowPlaysItOtherKeysPass) {
+  SetSongs({Dir.File(L"gone.mp3")});
+  FehlerZaehler = MaxFehlerInFolge - 1;
+  char Key = 'a';
+  prog->lvKeyPress(prog->lv, Key);
+  EXPECT_EQ(Key, 'a');
+  Key = 13;
+  prog->lvKeyPress(prog->lv, Key);  // no selection: consumed, nothing played
+  EXPECT_EQ(Key, 0);
+  EXPECT_TRUE(Log().empty());
+  SelectRows({0});
+  Key = 13;
+  prog->lvKeyPress(prog->lv, Key);
+  EXPECT_EQ(Log().size(), 4u);
+}
+
+TEST_F(ProgWindow, CommandsWithoutAPlayerDoNothing) {
+  prog->Show();
+  prog->mw2Click(prog);
+  prog->BtPlayClick(prog);
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  prog->mw1Click(prog);  // no rows: nothing to play
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_FALSE(SpieltGerade);
+  prog->stelle->SetPosition(500);
+  EXPECT_EQ(prog->stelle->Position(), 0);
+  EXPECT_EQ(prog->lblPosition->Caption(), "00:00:00:000");
+  prog->ShowDuration();
+  EXPECT_EQ(prog->lblDuration->Caption(), "00:00:00:000");
+  prog->statusClick(prog->status);
+  EXPECT_EQ(prog->status->Caption(), "0 Dateien geladen ");
+  EXPECT_FALSE(StatusZeigtSong);
+  // Media keys: the four commands answer 1, any other value (a modifier held) is not handled.
+  SetSongs({Dir.File(L"0"), Dir.File(L"1")});
+  FehlerZaehler = MaxFehlerInFolge - 1;
+  AktIndex = 0;
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xB0000), 1);
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xC0000), 1);
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xD0000), 1);
+  EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xB0000 | 0x40000000), 0);
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_TRUE(Shown.empty());
+}
+
+TEST_F(ProgWindow, PositionTextInMediaTime) {
+  const struct {
+    int64_t Position;
+    const char* Text;
+  } Cases[] = {{0, "00:00:00:000"},
+               {3600LL * 10000000, "01:00:00:000"},
+               {12345678, "00:00:01:235"},
+               {(25LL * 3600 + 61) * 10000000 + 70000, "01:01:01:007"}};  // hours wrap after a day
+  for (const auto& Case : Cases) EXPECT_EQ(prog->PositionText(Case.Position), Case.Text);
+}
+
+}  // namespace
