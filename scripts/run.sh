@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts the player with the given files.
+# Installs what is missing, builds and starts the player with the given files, folders and playlists.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$ROOT/scripts/setup.sh"
 "$ROOT/scripts/build.sh" x86_64
-EXE=$ROOT/build/x86_64/app/velmaro.exe
-if [ ! -f "$EXE" ]; then
-  echo "Built the libraries; the player window is not part of this build yet."
-  exit 0
-fi
-exec wine "$EXE" "$@"
+# The player takes Windows paths: Linux paths that exist are handed over as Wine sees them.
+ARGS=()
+for ARG in "$@"; do
+  if [ -e "$ARG" ]; then ARGS+=("$(winepath -w "$ARG" 2>/dev/null)"); else ARGS+=("$ARG"); fi
+done
+exec wine "$ROOT/build/x86_64/app/velmaro.exe" "${ARGS[@]}"
