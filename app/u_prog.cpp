@@ -6,9 +6,11 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
@@ -20,6 +22,8 @@
 #include "app/u_startfenster.h"
 #include "audio/MP3funk.h"
 #include "classlib/IniFiles.h"
+#include "app/u_suchopt.h"
+#include "regex/WideRegex.h"
 
 TWideSongArray AlleSongs;
 TWideSongArray SuchErgebnis;
@@ -176,6 +180,20 @@ void InterpretAusTitel(std::wstring& Artist, std::wstring& Title) {
   AllesEntfernen(Title, Artist + L" - ");
 }
 
+// Fields 0 to 6 of a song as the playlist stores them, from the file's tags.
+void TagsLesen(Song& S, const std::wstring& Path) {
+  TAudioInfo Info;
+  Info.ReadFromFile(Path);
+  S[sfArtist] = Info.Artist;
+  S[sfTitle] = Info.Title;
+  InterpretAusTitel(S[sfArtist], S[sfTitle]);
+  S[sfLength] = SongLengthText(Info.Duration);
+  S[sfAlbum] = Info.Album;
+  S[sfTrack] = Info.Track;
+  S[sfYear] = Info.Year;
+  S[sfGenre] = Info.Genre;
+}
+
 std::wstring OderFragezeichen(const std::wstring& S) {
   return S.empty() ? L"??" : S;
 }
@@ -213,7 +231,34 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("AlleClick", &Tprog::AlleClick),
                             MethodOf("mp6Click", &Tprog::mp6Click),
                             MethodOf("popupPopup", &Tprog::popupPopup),
-                            MethodOf("statusClick", &Tprog::statusClick)},
+                            MethodOf("statusClick", &Tprog::statusClick),
+                            MethodOf("SuchenClick", &Tprog::SuchenClick),
+                            MethodOf("suchwortKeyPress", &Tprog::suchwortKeyPress),
+                            MethodOf("msucheClick", &Tprog::msucheClick),
+                            MethodOf("suchoptpanelClick", &Tprog::suchoptpanelClick),
+                            MethodOf("Suchoptionen1Click", &Tprog::Suchoptionen1Click),
+                            MethodOf("regexsucheClick", &Tprog::regexsucheClick),
+                            MethodOf("m_regexsucheClick", &Tprog::m_regexsucheClick),
+                            MethodOf("AkPanel", &Tprog::AkPanel),
+                            MethodOf("sp_rballesClick", &Tprog::sp_rballesClick),
+                            MethodOf("sp_rbnixClick", &Tprog::sp_rbnixClick),
+                            MethodOf("sp_rbstandardClick", &Tprog::sp_rbstandardClick),
+                            MethodOf("pss0Click", &Tprog::pss0Click),
+                            MethodOf("pss1Click", &Tprog::pss1Click),
+                            MethodOf("pss2Click", &Tprog::pss2Click),
+                            MethodOf("pss3Click", &Tprog::pss3Click),
+                            MethodOf("pss4Click", &Tprog::pss4Click),
+                            MethodOf("pss5Click", &Tprog::pss5Click),
+                            MethodOf("pss6Click", &Tprog::pss6Click),
+                            MethodOf("pss7Click", &Tprog::pss7Click),
+                            MethodOf("akp5Click", &Tprog::akp5Click),
+                            MethodOf("akp6Click", &Tprog::akp6Click),
+                            MethodOf("akp7Click", &Tprog::akp7Click),
+                            MethodOf("akp8Click", &Tprog::akp8Click),
+                            MethodOf("akp9Click", &Tprog::akp9Click),
+                            MethodOf("akp10Click", &Tprog::akp10Click),
+                            MethodOf("akp11Click", &Tprog::akp11Click),
+                            MethodOf("akp12Click", &Tprog::akp12Click)},
                            {FieldOf("pa_suche", &Tprog::pa_suche),
                             FieldOf("Alle", &Tprog::Alle),
                             FieldOf("pa_unten", &Tprog::pa_unten),
@@ -239,7 +284,37 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("sastatus", &Tprog::sastatus),
                             FieldOf("einstautoload", &Tprog::einstautoload),
                             FieldOf("einstautosave", &Tprog::einstautosave),
-                            FieldOf("popup", &Tprog::popup)});
+                            FieldOf("popup", &Tprog::popup),
+                            FieldOf("suchwort", &Tprog::suchwort),
+                            FieldOf("Suchen", &Tprog::Suchen),
+                            FieldOf("Opt", &Tprog::Opt),
+                            FieldOf("regexsuche", &Tprog::regexsuche),
+                            FieldOf("pa_suchopt", &Tprog::pa_suchopt),
+                            FieldOf("sp_gb1", &Tprog::sp_gb1),
+                            FieldOf("sp_gb2", &Tprog::sp_gb2),
+                            FieldOf("s_interpret", &Tprog::s_interpret),
+                            FieldOf("s_titel", &Tprog::s_titel),
+                            FieldOf("s_laenge", &Tprog::s_laenge),
+                            FieldOf("s_album", &Tprog::s_album),
+                            FieldOf("s_track", &Tprog::s_track),
+                            FieldOf("s_jahr", &Tprog::s_jahr),
+                            FieldOf("s_genre", &Tprog::s_genre),
+                            FieldOf("s_datei", &Tprog::s_datei),
+                            FieldOf("s_grkl", &Tprog::s_grkl),
+                            FieldOf("s_strexakt", &Tprog::s_strexakt),
+                            FieldOf("s_invers", &Tprog::s_invers),
+                            FieldOf("s_ganz", &Tprog::s_ganz),
+                            FieldOf("s_und", &Tprog::s_und),
+                            FieldOf("s_oder", &Tprog::s_oder),
+                            FieldOf("sp_rballes", &Tprog::sp_rballes),
+                            FieldOf("sp_rbnix", &Tprog::sp_rbnix),
+                            FieldOf("sp_rbstandard", &Tprog::sp_rbstandard),
+                            FieldOf("Suche1", &Tprog::Suche1),
+                            FieldOf("msuche", &Tprog::msuche),
+                            FieldOf("suchoptpanel", &Tprog::suchoptpanel),
+                            FieldOf("Suchoptionen1", &Tprog::Suchoptionen1),
+                            FieldOf("m_regexsuche", &Tprog::m_regexsuche),
+                            FieldOf("akpopup", &Tprog::akpopup)});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -249,6 +324,7 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
   PositionKorrigieren = true;
   StatusZeigtSong = false;
   pa_suche->Hide();
+  pa_suchopt->Hide();
   AlleSongs.clear();
   SuchErgebnis.clear();
   IstGefiltert = false;
@@ -668,16 +744,7 @@ void Tprog::SongAnzeige() {
 
 void Tprog::DateiHinzufuegen(const std::wstring& Path, bool Relative) {
   Song& S = AlleSongs.emplace_back();
-  TAudioInfo Info;
-  Info.ReadFromFile(Path);
-  S[sfArtist] = Info.Artist;
-  S[sfTitle] = Info.Title;
-  InterpretAusTitel(S[sfArtist], S[sfTitle]);
-  S[sfLength] = SongLengthText(Info.Duration);
-  S[sfAlbum] = Info.Album;
-  S[sfTrack] = Info.Track;
-  S[sfYear] = Info.Year;
-  S[sfGenre] = Info.Genre;
+  TagsLesen(S, Path);
   const std::wstring Ordner = ProgrammOrdner();
   S[sfPath] = Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
 }
@@ -720,6 +787,7 @@ void Tprog::TotalsAnzeigen() {
 }
 
 void Tprog::ListeAktualisieren() {
+  if (IstGefiltert) SuchenClick(this);
   ItemCountAuffrischen();
   TotalsAnzeigen();
 }
@@ -853,4 +921,354 @@ void Tprog::lvColumnClick(TObject* /*Sender*/, TListColumn* Column) {
   TWideSongArray& Songs = AngezeigteSongs();
   if (!Songs.empty() && SortSpalte != 0) SortSongs(Songs, SortAbsteigend == 1, SortSpalte - 1);
   ItemCountAuffrischen();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The search
+
+namespace {
+
+const std::wstring ZeilenEnde = L"\r\n";
+
+void Grossschreiben(std::wstring& S) {
+  if (!S.empty()) CharUpperBuffW(S.data(), static_cast<DWORD>(S.size()));
+}
+
+// The words of the text, prepared as the haystacks are. Empty words (from blanks in a row or at either
+// end) are left out: they would otherwise never be found and make "all words" find nothing.
+std::vector<std::wstring> SuchWoerter(const std::wstring& Text, const TSuchOptionen& O) {
+  TWideStrArray Teile;
+  WideSplitString(Teile, L" ", Text);
+  std::vector<std::wstring> Woerter;
+  for (std::wstring& Wort : Teile) {
+    if (Wort.empty()) continue;
+    if (O.Exakt) Wort = ZeilenEnde + Wort + ZeilenEnde;
+    if (!O.GrossKlein) Grossschreiben(Wort);
+    Woerter.push_back(std::move(Wort));
+  }
+  return Woerter;
+}
+
+}  // namespace
+
+namespace {
+
+size_t SuchTextLaenge(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  size_t Laenge = ZeilenEnde.size();
+  for (int F = 0; F < SongFieldCount; ++F)
+    if (Spalten[F]) Laenge += S[F].size() + ZeilenEnde.size();
+  return Laenge;
+}
+
+void SuchTextAnhaengen(std::wstring& Ziel, const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  Ziel += ZeilenEnde;
+  for (int F = 0; F < SongFieldCount; ++F) {
+    if (!Spalten[F]) continue;
+    Ziel += S[F];
+    Ziel += ZeilenEnde;
+  }
+}
+
+// The haystacks of all songs back to back in one string (one allocation for the whole search); song I
+// owns the range from Anfang[I] to Anfang[I + 1].
+struct TSuchTexte {
+  std::wstring Text;
+  std::vector<size_t> Anfang;
+
+  TSuchTexte(const TWideSongArray& Songs, const std::array<bool, SongFieldCount>& Spalten, bool Falten) {
+    size_t Laenge = 0;
+    for (const Song& S : Songs) Laenge += SuchTextLaenge(S, Spalten);
+    Text.reserve(Laenge);
+    Anfang.reserve(Songs.size() + 1);
+    for (const Song& S : Songs) {
+      Anfang.push_back(Text.size());
+      SuchTextAnhaengen(Text, S, Spalten);
+    }
+    Anfang.push_back(Text.size());
+    // The platform folds each character alone, so one call does for all songs.
+    if (Falten) Grossschreiben(Text);
+  }
+  size_t Anzahl() const { return Anfang.size() - 1; }
+  std::wstring_view Heu(size_t I) const {
+    return std::wstring_view(Text).substr(Anfang[I], Anfang[I + 1] - Anfang[I]);
+  }
+};
+
+// A substring search (Horspool, shifts by the low byte of a character) prepared once per term, so that
+// the loop per song calls nothing.
+class TFinder {
+ public:
+  explicit TFinder(std::wstring Begriff) : FBegriff(std::move(Begriff)) {
+    const size_t M = FBegriff.size();
+    FSprung.fill(M);
+    for (size_t I = 0; I + 1 < M; ++I) FSprung[FBegriff[I] & 0xFF] = M - 1 - I;
+  }
+  bool In(std::wstring_view Text) const {
+    const size_t M = FBegriff.size();
+    if (M == 0) return true;
+    const wchar_t Letztes = FBegriff[M - 1];
+    for (size_t Pos = 0; Pos + M <= Text.size(); Pos += FSprung[Text[Pos + M - 1] & 0xFF]) {
+      if (Text[Pos + M - 1] != Letztes) continue;
+      size_t I = 0;
+      while (I + 1 < M && Text[Pos + I] == FBegriff[I]) ++I;
+      if (I + 1 == M) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::wstring FBegriff;
+  std::array<size_t, 256> FSprung;
+};
+
+}  // namespace
+
+std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  std::wstring Text;
+  Text.reserve(SuchTextLaenge(S, Spalten));
+  SuchTextAnhaengen(Text, S, Spalten);
+  return Text;
+}
+
+std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
+                                const TSuchOptionen& O) {
+  const TSuchTexte Texte(Songs, O.Spalten, !O.GrossKlein && !O.RegEx);
+  std::vector<size_t> Treffer;
+  const auto Behalten = [&](size_t I, bool Passt) {
+    if (Passt != O.Invers) Treffer.push_back(I);
+  };
+  if (O.RegEx) {
+    std::wstring Muster = O.Exakt ? L"^" + Text + L"$" : Text;
+    if (O.GrossKlein) Muster = L"(?-i)" + Muster;
+    TWideRegex Regex;
+    Regex.SetExpression(Muster);
+    std::wstring Eingabe;
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
+      Eingabe.assign(Texte.Heu(I));
+      Behalten(I, Regex.Exec(Eingabe));
+    }
+  } else if (O.Modus == smGanz) {
+    std::wstring Begriff = O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text;
+    if (!O.GrossKlein) Grossschreiben(Begriff);
+    const TFinder Finder(std::move(Begriff));
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Finder.In(Texte.Heu(I)));
+  } else {
+    std::vector<TFinder> Woerter;
+    for (std::wstring& Wort : SuchWoerter(Text, O)) Woerter.emplace_back(std::move(Wort));
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
+      const auto Kommt = [&](const TFinder& Wort) { return Wort.In(Texte.Heu(I)); };
+      const bool Passt = O.Modus == smUnd
+                             ? !Woerter.empty() && std::all_of(Woerter.begin(), Woerter.end(), Kommt)
+                             : std::any_of(Woerter.begin(), Woerter.end(), Kommt);
+      Behalten(I, Passt);
+    }
+  }
+  return Treffer;
+}
+
+std::wstring RegexMaskieren(const std::wstring& Text) {
+  std::wstring Result;
+  Result.reserve(Text.size() * 2);
+  for (const wchar_t C : Text) {
+    if (std::wstring_view(L"\\^$.|?*+()[]{}").find(C) != std::wstring_view::npos) Result += L'\\';
+    Result += C;
+  }
+  return Result;
+}
+
+std::array<TCheckBox*, SongFieldCount> Tprog::SpaltenSchalter() const {
+  return {s_interpret, s_titel, s_laenge, s_album, s_track, s_jahr, s_genre, s_datei};
+}
+
+TSuchOptionen Tprog::SuchOptionen() {
+  TSuchOptionen O;
+  const std::array<TCheckBox*, SongFieldCount> Spalten =
+      suchopt ? suchopt->SpaltenSchalter() : SpaltenSchalter();
+  for (int F = 0; F < SongFieldCount; ++F) O.Spalten[F] = Spalten[F]->Checked();
+  O.GrossKlein = s_grkl->Checked();
+  O.Exakt = s_strexakt->Checked();
+  O.Invers = s_invers->Checked();
+  O.RegEx = regexsuche->Checked();
+  O.Modus = s_ganz->Checked() ? smGanz : s_und->Checked() ? smUnd : smOder;
+  return O;
+}
+
+void Tprog::ErgebnisHinzufuegen(int Index) {
+  SuchErgebnis.push_back(AlleSongs[Index]);
+}
+
+void Tprog::SuchenClick(TObject* /*Sender*/) {
+  NaechsterTitel.clear();
+  const std::wstring Text = AnsiToWide(suchwort->Text());
+  if (Text.empty()) {
+    AlleClick(this);
+    return;
+  }
+  SuchErgebnis.clear();
+  for (const size_t I : SongsFinden(AlleSongs, Text, SuchOptionen()))
+    ErgebnisHinzufuegen(static_cast<int>(I));
+  IstGefiltert = true;
+  ItemCountAuffrischen();
+  status->SetCaption(std::to_string(SuchErgebnis.size()) +
+                     (Deutsch() ? " Dateien gefunden " : " Files Found ") + PlayTimeText(SuchErgebnis));
+}
+
+void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {
+  if (Key != 13) return;
+  SuchenClick(Sender);
+  Key = 0;
+}
+
+void Tprog::SuchfeldZeigen() {
+  msuche->SetChecked(true);
+  pa_suche->Show();
+  if (suchwort->CanFocus()) suchwort->SetFocus();
+}
+
+void Tprog::msucheClick(TObject* /*Sender*/) {
+  msuche->SetChecked(!msuche->Checked());
+  if (msuche->Checked()) {
+    SuchfeldZeigen();
+    return;
+  }
+  pa_suche->Hide();
+  IstGefiltert = false;
+  ListeAktualisieren();
+}
+
+void Tprog::suchoptpanelClick(TObject* /*Sender*/) {
+  suchoptpanel->SetChecked(!suchoptpanel->Checked());
+  if (suchoptpanel->Checked()) {
+    pa_suchopt->Show();
+    SuchfeldZeigen();
+  } else {
+    pa_suchopt->Hide();
+  }
+}
+
+void Tprog::Suchoptionen1Click(TObject* /*Sender*/) {
+  suchopt->Show();
+}
+
+void Tprog::regexsucheClick(TObject* /*Sender*/) {
+  m_regexsuche->SetChecked(regexsuche->Checked());
+}
+
+void Tprog::m_regexsucheClick(TObject* /*Sender*/) {
+  m_regexsuche->SetChecked(!m_regexsuche->Checked());
+  regexsuche->SetChecked(m_regexsuche->Checked());
+}
+
+void Tprog::AkPanel(TObject* /*Sender*/) {
+  // Setting a switch fires its handler only on a change, so the copy back finds nothing to do.
+  if (!suchopt) return;
+  suchopt->s_interpret->SetChecked(s_interpret->Checked());
+  suchopt->s_titel->SetChecked(s_titel->Checked());
+  suchopt->s_laenge->SetChecked(s_laenge->Checked());
+  suchopt->s_album->SetChecked(s_album->Checked());
+  suchopt->s_track->SetChecked(s_track->Checked());
+  suchopt->s_jahr->SetChecked(s_jahr->Checked());
+  suchopt->s_datei->SetChecked(s_datei->Checked());
+  suchopt->s_genre->SetChecked(s_genre->Checked());
+  suchopt->s_grkl->SetChecked(s_grkl->Checked());
+  suchopt->s_exakt->SetChecked(s_strexakt->Checked());
+  suchopt->s_invers->SetChecked(s_invers->Checked());
+  suchopt->s_ganz->SetChecked(s_ganz->Checked());
+  suchopt->s_und->SetChecked(s_und->Checked());
+  suchopt->s_oder->SetChecked(s_oder->Checked());
+}
+
+void Tprog::sp_rballesClick(TObject* Sender) {
+  for (TCheckBox* Spalte : SpaltenSchalter()) Spalte->SetChecked(true);
+  AkPanel(Sender);
+}
+
+void Tprog::sp_rbnixClick(TObject* Sender) {
+  for (TCheckBox* Spalte : SpaltenSchalter()) Spalte->SetChecked(false);
+  AkPanel(Sender);
+}
+
+void Tprog::sp_rbstandardClick(TObject* /*Sender*/) {
+  suchopt->StandardClick(suchopt);
+}
+
+// Runs Suche with the switches set for songs like one in field Column, and sets them back afterwards.
+void Tprog::AehnlicheSuchen(int Column, const std::function<void()>& Suche) {
+  std::array<bool, SongFieldCount> Spalten;
+  for (int F = 0; F < SongFieldCount; ++F) Spalten[F] = suchopt->SpaltenSchalter()[F]->Checked();
+  const bool GrossKlein = suchopt->s_grkl->Checked(), Ganz = suchopt->s_ganz->Checked(),
+             Und = suchopt->s_und->Checked(), Oder = suchopt->s_oder->Checked(),
+             Invers = suchopt->s_invers->Checked(), Exakt = s_strexakt->Checked();
+
+  for (int F = 0; F < SongFieldCount; ++F) suchopt->SpaltenSchalter()[F]->SetChecked(F == Column);
+  s_strexakt->SetChecked(true);
+  suchopt->s_grkl->SetChecked(false);
+  suchopt->s_ganz->SetChecked(true);
+  suchopt->s_und->SetChecked(false);
+  suchopt->s_oder->SetChecked(false);
+  suchopt->s_invers->SetChecked(false);
+  // A folder is searched as the start of a path, so its sub-folders are found too.
+  if (Column == sfPath) s_strexakt->SetChecked(false);
+
+  const auto Zuruecksetzen = [&] {
+    for (int F = 0; F < SongFieldCount; ++F) SpaltenSchalter()[F]->SetChecked(Spalten[F]);
+    s_ganz->SetChecked(Ganz);
+    s_strexakt->SetChecked(Exakt);
+    s_und->SetChecked(Und);
+    s_grkl->SetChecked(GrossKlein);
+    s_oder->SetChecked(Oder);
+    s_invers->SetChecked(Invers);
+  };
+  try {
+    Suche();
+  } catch (...) {
+    Zuruecksetzen();
+    throw;
+  }
+  Zuruecksetzen();
+}
+
+namespace {
+
+// The search text for a field; with pattern search on it is masked, so that it is searched as it stands.
+std::string Suchwort(const std::wstring& Feld, bool RegEx) {
+  return WideToAnsi(RegEx ? RegexMaskieren(Feld) : Feld);
+}
+
+}  // namespace
+
+void Tprog::SongsSuchen(TObject* Sender, int Column) {
+  AehnlicheSuchen(Column, [&] {
+    const int Row = FirstSelectedRow();
+    if (Row < 0) return;
+    AktIndex = Row;
+    SuchfeldZeigen();
+    const std::wstring& Feld = AngezeigteSongs()[Row][Column];
+    suchwort->SetText(Suchwort(Column == sfPath ? WideExtractFilePath(Feld) : Feld, regexsuche->Checked()));
+    SuchenClick(Sender);
+  });
+}
+
+// The playlist's record of the playing song; read from the file's tags only when the playlist no longer
+// holds it.
+Song Tprog::SpielendesSong() {
+  for (const Song& S : AlleSongs)
+    if (S[sfPath] == AktuellerPfad || S[sfPath] == AktuelleDatei) return S;
+  for (const Song& S : AlleSongs)
+    if (DateiFinden(S[sfPath]) == AktuelleDatei) return S;
+  Song S;
+  TagsLesen(S, AktuelleDatei);
+  S[sfPath] = AktuelleDatei;
+  return S;
+}
+
+void Tprog::AkSongsSuchen(TObject* Sender, int Column) {
+  AehnlicheSuchen(Column, [&] {
+    if (!Player) return;
+    SuchfeldZeigen();
+    const Song S = SpielendesSong();
+    const std::wstring& Feld = S[Column];
+    suchwort->SetText(Suchwort(Column == sfPath ? WideExtractFilePath(Feld) : Feld, regexsuche->Checked()));
+    SuchenClick(Sender);
+  });
 }

@@ -18,6 +18,41 @@ object prog: Tprog
     Height = 41
     Align = alTop
     Visible = False
+    object suchwort: TEdit
+      Left = 8
+      Top = 9
+      Width = 400
+      Height = 23
+      OnKeyPress = suchwortKeyPress
+    end
+    object Suchen: TButton
+      Left = 416
+      Top = 8
+      Width = 85
+      Height = 25
+      Caption = 'Suchen'
+      Hint = 'Nach diesem Begriff Suchen'
+      ShowHint = True
+      OnClick = SuchenClick
+    end
+    object Opt: TButton
+      Left = 508
+      Top = 8
+      Width = 85
+      Height = 25
+      Caption = 'Optionen'
+      Hint = 'Suchoptionen Anzeigen'
+      ShowHint = True
+      OnClick = suchoptpanelClick
+    end
+    object regexsuche: TCheckBox
+      Left = 604
+      Top = 12
+      Width = 80
+      Height = 17
+      Caption = 'RegEx'
+      OnClick = regexsucheClick
+    end
     object Alle: TButton
       Left = 784
       Top = 8
@@ -27,12 +62,182 @@ object prog: Tprog
       OnClick = AlleClick
     end
   end
+  object pa_suchopt: TPanel
+    Left = 0
+    Top = 41
+    Width = 170
+    Height = 490
+    Align = alLeft
+    Visible = False
+    object sp_gb1: TGroupBox
+      Left = 4
+      Top = 4
+      Width = 162
+      Height = 238
+      Caption = 'Suche: Spalten'
+      object s_interpret: TCheckBox
+        Left = 10
+        Top = 18
+        Width = 140
+        Height = 17
+        Caption = 'Interpret'
+        Checked = True
+        OnClick = AkPanel
+      end
+      object s_titel: TCheckBox
+        Left = 10
+        Top = 36
+        Width = 140
+        Height = 17
+        Caption = 'Titel'
+        Checked = True
+        OnClick = AkPanel
+      end
+      object s_laenge: TCheckBox
+        Left = 10
+        Top = 54
+        Width = 140
+        Height = 17
+        Caption = 'L'#228'nge'
+        OnClick = AkPanel
+      end
+      object s_album: TCheckBox
+        Left = 10
+        Top = 72
+        Width = 140
+        Height = 17
+        Caption = 'Album'
+        Checked = True
+        OnClick = AkPanel
+      end
+      object s_track: TCheckBox
+        Left = 10
+        Top = 90
+        Width = 140
+        Height = 17
+        Caption = 'Track'
+        OnClick = AkPanel
+      end
+      object s_jahr: TCheckBox
+        Left = 10
+        Top = 108
+        Width = 140
+        Height = 17
+        Caption = 'Jahr'
+        OnClick = AkPanel
+      end
+      object s_genre: TCheckBox
+        Left = 10
+        Top = 126
+        Width = 140
+        Height = 17
+        Caption = 'Genre'
+        OnClick = AkPanel
+      end
+      object s_datei: TCheckBox
+        Left = 10
+        Top = 144
+        Width = 140
+        Height = 17
+        Caption = 'Pfad'
+        OnClick = AkPanel
+      end
+      object sp_rballes: TRadioButton
+        Left = 10
+        Top = 168
+        Width = 140
+        Height = 17
+        Caption = 'Alle Spalten'
+        OnClick = sp_rballesClick
+      end
+      object sp_rbnix: TRadioButton
+        Left = 10
+        Top = 190
+        Width = 140
+        Height = 17
+        Caption = 'Keine Spalte'
+        OnClick = sp_rbnixClick
+      end
+      object sp_rbstandard: TRadioButton
+        Left = 10
+        Top = 212
+        Width = 140
+        Height = 17
+        Caption = 'Standard'
+        Checked = True
+        OnClick = sp_rbstandardClick
+      end
+    end
+    object sp_gb2: TGroupBox
+      Left = 4
+      Top = 248
+      Width = 162
+      Height = 150
+      Caption = 'Suche: Kriterien'
+      object s_grkl: TCheckBox
+        Left = 10
+        Top = 18
+        Width = 140
+        Height = 17
+        Caption = 'Gro'#223' und Klein'
+        Hint = 'Gro'#223'- und Kleinbuchstaben werden unterschieden'
+        ShowHint = True
+        OnClick = AkPanel
+      end
+      object s_strexakt: TCheckBox
+        Left = 10
+        Top = 39
+        Width = 140
+        Height = 17
+        Caption = 'Exakter Begriff'
+        OnClick = AkPanel
+      end
+      object s_invers: TCheckBox
+        Left = 10
+        Top = 60
+        Width = 140
+        Height = 17
+        Caption = 'Inverse Suche'
+        OnClick = AkPanel
+      end
+      object s_ganz: TRadioButton
+        Left = 10
+        Top = 81
+        Width = 140
+        Height = 17
+        Caption = 'Ganzes Wort'
+        Checked = True
+        OnClick = AkPanel
+      end
+      object s_und: TRadioButton
+        Left = 10
+        Top = 102
+        Width = 140
+        Height = 17
+        Caption = 'UND-Suche'
+        Hint = 'Alle W'#246'rter m'#252'ssen vorkommen'
+        ShowHint = True
+        OnClick = AkPanel
+      end
+      object s_oder: TRadioButton
+        Left = 10
+        Top = 123
+        Width = 140
+        Height = 17
+        Caption = 'ODER-Suche'
+        Hint = 'Eines der W'#246'rter muss vorkommen'
+        ShowHint = True
+        OnClick = AkPanel
+      end
+    end
+  end
   object pa_unten: TPanel
     Left = 0
     Top = 531
     Width = 878
     Height = 80
     Align = alBottom
+    PopupMenu = akpopup
     object lblPosition: TLabel
       Left = 640
       Top = 8
@@ -49,6 +254,7 @@ object prog: Tprog
       Caption = '00:00:00:000'
     end
     object status: TLabel
+      PopupMenu = akpopup
       Left = 8
       Top = 58
       Width = 860
@@ -60,6 +266,7 @@ object prog: Tprog
       OnClick = statusClick
     end
     object zurueck: TButton
+      PopupMenu = akpopup
       Left = 8
       Top = 26
       Width = 40
@@ -68,6 +275,7 @@ object prog: Tprog
       OnClick = zurueckClick
     end
     object BtPlay: TButton
+      PopupMenu = akpopup
       Left = 52
       Top = 26
       Width = 40
@@ -76,6 +284,7 @@ object prog: Tprog
       OnClick = BtPlayClick
     end
     object weiter: TButton
+      PopupMenu = akpopup
       Left = 96
       Top = 26
       Width = 40
@@ -84,6 +293,7 @@ object prog: Tprog
       OnClick = weiterClick
     end
     object stelle: TTrackBar
+      PopupMenu = akpopup
       Left = 144
       Top = 26
       Width = 726
@@ -265,6 +475,26 @@ object prog: Tprog
         AutoCheck = True
       end
     end
+    object Suche1: TMenuItem
+      Caption = 'Suche'
+      object msuche: TMenuItem
+        Caption = 'Suche'
+        ShortCut = 16454
+        OnClick = msucheClick
+      end
+      object suchoptpanel: TMenuItem
+        Caption = 'Suchoptionen (auf Panel)'
+        OnClick = suchoptpanelClick
+      end
+      object Suchoptionen1: TMenuItem
+        Caption = 'Suchoptionen (in neuem Fenster)'
+        OnClick = Suchoptionen1Click
+      end
+      object m_regexsuche: TMenuItem
+        Caption = 'Suchen mit Regul'#228'ren Ausdr'#252'cken (RegEx)'
+        OnClick = m_regexsucheClick
+      end
+    end
     object m_einstellungen: TMenuItem
       Caption = '&Einstellungen'
       object einstautoload: TMenuItem
@@ -296,6 +526,72 @@ object prog: Tprog
     object p_alle: TMenuItem
       Caption = 'Alle Songs markieren'
       OnClick = mp9Click
+    end
+    object pss0: TMenuItem
+      Caption = 'Songs von diesem Interpreten..'
+      OnClick = pss0Click
+    end
+    object pss1: TMenuItem
+      Caption = 'Songs mit diesem Titel..'
+      OnClick = pss1Click
+    end
+    object pss2: TMenuItem
+      Caption = 'Songs mit dieser L'#228'nge..'
+      OnClick = pss2Click
+    end
+    object pss3: TMenuItem
+      Caption = 'Songs von diesem Album..'
+      OnClick = pss3Click
+    end
+    object pss4: TMenuItem
+      Caption = 'Songs mit dieser Tracknummer..'
+      OnClick = pss4Click
+    end
+    object pss5: TMenuItem
+      Caption = 'Songs aus diesem Jahr..'
+      OnClick = pss5Click
+    end
+    object pss6: TMenuItem
+      Caption = 'Songs mit diesem Genre..'
+      OnClick = pss6Click
+    end
+    object pss7: TMenuItem
+      Caption = 'Songs im selben Ordner..'
+      OnClick = pss7Click
+    end
+  end
+  object akpopup: TPopupMenu
+    object akp5: TMenuItem
+      Caption = 'Songs von diesem Interpreten..'
+      OnClick = akp5Click
+    end
+    object akp6: TMenuItem
+      Caption = 'Songs mit diesem Titel..'
+      OnClick = akp6Click
+    end
+    object akp7: TMenuItem
+      Caption = 'Songs mit dieser L'#228'nge..'
+      OnClick = akp7Click
+    end
+    object akp8: TMenuItem
+      Caption = 'Songs von diesem Album..'
+      OnClick = akp8Click
+    end
+    object akp9: TMenuItem
+      Caption = 'Songs mit dieser Tracknummer..'
+      OnClick = akp9Click
+    end
+    object akp10: TMenuItem
+      Caption = 'Songs aus diesem Jahr..'
+      OnClick = akp10Click
+    end
+    object akp11: TMenuItem
+      Caption = 'Songs mit diesem Genre..'
+      OnClick = akp11Click
+    end
+    object akp12: TMenuItem
+      Caption = 'Songs im selben Ordner..'
+      OnClick = akp12Click
     end
   end
 end

@@ -2,6 +2,7 @@
 // The player window: its life cycle and command line, playback control, and the playlist view. The
 // module also holds the song lists and their state, the source folders of loaded playlists, the playlist
 // load and save commands after their dialogs, and the resolution of stored song paths.
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -82,6 +83,27 @@ constexpr UINT WM_SONGENDE = WM_USER + 101;
 // Starts no more songs after this many failures in a row.
 constexpr int32_t MaxFehlerInFolge = 15;
 
+// How the words of a search text combine: the text as one term, all words, any word.
+enum TSuchModus { smGanz, smUnd, smOder };
+
+// The switches of a search.
+struct TSuchOptionen {
+  std::array<bool, SongFieldCount> Spalten{};  // the fields that join the searched text
+  bool GrossKlein = false;                     // case-sensitive
+  bool Exakt = false;                          // the term must equal a whole field
+  bool Invers = false;                         // keep the songs that do not match
+  bool RegEx = false;                          // the text is a pattern
+  TSuchModus Modus = smGanz;
+};
+
+// The text a song is searched in: CR LF, then each chosen field followed by CR LF.
+std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten);
+// The indexes of the songs the search keeps, ascending.
+std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
+                                const TSuchOptionen& O);
+// Text as a pattern that matches it literally.
+std::wstring RegexMaskieren(const std::wstring& Text);
+
 class Tprog : public TForm {
  public:
   explicit Tprog(TComponent* AOwner);
@@ -112,6 +134,37 @@ class Tprog : public TForm {
   TMenuItem* einstautoload = nullptr;
   TMenuItem* einstautosave = nullptr;
   TPopupMenu* popup = nullptr;
+  // The search panel, the options panel and the search menus.
+  TEdit* suchwort = nullptr;
+  TButton* Suchen = nullptr;
+  TButton* Opt = nullptr;
+  TCheckBox* regexsuche = nullptr;
+  TPanel* pa_suchopt = nullptr;
+  TGroupBox* sp_gb1 = nullptr;
+  TGroupBox* sp_gb2 = nullptr;
+  TCheckBox* s_interpret = nullptr;
+  TCheckBox* s_titel = nullptr;
+  TCheckBox* s_laenge = nullptr;
+  TCheckBox* s_album = nullptr;
+  TCheckBox* s_track = nullptr;
+  TCheckBox* s_jahr = nullptr;
+  TCheckBox* s_genre = nullptr;
+  TCheckBox* s_datei = nullptr;
+  TCheckBox* s_grkl = nullptr;
+  TCheckBox* s_strexakt = nullptr;
+  TCheckBox* s_invers = nullptr;
+  TRadioButton* s_ganz = nullptr;
+  TRadioButton* s_und = nullptr;
+  TRadioButton* s_oder = nullptr;
+  TRadioButton* sp_rballes = nullptr;
+  TRadioButton* sp_rbnix = nullptr;
+  TRadioButton* sp_rbstandard = nullptr;
+  TMenuItem* Suche1 = nullptr;
+  TMenuItem* msuche = nullptr;
+  TMenuItem* suchoptpanel = nullptr;
+  TMenuItem* Suchoptionen1 = nullptr;
+  TMenuItem* m_regexsuche = nullptr;
+  TPopupMenu* akpopup = nullptr;
 
   // The command line as FormShow handles it; taken from the program's at creation.
   std::vector<std::wstring> Parameter;
@@ -174,6 +227,43 @@ class Tprog : public TForm {
   // The selected rows of the view, ascending.
   std::vector<int> SelectedRows();
 
+  // The search.
+  void SuchenClick(TObject* Sender);
+  void suchwortKeyPress(TObject* Sender, char& Key);
+  void msucheClick(TObject* Sender);
+  void suchoptpanelClick(TObject* Sender);
+  void Suchoptionen1Click(TObject* Sender);
+  void regexsucheClick(TObject* Sender);
+  void m_regexsucheClick(TObject* Sender);
+  void AkPanel(TObject* Sender);
+  void sp_rballesClick(TObject* Sender);
+  void sp_rbnixClick(TObject* Sender);
+  void sp_rbstandardClick(TObject* Sender);
+  void ErgebnisHinzufuegen(int Index);
+  // Songs like the selected row (SongsSuchen) or the playing song (AkSongsSuchen) in field Column.
+  void SongsSuchen(TObject* Sender, int Column);
+  void AkSongsSuchen(TObject* Sender, int Column);
+  void pss0Click(TObject* Sender) { SongsSuchen(Sender, 0); }
+  void pss1Click(TObject* Sender) { SongsSuchen(Sender, 1); }
+  void pss2Click(TObject* Sender) { SongsSuchen(Sender, 2); }
+  void pss3Click(TObject* Sender) { SongsSuchen(Sender, 3); }
+  void pss4Click(TObject* Sender) { SongsSuchen(Sender, 4); }
+  void pss5Click(TObject* Sender) { SongsSuchen(Sender, 5); }
+  void pss6Click(TObject* Sender) { SongsSuchen(Sender, 6); }
+  void pss7Click(TObject* Sender) { SongsSuchen(Sender, 7); }
+  void akp5Click(TObject* Sender) { AkSongsSuchen(Sender, 0); }
+  void akp6Click(TObject* Sender) { AkSongsSuchen(Sender, 1); }
+  void akp7Click(TObject* Sender) { AkSongsSuchen(Sender, 2); }
+  void akp8Click(TObject* Sender) { AkSongsSuchen(Sender, 3); }
+  void akp9Click(TObject* Sender) { AkSongsSuchen(Sender, 4); }
+  void akp10Click(TObject* Sender) { AkSongsSuchen(Sender, 5); }
+  void akp11Click(TObject* Sender) { AkSongsSuchen(Sender, 6); }
+  void akp12Click(TObject* Sender) { AkSongsSuchen(Sender, 7); }
+  // The switches as the search reads them: the columns from the options window, the rest from here.
+  TSuchOptionen SuchOptionen();
+  // The eight column check boxes of this window in field order.
+  std::array<TCheckBox*, SongFieldCount> SpaltenSchalter() const;
+
  protected:
   void Dispatch(TMessage& Message) override;
 
@@ -189,6 +279,9 @@ class Tprog : public TForm {
   void SongEnde(TMessage& Message);
   void WMAppCommand(TMessage& Message);
   void StelleLButtonDown(TMessage& Message, const TWndMethod& Standard);
+  void SuchfeldZeigen();
+  Song SpielendesSong();
+  void AehnlicheSuchen(int Column, const std::function<void()>& Suche);
 
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;

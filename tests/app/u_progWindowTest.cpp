@@ -183,9 +183,9 @@ TEST_F(ProgWindow, DeletingSelectedRowsKeepsTheOthersInOrderAndRefreshesTheStatu
   EXPECT_EQ(AlleSongs.size(), 3u);
 
   // From a search result only the result loses rows; showing all brings them back.
-  SuchErgebnis = {AlleSongs[0], AlleSongs[2]};
-  IstGefiltert = true;
-  prog->ListeAktualisieren();
+  prog->regexsuche->SetChecked(true);
+  prog->suchwort->SetText("Artist [15]");
+  prog->SuchenClick(prog->Suchen);
   SelectRows({0});
   prog->p4Click(prog);
   EXPECT_EQ(Paths(), std::vector<std::wstring>{L"5"});

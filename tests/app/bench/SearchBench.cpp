@@ -1,0 +1,74 @@
+// Times the playlist search over 100,000 generated songs, per mode; run by hand, not a test.
+// Usage: app_search_bench [song count]
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/u_prog.h"
+
+namespace {
+
+const wchar_t* const Silben[] = {L"ka", L"ro", L"mi", L"tel", L"son", L"ba", L"lu", L"der", L"van", L"qui"};
+
+std::wstring Wort(unsigned& Zufall, int Silbenzahl) {
+  std::wstring W;
+  for (int I = 0; I < Silbenzahl; ++I) {
+    Zufall = Zufall * 1103515245u + 12345u;
+    W += Silben[(Zufall >> 16) % 10];
+  }
+  return W;
+}
+
+TWideSongArray Songs(int Anzahl) {
+  TWideSongArray Result(Anzahl);
+  unsigned Zufall = 1;
+  for (int I = 0; I < Anzahl; ++I) {
+    Song& S = Result[I];
+    S[sfArtist] = Wort(Zufall, 2) + L" " + Wort(Zufall, 3);
+    S[sfTitle] = Wort(Zufall, 3) + L" " + Wort(Zufall, 2) + L" " + Wort(Zufall, 2);
+    S[sfLength] = SongLengthText(I % 600);
+    S[sfAlbum] = Wort(Zufall, 4);
+    S[sfTrack] = std::to_wstring(I % 20 + 1);
+    S[sfYear] = std::to_wstring(1960 + I % 60);
+    S[sfGenre] = L"Rock";
+    S[sfPath] = L"D:\\Musik\\" + S[sfArtist] + L"\\" + S[sfAlbum] + L"\\" + std::to_wstring(I) + L".mp3";
+  }
+  return Result;
+}
+
+void Messen(const char* Name, const TWideSongArray& Liste, const std::wstring& Text, const TSuchOptionen& O) {
+  constexpr int Laeufe = 5;
+  size_t Treffer = 0;
+  const auto Start = std::chrono::steady_clock::now();
+  for (int I = 0; I < Laeufe; ++I) Treffer = SongsFinden(Liste, Text, O).size();
+  const double Ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
+  std::printf("%-28s %8.1f ms per search, %zu found\n", Name, Ms / Laeufe, Treffer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int Anzahl = argc > 1 ? std::atoi(argv[1]) : 100000;
+  const TWideSongArray Liste = Songs(Anzahl);
+  std::printf("%d songs\n", Anzahl);
+  TSuchOptionen O;
+  O.Spalten = {true, true, false, true, false, false, false, false};
+  Messen("word", Liste, L"kamitel", O);
+  O.Modus = smUnd;
+  Messen("three words, all", Liste, L"ka ro son", O);
+  O.Modus = smOder;
+  Messen("three words, any", Liste, L"kamiro sonba ludervan", O);
+  O.Modus = smGanz;
+  O.Exakt = true;
+  Messen("exact term", Liste, L"kamitelson", O);
+  O.Exakt = false;
+  O.RegEx = true;
+  Messen("pattern ka.*ro", Liste, L"ka.*ro", O);
+  Messen("pattern ^(ka|ro)+son$", Liste, L"^(ka|ro)+son$", O);
+  O.RegEx = false;
+  O.GrossKlein = true;
+  Messen("word, case-sensitive", Liste, L"kamitel", O);
+  return 0;
+}
