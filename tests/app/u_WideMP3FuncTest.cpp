@@ -119,8 +119,7 @@ constexpr char Paint = 0x5A;
 
 // Marks the stack below the caller downwards (guard pages are met in turn); gives the lowest mark.
 __attribute__((noinline)) volatile char* PaintStack() {
-  volatile char Here = 0;
-  volatile char* Top = &Here - 8 * 1024;
+  volatile char* Top = static_cast<char*>(__builtin_frame_address(0)) - 8 * 1024;
   for (volatile char* P = Top; P > Top - Painted; --P) *P = Paint;
   return Top - Painted + 1;
 }

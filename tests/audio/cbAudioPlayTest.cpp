@@ -20,11 +20,15 @@ void* operator new(size_t Size) {
   if (void* P = std::malloc(Size ? Size : 1)) return P;
   throw std::bad_alloc();
 }
+// new above takes its memory from malloc, so free is the right partner whatever the optimiser thinks.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* P) noexcept {
   if (!P) return;
   std::memset(P, 0xDD, _msize(P));
   std::free(P);
 }
+#pragma GCC diagnostic pop
 void operator delete(void* P, size_t /*Size*/) noexcept {
   operator delete(P);
 }

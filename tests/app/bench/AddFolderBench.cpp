@@ -11,33 +11,9 @@
 #include "app/Program.h"
 #include "app/u_prog.h"
 #include "audio/MP3funk.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-struct THandle {
-  HANDLE H;
-  ~THandle() {
-    if (H != INVALID_HANDLE_VALUE) CloseHandle(H);
-  }
-};
-
-Bytes ReadAll(const std::wstring& Name) {
-  THandle F{CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
-  if (F.H == INVALID_HANDLE_VALUE) return {};
-  Bytes Data(GetFileSize(F.H, nullptr));
-  DWORD Done = 0;
-  ReadFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
-  Data.resize(Done);
-  return Data;
-}
-
-void WriteAll(const std::wstring& Name, const Bytes& Data) {
-  THandle F{CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
-  DWORD Done = 0;
-  WriteFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
-}
 
 template <typename F>
 double Seconds(F Work) {
@@ -54,7 +30,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const int Count = argc > 2 ? _wtoi(argv[2]) : 10000;
-  const Bytes Seed = ReadAll(std::wstring(argv[1]) + L"\\songs\\a.mp3");
+  const Bytes Seed = ReadBytes(std::wstring(argv[1]) + L"\\songs\\a.mp3");
   if (Seed.empty()) {
     std::fprintf(stderr, "missing fixture songs\\a.mp3\n");
     return 1;
@@ -72,7 +48,7 @@ int wmain(int argc, wchar_t** argv) {
     Bytes Data = Seed;
     Data[Data.size() / 2] ^= static_cast<unsigned char>(I);
     Files.push_back(Sub + L"\\" + std::to_wstring(I) + L" - song.mp3");
-    WriteAll(Files.back(), Data);
+    WriteBytes(Files.back(), Data);
   }
   const double Tags = Seconds([&] {
     for (const std::wstring& Name : Files) {

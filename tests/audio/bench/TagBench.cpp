@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "audio/MP3funk.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 struct THandle {
   HANDLE H;
@@ -21,22 +20,6 @@ struct THandle {
     if (H != INVALID_HANDLE_VALUE) CloseHandle(H);
   }
 };
-
-Bytes ReadAll(const std::wstring& Name) {
-  THandle F{CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
-  if (F.H == INVALID_HANDLE_VALUE) return {};
-  Bytes Data(GetFileSize(F.H, nullptr));
-  DWORD Done = 0;
-  ReadFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
-  Data.resize(Done);
-  return Data;
-}
-
-void WriteAll(const std::wstring& Name, const Bytes& Data) {
-  THandle F{CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)};
-  DWORD Done = 0;
-  WriteFile(F.H, Data.data(), static_cast<DWORD>(Data.size()), &Done, nullptr);
-}
 
 void ReadHeadAndTail(const std::wstring& Name) {
   THandle F{CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
@@ -67,7 +50,7 @@ int wmain(int argc, wchar_t** argv) {
   const wchar_t* Kinds[] = {L"cbr.mp3", L"vbr.mp3", L"v1only.mp3", L"tagged.ogg", L"tagged.wma"};
   std::vector<Bytes> Seeds;
   for (const wchar_t* Kind : Kinds) {
-    Seeds.push_back(ReadAll(Fixtures + L"\\" + Kind));
+    Seeds.push_back(ReadBytes(Fixtures + L"\\" + Kind));
     if (Seeds.back().empty()) {
       std::fwprintf(stderr, L"missing fixture %ls\n", Kind);
       return 1;
@@ -84,7 +67,7 @@ int wmain(int argc, wchar_t** argv) {
     Data[Data.size() / 2] ^= static_cast<unsigned char>(I);  // every file its own audio bytes
     const std::wstring Name = Kinds[Kind];
     Files.push_back(Folder + L"\\" + std::to_wstring(I) + L" - " + Name);
-    WriteAll(Files.back(), Data);
+    WriteBytes(Files.back(), Data);
   }
   FilesPerSecond(Files, ReadHeadAndTail);  // warms the file cache for both runs
   const double Baseline = FilesPerSecond(Files, ReadHeadAndTail);
