@@ -5,18 +5,11 @@
 #include <set>
 
 #include "classlib/Streams.h"
+#include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-class TUnicodePlatformGuard {
- public:
-  explicit TUnicodePlatformGuard(bool Unicode) { IsUnicodePlatform = Unicode; }
-  ~TUnicodePlatformGuard() { IsUnicodePlatform = FSaved; }
-
- private:
-  bool FSaved = IsUnicodePlatform;
-};
 
 class THandleGuard {
  public:

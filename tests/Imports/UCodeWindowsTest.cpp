@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Imports/UCodeSysUtils.h"
+#include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -41,15 +42,6 @@ TEST(UCodeWindowsCopyAnsiResult, RulesForFittingAndShortBuffers) {
   EXPECT_EQ(Buf, L"abc###");
 }
 
-// Switches the wrappers to one branch for a test's lifetime.
-class TUnicodePlatformGuard {
- public:
-  explicit TUnicodePlatformGuard(bool Unicode) { IsUnicodePlatform = Unicode; }
-  ~TUnicodePlatformGuard() { IsUnicodePlatform = FSaved; }
-
- private:
-  bool FSaved = IsUnicodePlatform;
-};
 
 class UCodeWindowsBranch : public testing::TestWithParam<bool> {
  protected:
