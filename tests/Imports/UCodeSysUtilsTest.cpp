@@ -10,7 +10,6 @@
 
 namespace {
 
-
 class THandleGuard {
  public:
   explicit THandleGuard(HANDLE H) : Handle(H) {}

@@ -42,7 +42,6 @@ TEST(UCodeWindowsCopyAnsiResult, RulesForFittingAndShortBuffers) {
   EXPECT_EQ(Buf, L"abc###");
 }
 
-
 class UCodeWindowsBranch : public testing::TestWithParam<bool> {
  protected:
   TUnicodePlatformGuard Guard{GetParam()};

@@ -43,13 +43,17 @@ TempDir::TempDir() {
   MakeDir(FPath);
 }
 
-TempDir::~TempDir() { RemoveTree(FPath); }
+TempDir::~TempDir() {
+  RemoveTree(FPath);
+}
 
-std::wstring TempDir::File(const std::wstring& Name) const { return FPath + L"\\" + Name; }
+std::wstring TempDir::File(const std::wstring& Name) const {
+  return FPath + L"\\" + Name;
+}
 
 void WriteBytes(const std::wstring& FileName, const Bytes& Data) {
-  HANDLE H = CreateFileW(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE H =
+      CreateFileW(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(H, INVALID_HANDLE_VALUE);
   DWORD Written = 0;
   if (!Data.empty()) WriteFile(H, Data.data(), static_cast<DWORD>(Data.size()), &Written, nullptr);
@@ -75,9 +79,13 @@ Bytes ReadBytes(const std::wstring& FileName) {
   return Data;
 }
 
-bool PathExists(const std::wstring& Path) { return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::wstring& Path) {
+  return GetFileAttributesW(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
-void MakeDir(const std::wstring& Path) { CreateDirectoryW(Path.c_str(), nullptr); }
+void MakeDir(const std::wstring& Path) {
+  CreateDirectoryW(Path.c_str(), nullptr);
+}
 
 Bytes B(const char* Data, size_t Size) {
   return Bytes(reinterpret_cast<const uint8_t*>(Data), reinterpret_cast<const uint8_t*>(Data) + Size);
