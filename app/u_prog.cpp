@@ -375,7 +375,11 @@ void Tprog::FormShow(TObject* /*Sender*/) {
   addordner->Label1->SetCaption("0");
   if (Parameter.empty()) {
     if (StartPlaylisten->Count() == 1) {
-      startfenster->EinzigeLaden();
+      try {
+        startfenster->EinzigeLaden();
+      } catch (...) {  // an unreadable playlist must not keep the window from showing
+        Application->HandleException(std::current_exception());
+      }
     } else if (StartPlaylisten->Count() > 1) {
       startfenster->Show();
       startfenster->SetFocus();
@@ -429,7 +433,11 @@ void Tprog::FormDestroy(TObject* /*Sender*/) {
 void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/,
                                    const std::vector<std::wstring>& Params, bool& /*Allow*/) {
   for (size_t I = 1; I < Params.size(); ++I) {
-    ParameterHinzufuegen(Params[I]);
+    try {
+      ParameterHinzufuegen(Params[I]);
+    } catch (...) {
+      Application->HandleException(std::current_exception());
+    }
     ListeAktualisieren();
   }
 }
@@ -553,9 +561,15 @@ void Tprog::zurueckClick(TObject* /*Sender*/) {
   if (Player) NaechsterTitel = AktuelleDatei;
   Timer1->SetEnabled(true);
   FreePlayer();
-  CreatePlayer(Resolved);
-  ShowDuration();
-  Player->Play();
+  try {
+    CreatePlayer(Resolved);
+    ShowDuration();
+    Player->Play();
+  } catch (...) {
+    FreePlayer();
+    WiedergabeAnzeigen();  // the buttons show what really plays: nothing
+    throw;
+  }
   SongAnzeige();
   SpieltGerade = true;
   BtPlay->SetCaption("X");

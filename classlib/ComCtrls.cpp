@@ -296,6 +296,11 @@ void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
 }
 
 void TListView::Dispatch(TMessage& Message) {
+  // The control answers a double click with NM_DBLCLK, the one place that fires OnDblClick.
+  if (Message.Msg == WM_LBUTTONDBLCLK) {
+    DefaultHandler(Message);
+    return;
+  }
   if (Message.Msg != CN_NOTIFY) {
     TWinControl::Dispatch(Message);
     return;

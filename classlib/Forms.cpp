@@ -155,7 +155,16 @@ int TForm::ClientHeight() {
 void TForm::SetVisible(bool Value) {
   if (Value == Visible()) return;
   if (Value) {
-    if (OnShow) OnShow(this);
+    // OnShow may run a message loop (an error box) in which a timer shows this form again.
+    if (FShowing) return;
+    FShowing = true;
+    try {
+      if (OnShow) OnShow(this);
+    } catch (...) {
+      FShowing = false;
+      throw;
+    }
+    FShowing = false;
     HandleNeeded();
     if (!FPlaced) PlaceAtCentre();
     TControl::SetVisible(true);

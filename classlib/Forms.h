@@ -106,6 +106,7 @@ class TForm : public TWinControl {
   int FClientHeight = -1;
   bool FDestroyed = false;
   bool FPlaced = false;
+  bool FShowing = false;  // while OnShow runs
 };
 
 // Makes a form of class T owned by AOwner and reads it from its resource.

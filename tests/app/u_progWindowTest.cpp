@@ -55,6 +55,18 @@ TEST_F(ProgWindow, PlaylistsBesideTheProgramLoadTheOnlyOneOrShowTheChooser) {
   EXPECT_EQ(prog->status->Caption(), "1 Dateien geladen (1sec)");
 }
 
+TEST_F(ProgWindow, AnUnreadableOnlyPlaylistBesideTheProgramIsShownAndTheWindowStillOpens) {
+  WritePlaylist(L"one.vlm", {L"C:\\one.mp3"});
+  const HANDLE Locked =
+      CreateFileW(Dir.File(L"one.vlm").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(Locked, INVALID_HANDLE_VALUE);
+  prog->Show();
+  CloseHandle(Locked);
+  EXPECT_EQ(Shown.size(), 1u);
+  EXPECT_TRUE(prog->Visible());
+  EXPECT_TRUE(AlleSongs.empty());
+}
+
 TEST_F(ProgWindow, TwoPlaylistsBesideTheProgramShowTheChooser) {
   WritePlaylist(L"one.vlm", {L"C:\\one.mp3"});
   WritePlaylist(L"two.vlm", {L"C:\\two.mp3"});

@@ -165,6 +165,22 @@ TEST(ComCtrlsListView, SelectionAndColumnClick) {
   EXPECT_EQ(Clicked, (std::vector<std::string>{"Titel", "Nr"}));
 }
 
+TEST(ComCtrlsListView, ADoubleClickFiresOnce) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  AddColumns(List);
+  List->Items()->Add()->Caption = "a";
+  int Clicks = 0;
+  List->OnDblClick = [&](TObject*) { ++Clicks; };
+  const HWND Wnd = List->Handle();
+  const LPARAM At = MAKELPARAM(20, 25);  // on the first row
+  for (UINT Msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+    SendMessageA(Wnd, Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, At);
+  PumpMessagesFor(50);
+  EXPECT_EQ(Clicks, 1);
+}
+
 TEST(ComCtrlsTrackBar, PositionStaysInRangeAndReportsChangesOnce) {
   THost<TTrackBar> Host;
   TTrackBar* Bar = Host.Control;

@@ -246,6 +246,21 @@ TEST(FormsForm, ShowRunsOnShowAndPlacesTheFormOnce) {
   Application->DestroyForms();
 }
 
+// An error box in OnShow runs a message loop, in which a timer may show the form again.
+TEST(FormsForm, ShowingAgainFromInsideOnShowDoesNotRunItTwice) {
+  TForm* Form = NewAppForm("Nested");
+  int Shows = 0;
+  Form->OnShow = [&](TObject*) {
+    ++Shows;
+    Form->Show();
+  };
+  Form->Show();
+  EXPECT_EQ(Shows, 1);
+  EXPECT_TRUE(Form->Visible());
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+  Application->DestroyForms();
+}
+
 TEST(FormsForm, ClientSizeBeforeTheWindowIsTheSizeAfterwards) {
   TForm Form(nullptr);
   Form.SetClientSize(320, 240);
