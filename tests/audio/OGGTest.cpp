@@ -4,16 +4,7 @@
 
 #include "tests/audio/TagBuilders.h"
 
-class OGG : public testing::Test {
- protected:
-  TOGGtag& Read(const Bytes& Data, bool ExpectRead = true) {
-    WriteBytes(Dir.File(L"f.ogg"), Data);
-    EXPECT_EQ(Tag.ReadFromFile(Dir.File(L"f.ogg")), ExpectRead);
-    return Tag;
-  }
-  TempDir Dir;
-  TOGGtag Tag;
-};
+using OGG = TTagReaderTest<TOGGtag>;
 
 TEST_F(OGG, EncodedFile) {
   ASSERT_TRUE(Tag.ReadFromFile(FixturePath(L"tagged.ogg")));

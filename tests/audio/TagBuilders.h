@@ -219,6 +219,19 @@ inline Bytes AsfAudioFile(const std::vector<Bytes>& TagObjects, size_t AudioByte
   return AsfFile(Objects, -1, AudioBytes);
 }
 
+// A reader of one tag format over a file written from test bytes.
+template <class TTag>
+class TTagReaderTest : public testing::Test {
+ protected:
+  TTag& Read(const Bytes& Data, bool ExpectRead = true) {
+    WriteBytes(Dir.File(L"tagged"), Data);
+    EXPECT_EQ(Tag.ReadFromFile(Dir.File(L"tagged")), ExpectRead);
+    return Tag;
+  }
+  TempDir Dir;
+  TTag Tag;
+};
+
 // ---- Fixtures made by the encoders (tests/audio/make-fixtures.sh) ----
 
 inline std::wstring FixturePath(const std::wstring& Name) {

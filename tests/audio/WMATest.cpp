@@ -4,16 +4,7 @@
 
 #include "tests/audio/TagBuilders.h"
 
-class WMA : public testing::Test {
- protected:
-  TWMATag& Read(const Bytes& Data, bool ExpectRead = true) {
-    WriteBytes(Dir.File(L"f.wma"), Data);
-    EXPECT_EQ(Tag.ReadFromFile(Dir.File(L"f.wma")), ExpectRead);
-    return Tag;
-  }
-  TempDir Dir;
-  TWMATag Tag;
-};
+using WMA = TTagReaderTest<TWMATag>;
 
 TEST_F(WMA, EncodedFile) {
   ASSERT_TRUE(Tag.ReadFromFile(FixturePath(L"tagged.wma")));
