@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds one target. Usage: build.sh x86_64|i686 [cmake --build args...]
-# VELMARO_BUILD names another build folder.
+# VELMARO_BUILD names another build folder; VELMARO_JOBS limits parallel compiles.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ARCH=${1:-x86_64}
@@ -13,4 +13,4 @@ if [ ! -f "$BUILD/build.ninja" ]; then
     -Dlibjpeg-turbo_DIR="$JPEG/lib/cmake/libjpeg-turbo" -DVELMARO_TESTS=$TESTS >/dev/null
 fi
 shift || true
-cmake --build "$BUILD" -j"$(nproc)" "$@"
+cmake --build "$BUILD" -j"${VELMARO_JOBS:-$(nproc)}" "$@"

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Runs CTest in a build tree under Wine and Xvfb, in a throw-away HOME and Wine prefix
 # kept inside the build tree. Usage: run-tests.sh <build-dir> [ctest args...]
+# VELMARO_XVFB_NUM: the first display number to try (runs side by side start apart).
 set -eu
 BUILD=$(cd "$1" && pwd); shift
 . "$(dirname "$0")/wine-env.sh"
-exec xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+exec xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   B=$1; shift
   wineserver -p                                   # one server for the whole run
   # Makes the prefix and starts the services with stdio away from ctest, which would wait on their pipes.

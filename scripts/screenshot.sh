@@ -6,7 +6,7 @@ BUILD=$(cd "$1" && pwd)
 SONGS=$BUILD/tests/app/fixtures/songs
 [ -f "$BUILD/app/velmaro.exe" ] && [ -d "$SONGS" ] && command -v import >/dev/null || exit 0
 . "$(dirname "$0")/wine-env.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   wine "$1/app/velmaro.exe" "Z:$2" </dev/null >/dev/null 2>&1 &
   sleep 8
   import -window root "$1/screenshot-prog.png"
