@@ -81,6 +81,10 @@ std::wstring SortKeyText(const Song& S, int Field) {
   }
 }
 
+// Ends the key text before the position: it sorts below every character of a text, so a text that is
+// a prefix of another sorts first ("10" before "100"), whatever position digits follow.
+constexpr wchar_t PositionSeparator = L'\0';
+
 // The 1-based position padded to the digits of the song count, which makes every key unique.
 std::wstring PositionText(size_t Position, size_t Digits) {
   std::wstring S = IntToWideStr(static_cast<long long>(Position));
@@ -136,8 +140,9 @@ void SortSongs(TWideSongArray& Songs, bool Descending, int Field) {
   TWRA Keys;
   Keys.reserve(Songs.size());
   for (size_t I = 0; I < Songs.size(); ++I)
-    Keys.push_back({SongSortKey(SortKeyText(Songs[I], Field), Field) + PositionText(I + 1, Digits),
-                    static_cast<int>(I)});
+    Keys.push_back(
+        {SongSortKey(SortKeyText(Songs[I], Field), Field) + PositionSeparator + PositionText(I + 1, Digits),
+         static_cast<int>(I)});
   if (Descending)
     SortWRADesc(Keys);
   else

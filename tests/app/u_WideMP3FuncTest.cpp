@@ -81,6 +81,22 @@ TEST(WideMP3FuncSort, SortingTwiceReversesExactly) {
   EXPECT_EQ(Column(Songs, sfPath), L"0,3,2,4,1,6,5,");
 }
 
+TEST(WideMP3FuncSort, AKeyThatIsAPrefixOfAnotherSortsFirst) {
+  TWideSongArray Numbers = SongsWith(sfTitle, {L"10", L"9", L"100"});
+  SortSongs(Numbers, false, sfTitle);
+  EXPECT_EQ(Column(Numbers, sfTitle), L"10,100,9,");
+  SortSongs(Numbers, true, sfTitle);
+  EXPECT_EQ(Column(Numbers, sfTitle), L"9,100,10,");
+
+  TWideSongArray Words = SongsWith(sfTitle, {L"abc", L"ab", L"ab c", L"ab"});
+  SortSongs(Words, false, sfTitle);
+  EXPECT_EQ(Column(Words, sfTitle), L"ab,ab,ab c,abc,");
+  EXPECT_EQ(Column(Words, sfPath), L"1,3,2,0,");  // equal texts keep their order
+  SortSongs(Words, true, sfTitle);
+  EXPECT_EQ(Column(Words, sfTitle), L"abc,ab c,ab,ab,");
+  EXPECT_EQ(Column(Words, sfPath), L"0,2,3,1,");
+}
+
 TEST(WideMP3FuncSort, ColumnsSortByTheirOwnKeys) {
   TWideSongArray Lengths = SongsWith(sfLength, {L"1:00:00", L"10:00", L"9:59", L"0:59"});
   SortSongs(Lengths, false, sfLength);
