@@ -175,7 +175,9 @@ bool TOGGtag::ReadFromFile(const std::wstring& FileName) {
 }
 
 double TOGGtag::GetDuration() const {
-  if (Samples > 0) return SampleRate > 0 ? static_cast<double>(Samples) / SampleRate : 0;
+  // Below this a rate is no audio stream's but a damaged header's, and would give a play time of years.
+  constexpr int MinSampleRate = 1000;
+  if (Samples > 0) return SampleRate >= MinSampleRate ? static_cast<double>(Samples) / SampleRate : 0;
   // Bytes over bit rate, whatever the channel count.
   if (NominalBitRate != 0 && Channels > 0) return (FileSize - ID3v2Size) * 8.0 / (NominalBitRate * 1000.0);
   return 0;

@@ -57,7 +57,11 @@ TEST_F(OGG, PlayTime) {
   EXPECT_EQ(Read(Data).Samples, 0);
   EXPECT_DOUBLE_EQ(Tag.GetDuration(), Data.size() * 8.0 / 16000);  // one channel: not halved
   EXPECT_EQ(Read(OggFile({}, 500, 0)).GetDuration(), 0);           // no sample rate
-  EXPECT_EQ(Read(OggFile({}, 0, 44100, 2, 0)).GetDuration(), 0);   // neither page nor bit rate
+  // A rate too low for audio counts as none, not as 68 years.
+  EXPECT_EQ(Read(OggFile({}, 0x7FFFFFFF, 1)).GetDuration(), 0);
+  EXPECT_EQ(Read(OggFile({}, 44100, 999)).GetDuration(), 0);
+  EXPECT_DOUBLE_EQ(Read(OggFile({}, 2000, 1000)).GetDuration(), 2.0);
+  EXPECT_EQ(Read(OggFile({}, 0, 44100, 2, 0)).GetDuration(), 0);  // neither page nor bit rate
 }
 
 TEST_F(OGG, BehindAnId3v2Tag) {
