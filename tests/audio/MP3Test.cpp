@@ -22,6 +22,7 @@ TEST(MP3MpegHeader, DecodesAndRejectsHeaders) {
       {{0xFF, 0xF3, 0x90, 0x00}, true, 2, 3, 80, 22050, 261},   // MPEG 2 Layer III
       {{0xFF, 0xE3, 0x18, 0xC0}, true, 3, 3, 8, 8000, 72},      // MPEG 2.5
       {{0xFF, 0xFF, 0x10, 0x00}, true, 1, 1, 32, 44100, 32},    // Layer I
+      {{0xFF, 0xFF, 0x12, 0x00}, true, 1, 1, 32, 44100, 36},    // ... padded: a slot is 4 bytes
       {{0xFF, 0xFD, 0x10, 0xC0}, true, 1, 2, 32, 44100, 104},   // Layer II 32 kbit/s, single channel
       {{0xFF, 0xFD, 0x10, 0x00}, false, 0, 0, 0, 0, 0},         // ... not allowed in stereo
       {{0xFF, 0xFD, 0xE0, 0xC0}, false, 0, 0, 0, 0, 0},         // 384 kbit/s not in single channel

@@ -183,10 +183,17 @@ inline Bytes AsfStreamProperties(uint16_t Channels, uint32_t SampleRate, uint32_
   return AsfObject(AsfStreamPropertiesGuid, Type + Zeros(38) + LE16(0x161) + LE16(Channels) +
                                                 LE32(SampleRate) + LE32(ByteRate) + Zeros(6));
 }
-inline Bytes AsfContentDescription(const std::wstring& Title, const std::wstring& Author) {
-  const Bytes T = Utf16LE(Title + L'\0'), A = Utf16LE(Author + L'\0');
-  return AsfObject(AsfContentDescriptionGuid,
-                   LE16(uint32_t(T.size())) + LE16(uint32_t(A.size())) + LE16(0) + LE16(0) + LE16(0) + T + A);
+// Title, author, copyright, description and rating; an empty text is left out with length 0.
+inline Bytes AsfContentDescription(const std::wstring& Title, const std::wstring& Author,
+                                   const std::wstring& Copyright = L"", const std::wstring& Description = L"",
+                                   const std::wstring& Rating = L"") {
+  Bytes Lengths, Texts;
+  for (const std::wstring* Text : {&Title, &Author, &Copyright, &Description, &Rating}) {
+    const Bytes T = Text->empty() ? Bytes() : Utf16LE(*Text + L'\0');
+    Lengths += LE16(uint32_t(T.size()));
+    Texts += T;
+  }
+  return AsfObject(AsfContentDescriptionGuid, Lengths + Texts);
 }
 struct TAsfDescriptor {
   std::wstring Name;

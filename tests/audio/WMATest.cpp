@@ -38,6 +38,15 @@ TEST_F(WMA, AttributesAndTheirOrder) {
   EXPECT_EQ(Tag.Track, 4);  // a DWORD value changes nothing
 }
 
+TEST_F(WMA, ContentDescriptionKeepsTitleAuthorAndDescription) {
+  Read(AsfAudioFile({AsfContentDescription(L"Title", L"Author", L"(c) Holder", L"Description", L"Rated")}));
+  EXPECT_EQ(Tag.Title, L"Title");
+  EXPECT_EQ(Tag.Artist, L"Author");
+  EXPECT_EQ(Tag.Comment, L"Description");
+  Read(AsfAudioFile({AsfContentDescription(L"", L"", L"Copyright only", L"", L"Rating only")}));
+  EXPECT_EQ(Tag.Comment, L"");
+}
+
 TEST_F(WMA, LongStringsKeep250Characters) {
   Read(AsfAudioFile({AsfContentDescription(std::wstring(300, L'x'), L"Next")}));
   EXPECT_EQ(Tag.Title, std::wstring(250, L'x'));
