@@ -86,9 +86,18 @@ void TListColumn::SetCaption(const std::string& Value) {
   Changed();
 }
 
+int TListColumn::Width() const {
+  const int Shown = static_cast<TListColumns*>(Collection())->ListView()->ColumnWidth(Index());
+  return Shown >= 0 ? Shown : FWidth;
+}
+
 void TListColumn::SetWidth(int Value) {
   FWidth = Value;
-  Changed();
+  TListView* View = static_cast<TListColumns*>(Collection())->ListView();
+  if (View->ColumnWidth(Index()) >= 0)
+    SendMessageA(View->Handle(), LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(Index()), Value);
+  else
+    Changed();
 }
 
 void TListColumn::SetAlignment(TAlignment Value) {
@@ -99,8 +108,9 @@ void TListColumn::SetAlignment(TAlignment Value) {
 TListColumns::TListColumns(TListView* Owner)
     : TCollection([](TCollection* C) { return new TListColumn(C); }), FOwner(Owner) {}
 
-void TListColumns::Update(TCollectionItem* /*Item*/) {
-  FOwner->ShowColumns();
+void TListColumns::Update(TCollectionItem* Item) {
+  // One column changed: the others keep the widths the user gave them.
+  if (!Item || !FOwner->UpdateColumn(static_cast<TListColumn*>(Item))) FOwner->ShowColumns();
 }
 
 int TListItems::Count() const {
@@ -175,6 +185,9 @@ void TListView::CreateWnd() {
 
 void TListView::DestroyWnd() {
   FItemIndex = ItemIndex();
+  // A new window shows the columns as wide as the user left them.
+  for (int I = 0; I < FColumns->Count(); ++I)
+    if (const int Shown = ColumnWidth(I); Shown >= 0) FColumns->Items(I)->FWidth = Shown;
   TWinControl::DestroyWnd();
 }
 
@@ -186,22 +199,51 @@ void TListView::UpdateExStyle() {
   SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, Style);
 }
 
+namespace {
+
+LVCOLUMNA ColumnInfo(const TListColumn* Column, std::string& Caption) {
+  Caption = Column->Caption();
+  LVCOLUMNA Info{};
+  Info.mask = LVCF_TEXT | LVCF_FMT;
+  Info.fmt = Column->Alignment() == taRightJustify ? LVCFMT_RIGHT
+             : Column->Alignment() == taCenter     ? LVCFMT_CENTER
+                                                   : LVCFMT_LEFT;
+  Info.pszText = Caption.data();
+  return Info;
+}
+
+}  // namespace
+
 void TListView::ShowColumns() {
   if (!FHandle) return;
   while (SendMessageA(FHandle, LVM_DELETECOLUMN, 0, 0)) {
   }
   for (int I = 0; I < FColumns->Count(); ++I) {
     TListColumn* Column = FColumns->Items(I);
-    std::string Caption = Column->Caption();
-    LVCOLUMNA Info{};
-    Info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-    Info.fmt = Column->Alignment() == taRightJustify ? LVCFMT_RIGHT
-               : Column->Alignment() == taCenter     ? LVCFMT_CENTER
-                                                     : LVCFMT_LEFT;
-    Info.cx = Column->Width();
-    Info.pszText = Caption.data();
+    std::string Caption;
+    LVCOLUMNA Info = ColumnInfo(Column, Caption);
+    Info.mask |= LVCF_WIDTH;
+    Info.cx = Column->FWidth;
     SendMessageA(FHandle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Info));
   }
+}
+
+bool TListView::UpdateColumn(const TListColumn* Column) {
+  if (ColumnWidth(Column->Index()) < 0) return false;
+  std::string Caption;
+  LVCOLUMNA Info = ColumnInfo(Column, Caption);
+  SendMessageA(FHandle, LVM_SETCOLUMNA, static_cast<WPARAM>(Column->Index()),
+               reinterpret_cast<LPARAM>(&Info));
+  return true;
+}
+
+int TListView::ColumnWidth(int Index) const {
+  if (!FHandle || Index < 0) return -1;
+  LVCOLUMNA Info{};
+  Info.mask = LVCF_WIDTH;
+  if (!SendMessageA(FHandle, LVM_GETCOLUMNA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&Info)))
+    return -1;
+  return Info.cx;
 }
 
 void TListView::ShowItems() {

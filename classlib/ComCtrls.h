@@ -56,12 +56,14 @@ class TListColumn : public TCollectionItem {
   using TCollectionItem::TCollectionItem;
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& Value);
-  int Width() const { return FWidth; }
+  // While the list view's window shows the column, the width there, which the user may have dragged.
+  int Width() const;
   void SetWidth(int Value);
   TAlignment Alignment() const { return FAlignment; }
   void SetAlignment(TAlignment Value);
 
  private:
+  friend class TListView;
   std::string FCaption;
   int FWidth = 50;
   TAlignment FAlignment = taLeftJustify;
@@ -72,6 +74,7 @@ class TListColumns : public TCollection {
   explicit TListColumns(TListView* Owner);
   TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
   TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
+  TListView* ListView() const { return FOwner; }
 
  protected:
   void Update(TCollectionItem* Item) override;
@@ -155,9 +158,14 @@ class TListView : public TWinControl {
   void Dispatch(TMessage& Message) override;
 
  private:
+  friend class TListColumn;
   friend class TListColumns;
   friend class TListItems;
   void ShowColumns();
+  // Changes the caption and alignment of a column the window shows; false when it shows no such column.
+  bool UpdateColumn(const TListColumn* Column);
+  // The width of a column the window shows, or -1.
+  int ColumnWidth(int Index) const;
   void ShowItems();
   void UpdateExStyle();
   void GetDispInfo(NMLVDISPINFOA* Info);

@@ -303,6 +303,14 @@ void TForm::Dispatch(TMessage& Message) {
         }
       }
       break;
+    case WM_SIZE:
+      // The user or the system maximised, minimised or restored the window. A hidden window's sizing
+      // (its creation) leaves the state that showing it will apply.
+      if (IsWindowVisible(FHandle))
+        FWindowState = Message.WParam == SIZE_MAXIMIZED   ? wsMaximized
+                       : Message.WParam == SIZE_MINIMIZED ? wsMinimized
+                                                          : wsNormal;
+      break;
     case CM_DIALOGKEY:
       DialogKey(Message);
       return;

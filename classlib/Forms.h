@@ -67,6 +67,7 @@ class TForm : public TWinControl {
   void SetFormStyle(TFormStyle Value);
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
+  // Follows the window when the user or the system maximises, minimises or restores it.
   TWindowState WindowState() const { return FWindowState; }
   void SetWindowState(TWindowState Value);
   TMainMenu* Menu() const { return FMenu; }

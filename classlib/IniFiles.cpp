@@ -9,8 +9,8 @@ namespace {
 // Calls Get with a growing buffer until what it returns fits. Get returns the length copied, which is
 // Size - Reserve (1 for a value, 2 for a list of names) when the buffer was too small.
 template <class TGet>
-std::string ReadGrowing(DWORD Reserve, TGet Get) {
-  std::string Buffer(2048, '\0');
+std::wstring ReadGrowing(DWORD Reserve, TGet Get) {
+  std::wstring Buffer(2048, L'\0');
   for (;;) {
     const DWORD Size = static_cast<DWORD>(Buffer.size());
     const DWORD Length = Get(Buffer.data(), Size);
@@ -20,12 +20,13 @@ std::string ReadGrowing(DWORD Reserve, TGet Get) {
 }
 
 // A list of zero-terminated names, as GetPrivateProfileString gives them.
-void AddNames(const std::string& List, TStrings* Strings) {
+void AddNames(const std::wstring& List, TStrings* Strings) {
   for (size_t Start = 0; Start < List.size();) {
-    const size_t End = List.find('\0', Start);
-    const std::string Name = List.substr(Start, End == std::string::npos ? std::string::npos : End - Start);
-    if (!Name.empty()) Strings->Add(Name);
-    if (End == std::string::npos) break;
+    const size_t End = List.find(L'\0', Start);
+    const std::wstring Name =
+        List.substr(Start, End == std::wstring::npos ? std::wstring::npos : End - Start);
+    if (!Name.empty()) Strings->Add(WideToAnsi(Name));
+    if (End == std::wstring::npos) break;
     Start = End + 1;
   }
 }
@@ -64,30 +65,29 @@ bool TCustomIniFile::ValueExists(const std::string& Section, const std::string& 
 }
 
 TIniFile::~TIniFile() {
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, FileName().c_str());
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, FileName().c_str());
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) {
-  return ReadGrowing(1, [&](char* Buffer, DWORD Size) {
-    return GetPrivateProfileStringA(Section.c_str(), Ident.c_str(), Default.c_str(), Buffer, Size,
-                                    FileName().c_str());
-  });
+  const std::wstring S = AnsiToWide(Section), I = AnsiToWide(Ident), D = AnsiToWide(Default);
+  return WideToAnsi(ReadGrowing(1, [&](wchar_t* Buffer, DWORD Size) {
+    return GetPrivateProfileStringW(S.c_str(), I.c_str(), D.c_str(), Buffer, Size, FileName().c_str());
+  }));
 }
 
-void TIniFile::Write(const char* Section, const char* Ident, const char* Value) {
-  if (!WritePrivateProfileStringA(Section, Ident, Value, FileName().c_str()))
-    throw EIniFileException(Format("Unable to write to %s", {FileName()}));
+void TIniFile::Write(const wchar_t* Section, const wchar_t* Ident, const wchar_t* Value) {
+  if (!WritePrivateProfileStringW(Section, Ident, Value, FileName().c_str()))
+    throw EIniFileException(Format(L"Unable to write to %s", {FileName()}));
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {
-  Write(Section.c_str(), Ident.c_str(), Value.c_str());
+  Write(AnsiToWide(Section).c_str(), AnsiToWide(Ident).c_str(), AnsiToWide(Value).c_str());
 }
 
-// The keys of Section, or the sections when Section is nullptr.
-void TIniFile::ReadNames(const char* Section, TStrings* Strings) {
-  const std::string Names = ReadGrowing(2, [&](char* Buffer, DWORD Size) {
-    return GetPrivateProfileStringA(Section, nullptr, nullptr, Buffer, Size, FileName().c_str());
+void TIniFile::ReadNames(const wchar_t* Section, TStrings* Strings) {
+  const std::wstring Names = ReadGrowing(2, [&](wchar_t* Buffer, DWORD Size) {
+    return GetPrivateProfileStringW(Section, nullptr, nullptr, Buffer, Size, FileName().c_str());
   });
   Strings->BeginUpdate();
   Strings->Clear();
@@ -96,7 +96,7 @@ void TIniFile::ReadNames(const char* Section, TStrings* Strings) {
 }
 
 void TIniFile::ReadSection(const std::string& Section, TStrings* Strings) {
-  ReadNames(Section.c_str(), Strings);
+  ReadNames(AnsiToWide(Section).c_str(), Strings);
 }
 
 void TIniFile::ReadSections(TStrings* Strings) {
@@ -114,13 +114,14 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
 }
 
 void TIniFile::EraseSection(const std::string& Section) {
-  Write(Section.c_str(), nullptr, nullptr);
+  Write(AnsiToWide(Section).c_str(), nullptr, nullptr);
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
-  WritePrivateProfileStringA(Section.c_str(), Ident.c_str(), nullptr, FileName().c_str());
+  WritePrivateProfileStringW(AnsiToWide(Section).c_str(), AnsiToWide(Ident).c_str(), nullptr,
+                             FileName().c_str());
 }
 
 void TIniFile::UpdateFile() {
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, FileName().c_str());
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, FileName().c_str());
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Ini files through the platform's profile functions; every write goes to the file at once.
+// Ini files through the platform's profile functions; every write goes to the file at once. The file
+// name is UTF-16, so a folder outside the ANSI code page works; sections, keys and values are 8-bit text
+// in the system code page.
 #include <string>
 
 #include "classlib/Classes.h"
@@ -12,8 +14,10 @@ VELMARO_EXCEPTION(EIniFileException, Exception);
 
 class TCustomIniFile : public TObject {
  public:
-  explicit TCustomIniFile(std::string FileName) : FFileName(std::move(FileName)) {}
-  const std::string& FileName() const { return FFileName; }
+  explicit TCustomIniFile(std::wstring FileName) : FFileName(std::move(FileName)) {}
+  // An 8-bit name in the system code page.
+  explicit TCustomIniFile(const std::string& FileName) : FFileName(AnsiToWide(FileName)) {}
+  const std::wstring& FileName() const { return FFileName; }
 
   virtual std::string ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) = 0;
@@ -36,7 +40,7 @@ class TCustomIniFile : public TObject {
   virtual void UpdateFile() = 0;
 
  private:
-  std::string FFileName;
+  std::wstring FFileName;
 };
 
 // The file name should be a full path: the profile functions look for a bare name in the Windows folder.
@@ -57,6 +61,7 @@ class TIniFile : public TCustomIniFile {
   void UpdateFile() override;
 
  private:
-  void ReadNames(const char* Section, TStrings* Strings);
-  void Write(const char* Section, const char* Ident, const char* Value);
+  // Null pointers stand for the profile functions' "all" or "remove".
+  void ReadNames(const wchar_t* Section, TStrings* Strings);
+  void Write(const wchar_t* Section, const wchar_t* Ident, const wchar_t* Value);
 };

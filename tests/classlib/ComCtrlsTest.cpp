@@ -71,6 +71,24 @@ TEST(ComCtrlsListView, ColumnsReachTheWindowAndFollowChanges) {
   EXPECT_EQ(ColumnTexts(List->Handle()), (std::vector<std::string>{"Title/50", "Dauer/50"}));
 }
 
+// A width the user dragged lives in the window: it is what Width reports, and a new caption or a new
+// window keeps it.
+TEST(ComCtrlsListView, AColumnWidthTheUserDraggedSurvivesCaptionsAndANewWindow) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  AddColumns(List);
+  SendMessageA(List->Handle(), LVM_SETCOLUMNWIDTH, 1, 120);
+  EXPECT_EQ(List->Columns()->Items(1)->Width(), 120);
+  List->Columns()->Items(0)->SetCaption("Nummer");
+  EXPECT_EQ(ColumnTexts(List->Handle()), (std::vector<std::string>{"Nummer/30", "Titel/120"}));
+  List->Columns()->Items(0)->SetWidth(44);
+  EXPECT_EQ(ColumnTexts(List->Handle()), (std::vector<std::string>{"Nummer/44", "Titel/120"}));
+  List->SetMultiSelect(true);
+  EXPECT_EQ(ColumnTexts(List->Handle()), (std::vector<std::string>{"Nummer/44", "Titel/120"}));
+  EXPECT_EQ(List->Columns()->Items(0)->Width(), 44);
+}
+
 TEST(ComCtrlsListView, StoredItemsShowTheirCaptionAndSubItems) {
   THost<TListView> Host;
   TListView* List = Host.Control;

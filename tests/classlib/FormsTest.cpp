@@ -261,6 +261,23 @@ TEST(FormsForm, ShowingAgainFromInsideOnShowDoesNotRunItTwice) {
   Application->DestroyForms();
 }
 
+TEST(FormsForm, WindowStateFollowsTheSystemCommandsAndSurvivesTheHiddenCreation) {
+  TForm* Form = NewAppForm("Zoomed");
+  Form->SetWindowState(wsMaximized);
+  Form->HandleNeeded();  // the hidden window's first sizing keeps the state to show
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  Form->Show();
+  EXPECT_TRUE(IsZoomed(Form->Handle()));
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_EQ(Form->WindowState(), wsNormal);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(Form->WindowState(), wsMinimized);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  EXPECT_EQ(Form->WindowState(), wsMaximized);
+  Application->DestroyForms();
+}
+
 TEST(FormsForm, ClientSizeBeforeTheWindowIsTheSizeAfterwards) {
   TForm Form(nullptr);
   Form.SetClientSize(320, 240);

@@ -116,3 +116,25 @@ TEST(IniFilesIniFile, RefusedWriteRaisesWithTheFileName) {
   EXPECT_EQ(AnsiToWide("Unable to write to " + Name),
             MessageOf<EIniFileException>([&] { Ini.WriteBool("programm", "maximiert", true); }));
 }
+
+// The name is UTF-16: a folder outside the ANSI code page holds the file; the file itself stays 8-bit.
+TEST(IniFilesIniFile, FolderOutsideTheAnsiCodePage) {
+  TempDir Dir;
+  const std::wstring Folder = Dir.File(L"\x041F\x0430\x043F\x043A\x0430");
+  MakeDir(Folder);
+  const std::wstring Name = Folder + L"\\velmaro.ini";
+  {
+    TIniFile Ini(Name);
+    EXPECT_EQ(Name, Ini.FileName());
+    Ini.WriteBool("programm", "maximiert", true);
+    Ini.WriteString("einstellungen", "sprache", "de");
+  }
+  EXPECT_EQ("[programm]\r\nmaximiert=1\r\n[einstellungen]\r\nsprache=de\r\n", Text(ReadBytes(Name)));
+  TIniFile Ini(Name);
+  EXPECT_TRUE(Ini.ReadBool("programm", "maximiert", false));
+  EXPECT_EQ("de", Ini.ReadString("einstellungen", "sprache", ""));
+  const std::wstring Missing = Folder + L"\\\x043D\x0435\\velmaro.ini";
+  EXPECT_EQ(L"Unable to write to " + Missing, MessageOf<EIniFileException>([&] {
+              TIniFile(Missing).WriteBool("programm", "maximiert", true);
+            }));
+}
