@@ -1,5 +1,8 @@
 #include "app/u_addordner.h"
 
+#include "app/u_funktionen.h"
+#include "app/u_start.h"
+
 Taddordner* addordner = nullptr;
 bool AbbruchOrdner = false;
 
@@ -10,5 +13,15 @@ Taddordner::Taddordner(TComponent* AOwner) : TForm(AOwner) {
 }
 
 void Taddordner::FormCreate(TObject* /*Sender*/) {
+  LocalSpr();
   AbbruchOrdner = false;
+}
+
+void Taddordner::LocalSpr() {
+  static const TFensterText Texte[] = {
+      {txCaption, "addordner", L"Ordner Hinzuf\u00FCgen", L"Add Folder"},
+      {txCaption, "relativ", L"Dateipfad relativ zum Programmpfad (wenn m\u00F6glich)",
+       L"Filepath relative to Application Path (if possible)"},
+  };
+  FensterTexteSetzen(this, Texte, start->spr->Caption());
 }

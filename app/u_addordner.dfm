@@ -1,5 +1,5 @@
 object addordner: Taddordner
-  Caption = 'Ordner hinzuf'#252'gen'
+  Caption = 'Ordner Hinzuf'#252'gen'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop

@@ -1,6 +1,7 @@
 #pragma once
 // The add-folder window: what the player's folder scan reads of it now (the cancel request, the
-// relative-path choice, the found-files counter); its search and adding run come with their own step.
+// relative-path choice, the found-files counter) and its texts in both languages; its search and adding
+// run come with their own step.
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 
@@ -12,6 +13,8 @@ class Taddordner : public TForm {
   TCheckBox* relativ = nullptr;
 
   void FormCreate(TObject* Sender);
+  // The window's texts in the language of the splash window's code.
+  void LocalSpr();
 };
 
 extern Taddordner* addordner;

@@ -1,7 +1,8 @@
 object dateiinfo: Tdateiinfo
-  Caption = 'Dateiinformationen'
+  Caption = 'Datei Informationen'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
 end

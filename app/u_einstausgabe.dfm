@@ -1,7 +1,8 @@
 object einstausgabe: Teinstausgabe
-  Caption = 'Ausgabe'
+  Caption = 'Ausgabe Einstellungen'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
 end

@@ -1,7 +1,8 @@
 object einstshortcuts: Teinstshortcuts
-  Caption = 'Shell-Integration'
+  Caption = 'Verkn'#252'pfungen'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
 end

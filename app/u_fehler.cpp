@@ -1,7 +1,18 @@
 #include "app/u_fehler.h"
 
+#include "app/u_prog.h"
+
 Tfehler* fehler = nullptr;
 
 Tfehler::Tfehler(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tfehler>("Tfehler", {}, {FieldOf("Memo1", &Tfehler::Memo1)});
+  RegisterFormClass<Tfehler>("Tfehler", {MethodOf("FormCreate", &Tfehler::FormCreate)},
+                             {FieldOf("Memo1", &Tfehler::Memo1)});
+}
+
+Tfehler::~Tfehler() {
+  if (fehler == this) fehler = nullptr;
+}
+
+void Tfehler::FormCreate(TObject* /*Sender*/) {
+  FehlerTitelSetzen();
 }

@@ -6,8 +6,12 @@
 class Tfehler : public TForm {
  public:
   explicit Tfehler(TComponent* AOwner);
+  // The global names the window only while it lives: the player's language method asks for it.
+  ~Tfehler() override;
 
   TMemo* Memo1 = nullptr;
+
+  void FormCreate(TObject* Sender);
 };
 
 extern Tfehler* fehler;

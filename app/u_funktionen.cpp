@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Imports/u_WideFunc.h"
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
 #include "classlib/SysUtils.h"
@@ -89,4 +90,58 @@ std::string PlayTimeText(const TWideSongArray& Songs) {
     if (N != 0) Text += std::to_string(N) + Part.Unit;
   }
   return Text + ")";
+}
+
+void CaptionSetzen(TControl* Control, const std::wstring& Text) {
+  Control->SetCaption(WideToAnsi(Text));
+}
+
+void HintSetzen(TControl* Control, const std::wstring& Text) {
+  Control->SetHint(WideToAnsi(Text));
+}
+
+void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text) {
+  Column->SetCaption(WideToAnsi(Text));
+}
+
+void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text) {
+  Item->SetCaption(WideToAnsi(Text));
+}
+
+void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu) {
+  Dialog->Filter = WideToAnsi(WideStringReplaceAll(AnsiToWide(Dialog->Filter), Alt, Neu));
+}
+
+namespace {
+
+// The component of Form named Name, of class T.
+template <class T>
+T* Bestandteil(TForm* Form, const std::string& Name) {
+  TComponent* Found = Name == Form->Name() ? Form : Form->FindComponent(Name);
+  if (auto* Result = dynamic_cast<T*>(Found)) return Result;
+  throw EComponentError("The window " + Form->Name() + " has no text holder " + Name);
+}
+
+void TextSetzen(TForm* Form, const TFensterText& T, const std::wstring& Text) {
+  switch (T.Art) {
+    case txCaption:
+      CaptionSetzen(Bestandteil<TControl>(Form, T.Name), Text);
+      break;
+    case txHint:
+      HintSetzen(Bestandteil<TControl>(Form, T.Name), Text);
+      break;
+    case txSpalte:
+      SpaltenTitelSetzen(Bestandteil<TListView>(Form, T.Name)->Columns()->Items(T.Spalte), Text);
+      break;
+    case txMenu:
+      MenuTextSetzen(Bestandteil<TMenuItem>(Form, T.Name), Text);
+      break;
+  }
+}
+
+}  // namespace
+
+void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code) {
+  if (Code != "de" && Code != "en") return;
+  for (const TFensterText& T : Texte) TextSetzen(Form, T, Code == "de" ? T.De : T.En);
 }

@@ -1,9 +1,15 @@
 #pragma once
-// Helpers of the player: number test, field count of a playlist line, the reader of dropped playlists.
+// Helpers of the player: number test, field count of a playlist line, the reader of dropped playlists,
+// the play-time text, and the setting of the windows' texts in one language.
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "app/u_WideMP3Func.h"
+#include "classlib/ComCtrls.h"
+#include "classlib/Dialogs.h"
+#include "classlib/Forms.h"
+#include "classlib/Menus.h"
 
 // True when Text converts to an integer (converting with default 0 and with default 1 agree).
 bool IsInteger(const std::string& Text);
@@ -18,3 +24,33 @@ void LoadDroppedPlaylist(const std::wstring& FileName);
 std::string PlayTimeText(const TWideSongArray& Songs);
 // A length field in seconds; 0 when it is not of the two patterns.
 int64_t LengthSeconds(const std::wstring& Text);
+
+// How one text of a window reaches its component.
+enum TTextArt {
+  txCaption,  // the caption of a control, or of the window itself
+  txHint,     // the hint of a control
+  txSpalte,   // the title of a list view's column
+  txMenu,     // the caption of a menu item
+};
+
+// One text of a window in German and English. Name is the component's name (the window's own name for
+// its caption); Spalte is the column's index for a column title.
+struct TFensterText {
+  TTextArt Art;
+  std::string Name;
+  std::wstring De;
+  std::wstring En;
+  int Spalte = 0;
+};
+
+// The one place where each kind of text is handed to its component.
+void CaptionSetzen(TControl* Control, const std::wstring& Text);
+void HintSetzen(TControl* Control, const std::wstring& Text);
+void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text);
+void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text);
+// Replaces every Alt in the dialog's filter by Neu.
+void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu);
+
+// Sets the texts of Form for the language code: the German ones for "de", the English ones for "en";
+// another code changes nothing. A name that the window does not hold raises EComponentError.
+void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code);

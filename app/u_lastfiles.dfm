@@ -4,4 +4,5 @@ object lastfiles: Tlastfiles
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
 end

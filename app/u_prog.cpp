@@ -126,15 +126,19 @@ bool PositionKorrigieren = true;
 bool StatusZeigtSong = false;
 int32_t FehlerZaehler = 0;
 bool SpieltGerade = false;
-std::string DateienGeladenText = " Dateien geladen";
+std::wstring DateienGeladenText = L" Dateien geladen";
 Tprog* prog = nullptr;
 
 TWideSongArray& AngezeigteSongs() {
   return IstGefiltert ? SuchErgebnis : AlleSongs;
 }
 
+std::wstring EinstellungsDatei() {
+  return ProgrammOrdner() + L"velmaro.ini";
+}
+
 bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default) {
-  TIniFile Ini(WideToAnsi(IniFile));
+  TIniFile Ini(IniFile);
   return Ini.ReadBool("einstellungen", "autoload", Default);
 }
 
@@ -258,7 +262,16 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("akp9Click", &Tprog::akp9Click),
                             MethodOf("akp10Click", &Tprog::akp10Click),
                             MethodOf("akp11Click", &Tprog::akp11Click),
-                            MethodOf("akp12Click", &Tprog::akp12Click)},
+                            MethodOf("akp12Click", &Tprog::akp12Click),
+                            MethodOf("saatClick", &Tprog::saatClick),
+                            MethodOf("saheaderClick", &Tprog::saheaderClick),
+                            MethodOf("sastatusClick", &Tprog::sastatusClick),
+                            MethodOf("Deutsch1Click", &Tprog::Deutsch1Click),
+                            MethodOf("English1Click", &Tprog::English1Click),
+                            MethodOf("einstsaveClick", &Tprog::einstsaveClick),
+                            MethodOf("einstloadClick", &Tprog::einstloadClick),
+                            MethodOf("einstautosaveClick", &Tprog::einstautosaveClick),
+                            MethodOf("einstautoloadClick", &Tprog::einstautoloadClick)},
                            {FieldOf("pa_suche", &Tprog::pa_suche),
                             FieldOf("Alle", &Tprog::Alle),
                             FieldOf("pa_unten", &Tprog::pa_unten),
@@ -284,6 +297,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("sastatus", &Tprog::sastatus),
                             FieldOf("einstautoload", &Tprog::einstautoload),
                             FieldOf("einstautosave", &Tprog::einstautosave),
+                            FieldOf("Deutsch1", &Tprog::Deutsch1),
+                            FieldOf("English1", &Tprog::English1),
                             FieldOf("popup", &Tprog::popup),
                             FieldOf("suchwort", &Tprog::suchwort),
                             FieldOf("Suchen", &Tprog::Suchen),
@@ -331,6 +346,7 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
   AktIndex = 0;
   SpieltGerade = false;
   srand(GetTickCount());
+  sprache();
   FehlerZaehler = 0;
   stelle->SetMin(0);
   stelle->SetMax(1000);
@@ -400,9 +416,12 @@ void Tprog::FormShow(TObject* /*Sender*/) {
 void Tprog::FormActivate(TObject* /*Sender*/) {
   if (ErsteAktivierung) {
     ErsteAktivierung = false;
-    const std::wstring Ini = ProgrammOrdner() + L"velmaro.ini";
-    if (WideFileExists(Ini) && AutoloadGewuenscht(Ini, einstautoload->Checked()) && EinstellungenLaden)
-      EinstellungenLaden();
+    const std::wstring Ini = EinstellungsDatei();
+    if (WideFileExists(Ini)) {
+      // The check follows the file, so that the next save does not turn autoload on again.
+      einstautoload->SetChecked(AutoloadGewuenscht(Ini, einstautoload->Checked()));
+      if (einstautoload->Checked()) EinstellungenLaden();
+    }
   }
   if (StartPlaylisten->Count() > 0) startfenster->BringToFront();
   if (Tag() == 0) {
@@ -412,7 +431,14 @@ void Tprog::FormActivate(TObject* /*Sender*/) {
 }
 
 void Tprog::FormCloseQuery(TObject* /*Sender*/, bool& CanClose) {
-  if (einstautosave->Checked() && EinstellungenSpeichern) EinstellungenSpeichern();
+  // A refused write is shown, and the program closes all the same.
+  if (einstautosave->Checked()) {
+    try {
+      EinstellungenSpeichern();
+    } catch (...) {
+      Application->HandleException(std::current_exception());
+    }
+  }
   CanClose = true;
 }
 
@@ -753,6 +779,23 @@ void Tprog::SongAnzeige() {
   if (saheader->Checked()) SetCaption(WideToAnsi(Text + L" - Korriband Velmaro"));
 }
 
+void Tprog::saatClick(TObject* Sender) {
+  for (const auto& [Modus, Wert] : SongAnzeigeModi()) Modus->SetChecked(false);
+  if (auto* Item = dynamic_cast<TMenuItem*>(Sender)) Item->SetChecked(true);
+  // The status line shows the new form at once: a click must not toggle it to the totals.
+  StatusAuffrischen();
+}
+
+void Tprog::saheaderClick(TObject* /*Sender*/) {
+  saheader->SetChecked(!saheader->Checked());
+  SongAnzeige();
+}
+
+void Tprog::sastatusClick(TObject* /*Sender*/) {
+  sastatus->SetChecked(!sastatus->Checked());
+  SongAnzeige();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The playlist view
 
@@ -784,7 +827,7 @@ void Tprog::m_opendateiClick(TObject* /*Sender*/) {
         DateiHinzufuegen(AnsiToWide(open_audio_files->Files()->Get(I)), false);
   }
   ItemCountAuffrischen();
-  status->SetCaption(std::to_string(AngezeigteSongs().size()) + DateienGeladenText + " " +
+  status->SetCaption(std::to_string(AngezeigteSongs().size()) + WideToAnsi(DateienGeladenText) + " " +
                      PlayTimeText(AlleSongs));
   lv->Perform(WM_VSCROLL, SB_BOTTOM, 0);
 }
@@ -796,7 +839,7 @@ void Tprog::ItemCountAuffrischen() {
 
 void Tprog::TotalsAnzeigen() {
   StatusZeigtSong = false;
-  status->SetCaption(std::to_string(AngezeigteSongs().size()) + DateienGeladenText + " " +
+  status->SetCaption(std::to_string(AngezeigteSongs().size()) + WideToAnsi(DateienGeladenText) + " " +
                      PlayTimeText(AlleSongs));
 }
 
@@ -812,9 +855,20 @@ void Tprog::statusClick(TObject* /*Sender*/) {
     StatusZeigtSong = true;
     return;
   }
+  SummenZeigen();
+  StatusZeigtSong = false;
+}
+
+void Tprog::SummenZeigen() {
   status->SetCaption(std::to_string(AngezeigteSongs().size()) +
                      (Deutsch() ? " Dateien geladen " : " Files Loaded ") + PlayTimeText(AngezeigteSongs()));
-  StatusZeigtSong = false;
+}
+
+void Tprog::StatusAuffrischen() {
+  if (StatusZeigtSong && Player)
+    SongAnzeige();
+  else
+    SummenZeigen();
 }
 
 void Tprog::lvData(TObject* /*Sender*/, TListItem* Item) {

@@ -58,7 +58,9 @@ object prog: Tprog
       Top = 8
       Width = 85
       Height = 25
-      Caption = 'Alle'
+      Caption = 'Alle Zeigen'
+      Hint = 'Alle Titel der Playlist Zeigen'
+      ShowHint = True
       OnClick = AlleClick
     end
   end
@@ -368,8 +370,8 @@ object prog: Tprog
     Options = [ofHideReadOnly, ofAllowMultiSelect, ofFileMustExist]
   end
   object MainMenu1: TMainMenu
-    object m_datei: TMenuItem
-      Caption = '&Datei'
+    object mdatei: TMenuItem
+      Caption = 'Datei'
       object m_opendatei: TMenuItem
         Caption = 'Dateien '#246'ffnen...'
         ShortCut = 16463
@@ -399,8 +401,8 @@ object prog: Tprog
         OnClick = mp6Click
       end
     end
-    object m_wiedergabe: TMenuItem
-      Caption = '&Wiedergabe'
+    object mwiedergabe: TMenuItem
+      Caption = 'Wiedergabe'
       object mw1: TMenuItem
         Caption = 'Play'
         ShortCut = 113
@@ -431,50 +433,6 @@ object prog: Tprog
         OnClick = zufallClick
       end
     end
-    object m_anzeige: TMenuItem
-      Caption = '&Anzeige'
-      object saat: TMenuItem
-        Caption = 'Interpret - Titel'
-        Checked = True
-        RadioItem = True
-        GroupIndex = 1
-        AutoCheck = True
-      end
-      object saata: TMenuItem
-        Caption = 'Interpret - Titel (Album)'
-        RadioItem = True
-        GroupIndex = 1
-        AutoCheck = True
-      end
-      object saatta: TMenuItem
-        Caption = 'Interpret - Titel (Album, Track)'
-        RadioItem = True
-        GroupIndex = 1
-        AutoCheck = True
-      end
-      object saatg: TMenuItem
-        Caption = 'Interpret - Titel (Genre)'
-        RadioItem = True
-        GroupIndex = 1
-        AutoCheck = True
-      end
-      object saf: TMenuItem
-        Caption = 'Dateiname'
-        RadioItem = True
-        GroupIndex = 1
-        AutoCheck = True
-      end
-      object saheader: TMenuItem
-        Caption = 'Im Fenstertitel anzeigen'
-        Checked = True
-        AutoCheck = True
-      end
-      object sastatus: TMenuItem
-        Caption = 'In der Statuszeile anzeigen'
-        Checked = True
-        AutoCheck = True
-      end
-    end
     object Suche1: TMenuItem
       Caption = 'Suche'
       object msuche: TMenuItem
@@ -495,16 +453,85 @@ object prog: Tprog
         OnClick = m_regexsucheClick
       end
     end
-    object m_einstellungen: TMenuItem
-      Caption = '&Einstellungen'
-      object einstautoload: TMenuItem
-        Caption = 'Einstellungen beim Start laden'
-        Checked = True
-        AutoCheck = True
+    object Einstellungen1: TMenuItem
+      Caption = 'Einstellungen'
+      object sa: TMenuItem
+        Caption = 'Songanzeige'
+        object saat: TMenuItem
+          Caption = 'Interpret - Titel'
+          Checked = True
+          RadioItem = True
+          GroupIndex = 1
+          OnClick = saatClick
+        end
+        object saata: TMenuItem
+          Caption = 'Interpret - Titel (Album)'
+          RadioItem = True
+          GroupIndex = 1
+          OnClick = saatClick
+        end
+        object saatta: TMenuItem
+          Caption = 'Interpret - Titel (Album, Track)'
+          RadioItem = True
+          GroupIndex = 1
+          OnClick = saatClick
+        end
+        object saatg: TMenuItem
+          Caption = 'Interpret - Titel (Genre)'
+          RadioItem = True
+          GroupIndex = 1
+          OnClick = saatClick
+        end
+        object saf: TMenuItem
+          Caption = 'Pfad und Dateiname'
+          RadioItem = True
+          GroupIndex = 1
+          OnClick = saatClick
+        end
+        object N1: TMenuItem
+          Caption = '-'
+        end
+        object saheader: TMenuItem
+          Caption = 'Anzeige im Programmtitel'
+          OnClick = saheaderClick
+        end
+        object sastatus: TMenuItem
+          Caption = 'Anzeige in der Statusbar'
+          Checked = True
+          OnClick = sastatusClick
+        end
+      end
+      object Sprache1: TMenuItem
+        Caption = 'Sprache'
+        object Deutsch1: TMenuItem
+          Caption = 'Deutsch'
+          Checked = True
+          OnClick = Deutsch1Click
+        end
+        object English1: TMenuItem
+          Caption = 'English'
+          OnClick = English1Click
+        end
+      end
+      object N2: TMenuItem
+        Caption = '-'
+      end
+      object einstsave: TMenuItem
+        Caption = 'Einstellungen jetzt speichern'
+        OnClick = einstsaveClick
+      end
+      object einstload: TMenuItem
+        Caption = 'Einstellungen jetzt laden'
+        OnClick = einstloadClick
       end
       object einstautosave: TMenuItem
-        Caption = 'Einstellungen beim Beenden speichern'
-        AutoCheck = True
+        Caption = 'Einstellungen automatisch speichern'
+        OnClick = einstautosaveClick
+      end
+      object einstautoload: TMenuItem
+        Caption = 'Einstellungen automatisch laden'
+        Checked = True
+        OnClick = einstautoloadClick
       end
     end
   end

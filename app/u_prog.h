@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Imports/u_WideFunc.h"
@@ -15,6 +16,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
+#include "classlib/IniFiles.h"
 #include "classlib/Menus.h"
 #include "classlib/StdCtrls.h"
 
@@ -44,7 +46,11 @@ extern bool StatusZeigtSong;      // the status line shows the song rather than 
 extern int32_t FehlerZaehler;     // failed starts in a row
 extern bool SpieltGerade;         // playback is running (not paused)
 // The suffix of the totals text in the status line; set by the language switch.
-extern std::string DateienGeladenText;
+extern std::wstring DateienGeladenText;
+
+// The error log's caption in the language of the code; the player's language method sets it, and the
+// error log itself when it is made.
+void FehlerTitelSetzen();
 
 // SuchErgebnis while IstGefiltert, else AlleSongs.
 TWideSongArray& AngezeigteSongs();
@@ -72,6 +78,8 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
 // a cancelled dialog or a read error (the exception passes on) leaves the playlist as it was.
 void PlaylistLaden(const std::wstring& FileName, bool Ersetzen);
 
+// The settings file: "velmaro.ini" in the program's folder.
+std::wstring EinstellungsDatei();
 // The "autoload" key of section "einstellungen" of the settings file IniFile; Default when the key is
 // missing.
 bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default);
@@ -133,6 +141,8 @@ class Tprog : public TForm {
   TMenuItem* sastatus = nullptr;
   TMenuItem* einstautoload = nullptr;
   TMenuItem* einstautosave = nullptr;
+  TMenuItem* Deutsch1 = nullptr;
+  TMenuItem* English1 = nullptr;
   TPopupMenu* popup = nullptr;
   // The search panel, the options panel and the search menus.
   TEdit* suchwort = nullptr;
@@ -168,10 +178,6 @@ class Tprog : public TForm {
 
   // The command line as FormShow handles it; taken from the program's at creation.
   std::vector<std::wstring> Parameter;
-  // Reading and writing the settings file, set by the settings step: at the first activation when
-  // "autoload" asks for it, and at closing when einstautosave is checked.
-  std::function<void()> EinstellungenLaden;
-  std::function<void()> EinstellungenSpeichern;
 
   // Life cycle and command line.
   void FormCreate(TObject* Sender);
@@ -199,6 +205,12 @@ class Tprog : public TForm {
   void UpdatePosition();
   std::string PositionText(int64_t Position) const;
   void SongAnzeige();
+  // The song display: the click handler of the five display modes, and the two places to show it.
+  void saatClick(TObject* Sender);
+  // The five display modes with their value in the settings file.
+  std::array<std::pair<TMenuItem*, std::string>, 5> SongAnzeigeModi() const;
+  void saheaderClick(TObject* Sender);
+  void sastatusClick(TObject* Sender);
   void Timer1Timer(TObject* Sender);
   void stelleChange(TObject* Sender);
   TcbAudioPlay* AktuellerPlayer() const { return Player; }
@@ -264,6 +276,19 @@ class Tprog : public TForm {
   // The eight column check boxes of this window in field order.
   std::array<TCheckBox*, SongFieldCount> SpaltenSchalter() const;
 
+  // The language: this window's texts in the language of the code, and the switch of every window.
+  void sprache();
+  void Deutsch1Click(TObject* Sender);
+  void English1Click(TObject* Sender);
+
+  // The settings file. Saving raises EIniFileException when the platform refuses a write.
+  void EinstellungenSpeichern();
+  void EinstellungenLaden();
+  void einstsaveClick(TObject* Sender);
+  void einstloadClick(TObject* Sender);
+  void einstautosaveClick(TObject* Sender);
+  void einstautoloadClick(TObject* Sender);
+
  protected:
   void Dispatch(TMessage& Message) override;
 
@@ -282,6 +307,14 @@ class Tprog : public TForm {
   void SuchfeldZeigen();
   Song SpielendesSong();
   void AehnlicheSuchen(int Column, const std::function<void()>& Suche);
+  // Writes the status line anew in the form it shows: the playing song, or the totals.
+  void StatusAuffrischen();
+  // The totals of the status line as a click on it writes them.
+  void SummenZeigen();
+  void FensterbereichLaden(TCustomIniFile& Ini);
+  void SuchschalterLaden(TCustomIniFile& Ini);
+  void SongAnzeigeLaden(TCustomIniFile& Ini);
+  void FensterbereichSpeichern(TCustomIniFile& Ini);
 
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;

@@ -2,6 +2,7 @@
 
 #include "Imports/VistaAltFixUnit.h"
 #include "app/u_prog.h"
+#include "classlib/SysUtils.h"
 
 Tstart* start = nullptr;
 int32_t SplashTicks = 0;
@@ -42,6 +43,10 @@ void Tstart::startsprache() {
     spr->SetCaption("en");
     Image2->Show();
   }
+}
+
+std::string SprachCode(const std::string& Code) {
+  return LowerCase(Trim(Code)) == "de" ? "de" : "en";
 }
 
 void Tstart::FormShow(TObject* /*Sender*/) {

@@ -2,6 +2,7 @@
 // The splash window: the main form for the whole run, the holder of the language code (the caption of
 // its hidden label spr), and the timer that shows the player window.
 #include <cstdint>
+#include <string>
 
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
@@ -25,4 +26,7 @@ class Tstart : public TForm {
 };
 
 extern Tstart* start;
+// A language code that comes from outside (the settings file): "de", in any case and with blanks around
+// it, stays German; anything else is English, "en". So no window is left in the other language.
+std::string SprachCode(const std::string& Code);
 extern int32_t SplashTicks;

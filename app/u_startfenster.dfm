@@ -1,5 +1,5 @@
 object startfenster: Tstartfenster
-  Caption = 'Playlist w'#228'hlen'
+  Caption = 'Playlist '#214'ffnen'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop

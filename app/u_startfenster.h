@@ -1,6 +1,6 @@
 #pragma once
 // The playlist chooser: the playlists found beside the program at start, and the loading of the only
-// one; its list and buttons come with their own step.
+// one, and its caption in both languages; its list and buttons come with their own step.
 #include <memory>
 
 #include "Imports/UCodeClasses.h"
@@ -14,6 +14,8 @@ class Tstartfenster : public TForm {
   void FormClose(TObject* Sender, TCloseAction& Action);
   // Loads the first playlist of StartPlaylisten into the player and empties the list.
   void EinzigeLaden();
+  // The window's texts in the language of the splash window's code.
+  void sprache();
 };
 
 extern Tstartfenster* startfenster;

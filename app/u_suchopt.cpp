@@ -1,5 +1,6 @@
 #include "app/u_suchopt.h"
 
+#include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
 
@@ -74,34 +75,27 @@ void Tsuchopt::OKClick(TObject* /*Sender*/) {
 }
 
 void Tsuchopt::LocalSpr() {
-  const std::string Sprache = start->spr->Caption();
-  struct TText {
-    TControl* Control;
-    const char* De;
-    const char* En;
+  static const TFensterText Texte[] = {
+      {txCaption, "suchopt", L"Suchoptionen", L"Search Options"},
+      {txCaption, "gb2", L"Einstellungen", L"Settings"},
+      {txCaption, "s_grkl", L"Gro\u00DF- und Kleinschreibung beachten", L"Differ in Lower and Upper Words"},
+      {txCaption, "s_exakt", L"Exakter Suchbegriff", L"Exact Term"},
+      {txCaption, "s_ganz", L"Nach ganzem Suchbegriff suchen", L"Search for whole Term"},
+      {txCaption, "s_und", L"UND-Verkn\u00FCpfung zwischen Einzelw\u00F6rtern",
+       L"AND-Relation between individual Words"},
+      {txCaption, "s_oder", L"ODER-Verkn\u00FCpfung zwischen Einzelw\u00F6rtern",
+       L"OR-Relation betwenn individual Words"},
+      {txCaption, "s_invers", L"Inverse Suche", L"Inverse Search"},
+      {txCaption, "gb1", L"Diese Spalten werden durchsucht", L"Search these Columns:"},
+      {txCaption, "s_interpret", L"Interpret", L"Artist"},
+      {txCaption, "s_titel", L"Titel", L"Title"},
+      {txCaption, "s_laenge", L"L\u00E4nge", L"Length"},
+      {txCaption, "s_album", L"Album", L"Album"},
+      {txCaption, "s_track", L"Tracknummer", L"Track"},
+      {txCaption, "s_jahr", L"Jahr", L"Year"},
+      {txCaption, "s_datei", L"Dateiname und Pfad", L"File"},
   };
-  const TText Texte[] = {
-      {this, "Suchoptionen", "Search Options"},
-      {gb2, "Einstellungen", "Settings"},
-      {s_grkl, "Gro\xDF- und Kleinschreibung beachten", "Differ in Lower and Upper Words"},
-      {s_exakt, "Exakter Suchbegriff", "Exact Term"},
-      {s_ganz, "Nach ganzem Suchbegriff suchen", "Search for whole Term"},
-      {s_und, "UND-Verkn\xFCpfung zwischen Einzelw\xF6rtern", "AND-Relation between individual Words"},
-      {s_oder, "ODER-Verkn\xFCpfung zwischen Einzelw\xF6rtern", "OR-Relation betwenn individual Words"},
-      {s_invers, "Inverse Suche", "Inverse Search"},
-      {gb1, "Diese Spalten werden durchsucht", "Search these Columns:"},
-      {s_interpret, "Interpret", "Artist"},
-      {s_titel, "Titel", "Title"},
-      {s_laenge, "L\xE4nge", "Length"},
-      {s_album, "Album", "Album"},
-      {s_track, "Tracknummer", "Track"},
-      {s_jahr, "Jahr", "Year"},
-      {s_datei, "Dateiname und Pfad", "File"},
-  };
-  for (const TText& T : Texte) {
-    if (Sprache == "de") T.Control->SetCaption(T.De);
-    if (Sprache == "en") T.Control->SetCaption(T.En);
-  }
+  FensterTexteSetzen(this, Texte, start->spr->Caption());
 }
 
 void Tsuchopt::Dispatch(TMessage& Message) {

@@ -1,7 +1,8 @@
 object txtexport: Ttxtexport
-  Caption = 'Liste exportieren'
+  Caption = 'Export als Text/HTML Tabelle'
   ClientWidth = 400
   ClientHeight = 300
   FormStyle = fsStayOnTop
   Position = poScreenCenter
+  OnCreate = FormCreate
 end

@@ -2,7 +2,7 @@
 # Makes the songs that the player-window tests add and play. Usage: make-fixtures.sh <folder>
 # Files that exist are kept, so a second run does nothing.
 set -eu
-mkdir -p "$1/songs/sub/deeper" "$1/short"
+mkdir -p "$1/songs/sub/deeper" "$1/short" "$1/display"
 cd "$1"
 
 # needed <file>: true when <file> is still to be made; the encoder writes $OUT and done_ moves it.
@@ -38,3 +38,9 @@ for N in 1 2 3; do
   fi
 done
 if needed long.mp3; then lame --quiet -b 128 --ta "Long" --tt "Song" long.wav "$OUT"; done_ long.mp3; fi
+
+# Tags for the song display: album and track, no genre.
+if needed display/tags.mp3; then
+  lame --quiet -b 128 --ta "Art" --tt "Tit" --tl "Alb" --tn 3 blip.wav "$OUT"
+  done_ display/tags.mp3
+fi

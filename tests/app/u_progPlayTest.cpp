@@ -28,6 +28,8 @@ class ProgPlay : public TProgFixture {
 
 TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
   AddShortSongs();
+  EXPECT_FALSE(prog->saheader->Checked());  // the title shows the song only when asked to
+  prog->saheaderClick(prog->saheader);
   SelectRows({1});
   prog->lvDblClick(prog->lv);
   ASSERT_NE(prog->AktuellerPlayer(), nullptr);
@@ -53,6 +55,34 @@ TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
   EXPECT_EQ(prog->status->Caption(), "3 Dateien geladen ()");
   prog->statusClick(prog->status);
   EXPECT_EQ(prog->status->Caption(), "s2.mp3");
+}
+
+// Each display mode gives its text; a missing tag shows as "??". A mode click shows the new form at
+// once, in the status line and, when asked, in the title.
+TEST_F(ProgPlay, EachDisplayModeShowsItsTextAtOnce) {
+  const std::wstring Datei = Fixture(L"display\\tags.mp3");
+  prog->Wiederholen->SetChecked(true);  // the song must not end while the test runs
+  prog->DateiAbspielen(Datei);
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  EXPECT_EQ(prog->status->Caption(), "Art - Tit");
+  prog->saheaderClick(prog->saheader);
+  EXPECT_EQ(prog->Caption(), "Art - Tit - Korriband Velmaro");
+  const std::pair<TMenuItem*, const char*> Modi[] = {{prog->saata, "Art - Tit (Alb)"},
+                                                     {prog->saatta, "Art - Tit (Alb, 3)"},
+                                                     {prog->saatg, "Art - Tit (?\?)"},
+                                                     {prog->saf, "tags.mp3"},
+                                                     {prog->saat, "Art - Tit"}};
+  for (const auto& [Modus, Text] : Modi) {
+    prog->saatClick(Modus);
+    EXPECT_EQ(prog->status->Caption(), Text);
+    EXPECT_EQ(prog->Caption(), std::string(Text) + " - Korriband Velmaro");
+  }
+  // Without the status line as a target the song stays out of it.
+  prog->sastatusClick(prog->sastatus);
+  prog->status->SetCaption("leer");
+  prog->saatClick(prog->saata);
+  EXPECT_EQ(prog->status->Caption(), "leer");
+  EXPECT_EQ(prog->Caption(), "Art - Tit (Alb) - Korriband Velmaro");
 }
 
 TEST_F(ProgPlay, TheEndOfASongPlaysTheNextRowAndWrapsAtTheEnd) {

@@ -81,36 +81,40 @@ TEST_F(ProgWindow, TwoPlaylistsBesideTheProgramShowTheChooser) {
 }
 
 TEST_F(ProgWindow, AutoloadOfTheSettingsFileDecidesAtTheFirstActivationOnly) {
+  prog->Show();
   struct {
-    const char* Ini;  // nullptr: no settings file
-    int Loads;
-  } const Cases[] = {{nullptr, 0},
-                     {"[einstellungen]\r\nautoload=0\r\n", 0},
-                     {"[einstellungen]\r\nautoload=1\r\n", 1},
-                     {"[einstellungen]\r\nanderes=0\r\n", 1}};  // default: the checked menu item
+    const char* Ini;  // nullptr: no settings file; each file turns random play on
+    bool Loads;
+  } const Cases[] = {{nullptr, false},
+                     {"[wiedergabe]\r\nzufall=1\r\n[einstellungen]\r\nautoload=0\r\n", false},
+                     {"[wiedergabe]\r\nzufall=1\r\n[einstellungen]\r\nautoload=1\r\n", true},
+                     {"[wiedergabe]\r\nzufall=1\r\n", true}};  // default: the checked menu item
   for (const auto& Case : Cases) {
     DeleteFileW(Dir.File(L"velmaro.ini").c_str());
     if (Case.Ini) WriteBytes(Dir.File(L"velmaro.ini"), Bytes(Case.Ini, Case.Ini + strlen(Case.Ini)));
-    int Loads = 0;
-    prog->EinstellungenLaden = [&] { ++Loads; };
+    prog->zufall->SetChecked(false);
+    prog->einstautoload->SetChecked(true);
     ErsteAktivierung = true;
     prog->FormActivate(prog);
+    EXPECT_EQ(prog->zufall->Checked(), Case.Loads) << (Case.Ini ? Case.Ini : "no file");
+    prog->zufall->SetChecked(false);
     prog->FormActivate(prog);
-    EXPECT_EQ(Loads, Case.Loads) << (Case.Ini ? Case.Ini : "no file");
+    EXPECT_FALSE(prog->zufall->Checked());
     EXPECT_FALSE(ErsteAktivierung);
+    // autoload=0 clears the check, so that the next save keeps it off.
+    EXPECT_EQ(prog->einstautoload->Checked(), !Case.Ini || Case.Loads);
   }
 }
 
 TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
-  int Saves = 0;
-  prog->EinstellungenSpeichern = [&] { ++Saves; };
   bool CanClose = false;
   prog->FormCloseQuery(prog, CanClose);
   EXPECT_TRUE(CanClose);
-  EXPECT_EQ(Saves, 0);
+  EXPECT_FALSE(PathExists(Dir.File(L"velmaro.ini")));
   prog->einstautosave->SetChecked(true);
   prog->FormCloseQuery(prog, CanClose);
-  EXPECT_EQ(Saves, 1);
+  const Bytes File = ReadBytes(Dir.File(L"velmaro.ini"));
+  EXPECT_NE(std::string(File.begin(), File.end()).find("autosave=1\r\n"), std::string::npos);
 }
 
 TEST_F(ProgWindow, AddingAFolderReadsTagsIntoTheRows) {

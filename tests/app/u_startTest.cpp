@@ -91,7 +91,14 @@ TEST(u_startProgram, MarkerFilesChooseTheLanguage) {
   for (const auto& Case : Cases) {
     TProgramFixture P(Case.Markers);
     EXPECT_EQ(start->spr->Caption(), Case.Language);
-    EXPECT_EQ(start->Image2->Visible(), std::string(Case.Language) == "en");
+    const bool En = std::string(Case.Language) == "en";
+    EXPECT_EQ(start->Image2->Visible(), En);
+    // Every window starts in that language, the error log too, which is made after the player.
+    EXPECT_EQ(prog->lv->Columns()->Items(0)->Caption(), En ? "Number" : "Nummer");
+    EXPECT_EQ(prog->English1->Checked(), En);
+    EXPECT_EQ(fehler->Caption(), En ? "Error Messages" : "Fehlermeldungen");
+    EXPECT_EQ(suchopt->Caption(), En ? "Search Options" : "Suchoptionen");
+    EXPECT_EQ(einstshortcuts->Caption(), En ? "Shortcuts" : "Verkn\xFCpfungen");
   }
   // A folder named "en" is no marker.
   TempDir Dir;
