@@ -1,7 +1,8 @@
 #pragma once
 // The player window: its life cycle and command line, playback control, and the playlist view. The
 // module also holds the song lists and their state, the source folders of loaded playlists, the playlist
-// load and save commands after their dialogs, and the resolution of stored song paths.
+// load and save commands after their dialogs, and the resolution of stored song paths. The language
+// switch lives in u_prog_language.cpp, the settings file in u_prog_settings.cpp.
 #include <array>
 #include <cstdint>
 #include <functional>
