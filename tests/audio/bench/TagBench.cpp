@@ -1,5 +1,5 @@
 // Reads the tags of generated files and prints files per second, beside a baseline that only opens
-// each file and reads its first 4 KiB and its last 128 bytes.
+// each file and reads its first 64 KiB and its last 128 bytes, and the ratio of the two.
 // Usage: audio_bench <fixture folder> [file count]
 #include <windows.h>
 
@@ -22,12 +22,12 @@ struct THandle {
 };
 
 void ReadHeadAndTail(const std::wstring& Name) {
+  static std::vector<char> Buffer(64 * 1024);
   THandle F{CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)};
-  char Buffer[4096];
   DWORD Done = 0;
-  ReadFile(F.H, Buffer, sizeof Buffer, &Done, nullptr);
+  ReadFile(F.H, Buffer.data(), static_cast<DWORD>(Buffer.size()), &Done, nullptr);
   SetFilePointer(F.H, -128, nullptr, FILE_END);
-  ReadFile(F.H, Buffer, 128, &Done, nullptr);
+  ReadFile(F.H, Buffer.data(), 128, &Done, nullptr);
 }
 
 template <typename F>
@@ -46,7 +46,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring Fixtures = argv[1];
-  const int Count = argc > 2 ? _wtoi(argv[2]) : 2000;
+  const int Count = argc > 2 ? _wtoi(argv[2]) : 3000;
   const wchar_t* Kinds[] = {L"cbr.mp3", L"vbr.mp3", L"v1only.mp3", L"tagged.ogg", L"tagged.wma"};
   std::vector<Bytes> Seeds;
   for (const wchar_t* Kind : Kinds) {
@@ -78,8 +78,9 @@ int wmain(int argc, wchar_t** argv) {
     TotalSeconds += Info.Duration;
   });
   std::printf("%d files (%d s of audio)\n", Count, TotalSeconds);
-  std::printf("baseline (open, first 4 KiB, last 128 bytes): %.0f files/s\n", Baseline);
-  std::printf("TAudioInfo.ReadFromFile:                      %.0f files/s\n", Tags);
+  std::printf("baseline (open, first 64 KiB, last 128 bytes): %.0f files/s\n", Baseline);
+  std::printf("TAudioInfo.ReadFromFile:                       %.0f files/s (%.2f of the baseline)\n", Tags,
+              Tags / Baseline);
   for (const std::wstring& Name : Files) DeleteFileW(Name.c_str());
   RemoveDirectoryW(Folder.c_str());
   return 0;
