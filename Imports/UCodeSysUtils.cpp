@@ -22,19 +22,6 @@ bool DetectWinXPOrLater() {
   return (V.dwMajorVersion == 5 && V.dwMinorVersion >= 1) || V.dwMajorVersion >= 6;
 }
 
-class TFindGuard {
- public:
-  explicit TFindGuard(HANDLE H) : FHandle(H) {}
-  ~TFindGuard() {
-    if (FHandle != INVALID_HANDLE_VALUE) FindClose(FHandle);
-  }
-  TFindGuard(const TFindGuard&) = delete;
-  TFindGuard& operator=(const TFindGuard&) = delete;
-
- private:
-  HANDLE FHandle;
-};
-
 // Fetches entries until one carries none of the excluded attributes; 0 or the platform error code.
 int SkipExcluded(TWideSearchRec& F) {
   while (F.FindData.dwFileAttributes & F.ExcludeAttr)
@@ -101,11 +88,12 @@ HANDLE WideFileOpen(const std::wstring& FileName, uint16_t Mode) {
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// The attributes answer without searching the folder; a search would also take a wildcard for a name.
 bool WideFileExists(const std::wstring& FileName) {
-  WIN32_FIND_DATAW Data;
-  HANDLE Find = UCode_FindFirstFileW(FileName.c_str(), &Data);
-  TFindGuard Guard(Find);
-  return Find != INVALID_HANDLE_VALUE && !(Data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  const size_t NameStart = FileName.starts_with(L"\\\\?\\") ? 4 : 0;
+  if (FileName.find_first_of(L"*?", NameStart) != std::wstring::npos) return false;
+  const DWORD Attr = UCode_GetFileAttributesW(FileName.c_str());
+  return Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 DWORD WideFileGetAttr(const std::wstring& FileName) {

@@ -250,6 +250,31 @@ TEST_P(UCodeSysUtilsBranch, ModuleFileNameOfLongPath) {
   EXPECT_EQ(WideUpperCase(Name), WideUpperCase(Copy));
 }
 
+TEST_P(UCodeSysUtilsBranch, FileExistsForFilesOnly) {
+  const std::wstring Name = Dir.File(L"f.bin");
+  WriteBytes(Name, {1});
+  EXPECT_TRUE(WideFileExists(Name));
+  EXPECT_FALSE(WideFileExists(Dir.Path()));
+  EXPECT_FALSE(WideFileExists(Dir.Path() + L"\\"));
+  EXPECT_FALSE(WideFileExists(Dir.File(L"missing")));
+  EXPECT_FALSE(WideFileExists(L""));
+  // A wildcard names no file, not even when a file fits it.
+  for (const wchar_t* Pattern : {L"*", L"*.bin", L"f.bi?", L"?.bin"})
+    EXPECT_FALSE(WideFileExists(Dir.File(Pattern))) << Pattern;
+
+  const std::wstring Long = MakeLongFolder(Dir.Path()) + L"\\file.txt";
+  WriteBytes(L"\\\\?\\" + Long, {});
+  // Past 260 characters only the wide functions answer; the ANSI ones refuse such names.
+  EXPECT_EQ(WideFileExists(L"\\\\?\\" + Long), GetParam());
+  EXPECT_FALSE(WideFileExists(L"\\\\?\\" + Dir.File(L"*.bin")));
+
+  // Outside the code page the ANSI branch asks for "???.txt": no file, though "abc.txt" fits it as a pattern.
+  const std::wstring Cyrillic = Dir.File(L"\u0416\u0443\u043A.txt");
+  WriteBytes(Cyrillic, {});
+  WriteBytes(Dir.File(L"abc.txt"), {});
+  EXPECT_EQ(WideFileExists(Cyrillic), GetParam());
+}
+
 TEST_P(UCodeSysUtilsBranch, NameOutsideTheCodePageBecomesQuestionMarksInAnsi) {
   EXPECT_EQ(WideExpandFileName(Dir.File(L"\u0416\u0443\u043A.txt")),
             Dir.File(GetParam() ? L"\u0416\u0443\u043A.txt" : L"???.txt"));
