@@ -4,11 +4,11 @@
 #include <climits>
 #include <cmath>
 
-#include "Imports/UCodeClasses.h"
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
 #include "audio/MP3.h"
 #include "audio/OGG.h"
+#include "audio/TagFileStream.h"
 #include "audio/WMA.h"
 
 static std::wstring AsciiLowerCase(std::wstring S) {
@@ -25,8 +25,11 @@ static std::wstring TrackText(const std::wstring& Track) {
   return Track == L"0" ? std::wstring() : Track;
 }
 
+// A name longer than 8.3 cannot be a short alias: it is its own long name. Asking the platform costs a
+// folder search for every part of the path.
 static std::wstring LongFileName(const std::wstring& FileName) {
-  return WideExtractFileName(WideGetLongPathName(FileName));
+  const std::wstring Name = WideExtractFileName(FileName);
+  return Name.size() > 12 ? Name : WideExtractFileName(WideGetLongPathName(FileName));
 }
 
 // Whole seconds, halves to the even neighbour.
@@ -47,18 +50,23 @@ void TAudioInfo::ReadFromFile(const std::wstring& FileName) {
     else
       ReadFromFileName(FileName);
   } catch (...) {
-    ReadFromFileName(FileName);
+    ReadFailed(FileName);
   }
   BlankControlCharacters();
 }
 
+// Existence is asked only once a read has failed, since a file that could be read exists: a missing
+// file leaves the fields as they were, any other takes them from its name.
+void TAudioInfo::ReadFailed(const std::wstring& FileName) {
+  if (WideFileExists(FileName)) ReadFromFileName(FileName);
+}
+
 void TAudioInfo::ReadMpegFile(const std::wstring& FileName) {
-  if (!WideFileExists(FileName)) return;
   TMpegInfo Mpeg;
   TID3v2Tag V2;
   TID3v1Tag V1;
   {
-    TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+    TTagFileStream Stream(FileName);
     V1.ReadFromStream(&Stream);
     Stream.Seek(0, soBeginning);
     V2.LoadFromStream(&Stream);
@@ -81,21 +89,19 @@ void TAudioInfo::ReadMpegFile(const std::wstring& FileName) {
 }
 
 void TAudioInfo::ReadWmaFile(const std::wstring& FileName) {
-  if (!WideFileExists(FileName)) return;
   TWMATag Tag;
   if (Tag.ReadFromFile(FileName))
     TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Year, Tag.Track, Tag.Duration);
   else
-    ReadFromFileName(FileName);
+    ReadFailed(FileName);
 }
 
 void TAudioInfo::ReadOggFile(const std::wstring& FileName) {
-  if (!WideFileExists(FileName)) return;
   TOGGtag Tag;
   if (Tag.ReadFromFile(FileName))
     TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Date, Tag.Track, Tag.GetDuration());
   else
-    ReadFromFileName(FileName);
+    ReadFailed(FileName);
 }
 
 void TAudioInfo::TakeTags(const std::wstring& FileName, const std::wstring& ATitle,

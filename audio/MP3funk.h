@@ -22,6 +22,7 @@ class TAudioInfo : public TObject {
   void ReadWmaFile(const std::wstring& FileName);
   void ReadOggFile(const std::wstring& FileName);
   void ReadFromFileName(const std::wstring& FileName);
+  void ReadFailed(const std::wstring& FileName);
   // The fields of a successful Ogg or ASF read.
   void TakeTags(const std::wstring& FileName, const std::wstring& ATitle, const std::wstring& AArtist,
                 const std::wstring& AAlbum, const std::wstring& AYear, int ATrack, double Seconds);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Imports/UCodeClasses.h"
 #include "Imports/UCodeSystem.h"
+#include "audio/TagFileStream.h"
 #include "audio/TagText.h"
 #include "classlib/SysUtils.h"
 
@@ -105,7 +105,7 @@ int GetSamples(TStream* Stream) {
 }
 
 bool GetInfo(const std::wstring& FileName, TOGGInfo& Info) {
-  TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+  TTagFileStream Stream(FileName);
   Info.FileSize = Stream.Size();
   Info.ID3v2Size = GetID3v2Size(&Stream);
   const TBuffer Page = ReadAt(&Stream, Info.ID3v2Size, PageHeaderSize);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Imports/UCodeClasses.h"
+#include "audio/TagFileStream.h"
 #include "audio/TagText.h"
 
 const char* const WmaAttributeNames[wfCount] = {"WM/TITLE", "WM/AUTHOR", "WM/ALBUMTITLE", "WM/TRACK",
@@ -124,7 +124,7 @@ void ReadObject(const TBuffer& Object, TWMARaw& Raw) {
 
 bool ReadData(const std::wstring& FileName, TWMARaw& Raw) {
   try {
-    TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+    TTagFileStream Stream(FileName);
     const int64_t FileSize = Stream.Size();
     Raw.FileSize = static_cast<uint32_t>(FileSize);
     if (FileSize < static_cast<int64_t>(HeaderObjectSize)) return false;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "Imports/UCodeSysUtils.h"
 #include "tests/audio/TagBuilders.h"
 
 struct TExpected {
@@ -86,6 +87,17 @@ TEST_F(MP3funk, FileNameFallBack) {
   ExpectInfo(ReadBytes(L"No Dash.txt", Str("text")), {L"", L"No Dash.txt", L"", L"", L"", L"", 0});
 }
 
+TEST_F(MP3funk, TitleFromTheLongFileName) {
+  for (const wchar_t* Fixture : {L"plain.mp3", L"plain.ogg"}) {
+    const std::wstring Long = std::wstring(L"a long file name") + WideExtractFileExt(Fixture);
+    WriteBytes(Dir.File(Long), ::ReadBytes(FixturePath(Fixture)));
+    const std::wstring Short = WideExtractShortPathName(Dir.File(Long));
+    ASSERT_NE(WideExtractFileName(Short), Long);
+    EXPECT_EQ(Read(Short)->Title, Long);
+    EXPECT_EQ(Read(Dir.File(Long))->Title, Long);
+  }
+}
+
 TEST_F(MP3funk, WmaThatIsNotAsfUsesTheFileName) {
   ExpectInfo(ReadBytes(L"X - Y.wma", Str("plain text, not ASF")), {L"X", L"Y", L"", L"", L"", L"", 0});
   // ASF whose stream values fail the plausibility test counts as read, without fields.
@@ -98,13 +110,28 @@ TEST_F(MP3funk, MissingFile) {
   TAudioInfo Info;
   Info.Title = L"Before";
   Info.Duration = 7;
-  for (const wchar_t* Name : {L"gone.mp3", L"gone.ogg", L"gone.wma"}) {
+  CreateDirectoryW(Dir.File(L"folder.mp3").c_str(), nullptr);
+  for (const wchar_t* Name : {L"gone.mp3", L"gone.ogg", L"gone.wma", L"folder.mp3", L"*.mp3"}) {
     Info.ReadFromFile(Dir.File(Name));
     EXPECT_EQ(Info.Title, L"Before");
     EXPECT_EQ(Info.Duration, 7);
   }
   Info.ReadFromFile(Dir.File(L"gone - here.wav"));
   ExpectInfo(Info, {L"", L"", L"", L"", L"", L"", 0});
+}
+
+TEST_F(MP3funk, LockedFileFallsBackToItsName) {
+  for (const wchar_t* Name : {L"Locked - Song.mp3", L"Locked - Song.ogg", L"Locked - Song.wma"}) {
+    WriteBytes(Dir.File(Name), ::ReadBytes(FixturePath(L"cbr.mp3")));
+    const HANDLE Lock =
+        CreateFileW(Dir.File(Name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
+    TAudioInfo Info;
+    Info.Album = L"Before";
+    Info.ReadFromFile(Dir.File(Name));
+    CloseHandle(Lock);
+    ExpectInfo(Info, {L"Locked", L"Song", L"", L"", L"", L"", 0});
+  }
 }
 
 TEST_F(MP3funk, Id3v2BeforeId3v1) {
