@@ -190,30 +190,31 @@ bool IsReparsePoint(const TWideSearchRec& F) {
   return (F.FindData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-void AddSubFolderFiles(TWideStrings* List, const std::wstring& Folder,
-                       const std::vector<std::wstring>& Exts) {
+// What one pass over a folder finds: its sub-folders, and its files by extension.
+struct TFolderEntries {
+  std::vector<std::wstring> SubFolders;
+  std::vector<std::vector<std::wstring>> FilesByExt;  // in the order of the extensions
+};
+
+// One search of the whole folder instead of one per extension, as each search reads every entry. The
+// long name's extension is compared: a wildcard would also match short aliases and longer extensions
+// ("*.mp3" finds "a.mp3x").
+TFolderEntries ListFolder(const std::wstring& Folder, const std::vector<std::wstring>& UpperExts) {
+  TFolderEntries Entries;
+  Entries.FilesByExt.resize(UpperExts.size());
   TWideSearchRec F;
-  if (WideFindFirst(Folder + L"*.*", faAnyFile, F) != 0) return;
+  if (WideFindFirst(Folder + L"*.*", faAnyFile, F) != 0) return Entries;
   TSearchGuard Guard(F);
   do {
-    if (IsDirectory(F) && !IsReparsePoint(F) && F.Name != L"." && F.Name != L"..")
-      WideFindFilesByExt(List, Folder + F.Name, Exts, true);
+    if (IsDirectory(F)) {
+      if (!IsReparsePoint(F) && F.Name != L"." && F.Name != L"..") Entries.SubFolders.push_back(F.Name);
+      continue;
+    }
+    const std::wstring Ext = WideUpperCase(WideExtractFileExt(F.Name));
+    for (size_t I = 0; I < UpperExts.size(); ++I)
+      if (Ext == UpperExts[I]) Entries.FilesByExt[I].push_back(F.Name);
   } while (WideFindNext(F) == 0);
-}
-
-// The platform's wildcard also matches short aliases and longer extensions ("*.mp3" finds "a.mp3x").
-bool HasExtension(const std::wstring& Name, const std::wstring& UpperExt) {
-  return WideUpperCase(WideExtractFileExt(Name)) == UpperExt;
-}
-
-void AddFilesWithExt(TWideStrings* List, const std::wstring& Folder, const std::wstring& Ext) {
-  TWideSearchRec F;
-  if (WideFindFirst(Folder + L"*" + Ext, faAnyFile, F) != 0) return;
-  TSearchGuard Guard(F);
-  const std::wstring UpperExt = WideUpperCase(Ext);
-  do {
-    if (!IsDirectory(F) && HasExtension(F.Name, UpperExt)) List->Add(Folder + F.Name);
-  } while (WideFindNext(F) == 0);
+  return Entries;
 }
 
 }  // namespace
@@ -221,8 +222,14 @@ void AddFilesWithExt(TWideStrings* List, const std::wstring& Folder, const std::
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
                         bool Recursive) {
   const std::wstring Dir = WideIncludeTrailingBackslash(Folder);
-  if (Recursive) AddSubFolderFiles(List, Dir, Exts);
-  for (const std::wstring& Ext : Exts) AddFilesWithExt(List, Dir, Ext);
+  std::vector<std::wstring> UpperExts;
+  for (const std::wstring& Ext : Exts) UpperExts.push_back(WideUpperCase(Ext));
+  const TFolderEntries Entries = ListFolder(Dir, UpperExts);
+  // Sub-folders first, deepest first; then this folder's files grouped by extension.
+  if (Recursive)
+    for (const std::wstring& Sub : Entries.SubFolders) WideFindFilesByExt(List, Dir + Sub, Exts, true);
+  for (const std::vector<std::wstring>& Files : Entries.FilesByExt)
+    for (const std::wstring& Name : Files) List->Add(Dir + Name);
 }
 
 bool ShowFileProperties(HWND Owner, const std::wstring& FileName, const std::wstring& Parameters) {
