@@ -184,10 +184,11 @@ void InterpretAusTitel(std::wstring& Artist, std::wstring& Title) {
   AllesEntfernen(Title, Artist + L" - ");
 }
 
-// Fields 0 to 6 of a song as the playlist stores them, from the file's tags.
-void TagsLesen(Song& S, const std::wstring& Path) {
+// Fields 0 to 6 of a song as the playlist stores them, from the file's tags; false when the file does
+// not exist.
+bool TagsLesen(Song& S, const std::wstring& Path) {
   TAudioInfo Info;
-  Info.ReadFromFile(Path);
+  const bool Found = Info.ReadFromFile(Path);
   S[sfArtist] = Info.Artist;
   S[sfTitle] = Info.Title;
   InterpretAusTitel(S[sfArtist], S[sfTitle]);
@@ -196,6 +197,16 @@ void TagsLesen(Song& S, const std::wstring& Path) {
   S[sfTrack] = Info.Track;
   S[sfYear] = Info.Year;
   S[sfGenre] = Info.Genre;
+  return Found;
+}
+
+// The song record of an audio file; its path relative to the program folder when asked and possible.
+// False when the file does not exist.
+bool SongLesen(Song& S, const std::wstring& Path, bool Relative) {
+  const bool Found = TagsLesen(S, Path);
+  const std::wstring Ordner = ProgrammOrdner();
+  S[sfPath] = Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
+  return Found;
 }
 
 std::wstring OderFragezeichen(const std::wstring& S) {
@@ -800,10 +811,7 @@ void Tprog::sastatusClick(TObject* /*Sender*/) {
 // The playlist view
 
 void Tprog::DateiHinzufuegen(const std::wstring& Path, bool Relative) {
-  Song& S = AlleSongs.emplace_back();
-  TagsLesen(S, Path);
-  const std::wstring Ordner = ProgrammOrdner();
-  S[sfPath] = Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
+  SongLesen(AlleSongs.emplace_back(), Path, Relative);
 }
 
 void Tprog::OrdnerHinzufuegen(const std::wstring& Folder) {
@@ -812,8 +820,12 @@ void Tprog::OrdnerHinzufuegen(const std::wstring& Folder) {
     TUCodeStringList Dateien;
     WideFindFilesByExt(&Dateien, Folder, {L".mp3", L".wav", L".ogg", L".wma"}, true);
     const bool Relativ = addordner->relativ->Checked();
-    for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I)
-      if (WideFileExists(Dateien.Get(I))) DateiHinzufuegen(Dateien.Get(I), Relativ);
+    for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I) {
+      // A file that is gone since the search is left out. The read tells: asking before it would
+      // look the path up once more.
+      Song S;
+      if (SongLesen(S, Dateien.Get(I), Relativ)) AlleSongs.push_back(std::move(S));
+    }
   }
   ListeAktualisieren();
   AbbruchOrdner = false;

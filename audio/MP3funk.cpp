@@ -38,27 +38,31 @@ static int RoundSeconds(double Seconds) {
       std::rint(std::clamp(Seconds, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX))));
 }
 
-void TAudioInfo::ReadFromFile(const std::wstring& FileName) {
+bool TAudioInfo::ReadFromFile(const std::wstring& FileName) {
+  bool Found = true;
   try {
     const std::wstring Extension = AsciiLowerCase(WideExtractFileExt(FileName));
     if (Extension == L".mp3" || Extension == L".mp2" || Extension == L".mp1")
       ReadMpegFile(FileName);
     else if (Extension == L".wma")
-      ReadWmaFile(FileName);
+      Found = ReadWmaFile(FileName);
     else if (Extension == L".ogg")
-      ReadOggFile(FileName);
+      Found = ReadOggFile(FileName);
     else
-      ReadFromFileName(FileName);
+      Found = ReadFromFileName(FileName);
   } catch (...) {
-    ReadFailed(FileName);
+    Found = ReadFailed(FileName);
   }
   BlankControlCharacters();
+  return Found;
 }
 
 // Existence is asked only once a read has failed, since a file that could be read exists: a missing
 // file leaves the fields as they were, any other takes them from its name.
-void TAudioInfo::ReadFailed(const std::wstring& FileName) {
-  if (WideFileExists(FileName)) ReadFromFileName(FileName);
+bool TAudioInfo::ReadFailed(const std::wstring& FileName) {
+  const bool Exists = WideFileExists(FileName);
+  if (Exists) ReadFromFileName(FileName);
+  return Exists;
 }
 
 void TAudioInfo::ReadMpegFile(const std::wstring& FileName) {
@@ -88,20 +92,18 @@ void TAudioInfo::ReadMpegFile(const std::wstring& FileName) {
   Duration = Mpeg.Duration;
 }
 
-void TAudioInfo::ReadWmaFile(const std::wstring& FileName) {
+bool TAudioInfo::ReadWmaFile(const std::wstring& FileName) {
   TWMATag Tag;
-  if (Tag.ReadFromFile(FileName))
-    TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Year, Tag.Track, Tag.Duration);
-  else
-    ReadFailed(FileName);
+  if (!Tag.ReadFromFile(FileName)) return ReadFailed(FileName);
+  TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Year, Tag.Track, Tag.Duration);
+  return true;
 }
 
-void TAudioInfo::ReadOggFile(const std::wstring& FileName) {
+bool TAudioInfo::ReadOggFile(const std::wstring& FileName) {
   TOGGtag Tag;
-  if (Tag.ReadFromFile(FileName))
-    TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Date, Tag.Track, Tag.GetDuration());
-  else
-    ReadFailed(FileName);
+  if (!Tag.ReadFromFile(FileName)) return ReadFailed(FileName);
+  TakeTags(FileName, Tag.Title, Tag.Artist, Tag.Album, Tag.Date, Tag.Track, Tag.GetDuration());
+  return true;
 }
 
 void TAudioInfo::TakeTags(const std::wstring& FileName, const std::wstring& ATitle,
@@ -115,8 +117,9 @@ void TAudioInfo::TakeTags(const std::wstring& FileName, const std::wstring& ATit
   Track = TrackText(std::to_wstring(ATrack));
 }
 
-void TAudioInfo::ReadFromFileName(const std::wstring& FileName) {
-  const std::wstring Name = WideFileExists(FileName) ? WideExtractFileName(FileName) : std::wstring();
+bool TAudioInfo::ReadFromFileName(const std::wstring& FileName) {
+  const bool Exists = WideFileExists(FileName);
+  const std::wstring Name = Exists ? WideExtractFileName(FileName) : std::wstring();
   Title = Name;
   Artist.clear();
   if (Name.find(L" - ") != std::wstring::npos) {
@@ -134,6 +137,7 @@ void TAudioInfo::ReadFromFileName(const std::wstring& FileName) {
   Genre.clear();
   Track.clear();
   Duration = 0;
+  return Exists;
 }
 
 // A tag must not be able to break a playlist line or cut a search text.

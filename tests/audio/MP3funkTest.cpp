@@ -28,7 +28,7 @@ static void ExpectInfo(const std::unique_ptr<TAudioInfo>& Info, const TExpected&
 
 static std::unique_ptr<TAudioInfo> Read(const std::wstring& FileName) {
   auto Info = std::make_unique<TAudioInfo>();
-  Info->ReadFromFile(FileName);
+  EXPECT_TRUE(Info->ReadFromFile(FileName));  // the file was found
   return Info;
 }
 
@@ -112,11 +112,11 @@ TEST_F(MP3funk, MissingFile) {
   Info.Duration = 7;
   CreateDirectoryW(Dir.File(L"folder.mp3").c_str(), nullptr);
   for (const wchar_t* Name : {L"gone.mp3", L"gone.ogg", L"gone.wma", L"folder.mp3", L"*.mp3"}) {
-    Info.ReadFromFile(Dir.File(Name));
+    EXPECT_FALSE(Info.ReadFromFile(Dir.File(Name)));
     EXPECT_EQ(Info.Title, L"Before");
     EXPECT_EQ(Info.Duration, 7);
   }
-  Info.ReadFromFile(Dir.File(L"gone - here.wav"));
+  EXPECT_FALSE(Info.ReadFromFile(Dir.File(L"gone - here.wav")));
   ExpectInfo(Info, {L"", L"", L"", L"", L"", L"", 0});
 }
 
@@ -128,7 +128,7 @@ TEST_F(MP3funk, LockedFileFallsBackToItsName) {
     ASSERT_NE(Lock, INVALID_HANDLE_VALUE);
     TAudioInfo Info;
     Info.Album = L"Before";
-    Info.ReadFromFile(Dir.File(Name));
+    EXPECT_TRUE(Info.ReadFromFile(Dir.File(Name)));
     CloseHandle(Lock);
     ExpectInfo(Info, {L"Locked", L"Song", L"", L"", L"", L"", 0});
   }

@@ -3,6 +3,7 @@
 // Usage: app_addfolder_bench <fixture folder> [file count]
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -50,15 +51,20 @@ int wmain(int argc, wchar_t** argv) {
     Files.push_back(Sub + L"\\" + std::to_wstring(I) + L" - song.mp3");
     WriteBytes(Files.back(), Data);
   }
-  const double Tags = Seconds([&] {
-    for (const std::wstring& Name : Files) {
-      TAudioInfo Info;
-      Info.ReadFromFile(Name);
-    }
-  });
   CreateProgramWindows();
-  const double Add = Seconds([&] { prog->OrdnerHinzufuegen(Folder); });
-  std::printf("%d files, %zu rows\n", Count, AlleSongs.size());
+  // The best of rounds taken in turns, so that a busy moment of the machine hits neither side alone.
+  double Tags = 1e9, Add = 1e9;
+  for (int Round = 0; Round < 3; ++Round) {
+    Tags = std::min(Tags, Seconds([&] {
+                      for (const std::wstring& Name : Files) {
+                        TAudioInfo Info;
+                        Info.ReadFromFile(Name);
+                      }
+                    }));
+    AlleSongs.clear();
+    Add = std::min(Add, Seconds([&] { prog->OrdnerHinzufuegen(Folder); }));
+  }
+  std::printf("%d files, %zu rows, best of 3 rounds\n", Count, AlleSongs.size());
   std::printf("TAudioInfo.ReadFromFile alone:  %.2f s (%.0f files/s)\n", Tags, Count / Tags);
   std::printf("Tprog.OrdnerHinzufuegen:        %.2f s (%.0f files/s, %.2f x the tags alone)\n", Add,
               Count / Add, Add / Tags);
