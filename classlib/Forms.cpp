@@ -71,6 +71,48 @@ TForm* GetParentForm(TControl* Control) {
   return dynamic_cast<TForm*>(Control);
 }
 
+namespace {
+
+// The control of a window, or of the nearest window around it that has one (a combo box's edit).
+TWinControl* ControlOf(HWND Wnd) {
+  TWinControl* Control = nullptr;
+  for (; Wnd && !Control; Wnd = GetParent(Wnd)) Control = FindControl(Wnd);
+  return Control;
+}
+
+// The keys a text box handles itself: moving the caret and deleting, also with Shift (selecting) and
+// Ctrl (by words), and select all, copy, paste, cut and undo.
+bool IsEditingKey(WORD Key, TShiftState Shift) {
+  if (Shift & ssAlt) return false;
+  switch (Key) {
+    case VK_DELETE:
+    case VK_BACK:
+    case VK_HOME:
+    case VK_END:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+      return true;
+    case 'A':
+    case 'C':
+    case 'V':
+    case 'X':
+    case 'Z':
+      return (Shift & ssCtrl) != 0;
+    default:
+      return false;
+  }
+}
+
+// An edit window of any kind (single- or multi-line, a combo box's) is the one that selects its text
+// itself.
+bool IsTextBox(HWND Wnd) {
+  return Wnd && (SendMessageA(Wnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------
 // TForm
 
@@ -266,13 +308,14 @@ void TForm::Release() {
   PostMessageA(Handle(), CM_RELEASE, 0, 0);
 }
 
-bool TForm::IsShortCut(WORD Key, TShiftState Shift) {
+bool TForm::IsShortCut(WORD Key, TShiftState Shift, HWND KeyWindow) {
+  if (IsEditingKey(Key, Shift) && IsTextBox(KeyWindow)) return false;
   const TShortCut Value = ShortCut(Key, Shift);
-  if (FMenu && FMenu->IsShortCut(Value)) return true;
-  for (int I = 0; I < ComponentCount(); ++I)
-    if (auto* Popup = dynamic_cast<TPopupMenu*>(Components(I)); Popup && Popup->IsShortCut(Value))
-      return true;
-  return false;
+  TWinControl* Focused = ControlOf(KeyWindow);
+  if (GetParentForm(Focused) == this)
+    for (TControl* Control = Focused; Control; Control = Control->Parent())
+      if (Control->PopupMenu() && Control->PopupMenu()->IsShortCut(Value, KeyWindow)) return true;
+  return FMenu && FMenu->IsShortCut(Value, KeyWindow);
 }
 
 void TForm::DialogKey(TMessage& Message) {
@@ -437,16 +480,15 @@ bool TApplication::ProcessMessage(MSG& Msg) {
 // Menu shortcuts, dialog keys (Tab) and accelerators (Alt with a letter) of the form under the focus.
 bool TApplication::IsKeyMsg(MSG& Msg) {
   if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN && Msg.message != WM_SYSCHAR) return false;
-  TWinControl* Control = nullptr;
-  for (HWND Wnd = Msg.hwnd; Wnd && !Control; Wnd = GetParent(Wnd)) Control = FindControl(Wnd);
-  TForm* Form = GetParentForm(Control);
+  TForm* Form = GetParentForm(ControlOf(Msg.hwnd));
   if (!Form) return false;
   if (Msg.message == WM_SYSCHAR) return Form->Perform(CM_DIALOGCHAR, Msg.wParam, Msg.lParam) != 0;
   const auto Key = static_cast<WORD>(Msg.wParam);
   // Alt comes from the message itself (its context bit), which a posted key carries too.
   auto Shift = static_cast<TShiftState>(KeyboardShiftState() & ~ssAlt);
   if (Msg.lParam & (1 << 29)) Shift |= ssAlt;
-  if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU && Form->IsShortCut(Key, Shift)) return true;
+  if (Key != VK_SHIFT && Key != VK_CONTROL && Key != VK_MENU && Form->IsShortCut(Key, Shift, Msg.hwnd))
+    return true;
   if (Msg.message == WM_KEYDOWN && Key == VK_TAB &&
       !(SendMessageA(Msg.hwnd, WM_GETDLGCODE, Key, reinterpret_cast<LPARAM>(&Msg)) &
         (DLGC_WANTTAB | DLGC_WANTALLKEYS)))

@@ -74,8 +74,10 @@ class TForm : public TWinControl {
   void SetMenu(TMainMenu* Value);
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Value) { FActiveControl = Value; }
-  // Menu shortcuts of the form's main menu and of its popup menus.
-  bool IsShortCut(WORD Key, TShiftState Shift);
+  // Runs the menu item of a key that went to KeyWindow (the focus when it was typed): one of the popup
+  // menus of its control and of the controls around it, else one of the main menu. A text box keeps its
+  // editing keys (the caret keys, Delete, Backspace, Ctrl with A, C, V, X and Z).
+  bool IsShortCut(WORD Key, TShiftState Shift, HWND KeyWindow);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

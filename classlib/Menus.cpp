@@ -143,6 +143,17 @@ void TMenuItem::SetShortCut(TShortCut Value) {
   Changed();
 }
 
+void TMenuItem::SetShortCutControl(TWinControl* Value) {
+  if (FShortCutControl) FShortCutControl->RemoveFreeNotification(this);
+  FShortCutControl = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
+void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FShortCutControl) FShortCutControl = nullptr;
+}
+
 void TMenuItem::SetRadioItem(bool Value) {
   FRadioItem = Value;
   Changed();
@@ -182,11 +193,22 @@ void TMenuItem::Clear() {
   while (!FItems.empty()) delete FItems.back();
 }
 
-TMenuItem* TMenuItem::FindShortCut(TShortCut Value) {
+namespace {
+
+// The window is the control's or one inside it.
+bool IsWithin(HWND Wnd, TWinControl* Control) {
+  if (!Wnd || !Control->HandleAllocated()) return false;
+  return Wnd == Control->Handle() || IsChild(Control->Handle(), Wnd);
+}
+
+}  // namespace
+
+TMenuItem* TMenuItem::FindShortCut(TShortCut Value, HWND KeyWindow) {
   if (!FVisible || !FEnabled) return nullptr;
-  if (Value != scNone && FShortCut == Value) return this;
+  if (Value != scNone && FShortCut == Value && (!FShortCutControl || IsWithin(KeyWindow, FShortCutControl)))
+    return this;
   for (TMenuItem* Item : FItems)
-    if (TMenuItem* Found = Item->FindShortCut(Value)) return Found;
+    if (TMenuItem* Found = Item->FindShortCut(Value, KeyWindow)) return Found;
   return nullptr;
 }
 
@@ -245,8 +267,8 @@ HMENU TMenu::Handle() {
   return FHandle;
 }
 
-bool TMenu::IsShortCut(TShortCut Value) {
-  TMenuItem* Item = FItems->FindShortCut(Value);
+bool TMenu::IsShortCut(TShortCut Value, HWND KeyWindow) {
+  TMenuItem* Item = FItems->FindShortCut(Value, KeyWindow);
   if (!Item || Item == FItems) return false;
   Item->Click();
   return true;
@@ -321,6 +343,9 @@ void RegisterMenus() {
          Int<TMenuItem>(
              "ShortCut", [](TMenuItem* I) { return I->ShortCut(); },
              [](TMenuItem* I, int64_t V) { I->SetShortCut(static_cast<TShortCut>(V)); }),
+         Component<TMenuItem, TWinControl>(
+             "ShortCutControl", [](TMenuItem* I) { return I->ShortCutControl(); },
+             [](TMenuItem* I, TWinControl* V) { I->SetShortCutControl(V); }),
          Str<TMenuItem>(
              "Hint", [](TMenuItem* I) { return I->Hint(); },
              [](TMenuItem* I, const std::string& V) { I->SetHint(V); }),

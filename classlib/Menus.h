@@ -21,6 +21,7 @@ std::string ShortCutToText(TShortCut ShortCut);
 TShortCut TextToShortCut(const std::string& Text);
 
 class TMenu;
+class TWinControl;
 
 class TMenuItem : public TComponent {
  public:
@@ -39,6 +40,10 @@ class TMenuItem : public TComponent {
   void SetVisible(bool Value);
   TShortCut ShortCut() const { return FShortCut; }
   void SetShortCut(TShortCut Value);
+  // The control that must have the focus (on its window or one inside it) for the shortcut to act;
+  // nullptr: wherever the focus is.
+  TWinControl* ShortCutControl() const { return FShortCutControl; }
+  void SetShortCutControl(TWinControl* Value);
   bool RadioItem() const { return FRadioItem; }
   void SetRadioItem(bool Value);
   int GroupIndex() const { return FGroupIndex; }
@@ -58,14 +63,18 @@ class TMenuItem : public TComponent {
   void Remove(TMenuItem* Item);
   // Frees every sub-item.
   void Clear();
-  // The item (this or below) with the shortcut, visible and enabled, or nullptr.
-  TMenuItem* FindShortCut(TShortCut Value);
+  // The item (this or below) with the shortcut, visible and enabled, whose shortcut control (if any)
+  // is or holds KeyWindow, the window the key went to; or nullptr.
+  TMenuItem* FindShortCut(TShortCut Value, HWND KeyWindow);
   // The item with the command number, or nullptr.
   static TMenuItem* FindCommand(UINT Command);
   UINT Command() const { return FCommand; }
 
   virtual void Click();
   TNotifyEvent OnClick;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   friend class TMenu;
@@ -77,6 +86,7 @@ class TMenuItem : public TComponent {
   bool FEnabled = true;
   bool FVisible = true;
   TShortCut FShortCut = scNone;
+  TWinControl* FShortCutControl = nullptr;
   bool FRadioItem = false;
   int FGroupIndex = 0;
   bool FAutoCheck = false;
@@ -94,7 +104,8 @@ class TMenu : public TComponent {
   // The root item; its sub-items are the menu's entries.
   TMenuItem* Items() const { return FItems; }
   HMENU Handle();
-  bool IsShortCut(TShortCut Value);
+  // Clicks the item of a key that went to KeyWindow; false when there is none.
+  bool IsShortCut(TShortCut Value, HWND KeyWindow);
 
  protected:
   virtual HMENU CreateMenuHandle() = 0;

@@ -106,6 +106,10 @@ constexpr const char* FullForm = R"(object Main: TReaderTestForm
         RadioItem = True
         Checked = True
       end
+      object Remove1: TMenuItem
+        ShortCut = 46
+        ShortCutControl = Box
+      end
     end
   end
   object Popup1: TPopupMenu
@@ -161,6 +165,7 @@ TEST(FormReaderValues, EveryKindOfValueReachesItsProperty) {
   EXPECT_EQ(Open1->ShortCut(), TextToShortCut("Ctrl+O"));
   EXPECT_TRUE(Open1->Checked());
   EXPECT_EQ(Open1->Parent(), F->FindComponent("File1"));
+  EXPECT_EQ(static_cast<TMenuItem*>(F->FindComponent("Remove1"))->ShortCutControl(), F->FindComponent("Box"));
 }
 
 TEST(FormReaderValues, ReferencesAndHandlersAreBoundByName) {
@@ -174,7 +179,7 @@ TEST(FormReaderValues, ReferencesAndHandlersAreBoundByName) {
   // The menu's shortcut reaches its item through the form.
   bool Opened = false;
   static_cast<TMenuItem*>(F->FindComponent("Open1"))->OnClick = [&](TObject*) { Opened = true; };
-  EXPECT_TRUE(F->IsShortCut('O', ssCtrl));
+  EXPECT_TRUE(F->IsShortCut('O', ssCtrl, nullptr));
   EXPECT_TRUE(Opened);
   TCloseAction Action = caHide;
   F->OnClose(F, Action);

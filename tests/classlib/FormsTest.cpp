@@ -328,7 +328,7 @@ TEST(FormsShortCut, KeysThroughTheMessageLoopReachMenusOfTheFocusedForm) {
     TShortCut Key;
   };
   for (const TEntry& E : {TEntry{Menu, "Refresh", VK_F5}, TEntry{Menu, "Exit", ShortCut('X', ssAlt)},
-                          TEntry{Popup, "Delete", VK_DELETE}}) {
+                          TEntry{Popup, "Delete", VK_DELETE}, TEntry{Popup, "Next", VK_F6}}) {
     auto* Item = new TMenuItem(Form);
     Item->SetCaption(E.Caption);
     Item->SetShortCut(E.Key);
@@ -336,6 +336,7 @@ TEST(FormsShortCut, KeysThroughTheMessageLoopReachMenusOfTheFocusedForm) {
     E.Menu->Items()->Add(Item);
   }
   Form->SetMenu(Menu);
+  Edit->SetPopupMenu(Popup);
   Form->Show();
   std::vector<WPARAM> EditKeys;
   Edit->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { EditKeys.push_back(Key); };
@@ -343,11 +344,12 @@ TEST(FormsShortCut, KeysThroughTheMessageLoopReachMenusOfTheFocusedForm) {
   constexpr LPARAM AltDown = 1 << 29;
   PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_F5, 1);
   PostMessageA(Edit->Handle(), WM_SYSKEYDOWN, 'X', 1 | AltDown);
-  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_DELETE, 1);
-  PostMessageA(Edit->Handle(), WM_KEYDOWN, 'X', 1);  // no shortcut: the edit gets it
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_F6, 1);
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, VK_DELETE, 1);  // the edit's own key
+  PostMessageA(Edit->Handle(), WM_KEYDOWN, 'X', 1);        // no shortcut: the edit gets it
   Application->ProcessMessages();
-  EXPECT_EQ(Clicked, (std::vector<std::string>{"Refresh", "Exit", "Delete"}));
-  EXPECT_EQ(EditKeys, std::vector<WPARAM>{'X'});
+  EXPECT_EQ(Clicked, (std::vector<std::string>{"Refresh", "Exit", "Next"}));
+  EXPECT_EQ(EditKeys, (std::vector<WPARAM>{VK_DELETE, 'X'}));
   Application->DestroyForms();
 }
 

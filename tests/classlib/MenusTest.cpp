@@ -175,9 +175,8 @@ TEST(MenusMainMenu, AMenuThatOutlivesItsFormServesTheNextForm) {
 
 TEST(MenusShortCut, TheFirstVisibleEnabledItemWithTheKeyIsClicked) {
   TMenuForm M;
-  auto* Popup = new TPopupMenu(&M.Form);
-  TMenuItem* Hidden = NewItem(&M.Form, Popup->Items(), "Hidden");
-  TMenuItem* Refresh = NewItem(&M.Form, Popup->Items(), "Refresh");
+  TMenuItem* Hidden = NewItem(&M.Form, M.Menu->Items(), "Hidden");
+  TMenuItem* Refresh = NewItem(&M.Form, M.Menu->Items(), "Refresh");
   Hidden->SetShortCut(VK_F5);
   Hidden->SetVisible(false);
   Refresh->SetShortCut(VK_F5);
@@ -185,12 +184,12 @@ TEST(MenusShortCut, TheFirstVisibleEnabledItemWithTheKeyIsClicked) {
   for (TMenuItem* Item : {M.Open, Hidden, Refresh})
     Item->OnClick = [&](TObject* Sender) { Clicked.push_back(static_cast<TMenuItem*>(Sender)->Caption()); };
 
-  EXPECT_TRUE(M.Form.IsShortCut('O', ssCtrl));
-  EXPECT_FALSE(M.Form.IsShortCut('O', 0));
-  EXPECT_TRUE(M.Form.IsShortCut(VK_F5, 0));
+  EXPECT_TRUE(M.Form.IsShortCut('O', ssCtrl, nullptr));
+  EXPECT_FALSE(M.Form.IsShortCut('O', 0, nullptr));
+  EXPECT_TRUE(M.Form.IsShortCut(VK_F5, 0, nullptr));
   M.File->SetEnabled(false);  // hides the items below it
-  EXPECT_FALSE(M.Form.IsShortCut('O', ssCtrl));
-  EXPECT_FALSE(M.Menu->IsShortCut(scNone));
+  EXPECT_FALSE(M.Form.IsShortCut('O', ssCtrl, nullptr));
+  EXPECT_FALSE(M.Menu->IsShortCut(scNone, nullptr));
   EXPECT_EQ(Clicked, (std::vector<std::string>{"&Open", "Refresh"}));
 }
 
