@@ -684,6 +684,23 @@ bool TWinControl::ForwardMouse(TMessage& Message) {
   }
   Message.Result =
       Target->Perform(Message.Msg, Message.WParam, MAKELPARAM(At.x - Target->Left(), At.y - Target->Top()));
+  // The window's default handling, which the forwarded release skips, would ask for the context menu.
+  if (Message.Msg == WM_RBUTTONUP) {
+    const POINT Screen = ClientToScreen(At);
+    SendMessageA(FHandle, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(FHandle), MAKELPARAM(Screen.x, Screen.y));
+  }
+  return true;
+}
+
+// A context menu asked for by the mouse over a control without a window is that control's, when it
+// has one.
+bool TWinControl::ChildContextMenu(TMessage& Message) {
+  POINT At{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (At.x == -1 && At.y == -1) return false;  // from the keyboard
+  ScreenToClient(FHandle, &At);
+  TControl* Child = ControlAtPos(At);
+  if (!Child || !Child->PopupMenu()) return false;
+  Message.Result = Child->Perform(Message.Msg, Message.WParam, Message.LParam);
   return true;
 }
 
@@ -743,6 +760,9 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case WM_SETCURSOR:
       if (WMSetCursor(Message)) return;
+      break;
+    case WM_CONTEXTMENU:
+      if (ChildContextMenu(Message)) return;
       break;
     case WM_SIZE:
       Realign();

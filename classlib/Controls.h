@@ -314,6 +314,7 @@ class TWinControl : public TControl {
   void DetachWindow();
   void UpdateBounds();
   bool ForwardMouse(TMessage& Message);
+  bool ChildContextMenu(TMessage& Message);
   void WMPaint(TMessage& Message);
   bool WMSetCursor(TMessage& Message);
   void ReflectToChild(TMessage& Message, HWND Child);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "classlib/Forms.h"
+#include "classlib/Menus.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/SysUtils.h"
 #include "tests/support/MessagePump.h"
@@ -422,6 +424,51 @@ TEST(ControlsMouse, ControlsWithoutWindowGetTheirMouseMessagesAndClicks) {
   Send(WM_LBUTTONUP, 45, 25);
   EXPECT_EQ(Log, (std::vector<std::string>{"above down 0 5,5 shift", "above click", "below down 0 5,5",
                                            "below down 1 5,5"}));
+}
+
+TEST(ControlsMouse, ARightClickOpensTheContextMenuOfTheControlUnderIt) {
+  TProbeControl Parent(nullptr);
+  Parent.SetVisible(false);
+  Parent.SetBounds(0, 0, 200, 100);
+  auto* Own = new TGraphicControl(&Parent);
+  Own->SetBounds(10, 10, 50, 50);
+  Own->SetParent(&Parent);
+  auto* Plain = new TGraphicControl(&Parent);
+  Plain->SetBounds(100, 10, 50, 50);
+  Plain->SetParent(&Parent);
+  auto* Button = new TButton(&Parent);
+  Button->SetBounds(10, 70, 50, 20);
+  Button->SetParent(&Parent);
+  std::vector<std::string> Opened;
+  // Each menu notes where it opened and goes no further: its silent abort ends the message.
+  const auto Saved = HandleWindowException;
+  HandleWindowException = [](std::exception_ptr) {};
+  const auto NewMenu = [&](const std::string& Name) {
+    auto* Menu = new TPopupMenu(&Parent);
+    Menu->OnPopup = [&Opened, Menu, Name](TObject*) {
+      Opened.push_back(Name + " on " +
+                       (Menu->PopupComponent == nullptr ? "?" : Menu->PopupComponent->Name()));
+      Abort();
+    };
+    return Menu;
+  };
+  Parent.SetName("parent");
+  Own->SetName("own");
+  Button->SetName("button");
+  Parent.SetPopupMenu(NewMenu("outer"));
+  Own->SetPopupMenu(NewMenu("inner"));
+  Button->SetPopupMenu(Own->PopupMenu());
+  const auto RightClick = [](HWND Wnd, int X, int Y) {
+    SendMessageA(Wnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(X, Y));
+    SendMessageA(Wnd, WM_RBUTTONUP, 0, MAKELPARAM(X, Y));
+  };
+  RightClick(Parent.Handle(), 20, 20);   // a control without a window, with its own menu
+  RightClick(Parent.Handle(), 120, 20);  // one without a menu: the parent's
+  RightClick(Parent.Handle(), 180, 90);  // the parent itself
+  RightClick(Button->Handle(), 5, 5);    // a control with a window
+  HandleWindowException = Saved;
+  EXPECT_EQ(Opened, (std::vector<std::string>{"inner on own", "outer on parent", "outer on parent",
+                                              "inner on button"}));
 }
 
 TEST(ControlsKeys, KeyHandlersSeeAndMayChangeOrSwallowKeys) {
