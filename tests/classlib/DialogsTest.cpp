@@ -6,15 +6,14 @@
 
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
-#include "tests/support/MessagePump.h"
+#include "tests/support/DialogAnswer.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-// What the timer saw of the dialog it closed, and what it types into a file dialog first.
+// What the answer saw of the dialog it closed.
 std::string SeenTitle;
 std::string SeenText;
-std::string Typed;
 
 BOOL CALLBACK FindStaticText(HWND Wnd, LPARAM) {
   char Class[16] = {};
@@ -26,25 +25,19 @@ BOOL CALLBACK FindStaticText(HWND Wnd, LPARAM) {
   return TRUE;
 }
 
-// Finds this thread's dialog (other test programs may show theirs on the same display at the same
-// time), notes its title and text, types Typed into its file name box (when it has one) and presses OK.
-void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR Id, DWORD) {
-  const HWND Dialog = FindThreadWindow("#32770");
-  if (!Dialog) return;
-  KillTimer(nullptr, Id);
-  char Title[128] = {};
-  GetWindowTextA(Dialog, Title, sizeof Title);
-  SeenTitle = Title;
-  EnumChildWindows(Dialog, FindStaticText, 0);
-  HWND Name = GetDlgItem(Dialog, 0x47c);  // the file name combo box
-  if (!Name) Name = GetDlgItem(Dialog, 0x480);
-  if (Name) SetWindowTextA(Name, Typed.c_str());
-  PostMessageA(Dialog, WM_COMMAND, IDOK, 0);
+// Notes the dialog's title and text, types Typed into its file name box (when it has one), presses OK.
+void AnswerDialog(const std::string& Typed = "") {
+  AnswerNextDialog(Typed, [](HWND Dialog) {
+    char Title[128] = {};
+    GetWindowTextA(Dialog, Title, sizeof Title);
+    SeenTitle = Title;
+    EnumChildWindows(Dialog, FindStaticText, 0);
+  });
 }
 
 TEST(DialogsShowMessage, ShowsTheTextUnderTheApplicationsTitle) {
   Application->SetTitle("Velmaro Test");
-  SetTimer(nullptr, 0, 50, AnswerDialog);
+  AnswerDialog();
   ShowMessage("Hello \xe4");
   EXPECT_EQ(SeenTitle, "Velmaro Test");
   EXPECT_EQ(SeenText, "Hello \xe4");
@@ -59,8 +52,7 @@ TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   Dialog.Title = "Pick";
   Dialog.InitialDir = WideToAnsi(Dir.Path());
   Dialog.Options = ofAllowMultiSelect | ofFileMustExist;
-  Typed = "\"one.txt\" \"two.txt\"";
-  SetTimer(nullptr, 0, 50, AnswerDialog);
+  AnswerDialog("\"one.txt\" \"two.txt\"");
   ASSERT_TRUE(Dialog.Execute());
   EXPECT_EQ(SeenTitle, "Pick");
   ASSERT_EQ(Dialog.Files()->Count(), 2);
@@ -72,8 +64,7 @@ TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   EXPECT_EQ(Dialog.FilterIndex, 2);
 
   // One file: FileName is its full path and Files holds just it.
-  Typed = "two.txt";
-  SetTimer(nullptr, 0, 50, AnswerDialog);
+  AnswerDialog("two.txt");
   ASSERT_TRUE(Dialog.Execute());
   ASSERT_EQ(Dialog.Files()->Count(), 1);
   EXPECT_EQ(Dialog.FileName, Prefix + "two.txt");

@@ -1,0 +1,10 @@
+#pragma once
+// Answers the modal dialogs that the code under test shows, from a timer of the thread's message loop.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Answers the next dialog of this thread: Look sees it first, then Typed goes into its file name box
+// (when it has one) and OK is pressed.
+void AnswerNextDialog(const std::string& Typed, std::function<void(HWND Dialog)> Look = {});
