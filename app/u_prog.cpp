@@ -246,6 +246,10 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("AlleClick", &Tprog::AlleClick),
                             MethodOf("mp6Click", &Tprog::mp6Click),
                             MethodOf("popupPopup", &Tprog::popupPopup),
+                            MethodOf("mp1Click", &Tprog::mp1Click),
+                            MethodOf("mp3Click", &Tprog::mp3Click),
+                            MethodOf("mp2Click", &Tprog::mp2Click),
+                            MethodOf("ergalsempClick", &Tprog::ergalsempClick),
                             MethodOf("statusClick", &Tprog::statusClick),
                             MethodOf("SuchenClick", &Tprog::SuchenClick),
                             MethodOf("suchwortKeyPress", &Tprog::suchwortKeyPress),
@@ -297,6 +301,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("lv", &Tprog::lv),
                             FieldOf("Timer1", &Tprog::Timer1),
                             FieldOf("open_audio_files", &Tprog::open_audio_files),
+                            FieldOf("LoadList", &Tprog::LoadList),
+                            FieldOf("SaveList", &Tprog::SaveList),
                             FieldOf("Wiederholen", &Tprog::Wiederholen),
                             FieldOf("zufall", &Tprog::zufall),
                             FieldOf("saat", &Tprog::saat),
@@ -991,6 +997,34 @@ void Tprog::mp6Click(TObject* /*Sender*/) {
   IstGefiltert = false;
   lv->Items()->SetCount(0);
   status->SetCaption(Deutsch() ? "Keine Dateien geladen" : "No Files Loaded");
+}
+
+void Tprog::PlaylistLaden(bool Ersetzen) {
+  const std::wstring Name = LoadList->Execute() ? AnsiToWide(LoadList->FileName) : std::wstring();
+  // Refreshed even after a cancel or a read error: the filter has ended either way.
+  try {
+    ::PlaylistLaden(Name, Ersetzen);
+  } catch (...) {
+    ListeAktualisieren();
+    throw;
+  }
+  ListeAktualisieren();
+}
+
+void Tprog::mp1Click(TObject* /*Sender*/) {
+  PlaylistLaden(true);
+}
+
+void Tprog::mp3Click(TObject* /*Sender*/) {
+  PlaylistLaden(false);
+}
+
+void Tprog::mp2Click(TObject* /*Sender*/) {
+  if (SaveList->Execute()) PlaylistSpeichern(AlleSongs, AnsiToWide(SaveList->FileName));
+}
+
+void Tprog::ergalsempClick(TObject* /*Sender*/) {
+  if (SaveList->Execute()) PlaylistSpeichern(SuchErgebnis, AnsiToWide(SaveList->FileName));
 }
 
 void Tprog::lvColumnClick(TObject* /*Sender*/, TListColumn* Column) {

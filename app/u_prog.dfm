@@ -369,28 +369,41 @@ object prog: Tprog
     Filter = 'Audio (*.mp3,*.wav,*.ogg,*.wma)|*.mp3;*.wav;*.ogg;*.wma|Audio (*.mp3)|*.mp3|Audio (*.wav)|*.wav|Audio (*.ogg)|*.ogg|Audio (*.wma)|*.wma|Alle Dateien (*.*)|*.*'
     Options = [ofHideReadOnly, ofAllowMultiSelect, ofFileMustExist]
   end
+  object LoadList: TOpenDialog
+    Filter = 'Playlist Velmaro|*.vlm'
+  end
+  object SaveList: TSaveDialog
+    Filter = 'Playlist Velmaro|*.vlm'
+  end
   object MainMenu1: TMainMenu
     object mdatei: TMenuItem
       Caption = 'Datei'
       object m_opendatei: TMenuItem
         Caption = 'Dateien '#246'ffnen...'
-        ShortCut = 16463
         OnClick = m_opendateiClick
       end
-      object mp8: TMenuItem
-        Caption = 'Markierten Titel L'#246'schen'
-        ShortCut = 46
-        OnClick = p4Click
+    end
+    object mp0: TMenuItem
+      Caption = 'Playlist'
+      object mp1: TMenuItem
+        Caption = 'Playlist Laden'
+        OnClick = mp1Click
+      end
+      object mp3: TMenuItem
+        Caption = 'Playlist Hinzuladen'
+        ShortCut = 16463
+        OnClick = mp3Click
+      end
+      object mp2: TMenuItem
+        Caption = 'Playlist Speichern'
+        ShortCut = 16467
+        OnClick = mp2Click
       end
       object mp9: TMenuItem
         Caption = 'Alle Songs markieren'
         ShortCut = 16449
+        ShortCutControl = lv
         OnClick = mp9Click
-      end
-      object mp7: TMenuItem
-        Caption = 'Playlist L'#246'schen'
-        ShortCut = 16430
-        OnClick = mp7Click
       end
       object mp5: TMenuItem
         Caption = 'Alle Dateien zeigen'
@@ -399,6 +412,18 @@ object prog: Tprog
       object mp6: TMenuItem
         Caption = 'Alle Dateien verbergen'
         OnClick = mp6Click
+      end
+      object mp7: TMenuItem
+        Caption = 'Playlist L'#246'schen'
+        ShortCut = 16430
+        ShortCutControl = lv
+        OnClick = mp7Click
+      end
+      object mp8: TMenuItem
+        Caption = 'Markierten Titel L'#246'schen'
+        ShortCut = 46
+        ShortCutControl = lv
+        OnClick = p4Click
       end
     end
     object mwiedergabe: TMenuItem
@@ -451,6 +476,10 @@ object prog: Tprog
       object m_regexsuche: TMenuItem
         Caption = 'Suchen mit Regul'#228'ren Ausdr'#252'cken (RegEx)'
         OnClick = m_regexsucheClick
+      end
+      object ergalsemp: TMenuItem
+        Caption = 'Ergebnis als Playlist speichern'
+        OnClick = ergalsempClick
       end
     end
     object Einstellungen1: TMenuItem

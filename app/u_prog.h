@@ -131,6 +131,8 @@ class Tprog : public TForm {
   TListView* lv = nullptr;
   TTimer* Timer1 = nullptr;
   TOpenDialog* open_audio_files = nullptr;
+  TOpenDialog* LoadList = nullptr;
+  TSaveDialog* SaveList = nullptr;
   TMenuItem* Wiederholen = nullptr;
   TMenuItem* zufall = nullptr;
   TMenuItem* saat = nullptr;
@@ -237,6 +239,13 @@ class Tprog : public TForm {
   void popupPopup(TObject* Sender);
   void statusClick(TObject* Sender);
   void LVDeleteSelected();
+  // Playlist files: load (replacing the list), append, save the list, save the search result.
+  void mp1Click(TObject* Sender);
+  void mp3Click(TObject* Sender);
+  void mp2Click(TObject* Sender);
+  void ergalsempClick(TObject* Sender);
+  // Runs the playlist open dialog and loads the chosen file; the view shows all songs afterwards.
+  void PlaylistLaden(bool Ersetzen);
   // The selected rows of the view, ascending.
   std::vector<int> SelectedRows();
 

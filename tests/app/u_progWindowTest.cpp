@@ -6,6 +6,8 @@
 
 #include "app/u_funktionen.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/support/DialogAnswer.h"
+#include "tests/support/KeyPress.h"
 
 namespace {
 
@@ -389,3 +391,81 @@ TEST_F(ProgWindow, PositionTextInMediaTime) {
 }
 
 }  // namespace
+
+namespace {
+
+TMenuItem* MenuItem(const char* Name) {
+  return static_cast<TMenuItem*>(prog->FindComponent(Name));
+}
+
+// Chooses the menu item as a click in the menu does.
+void ChooseMenuItem(const char* Name) {
+  ASSERT_NE(MenuItem(Name), nullptr) << Name;
+  PostMessageA(prog->Handle(), WM_COMMAND, MenuItem(Name)->Command(), 0);
+  Application->ProcessMessages();
+}
+
+// The file type the dialog shows.
+std::string ShownFilter(HWND Dialog) {
+  const HWND Types = GetDlgItem(Dialog, 0x470);
+  char Text[128] = {};
+  SendMessageA(Types, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageA(Types, CB_GETCURSEL, 0, 0)),
+               reinterpret_cast<LPARAM>(Text));
+  return Text;
+}
+
+}  // namespace
+
+TEST_F(ProgWindow, APlaylistSavedThroughTheMenuLoadsBackInOrder) {
+  prog->Show();
+  SetSongs({L"C:\\b.mp3", L"C:\\a.mp3", L"rel\\c.mp3"});
+  AlleSongs[1][sfTitle] = L"Title \u00E4";
+  const TWideSongArray Saved = AlleSongs;
+  prog->lv->SetFocus();
+  std::string Filter;
+  const auto NoteFilter = [&](HWND Dialog) { Filter = ShownFilter(Dialog); };
+  AnswerNextDialog(WideToAnsi(Dir.File(L"list")), NoteFilter);
+  PressKey(prog->lv->Handle(), 'S', ssCtrl);
+  EXPECT_EQ(Filter, "Playlist Velmaro");
+  ASSERT_TRUE(WideFileExists(Dir.File(L"list.vlm")));
+
+  prog->mp7Click(prog);
+  AnswerNextDialog(WideToAnsi(Dir.File(L"list.vlm")));
+  ChooseMenuItem("mp1");
+  EXPECT_EQ(AlleSongs, Saved);
+  EXPECT_EQ(prog->lv->Items()->Count(), 3);
+  EXPECT_EQ(prog->status->Caption().substr(0, 17), "3 Dateien geladen");
+
+  // Ctrl+O appends a playlist.
+  prog->lv->SetFocus();
+  Filter.clear();
+  AnswerNextDialog(WideToAnsi(Dir.File(L"list.vlm")), NoteFilter);
+  PressKey(prog->lv->Handle(), 'O', ssCtrl);
+  EXPECT_EQ(Filter, "Playlist Velmaro");
+  ASSERT_EQ(AlleSongs.size(), 6u);
+  EXPECT_EQ(TWideSongArray(AlleSongs.begin() + 3, AlleSongs.end()), Saved);
+
+  // The search result alone.
+  prog->suchwort->SetText("a.mp3");
+  prog->SuchenClick(prog->Suchen);
+  ASSERT_EQ(SuchErgebnis.size(), 2u);
+  AnswerNextDialog(WideToAnsi(Dir.File(L"result.vlm")));
+  ChooseMenuItem("ergalsemp");
+  TWideSongArray Result;
+  ReadPlaylist(Dir.File(L"result.vlm"), Result);
+  EXPECT_EQ(Result, SuchErgebnis);
+  EXPECT_TRUE(Shown.empty());
+}
+
+TEST_F(ProgWindow, CancellingTheLoadDialogKeepsTheListAndShowsAllSongs) {
+  prog->Show();
+  SetSongs({L"C:\\a.mp3", L"C:\\b.mp3"});
+  prog->suchwort->SetText("b.mp3");
+  prog->SuchenClick(prog->Suchen);
+  ASSERT_EQ(prog->lv->Items()->Count(), 1);
+  AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });
+  ChooseMenuItem("mp1");
+  EXPECT_EQ(AlleSongs.size(), 2u);
+  EXPECT_FALSE(IstGefiltert);
+  EXPECT_EQ(prog->lv->Items()->Count(), 2);
+}

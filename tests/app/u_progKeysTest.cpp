@@ -1,0 +1,97 @@
+// The player window's keys through the application's message loop: the search field keeps its editing
+// keys, the playlist's shortcuts act in the list. The search field cuts and pastes: this program holds
+// the clipboard lock.
+#include <gtest/gtest.h>
+
+#include "tests/app/ProgFixture.h"
+#include "tests/support/KeyPress.h"
+
+namespace {
+
+class ProgKeys : public TProgFixture {
+ protected:
+  void SetUp() override {
+    TProgFixture::SetUp();
+    prog->Show();
+    SetSongs({L"C:\\1.mp3", L"C:\\2.mp3", L"C:\\3.mp3", L"C:\\4.mp3", L"C:\\5.mp3"});
+    SelectRows({1});
+    List = prog->lv->Handle();
+    Search = prog->suchwort->Handle();
+  }
+  static std::vector<std::wstring> Paths() {
+    std::vector<std::wstring> Result;
+    for (const Song& S : AlleSongs) Result.push_back(S[sfPath]);
+    return Result;
+  }
+  static std::string SearchText() { return WindowText(prog->suchwort->Handle()); }
+  // Where the keys go: the focus as the test gives it.
+  HWND List = nullptr;
+  HWND Search = nullptr;
+};
+
+TEST_F(ProgKeys, TheSearchFieldKeepsItsEditingKeys) {
+  const std::vector<std::wstring> All = Paths();
+  const std::string Totals = prog->status->Caption();
+  prog->lv->SetFocus();
+  PressKey(List, 'F', ssCtrl);  // a shortcut that is no editing key still acts
+  ASSERT_TRUE(prog->pa_suche->Visible());
+  TypeKeys(Search, "ABC");
+  EXPECT_EQ(SearchText(), "abc");
+  PressKey(Search, 'A', ssCtrl);
+  PressKey(Search, VK_DELETE);
+  EXPECT_EQ(Paths(), All);
+  PressKey(Search, VK_HOME);
+  PressKey(Search, VK_DELETE);
+  EXPECT_EQ(SearchText(), "bc");
+  PressKey(Search, VK_END);
+  PressKey(Search, VK_BACK);
+  EXPECT_EQ(SearchText(), "b");
+  TypeKeys(Search, "CD");
+  for (const WORD Key : {VK_LEFT, VK_LEFT, VK_UP, VK_DOWN, VK_RIGHT}) PressKey(Search, Key);
+  PressKey(Search, VK_HOME, ssShift);
+  PressKey(Search, 'X', ssCtrl);
+  EXPECT_EQ(SearchText(), "d");
+  PressKey(Search, 'V', ssCtrl);
+  EXPECT_EQ(SearchText(), "bcd");
+  PressKey(Search, VK_HOME);
+  PressKey(Search, VK_END, ssShift);
+  PressKey(Search, 'C', ssCtrl);
+  PressKey(Search, VK_DELETE);
+  EXPECT_EQ(SearchText(), "");
+  PressKey(Search, 'V', ssCtrl);
+  EXPECT_EQ(SearchText(), "bcd");
+  PressKey(Search, VK_HOME);
+  PressKey(Search, VK_END, ssShift);
+  PressKey(Search, VK_BACK);
+  EXPECT_EQ(SearchText(), "");
+  PressKey(Search, 'Z', ssCtrl);
+  EXPECT_EQ(SearchText(), "bcd");
+  PressKey(Search, VK_DELETE, ssCtrl);
+  EXPECT_EQ(Paths(), All);
+  EXPECT_EQ(prog->SelectedRows(), std::vector<int>{1});
+  EXPECT_EQ(prog->status->Caption(), Totals);
+
+  // Nor do they act on any other control than the list.
+  const HWND Button = prog->Suchen->Handle();
+  prog->Suchen->SetFocus();
+  PressKey(Button, VK_DELETE);
+  PressKey(Button, VK_DELETE, ssCtrl);
+  PressKey(Button, 'A', ssCtrl);
+  EXPECT_EQ(Paths(), All);
+  EXPECT_EQ(prog->SelectedRows(), std::vector<int>{1});
+}
+
+TEST_F(ProgKeys, TheListKeepsThePlaylistShortcuts) {
+  prog->lv->SetFocus();
+  PressKey(List, VK_DELETE);
+  EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"C:\\1.mp3", L"C:\\3.mp3", L"C:\\4.mp3", L"C:\\5.mp3"}));
+  PressKey(List, 'A', ssCtrl);
+  EXPECT_EQ(prog->SelectedRows(), (std::vector<int>{0, 1, 2, 3}));
+  for (const WORD Key : {VK_HOME, VK_END, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}) PressKey(List, Key);
+  EXPECT_EQ(AlleSongs.size(), 4u);  // the list's own keys only move its focus
+  PressKey(List, VK_DELETE, ssCtrl);
+  EXPECT_TRUE(AlleSongs.empty());
+  EXPECT_EQ(prog->lv->Items()->Count(), 0);
+}
+
+}  // namespace
