@@ -847,7 +847,9 @@ void Tprog::m_opendateiClick(TObject* /*Sender*/) {
   ItemCountAuffrischen();
   status->SetCaption(std::to_string(AngezeigteSongs().size()) + WideToAnsi(DateienGeladenText) + " " +
                      PlayTimeText(AlleSongs));
-  lv->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+  // The list view does not scroll by SB_BOTTOM everywhere; making the last row visible does.
+  const int Rows = lv->Items()->Count();
+  if (Rows > 0) SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(Rows - 1), FALSE);
 }
 
 void Tprog::ItemCountAuffrischen() {

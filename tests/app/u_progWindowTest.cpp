@@ -469,3 +469,47 @@ TEST_F(ProgWindow, CancellingTheLoadDialogKeepsTheListAndShowsAllSongs) {
   EXPECT_FALSE(IstGefiltert);
   EXPECT_EQ(prog->lv->Items()->Count(), 2);
 }
+
+TEST_F(ProgWindow, TheLowerPanelsContextMenuOpensOnItsLabelsBarAndButtons) {
+  prog->Show();
+  std::vector<std::string> Opened;
+  prog->akpopup->OnPopup = [&](TObject*) {
+    Opened.push_back(prog->akpopup->PopupComponent->Name());
+    Abort();  // noted; the menu itself stays closed
+  };
+  const auto RightClick = [](TWinControl* Control, int X, int Y) {
+    PostMessageA(Control->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(X, Y));
+    PostMessageA(Control->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(X, Y));
+    Application->ProcessMessages();
+  };
+  TPanel* Panel = prog->pa_unten;
+  RightClick(Panel, prog->status->Left() + 2, prog->status->Top() + 2);
+  RightClick(Panel, prog->lblPosition->Left() + 2, prog->lblPosition->Top() + 2);  // no menu of its own
+  RightClick(Panel, 2, 2);
+  RightClick(prog->stelle, prog->stelle->Width() / 2, prog->stelle->Height() / 2);
+  RightClick(prog->BtPlay, 5, 5);
+  EXPECT_EQ(Opened, (std::vector<std::string>{"status", "pa_unten", "pa_unten", "stelle", "BtPlay"}));
+  EXPECT_TRUE(Shown.empty());
+}
+
+TEST_F(ProgWindow, AddedFilesScrollTheListToItsEnd) {
+  prog->Show();
+  std::vector<std::wstring> Paths;
+  for (int I = 1; I <= 39; ++I) Paths.push_back(L"C:\\" + std::to_wstring(I) + L".mp3");
+  SetSongs(Paths);
+  std::string Typed;
+  for (int I = 10; I < 23; ++I) {
+    const std::wstring Name = L"new" + std::to_wstring(I) + L".mp3";
+    WriteBytes(Dir.File(Name), B("x", 1));
+    Typed += "\"" + WideToAnsi(Name) + "\" ";
+  }
+  prog->open_audio_files->InitialDir = WideToAnsi(Dir.Path());
+  AnswerNextDialog(Typed);
+  prog->m_opendateiClick(prog);
+  ASSERT_EQ(prog->lv->Items()->Count(), 52);
+  const HWND List = prog->lv->Handle();
+  const auto Top = static_cast<int>(SendMessageA(List, LVM_GETTOPINDEX, 0, 0));
+  const auto PerPage = static_cast<int>(SendMessageA(List, LVM_GETCOUNTPERPAGE, 0, 0));
+  ASSERT_LT(PerPage, 52);
+  EXPECT_GE(Top + PerPage, 52);  // the last row is in view
+}
