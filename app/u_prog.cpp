@@ -565,7 +565,11 @@ void Tprog::SongEnde(TMessage& Message) {
   // A notice of a player replaced meanwhile (the user started another song) is void.
   if (!Player || Message.WParam != PlayerNummer) return;
   if (EndeFehler.empty()) {
-    weiterClick(this);
+    // Nothing follows when nothing is queued and the view is empty: the window shows the stop.
+    if (NaechsterTitel.empty() && AngezeigteSongs().empty())
+      mw2Click(this);
+    else
+      weiterClick(this);
     return;
   }
   const std::string Meldung = EndeFehler;

@@ -97,6 +97,22 @@ TEST_F(ProgPlay, TheEndOfASongPlaysTheNextRowAndWrapsAtTheEnd) {
   EXPECT_TRUE(Log().empty());
 }
 
+TEST_F(ProgPlay, ASongEndingWithAnEmptyViewStopsAndTheWindowSaysSo) {
+  AddShortSongs();
+  prog->DateiAbspielen(Short(1));
+  TcbAudioPlay* const Ended = prog->AktuellerPlayer();
+  ASSERT_NE(Ended, nullptr);
+  prog->suchwort->SetText("no such song");
+  prog->SuchenClick(prog->Suchen);
+  ASSERT_TRUE(SuchErgebnis.empty());
+  EXPECT_TRUE(PumpMessagesUntil([] { return !SpieltGerade; }, 5000));
+  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_FALSE(prog->Timer1->Enabled());
+  EXPECT_EQ(prog->AktuellerPlayer(), Ended);  // nothing else was started
+  EXPECT_EQ(LetzteSongs.size(), 1u);
+  EXPECT_TRUE(Log().empty());
+}
+
 TEST_F(ProgPlay, RepeatReplaysAndHoldsForTheNextPlayer) {
   AddShortSongs();
   prog->WiederholenClick(prog->Wiederholen);
