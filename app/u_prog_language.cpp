@@ -44,6 +44,10 @@ std::vector<TFensterText> ProgTexte() {
 
       {txMenu, "mdatei", L"Datei", L"File"},
       {txMenu, "m_opendatei", L"Datei oder Dateien \u00F6ffnen..", L"Open File or Files.."},
+      {txMenu, "mp0", L"Playlist", L"Playlist"},
+      {txMenu, "mp1", L"Playlist Laden", L"Load Playlist"},
+      {txMenu, "mp3", L"Playlist Hinzuladen", L"Add Playlist"},
+      {txMenu, "mp2", L"Playlist Speichern", L"Save Playlist"},
       {txMenu, "mp8", L"Markierten Titel L\u00F6schen", L"Delete Selected Song"},
       {txMenu, "mp9", L"Alle Songs markieren", L"Select All Songs"},
       {txMenu, "mp7", L"Playlist L\u00F6schen", L"Delete Playlist"},
@@ -62,6 +66,7 @@ std::vector<TFensterText> ProgTexte() {
       {txMenu, "Suchoptionen1", L"Suchoptionen (in neuem Fenster)", L"Search Options (in new window)"},
       {txMenu, "m_regexsuche", L"Suchen mit Regul\u00E4ren Ausdr\u00FCcken (RegEx)",
        L"Search with Regular Expressions (RegEx)"},
+      {txMenu, "ergalsemp", L"Ergebnis als Playlist speichern", L"Save Result as Playlist"},
       {txMenu, "Einstellungen1", L"Einstellungen", L"Settings"},
       {txMenu, "sa", L"Songanzeige", L"Song Information"},
       {txMenu, "saat", L"Interpret - Titel", L"Artist - Title"},

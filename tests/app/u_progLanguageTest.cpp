@@ -71,6 +71,8 @@ TEST_F(ProgLanguage, EveryWindowSwitchesToEnglishAndBackAndTwiceIsHarmless) {
   EXPECT_EQ(prog->saata->Caption(), "Artist - Title (Album)");
   EXPECT_EQ(prog->s_datei->Caption(), "Filepath");
   EXPECT_EQ(dynamic_cast<TMenuItem*>(prog->FindComponent("akp12"))->Caption(), "Songs in same Folder..");
+  EXPECT_EQ(Englisch.at("prog.mp3"), "Add Playlist");
+  EXPECT_EQ(Englisch.at("prog.ergalsemp"), "Save Result as Playlist");
   EXPECT_EQ(Englisch.at("prog.sp_gb2"), "Search: Criteria");
   EXPECT_EQ(fehler->Caption(), "Error Messages");
   EXPECT_EQ(suchopt->Caption(), "Search Options");
