@@ -6,11 +6,10 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 ARCH=${1:-x86_64}
 DEPS=${VELMARO_DEPS:-$ROOT/.deps}
 JPEG=$DEPS/jpeg; [ "$ARCH" = i686 ] && JPEG=$DEPS/jpeg-i686
-TESTS=ON; [ "$ARCH" = i686 ] && TESTS=OFF   # this machine's Wine runs 64-bit programs only
 BUILD=${VELMARO_BUILD:-$ROOT/build/$ARCH}
 if [ ! -f "$BUILD/build.ninja" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$ARCH.cmake" \
-    -Dlibjpeg-turbo_DIR="$JPEG/lib/cmake/libjpeg-turbo" -DVELMARO_TESTS=$TESTS >/dev/null
+    -Dlibjpeg-turbo_DIR="$JPEG/lib/cmake/libjpeg-turbo" >/dev/null
 fi
 shift || true
 cmake --build "$BUILD" -j"${VELMARO_JOBS:-$(nproc)}" "$@"

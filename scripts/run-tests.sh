@@ -7,7 +7,9 @@ BUILD=$(cd "$1" && pwd); shift
 . "$(dirname "$0")/wine-env.sh"
 exec xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   B=$1; shift
-  wineserver -p                                   # one server for the whole run
+  # One server for the whole run. A server that Wine starts itself (Debian passes -p0) ends at the first
+  # moment when no program runs, and its services and the programs starting then end with it.
+  wineserver -p || { echo "run-tests: no persistent wineserver for $WINEPREFIX" >&2; exit 1; }
   # Makes the prefix and starts the services with stdio away from ctest, which would wait on their pipes.
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f </dev/null >/dev/null 2>&1
