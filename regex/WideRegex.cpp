@@ -7,6 +7,10 @@
 #include <cwchar>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 bool DefaultModifierI = true;
 bool DefaultModifierR = false;
 bool DefaultModifierS = true;
@@ -89,14 +93,6 @@ int RegStrCSpn(const wchar_t* S, const wchar_t* Stops) {
   return N;
 }
 
-int RegStrLComp(const wchar_t* A, const wchar_t* B, int N) {
-  for (int I = 0; I < N; ++I) {
-    if (A[I] != B[I]) return A[I] < B[I] ? -1 : 1;
-    if (A[I] == 0) return 0;
-  }
-  return 0;
-}
-
 int32_t ReadInt32(const wchar_t* P) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint16_t>(P[0])) |
                               (static_cast<uint32_t>(static_cast<uint16_t>(P[1])) << 16));
@@ -136,6 +132,43 @@ bool StartsQuantifier(const wchar_t* P) {
 }
 
 const wchar_t* ModifierLetters = L"irsgmx";
+
+bool IsGroupMark(int Code) {
+  constexpr int Groups = opGroupClose - opGroupOpen;
+  return (Code > opGroupOpen && Code < opGroupClose) || (Code > opGroupClose && Code < opGroupClose + Groups);
+}
+
+// Nodes that only mark or explain and never test the input.
+bool ConsumesNothing(int Code) {
+  return Code == opComment || Code == opNothing || IsGroupMark(Code);
+}
+
+// Nodes that test the input without consuming any of it.
+bool IsAssertion(int Code) {
+  return Code == opLineStart || Code == opLineEnd || Code == opLineStartML || Code == opLineEndML ||
+         Code == opWordBoundary || Code == opNonWordBoundary;
+}
+
+// The first of P..End-1 that is A or B, else End; eight characters at a time where the processor can.
+const wchar_t* FindEither(const wchar_t* P, const wchar_t* End, wchar_t A, wchar_t B) {
+#if defined(__SSE2__)
+  const __m128i WantA = _mm_set1_epi16(static_cast<short>(A));
+  const __m128i WantB = _mm_set1_epi16(static_cast<short>(B));
+  for (; End - P >= 8; P += 8) {
+    const __m128i Chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const int Hits =
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(Chunk, WantA), _mm_cmpeq_epi16(Chunk, WantB)));
+    if (Hits) return P + __builtin_ctz(static_cast<unsigned>(Hits)) / 2;
+  }
+#endif
+  for (; P < End; ++P)
+    if (*P == A || *P == B) return P;
+  return End;
+}
+
+// The plan's walk over the program gives up beyond these (deep nesting, many empty alternatives).
+constexpr int kMaxPlanDepth = 64;
+constexpr int kMaxPlanVisits = 4096;
 
 }  // namespace
 
@@ -285,6 +318,7 @@ void TWideRegex::SetLinePairedSeparator(const std::wstring& Separator) {
 void TWideRegex::DiscardProgram() {
   FProgram.clear();
   FCompileFailed = false;
+  FPlanValid = false;
 }
 
 wchar_t TWideRegex::DefaultInvertCase(wchar_t C) {
@@ -336,6 +370,7 @@ bool TWideRegex::Compile() {
 
 bool TWideRegex::CompileProgram(const wchar_t* Pattern) {
   FProgram.clear();
+  FPlanValid = false;
   FFirstChar = 0;
   FAnchored = false;
   FRequired = -1;
@@ -1050,21 +1085,22 @@ bool TWideRegex::ExecFrom(int Offset) {
   }
   if (Offset > FInputEnd + 1) return false;
   const int From = Offset - 1;
-  if (FRequiredLen > 0 && !RequiredSubstringFrom(From)) return false;
+  PrepareSearch();
   FSteps = 0;
   FStepLimit = kStepBase + kStepsPerChar * FInputEnd;
   FAborted = false;
   const bool Found = Search(From);
+  if (!Found) ClearMatchPositions();  // not what the last failed try left, which depends on the hints
   if (FStack.capacity() > kKeptBacktrackEntries) FStack = {};  // give a huge stack back at once
   return Found;
 }
 
 bool TWideRegex::Search(int From) {
   try {
-    if (FAnchored) return TryAt(From);
-    const wchar_t* S = FInput.c_str();
-    for (int P = From; P <= FInputEnd; ++P) {
-      if (FFirstChar && S[P] != FFirstChar) continue;
+    if (FSearchHints && !FMust.empty() && !HoldsRequiredLiteral(From)) return false;
+    if (FSearchHints && FStartKind == TStartKind::AtOffset) return TryAt(From);
+    for (int P = NextCandidate(From, From); P >= 0; P = NextCandidate(P + 1, From)) {
+      if (!LeadingChecksHold(P)) continue;
       if (TryAt(P)) return true;
       if (FAborted) return false;
     }
@@ -1073,13 +1109,6 @@ bool TWideRegex::Search(int From) {
     FStack = {};
     Abort(reeBacktrackLimitExceeded);
   }
-  return false;
-}
-
-bool TWideRegex::RequiredSubstringFrom(int From) const {
-  const wchar_t* Must = Operand(FRequired - 3);
-  for (const wchar_t* P = RegStrScan(FInput.c_str() + From, Must[0]); P; P = RegStrScan(P + 1, Must[0]))
-    if (RegStrLComp(P, Must, FRequiredLen) == 0) return true;
   return false;
 }
 
@@ -1151,7 +1180,7 @@ bool TWideRegex::MatchNode(int Node) {
           break;
         case opAnyCharML:
           Ok = FCurPos < FInputEnd && !(FPaired && S[FCurPos] == FPairHead && S[FCurPos + 1] == FPairTail) &&
-               !RegStrScan(LineBreakSet.c_str(), S[FCurPos]);
+               !FBreakTable.Holds(S[FCurPos]);
           if (Ok) ++FCurPos;
           break;
         case opAnyChar:
@@ -1361,13 +1390,13 @@ bool TWideRegex::TestChar(int Node, wchar_t C) const {
     case opNonDigit:
       return !IsDigit(C);
     case opWordChar:
-      return RegStrScan(WordSet.c_str(), C);
+      return FWordTable.Holds(C);
     case opNonWordChar:
-      return !RegStrScan(WordSet.c_str(), C);
+      return !FWordTable.Holds(C);
     case opSpace:
-      return RegStrScan(SpaceSet.c_str(), C);
+      return FSpaceTable.Holds(C);
     default:
-      return !RegStrScan(SpaceSet.c_str(), C);  // opNonSpace
+      return !FSpaceTable.Holds(C);  // opNonSpace
   }
 }
 
@@ -1377,7 +1406,7 @@ bool TWideRegex::IsLineStartML() const {
   const wchar_t Prev = S[FCurPos - 1];
   if (FPaired && Prev == FPairTail && FCurPos >= 2 && S[FCurPos - 2] == FPairHead) return true;
   if (FPaired && Prev == FPairHead && S[FCurPos] == FPairTail) return false;
-  return RegStrScan(LineBreakSet.c_str(), Prev);
+  return FBreakTable.Holds(Prev);
 }
 
 bool TWideRegex::IsLineEndML() const {
@@ -1386,13 +1415,13 @@ bool TWideRegex::IsLineEndML() const {
   const wchar_t C = S[FCurPos];
   if (FPaired && C == FPairHead && S[FCurPos + 1] == FPairTail) return true;
   if (FPaired && C == FPairTail && FCurPos > 0 && S[FCurPos - 1] == FPairHead) return false;
-  return RegStrScan(LineBreakSet.c_str(), C);
+  return FBreakTable.Holds(C);
 }
 
 bool TWideRegex::IsWordBoundary() const {
   const wchar_t* S = FInput.c_str();
-  const bool Before = FCurPos > 0 && RegStrScan(WordSet.c_str(), S[FCurPos - 1]);
-  const bool After = FCurPos < FInputEnd && RegStrScan(WordSet.c_str(), S[FCurPos]);
+  const bool Before = FCurPos > 0 && FWordTable.Holds(S[FCurPos - 1]);
+  const bool After = FCurPos < FInputEnd && FWordTable.Holds(S[FCurPos]);
   return Before != After;
 }
 
@@ -1465,8 +1494,17 @@ int TWideRegex::RepeatUnit(int Operand) const {
   return GroupText(*this->Operand(Operand), Start, Len) ? Len : -1;
 }
 
+// The character at Pos must begin the literal that the rest of the pattern starts with. With the search
+// hints on, group marks and comments are looked through and a literal without case takes either case.
 bool TWideRegex::LookAheadOk(const TRepeat& R, int Pos) const {
-  return R.Next == kNoNode || Op(R.Next) != opLiteral || FInput.c_str()[Pos] == *Operand(R.Next);
+  int Next = R.Next;
+  while (FSearchHints && Next != kNoNode && ConsumesNothing(Op(Next))) Next = NextNode(Next);
+  if (Next == kNoNode) return true;
+  const wchar_t C = FInput.c_str()[Pos];
+  const wchar_t Lit = *Operand(Next);
+  if (Op(Next) == opLiteral) return C == Lit;
+  if (Op(Next) == opLiteralNoCase && FSearchHints) return C == Lit || (C != 0 && C == CaseInverter(Lit));
+  return true;
 }
 
 bool TWideRegex::StartRepeat(int& Node) {
@@ -1563,4 +1601,267 @@ int32_t TWideRegex::CountRepeats(int Node, int32_t Max) {
   FCurPos += N;
   FSteps += N;
   return N;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Search plan: where a search may start. A hint may skip a position only where the matcher would
+// fail; the unhinted search is the reference for that.
+
+void TWideRegex::TCharTable::Build(const std::wstring& Set) {
+  Source = Set;
+  Bits.reset();
+  for (const wchar_t* C = Set.c_str(); *C; ++C)
+    if (*C < 256) Bits.set(*C);
+}
+
+bool TWideRegex::TCharTable::Holds(wchar_t C) const {
+  return C < 256 ? Bits[C] : RegStrScan(Source.c_str(), C) != nullptr;
+}
+
+// The tables follow the sets; the plan follows the program, the sets it read and the case inverter.
+void TWideRegex::PrepareSearch() {
+  if (LineBreakSet != FBreakTable.Source) FBreakTable.Build(LineBreakSet);
+  if (WordSet != FWordTable.Source) {
+    FWordTable.Build(WordSet);
+    FPlanValid = false;
+  }
+  if (SpaceSet != FSpaceTable.Source) {
+    FSpaceTable.Build(SpaceSet);
+    FPlanValid = false;
+  }
+  if (CaseInverter != FPlanInverter) FPlanValid = false;
+  if (!FPlanValid) MakePlan();
+}
+
+void TWideRegex::MakePlan() {
+  FPlanValid = true;
+  FPlanInverter = CaseInverter;
+  FStartKind = TStartKind::Scan;
+  FLeadingChecks.clear();
+  FFirstChars.reset();
+  FFirstCount = 0;
+  FPlanVisits = 0;
+  FFirstKnown = AddFirstChars(1, 0);
+  FMust.clear();
+  FMustOther.clear();
+  // The rest needs one top-level alternative, whose chain every match runs through.
+  const int Next = NextNode(1);
+  if (Next == kNoNode || Op(Next) != opEnd) return;
+  int Scan = 4;
+  while (Scan != kNoNode && ConsumesNothing(Op(Scan))) Scan = NextNode(Scan);
+  if (Scan == kNoNode) return;
+  FStartKind = Op(Scan) == opLineStart ? TStartKind::AtOffset : LeadingRepeat(Scan);
+  for (; Scan != kNoNode && (IsAssertion(Op(Scan)) || ConsumesNothing(Op(Scan))); Scan = NextNode(Scan))
+    if (IsAssertion(Op(Scan))) FLeadingChecks.push_back(Scan);
+  ChooseRequiredLiteral();
+}
+
+void TWideRegex::AddFirstChar(wchar_t C) {
+  if (FFirstChars[C]) return;
+  FFirstChars.set(C);
+  if (FFirstCount < 2) FFirstPair[FFirstCount] = C;
+  ++FFirstCount;
+}
+
+// Adds every character that a match running from Node can begin with. False when the match may begin
+// with any character or consume none.
+bool TWideRegex::AddFirstChars(int Node, int Depth) {
+  for (; Node != kNoNode && Depth < kMaxPlanDepth && ++FPlanVisits < kMaxPlanVisits;) {
+    const int Code = Op(Node);
+    if (ConsumesNothing(Code) || IsAssertion(Code)) {
+      Node = NextNode(Node);
+      continue;
+    }
+    switch (Code) {
+      case opBranch: {
+        const int Next = NextNode(Node);
+        if (Next == kNoNode || Op(Next) != opBranch) {
+          Node += 3;
+          continue;
+        }
+        for (int Alternative = Node; Alternative != kNoNode && Op(Alternative) == opBranch;
+             Alternative = NextNode(Alternative))
+          if (!AddFirstChars(Alternative + 3, Depth + 1)) return false;
+        return true;
+      }
+      case opStar:
+      case opStarLazy:
+        if (!AddNodeChars(Node + 3)) return false;
+        Node = NextNode(Node);
+        continue;
+      case opPlus:
+      case opPlusLazy:
+        return AddNodeChars(Node + 3);
+      case opRepeat:
+      case opRepeatLazy:
+        if (!AddNodeChars(Node + 7)) return false;
+        if (ReadInt32(Operand(Node)) > 0) return true;
+        Node = NextNode(Node);
+        continue;
+      case opLoopEntry: {
+        const int Loop = NextNode(Node);
+        if (Loop == kNoNode || (Op(Loop) != opLoop && Op(Loop) != opLoopLazy)) return false;
+        if (!AddFirstChars(Loop + ReadInt32(Operand(Loop) + 4), Depth + 1)) return false;
+        if (ReadInt32(Operand(Loop)) > 0) return true;
+        Node = NextNode(Loop);
+        continue;
+      }
+      default:
+        return AddNodeChars(Node);
+    }
+  }
+  return false;
+}
+
+// The characters that one consuming node accepts first; false for any character or none.
+bool TWideRegex::AddNodeChars(int Node) {
+  const wchar_t* Arg = Operand(Node);
+  switch (Op(Node)) {
+    case opLiteral:
+      if (!Arg[0]) return false;  // the empty literal, which matches at the end only
+      AddFirstChar(Arg[0]);
+      return true;
+    case opLiteralNoCase:
+      if (!Arg[0]) return false;
+      AddFirstChar(Arg[0]);
+      AddFirstChar(CaseInverter(Arg[0]));
+      return true;
+    case opAnyOf:
+      for (; *Arg; ++Arg) AddFirstChar(*Arg);
+      return true;
+    case opAnyOfNoCase:
+      // A character passes when it or its image is a member; only the default inverter is known to
+      // change nothing from 128 on.
+      if (CaseInverter != &TWideRegex::DefaultInvertCase) return false;
+      for (const wchar_t* M = Arg; *M; ++M) AddFirstChar(*M);
+      for (wchar_t C = 1; C < 128; ++C)
+        if (RegStrScan(Arg, CaseInverter(C))) AddFirstChar(C);
+      return true;
+    case opDigit:
+      for (wchar_t C = L'0'; C <= L'9'; ++C) AddFirstChar(C);
+      return true;
+    case opWordChar:
+      for (const wchar_t* C = WordSet.c_str(); *C; ++C) AddFirstChar(*C);
+      return true;
+    case opSpace:
+      for (const wchar_t* C = SpaceSet.c_str(); *C; ++C) AddFirstChar(*C);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A pattern that begins with ".*" or ".+" matches from the first place it can start at, if anywhere
+// later: the repeat takes in what lies between. With modifier s that place is the offset; without it,
+// "." stops at line breaks, so a match may also start right behind one.
+TWideRegex::TStartKind TWideRegex::LeadingRepeat(int Node) const {
+  const int Code = Op(Node);
+  const bool Simple = Code == opStar || Code == opStarLazy || Code == opPlus || Code == opPlusLazy;
+  if (Simple && Op(Node + 3) == opAnyChar) return TStartKind::AtOffset;
+  // Without s: a counted loop (lazy) or the branch construction of the greedy star.
+  if (Code == opLoopEntry) {
+    const int Loop = NextNode(Node);
+    const bool DotLoop = Loop != kNoNode && (Op(Loop) == opLoop || Op(Loop) == opLoopLazy) &&
+                         ReadInt32(Operand(Loop)) <= 1 && ReadInt32(Operand(Loop) + 2) == kMaxLoopCount &&
+                         Loop + ReadInt32(Operand(Loop) + 4) == Node + 3 && Op(Node + 3) == opAnyCharML &&
+                         NextNode(Node + 3) == Loop;
+    if (DotLoop) return TStartKind::AfterLineBreaks;
+  }
+  if (Code == opBranch && Op(Node + 3) == opAnyCharML) {
+    const int Back = NextNode(Node + 3);
+    if (Back != kNoNode && Op(Back) == opBack && NextNode(Back) == Node) return TStartKind::AfterLineBreaks;
+  }
+  return TStartKind::Scan;
+}
+
+// The longest literal on the alternative's own chain (the later one of equal length).
+void TWideRegex::ChooseRequiredLiteral() {
+  int Best = kNoNode;
+  size_t BestLen = 0;
+  for (int Scan = 4, Guard = 0; Scan != kNoNode && Guard < FProgramSize; Scan = NextNode(Scan), ++Guard) {
+    if (Op(Scan) != opLiteral && Op(Scan) != opLiteralNoCase) continue;
+    const size_t Len = RegStrLen(Operand(Scan));
+    if (Len > 0 && Len >= BestLen) {
+      Best = Scan;
+      BestLen = Len;
+    }
+  }
+  if (Best == kNoNode) return;
+  FMust.assign(Operand(Best), BestLen);
+  FMustOther = FMust;
+  if (Op(Best) == opLiteralNoCase)
+    for (wchar_t& C : FMustOther) C = CaseInverter(C);
+}
+
+bool TWideRegex::HoldsRequiredLiteral(int From) const {
+  const wchar_t* End = FInput.c_str() + FInputEnd;
+  const size_t Len = FMust.size();
+  for (const wchar_t* P = FInput.c_str() + From; static_cast<size_t>(End - P) >= Len; ++P) {
+    P = FindEither(P, End, FMust[0], FMustOther[0]);
+    if (static_cast<size_t>(End - P) < Len) return false;
+    size_t I = 1;
+    while (I < Len && (P[I] == FMust[I] || P[I] == FMustOther[I])) ++I;
+    if (I == Len) return true;
+  }
+  return false;
+}
+
+// The first position from P on that is worth a try, or -1.
+int TWideRegex::NextCandidate(int P, int From) const {
+  if (P > FInputEnd) return -1;
+  if (!FSearchHints) return P;
+  const wchar_t* S = FInput.c_str();
+  if (FStartKind == TStartKind::AfterLineBreaks) {
+    if (P == From) return P;
+    while (P <= FInputEnd && !IsUnconsumedBreak(P - 1)) ++P;
+    return P <= FInputEnd ? P : -1;
+  }
+  if (!FFirstKnown) return P;
+  if (FFirstCount == 0) return -1;  // a set left empty by a U+0000 ("[\x00]") matches nothing
+  const wchar_t* End = S + FInputEnd;
+  const wchar_t* Found;
+  if (FFirstCount <= 2) {
+    Found = FindEither(S + P, End, FFirstPair[0], FFirstPair[FFirstCount - 1]);
+  } else {
+    Found = S + P;
+    while (Found < End && !FFirstChars[*Found]) ++Found;
+  }
+  return Found < End ? static_cast<int>(Found - S) : -1;
+}
+
+// A character that "." stops at without modifier s.
+bool TWideRegex::IsUnconsumedBreak(int Pos) const {
+  const wchar_t* S = FInput.c_str();
+  return FBreakTable.Holds(S[Pos]) || (FPaired && S[Pos] == FPairHead && S[Pos + 1] == FPairTail);
+}
+
+// The assertions that begin the pattern, tested before a try costs anything.
+bool TWideRegex::LeadingChecksHold(int Pos) {
+  if (!FSearchHints) return true;
+  FCurPos = Pos;
+  for (const int Node : FLeadingChecks) {
+    bool Holds;
+    switch (Op(Node)) {
+      case opLineStart:
+        Holds = FCurPos == 0;
+        break;
+      case opLineEnd:
+        Holds = FCurPos == FInputEnd;
+        break;
+      case opLineStartML:
+        Holds = IsLineStartML();
+        break;
+      case opLineEndML:
+        Holds = IsLineEndML();
+        break;
+      case opWordBoundary:
+        Holds = IsWordBoundary();
+        break;
+      default:
+        Holds = !IsWordBoundary();
+        break;
+    }
+    if (!Holds) return false;
+  }
+  return true;
 }

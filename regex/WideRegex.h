@@ -1,6 +1,7 @@
 #pragma once
 // Regular expressions over UTF-16 text: a pattern compiles into a program of 16-bit cells that a
 // backtracking matcher interprets. Errors never raise; they go to the virtual hook Error.
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -162,11 +163,15 @@ class TWideRegex {
   // Applies the letters [First, Last) to Modifiers; false at the first unknown character.
   static bool ParseModifierLetters(const wchar_t* First, const wchar_t* Last, uint32_t& Modifiers);
 
-  // The compiled program and its search hints, for inspection.
+  // The compiled program and its search hints, for inspection. The search itself goes by a plan that
+  // covers these hints and more (first characters in either case, required literals of either kind,
+  // leading ".*", "^" and "\b").
   const std::vector<wchar_t>& Program() const { return FProgram; }
   wchar_t FirstCharHint() const { return FFirstChar; }
   bool Anchored() const { return FAnchored; }
   std::wstring RequiredSubstring() const;
+  // Off: every position is tried and no hint is used; the plain matcher, to check the hints against.
+  void SetSearchHints(bool On) { FSearchHints = On; }
 
   std::wstring SpaceSet;      // characters of "\s"
   std::wstring WordSet;       // characters of "\w" and of word boundaries
@@ -228,7 +233,6 @@ class TWideRegex {
   // Matcher.
   bool EnsureProgram();
   void ClearMatchPositions();
-  bool RequiredSubstringFrom(int From) const;
   bool Search(int From);
   bool TryAt(int Pos);
   bool MatchNode(int Node);
@@ -263,6 +267,28 @@ class TWideRegex {
   bool Tick();
   bool Abort(int Code);
 
+  // Search plan.
+  enum class TStartKind { Scan, AtOffset, AfterLineBreaks };
+  // Which of the first 256 characters a character set string holds (up to its first U+0000), and the
+  // string it was made from: the sets are public and may change between searches.
+  struct TCharTable {
+    std::bitset<256> Bits;
+    std::wstring Source;
+    void Build(const std::wstring& Set);
+    bool Holds(wchar_t C) const;
+  };
+  void PrepareSearch();
+  void MakePlan();
+  bool AddFirstChars(int Node, int Depth);
+  bool AddNodeChars(int Node);
+  void AddFirstChar(wchar_t C);
+  TStartKind LeadingRepeat(int Node) const;
+  void ChooseRequiredLiteral();
+  bool HoldsRequiredLiteral(int From) const;
+  int NextCandidate(int P, int From) const;
+  bool LeadingChecksHold(int Pos);
+  bool IsUnconsumedBreak(int Pos) const;
+
   // Match state.
   int FStartP[kGroupCount];
   int FEndP[kGroupCount];
@@ -282,6 +308,20 @@ class TWideRegex {
   bool FAnchored = false;
   int FRequired = -1;  // cell of the required literal's string
   int FRequiredLen = 0;
+
+  // Search plan and the character tables of the matcher.
+  bool FSearchHints = true;
+  bool FPlanValid = false;
+  TCaseInverter FPlanInverter = nullptr;
+  TCharTable FSpaceTable, FWordTable, FBreakTable;
+  TStartKind FStartKind = TStartKind::Scan;
+  std::vector<int> FLeadingChecks;  // zero-width nodes that begin the pattern
+  bool FFirstKnown = false;         // every match begins with a character of FFirstChars
+  std::bitset<65536> FFirstChars;
+  int FFirstCount = 0;
+  wchar_t FFirstPair[2] = {};  // the first two of them, for a vectorised scan
+  int FPlanVisits = 0;
+  std::wstring FMust, FMustOther;  // a literal every match holds; FMustOther its other case, if any
 
   // Compiler state.
   const wchar_t* FParsePos = nullptr;

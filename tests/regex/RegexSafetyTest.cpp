@@ -39,8 +39,11 @@ TEST(RegexSafety, MultiMegabyteTextsDoNotExhaustTheStack) {
   }
 }
 
+// The bounds of the matcher itself are tested without the search hints, which would find no "c" (no "x",
+// no "b") in these texts and not search at all.
 TEST(RegexSafety, BacktrackBoundEndsAsNoMatchWithItsCode) {
   TRecordingRegex R;
+  R.SetSearchHints(false);
   R.SetExpression(L"(?g)((a|b)(a|b))*c");
   EXPECT_FALSE(R.Exec(Repeat(L"ab", 3 * 1024 * 1024)));
   EXPECT_EQ(R.Codes, std::vector<int>{reeBacktrackLimitExceeded});
@@ -48,9 +51,14 @@ TEST(RegexSafety, BacktrackBoundEndsAsNoMatchWithItsCode) {
 
 TEST(RegexSafety, QuadraticSearchOnALongTextIsCut) {
   TRecordingRegex R;
+  R.SetSearchHints(false);
   R.SetExpression(L"(.)*x");
   EXPECT_FALSE(R.Exec(std::wstring(200000, L'y')));
   EXPECT_EQ(R.Codes, std::vector<int>{reeStepLimitExceeded});
+  R.Codes.clear();
+  R.SetSearchHints(true);
+  EXPECT_FALSE(R.Exec(std::wstring(200000, L'y')));
+  EXPECT_TRUE(R.Codes.empty());
 }
 
 TEST(RegexSafety, EmptyLoopRoundsEndTheLoop) {
@@ -99,6 +107,7 @@ TEST(RegexSafety, ExponentialBacktrackingIsCutByTheStepBudget) {
   const std::wstring As(30, L'a');
   for (const wchar_t* Pattern : {L"(a+)+b", L"(?g)(a+)+b", L"(a|aa)*c", L"(?g)(a|aa)*c", L"(?g)(a|a)+b"}) {
     TRecordingRegex R;
+    R.SetSearchHints(false);
     R.SetExpression(Pattern);
     const auto Start = std::chrono::steady_clock::now();
     EXPECT_FALSE(R.Exec(As)) << Pattern;
