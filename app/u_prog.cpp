@@ -857,6 +857,11 @@ void Tprog::m_opendateiClick(TObject* /*Sender*/) {
 }
 
 void Tprog::ItemCountAuffrischen() {
+  SuchTexte.reset();
+  ZeilenAuffrischen();
+}
+
+void Tprog::ZeilenAuffrischen() {
   lv->Items()->SetCount(0);
   lv->Items()->SetCount(static_cast<int>(AngezeigteSongs().size()));
 }
@@ -868,8 +873,9 @@ void Tprog::TotalsAnzeigen() {
 }
 
 void Tprog::ListeAktualisieren() {
-  if (IstGefiltert) SuchenClick(this);
+  // First, so that a search run again reads the songs as they are now.
   ItemCountAuffrischen();
+  if (IstGefiltert) SuchenClick(this);
   TotalsAnzeigen();
 }
 
@@ -1080,39 +1086,16 @@ size_t SuchTextLaenge(const Song& S, const std::array<bool, SongFieldCount>& Spa
   return Laenge;
 }
 
-void SuchTextAnhaengen(std::wstring& Ziel, const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
-  Ziel += ZeilenEnde;
+// Writes the haystack of S at Ziel, which has room for it; returns the end of what it wrote.
+wchar_t* SuchTextSchreiben(wchar_t* Ziel, const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  Ziel = std::copy(ZeilenEnde.begin(), ZeilenEnde.end(), Ziel);
   for (int F = 0; F < SongFieldCount; ++F) {
     if (!Spalten[F]) continue;
-    Ziel += S[F];
-    Ziel += ZeilenEnde;
+    Ziel = std::copy(S[F].begin(), S[F].end(), Ziel);
+    Ziel = std::copy(ZeilenEnde.begin(), ZeilenEnde.end(), Ziel);
   }
+  return Ziel;
 }
-
-// The haystacks of all songs back to back in one string (one allocation for the whole search); song I
-// owns the range from Anfang[I] to Anfang[I + 1].
-struct TSuchTexte {
-  std::wstring Text;
-  std::vector<size_t> Anfang;
-
-  TSuchTexte(const TWideSongArray& Songs, const std::array<bool, SongFieldCount>& Spalten, bool Falten) {
-    size_t Laenge = 0;
-    for (const Song& S : Songs) Laenge += SuchTextLaenge(S, Spalten);
-    Text.reserve(Laenge);
-    Anfang.reserve(Songs.size() + 1);
-    for (const Song& S : Songs) {
-      Anfang.push_back(Text.size());
-      SuchTextAnhaengen(Text, S, Spalten);
-    }
-    Anfang.push_back(Text.size());
-    // The platform folds each character alone, so one call does for all songs.
-    if (Falten) Grossschreiben(Text);
-  }
-  size_t Anzahl() const { return Anfang.size() - 1; }
-  std::wstring_view Heu(size_t I) const {
-    return std::wstring_view(Text).substr(Anfang[I], Anfang[I + 1] - Anfang[I]);
-  }
-};
 
 // A substring search (Horspool, shifts by the low byte of a character) prepared once per term, so that
 // the loop per song calls nothing.
@@ -1145,14 +1128,37 @@ class TFinder {
 
 std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
   std::wstring Text;
-  Text.reserve(SuchTextLaenge(S, Spalten));
-  SuchTextAnhaengen(Text, S, Spalten);
+  Text.resize(SuchTextLaenge(S, Spalten));
+  SuchTextSchreiben(Text.data(), S, Spalten);
   return Text;
+}
+
+TSuchTexte::TSuchTexte(const TWideSongArray& Songs, const TSuchOptionen& O)
+    : FSpalten(O.Spalten), FGefaltet(!O.GrossKlein && !O.RegEx) {
+  size_t Laenge = 0;
+  for (const Song& S : Songs) Laenge += SuchTextLaenge(S, FSpalten);
+  FText.resize(Laenge);
+  FAnfang.reserve(Songs.size() + 1);
+  wchar_t* Ziel = FText.data();
+  for (const Song& S : Songs) {
+    FAnfang.push_back(static_cast<size_t>(Ziel - FText.data()));
+    Ziel = SuchTextSchreiben(Ziel, S, FSpalten);
+  }
+  FAnfang.push_back(FText.size());
+  // The platform folds each character alone, so one call does for all songs.
+  if (FGefaltet) Grossschreiben(FText);
+}
+
+bool TSuchTexte::PasstZu(const TWideSongArray& Songs, const TSuchOptionen& O) const {
+  return FSpalten == O.Spalten && FGefaltet == (!O.GrossKlein && !O.RegEx) && Anzahl() == Songs.size();
 }
 
 std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
                                 const TSuchOptionen& O) {
-  const TSuchTexte Texte(Songs, O.Spalten, !O.GrossKlein && !O.RegEx);
+  return SongsFinden(TSuchTexte(Songs, O), Text, O);
+}
+
+std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O) {
   std::vector<size_t> Treffer;
   const auto Behalten = [&](size_t I, bool Passt) {
     if (Passt != O.Invers) Treffer.push_back(I);
@@ -1225,10 +1231,11 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
     return;
   }
   SuchErgebnis.clear();
-  for (const size_t I : SongsFinden(AlleSongs, Text, SuchOptionen()))
-    ErgebnisHinzufuegen(static_cast<int>(I));
+  const TSuchOptionen O = SuchOptionen();
+  if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
+  for (const size_t I : SongsFinden(*SuchTexte, Text, O)) ErgebnisHinzufuegen(static_cast<int>(I));
   IstGefiltert = true;
-  ItemCountAuffrischen();
+  ZeilenAuffrischen();
   status->SetCaption(std::to_string(SuchErgebnis.size()) +
                      (Deutsch() ? " Dateien gefunden " : " Files Found ") + PlayTimeText(SuchErgebnis));
 }

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -107,7 +109,30 @@ struct TSuchOptionen {
 
 // The text a song is searched in: CR LF, then each chosen field followed by CR LF.
 std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten);
+
+// The haystacks of all songs back to back in one string, made for the switches of a search: the chosen
+// columns, upper-cased unless the search is case-sensitive or a pattern. Searches with the same
+// switches over the same songs can share them.
+class TSuchTexte {
+ public:
+  TSuchTexte(const TWideSongArray& Songs, const TSuchOptionen& O);
+  // Made for these switches and for as many songs.
+  bool PasstZu(const TWideSongArray& Songs, const TSuchOptionen& O) const;
+  size_t Anzahl() const { return FAnfang.size() - 1; }
+  std::wstring_view Heu(size_t I) const {
+    return std::wstring_view(FText).substr(FAnfang[I], FAnfang[I + 1] - FAnfang[I]);
+  }
+
+ private:
+  std::array<bool, SongFieldCount> FSpalten;
+  bool FGefaltet;
+  std::wstring FText;
+  std::vector<size_t> FAnfang;  // song I owns the range from FAnfang[I] to FAnfang[I + 1]
+};
+
 // The indexes of the songs the search keeps, ascending.
+std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O);
+// The same over haystacks made for this one search.
 std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
                                 const TSuchOptionen& O);
 // Text as a pattern that matches it literally.
@@ -310,7 +335,11 @@ class Tprog : public TForm {
   void ZeileAbspielen(int Row);
   int FirstSelectedRow();
   void TotalsAnzeigen();
+  // After every change of the song arrays: the view asks for each row again, and the haystacks of the
+  // search, made from the songs as they were, are dropped.
   void ItemCountAuffrischen();
+  // The view asks for each row again; the songs themselves are as they were.
+  void ZeilenAuffrischen();
   void SongEnde(TMessage& Message);
   void WMAppCommand(TMessage& Message);
   void StelleLButtonDown(TMessage& Message, const TWndMethod& Standard);
@@ -326,6 +355,8 @@ class Tprog : public TForm {
   void SongAnzeigeLaden(TCustomIniFile& Ini);
   void FensterbereichSpeichern(TCustomIniFile& Ini);
 
+  // The haystacks of AlleSongs, kept from one search to the next until the songs or the switches change.
+  std::unique_ptr<TSuchTexte> SuchTexte;
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;
   bool PositionWirdGesetzt = false;

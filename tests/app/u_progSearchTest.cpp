@@ -235,6 +235,49 @@ TEST_F(ProgSearch, TheSearchRunsOverAllSongsAndAgainAtEachRefresh) {
   EXPECT_EQ(prog->status->Caption().substr(0, 18), "4 Dateien geladen ");
 }
 
+// The haystacks are kept from one search to the next: after every change of the songs, and of the
+// switches, the next search must still see the songs as they are.
+TEST_F(ProgSearch, KeptHaystacksFollowEveryChangeOfSongsAndSwitches) {
+  using TNamen = std::vector<std::wstring>;
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"xyz band"}));
+  // Editing, as any window does it: the change, then the list refresh (which searches again).
+  AlleSongs[1][sfTitle] = L"Abba Medley";
+  prog->ListeAktualisieren();
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));
+  // Sorting the whole list by artist: the result follows the new order.
+  prog->AlleClick(prog);
+  prog->lvColumnClick(prog->lv, prog->lv->Columns()->Items(1));
+  ASSERT_EQ(AlleSongs[1][sfArtist], L"\u00C4rzte");
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));
+  // Deleting a row of the whole list.
+  prog->AlleClick(prog);
+  SelectRows({0});
+  prog->p4Click(prog);
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"Queen", L"xyz band"}));
+  // The switches: without the title column only artist and album are searched.
+  Klick(prog->s_titel);
+  Suche("abba");
+  EXPECT_TRUE(Kuenstler().empty());
+  Klick(prog->s_titel);
+  // Adding a folder.
+  Suche("first");
+  EXPECT_TRUE(Kuenstler().empty());
+  prog->OrdnerHinzufuegen(Fixture(L"songs"));
+  Suche("first");
+  EXPECT_EQ(Kuenstler(), TNamen{L"Alpha"});
+  // Loading a playlist in place of the songs, as the load command does, with the refresh after it.
+  WritePlaylist(L"neu.vlm", {L"C:\\first.mp3"});
+  PlaylistLaden(Dir.File(L"neu.vlm"), true);
+  prog->ListeAktualisieren();
+  Suche("first");
+  EXPECT_TRUE(Kuenstler().empty());
+  Suche("t");
+  EXPECT_EQ(Kuenstler(), TNamen{L"a"});
+}
+
 TEST_F(ProgSearch, TheSwitchesOfBothWindowsMirrorEachOtherAndTheStandardResetsAll) {
   EXPECT_EQ(Schalter(), std::make_pair(StandardSchalter, StandardSchalter));
   const auto Paar = Paare();
