@@ -4,6 +4,10 @@
 #include <charconv>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "Imports/UCodeSysUtils.h"
 
 UINT DefaultSystemCodePage() {
@@ -61,14 +65,33 @@ size_t UTF8SequenceLength(unsigned char Lead) {
   return 0;
 }
 
-void AppendUTF16(std::wstring& Out, char32_t Value) {
+// Widens the ASCII bytes from In on into Out up to the first other byte, sixteen at a time where the
+// processor can, since most of any text is ASCII; returns how many it took.
+size_t WidenAscii(const char* In, size_t Count, wchar_t* Out) {
+  size_t Done = 0;
+#if defined(__SSE2__)
+  const __m128i Zero = _mm_setzero_si128();
+  for (; Count - Done >= 16; Done += 16) {
+    const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(In + Done));
+    if (_mm_movemask_epi8(Bytes)) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + Done), _mm_unpacklo_epi8(Bytes, Zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Out + Done + 8), _mm_unpackhi_epi8(Bytes, Zero));
+  }
+#endif
+  for (; Done < Count && !(In[Done] & 0x80); ++Done) Out[Done] = static_cast<wchar_t>(In[Done]);
+  return Done;
+}
+
+// Writes Value as one unit or a surrogate pair at Out; returns the end of what it wrote.
+wchar_t* PutUTF16(wchar_t* Out, char32_t Value) {
   if (Value < 0x10000) {
-    Out += static_cast<wchar_t>(Value);
+    *Out++ = static_cast<wchar_t>(Value);
   } else {
     Value -= 0x10000;
-    Out += static_cast<wchar_t>(0xD800 + (Value >> 10));
-    Out += static_cast<wchar_t>(0xDC00 + (Value & 0x3FF));
+    *Out++ = static_cast<wchar_t>(0xD800 + (Value >> 10));
+    *Out++ = static_cast<wchar_t>(0xDC00 + (Value & 0x3FF));
   }
+  return Out;
 }
 
 // Decodes the sequence at S[Pos]; advances Pos past it, or past the lead and its continuation
@@ -196,10 +219,16 @@ std::string WideStringToUTF8(const std::wstring& S) {
 }
 
 std::wstring UTF8ToWideString(const std::string& S) {
-  std::wstring Result;
-  Result.reserve(S.size());
+  std::wstring Result(S.size(), L'\0');  // never more units than bytes
+  wchar_t* Out = Result.data();
   size_t Pos = 0;
-  while (Pos < S.size()) AppendUTF16(Result, DecodeUTF8Sequence(S, Pos));
+  while (Pos < S.size()) {
+    const size_t Ascii = WidenAscii(S.data() + Pos, S.size() - Pos, Out);
+    Pos += Ascii;
+    Out += Ascii;
+    if (Pos < S.size()) Out = PutUTF16(Out, DecodeUTF8Sequence(S, Pos));
+  }
+  Result.resize(static_cast<size_t>(Out - Result.data()));
   return Result;
 }
 

@@ -117,6 +117,19 @@ TEST(UCodeSystemUTF8, BrokenSequencesBecomeReplacementCharacters) {
   for (const auto& C : Cases) EXPECT_EQ(UTF8ToWideString(C.Coded), C.Wide) << C.Coded;
 }
 
+TEST(UCodeSystemUTF8, AsciiRunsOfAnyLengthBetweenOtherCharacters) {
+  // ASCII goes across sixteen bytes at a time: a multi-byte character at every place around that.
+  std::string Ascii;
+  for (char C = '!'; Ascii.size() < 48; ++C) Ascii += C;
+  const std::wstring WideAscii(Ascii.begin(), Ascii.end());
+  for (size_t At = 0; At <= Ascii.size(); ++At) {
+    const std::string Coded = Ascii.substr(0, At) + "\xC3\xA4" + Ascii.substr(At) + "\xFF" + Ascii;
+    const std::wstring Wide =
+        WideAscii.substr(0, At) + L"\u00E4" + WideAscii.substr(At) + L"\uFFFD" + WideAscii;
+    EXPECT_EQ(UTF8ToWideString(Coded), Wide) << At;
+  }
+}
+
 std::wstring RandomText(std::mt19937& Rng) {
   // Ranges: ASCII, controls, "+-~", Latin/Greek/Cyrillic, CJK, private use and above, a surrogate pair.
   static const std::vector<std::pair<unsigned, unsigned>> Ranges = {
