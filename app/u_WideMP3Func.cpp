@@ -155,8 +155,8 @@ void SortSongs(TWideSongArray& Songs, bool Descending, int Field) {
 
 bool NextPlaylistLine(const std::wstring& Text, size_t& Pos, std::wstring_view& Line) {
   if (Pos >= Text.size()) return false;
-  size_t End = Text.find_first_of(L"\r\n", Pos);
-  if (End == std::wstring::npos) End = Text.size();
+  const auto IsLineEnd = [](wchar_t C) { return C == L'\r' || C == L'\n'; };
+  size_t End = static_cast<size_t>(std::find_if(Text.begin() + Pos, Text.end(), IsLineEnd) - Text.begin());
   Line = std::wstring_view(Text).substr(Pos, End - Pos);
   Pos = End;
   if (Pos < Text.size() && Text[Pos] == L'\r') ++Pos;
@@ -175,18 +175,31 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
   return Text;
 }
 
+bool PlaylistLineSong(std::wstring_view Line, Song& S) {
+  // Split at every "|": n separators give n + 1 pieces, so eight fields are seven separators.
+  std::array<size_t, SongFieldCount> Ends;
+  size_t Bars = 0;
+  for (size_t I = 0; I < Line.size(); ++I) {
+    if (Line[I] != L'|') continue;
+    if (Bars == SongFieldCount - 1) return false;
+    Ends[Bars++] = I;
+  }
+  if (Bars != SongFieldCount - 1) return false;
+  Ends[Bars] = Line.size();
+  for (size_t F = 0, Start = 0; F < SongFieldCount; Start = Ends[F++] + 1)
+    S[F].assign(Line.substr(Start, Ends[F] - Start));
+  return true;
+}
+
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs) {
   const std::wstring Text = ReadPlaylistText(FileName);
+  // Room for a song per line end at once: growing by copies would move every song several times.
+  Songs.reserve(Songs.size() + std::count(Text.begin(), Text.end(), L'\n') + 1);
   size_t Pos = 0;
   std::wstring_view Line;
-  TWideStrArray Parts;
-  while (NextPlaylistLine(Text, Pos, Line)) {
-    Parts.clear();
-    if (WideSplitString(Parts, L"|", std::wstring(Line)) != SongFieldCount) continue;
-    Song S;
-    std::move(Parts.begin(), Parts.end(), S.begin());
-    Songs.push_back(std::move(S));
-  }
+  Song S;
+  while (NextPlaylistLine(Text, Pos, Line))
+    if (PlaylistLineSong(Line, S)) Songs.push_back(std::move(S));
 }
 
 void LoadPlaylist(const std::wstring& FileName) {
