@@ -177,17 +177,12 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
 
 bool PlaylistLineSong(std::wstring_view Line, Song& S) {
   // Split at every "|": n separators give n + 1 pieces, so eight fields are seven separators.
-  std::array<size_t, SongFieldCount> Ends;
-  size_t Bars = 0;
-  for (size_t I = 0; I < Line.size(); ++I) {
-    if (Line[I] != L'|') continue;
-    if (Bars == SongFieldCount - 1) return false;
-    Ends[Bars++] = I;
+  if (CountPipes(Line) != SongFieldCount - 1) return false;
+  for (std::wstring& Field : S) {
+    const size_t Bar = std::min(Line.find(L'|'), Line.size());
+    Field.assign(Line.substr(0, Bar));
+    Line.remove_prefix(std::min(Bar + 1, Line.size()));
   }
-  if (Bars != SongFieldCount - 1) return false;
-  Ends[Bars] = Line.size();
-  for (size_t F = 0, Start = 0; F < SongFieldCount; Start = Ends[F++] + 1)
-    S[F].assign(Line.substr(Start, Ends[F] - Start));
   return true;
 }
 

@@ -11,7 +11,7 @@ bool IsInteger(const std::string& Text) {
   return StrToIntDef(Text, 0) == StrToIntDef(Text, 1);
 }
 
-int CountPipes(const std::wstring& Text) {
+int CountPipes(std::wstring_view Text) {
   return static_cast<int>(std::count(Text.begin(), Text.end(), L'|'));
 }
 

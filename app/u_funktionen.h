@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "app/u_WideMP3Func.h"
 #include "classlib/ComCtrls.h"
@@ -14,7 +15,7 @@
 // True when Text converts to an integer (converting with default 0 and with default 1 agree).
 bool IsInteger(const std::string& Text);
 // The number of "|" in Text.
-int CountPipes(const std::wstring& Text);
+int CountPipes(std::wstring_view Text);
 // Appends the songs of a playlist dropped on the window to AlleSongs and its folder to the source
 // folders. Lines that do not hold exactly eight fields are skipped.
 void LoadDroppedPlaylist(const std::wstring& FileName);
