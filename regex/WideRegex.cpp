@@ -1167,16 +1167,12 @@ bool TWideRegex::MatchNode(int Node) {
         case opEnd:
           return true;
         case opLineStart:
-          Ok = FCurPos == 0;
-          break;
         case opLineEnd:
-          Ok = FCurPos == FInputEnd;
-          break;
         case opLineStartML:
-          Ok = IsLineStartML();
-          break;
         case opLineEndML:
-          Ok = IsLineEndML();
+        case opWordBoundary:
+        case opNonWordBoundary:
+          Ok = AssertionHolds(Code);
           break;
         case opAnyCharML:
           Ok = FCurPos < FInputEnd && !(FPaired && S[FCurPos] == FPairHead && S[FCurPos + 1] == FPairTail) &&
@@ -1204,12 +1200,6 @@ bool TWideRegex::MatchNode(int Node) {
         case opBackRef:
         case opBackRefNoCase:
           Ok = MatchBackRef(Node);
-          break;
-        case opWordBoundary:
-          Ok = IsWordBoundary();
-          break;
-        case opNonWordBoundary:
-          Ok = !IsWordBoundary();
           break;
         case opBack:
           Ok = !IsEmptyRound(Node);
@@ -1423,6 +1413,24 @@ bool TWideRegex::IsWordBoundary() const {
   const bool Before = FCurPos > 0 && FWordTable.Holds(S[FCurPos - 1]);
   const bool After = FCurPos < FInputEnd && FWordTable.Holds(S[FCurPos]);
   return Before != After;
+}
+
+// A test that consumes nothing (IsAssertion), at the current position.
+bool TWideRegex::AssertionHolds(int Code) const {
+  switch (Code) {
+    case opLineStart:
+      return FCurPos == 0;
+    case opLineEnd:
+      return FCurPos == FInputEnd;
+    case opLineStartML:
+      return IsLineStartML();
+    case opLineEndML:
+      return IsLineEndML();
+    case opWordBoundary:
+      return IsWordBoundary();
+    default:
+      return !IsWordBoundary();  // opNonWordBoundary
+  }
 }
 
 // opBack closes one round of a greedy star or plus; a round that consumed nothing must end the
@@ -1839,29 +1847,6 @@ bool TWideRegex::IsUnconsumedBreak(int Pos) const {
 bool TWideRegex::LeadingChecksHold(int Pos) {
   if (!FSearchHints) return true;
   FCurPos = Pos;
-  for (const int Node : FLeadingChecks) {
-    bool Holds;
-    switch (Op(Node)) {
-      case opLineStart:
-        Holds = FCurPos == 0;
-        break;
-      case opLineEnd:
-        Holds = FCurPos == FInputEnd;
-        break;
-      case opLineStartML:
-        Holds = IsLineStartML();
-        break;
-      case opLineEndML:
-        Holds = IsLineEndML();
-        break;
-      case opWordBoundary:
-        Holds = IsWordBoundary();
-        break;
-      default:
-        Holds = !IsWordBoundary();
-        break;
-    }
-    if (!Holds) return false;
-  }
-  return true;
+  return std::all_of(FLeadingChecks.begin(), FLeadingChecks.end(),
+                     [this](int Node) { return AssertionHolds(Op(Node)); });
 }

@@ -244,6 +244,7 @@ class TWideRegex {
   bool IsLineStartML() const;
   bool IsLineEndML() const;
   bool IsWordBoundary() const;
+  bool AssertionHolds(int Code) const;
   bool IsEmptyRound(int Back) const;
   bool MatchLoopNode(int& Node);
   bool IterateLoop(int& Node);
