@@ -146,6 +146,10 @@ void TComponent::RemoveFreeNotification(TComponent* AComponent) {
   EraseItem(AComponent->FFreeNotifies, this);
 }
 
+bool TComponent::ExecuteAction(TBasicAction* /*Action*/) {
+  return false;
+}
+
 // Owned components hear of every insertion and removal in their owner, so that siblings can drop
 // references to each other without asking for free notifications.
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
@@ -173,4 +177,51 @@ void TComponent::Insert(TComponent* AComponent) {
 void TComponent::Remove(TComponent* AComponent) {
   EraseItem(FComponents, AComponent);
   AComponent->FOwner = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Actions
+
+TBasicAction::~TBasicAction() {
+  while (!FClients.empty()) FClients.back()->SetAction(nullptr);
+}
+
+bool TBasicAction::Execute() {
+  if (!OnExecute) return false;
+  OnExecute(this);
+  return true;
+}
+
+bool TBasicAction::Update() {
+  if (!OnUpdate) return false;
+  OnUpdate(this);
+  return true;
+}
+
+void TBasicAction::RegisterChanges(TBasicActionLink* Value) {
+  FClients.push_back(Value);
+}
+
+void TBasicAction::UnRegisterChanges(TBasicActionLink* Value) {
+  const auto It = std::find(FClients.begin(), FClients.end(), Value);
+  if (It != FClients.end()) FClients.erase(It);
+}
+
+void TBasicAction::Change() {
+  for (TBasicActionLink* Link : std::vector<TBasicActionLink*>(FClients)) Link->Change();
+}
+
+TBasicActionLink::~TBasicActionLink() {
+  SetAction(nullptr);
+}
+
+void TBasicActionLink::SetAction(TBasicAction* Value) {
+  if (Value == FAction) return;
+  if (FAction) FAction->UnRegisterChanges(this);
+  FAction = Value;
+  if (Value) Value->RegisterChanges(this);
+}
+
+void TBasicActionLink::Change() {
+  if (OnChange) OnChange(FAction);
 }

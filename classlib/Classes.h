@@ -18,6 +18,7 @@ class TObject {
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 class TFiler;  // form streaming
+class TBasicAction;
 
 class TPersistent : public TObject {
  public:
@@ -77,6 +78,9 @@ class TComponent : public TPersistent {
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
 
+  // Offers an action to this component; true when it carried the action out. Nothing here.
+  virtual bool ExecuteAction(TBasicAction* Action);
+
  protected:
   virtual void Notification(TComponent* AComponent, TOperation Operation);
   virtual void Loaded();
@@ -92,4 +96,42 @@ class TComponent : public TPersistent {
   std::string FName;
   intptr_t FTag = 0;
   TComponentState FComponentState = 0;
+};
+
+class TBasicActionLink;
+
+// A command that components carry out on request; links tie clients (controls, menu items) to it.
+class TBasicAction : public TComponent {
+ public:
+  using TComponent::TComponent;
+  // Its links let their clients go.
+  ~TBasicAction() override;
+  // OnExecute when set; true when something carried the action out.
+  virtual bool Execute();
+  // OnUpdate when set; true when it ran.
+  virtual bool Update();
+  void RegisterChanges(TBasicActionLink* Value);
+  void UnRegisterChanges(TBasicActionLink* Value);
+  TNotifyEvent OnExecute;
+  TNotifyEvent OnUpdate;
+
+ protected:
+  // Tells every link that a property changed.
+  void Change();
+  std::vector<TBasicActionLink*> FClients;
+};
+
+// The tie of one client to an action.
+class TBasicActionLink : public TObject {
+ public:
+  ~TBasicActionLink() override;
+  TBasicAction* Action() const { return FAction; }
+  void SetAction(TBasicAction* Value);
+  // The action changed; runs OnChange with the action as sender.
+  virtual void Change();
+  TNotifyEvent OnChange;
+
+ private:
+  friend class TBasicAction;
+  TBasicAction* FAction = nullptr;
 };

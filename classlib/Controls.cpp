@@ -114,6 +114,15 @@ TShiftState MouseShiftState(WPARAM Keys) {
   return Shift;
 }
 
+std::string GetShortHint(const std::string& Hint) {
+  return Hint.substr(0, Hint.find('|'));
+}
+
+std::string GetLongHint(const std::string& Hint) {
+  const size_t Bar = Hint.find('|');
+  return Bar == std::string::npos ? Hint : Hint.substr(Bar + 1);
+}
+
 char GetHotKey(const std::string& Caption) {
   for (size_t I = 0; I + 1 < Caption.size(); ++I) {
     if (Caption[I] != '&') continue;
@@ -148,6 +157,7 @@ TControl::TControl(TComponent* AOwner)
 }
 
 TControl::~TControl() {
+  FActionLink.reset();
   SetParent(nullptr);
   FFont->OnChange = nullptr;
 }
@@ -260,7 +270,59 @@ void TControl::SetPopupMenu(TPopupMenu* Value) {
 
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == FPopupMenu) FPopupMenu = nullptr;
+  // A freed action has let its links go before its free notification comes.
+  if (FActionLink && (AComponent == FActionLink->Action() || !FActionLink->Action())) FActionLink.reset();
+}
+
+TBasicAction* TControl::Action() const {
+  return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TControl::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    FActionLink.reset();
+    return;
+  }
+  if (!FActionLink) FActionLink.reset(GetActionLinkClass()(this));
+  FActionLink->SetAction(Value);
+  FActionLink->OnChange = [this](TObject* Sender) {
+    if (Sender == Action()) ActionChange(Sender, false);
+  };
+  ActionChange(Value, (ComponentState() & csLoading) != 0);
+  Value->FreeNotification(this);
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* Action = dynamic_cast<TCustomAction*>(Sender);
+  if (!Action) return;
+  if (!CheckDefaults || Caption().empty() || Caption() == Name()) SetCaption(Action->Caption());
+  if (!CheckDefaults || Hint().empty()) SetHint(Action->Hint());
+}
+
+TControlActionLinkClass TControl::GetActionLinkClass() {
+  return NewActionLink<TControlActionLink>;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControlActionLink
+
+bool TControlActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() &&
+         FClient->Caption() == static_cast<TCustomAction*>(Action())->Caption();
+}
+
+bool TControlActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && FClient->Hint() == static_cast<TCustomAction*>(Action())->Hint();
+}
+
+void TControlActionLink::SetCaption(const std::string& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+
+void TControlActionLink::SetHint(const std::string& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
 }
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -805,7 +867,9 @@ void TWinControl::Dispatch(TMessage& Message) {
         char Key = static_cast<char>(Message.WParam);
         OnKeyPress(this, Key);
         if (!Key) return;
-        Message.WParam = static_cast<unsigned char>(Key);
+        // The character is the low word: what the rest of wParam holds passes on unless the key changed.
+        if (static_cast<unsigned char>(Key) != LOBYTE(Message.WParam))
+          Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(Key);
       }
       break;
     case WM_SETFOCUS:
@@ -890,4 +954,109 @@ void TWinControl::UpdateBounds() {
   if (Parent() && Parent()->HandleAllocated())
     MapWindowPoints(HWND_DESKTOP, Parent()->FHandle, reinterpret_cast<POINT*>(&Rect), 2);
   TControl::SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
+}
+
+// ---------------------------------------------------------------------------------------------
+// THintWindow
+
+namespace {
+
+// A memory DC for measuring text, made when first needed.
+class TMeasureCanvas : public TCanvas {
+ public:
+  ~TMeasureCanvas() override {
+    if (!FDC) return;
+    SetHandle(nullptr);
+    DeleteDC(FDC);
+  }
+
+ protected:
+  void CreateHandle() override {
+    FDC = CreateCompatibleDC(nullptr);
+    SetHandle(FDC);
+  }
+
+ private:
+  HDC FDC = nullptr;
+};
+
+constexpr UINT HintTextFlags = DT_LEFT | DT_NOPREFIX | DT_WORDBREAK;
+
+}  // namespace
+
+THintWindow::THintWindow(TComponent* AOwner) : TWinControl(AOwner) {
+  TControl::SetVisible(false);
+  SetColor(clInfoBk);
+  Font()->SetColor(clInfoText);
+}
+
+THintWindow::~THintWindow() = default;
+
+void THintWindow::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_BORDER;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  Params.WindowClass.style |= CS_SAVEBITS;
+}
+
+TCanvas* THintWindow::Canvas() {
+  if (!FCanvas) FCanvas = std::make_unique<TMeasureCanvas>();
+  FCanvas->Font()->Assign(Font());
+  return FCanvas.get();
+}
+
+void THintWindow::PaintWindow(TCanvas* Canvas) {
+  RECT Rect{2, 2, ClientWidth(), ClientHeight()};
+  Canvas->Font()->Assign(Font());
+  Canvas->RequiredState(csHandleValid | csFontValid);
+  SetBkMode(Canvas->Handle(), TRANSPARENT);
+  const std::string Caption = Text();
+  DrawTextA(Canvas->Handle(), Caption.c_str(), -1, &Rect, HintTextFlags);
+}
+
+void THintWindow::Dispatch(TMessage& Message) {
+  // The mouse goes through to the control below, whose hint this is.
+  if (Message.Msg == WM_NCHITTEST) {
+    Message.Result = HTTRANSPARENT;
+    return;
+  }
+  TWinControl::Dispatch(Message);
+  // Measured here only when the caption changes outside an activation, which sizes the window itself.
+  if (Message.Msg == CM_TEXTCHANGED && !FActivating) {
+    const SIZE Size = Canvas()->TextExtent(Text());
+    SetBounds(Left(), Top(), Size.cx + 6, Size.cy + 6);
+  }
+}
+
+RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void* /*AData*/) {
+  RECT Rect{0, 0, MaxWidth, 0};
+  DrawTextA(Canvas()->Handle(), AHint.c_str(), -1, &Rect, HintTextFlags | DT_CALCRECT);
+  Rect.right += 6;
+  Rect.bottom += 2;
+  return Rect;
+}
+
+void THintWindow::ActivateHint(RECT Rect, const std::string& AHint) {
+  const bool Saved = FActivating;
+  FActivating = true;
+  try {
+    SetText(AHint);
+    Rect.bottom += 4;
+    SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
+    SetWindowPos(Handle(), HWND_TOPMOST, Rect.left, Rect.top, Width(), Height(),
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    Invalidate();
+  } catch (...) {
+    FActivating = Saved;
+    throw;
+  }
+  FActivating = Saved;
+}
+
+void THintWindow::ActivateHintData(RECT Rect, const std::string& AHint, void* /*AData*/) {
+  ActivateHint(Rect, AHint);
+}
+
+void THintWindow::ReleaseHandle() {
+  if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
 }

@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "classlib/ActnList.h"
 #include "classlib/Classes.h"
 #include "classlib/Graphics.h"
+#include "classlib/TypInfo.h"
 
 struct TMessage {
   UINT Msg;
@@ -90,6 +92,31 @@ TShiftState MouseShiftState(WPARAM Keys);
 
 class TWinControl;
 class TPopupMenu;
+class TControlActionLink;
+class TControl;
+
+// The hint about to show, which the control under the mouse gets with CM_HINTSHOW (lParam) and may change;
+// a result other than 0 shows nothing.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  const TClassInfo* HintWindowClass = nullptr;  // THintWindow or a class derived from it
+  POINT HintPos{};                              // screen point of the window's top left
+  int HintMaxWidth = 0;
+  TColor HintColor = clInfoBk;
+  RECT CursorRect{};  // in the control's client coordinates
+  POINT CursorPos{};  // likewise
+  int ReshowTimeout = 0;
+  int HideTimeout = 0;
+  std::string HintStr;
+  void* HintData = nullptr;
+};
+
+// Makes the link between a control and its action.
+using TControlActionLinkClass = TControlActionLink* (*)(TControl* Client);
+template <class L>
+TControlActionLink* NewActionLink(TControl* Client) {
+  return new L(Client);
+}
 
 class TControl : public TComponent {
  public:
@@ -150,6 +177,10 @@ class TControl : public TComponent {
   void SetCursor(TCursor Value) { FCursor = Value; }
   TPopupMenu* PopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* Value);
+  // The action whose texts the control shows; nullptr when none.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* ActionLink() const { return FActionLink.get(); }
 
   // Sends the message through WindowProc, with or without a window, and returns its result.
   LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -184,6 +215,9 @@ class TControl : public TComponent {
   virtual void DefaultHandler(TMessage& Message);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual void FontChanged();
+  // The action's texts arrive; with CheckDefaults only where the control shows none of its own.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual TControlActionLinkClass GetActionLinkClass();
   // Mouse-up inside the control after a mouse-down in it is a click, unless the control's window
   // reports clicks itself (buttons).
   bool FClickEvents = true;
@@ -214,6 +248,26 @@ class TControl : public TComponent {
   TCursor FCursor = crDefault;
   TPopupMenu* FPopupMenu = nullptr;
   bool FClicked = false;
+  std::unique_ptr<TControlActionLink> FActionLink;
+};
+
+// Shows an action's caption and hint on a control while the control shows the action's.
+class TControlActionLink : public TActionLink {
+ public:
+  explicit TControlActionLink(TControl* Client) : FClient(Client) {}
+  TControl* Client() const { return FClient; }
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& Value) override;
+  void SetHint(const std::string& Value) override;
+
+ private:
+  TControl* FClient;
+};
+
+class TWinControlActionLink : public TControlActionLink {
+ public:
+  using TControlActionLink::TControlActionLink;
 };
 
 // What CreateWindowHandle passes to the platform. WindowClass.lpfnWndProc names the window's default
@@ -242,6 +296,13 @@ class TWinControl : public TControl {
   // The window, created when first needed (after the parent's).
   HWND Handle();
   bool HandleAllocated() const { return FHandle != nullptr; }
+  // The procedure that gets the messages the control leaves to the window's default handling.
+  WNDPROC DefWndProc() const { return FDefWndProc; }
+  void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
+  // Binds a window being created to this control: its handle, and the window property that finds it.
+  void AttachWindow(HWND Wnd);
+  // The window procedure of the library's windows: finds the control and hands it the message.
+  static LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
   void HandleNeeded();
   // Destroys the children's windows and then this one; the control keeps its state.
   void DestroyHandle();
@@ -307,10 +368,8 @@ class TWinControl : public TControl {
 
  private:
   friend class TControl;
-  static LRESULT CALLBACK StdWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
   void InsertControl(TControl* AControl);
   void RemoveControl(TControl* AControl);
-  void AttachWindow(HWND Wnd);
   void DetachWindow();
   void UpdateBounds();
   bool ForwardMouse(TMessage& Message);
@@ -332,6 +391,36 @@ class TGraphicControl : public TControl {
  public:
   using TControl::TControl;
 };
+
+// The small window that shows a hint; the application makes one of the hint window class.
+class THintWindow : public TWinControl {
+ public:
+  explicit THintWindow(TComponent* AOwner);
+  ~THintWindow() override;
+  // Shows AHint in Rect (screen coordinates) on top of all windows, without activating it.
+  virtual void ActivateHint(RECT Rect, const std::string& AHint);
+  // The same for a hint that came with data of the hint's control; the data is not used here.
+  virtual void ActivateHintData(RECT Rect, const std::string& AHint, void* AData);
+  // The size the hint needs at most MaxWidth pixels wide, at (0, 0).
+  virtual RECT CalcHintRect(int MaxWidth, const std::string& AHint, void* AData);
+  // Hides the window.
+  void ReleaseHandle();
+  // A canvas in the window's font for measuring text.
+  TCanvas* Canvas();
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void PaintWindow(TCanvas* Canvas) override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  std::unique_ptr<TCanvas> FCanvas;
+  bool FActivating = false;
+};
+
+// Where the short hint ends: a hint is "short|long"; without "|" both are the whole text.
+std::string GetShortHint(const std::string& Hint);
+std::string GetLongHint(const std::string& Hint);
 
 // The control whose window is being created; the window's first message binds the window to it.
 extern TWinControl* CreationControl;

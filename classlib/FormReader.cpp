@@ -298,7 +298,7 @@ void TReader::ReadComponent(TComponent* ParentComponent) {
   Expect(':');
   const int Line = Token().Line;
   const std::string ClassName = ReadName();
-  const TClassInfo* Info = GetClass(ClassName);
+  const TClassInfo* Info = FindFormComponentClass(GetClassInfo(FRoot), ClassName);
   if (!Info || !Info->Create) {
     --FPos;
     Error(Format("Class %s not found", {ClassName}));

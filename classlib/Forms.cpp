@@ -16,6 +16,9 @@ TScreen TheScreen(nullptr);
 TApplication TheApplication(nullptr);
 
 constexpr UINT CM_RELEASE = CM_BASE + 33;
+// Timers of the application window.
+constexpr UINT_PTR HintShowTimer = 1;
+constexpr UINT_PTR HintHideTimer = 2;
 
 void RouteToApplication(std::exception_ptr Error) {
   Application->HandleException(Error);
@@ -109,6 +112,30 @@ bool IsEditingKey(WORD Key, TShiftState Shift) {
 // itself.
 bool IsTextBox(HWND Wnd) {
   return Wnd && (SendMessageA(Wnd, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0;
+}
+
+}  // namespace
+
+TControl* FindDragTarget(POINT Pos) {
+  TWinControl* Window = ControlOf(WindowFromPoint(Pos));
+  if (!Window) return nullptr;
+  ScreenToClient(Window->Handle(), &Pos);
+  TControl* Child = Window->ControlAtPos(Pos);
+  return Child ? Child : Window;
+}
+
+std::string GetHint(TControl* Control) {
+  for (; Control; Control = Control->Parent())
+    if (!Control->Hint().empty()) return Control->Hint();
+  return {};
+}
+
+namespace {
+
+// The control whose tooltip shows for a control: itself or its nearest parent with ShowHint.
+TControl* HintControlOf(TControl* Control) {
+  while (Control && !Control->ShowHint()) Control = Control->Parent();
+  return Control;
 }
 
 }  // namespace
@@ -357,6 +384,13 @@ void TForm::Dispatch(TMessage& Message) {
     case CM_DIALOGKEY:
       DialogKey(Message);
       return;
+    case CM_ACTIONEXECUTE: {
+      auto* Action = reinterpret_cast<TBasicAction*>(Message.LParam);
+      for (int I = 0; I < ComponentCount() && !Message.Result; ++I)
+        if (Components(I)->ExecuteAction(Action)) Message.Result = 1;
+      if (!Message.Result && ExecuteAction(Action)) Message.Result = 1;
+      return;
+    }
     case CM_RELEASE:
       BeforeDestruction();
       delete this;
@@ -401,6 +435,146 @@ HWND TApplication::Handle() {
   return FHandle;
 }
 
+void TApplication::SetHint(const std::string& Value) {
+  if (FHint == Value) return;
+  FHint = Value;
+  if (OnHint) {
+    OnHint(this);
+    return;
+  }
+  THintAction Action(nullptr);
+  Action.SetHint(Value);
+  Action.Execute();
+}
+
+void TApplication::SetShowHint(bool Value) {
+  FShowHint = Value;
+  if (!Value) CancelHint();
+}
+
+const TClassInfo* TApplication::HintWindowClass() const {
+  RegisterLibraryClasses();
+  return FHintWindowClass ? FHintWindowClass : GetClass("THintWindow");
+}
+
+void TApplication::ActivateHint(POINT CursorPos) {
+  if (FHandle) KillTimer(FHandle, HintShowTimer);
+  TControl* Control = FShowHint ? HintControlOf(FindDragTarget(CursorPos)) : nullptr;
+  if (!Control) {
+    CancelHint();
+    return;
+  }
+  FHintControl = Control;
+  Control->FreeNotification(this);
+  THintInfo Info;
+  Info.HintControl = Control;
+  Info.HintWindowClass = HintWindowClass();
+  Info.HintPos = {CursorPos.x, CursorPos.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
+  Info.HintMaxWidth = Screen->Width();
+  Info.CursorRect = {0, 0, Control->Width(), Control->Height()};
+  const POINT Origin = Control->ClientToScreen({0, 0});
+  Info.CursorPos = {CursorPos.x - Origin.x, CursorPos.y - Origin.y};
+  Info.HideTimeout = HintHidePause;
+  Info.HintStr = GetShortHint(GetHint(Control));
+  const bool Show = Control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&Info)) == 0;
+  if (!Show || Info.HintStr.empty() || !Info.HintWindowClass || !Info.HintWindowClass->Create) {
+    if (FHintWindow) FHintWindow->ReleaseHandle();
+    FHintActive = false;
+    return;
+  }
+  if (!FHintWindow || GetClassInfo(FHintWindow) != Info.HintWindowClass) {
+    delete FHintWindow;
+    FHintWindow = nullptr;
+    TComponent* Window = Info.HintWindowClass->Create(this);
+    FHintWindow = dynamic_cast<THintWindow*>(Window);
+    if (!FHintWindow) {
+      delete Window;
+      throw EComponentError("The hint window class " + Info.HintWindowClass->Name + " is no THintWindow");
+    }
+  }
+  FHintWindow->SetColor(Info.HintColor);
+  RECT Rect = FHintWindow->CalcHintRect(Info.HintMaxWidth, Info.HintStr, Info.HintData);
+  OffsetRect(&Rect, Info.HintPos.x, Info.HintPos.y);
+  FHintWindow->ActivateHintData(Rect, Info.HintStr, Info.HintData);
+  FHintActive = true;
+  if (Info.HideTimeout > 0) SetTimer(Handle(), HintHideTimer, static_cast<UINT>(Info.HideTimeout), nullptr);
+}
+
+void TApplication::CancelHint() {
+  if (FHandle) {
+    KillTimer(FHandle, HintShowTimer);
+    KillTimer(FHandle, HintHideTimer);
+  }
+  if (FHintWindow) FHintWindow->ReleaseHandle();
+  FHintActive = false;
+  FHintControl = nullptr;
+}
+
+// Keys, clicks and the wheel end a tooltip; moving onto another control starts its pause anew.
+void TApplication::HintMouseMessage(const MSG& Msg) {
+  const bool Key = Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST;
+  const bool Mouse = Msg.message >= WM_MOUSEFIRST && Msg.message <= WM_MOUSELAST;
+  if (!Key && !Mouse) return;
+  if (Msg.message != WM_MOUSEMOVE) {
+    if (FHintActive || Key) CancelHint();
+    return;
+  }
+  TControl* Control = FShowHint ? HintControlOf(FindDragTarget(Msg.pt)) : nullptr;
+  if (!Control) {
+    CancelHint();
+    return;
+  }
+  if (Control == FHintControl) return;
+  const int Pause = FHintActive ? HintShortPause : HintPause;
+  if (FHintWindow) FHintWindow->ReleaseHandle();
+  FHintControl = Control;
+  Control->FreeNotification(this);
+  SetTimer(Handle(), HintShowTimer, static_cast<UINT>(Pause), nullptr);
+}
+
+void TApplication::HintTimer(UINT_PTR Id) {
+  KillTimer(FHandle, Id);
+  if (Id == HintShowTimer) {
+    POINT Pos;
+    GetCursorPos(&Pos);
+    ActivateHint(Pos);
+  } else if (FHintWindow) {
+    FHintWindow->ReleaseHandle();
+    FHintActive = false;
+  }
+}
+
+void TApplication::DoMouseIdle() {
+  POINT Pos;
+  GetCursorPos(&Pos);
+  TControl* Control = FindDragTarget(Pos);
+  if (Control != FMouseControl) {
+    FMouseControl = Control;
+    if (Control) Control->FreeNotification(this);
+  }
+  if (FShowHint && !FMouseControl) CancelHint();
+  SetHint(GetLongHint(GetHint(Control)));
+}
+
+void TApplication::DispatchAction(TMessage& Message) {
+  for (TForm* Form : {Screen->ActiveForm(), FMainForm})
+    if (Form && Form->Perform(Message.Msg, Message.WParam, Message.LParam)) {
+      Message.Result = 1;
+      return;
+    }
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FHintWindow) FHintWindow = nullptr;
+  if (AComponent == FHintControl) {
+    FHintControl = nullptr;
+    FHintActive = false;
+  }
+  if (AComponent == FMouseControl) FMouseControl = nullptr;
+}
+
 void TApplication::SetTitle(const std::string& Value) {
   FTitle = Value;
   if (FHandle) SetWindowTextA(FHandle, Value.c_str());
@@ -422,6 +596,12 @@ LRESULT CALLBACK TApplication::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM
       case WM_CLOSE:
         if (Self->FMainForm) Self->FMainForm->Close();
         return 0;
+      case WM_TIMER:
+        Self->HintTimer(WParam);
+        return 0;
+      case CM_ACTIONEXECUTE:
+        Self->DispatchAction(Message);
+        return Message.Result;
       case WM_NCDESTROY:
         Self->FHandle = nullptr;
         break;
@@ -465,6 +645,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     return true;
   }
   try {
+    HintMouseMessage(Msg);
     bool Handled = false;
     if (OnMessage) OnMessage(Msg, Handled);
     if (Handled || IsKeyMsg(Msg) || IsDlgMsg(Msg)) return true;
@@ -514,6 +695,7 @@ void TApplication::HandleMessage() {
 void TApplication::Idle() {
   bool Done = true;
   try {
+    DoMouseIdle();
     if (OnIdle) OnIdle(this, Done);
     for (auto* Listener : std::vector(IdleListeners)) (*Listener)(Done);
   } catch (...) {
@@ -762,11 +944,12 @@ void RegisterBaseClasses() {
        Event<TForm>("OnHide", &TForm::OnHide), Event<TForm>("OnActivate", &TForm::OnActivate),
        Event<TForm>("OnDeactivate", &TForm::OnDeactivate), Event<TForm>("OnCloseQuery", &TForm::OnCloseQuery),
        Event<TForm>("OnClose", &TForm::OnClose), Event<TForm>("OnDestroy", &TForm::OnDestroy)});
+  static const TClassInfo HintWindowInfo = MakeClassInfo<THintWindow>("THintWindow", &WinControlInfo, {});
   static const TClassInfo AppEventsInfo =
       MakeClassInfo<TApplicationEvents>("TApplicationEvents", &ComponentInfo,
                                         {Event<TApplicationEvents>("OnIdle", &TApplicationEvents::OnIdle)});
   for (const TClassInfo* Info : {&ComponentInfo, &FontInfo, static_cast<const TClassInfo*>(&ControlInfo),
-                                 &WinControlInfo, &FormInfo, &AppEventsInfo})
+                                 &WinControlInfo, &FormInfo, &HintWindowInfo, &AppEventsInfo})
     RegisterClass(Info);
 }
 

@@ -181,8 +181,32 @@ class TApplication : public TComponent {
   HWND DialogHandle() const { return FDialogHandle; }
   void SetDialogHandle(HWND Value) { FDialogHandle = Value; }
 
+  // The long hint of the control under the mouse, kept at idle time. A change runs OnHint, or without it a
+  // THintAction that the forms may show (a status line).
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value);
+  // The control under the mouse at the last idle moment.
+  TControl* MouseControl() const { return FMouseControl; }
+  // Tooltips: a control with ShowHint shows its short hint (or its nearest parent's) after HintPause ms
+  // under the mouse, for HintHidePause ms.
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  int HintPause = 500;
+  int HintShortPause = 50;
+  int HintHidePause = 2500;
+  // The class of the window that shows tooltips; THintWindow unless set.
+  const TClassInfo* HintWindowClass() const;
+  void SetHintWindowClass(const TClassInfo* Value) { FHintWindowClass = Value; }
+  // Shows the tooltip of the control at a screen point now.
+  void ActivateHint(POINT CursorPos);
+  // Hides the tooltip and forgets the control it was for.
+  void CancelHint();
+  // The window of the tooltip shown last; nullptr before the first.
+  THintWindow* HintWindow() const { return FHintWindow; }
+
   TMessageEvent OnMessage;
   TIdleEvent OnIdle;
+  TNotifyEvent OnHint;
   TExceptionEvent OnException;
   // The idle listeners of application-events components.
   std::vector<std::function<void(bool& Done)>*> IdleListeners;
@@ -193,6 +217,11 @@ class TApplication : public TComponent {
   bool IsKeyMsg(MSG& Msg);
   bool IsDlgMsg(MSG& Msg);
   void Idle();
+  void DoMouseIdle();
+  void HintMouseMessage(const MSG& Msg);
+  void HintTimer(UINT_PTR Id);
+  void DispatchAction(TMessage& Message);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   static LRESULT CALLBACK WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 
   HWND FHandle = nullptr;
@@ -202,7 +231,19 @@ class TApplication : public TComponent {
   HWND FDialogHandle = nullptr;
   std::vector<std::pair<int, TWindowHook>> FHooks;
   int FNextHook = 1;
+  std::string FHint;
+  bool FShowHint = true;
+  const TClassInfo* FHintWindowClass = nullptr;
+  THintWindow* FHintWindow = nullptr;  // owned
+  TControl* FMouseControl = nullptr;
+  TControl* FHintControl = nullptr;
+  bool FHintActive = false;
 };
+
+// The control under a screen point: a window of the library, or a control without a window on it.
+TControl* FindDragTarget(POINT Pos);
+// The hint of the control, or of its nearest parent that has one.
+std::string GetHint(TControl* Control);
 
 class TScreen : public TComponent {
  public:
@@ -243,14 +284,18 @@ extern TScreen* Screen;
 // The form a control lies on, or nullptr.
 TForm* GetParentForm(TControl* Control);
 
-// Registers the form class T (named Name, with its handler methods and component fields) once.
+// Registers the form class T (named Name, with its handler methods and component fields) once. Classes
+// lists the class tables whose classes the form's description names instead of the registered ones of
+// the same name.
 template <class T>
 void RegisterFormClass(const char* Name, std::vector<TMethodEntry> Methods = {},
-                       std::vector<TFieldEntry> Fields = {}) {
+                       std::vector<TFieldEntry> Fields = {},
+                       std::initializer_list<std::vector<const TClassInfo*>> Classes = {}) {
   static const TClassInfo Info = [&] {
     TClassInfo I = MakeClassInfo<T>(Name, FormClassInfo(), {});
     I.Methods = std::move(Methods);
     I.Fields = std::move(Fields);
+    for (const auto& Table : Classes) I.Classes.insert(I.Classes.end(), Table.begin(), Table.end());
     return I;
   }();
   RegisterClass(&Info);

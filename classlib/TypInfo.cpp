@@ -32,6 +32,17 @@ void RegisterClass(const TClassInfo* Info) {
   Registry().ByType.emplace(Info->Type, Info);
 }
 
+void RegisterReplacementClass(const TClassInfo* Info) {
+  Registry().ByType.emplace(Info->Type, Info);
+}
+
+const TClassInfo* FindFormComponentClass(const TClassInfo* Form, const std::string& Name) {
+  for (const TClassInfo* C = Form; C; C = C->Parent)
+    for (const TClassInfo* K : C->Classes)
+      if (SameText(K->Name, Name)) return K;
+  return GetClass(Name);
+}
+
 const TClassInfo* GetClass(const std::string& Name) {
   const auto It = Registry().ByName.find(UpperCase(Name));
   return It == Registry().ByName.end() ? nullptr : It->second;

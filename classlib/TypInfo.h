@@ -72,12 +72,21 @@ struct TClassInfo {
   // Puts a new child of this class into its parent component (a control into a windowed control, a
   // menu item into a menu); empty: inherited from the parent class.
   std::function<void(TComponent* Child, TComponent* ParentComponent)> SetParentComponent;
+  // For a form class: the classes its form description names, found by name before the registered ones
+  // (classes that stand in for library classes of the same name). A form class inherits its parent's.
+  std::vector<const TClassInfo*> Classes;
 
   bool InheritsFrom(const TClassInfo* Other) const;
 };
 
 // Registers a class for FindClass and GetClassInfo; registering a name twice keeps the first.
 void RegisterClass(const TClassInfo* Info);
+// Registers a class for GetClassInfo only: a class that stands in for a library class of the same name,
+// which forms reach through their class table.
+void RegisterReplacementClass(const TClassInfo* Info);
+// The class a form of class Form means by Name: its class table's, else the registered one; nullptr when
+// neither knows it.
+const TClassInfo* FindFormComponentClass(const TClassInfo* Form, const std::string& Name);
 // Raises EClassNotFound "Class %s not found".
 const TClassInfo* FindClass(const std::string& Name);
 const TClassInfo* GetClass(const std::string& Name);  // nullptr when unknown
@@ -91,7 +100,7 @@ std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info);
 
 template <class T>
 TClassInfo MakeClassInfo(const std::string& Name, const TClassInfo* Parent, std::vector<TPropInfo> Props) {
-  TClassInfo Info{Name, Parent, std::type_index(typeid(T)), {}, std::move(Props), {}, {}, {}};
+  TClassInfo Info{Name, Parent, std::type_index(typeid(T)), {}, std::move(Props), {}, {}, {}, {}};
   if constexpr (std::is_constructible_v<T, TComponent*> && !std::is_abstract_v<T>)
     Info.Create = [](TComponent* AOwner) -> TComponent* { return new T(AOwner); };
   return Info;
