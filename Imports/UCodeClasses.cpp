@@ -6,6 +6,7 @@
 
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
+#include "classlib/FormReader.h"
 #include "classlib/SysUtils.h"
 
 namespace {
@@ -146,6 +147,41 @@ TUCodeStrings::~TUCodeStrings() = default;
 
 void TUCodeStrings::SetAnsiStrings(TStrings* Value) {
   FAnsiStrings->Assign(Value);
+}
+
+void TUCodeStrings::DefineProperties(TFiler* Filer) {
+  TWideStrings::DefineProperties(Filer);
+  Filer->DefineProperty(
+      "WideStrings",
+      [this](TReader* Reader) {
+        if (Reader->NextValue() != vaList) {
+          SetTextStr(Reader->ReadWideString());
+          return;
+        }
+        TUpdateScope<TUCodeStrings> Update(this);
+        Clear();
+        Reader->ReadListBegin();
+        while (!Reader->EndOfList()) Add(Reader->ReadWideString());
+        Reader->ReadListEnd();
+      },
+      nullptr, false);
+  // Items of the older UTF-8 form count only where the list has none of its own.
+  Filer->DefineProperty(
+      "WideStringsW",
+      [this](TReader* Reader) {
+        Reader->ReadListBegin();
+        if (Count() > 0) {
+          while (!Reader->EndOfList()) Reader->SkipValue();
+        } else {
+          TUpdateScope<TUCodeStrings> Update(this);
+          Clear();
+          while (!Reader->EndOfList()) Add(UTF8ToWideString(Reader->ReadString()));
+        }
+        Reader->ReadListEnd();
+      },
+      nullptr, false);
+  Filer->DefineProperty(
+      "WideStrings_UTF7", [](TReader* Reader) { Reader->SkipValue(); }, nullptr, false);
 }
 
 void TUCodeStrings::LoadFromFile(const std::wstring& FileName) {
@@ -375,4 +411,115 @@ void TUCodeStringList::Grow() {
   const size_t Capacity = FList.capacity();
   const size_t Delta = Capacity > 64 ? Capacity / 4 : Capacity > 8 ? 16 : 4;
   FList.reserve(Capacity + Delta);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wide property streaming
+
+void DefineWideProperties(TFiler* Filer, TPersistent* Instance) {
+  const TClassInfo* Info = GetClassInfo(Instance);
+  if (!Info) return;
+  for (const TPropInfo* Prop : GetPropList(Info)) {
+    if (Prop->Kind == tkWString) {
+      TUCodeWideStringPropertyFiler WideStringFiler;
+      WideStringFiler.DefineProperties(Filer, Instance, Prop);
+    } else if (Prop->Kind == tkWChar) {
+      TUCodeWideCharPropertyFiler WideCharFiler;
+      WideCharFiler.DefineProperties(Filer, Instance, Prop);
+    }
+  }
+}
+
+// A form of this program holds its wide texts in the properties themselves; the older forms are
+// skipped, whatever they hold.
+void TUCodeWideStringPropertyFiler::DefineProperties(TFiler* Filer, TPersistent* Instance,
+                                                     const TPropInfo* PropInfo) {
+  FInstance = Instance;
+  FPropInfo = PropInfo;
+  const auto Skip = [](TReader* Reader) { Reader->SkipValue(); };
+  Filer->DefineProperty(PropInfo->Name + "W", Skip, nullptr, false);
+  Filer->DefineProperty(PropInfo->Name + "_UTF7", Skip, nullptr, false);
+}
+
+void TUCodeWideCharPropertyFiler::DefineProperties(TFiler* Filer, TPersistent* Instance,
+                                                   const TPropInfo* PropInfo) {
+  FInstance = Instance;
+  FPropInfo = PropInfo;
+  Filer->DefineProperty(
+      PropInfo->Name + "W", [this](TReader* Reader) { ReadDataW(Reader); }, nullptr, false);
+  Filer->DefineProperty(
+      PropInfo->Name + "_UTF7", [this](TReader* Reader) { ReadDataUTF7(Reader); }, nullptr, false);
+}
+
+void TUCodeWideCharPropertyFiler::ReadDataW(TReader* Reader) {
+  const TValueType Type = Reader->NextValue();
+  if (Type != vaString && Type != vaWString) throw EReadError("Invalid property value");
+  const std::wstring Value = Reader->ReadWideString();
+  if (Value.size() > 1) throw EReadError("Invalid property value");
+  FPropInfo->SetWideStr(FInstance, Value);
+}
+
+void TUCodeWideCharPropertyFiler::ReadDataUTF7(TReader* Reader) {
+  const std::wstring Value = UTF7ToWideString(Reader->ReadString());
+  FPropInfo->SetWideStr(FInstance, Value.substr(0, 1));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Synced wide values
+
+std::wstring GetSyncedWideString(std::wstring& WideValue, const std::string& AnsiValue) {
+  if (WideToAnsi(WideValue) != AnsiValue) WideValue = AnsiToWide(AnsiValue);
+  return WideValue;
+}
+
+void SetSyncedWideString(const std::wstring& Value, std::wstring& WideValue, const std::string& AnsiValue,
+                         const std::function<void(const std::string&)>& AnsiSetter) {
+  if (Value == GetSyncedWideString(WideValue, AnsiValue)) return;
+  const std::string Ansi = WideToAnsi(Value);
+  if (WideCompareStr(Value, AnsiToWide(Ansi)) != 0 && Ansi == AnsiValue) AnsiSetter(std::string());
+  WideValue = Value;
+  AnsiSetter(Ansi);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stores of wide data
+
+namespace {
+
+int CompareHelper(void* Item, void* Target) {
+  const auto* Store = static_cast<TWideComponentHelper*>(static_cast<TComponent*>(Item))->Component();
+  const auto* Wanted = static_cast<TComponent*>(Target);
+  return std::less<const TComponent*>()(Store, Wanted) ? -1 : Store == Wanted ? 0 : 1;
+}
+
+}  // namespace
+
+TWideComponentHelper::TWideComponentHelper(TComponent* AComponent, TComponentList* StoreList)
+    : TComponent(nullptr), FComponent(AComponent) {
+  AComponent->FreeNotification(this);
+  int Index;
+  FindSortedIndex(StoreList, CompareHelper, AComponent, Index);
+  StoreList->Insert(Index, this);
+}
+
+void TWideComponentHelper::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove || AComponent != FComponent) return;
+  FComponent = nullptr;
+  delete this;
+}
+
+bool FindSortedIndex(TList* List, const std::function<int(void* Item, void* Target)>& Compare, void* Target,
+                     int& Index) {
+  return SortedFind(
+      List->Count(), [&](int I) { return Compare(List->Get(I), Target); }, dupIgnore, Index);
+}
+
+TWideComponentHelper* FindWideComponentHelperIndex(TComponentList* List, TComponent* Component) {
+  int Index;
+  if (!FindSortedIndex(List, CompareHelper, Component, Index)) return nullptr;
+  auto* Store = static_cast<TWideComponentHelper*>(List->Items(Index));
+  if (Store->Component() != Component)
+    throw EUCodeInternalError(L"UCode Internal Error: FindWideComponentHelperIndex failed.");
+  return Store;
 }

@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "classlib/Contnrs.h"
 #include "classlib/StringLists.h"
 #include "classlib/Streams.h"
+#include "classlib/TypInfo.h"
 #include "classlib/WideStrings.h"
+
+class TFiler;
+class TReader;
 
 // A file stream opened by a UTF-16 name; owns its handle.
 // Failures raise EFOpenError "Cannot open file \"%s\". %s" / EFCreateError "Cannot create file \"%s\". %s".
@@ -63,6 +68,9 @@ class TUCodeStrings : public TWideStrings {
   TAnsiStrings* AnsiStrings() const { return FAnsiStrings.get(); }
   void SetAnsiStrings(TStrings* Value);
 
+  // After "Strings": "WideStrings" (a text or a list of texts) and the older "WideStringsW" (UTF-8) and
+  // "WideStrings_UTF7" forms.
+  void DefineProperties(TFiler* Filer) override;
   void LoadFromFile(const std::wstring& FileName) override;
   void LoadFromStream(TStream* Stream) override;
   void SaveToFile(const std::wstring& FileName) override;
@@ -136,3 +144,65 @@ class TUCodeStringList : public TUCodeStrings {
   TDuplicates FDuplicates = dupIgnore;
   bool FCaseSensitive = false;
 };
+
+// ---------------------------------------------------------------------------------------------
+// Wide texts in form descriptions and beside the library's 8-bit ones
+
+// The stream properties of the wide text properties of Instance besides the published ones: for every
+// wide text property P the older forms "PW" (UTF-8) and "P_UTF7", which forms of this program never
+// mean and which are read and dropped; for every wide character property P "PW" (a text of at most one
+// character) and "P_UTF7" (its first character). Called by DefineProperties after the inherited one.
+void DefineWideProperties(TFiler* Filer, TPersistent* Instance);
+
+// Defines the older forms of one wide text property while DefineWideProperties runs.
+class TUCodeWideStringPropertyFiler : public TObject {
+ public:
+  void DefineProperties(TFiler* Filer, TPersistent* Instance, const TPropInfo* PropInfo);
+
+ private:
+  TPersistent* FInstance = nullptr;
+  const TPropInfo* FPropInfo = nullptr;
+};
+
+// The same for one wide character property.
+class TUCodeWideCharPropertyFiler : public TObject {
+ public:
+  void DefineProperties(TFiler* Filer, TPersistent* Instance, const TPropInfo* PropInfo);
+
+ private:
+  void ReadDataW(TReader* Reader);
+  void ReadDataUTF7(TReader* Reader);
+  TPersistent* FInstance = nullptr;
+  const TPropInfo* FPropInfo = nullptr;
+};
+
+// The wide value kept beside an 8-bit value of the library: while the 8-bit form of WideValue is
+// AnsiValue, WideValue; once code that knows only 8-bit text changed AnsiValue, AnsiValue widened (and
+// WideValue takes it).
+std::wstring GetSyncedWideString(std::wstring& WideValue, const std::string& AnsiValue);
+// Stores Value as WideValue and its 8-bit form through AnsiSetter. When Value does not survive the way
+// through 8-bit text and its 8-bit form equals AnsiValue, AnsiSetter first gets the empty text, so that the
+// 8-bit side sees a change.
+void SetSyncedWideString(const std::wstring& Value, std::wstring& WideValue, const std::string& AnsiValue,
+                         const std::function<void(const std::string&)>& AnsiSetter);
+
+// The base of the stores that keep wide data of one component each. A store sits in a component list
+// ordered by its component's address; it frees itself, and so leaves the list, when its component goes.
+class TWideComponentHelper : public TComponent {
+ public:
+  TWideComponentHelper(TComponent* AComponent, TComponentList* StoreList);
+  TComponent* Component() const { return FComponent; }
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TComponent* FComponent;
+};
+
+// Binary search of a list ordered by Compare(Item, Target) (< 0: Item comes before Target); Index is
+// where Target is or belongs.
+bool FindSortedIndex(TList* List, const std::function<int(void* Item, void* Target)>& Compare, void* Target,
+                     int& Index);
+// The store of Component in List, or nullptr.
+TWideComponentHelper* FindWideComponentHelperIndex(TComponentList* List, TComponent* Component);

@@ -21,6 +21,8 @@ class TCustomAction : public TBasicAction {
   void SetShortCut(TShortCut Value);
   // OnExecute when set; else the application offers the action to its forms (CM_ACTIONEXECUTE).
   bool Execute() override;
+  // Another TCustomAction takes caption, hint and shortcut.
+  void AssignTo(TPersistent* Dest) override;
 
  private:
   std::string FCaption;
@@ -47,4 +49,7 @@ class TActionLink : public TBasicActionLink {
   virtual bool IsHintLinked();
   virtual void SetCaption(const std::string& /*Value*/) {}
   virtual void SetHint(const std::string& /*Value*/) {}
+  // The client's tooltip is about to show HintStr: the action's shortcut is added in parentheses when the
+  // application shows shortcuts in hints. False would show no hint.
+  virtual bool DoShowHint(std::string& HintStr);
 };

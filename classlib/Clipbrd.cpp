@@ -37,9 +37,17 @@ void FreeClipboardData(UINT Format, HANDLE Value) {
 
 }  // namespace
 
+TClipboard::~TClipboard() {
+  if (FWindow) DestroyWindow(FWindow);
+}
+
 void TClipboard::Open() {
   if (FOpenRefCount == 0) {
-    if (!OpenClipboard(nullptr)) throw EClipboardException(L"Cannot open clipboard");
+    // A clipboard opened without a window belongs to nobody once emptied, and then takes no data.
+    if (!FWindow)
+      FWindow = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!FWindow) RaiseLastOSError();
+    if (!OpenClipboard(FWindow)) throw EClipboardException(L"Cannot open clipboard");
     FEmptied = false;
   }
   ++FOpenRefCount;
@@ -52,7 +60,7 @@ void TClipboard::Close() {
 
 void TClipboard::Clear() {
   TOpenGuard Guard(*this);
-  EmptyClipboard();
+  if (!EmptyClipboard()) RaiseLastOSError();
 }
 
 bool TClipboard::HasFormat(UINT Format) const {
@@ -91,16 +99,20 @@ std::string TClipboard::AsText() {
 }
 
 void TClipboard::SetAsText(const std::string& Value) {
-  const HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Value.size() + 1);
+  SetBuffer(CF_TEXT, Value.c_str(), Value.size() + 1);
+}
+
+void TClipboard::SetBuffer(UINT Format, const void* Buffer, size_t Size) {
+  const HGLOBAL Data = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, Size);
   if (!Data) RaiseLastOSError();
   void* Memory = GlobalLock(Data);
   if (!Memory) {
     GlobalFree(Data);
     RaiseLastOSError();
   }
-  std::memcpy(Memory, Value.c_str(), Value.size() + 1);
+  std::memcpy(Memory, Buffer, Size);
   GlobalUnlock(Data);
-  SetAsHandle(CF_TEXT, Data);
+  SetAsHandle(Format, Data);
 }
 
 TClipboard* Clipboard() {

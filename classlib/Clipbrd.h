@@ -6,9 +6,11 @@
 
 #include "classlib/Classes.h"
 
-// Open/Close nest; a failed open raises EClipboardException "Cannot open clipboard".
+// Open/Close nest; a failed open raises EClipboardException "Cannot open clipboard". While open, the
+// clipboard belongs to a message-only window of this object, so that what it puts there is its own.
 class TClipboard : public TPersistent {
  public:
+  ~TClipboard() override;
   void Open();
   void Close();
   void Clear();
@@ -19,10 +21,13 @@ class TClipboard : public TPersistent {
   void SetAsHandle(UINT Format, HANDLE Value);
   std::string AsText();
   void SetAsText(const std::string& Value);
+  // Puts a copy of Size bytes at Buffer on the clipboard in Format.
+  void SetBuffer(UINT Format, const void* Buffer, size_t Size);
 
  private:
   int FOpenRefCount = 0;
   bool FEmptied = false;
+  HWND FWindow = nullptr;
 };
 
 // The one clipboard object of the program.

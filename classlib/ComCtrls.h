@@ -120,6 +120,11 @@ enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 
+class TListViewActionLink : public TWinControlActionLink {
+ public:
+  using TWinControlActionLink::TWinControlActionLink;
+};
+
 class TListView : public TWinControl {
  public:
   explicit TListView(TComponent* AOwner);
@@ -156,6 +161,7 @@ class TListView : public TWinControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TListViewActionLink>; }
 
  private:
   friend class TListColumn;

@@ -422,6 +422,10 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_PARENTFONTCHANGED:
       ParentFontChanged();
       return;
+    case CM_HINTSHOW:
+      if (FActionLink && !FActionLink->DoShowHint(reinterpret_cast<THintInfo*>(Message.LParam)->HintStr))
+        Message.Result = 1;
+      return;
     default:
       break;
   }
@@ -886,6 +890,10 @@ void TWinControl::Dispatch(TMessage& Message) {
   }
   TControl::Dispatch(Message);
   if (Message.Msg == WM_WINDOWPOSCHANGED) UpdateBounds();
+}
+
+TControlActionLinkClass TWinControl::GetActionLinkClass() {
+  return NewActionLink<TWinControlActionLink>;
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {

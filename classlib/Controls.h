@@ -355,6 +355,7 @@ class TWinControl : public TControl {
   virtual bool PaintsItself() const { return FDefWndProc != DefWindowProcA; }
 
   void Dispatch(TMessage& Message) override;
+  TControlActionLinkClass GetActionLinkClass() override;
   // Calls FDefWndProc through CallWindowProcA while the window exists.
   void DefaultHandler(TMessage& Message) override;
   void FontChanged() override;

@@ -458,8 +458,12 @@ const TClassInfo* TApplication::HintWindowClass() const {
 }
 
 void TApplication::ActivateHint(POINT CursorPos) {
+  ActivateHint(FindDragTarget(CursorPos), CursorPos);
+}
+
+void TApplication::ActivateHint(TControl* Target, POINT CursorPos) {
   if (FHandle) KillTimer(FHandle, HintShowTimer);
-  TControl* Control = FShowHint ? HintControlOf(FindDragTarget(CursorPos)) : nullptr;
+  TControl* Control = FShowHint ? HintControlOf(Target) : nullptr;
   if (!Control) {
     CancelHint();
     return;

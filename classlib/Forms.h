@@ -191,6 +191,8 @@ class TApplication : public TComponent {
   // under the mouse, for HintHidePause ms.
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool Value);
+  // Tooltips of controls with an action add the action's shortcut.
+  bool HintShortCuts = true;
   int HintPause = 500;
   int HintShortPause = 50;
   int HintHidePause = 2500;
@@ -199,6 +201,8 @@ class TApplication : public TComponent {
   void SetHintWindowClass(const TClassInfo* Value) { FHintWindowClass = Value; }
   // Shows the tooltip of the control at a screen point now.
   void ActivateHint(POINT CursorPos);
+  // Shows the tooltip of Control (or of its nearest parent with ShowHint) for the mouse at CursorPos.
+  void ActivateHint(TControl* Control, POINT CursorPos);
   // Hides the tooltip and forgets the control it was for.
   void CancelHint();
   // The window of the tooltip shown last; nullptr before the first.

@@ -62,14 +62,18 @@ TShortCut ShortCut(WORD Key, uint8_t Shift) {
   return Result;
 }
 
-std::string ShortCutToText(TShortCut Value) {
-  const std::string Name = KeyName(Value & 0xFF);
-  if (Name.empty()) return {};
+std::string ShortCutModifierText(TShortCut Value) {
   std::string Text;
   if (Value & scShift) Text += "Shift+";
   if (Value & scCtrl) Text += "Ctrl+";
   if (Value & scAlt) Text += "Alt+";
-  return Text + Name;
+  return Text;
+}
+
+std::string ShortCutToText(TShortCut Value) {
+  const std::string Name = KeyName(Value & 0xFF);
+  if (Name.empty()) return {};
+  return ShortCutModifierText(Value) + Name;
 }
 
 TShortCut TextToShortCut(const std::string& Text) {

@@ -17,6 +17,8 @@ constexpr TShortCut scNone = 0;
 TShortCut ShortCut(WORD Key, uint8_t Shift);  // Shift: TShiftState bits
 // "Ctrl+O", "Shift+Del", "F5"; empty for scNone.
 std::string ShortCutToText(TShortCut ShortCut);
+// The modifier words of a shortcut in the order Shift, Ctrl, Alt ("Shift+Ctrl+").
+std::string ShortCutModifierText(TShortCut ShortCut);
 // The reverse, without regard to case; scNone for a text that names no key.
 TShortCut TextToShortCut(const std::string& Text);
 

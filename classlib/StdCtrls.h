@@ -40,6 +40,11 @@ class TLabel : public TGraphicControl {
   TWinControl* FFocusControl = nullptr;
 };
 
+class TButtonActionLink : public TWinControlActionLink {
+ public:
+  using TWinControlActionLink::TWinControlActionLink;
+};
+
 // A control over the system's BUTTON class; its clicks come from the window.
 class TButtonControl : public TWinControl {
  public:
@@ -47,6 +52,7 @@ class TButtonControl : public TWinControl {
 
  protected:
   void Dispatch(TMessage& Message) override;
+  TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TButtonActionLink>; }
   virtual void Clicked() { Click(); }
 };
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "classlib/FormReader.h"
 #include "classlib/StringLists.h"
 #include "classlib/Streams.h"
 #include "classlib/StringsCommon.h"
@@ -74,6 +75,19 @@ void TWideStrings::Assign(TPersistent* Source) {
     AssignStringsOf(*this, *Strings, FromAnsi);
   else
     TPersistent::Assign(Source);
+}
+
+void TWideStrings::DefineProperties(TFiler* Filer) {
+  Filer->DefineProperty(
+      "Strings",
+      [this](TReader* Reader) {
+        TUpdateGuard<TWideStrings> Guard(*this);
+        Clear();
+        Reader->ReadListBegin();
+        while (!Reader->EndOfList()) Add(Reader->ReadWideString());
+        Reader->ReadListEnd();
+      },
+      nullptr, Count() > 0);
 }
 
 int TWideStrings::GetCapacity() const {

@@ -19,6 +19,8 @@ class TWideStrings : public TPersistent {
   void AssignTo(TPersistent* Dest) override;
   // Takes from an 8-bit TStrings (system code page) or another TWideStrings.
   void Assign(TPersistent* Source) override;
+  // "Strings": the items as a list of texts.
+  void DefineProperties(TFiler* Filer) override;
 
   virtual std::wstring Get(int Index) const = 0;
   virtual int GetCapacity() const;  // the count here

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "Imports/UCodeSysUtils.h"
+#include "classlib/FormReader.h"
+#include "classlib/Forms.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -220,3 +223,130 @@ TEST(UCodeClassesFileStream, OpenErrorsNameTheFullPathAndTheCause) {
   EXPECT_EQ(MessageOf<EFCreateError>([&] { TUCodeFileStream S(Inside, fmCreate); }),
             L"Cannot create file \"" + Inside + L"\". " + WideSysErrorMessage(ERROR_PATH_NOT_FOUND));
 }
+
+// ---------------------------------------------------------------------------------------------
+// Wide texts in form descriptions and beside 8-bit ones
+
+namespace {
+
+class TWideTextControl : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  void DefineProperties(TFiler* Filer) override {
+    TGraphicControl::DefineProperties(Filer);
+    DefineWideProperties(Filer, this);
+  }
+  std::wstring WideCaption;
+  std::wstring WideHint;
+  std::wstring PasswordChar = L"*";
+  TUCodeStringList Items;
+};
+
+const TClassInfo* WideTextControlClass() {
+  static const TClassInfo Info = [] {
+    using namespace Published;
+    RegisterLibraryClasses();
+    return MakeClassInfo<TWideTextControl>(
+        "TWideTextControl", GetClass("TControl"),
+        {WideStr<TWideTextControl>(
+             "Caption", [](TWideTextControl* C) { return C->WideCaption; },
+             [](TWideTextControl* C, const std::wstring& V) { C->WideCaption = V; }),
+         WideStr<TWideTextControl>(
+             "Hint", [](TWideTextControl* C) { return C->WideHint; },
+             [](TWideTextControl* C, const std::wstring& V) { C->WideHint = V; }),
+         WideStr<TWideTextControl>(
+             "PasswordChar", [](TWideTextControl* C) { return C->PasswordChar; },
+             [](TWideTextControl* C, const std::wstring& V) { C->PasswordChar = V; }, tkWChar),
+         Object<TWideTextControl>("Items", [](TWideTextControl* C) { return &C->Items; })});
+  }();
+  RegisterClass(&Info);
+  return &Info;
+}
+
+class TWideTextForm : public TForm {
+ public:
+  explicit TWideTextForm(TComponent* AOwner) : TForm(AOwner) {
+    RegisterFormClass<TWideTextForm>("TWideTextForm", {}, {}, {{WideTextControlClass()}});
+  }
+  TWideTextControl* Control() { return static_cast<TWideTextControl*>(FindComponent("C")); }
+};
+
+// Reads a form with one wide control whose properties are Body.
+std::unique_ptr<TWideTextForm> ReadWideForm(const std::string& Body) {
+  auto Form = std::make_unique<TWideTextForm>(nullptr);
+  TReader Reader("object F: TWideTextForm\n object C: TWideTextControl\n" + Body + "\n end\nend", "TEST");
+  Reader.ReadRootComponent(Form.get());
+  return Form;
+}
+
+TEST(UCodeClassesStreaming, WideTextsComeFromTheFormAndTheOlderFormsAreDropped) {
+  const auto Form = ReadWideForm(
+      "Caption = #913#952#942#957#945\n"
+      "CaptionW = 'utf8 ignored'\n"
+      "Hint_UTF7 = '+A5E-'\n"
+      "Hint = 'kurz|' + #26481#20140\n"
+      "PasswordCharW = #9679\n");
+  EXPECT_EQ(Form->Control()->WideCaption, L"\u0391\u03B8\u03AE\u03BD\u03B1");
+  EXPECT_EQ(Form->Control()->WideHint, L"kurz|\u6771\u4EAC");
+  EXPECT_EQ(Form->Control()->PasswordChar, L"\u25CF");
+  EXPECT_EQ(ReadWideForm("PasswordChar_UTF7 = '+BBY-'")->Control()->PasswordChar, L"\u0416");
+  EXPECT_EQ(ReadWideForm("PasswordCharW = ''")->Control()->PasswordChar, L"");
+}
+
+TEST(UCodeClassesStreaming, MalformedWideCharactersFailTheForm) {
+  EXPECT_THROW(ReadWideForm("PasswordCharW = 'ab'"), EReadError);
+  EXPECT_THROW(ReadWideForm("PasswordCharW = 12"), EReadError);
+}
+
+TEST(UCodeClassesStreaming, ItemsInTheirWideAndOlderForms) {
+  const auto Kept = ReadWideForm(
+      "Items.Strings = ('a' #1046)\n"
+      "Items.WideStringsW = ('x')\n");
+  EXPECT_EQ(Lines(Kept->Control()->Items), (Strings{L"a", L"\u0416"}));
+  const auto Taken = ReadWideForm("Items.WideStringsW = ('\xC3\xA4' 'b')");
+  EXPECT_EQ(Lines(Taken->Control()->Items), (Strings{L"\u00E4", L"b"}));
+  const auto Whole = ReadWideForm("Items.WideStrings = 'one'#13#10#1046");
+  EXPECT_EQ(Lines(Whole->Control()->Items), (Strings{L"one", L"\u0416"}));
+  const auto Listed = ReadWideForm("Items.WideStrings = ('p' #1046)\nItems.WideStrings_UTF7 = ('+BBY-')");
+  EXPECT_EQ(Lines(Listed->Control()->Items), (Strings{L"p", L"\u0416"}));
+}
+
+TEST(UCodeClassesSynced, TheWideValueFollowsThe8BitOneAndNotifiesIt) {
+  std::wstring Wide;
+  std::string Ansi;
+  std::vector<std::string> Set;
+  const auto Setter = [&](const std::string& S) {
+    Set.push_back(S);
+    Ansi = S;
+  };
+  SetSyncedWideString(L"\u6771x", Wide, Ansi, Setter);
+  EXPECT_EQ(Set, (std::vector<std::string>{"?x"}));
+  // The same 8-bit form: an empty text first, so that the 8-bit side sees a change.
+  SetSyncedWideString(L"\u4EACx", Wide, Ansi, Setter);
+  EXPECT_EQ(Set, (std::vector<std::string>{"?x", "", "?x"}));
+  EXPECT_EQ(GetSyncedWideString(Wide, Ansi), L"\u4EACx");
+  // Setting it again changes nothing.
+  SetSyncedWideString(L"\u4EACx", Wide, Ansi, Setter);
+  EXPECT_EQ(Set.size(), 3u);
+  // 8-bit code changed the value behind the wide one.
+  Ansi = "neu";
+  EXPECT_EQ(GetSyncedWideString(Wide, Ansi), L"neu");
+  EXPECT_EQ(Wide, L"neu");
+}
+
+TEST(UCodeClassesHelpers, StoresAreFoundByTheirComponentAndGoWithIt) {
+  TComponentList Stores;
+  Stores.SetOwnsObjects(true);
+  std::vector<std::unique_ptr<TComponent>> Components;
+  for (int I = 0; I < 5; ++I) Components.push_back(std::make_unique<TComponent>(nullptr));
+  for (int I : {3, 0, 4, 1}) new TWideComponentHelper(Components[I].get(), &Stores);
+  for (int I = 1; I < Stores.Count(); ++I)
+    EXPECT_LT(static_cast<TWideComponentHelper*>(Stores.Items(I - 1))->Component(),
+              static_cast<TWideComponentHelper*>(Stores.Items(I))->Component());
+  EXPECT_EQ(FindWideComponentHelperIndex(&Stores, Components[4].get())->Component(), Components[4].get());
+  EXPECT_EQ(FindWideComponentHelperIndex(&Stores, Components[2].get()), nullptr);
+  Components[4].reset();
+  EXPECT_EQ(Stores.Count(), 3);
+}
+
+}  // namespace

@@ -257,3 +257,53 @@ TEST(FormReaderResources, AFormComesFromItsResourceOrNamesTheMissingOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// A class that stands in for the library's TLabel in the forms whose class table names it.
+class TStandInLabel : public TLabel {
+ public:
+  using TLabel::TLabel;
+};
+
+const TClassInfo* StandInLabelClass() {
+  static const TClassInfo Info = [] {
+    RegisterLibraryClasses();
+    return MakeClassInfo<TStandInLabel>("TLabel", GetClass("TLabel"), {});
+  }();
+  RegisterReplacementClass(&Info);
+  return &Info;
+}
+
+class TTableForm : public TForm {
+ public:
+  explicit TTableForm(TComponent* AOwner) : TForm(AOwner) {
+    RegisterFormClass<TTableForm>("TTableForm", {}, {FieldOf("Named", &TTableForm::Named)},
+                                  {{StandInLabelClass()}});
+  }
+  TStandInLabel* Named = nullptr;
+};
+
+TEST(FormReaderClassTable, AFormsClassTableGoesBeforeTheRegisteredClasses) {
+  TTableForm Form(nullptr);
+  Read(&Form, R"(object T: TTableForm
+  object Named: TLabel
+  end
+  object Unnamed: TLabel
+  end
+end)");
+  ASSERT_NE(Form.Named, nullptr);
+  EXPECT_NE(dynamic_cast<TStandInLabel*>(Form.FindComponent("Unnamed")), nullptr);
+  EXPECT_EQ(GetClass("TLabel"), GetClassInfo(Form.Named)->Parent);  // the library's name stays its own
+  // A form without the table gets the library's class.
+  TFormGuard Other;
+  Read(Other.Form, R"(object Other: TReaderTestForm
+  object Button1: TButton
+  end
+  object Plain: TLabel
+  end
+end)");
+  EXPECT_EQ(dynamic_cast<TStandInLabel*>(Other.Form->FindComponent("Plain")), nullptr);
+}
+
+}  // namespace
