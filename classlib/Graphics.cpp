@@ -13,41 +13,6 @@ namespace {
   throw EOutOfResources(L"Out of system resources");
 }
 
-// The screen's DC for one scope.
-class TScreenDC {
- public:
-  TScreenDC() : FDC(GetDC(nullptr)) {
-    if (!FDC) OutOfResources();
-  }
-  ~TScreenDC() { ReleaseDC(nullptr, FDC); }
-  TScreenDC(const TScreenDC&) = delete;
-  TScreenDC& operator=(const TScreenDC&) = delete;
-  HDC DC() const { return FDC; }
-
- private:
-  HDC FDC;
-};
-
-// A memory DC with one bitmap selected, for one scope.
-class TMemoryDC {
- public:
-  explicit TMemoryDC(HBITMAP Bitmap) : FDC(CreateCompatibleDC(nullptr)) {
-    if (!FDC) OutOfResources();
-    FOld = SelectObject(FDC, Bitmap);
-  }
-  ~TMemoryDC() {
-    SelectObject(FDC, FOld);
-    DeleteDC(FDC);
-  }
-  TMemoryDC(const TMemoryDC&) = delete;
-  TMemoryDC& operator=(const TMemoryDC&) = delete;
-  HDC DC() const { return FDC; }
-
- private:
-  HDC FDC;
-  HGDIOBJ FOld;
-};
-
 // Owns a bitmap handle until it is released to its new owner.
 class TBitmapGuard {
  public:
@@ -73,6 +38,24 @@ int ScreenPixelsPerInch() {
 }
 
 }  // namespace
+
+TScreenDC::TScreenDC() : FDC(GetDC(nullptr)) {
+  if (!FDC) OutOfResources();
+}
+
+TScreenDC::~TScreenDC() {
+  ReleaseDC(nullptr, FDC);
+}
+
+TMemoryDC::TMemoryDC(HBITMAP Bitmap) : FDC(CreateCompatibleDC(nullptr)) {
+  if (!FDC) OutOfResources();
+  FOld = SelectObject(FDC, Bitmap);
+}
+
+TMemoryDC::~TMemoryDC() {
+  SelectObject(FDC, FOld);
+  DeleteDC(FDC);
+}
 
 COLORREF ColorToRGB(TColor Color) {
   if (Color < 0) return GetSysColor(Color & 0xFF);

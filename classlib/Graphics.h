@@ -73,6 +73,33 @@ constexpr TColor clInfoText = SystemColor(COLOR_INFOTEXT);
 constexpr TColor clInfoBk = SystemColor(COLOR_INFOBK);
 constexpr TColor clHotLight = SystemColor(COLOR_HOTLIGHT);
 
+// The screen's DC for one scope; EOutOfResources "Out of system resources" when there is none.
+class TScreenDC {
+ public:
+  TScreenDC();
+  ~TScreenDC();
+  TScreenDC(const TScreenDC&) = delete;
+  TScreenDC& operator=(const TScreenDC&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HDC FDC;
+};
+
+// A memory DC with one bitmap selected, for one scope.
+class TMemoryDC {
+ public:
+  explicit TMemoryDC(HBITMAP Bitmap);
+  ~TMemoryDC();
+  TMemoryDC(const TMemoryDC&) = delete;
+  TMemoryDC& operator=(const TMemoryDC&) = delete;
+  HDC DC() const { return FDC; }
+
+ private:
+  HDC FDC;
+  HGDIOBJ FOld;
+};
+
 // A system colour resolved by GetSysColor; any other value unchanged.
 COLORREF ColorToRGB(TColor Color);
 // A new palette with the entries of Palette (nullptr for nullptr), owned by the caller.

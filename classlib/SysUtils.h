@@ -43,6 +43,7 @@ VELMARO_EXCEPTION(EFOpenError, EStreamError);
 VELMARO_EXCEPTION(EReadError, EStreamError);
 VELMARO_EXCEPTION(EWriteError, EStreamError);
 VELMARO_EXCEPTION(EClipboardException, Exception);
+VELMARO_EXCEPTION(EOutOfMemory, Exception);
 
 // A failed platform call: the code of GetLastError and the system's text for it.
 class EOSError : public Exception {

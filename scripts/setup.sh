@@ -11,6 +11,8 @@ PACKAGES=(
   cmake ninja-build wine wine64 xvfb xauth googletest
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   sox lame vorbis-tools ffmpeg dpkg-dev nasm imagemagick
+  # The independent GIF tools that check the GIF codec.
+  python3-pil giflib-tools gifsicle netpbm
   # 32-bit Wine with what the i686 tests use: playback, and OpenGL for Wine's video renderer.
   wine32:i386 libgl1:i386 libgl1-mesa-dri:i386
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386

@@ -1,0 +1,147 @@
+// The invariants that every ditherer keeps, run for each kind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <set>
+
+#include "tests/gif/GifTestSupport.h"
+
+namespace {
+
+// Drives a ditherer over an image of Width x Height colours in its serpentine order, as the reduction
+// does; returns the indices and the chosen colours row by row.
+struct TDithered {
+  std::vector<int> Indices;
+  std::vector<int> Chosen;  // one value per channel
+};
+
+TDithered Walk(TGIFDitherKind Kind, TColorLookup& Lookup, int Width, int Height,
+               const std::function<uint8_t(int X, int Y, int Channel)>& Pixel) {
+  TDithered Result;
+  Result.Indices.assign(static_cast<size_t>(Width) * Height, -1);
+  Result.Chosen.assign(static_cast<size_t>(Width) * Height * 3, 0);
+  const auto Ditherer = CreateDitherer(Kind, Width, &Lookup);
+  for (int Y = 0; Y < Height; ++Y) {
+    for (int X = Ditherer->Column(); X >= 0 && X < Width; X = Ditherer->Column()) {
+      const size_t I = static_cast<size_t>(Y) * Width + X;
+      EXPECT_EQ(-1, Result.Indices[I]) << "visited twice";
+      uint8_t R, G, B;
+      Result.Indices[I] = Ditherer->Dither(Pixel(X, Y, 0), Pixel(X, Y, 1), Pixel(X, Y, 2), R, G, B);
+      Result.Chosen[3 * I] = R;
+      Result.Chosen[3 * I + 1] = G;
+      Result.Chosen[3 * I + 2] = B;
+    }
+    Ditherer->NextLine();
+  }
+  return Result;
+}
+
+// Records every colour it is asked for; answers the one entry gray 0.
+class TRecordingLookup : public TColorLookup {
+ public:
+  TRecordingLookup() : TColorLookup(1) {}
+  int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override {
+    Asked.push_back(Red);
+    Asked.push_back(Green);
+    Asked.push_back(Blue);
+    R = G = B = 0;
+    return 0;
+  }
+  std::vector<uint8_t> Asked;
+};
+
+class GIFDither : public testing::TestWithParam<TGIFDitherKind> {};
+
+uint8_t Noise(int X, int Y, int Channel) {
+  return static_cast<uint8_t>((X * 73 + Y * 151 + Channel * 89) * 2654435761u >> 24);
+}
+
+}  // namespace
+
+TEST_P(GIFDither, EveryPixelIsVisitedOnceWithAnIndexOfThePalette) {
+  TNetscapeColorLookup Web;
+  for (int Width : {1, 2, 5, 64}) {
+    const TDithered D = Walk(GetParam(), Web, Width, 7, Noise);
+    for (int Index : D.Indices) ASSERT_TRUE(Index >= 0 && Index < 216) << Index;
+  }
+  const TPaletteHandle Gray4(CreateGrayPalette4());
+  TFastColorLookup Fast(Gray4.get());
+  for (int Index : Walk(GetParam(), Fast, 33, 9, Noise).Indices) ASSERT_TRUE(Index >= 0 && Index < 4);
+}
+
+TEST_P(GIFDither, AColourOfThePaletteMapsToOneIndexEverywhere) {
+  TNetscapeColorLookup Web;
+  const TDithered D = Walk(GetParam(), Web, 31, 9, [](int, int, int Channel) {
+    return static_cast<uint8_t>(Channel == 0 ? 153 : Channel == 1 ? 51 : 255);
+  });
+  for (int Index : D.Indices) ASSERT_EQ(3 * 36 + 1 * 6 + 5, Index);
+}
+
+TEST_P(GIFDither, ErrorDiffusionKeepsTheMeanColour) {
+  TNetscapeColorLookup Web;
+  // Gray 128 lies between the levels 102 and 153; a gradient crosses many levels.
+  const TDithered Flat = Walk(GetParam(), Web, 64, 64, [](int, int, int) { return uint8_t{128}; });
+  const TDithered Ramp = Walk(GetParam(), Web, 64, 64,
+                              [](int X, int, int Channel) { return static_cast<uint8_t>(X * 4 + Channel); });
+  double FlatSum = 0, RampSum = 0, RampInput = 0;
+  std::set<int> FlatIndices(Flat.Indices.begin(), Flat.Indices.end());
+  for (int V : Flat.Chosen) FlatSum += V;
+  for (size_t I = 0; I < Ramp.Chosen.size(); ++I) {
+    RampSum += Ramp.Chosen[I];
+    RampInput += (I / 3 % 64) * 4 + I % 3;
+  }
+  const double FlatMean = FlatSum / static_cast<double>(Flat.Chosen.size());
+  const double RampError = std::abs(RampSum - RampInput) / static_cast<double>(Ramp.Chosen.size());
+  if (GetParam() == dkNearest) {
+    // Each pixel alone: gray 128 is level (128 + 3) div 51 = 2, i.e. 102, everywhere.
+    EXPECT_EQ(102.0, FlatMean);
+    EXPECT_EQ(1u, FlatIndices.size());
+  } else {
+    EXPECT_NEAR(128.0, FlatMean, 2.0);
+    EXPECT_LT(RampError, 2.0);
+    // A mixture of grays, mostly the two around 128.
+    EXPECT_TRUE(FlatIndices.count(2 * 43) && FlatIndices.count(3 * 43));
+    for (int Index : FlatIndices) EXPECT_EQ(0, Index % 43) << Index;
+  }
+}
+
+TEST_P(GIFDither, CorrectedColoursStayWithin0To255) {
+  // White through a palette of only black: the error grows without end, the corrected value stays 255.
+  TRecordingLookup Lookup;
+  Walk(GetParam(), Lookup, 16, 16, [](int, int, int) { return uint8_t{255}; });
+  for (uint8_t Value : Lookup.Asked) ASSERT_EQ(255, Value);
+}
+
+TEST_P(GIFDither, RowsTurnRoundAtTheirEnds) {
+  TNetscapeColorLookup Web;
+  for (int Width : {1, 4}) {
+    const auto D = CreateDitherer(GetParam(), Width, &Web);
+    EXPECT_EQ(0, D->Column());
+    EXPECT_EQ(1, D->Direction());
+    D->NextLine();
+    EXPECT_EQ(Width - 1, D->Column());
+    EXPECT_EQ(-1, D->Direction());
+    D->NextLine();
+    EXPECT_EQ(0, D->Column());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, GIFDither,
+                         testing::Values(dkNearest, dkFloydSteinberg, dkStucki, dkSierra, dkJaJuNi,
+                                         dkSteveArche, dkBurkes));
+
+TEST(GIFDitherKinds, UnknownKindHasNoDitherer) {
+  TNetscapeColorLookup Web;
+  EXPECT_EQ(nullptr, CreateDitherer(static_cast<TGIFDitherKind>(7), 4, &Web));
+}
+
+TEST(GIFDitherKinds, NearestTakesEachPixelsOwnLookup) {
+  TNetscapeColorLookup Web;
+  const TDithered D = Walk(dkNearest, Web, 13, 6, Noise);
+  for (int Y = 0; Y < 6; ++Y)
+    for (int X = 0; X < 13; ++X) {
+      uint8_t R, G, B;
+      EXPECT_EQ(Web.Lookup(Noise(X, Y, 0), Noise(X, Y, 1), Noise(X, Y, 2), R, G, B), D.Indices[Y * 13 + X]);
+    }
+}

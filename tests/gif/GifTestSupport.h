@@ -1,0 +1,152 @@
+#pragma once
+// Helpers of the GIF tests: byte streams, pixel patterns and the coding of one frame's image data.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "classlib/Streams.h"
+#include "gif/GIFPicture.h"
+#include "tests/support/TestFiles.h"
+
+inline TMemoryStream* NewStreamOf(const Bytes& Data) {
+  auto* Stream = new TMemoryStream;
+  if (!Data.empty()) Stream->WriteBuffer(Data.data(), static_cast<int32_t>(Data.size()));
+  Stream->SetPosition(0);
+  return Stream;
+}
+
+inline Bytes BytesOf(TMemoryStream& Stream) {
+  return Bytes(Stream.Memory(), Stream.Memory() + Stream.Size());
+}
+
+// Uniformly random indices below Colors.
+inline Bytes RandomPixels(size_t Count, int Colors, unsigned Seed) {
+  std::mt19937 Random(Seed);
+  std::uniform_int_distribution<int> Index(0, Colors - 1);
+  Bytes Result(Count);
+  for (uint8_t& P : Result) P = static_cast<uint8_t>(Index(Random));
+  return Result;
+}
+
+// Runs of 1 to 300 pixels of one random colour each.
+inline Bytes RunPixels(size_t Count, int Colors, unsigned Seed) {
+  std::mt19937 Random(Seed);
+  std::uniform_int_distribution<int> Index(0, Colors - 1), Length(1, 300);
+  Bytes Result;
+  while (Result.size() < Count) Result.resize(std::min(Count, Result.size() + Length(Random)), Index(Random));
+  return Result;
+}
+
+// One frame's image data as an encoder writes it.
+inline Bytes EncodeImage(TGIFCodingKind Kind, const Bytes& Pixels, int Width, int Height, int Colors,
+                         bool Interlace = false) {
+  TMemoryStream Stream;
+  CreateEncoder(Kind)->EncodeFrame(&Stream, ColorCountToBits(Colors), Colors, Pixels.data(), Interlace,
+                                   Height, Width);
+  return BytesOf(Stream);
+}
+
+struct TDecoded {
+  Bytes Pixels;
+  std::vector<std::string> Warnings;
+  int64_t StreamPosition = 0;
+};
+
+// Decodes image data into Width x Height pixels filled with Fill beforehand.
+inline TDecoded DecodeImage(const Bytes& Data, int Width, int Height, bool Interlaced = false,
+                            uint8_t Fill = 0) {
+  TDecoded Result;
+  Result.Pixels.assign(static_cast<size_t>(Width) * Height, Fill);
+  std::unique_ptr<TMemoryStream> Stream(NewStreamOf(Data));
+  DecodeImageData(Stream.get(), Result.Pixels.data(), Width, Height, Interlaced,
+                  [&](int, const std::string& Message) { Result.Warnings.push_back(Message); });
+  Result.StreamPosition = Stream->Position();
+  return Result;
+}
+
+// The image data cut into other sub-block lengths, taken in turn from Lengths.
+inline Bytes Reblock(const Bytes& Data, const std::vector<int>& Lengths) {
+  Bytes Codes;
+  size_t Pos = 1;
+  while (Data[Pos]) {
+    Codes.insert(Codes.end(), Data.begin() + static_cast<ptrdiff_t>(Pos) + 1,
+                 Data.begin() + static_cast<ptrdiff_t>(Pos) + 1 + Data[Pos]);
+    Pos += Data[Pos] + 1u;
+  }
+  Bytes Result{Data[0]};
+  size_t Taken = 0;
+  for (size_t I = 0; Taken < Codes.size(); ++I) {
+    const size_t Length =
+        std::min<size_t>(static_cast<size_t>(Lengths[I % Lengths.size()]), Codes.size() - Taken);
+    Result.push_back(static_cast<uint8_t>(Length));
+    Result.insert(Result.end(), Codes.begin() + static_cast<ptrdiff_t>(Taken),
+                  Codes.begin() + static_cast<ptrdiff_t>(Taken + Length));
+    Taken += Length;
+  }
+  Result.push_back(0);
+  return Result;
+}
+
+// Packs codes least significant bit first with the widths of the given list, as sub-blocks after the
+// minimum code size.
+inline Bytes PackCodes(int MinimumCodeSize, const std::vector<std::pair<int, int>>& CodesAndWidths) {
+  Bytes Packed;
+  uint32_t Buffer = 0;
+  int Bits = 0;
+  for (auto [Code, Width] : CodesAndWidths) {
+    Buffer |= static_cast<uint32_t>(Code) << Bits;
+    Bits += Width;
+    while (Bits >= 8) {
+      Packed.push_back(static_cast<uint8_t>(Buffer));
+      Buffer >>= 8;
+      Bits -= 8;
+    }
+  }
+  if (Bits > 0) Packed.push_back(static_cast<uint8_t>(Buffer));
+  Bytes Result{static_cast<uint8_t>(MinimumCodeSize)};
+  for (size_t Pos = 0; Pos < Packed.size(); Pos += 255) {
+    const size_t Length = std::min<size_t>(255, Packed.size() - Pos);
+    Result.push_back(static_cast<uint8_t>(Length));
+    Result.insert(Result.end(), Packed.begin() + static_cast<ptrdiff_t>(Pos),
+                  Packed.begin() + static_cast<ptrdiff_t>(Pos + Length));
+  }
+  Result.push_back(0);
+  return Result;
+}
+
+inline  // Codes with the widths a standard decoder reads them at: after a clear the width is the minimum code
+    // size + 1, and it grows after the code whose table entry makes the next free code reach 2^width.
+    std::vector<std::pair<int, int>>
+    StandardWidths(int MinimumCodeSize, const std::vector<int>& Codes) {
+  const int Clear = 1 << MinimumCodeSize;
+  std::vector<std::pair<int, int>> Result;
+  int Width = MinimumCodeSize + 1;
+  int NextFree = Clear + 2;
+  bool First = true;
+  for (int Code : Codes) {
+    Result.push_back({Code, Width});
+    if (Code == Clear) {
+      Width = MinimumCodeSize + 1;
+      NextFree = Clear + 2;
+      First = true;
+    } else if (First) {
+      First = false;
+    } else if (NextFree < 4096 && ++NextFree == 1 << Width && Width < 12) {
+      ++Width;
+    }
+  }
+  return Result;
+}
+
+inline Bytes operator+(Bytes A, const Bytes& B) {
+  A.insert(A.end(), B.begin(), B.end());
+  return A;
+}
+
+// The folder that the oracle script prepared: "fixtures" holds GIFs made by the tools, "output" takes
+// the GIFs that the tests write for the tools to check.
+inline std::wstring OracleFolder(const wchar_t* Sub) {
+  return FixtureFolder(L"GIF_TESTDATA") + L"\\" + Sub;
+}
