@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Imports/UCodeSysUtils.h"
+#include "classlib/FormReader.h"
 #include "classlib/SysUtils.h"
 
 namespace {
@@ -93,4 +94,139 @@ std::wstring WideShortCutToText(TShortCut ShortCut) {
     Text = KeyName(Key);
   if (Text.empty()) return {};
   return AnsiToWide(ShortCutModifierText(ShortCut)) + Text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wide menu items
+
+void SyncHotKeyPosition(const std::wstring& Source, std::wstring& Dest) {
+  if (WideToAnsi(Source) == WideToAnsi(Dest)) return;
+  if (WideToAnsi(WideStripHotkey(Source)) != WideToAnsi(WideStripHotkey(Dest))) return;
+  std::wstring Result = WideStripHotkey(Dest);
+  for (size_t I = 0; I < Source.size() && I <= Result.size(); ++I) {
+    if (Source[I] != L'&') continue;
+    Result.insert(I, 1, L'&');
+    if (I + 1 < Source.size() && Source[I + 1] == L'&') ++I;  // a literal "&", kept by the stripping
+  }
+  if (WideToAnsi(Source) != WideToAnsi(Result))
+    throw EUCodeInternalError(Format("Internal Error: SyncHotKeyPosition Failed (\"%s\" <> \"%s\").",
+                                     {WideToAnsi(Source), WideToAnsi(Result)}));
+  Dest = Result;
+}
+
+std::wstring TUCodeMenuItem::Caption() {
+  const std::string Ansi = TMenuItem::Caption();
+  if (Ansi != WideToAnsi(FCaption) && WideSameCaptionStr(AnsiToWide(Ansi), FCaption)) {
+    try {
+      SyncHotKeyPosition(AnsiToWide(Ansi), FCaption);
+    } catch (const EUCodeInternalError&) {
+      // Read while a menu is drawn or measured: no error, the text without hot keys.
+      return WideStripHotkey(FCaption);
+    }
+  }
+  return GetSyncedWideString(FCaption, Ansi);
+}
+
+void TUCodeMenuItem::SetCaption(const std::wstring& Value) {
+  SetSyncedWideString(Value, FCaption, TMenuItem::Caption(),
+                      [this](const std::string& S) { TMenuItem::SetCaption(S); });
+}
+
+std::wstring TUCodeMenuItem::Hint() {
+  return GetSyncedWideString(FHint, TMenuItem::Hint());
+}
+
+void TUCodeMenuItem::SetHint(const std::wstring& Value) {
+  SetSyncedWideString(Value, FHint, TMenuItem::Hint(),
+                      [this](const std::string& S) { TMenuItem::SetHint(S); });
+}
+
+void TUCodeMenuItem::DefineProperties(TFiler* Filer) {
+  TMenuItem::DefineProperties(Filer);
+  DefineWideProperties(Filer, this);
+}
+
+void TUCodeMenuItem::Appended(HMENU Menu) {
+  UpdateMenuItemWide(this, Menu);
+}
+
+void TUCodeMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* Action = dynamic_cast<TCustomAction*>(Sender);
+  if (Action && dynamic_cast<IWideAction*>(Action)) {
+    if (!CheckDefaults || Caption().empty()) SetCaption(GetWideActionCaption(Action));
+    if (!CheckDefaults || Hint().empty()) SetHint(GetWideActionHint(Action));
+  }
+  TMenuItem::ActionChange(Sender, CheckDefaults);
+}
+
+TMenuActionLinkClass TUCodeMenuItem::GetActionLinkClass() {
+  return [](TMenuItem* Client) -> TMenuActionLink* { return new TUCodeMenuActionLink(Client); };
+}
+
+std::wstring WideGetMenuItemHint(TMenuItem* Item) {
+  if (auto* Wide = dynamic_cast<TUCodeMenuItem*>(Item)) return Wide->Hint();
+  return AnsiToWide(Item->Hint());
+}
+
+void UpdateMenuItemWide(TUCodeMenuItem* Item, HMENU Menu) {
+  if (!IsUnicodePlatform || !Item->Visible() || !Item->Parent() || !Menu) return;
+  if (Item->ComponentState() & (csReading | csDestroying)) return;
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_FTYPE;
+  if (!GetMenuItemInfoW(Menu, Item->Command(), FALSE, &Info)) return;
+  if (Info.fType & (MFT_BITMAP | MFT_OWNERDRAW | MFT_SEPARATOR)) return;
+  auto* MainMenu = dynamic_cast<TMainMenu*>(Item->GetParentMenu());
+  const bool OnBar = MainMenu && !Item->Parent()->Parent();
+  std::wstring Text = Item->Caption();
+  if (Item->Count() == 0 && Item->ShortCut() != scNone && !OnBar)
+    Text += L"\t" + WideShortCutToText(Item->ShortCut());
+  const int Length = GetMenuStringW(Menu, Item->Command(), nullptr, 0, MF_BYCOMMAND);
+  std::wstring Shown(static_cast<size_t>(std::max(Length, 0)) + 1, L'\0');
+  Shown.resize(static_cast<size_t>(
+      GetMenuStringW(Menu, Item->Command(), Shown.data(), static_cast<int>(Shown.size()), MF_BYCOMMAND)));
+  if (Shown == Text) return;
+  Info.fMask = MIIM_STRING;
+  Info.dwTypeData = Text.data();
+  if (!SetMenuItemInfoW(Menu, Item->Command(), FALSE, &Info)) RaiseLastOSError();
+  if (OnBar && MainMenu->Window()) DrawMenuBar(MainMenu->Window());
+}
+
+bool TUCodeMenuActionLink::IsCaptionLinked() {
+  auto* Client = dynamic_cast<TUCodeMenuItem*>(this->Client());
+  return TMenuActionLink::IsCaptionLinked() && Client &&
+         WideSameCaption(GetWideActionCaption(Action()), Client->Caption());
+}
+
+bool TUCodeMenuActionLink::IsHintLinked() {
+  auto* Client = dynamic_cast<TUCodeMenuItem*>(this->Client());
+  return TMenuActionLink::IsHintLinked() && Client && GetWideActionHint(Action()) == Client->Hint();
+}
+
+void TUCodeMenuActionLink::SetCaption(const std::string& Value) {
+  if (IsCaptionLinked())
+    static_cast<TUCodeMenuItem*>(Client())->SetCaption(
+        WideActionCaptionOrDefault(Action(), AnsiToWide(Value)));
+}
+
+void TUCodeMenuActionLink::SetHint(const std::string& Value) {
+  if (IsHintLinked())
+    static_cast<TUCodeMenuItem*>(Client())->SetHint(WideActionHintOrDefault(Action(), AnsiToWide(Value)));
+}
+
+const TClassInfo* UCodeMenuItemClass() {
+  static const TClassInfo Info = [] {
+    using namespace Published;
+    RegisterLibraryClasses();
+    return MakeClassInfo<TUCodeMenuItem>(
+        "TUCodeMenuItem", GetClass("TMenuItem"),
+        {WideStr<TUCodeMenuItem>(
+             "Caption", [](TUCodeMenuItem* I) { return I->Caption(); },
+             [](TUCodeMenuItem* I, const std::wstring& V) { I->SetCaption(V); }),
+         WideStr<TUCodeMenuItem>(
+             "Hint", [](TUCodeMenuItem* I) { return I->Hint(); },
+             [](TUCodeMenuItem* I, const std::wstring& V) { I->SetHint(V); })});
+  }();
+  RegisterClass(&Info);
+  return &Info;
 }

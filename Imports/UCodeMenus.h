@@ -2,6 +2,7 @@
 // Wide menus: hot keys of wide captions and shortcut texts from the keyboard layout.
 #include <string>
 
+#include "Imports/UCodeActnList.h"
 #include "classlib/Menus.h"
 
 // The 1-based position of the character after the last single "&" ("&&" is a literal ampersand); 0
@@ -18,3 +19,47 @@ bool WideSameCaptionStr(const std::wstring& A, const std::wstring& B);
 // The text of a shortcut: the library's modifier words (Shift, Ctrl, Alt) and the key as the keyboard
 // layout names it; the library's own names for the editing, moving and function keys.
 std::wstring WideShortCutToText(TShortCut ShortCut);
+
+// Moves the "&" of Dest to where Source has them, when the two differ in nothing else (the library chose
+// a hot key of its own); raises EUCodeInternalError when their 8-bit forms still differ afterwards.
+void SyncHotKeyPosition(const std::wstring& Source, std::wstring& Dest);
+
+// A menu item with a wide caption and hint. The library builds its menus from 8-bit captions; each entry
+// of a wide item then takes the wide caption and the wide shortcut text.
+class TUCodeMenuItem : public TMenuItem {
+ public:
+  using TMenuItem::TMenuItem;
+  // Follows the hot key that the library's automatic hot keys gave the 8-bit caption.
+  std::wstring Caption();
+  void SetCaption(const std::wstring& Value);
+  std::wstring Hint();
+  void SetHint(const std::wstring& Value);
+  void DefineProperties(TFiler* Filer) override;
+
+ protected:
+  void Appended(HMENU Menu) override;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TMenuActionLinkClass GetActionLinkClass() override;
+
+ private:
+  std::wstring FCaption;
+  std::wstring FHint;
+};
+
+// The wide hint of a wide item, the 8-bit one widened of another.
+std::wstring WideGetMenuItemHint(TMenuItem* Item);
+// Gives the item's entry in Menu the wide caption and shortcut text when they differ from its text.
+void UpdateMenuItemWide(TUCodeMenuItem* Item, HMENU Menu);
+
+// The link of a wide menu item: its caption counts as the action's when the two differ only in hot keys.
+class TUCodeMenuActionLink : public TMenuActionLink {
+ public:
+  using TMenuActionLink::TMenuActionLink;
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& Value) override;
+  void SetHint(const std::string& Value) override;
+};
+
+// The class information of TUCodeMenuItem.
+const TClassInfo* UCodeMenuItemClass();

@@ -106,7 +106,7 @@ void TListColumn::SetAlignment(TAlignment Value) {
 }
 
 TListColumns::TListColumns(TListView* Owner)
-    : TCollection([](TCollection* C) { return new TListColumn(C); }), FOwner(Owner) {}
+    : TCollection([Owner](TCollection* C) { return Owner->CreateListColumn(C); }), FOwner(Owner) {}
 
 void TListColumns::Update(TCollectionItem* Item) {
   // One column changed: the others keep the widths the user gave them.
@@ -123,7 +123,7 @@ void TListItems::SetCount(int Value) {
 }
 
 TListItem* TListItems::Add() {
-  FItems.push_back(std::make_unique<TListItem>(FOwner, static_cast<int>(FItems.size())));
+  FItems.emplace_back(FOwner->CreateListItem(static_cast<int>(FItems.size())));
   if (FOwner->FHandle) {
     LVITEMA Item{};
     Item.mask = LVIF_TEXT;
@@ -149,10 +149,7 @@ void TListItems::Clear() {
 // ---------------------------------------------------------------------------------------------
 // TListView
 
-TListView::TListView(TComponent* AOwner)
-    : TWinControl(AOwner),
-      FColumns(std::make_unique<TListColumns>(this)),
-      FItems(std::make_unique<TListItems>(this)) {
+TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
   SetBounds(0, 0, 250, 150);
   SetColor(clWindow);
   SetTabStop(true);
@@ -161,6 +158,52 @@ TListView::TListView(TComponent* AOwner)
 
 TListView::~TListView() {
   DestroyHandle();
+}
+
+TListColumns* TListView::Columns() {
+  if (!FColumns) FColumns = CreateListColumns();
+  return FColumns.get();
+}
+
+TListItems* TListView::Items() {
+  if (!FItems) FItems = CreateListItems();
+  return FItems.get();
+}
+
+std::unique_ptr<TListColumns> TListView::CreateListColumns() {
+  return std::make_unique<TListColumns>(this);
+}
+
+TListColumn* TListView::CreateListColumn(TCollection* Collection) {
+  return new TListColumn(Collection);
+}
+
+std::unique_ptr<TListItems> TListView::CreateListItems() {
+  return std::make_unique<TListItems>(this);
+}
+
+TListItem* TListView::CreateListItem(int Index) {
+  return new TListItem(this, Index);
+}
+
+void TListView::OwnerDataFetch(TListItem* Item) {
+  if (OnData) OnData(this, Item);
+}
+
+TListItem* TListView::TempItem() {
+  if (!FTempItem) FTempItem.reset(CreateListItem(-1));
+  return FTempItem.get();
+}
+
+TListItem* TListView::DispInfoItem(int Row) {
+  if (!FOwnerData) return Row >= 0 && Row < Items()->Count() ? Items()->Item(Row) : nullptr;
+  if (Row < 0 || Row >= Items()->Count()) return nullptr;
+  TListItem* Item = TempItem();
+  Item->FIndex = Row;
+  Item->Caption.clear();
+  Item->SubItems()->Clear();
+  OwnerDataFetch(Item);
+  return Item;
 }
 
 void TListView::CreateParams(TCreateParams& Params) {
@@ -181,13 +224,18 @@ void TListView::CreateWnd() {
   ShowColumns();
   ShowItems();
   SetItemIndex(FItemIndex);
+  // The new window starts at the row the old one showed first.
+  RECT Row{LVIR_BOUNDS, 0, 0, 0};
+  if (FTopIndex > 0 && SendMessageA(FHandle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&Row)))
+    SendMessageA(FHandle, LVM_SCROLL, 0, FTopIndex * (Row.bottom - Row.top));
 }
 
 void TListView::DestroyWnd() {
   FItemIndex = ItemIndex();
+  FTopIndex = static_cast<int>(SendMessageA(FHandle, LVM_GETTOPINDEX, 0, 0));
   // A new window shows the columns as wide as the user left them.
-  for (int I = 0; I < FColumns->Count(); ++I)
-    if (const int Shown = ColumnWidth(I); Shown >= 0) FColumns->Items(I)->FWidth = Shown;
+  for (int I = 0; I < Columns()->Count(); ++I)
+    if (const int Shown = ColumnWidth(I); Shown >= 0) Columns()->Items(I)->FWidth = Shown;
   TWinControl::DestroyWnd();
 }
 
@@ -218,8 +266,8 @@ void TListView::ShowColumns() {
   if (!FHandle) return;
   while (SendMessageA(FHandle, LVM_DELETECOLUMN, 0, 0)) {
   }
-  for (int I = 0; I < FColumns->Count(); ++I) {
-    TListColumn* Column = FColumns->Items(I);
+  for (int I = 0; I < Columns()->Count(); ++I) {
+    TListColumn* Column = Columns()->Items(I);
     std::string Caption;
     LVCOLUMNA Info = ColumnInfo(Column, Caption);
     Info.mask |= LVCF_WIDTH;
@@ -248,10 +296,10 @@ int TListView::ColumnWidth(int Index) const {
 
 void TListView::ShowItems() {
   if (FOwnerData) {
-    SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(FItems->FCount), 0);
+    SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Items()->FCount), 0);
     return;
   }
-  for (size_t I = 0; I < FItems->FItems.size(); ++I) {
+  for (size_t I = 0; I < Items()->FItems.size(); ++I) {
     LVITEMA Item{};
     Item.mask = LVIF_TEXT;
     Item.iItem = static_cast<int>(I);
@@ -322,16 +370,10 @@ void TListView::EnsureVisible(int Index) {
 
 void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
   if (!(Info->item.mask & LVIF_TEXT)) return;
-  const int Row = Info->item.iItem;
-  TListItem Scratch(this, Row);
-  TListItem* Item = &Scratch;
-  if (FOwnerData) {
-    if (OnData) OnData(this, Item);
-  } else if (Row >= 0 && Row < static_cast<int>(FItems->FItems.size())) {
-    Item = FItems->FItems[static_cast<size_t>(Row)].get();
-  }
+  TListItem* Item = DispInfoItem(Info->item.iItem);
   const int Sub = Info->item.iSubItem;
-  FDispText = Sub == 0                           ? Item->Caption
+  FDispText = !Item                              ? ""
+              : Sub == 0                         ? Item->Caption
               : Sub <= Item->SubItems()->Count() ? Item->SubItems()->Get(Sub - 1)
                                                  : "";
   Info->item.pszText = FDispText.data();
@@ -354,8 +396,8 @@ void TListView::Dispatch(TMessage& Message) {
       break;
     case LVN_COLUMNCLICK: {
       const int Column = reinterpret_cast<NMLISTVIEW*>(Message.LParam)->iSubItem;
-      if (OnColumnClick && Column >= 0 && Column < FColumns->Count())
-        OnColumnClick(this, FColumns->Items(Column));
+      if (OnColumnClick && Column >= 0 && Column < Columns()->Count())
+        OnColumnClick(this, Columns()->Items(Column));
       break;
     }
     case NM_CLICK:

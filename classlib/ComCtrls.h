@@ -93,6 +93,7 @@ class TListItem : public TPersistent {
   TStringList* SubItems() { return &FSubItems; }
 
  private:
+  friend class TListView;
   TListView* FOwner;
   int FIndex;
   TStringList FSubItems;
@@ -107,6 +108,7 @@ class TListItems : public TPersistent {
   TListItem* Add();
   TListItem* Item(int Index);  // EListError outside 0..Count-1 (rows of stored items only)
   void Clear();
+  TListView* Owner() const { return FOwner; }
 
  private:
   friend class TListView;
@@ -130,8 +132,9 @@ class TListView : public TWinControl {
   explicit TListView(TComponent* AOwner);
   ~TListView() override;
 
-  TListColumns* Columns() { return FColumns.get(); }
-  TListItems* Items() { return FItems.get(); }
+  // Made when first asked for, by CreateListColumns and CreateListItems.
+  TListColumns* Columns();
+  TListItems* Items();
   TViewStyle ViewStyle() const { return FViewStyle; }
   void SetViewStyle(TViewStyle Value);
   bool OwnerData() const { return FOwnerData; }
@@ -162,6 +165,18 @@ class TListView : public TWinControl {
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
   TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TListViewActionLink>; }
+  virtual std::unique_ptr<TListColumns> CreateListColumns();
+  virtual TListColumn* CreateListColumn(TCollection* Collection);
+  virtual std::unique_ptr<TListItems> CreateListItems();
+  // A row; Index -1 for the temporary row of owner data.
+  virtual TListItem* CreateListItem(int Index);
+  // Fills the temporary row of owner data: OnData.
+  virtual void OwnerDataFetch(TListItem* Item);
+  // The row a display request asks about: the list's own, or with owner data the temporary row, emptied
+  // and filled by OwnerDataFetch; nullptr for a row that does not exist.
+  TListItem* DispInfoItem(int Row);
+  // The row of owner data that OnData fills; the list's own, made when first needed.
+  TListItem* TempItem();
 
  private:
   friend class TListColumn;
@@ -186,7 +201,9 @@ class TListView : public TWinControl {
   bool FHideSelection = true;
   bool FReadOnly = false;
   int FItemIndex = -1;
+  int FTopIndex = 0;
   std::string FDispText;  // the text last handed to the control
+  std::unique_ptr<TListItem> FTempItem;
 };
 
 void RegisterComCtrls();

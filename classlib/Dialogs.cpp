@@ -7,21 +7,35 @@
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
-bool TOpenDialog::Execute() {
-  return Run(false);
+namespace {
+
+constexpr char DialogProperty[] = "TOpenDialog";
+
+}  // namespace
+
+HWND DialogParentWindow() {
+  TForm* Active = Screen->ActiveForm();
+  return Active ? Active->Handle() : Application->Handle();
 }
 
-bool TOpenDialog::Run(bool Save) {
+bool TOpenDialog::Execute() {
+  return Execute(DialogParentWindow());
+}
+
+bool TOpenDialog::Execute(HWND ParentWnd) {
+  return DoExecute(GetOpenFileNameA, ParentWnd);
+}
+
+bool TOpenDialog::DoExecute(TOpenFileNameFunc Func, HWND ParentWnd) {
   std::string FilterText = Filter;
   for (char& C : FilterText)
     if (C == '|') C = '\0';
   FilterText += std::string(2, '\0');
-  std::string Buffer(32768, '\0');
+  std::string Buffer(FileBufferSize, '\0');
   FileName.copy(Buffer.data(), std::min(FileName.size(), Buffer.size() - 1));
   OPENFILENAMEA Info{};
   Info.lStructSize = sizeof Info;
-  TForm* Active = Screen->ActiveForm();
-  Info.hwndOwner = Active ? Active->Handle() : Application->Handle();
+  Info.hwndOwner = ParentWnd;
   Info.lpstrFilter = Filter.empty() ? nullptr : FilterText.c_str();
   Info.nFilterIndex = static_cast<DWORD>(FilterIndex);
   Info.lpstrFile = Buffer.data();
@@ -29,15 +43,17 @@ bool TOpenDialog::Run(bool Save) {
   Info.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
   Info.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
   Info.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
-  Info.Flags = OFN_EXPLORER | OFN_ENABLESIZING;
+  Info.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLEHOOK;
   if (Options & ofOverwritePrompt) Info.Flags |= OFN_OVERWRITEPROMPT;
   if (Options & ofHideReadOnly) Info.Flags |= OFN_HIDEREADONLY;
   if (Options & ofAllowMultiSelect) Info.Flags |= OFN_ALLOWMULTISELECT;
   if (Options & ofPathMustExist) Info.Flags |= OFN_PATHMUSTEXIST;
   if (Options & ofFileMustExist) Info.Flags |= OFN_FILEMUSTEXIST;
-  if (!(Save ? GetSaveFileNameA(&Info) : GetOpenFileNameA(&Info))) return false;
-  FilterIndex = static_cast<int>(Info.nFilterIndex);
+  Info.lpfnHook = DialogHook;
+  Info.lCustData = reinterpret_cast<LPARAM>(this);
   FFiles.Clear();
+  if (!Func(&Info)) return false;
+  FilterIndex = static_cast<int>(Info.nFilterIndex);
   // Several files: the folder, then each name, separated by zeros.
   const std::string First = Buffer.c_str();
   size_t Pos = First.size() + 1;
@@ -50,6 +66,42 @@ bool TOpenDialog::Run(bool Save) {
   }
   FileName = FFiles.Get(0);
   return true;
+}
+
+// The hook's dialog is a child of the platform's dialog; it carries the object from WM_INITDIALOG on.
+UINT_PTR CALLBACK TOpenDialog::DialogHook(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg == WM_INITDIALOG) {
+    auto* Self = reinterpret_cast<TOpenDialog*>(reinterpret_cast<OPENFILENAMEA*>(LParam)->lCustData);
+    SetPropA(Wnd, DialogProperty, Self);
+    Self->FHandle = Wnd;
+  }
+  auto* Self = static_cast<TOpenDialog*>(GetPropA(Wnd, DialogProperty));
+  if (!Self) return 0;
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    Self->WndProc(Message);
+  } catch (...) {
+    Application->HandleException(std::current_exception());
+  }
+  if (Msg == WM_DESTROY) {
+    RemovePropA(Wnd, DialogProperty);
+    Self->FHandle = nullptr;
+  }
+  return static_cast<UINT_PTR>(Message.Result);
+}
+
+void TOpenDialog::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(Message.LParam)->code != CDN_FILEOK) return;
+  if (DoCanClose()) return;
+  // The dialog stays open.
+  Message.Result = 1;
+  SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, 1);
+}
+
+bool TOpenDialog::DoCanClose() {
+  bool CanClose = true;
+  if (OnCanClose) OnCanClose(this, CanClose);
+  return CanClose;
 }
 
 void ShowMessage(const std::string& Message) {

@@ -1,8 +1,14 @@
 #pragma once
 // The open and save dialogs and the plain message.
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <functional>
 #include <string>
 
 #include "classlib/Classes.h"
+#include "classlib/Controls.h"
 #include "classlib/StringLists.h"
 
 enum TOpenOption : uint32_t {
@@ -14,11 +20,16 @@ enum TOpenOption : uint32_t {
 };
 using TOpenOptions = uint32_t;
 
+using TOpenFileNameFunc = BOOL(WINAPI*)(LPOPENFILENAMEA Info);
+using TCanCloseEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
 class TOpenDialog : public TComponent {
  public:
   using TComponent::TComponent;
-  // Shows the dialog; true when the user chose. FileName is the first choice, Files all of them.
+  // Shows the dialog over the active form (or the application window); true when the user chose.
+  // FileName is the first choice, Files all of them.
   virtual bool Execute();
+  virtual bool Execute(HWND ParentWnd);
   std::string FileName;
   // "Text|*.txt|All|*.*"
   std::string Filter;
@@ -28,19 +39,35 @@ class TOpenDialog : public TComponent {
   std::string DefaultExt;
   TOpenOptions Options = ofHideReadOnly;
   TStringList* Files() { return &FFiles; }
+  // The dialog's own window (the child that its hook made) while the dialog is shown; nullptr otherwise.
+  HWND Handle() const { return FHandle; }
+  // The user confirmed the choice; false keeps the dialog open.
+  TCanCloseEvent OnCanClose;
+  // The size, in characters, of the buffer that receives the chosen names.
+  DWORD FileBufferSize = 32768;
 
  protected:
-  bool Run(bool Save);
+  // Prepares the platform's record from the properties, shows the dialog with Func and takes its answer.
+  bool DoExecute(TOpenFileNameFunc Func, HWND ParentWnd);
+  // The messages of the dialog's own window; the OK check (CDN_FILEOK) asks DoCanClose.
+  virtual void WndProc(TMessage& Message);
+  virtual bool DoCanClose();
+  HWND FHandle = nullptr;
 
  private:
+  static UINT_PTR CALLBACK DialogHook(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
   TStringList FFiles;
 };
 
 class TSaveDialog : public TOpenDialog {
  public:
   using TOpenDialog::TOpenDialog;
-  bool Execute() override { return Run(true); }
+  bool Execute(HWND ParentWnd) override { return DoExecute(GetSaveFileNameA, ParentWnd); }
+  using TOpenDialog::Execute;
 };
+
+// The window a dialog shows over: the active form's, else the application's.
+HWND DialogParentWindow();
 
 // A message box with the application's title.
 void ShowMessage(const std::string& Message);

@@ -1,6 +1,7 @@
 #include "classlib/Menus.h"
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 #include "classlib/Controls.h"
@@ -106,6 +107,7 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), FCommand(NextComm
 }
 
 TMenuItem::~TMenuItem() {
+  FActionLink.reset();
   Clear();
   if (FParent) FParent->Remove(this);
   Commands().erase(FCommand);
@@ -155,7 +157,10 @@ void TMenuItem::SetShortCutControl(TWinControl* Value) {
 
 void TMenuItem::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FShortCutControl) FShortCutControl = nullptr;
+  if (Operation != opRemove) return;
+  if (AComponent == FShortCutControl) FShortCutControl = nullptr;
+  // A freed action has let its links go before its free notification comes.
+  if (FActionLink && (AComponent == FActionLink->Action() || !FActionLink->Action())) FActionLink.reset();
 }
 
 void TMenuItem::SetRadioItem(bool Value) {
@@ -248,6 +253,84 @@ void TMenuItem::AppendTo(HMENU Menu) {
     for (TMenuItem* Item : FItems) Item->AppendTo(Info.hSubMenu);
   }
   InsertMenuItemA(Menu, GetMenuItemCount(Menu), TRUE, &Info);
+  Appended(Menu);
+}
+
+TMenu* TMenuItem::GetParentMenu() const {
+  const TMenuItem* Root = this;
+  while (Root->FParent) Root = Root->FParent;
+  return Root->FMenu;
+}
+
+// Each item without a hot key gets one: the first letter or digit of its caption that none of its
+// siblings has taken.
+void TMenuItem::RethinkHotkeys() {
+  const auto Upper = [](char C) { return static_cast<char>(std::toupper(static_cast<unsigned char>(C))); };
+  std::string Used;
+  for (const TMenuItem* Item : FItems)
+    if (const char Hot = GetHotKey(Item->FCaption)) Used += Upper(Hot);
+  for (TMenuItem* Item : FItems) {
+    if (Item->FCaption == "-" || GetHotKey(Item->FCaption)) continue;
+    for (size_t I = 0; I < Item->FCaption.size(); ++I) {
+      const char Key = Upper(Item->FCaption[I]);
+      const bool Valid = (Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9');
+      if (!Valid || Used.find(Key) != std::string::npos) continue;
+      Item->FCaption.insert(I, 1, '&');
+      Used += Key;
+      break;
+    }
+  }
+  for (TMenuItem* Item : FItems) Item->RethinkHotkeys();
+}
+
+TBasicAction* TMenuItem::Action() const {
+  return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TMenuItem::SetAction(TBasicAction* Value) {
+  if (!Value) {
+    FActionLink.reset();
+    return;
+  }
+  if (!FActionLink) FActionLink.reset(GetActionLinkClass()(this));
+  FActionLink->SetAction(Value);
+  FActionLink->OnChange = [this](TObject* Sender) {
+    if (Sender == Action()) ActionChange(Sender, false);
+  };
+  ActionChange(Value, (ComponentState() & csLoading) != 0);
+  Value->FreeNotification(this);
+}
+
+void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
+  auto* Action = dynamic_cast<TCustomAction*>(Sender);
+  if (!Action) return;
+  if (!CheckDefaults || FCaption.empty()) SetCaption(Action->Caption());
+  if (!CheckDefaults || FHint.empty()) SetHint(Action->Hint());
+  if (!CheckDefaults || FShortCut == scNone) SetShortCut(Action->ShortCut());
+}
+
+TMenuActionLinkClass TMenuItem::GetActionLinkClass() {
+  return [](TMenuItem* Client) { return new TMenuActionLink(Client); };
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMenuActionLink
+
+bool TMenuActionLink::IsCaptionLinked() {
+  return TActionLink::IsCaptionLinked() &&
+         FClient->Caption() == static_cast<TCustomAction*>(Action())->Caption();
+}
+
+bool TMenuActionLink::IsHintLinked() {
+  return TActionLink::IsHintLinked() && FClient->Hint() == static_cast<TCustomAction*>(Action())->Hint();
+}
+
+void TMenuActionLink::SetCaption(const std::string& Value) {
+  if (IsCaptionLinked()) FClient->SetCaption(Value);
+}
+
+void TMenuActionLink::SetHint(const std::string& Value) {
+  if (IsHintLinked()) FClient->SetHint(Value);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -263,8 +346,14 @@ TMenu::~TMenu() {
   DestroyMenuHandle();
 }
 
+void TMenu::SetAutoHotkeys(TMenuAutoFlag Value) {
+  FAutoHotkeys = Value;
+  MenuChanged();
+}
+
 HMENU TMenu::Handle() {
   if (!FHandle) {
+    if (FAutoHotkeys == maAutomatic) FItems->RethinkHotkeys();
     FHandle = CreateMenuHandle();
     for (TMenuItem* Item : FItems->FItems) Item->AppendTo(FHandle);
   }

@@ -2,9 +2,11 @@
 // Main and pop-up menus. The platform menus are rebuilt from the item tree after each change.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "classlib/ActnList.h"
 #include "classlib/Classes.h"
 
 // A key code with scShift, scCtrl and scAlt.
@@ -22,8 +24,27 @@ std::string ShortCutModifierText(TShortCut ShortCut);
 // The reverse, without regard to case; scNone for a text that names no key.
 TShortCut TextToShortCut(const std::string& Text);
 
+enum TMenuAutoFlag { maAutomatic, maManual };
+
 class TMenu;
+class TMenuItem;
 class TWinControl;
+
+// Shows an action's caption and hint on a menu item while the item shows the action's.
+class TMenuActionLink : public TActionLink {
+ public:
+  explicit TMenuActionLink(TMenuItem* Client) : FClient(Client) {}
+  TMenuItem* Client() const { return FClient; }
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& Value) override;
+  void SetHint(const std::string& Value) override;
+
+ private:
+  TMenuItem* FClient;
+};
+
+using TMenuActionLinkClass = TMenuActionLink* (*)(TMenuItem* Client);
 
 class TMenuItem : public TComponent {
  public:
@@ -55,10 +76,15 @@ class TMenuItem : public TComponent {
   void SetAutoCheck(bool Value) { FAutoCheck = Value; }
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
+  // The action whose texts the item shows; nullptr when none.
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
 
   int Count() const { return static_cast<int>(FItems.size()); }
   TMenuItem* Items(int Index) const;  // EListError outside 0..Count-1
   TMenuItem* Parent() const { return FParent; }
+  // The menu whose tree holds the item, or nullptr.
+  TMenu* GetParentMenu() const;
   int MenuIndex() const;
   void Add(TMenuItem* Item);
   void Insert(int Index, TMenuItem* Item);
@@ -77,11 +103,16 @@ class TMenuItem : public TComponent {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The item's entry (with its sub-menu) was added to Menu, the platform menu of its parent.
+  virtual void Appended(HMENU /*Menu*/) {}
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual TMenuActionLinkClass GetActionLinkClass();
 
  private:
   friend class TMenu;
   void Changed();
   void AppendTo(HMENU Menu);
+  void RethinkHotkeys();
 
   std::string FCaption;
   bool FChecked = false;
@@ -95,6 +126,7 @@ class TMenuItem : public TComponent {
   std::string FHint;
   std::vector<TMenuItem*> FItems;
   TMenuItem* FParent = nullptr;
+  std::unique_ptr<TMenuActionLink> FActionLink;
   TMenu* FMenu = nullptr;  // set on the root item
   UINT FCommand;
 };
@@ -108,6 +140,10 @@ class TMenu : public TComponent {
   HMENU Handle();
   // Clicks the item of a key that went to KeyWindow; false when there is none.
   bool IsShortCut(TShortCut Value, HWND KeyWindow);
+  // Automatic: each item without a hot key gets an "&" before the first letter or digit that no sibling
+  // uses, when the menu is made.
+  TMenuAutoFlag AutoHotkeys() const { return FAutoHotkeys; }
+  void SetAutoHotkeys(TMenuAutoFlag Value);
 
  protected:
   virtual HMENU CreateMenuHandle() = 0;
@@ -119,6 +155,7 @@ class TMenu : public TComponent {
  private:
   friend class TMenuItem;
   TMenuItem* FItems;
+  TMenuAutoFlag FAutoHotkeys = maManual;
 };
 
 class TMainMenu : public TMenu {
@@ -126,6 +163,7 @@ class TMainMenu : public TMenu {
   using TMenu::TMenu;
   // The window that shows the menu bar; its bar is rebuilt after each change.
   void SetWindow(HWND Wnd);
+  HWND Window() const { return FWindow; }
 
  protected:
   HMENU CreateMenuHandle() override { return CreateMenu(); }

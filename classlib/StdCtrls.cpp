@@ -52,21 +52,27 @@ void TLabel::Paint(TCanvas* Canvas) {
     Canvas->FillRect(Rect);
   }
   Canvas->Font()->Assign(Font());
+  DoDrawText(Canvas, Rect, TextFlags());
+}
+
+void TLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
   Canvas->RequiredState(csHandleValid | csFontValid);
   SetBkMode(Canvas->Handle(), TRANSPARENT);
   SetTextColor(Canvas->Handle(), ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
-  const std::string Caption = FText;
-  DrawTextA(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Rect, TextFlags());
+  const std::string Caption = (Flags & DT_CALCRECT) && FText.empty() ? " " : FText;
+  DrawTextA(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Rect, Flags);
 }
 
 void TLabel::AdjustBounds() {
   if (!FAutoSize) return;
   const HDC DC = GetDC(nullptr);
-  const HGDIOBJ Old = SelectObject(DC, Font()->Handle());
   RECT Rect{0, 0, FWordWrap ? Width() : 0, 0};
-  const std::string Caption = FText.empty() ? " " : FText;
-  DrawTextA(DC, Caption.c_str(), static_cast<int>(Caption.size()), &Rect, TextFlags() | DT_CALCRECT);
-  SelectObject(DC, Old);
+  {
+    TCanvas Canvas;
+    Canvas.SetHandle(DC);
+    Canvas.Font()->Assign(Font());
+    DoDrawText(&Canvas, Rect, TextFlags() | DT_CALCRECT);
+  }
   ReleaseDC(nullptr, DC);
   SetBounds(Left(), Top(), Rect.right, Rect.bottom);
 }
@@ -264,6 +270,43 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
 void TCustomEdit::CreateWnd() {
   TWinControl::CreateWnd();
   SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
+  if (FPasswordChar) SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(FPasswordChar), 0);
+}
+
+void TCustomEdit::SetPasswordChar(char Value) {
+  if (Value == FPasswordChar) return;
+  FPasswordChar = Value;
+  if (!FHandle) return;
+  SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(Value), 0);
+  Invalidate();
+}
+
+int TCustomEdit::SelStart() {
+  DWORD Start = 0;
+  if (FHandle) SendMessageA(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&Start), 0);
+  return static_cast<int>(Start);
+}
+
+void TCustomEdit::SetSelStart(int Value) {
+  if (FHandle) SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(Value), Value);
+}
+
+int TCustomEdit::SelLength() {
+  DWORD Start = 0, End = 0;
+  if (FHandle)
+    SendMessageA(FHandle, EM_GETSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
+  return static_cast<int>(End - Start);
+}
+
+void TCustomEdit::SetSelLength(int Value) {
+  const int Start = SelStart();
+  if (FHandle) SendMessageA(FHandle, EM_SETSEL, static_cast<WPARAM>(Start), Start + Value);
+}
+
+std::string TCustomEdit::SelText() {
+  const std::string All = Text();
+  const auto Start = std::min(static_cast<size_t>(SelStart()), All.size());
+  return All.substr(Start, static_cast<size_t>(SelLength()));
 }
 
 void TCustomEdit::SetReadOnly(bool Value) {

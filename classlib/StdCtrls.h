@@ -28,11 +28,12 @@ class TLabel : public TGraphicControl {
  protected:
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-
- private:
+  // Draws the caption into Rect with the canvas's font, or with DT_CALCRECT measures it there.
+  virtual void DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags);
   UINT TextFlags() const;
   void AdjustBounds();
 
+ private:
   bool FAutoSize = true;
   TAlignment FAlignment = taLeftJustify;
   bool FTransparent = false;
@@ -118,13 +119,23 @@ class TCustomEdit : public TWinControl {
   void SetReadOnly(bool Value);
   int MaxLength() const { return FMaxLength; }
   void SetMaxLength(int Value);
+  // The character shown for each typed one; 0 shows the text.
+  char PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(char Value);
   void SelectAll();
+  // The selection in characters of the window's text (bytes of the 8-bit text for 8-bit windows).
+  int SelStart();
+  void SetSelStart(int Value);
+  int SelLength();
+  void SetSelLength(int Value);
+  std::string SelText();
   TNotifyEvent OnChange;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Dispatch(TMessage& Message) override;
+  char FPasswordChar = 0;
 
  private:
   bool FReadOnly = false;

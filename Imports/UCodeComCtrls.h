@@ -1,0 +1,102 @@
+#pragma once
+// The library's list view with a Unicode window, wide column titles, wide item captions and sub-items.
+// The control answers the wide display requests itself; everything else takes the library's road.
+// Forms reach it as TListView through UCodeRepComCtrls.
+#include <string>
+
+#include "Imports/UCodeStdCtrls.h"
+#include "classlib/ComCtrls.h"
+
+class TUCodeListColumn : public TListColumn {
+ public:
+  using TListColumn::TListColumn;
+  // Kept beside the library's 8-bit title.
+  std::wstring Caption();
+  void SetCaption(const std::wstring& Value);
+  void Assign(TPersistent* Source) override;
+  void DefineProperties(TFiler* Filer) override;
+
+ private:
+  std::wstring FCaption;
+};
+
+class TUCodeListColumns : public TListColumns {
+ public:
+  using TListColumns::TListColumns;
+  TUCodeListColumn* Items(int Index) const {
+    return static_cast<TUCodeListColumn*>(TListColumns::Items(Index));
+  }
+  TUCodeListColumn* Add() { return static_cast<TUCodeListColumn*>(TListColumns::Add()); }
+};
+
+class TUCodeListItem;
+
+// The wide sub-items of one item; every change is made on the library's 8-bit sub-items as well.
+class TWideSubItems : public TUCodeStringList {
+ public:
+  explicit TWideSubItems(TUCodeListItem* Item) : FItem(Item) {}
+  void Put(int Index, const std::wstring& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Exchange(int Index1, int Index2) override;
+
+ protected:
+  void InsertItem(int Index, const std::wstring& S, TObject* AObject) override;
+
+ private:
+  TStrings* AnsiSubItems() const;
+  TUCodeListItem* FItem;
+};
+
+class TUCodeListItem : public TListItem {
+ public:
+  TUCodeListItem(TListView* Owner, int Index);
+  // Kept beside the library's 8-bit caption.
+  std::wstring Caption();
+  void SetCaption(const std::wstring& Value);
+  TWideSubItems* SubItems() { return &FSubItems; }
+  void Assign(TPersistent* Source) override;
+
+ private:
+  std::wstring FCaption;
+  TWideSubItems FSubItems;
+};
+
+class TUCodeListItems : public TListItems {
+ public:
+  using TListItems::TListItems;
+  TUCodeListItem* Add() { return static_cast<TUCodeListItem*>(TListItems::Add()); }
+  TUCodeListItem* Item(int Index) { return static_cast<TUCodeListItem*>(TListItems::Item(Index)); }
+};
+
+class TUCodeCustomListView : public TUCodeControlOf<TListView> {
+ public:
+  using TUCodeControlOf::TUCodeControlOf;
+  TUCodeListColumns* Columns() { return static_cast<TUCodeListColumns*>(TListView::Columns()); }
+  TUCodeListItems* Items() { return static_cast<TUCodeListItems*>(TListView::Items()); }
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  std::unique_ptr<TListColumns> CreateListColumns() override;
+  TListColumn* CreateListColumn(TCollection* Collection) override;
+  std::unique_ptr<TListItems> CreateListItems() override;
+  TListItem* CreateListItem(int Index) override;
+  // The temporary row of owner data starts empty on the wide side too.
+  void OwnerDataFetch(TListItem* Item) override;
+
+ private:
+  bool SetColumnWide(TMessage& Message);
+  void GetDispInfoW(NMLVDISPINFOW* Info);
+};
+
+class TUCodeListView : public TUCodeCustomListView {
+ public:
+  using TUCodeCustomListView::TUCodeCustomListView;
+};
+
+// The class information of the wide list view and column.
+const TClassInfo* UCodeListViewClass();
+const TClassInfo* UCodeListColumnClass();

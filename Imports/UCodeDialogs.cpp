@@ -1,0 +1,255 @@
+#include "Imports/UCodeDialogs.h"
+
+#include <cderr.h>
+
+#include <vector>
+
+#include "Imports/UCodeSysUtils.h"
+#include "classlib/FormReader.h"
+#include "classlib/Forms.h"
+
+namespace {
+
+// Where the record that the library prepares goes; its platform call only copies the record.
+OPENFILENAMEA* PreparedRecord = nullptr;
+
+BOOL WINAPI CopyPreparedRecord(LPOPENFILENAMEA Info) {
+  *PreparedRecord = *Info;
+  return FALSE;
+}
+
+}  // namespace
+
+TUCodeOpenDialog::TUCodeOpenDialog(TComponent* AOwner) : TOpenDialog(AOwner) {}
+
+TUCodeOpenDialog::~TUCodeOpenDialog() = default;
+
+std::wstring TUCodeOpenDialog::DefaultExt() {
+  return GetSyncedWideString(FDefaultExt, TOpenDialog::DefaultExt);
+}
+
+void TUCodeOpenDialog::SetDefaultExt(const std::wstring& Value) {
+  SetSyncedWideString(Value, FDefaultExt, TOpenDialog::DefaultExt,
+                      [this](const std::string& S) { TOpenDialog::DefaultExt = S; });
+}
+
+// While the dialog is shown its selection, asked with a buffer as long as it needs.
+std::wstring TUCodeOpenDialog::FileName() {
+  if (IsUnicodePlatform && Handle()) {
+    const HWND Dialog = GetParent(Handle());
+    const LRESULT Needed = SendMessageW(Dialog, CDM_GETFILEPATH, 0, 0);
+    if (Needed > 0) {
+      std::wstring Path(static_cast<size_t>(Needed) + 1, L'\0');
+      SendMessageW(Dialog, CDM_GETFILEPATH, Path.size(), reinterpret_cast<LPARAM>(Path.data()));
+      return Path.c_str();
+    }
+  }
+  return GetSyncedWideString(FFileName, TOpenDialog::FileName);
+}
+
+void TUCodeOpenDialog::SetFileName(const std::wstring& Value) {
+  SetSyncedWideString(Value, FFileName, TOpenDialog::FileName,
+                      [this](const std::string& S) { TOpenDialog::FileName = S; });
+}
+
+std::wstring TUCodeOpenDialog::Filter() {
+  return GetSyncedWideString(FFilter, TOpenDialog::Filter);
+}
+
+void TUCodeOpenDialog::SetFilter(const std::wstring& Value) {
+  SetSyncedWideString(Value, FFilter, TOpenDialog::Filter,
+                      [this](const std::string& S) { TOpenDialog::Filter = S; });
+}
+
+std::wstring TUCodeOpenDialog::InitialDir() {
+  return GetSyncedWideString(FInitialDir, TOpenDialog::InitialDir);
+}
+
+void TUCodeOpenDialog::SetInitialDir(const std::wstring& Value) {
+  std::wstring Dir = Value;
+  if (Dir.size() > 1 && Dir.back() == L'\\' && Dir[Dir.size() - 2] != L':') Dir.pop_back();
+  SetSyncedWideString(Dir, FInitialDir, TOpenDialog::InitialDir,
+                      [this](const std::string& S) { TOpenDialog::InitialDir = S; });
+}
+
+std::wstring TUCodeOpenDialog::Title() {
+  return GetSyncedWideString(FTitle, TOpenDialog::Title);
+}
+
+void TUCodeOpenDialog::SetTitle(const std::wstring& Value) {
+  SetSyncedWideString(Value, FTitle, TOpenDialog::Title,
+                      [this](const std::string& S) { TOpenDialog::Title = S; });
+}
+
+TUCodeStringList* TUCodeOpenDialog::Files() {
+  if (!IsUnicodePlatform) FFiles.Assign(TOpenDialog::Files());  // the library's list is the one read
+  return &FFiles;
+}
+
+bool TUCodeOpenDialog::Execute(HWND ParentWnd) {
+  return IsUnicodePlatform ? ExecuteWide(ParentWnd) : ExecuteAnsi(ParentWnd);
+}
+
+bool TUCodeOpenDialog::ExecuteAnsi(HWND ParentWnd) {
+  return TOpenDialog::Execute(ParentWnd);
+}
+
+BOOL TUCodeOpenDialog::ShowWideDialog(OPENFILENAMEW* Info) {
+  return GetOpenFileNameW(Info);
+}
+
+bool TUCodeSaveDialog::ExecuteAnsi(HWND ParentWnd) {
+  return DoExecute(GetSaveFileNameA, ParentWnd);
+}
+
+BOOL TUCodeSaveDialog::ShowWideDialog(OPENFILENAMEW* Info) {
+  return GetSaveFileNameW(Info);
+}
+
+// The library prepares its record as for its own dialog; the wide dialog takes its settings and the
+// wide texts.
+bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
+  FFiles.Clear();
+  PreparedRecord = &FPrepared;
+  DoExecute(CopyPreparedRecord, ParentWnd);
+  OPENFILENAMEW Info{};
+  Info.lStructSize = sizeof Info;
+  Info.hwndOwner = IsWindow(FPrepared.hwndOwner) ? FPrepared.hwndOwner : ParentWnd;
+  Info.hInstance = FPrepared.hInstance;
+  Info.nFilterIndex = FPrepared.nFilterIndex;
+  Info.Flags = FPrepared.Flags;
+  Info.lCustData = FPrepared.lCustData;
+  Info.lpfnHook = FPrepared.lpfnHook;
+  Info.FlagsEx = FPrepared.FlagsEx;
+  std::wstring FilterText = Filter();
+  for (wchar_t& C : FilterText)
+    if (C == L'|') C = L'\0';
+  FilterText += std::wstring(2, L'\0');
+  Info.lpstrFilter = Filter().empty() ? nullptr : FilterText.c_str();
+  const std::wstring Dir = InitialDir(), TitleText = Title(), Ext = DefaultExt(), Name = FileName();
+  Info.lpstrInitialDir = Dir.empty() ? nullptr : Dir.c_str();
+  Info.lpstrTitle = TitleText.empty() ? nullptr : TitleText.c_str();
+  Info.lpstrDefExt = Ext.empty() ? nullptr : Ext.c_str();
+  std::vector<wchar_t> Buffer(static_cast<size_t>(FPrepared.nMaxFile) + 2, L'\0');
+  for (;;) {
+    Name.copy(Buffer.data(), std::min(Name.size(), Buffer.size() - 2));
+    Info.lpstrFile = Buffer.data();
+    Info.nMaxFile = static_cast<DWORD>(Buffer.size() - 2);
+    if (ShowWideDialog(&Info)) break;
+    // A choice of more names than the buffer holds: its first unit tells the size needed.
+    if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return false;
+    const size_t Needed = std::max<size_t>(Buffer[0], Buffer.size() * 2);
+    Buffer.assign(Needed + 2, L'\0');
+  }
+  ReadFileNames(Info);
+  FilterIndex = static_cast<int>(Info.nFilterIndex);
+  return true;
+}
+
+void TUCodeOpenDialog::ReadFileNames(const OPENFILENAMEW& Info) {
+  FFiles.Clear();
+  const wchar_t* Buffer = Info.lpstrFile;
+  if (Info.Flags & OFN_ALLOWMULTISELECT) {
+    // The names stand between zeros, a double zero ends them.
+    size_t Length = 0;
+    while (Length + 1 < Info.nMaxFile && (Buffer[Length] || Buffer[Length + 1])) ++Length;
+    std::vector<std::wstring> Parts;
+    WideTokenize(std::wstring(Buffer, Length + 1), L'\0', Parts);
+    if (Parts.empty()) {
+      FFiles.Add(L"");
+    } else if (Parts.size() == 1) {
+      FFiles.Add(Parts[0]);
+    } else {
+      const std::wstring Folder = WideIncludeTrailingBackslash(Parts[0]);
+      for (size_t I = 1; I < Parts.size(); ++I) {
+        const std::wstring& Part = Parts[I];
+        const bool Absolute = Part[0] == L'\\' || (Part.size() > 3 && Part[1] == L':' && Part[2] == L'\\');
+        FFiles.Add(Absolute ? Part : Folder + Part);
+      }
+    }
+  } else {
+    FFiles.Add(Buffer);
+  }
+  SetFileName(FFiles.Get(0));
+  TOpenDialog::Files()->Assign(&FFiles);
+}
+
+void TUCodeOpenDialog::WndProc(TMessage& Message) {
+  if (!IsUnicodePlatform) {
+    TOpenDialog::WndProc(Message);
+    return;
+  }
+  if (Message.Msg == WM_INITDIALOG) return;
+  if (Message.Msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(Message.LParam)->code != CDN_FILEOK) {
+    TOpenDialog::WndProc(Message);
+    return;
+  }
+  ReadFileNames(*reinterpret_cast<OFNOTIFYW*>(Message.LParam)->lpOFN);
+  FCheckingOK = true;
+  bool CanClose = true;
+  try {
+    CanClose = TOpenDialog::DoCanClose();
+  } catch (...) {
+    FCheckingOK = false;
+    throw;
+  }
+  FCheckingOK = false;
+  FFiles.Clear();
+  TOpenDialog::Files()->Clear();
+  if (CanClose) return;
+  Message.Result = 1;
+  SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 1);
+}
+
+// Only the OK check asks OnCanClose.
+bool TUCodeOpenDialog::DoCanClose() {
+  return !FCheckingOK || TOpenDialog::DoCanClose();
+}
+
+void TUCodeOpenDialog::DefineProperties(TFiler* Filer) {
+  TOpenDialog::DefineProperties(Filer);
+  DefineWideProperties(Filer, this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Published properties
+
+namespace {
+
+template <class C>
+std::vector<TPropInfo> WideDialogProps() {
+  using namespace Published;
+  return {
+      WideStr<C>(
+          "DefaultExt", [](C* D) { return D->DefaultExt(); },
+          [](C* D, const std::wstring& V) { D->SetDefaultExt(V); }),
+      WideStr<C>(
+          "FileName", [](C* D) { return D->FileName(); },
+          [](C* D, const std::wstring& V) { D->SetFileName(V); }),
+      WideStr<C>(
+          "Filter", [](C* D) { return D->Filter(); }, [](C* D, const std::wstring& V) { D->SetFilter(V); }),
+      WideStr<C>(
+          "InitialDir", [](C* D) { return D->InitialDir(); },
+          [](C* D, const std::wstring& V) { D->SetInitialDir(V); }),
+      WideStr<C>(
+          "Title", [](C* D) { return D->Title(); }, [](C* D, const std::wstring& V) { D->SetTitle(V); })};
+}
+
+}  // namespace
+
+const TClassInfo* UCodeOpenDialogClass() {
+  static const TClassInfo Info = [] {
+    RegisterLibraryClasses();
+    return MakeClassInfo<TUCodeOpenDialog>("TUCodeOpenDialog", GetClass("TOpenDialog"),
+                                           WideDialogProps<TUCodeOpenDialog>());
+  }();
+  RegisterClass(&Info);
+  return &Info;
+}
+
+const TClassInfo* UCodeSaveDialogClass() {
+  static const TClassInfo Info =
+      MakeClassInfo<TUCodeSaveDialog>("TUCodeSaveDialog", UCodeOpenDialogClass(), {});
+  RegisterClass(&Info);
+  return &Info;
+}

@@ -1,0 +1,187 @@
+#pragma once
+// The library's standard controls with Unicode windows and wide texts: edit, memo, label, buttons, check
+// box, radio button, group box, list box and combo box. Forms reach them under the library's names
+// through UCodeRepStdCtrls.
+#include <memory>
+#include <string>
+
+#include "Imports/UCodeActnList.h"
+#include "Imports/UCodeClasses.h"
+#include "Imports/UCodeControls.h"
+#include "classlib/StdCtrls.h"
+
+// What every wide control adds to its library class: the wide stream properties, the wide action texts
+// and a wide hint.
+template <class Base>
+class TUCodeControlOf : public Base {
+ public:
+  using Base::Base;
+  std::wstring Hint() { return GetControlWideHint(this); }
+  void SetHint(const std::wstring& Value) { SetControlWideHint(this, Value); }
+  void DefineProperties(TFiler* Filer) override {
+    Base::DefineProperties(Filer);
+    DefineWideProperties(Filer, this);
+  }
+
+ protected:
+  void ActionChange(TObject* Sender, bool CheckDefaults) override {
+    UCodeActionChange(this, Sender, CheckDefaults);
+    Base::ActionChange(Sender, CheckDefaults);
+  }
+  TControlActionLinkClass GetActionLinkClass() override { return UCodeActionLinkClass(this); }
+};
+
+// The same for a control with a caption.
+template <class Base>
+class TUCodeCaptionControlOf : public TUCodeControlOf<Base> {
+ public:
+  using TUCodeControlOf<Base>::TUCodeControlOf;
+  std::wstring Caption() { return GetControlWideText(this); }
+  void SetCaption(const std::wstring& Value) { SetControlWideText(this, Value); }
+};
+
+// ---------------------------------------------------------------------------------------------
+// Edit and memo
+
+class TUCodeCustomEdit : public TUCodeControlOf<TCustomEdit> {
+ public:
+  using TUCodeControlOf::TUCodeControlOf;
+  std::wstring Text() { return GetControlWideText(this); }
+  void SetText(const std::wstring& Value) { SetControlWideText(this, Value); }
+  // The library holds the character's 8-bit form: itself below 256, else "*".
+  wchar_t PasswordChar();
+  void SetPasswordChar(wchar_t Value);
+  // In characters of the wide text.
+  virtual int GetSelStart();
+  virtual void SetSelStart(int Value);
+  virtual int GetSelLength();
+  virtual void SetSelLength(int Value);
+  virtual std::wstring GetSelText();
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  wchar_t FPasswordChar = 0;
+};
+
+class TUCodeEdit : public TUCodeCustomEdit {
+ public:
+  using TUCodeCustomEdit::TUCodeCustomEdit;
+};
+
+class TUCodeCustomMemo;
+
+// The lines of a memo's window, read and written with wide messages.
+class TUCodeMemoStrings : public TUCodeStrings {
+ public:
+  explicit TUCodeMemoStrings(TUCodeCustomMemo* Memo);
+  std::wstring Get(int Index) const override;
+  int GetCount() const override;
+  std::wstring GetTextStr() const override;
+  void SetTextStr(const std::wstring& Value) override;
+  void Put(int Index, const std::wstring& S) override;
+  void Insert(int Index, const std::wstring& S) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  void SetUpdateState(bool Updating) override;
+
+ private:
+  // The memo's window when it is a Unicode one (made when needed), else nullptr.
+  HWND Window() const;
+  TUCodeCustomMemo* FMemo;
+  TStrings* FAnsiLines;
+};
+
+class TUCodeCustomMemo : public TUCodeControlOf<TMemo> {
+ public:
+  explicit TUCodeCustomMemo(TComponent* AOwner);
+  ~TUCodeCustomMemo() override;
+  std::wstring Text() { return GetControlWideText(this); }
+  void SetText(const std::wstring& Value) { SetControlWideText(this, Value); }
+  TUCodeStrings* Lines() { return FLines.get(); }
+  virtual void SetLines(TWideStrings* Value);
+  virtual int GetSelStart();
+  virtual void SetSelStart(int Value);
+  virtual int GetSelLength();
+  virtual void SetSelLength(int Value);
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+
+ private:
+  std::unique_ptr<TUCodeMemoStrings> FLines;
+};
+
+class TUCodeMemo : public TUCodeCustomMemo {
+ public:
+  using TUCodeCustomMemo::TUCodeCustomMemo;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Label, buttons, group box
+
+class TUCodeCustomLabel : public TUCodeCaptionControlOf<TLabel> {
+ public:
+  using TUCodeCaptionControlOf::TUCodeCaptionControlOf;
+
+ protected:
+  void DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TUCodeLabel : public TUCodeCustomLabel {
+ public:
+  using TUCodeCustomLabel::TUCodeCustomLabel;
+};
+
+class TUCodeButton : public TUCodeCaptionControlOf<TButton> {
+ public:
+  using TUCodeCaptionControlOf::TUCodeCaptionControlOf;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TUCodeCustomCheckBox : public TUCodeCaptionControlOf<TCheckBox> {
+ public:
+  using TUCodeCaptionControlOf::TUCodeCaptionControlOf;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TUCodeCheckBox : public TUCodeCustomCheckBox {
+ public:
+  using TUCodeCustomCheckBox::TUCodeCustomCheckBox;
+};
+
+class TUCodeRadioButton : public TUCodeCaptionControlOf<TRadioButton> {
+ public:
+  using TUCodeCaptionControlOf::TUCodeCaptionControlOf;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TUCodeCustomGroupBox : public TUCodeCaptionControlOf<TGroupBox> {
+ public:
+  using TUCodeCaptionControlOf::TUCodeCaptionControlOf;
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void PaintWindow(TCanvas* Canvas) override;
+  void Dispatch(TMessage& Message) override;
+};
+
+class TUCodeGroupBox : public TUCodeCustomGroupBox {
+ public:
+  using TUCodeCustomGroupBox::TUCodeCustomGroupBox;
+};
+
+// The class information of the wide standard controls, by their own names.
+const TClassInfo* UCodeStdCtrlsClass(const std::string& Name);
