@@ -174,6 +174,12 @@ bool TUCodeApplication::FilterWideCharMessage(MSG& Msg) {
 
 // ---------------------------------------------------------------------------------------------
 
+void SetWideFormCaption(TForm* Form, const std::wstring& Caption) {
+  Form->SetCaption(WideToAnsi(Caption));
+  if (!IsUnicodePlatform) return;
+  DefWindowProcW(Form->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Caption.c_str()));
+}
+
 bool WideIsDialogMessage(MSG& Msg) {
   const HWND Dialog = Application->DialogHandle();
   if (!Dialog) return false;

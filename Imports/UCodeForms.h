@@ -61,6 +61,10 @@ bool WideCharHookInstalled();
 // How the unit installs its hook; replaced by tests that make the installation fail.
 extern HHOOK(WINAPI* UCodeSetWindowsHookEx)(int IdHook, HOOKPROC Proc, HINSTANCE Module, DWORD ThreadId);
 
+// A form's caption with characters outside the ANSI code page: its window (made when needed) stores the
+// wide text itself, as the application's title does; the library keeps the 8-bit form.
+void SetWideFormCaption(TForm* Form, const std::wstring& Caption);
+
 // IsDialogMessageW for a Unicode dialog window of the library, IsDialogMessageA for another; false without
 // one.
 bool WideIsDialogMessage(MSG& Msg);

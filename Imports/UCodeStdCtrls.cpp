@@ -139,12 +139,14 @@ void TUCodeMemoStrings::Put(int Index, const std::wstring& S) {
   const LRESULT Start = SendMessageW(Wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
   if (Start < 0) return;
   const LRESULT Length = SendMessageW(Wnd, EM_LINELENGTH, static_cast<WPARAM>(Start), 0);
+  const std::wstring Line = WideAdjustLineBreaks(S, tlbsCRLF);
   SendMessageW(Wnd, EM_SETSEL, static_cast<WPARAM>(Start), Start + Length);
-  SendMessageW(Wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(S.c_str()));
+  SendMessageW(Wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(Line.c_str()));
 }
 
 // A line goes before line Index, or at the end: after the last line's break, or after a break put behind
-// a last line that has none.
+// a last line that has none. The line's own breaks become CR LF, which the window and the line count of
+// the library both take for breaks.
 void TUCodeMemoStrings::Insert(int Index, const std::wstring& S) {
   const HWND Wnd = Window();
   if (!Wnd) {
@@ -152,12 +154,13 @@ void TUCodeMemoStrings::Insert(int Index, const std::wstring& S) {
     return;
   }
   if (Index < 0) return;
+  const std::wstring Line = WideAdjustLineBreaks(S, tlbsCRLF);
   LRESULT Start = SendMessageW(Wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
-  std::wstring Text = S + L"\r\n";
+  std::wstring Text = Line + L"\r\n";
   if (Start < 0) {
     Start = GetWindowTextLengthW(Wnd);
     const std::wstring All = GetControlWideText(FMemo);
-    if (!All.empty() && All.back() != L'\n') Text = L"\r\n" + S;
+    if (!All.empty() && All.back() != L'\n') Text = L"\r\n" + Line;
   }
   SendMessageW(Wnd, EM_SETSEL, static_cast<WPARAM>(Start), Start);
   SendMessageW(Wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(Text.c_str()));

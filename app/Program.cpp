@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "Imports/UCodeForms.h"
+
 #include "app/u_addordner.h"
 #include "app/u_bugreport_de.h"
 #include "app/u_bugreport_en.h"
@@ -17,6 +19,8 @@
 #include "app/u_txtexport.h"
 
 void CreateProgramWindows() {
+  // Before the first window: the wide application object and its character hook.
+  UCodeApplication();
   Application->Initialize();
   Application->SetTitle("KRB Media Velmaro");
   Application->CreateForm(start);

@@ -9,7 +9,7 @@ bool AbbruchOrdner = false;
 Taddordner::Taddordner(TComponent* AOwner) : TForm(AOwner) {
   RegisterFormClass<Taddordner>(
       "Taddordner", {MethodOf("FormCreate", &Taddordner::FormCreate)},
-      {FieldOf("Label1", &Taddordner::Label1), FieldOf("relativ", &Taddordner::relativ)});
+      {FieldOf("Label1", &Taddordner::Label1), FieldOf("relativ", &Taddordner::relativ)}, {UnicodeKlassen()});
 }
 
 void Taddordner::FormCreate(TObject* /*Sender*/) {

@@ -6,7 +6,8 @@
 Tdateiinfo* dateiinfo = nullptr;
 
 Tdateiinfo::Tdateiinfo(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tdateiinfo>("Tdateiinfo", {MethodOf("FormCreate", &Tdateiinfo::FormCreate)});
+  RegisterFormClass<Tdateiinfo>("Tdateiinfo", {MethodOf("FormCreate", &Tdateiinfo::FormCreate)}, {},
+                                {UnicodeKlassen()});
 }
 
 void Tdateiinfo::FormCreate(TObject* /*Sender*/) {

@@ -6,7 +6,8 @@
 Teinstausgabe* einstausgabe = nullptr;
 
 Teinstausgabe::Teinstausgabe(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Teinstausgabe>("Teinstausgabe", {MethodOf("FormCreate", &Teinstausgabe::FormCreate)});
+  RegisterFormClass<Teinstausgabe>("Teinstausgabe", {MethodOf("FormCreate", &Teinstausgabe::FormCreate)}, {},
+                                   {UnicodeKlassen()});
 }
 
 void Teinstausgabe::FormCreate(TObject* /*Sender*/) {

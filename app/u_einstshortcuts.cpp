@@ -6,8 +6,8 @@
 Teinstshortcuts* einstshortcuts = nullptr;
 
 Teinstshortcuts::Teinstshortcuts(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Teinstshortcuts>("Teinstshortcuts",
-                                     {MethodOf("FormCreate", &Teinstshortcuts::FormCreate)});
+  RegisterFormClass<Teinstshortcuts>(
+      "Teinstshortcuts", {MethodOf("FormCreate", &Teinstshortcuts::FormCreate)}, {}, {UnicodeKlassen()});
 }
 
 void Teinstshortcuts::FormCreate(TObject* /*Sender*/) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Imports/UCodeControls.h"
+#include "Imports/UCodeForms.h"
 #include "Imports/u_WideFunc.h"
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
@@ -76,24 +78,44 @@ std::string PlayTimeText(const TWideSongArray& Songs) {
   return Text + ")";
 }
 
+std::vector<const TClassInfo*> UnicodeKlassen() {
+  std::vector<const TClassInfo*> Klassen;
+  for (const auto& Tabelle : {UCodeRepStdCtrls::Classes(), UCodeRepComCtrls::Classes(),
+                              UCodeRepDialogs::Classes(), UCodeRepMenus::Classes()})
+    Klassen.insert(Klassen.end(), Tabelle.begin(), Tabelle.end());
+  return Klassen;
+}
+
 void CaptionSetzen(TControl* Control, const std::wstring& Text) {
-  Control->SetCaption(WideToAnsi(Text));
+  if (auto* Form = dynamic_cast<TForm*>(Control))
+    SetWideFormCaption(Form, Text);
+  else
+    SetControlWideText(Control, Text);
 }
 
 void HintSetzen(TControl* Control, const std::wstring& Text) {
-  Control->SetHint(WideToAnsi(Text));
+  SetControlWideHint(Control, Text);
 }
 
 void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text) {
-  Column->SetCaption(WideToAnsi(Text));
+  if (auto* Wide = dynamic_cast<TUCodeListColumn*>(Column))
+    Wide->SetCaption(Text);
+  else
+    Column->SetCaption(WideToAnsi(Text));
 }
 
 void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text) {
-  Item->SetCaption(WideToAnsi(Text));
+  if (auto* Wide = dynamic_cast<TUCodeMenuItem*>(Item))
+    Wide->SetCaption(Text);
+  else
+    Item->SetCaption(WideToAnsi(Text));
 }
 
 void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu) {
-  Dialog->Filter = WideToAnsi(WideStringReplaceAll(AnsiToWide(Dialog->Filter), Alt, Neu));
+  if (auto* Wide = dynamic_cast<TUCodeOpenDialog*>(Dialog))
+    Wide->SetFilter(WideStringReplaceAll(Wide->Filter(), Alt, Neu));
+  else
+    Dialog->Filter = WideToAnsi(WideStringReplaceAll(AnsiToWide(Dialog->Filter), Alt, Neu));
 }
 
 namespace {

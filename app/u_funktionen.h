@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/u_WideMP3Func.h"
 #include "classlib/ComCtrls.h"
@@ -43,6 +44,9 @@ struct TFensterText {
   std::wstring En;
   int Spalte = 0;
 };
+
+// The class table of every window: the wide controls under the library's names.
+std::vector<const TClassInfo*> UnicodeKlassen();
 
 // The one place where each kind of text is handed to its component.
 void CaptionSetzen(TControl* Control, const std::wstring& Text);

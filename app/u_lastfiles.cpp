@@ -6,7 +6,8 @@
 Tlastfiles* lastfiles = nullptr;
 
 Tlastfiles::Tlastfiles(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tlastfiles>("Tlastfiles", {MethodOf("FormCreate", &Tlastfiles::FormCreate)});
+  RegisterFormClass<Tlastfiles>("Tlastfiles", {MethodOf("FormCreate", &Tlastfiles::FormCreate)}, {},
+                                {UnicodeKlassen()});
 }
 
 void Tlastfiles::FormCreate(TObject* /*Sender*/) {

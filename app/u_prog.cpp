@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "Imports/UCodeForms.h"
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
 #include "Imports/UCodeWindows.h"
@@ -346,7 +347,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("suchoptpanel", &Tprog::suchoptpanel),
                             FieldOf("Suchoptionen1", &Tprog::Suchoptionen1),
                             FieldOf("m_regexsuche", &Tprog::m_regexsuche),
-                            FieldOf("akpopup", &Tprog::akpopup)});
+                            FieldOf("akpopup", &Tprog::akpopup)},
+                           {UnicodeKlassen()});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -405,7 +407,7 @@ void Tprog::FormShow(TObject* /*Sender*/) {
   SetWindowLongA(Handle(), GWL_EXSTYLE, WS_EX_APPWINDOW);
   StartPlaylisten->Clear();
   WideFindFilesByExt(StartPlaylisten.get(), ProgrammOrdner(), {L".vlm"}, false);
-  addordner->Label1->SetCaption("0");
+  addordner->Label1->SetCaption(L"0");
   if (Parameter.empty()) {
     if (StartPlaylisten->Count() == 1) {
       try {
@@ -501,29 +503,27 @@ void Tprog::Dispatch(TMessage& Message) {
 // ---------------------------------------------------------------------------------------------
 // Playback
 
-void Tprog::FehlerMelden(const std::wstring& StoredPath, const std::vector<std::string>& Gruende) {
-  TStrings* Lines = fehler->Memo1->Lines();
-  Lines->Add("\"" + WideToAnsi(StoredPath) + "\"");
-  for (const std::string& Grund : Gruende) Lines->Add(Grund);
-  Lines->Add(Deutsch() ? "> N\xE4"
-                         "chste Datei wird geladen..."
-                       : "> Try to load next file...");
+void Tprog::FehlerMelden(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende) {
+  TUCodeStrings* Lines = fehler->Memo1->Lines();
+  Lines->Add(L"\"" + StoredPath + L"\"");
+  for (const std::wstring& Grund : Gruende) Lines->Add(Grund);
+  Lines->Add(Deutsch() ? L"> N\u00E4chste Datei wird geladen..." : L"> Try to load next file...");
 }
 
-void Tprog::NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::string>& Gruende) {
+void Tprog::NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende) {
   ++FehlerZaehler;
   FehlerMelden(StoredPath, Gruende);
   WiedergabeAnzeigen();
   if (FehlerZaehler < MaxFehlerInFolge)
     weiterClick(this);
   else
-    fehler->Memo1->Lines()->Add(Deutsch() ? "> Automatischer Abbruch." : "> Automatic Abord.");
+    fehler->Memo1->Lines()->Add(Deutsch() ? L"> Automatischer Abbruch." : L"> Automatic Abord.");
 }
 
 // After a failed start: playing only while a player really runs.
 void Tprog::WiedergabeAnzeigen() {
   SpieltGerade = Player && Player->State == 2;
-  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+  BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }
 
 void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
@@ -531,32 +531,32 @@ void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
   const std::wstring Resolved = DateiFinden(StoredPath);
   AktuellerPfad = StoredPath;
   if (!WideFileExists(Resolved)) {
-    NachFehlerWeiter(StoredPath, {Deutsch() ? "  Datei existiert nicht." : "  File does not exist."});
+    NachFehlerWeiter(StoredPath, {Deutsch() ? L"  Datei existiert nicht." : L"  File does not exist."});
     return;
   }
-  std::vector<std::string> Gruende;
+  std::vector<std::wstring> Gruende;
   try {
     AktuelleDatei = Resolved;
-    status->SetHint(WideToAnsi(Resolved));
+    status->SetHint(Resolved);
     Timer1->SetEnabled(true);
     FreePlayer();
     CreatePlayer(Resolved);
     ShowDuration();
     Player->Play();
     SpieltGerade = true;
-    BtPlay->SetCaption("X");
+    BtPlay->SetCaption(L"X");
     FehlerZaehler = 0;
     SongAnzeige();
-    LetzteSongs.push_back({AnsiToWide(status->Caption()), Resolved});
+    LetzteSongs.push_back({status->Caption(), Resolved});
     StatusZeigtSong = true;
     return;
   } catch (const std::exception& E) {
-    Gruende = {Deutsch() ? "  Datei kann nicht abgespielt werden. Fehlercode: "
-                         : "  File can not be played. Error Code: ",
-               std::string("  ") + E.what()};
+    Gruende = {Deutsch() ? L"  Datei kann nicht abgespielt werden. Fehlercode: "
+                         : L"  File can not be played. Error Code: ",
+               L"  " + AnsiToWide(E.what(), CP_UTF8)};
   } catch (...) {
-    Gruende = {Deutsch() ? "  Datei kann nicht abgespielt werden. Unbekannter Fehler."
-                         : "  File can not be played. Unknown Error."};
+    Gruende = {Deutsch() ? L"  Datei kann nicht abgespielt werden. Unbekannter Fehler."
+                         : L"  File can not be played. Unknown Error."};
   }
   NachFehlerWeiter(StoredPath, Gruende);
 }
@@ -574,9 +574,9 @@ void Tprog::SongEnde(TMessage& Message) {
   }
   const std::string Meldung = EndeFehler;
   EndeFehler.clear();
-  NachFehlerWeiter(AktuellerPfad, {Deutsch() ? "  Datei kann nicht abgespielt werden. Fehlercode: "
-                                             : "  File can not be played. Error Code: ",
-                                   "  " + Meldung});
+  NachFehlerWeiter(AktuellerPfad, {Deutsch() ? L"  Datei kann nicht abgespielt werden. Fehlercode: "
+                                             : L"  File can not be played. Error Code: ",
+                                   L"  " + AnsiToWide(Meldung, CP_UTF8)});
 }
 
 void Tprog::ZeileAbspielen(int Row) {
@@ -619,7 +619,7 @@ void Tprog::zurueckClick(TObject* /*Sender*/) {
   }
   SongAnzeige();
   SpieltGerade = true;
-  BtPlay->SetCaption("X");
+  BtPlay->SetCaption(L"X");
   LetzteSongs.pop_back();
 }
 
@@ -631,13 +631,13 @@ void Tprog::mw1Click(TObject* /*Sender*/) {
   } else if (!AngezeigteSongs().empty() && WideFileExists(AngezeigteSongs()[0][sfPath])) {
     DateiAbspielen(AngezeigteSongs()[0][sfPath]);
   }
-  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+  BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }
 
 void Tprog::mw2Click(TObject* /*Sender*/) {
   if (Player) Player->Pause();
   SpieltGerade = false;
-  BtPlay->SetCaption(">");
+  BtPlay->SetCaption(L">");
   Timer1->SetEnabled(false);
 }
 
@@ -653,7 +653,7 @@ void Tprog::BtPlayClick(TObject* /*Sender*/) {
   } else if (!AngezeigteSongs().empty()) {
     DateiAbspielen(AngezeigteSongs()[0][sfPath]);
   }
-  BtPlay->SetCaption(SpieltGerade ? "X" : ">");
+  BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }
 
 void Tprog::WiederholenClick(TObject* /*Sender*/) {
@@ -704,7 +704,7 @@ void Tprog::CreatePlayer(const std::wstring& ResolvedPath) {
 }
 
 void Tprog::ShowDuration() {
-  lblDuration->SetCaption(PositionText(Player ? Player->Duration : 0));
+  lblDuration->SetCaption(AnsiToWide(PositionText(Player ? Player->Duration : 0)));
   UpdatePosition();
 }
 
@@ -722,7 +722,7 @@ void Tprog::UpdatePosition() {
   PositionWirdGesetzt = true;
   if (!Player) {
     stelle->SetPosition(0);
-    lblPosition->SetCaption(PositionText(0));
+    lblPosition->SetCaption(AnsiToWide(PositionText(0)));
   } else {
     int64_t Position = Player->GetPosition();
     if (PositionKorrigieren && Position > 10000000) {
@@ -732,7 +732,7 @@ void Tprog::UpdatePosition() {
     }
     if ((Player->Capabilities & AM_SEEKING_CanGetDuration) && Player->Duration > 0)
       stelle->SetPosition(static_cast<int>(static_cast<double>(Position * 1000) / Player->Duration));
-    lblPosition->SetCaption(PositionText(Position));
+    lblPosition->SetCaption(AnsiToWide(PositionText(Position)));
   }
   PositionWirdGesetzt = Vorher;
 }
@@ -796,8 +796,8 @@ void Tprog::SongAnzeige() {
   if (saatta->Checked()) Text = Artist + L" - " + Title + L" (" + Album + L", " + Track + L")";
   if (saatg->Checked()) Text = Artist + L" - " + Title + L" (" + Genre + L")";
   if (saf->Checked()) Text = AktuelleDatei.substr(AktuelleDatei.find_last_of(L"\\:") + 1);
-  if (sastatus->Checked()) status->SetCaption(WideToAnsi(Text));
-  if (saheader->Checked()) SetCaption(WideToAnsi(Text + L" - Korriband Velmaro"));
+  if (sastatus->Checked()) status->SetCaption(Text);
+  if (saheader->Checked()) SetWideFormCaption(this, Text + L" - Korriband Velmaro");
 }
 
 void Tprog::saatClick(TObject* Sender) {
@@ -846,11 +846,11 @@ void Tprog::m_opendateiClick(TObject* /*Sender*/) {
     TFensterGesperrt Gesperrt(this);
     if (open_audio_files->Execute())
       for (int I = 0; I < open_audio_files->Files()->Count(); ++I)
-        DateiHinzufuegen(AnsiToWide(open_audio_files->Files()->Get(I)), false);
+        DateiHinzufuegen(open_audio_files->Files()->Get(I), false);
   }
   ItemCountAuffrischen();
-  status->SetCaption(std::to_string(AngezeigteSongs().size()) + WideToAnsi(DateienGeladenText) + " " +
-                     PlayTimeText(AlleSongs));
+  status->SetCaption(std::to_wstring(AngezeigteSongs().size()) + DateienGeladenText + L" " +
+                     AnsiToWide(PlayTimeText(AlleSongs)));
   // The list view does not scroll by SB_BOTTOM everywhere; making the last row visible does.
   const int Rows = lv->Items()->Count();
   if (Rows > 0) SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(Rows - 1), FALSE);
@@ -868,8 +868,8 @@ void Tprog::ZeilenAuffrischen() {
 
 void Tprog::TotalsAnzeigen() {
   StatusZeigtSong = false;
-  status->SetCaption(std::to_string(AngezeigteSongs().size()) + WideToAnsi(DateienGeladenText) + " " +
-                     PlayTimeText(AlleSongs));
+  status->SetCaption(std::to_wstring(AngezeigteSongs().size()) + DateienGeladenText + L" " +
+                     AnsiToWide(PlayTimeText(AlleSongs)));
 }
 
 void Tprog::ListeAktualisieren() {
@@ -890,8 +890,9 @@ void Tprog::statusClick(TObject* /*Sender*/) {
 }
 
 void Tprog::SummenZeigen() {
-  status->SetCaption(std::to_string(AngezeigteSongs().size()) +
-                     (Deutsch() ? " Dateien geladen " : " Files Loaded ") + PlayTimeText(AngezeigteSongs()));
+  status->SetCaption(std::to_wstring(AngezeigteSongs().size()) +
+                     (Deutsch() ? L" Dateien geladen " : L" Files Loaded ") +
+                     AnsiToWide(PlayTimeText(AngezeigteSongs())));
 }
 
 void Tprog::StatusAuffrischen() {
@@ -901,10 +902,11 @@ void Tprog::StatusAuffrischen() {
     SummenZeigen();
 }
 
-void Tprog::lvData(TObject* /*Sender*/, TListItem* Item) {
+void Tprog::lvData(TObject* /*Sender*/, TListItem* Row) {
+  auto* Item = static_cast<TUCodeListItem*>(Row);
   const Song& S = AngezeigteSongs()[Item->Index()];
-  Item->Caption = std::to_string(Item->Index() + 1);
-  for (const std::wstring& Field : S) Item->SubItems()->Add(WideToAnsi(Field));
+  Item->SetCaption(std::to_wstring(Item->Index() + 1));
+  for (const std::wstring& Field : S) Item->SubItems()->Add(Field);
 }
 
 int Tprog::FirstSelectedRow() {
@@ -1008,11 +1010,11 @@ void Tprog::AlleClick(TObject* Sender) {
 void Tprog::mp6Click(TObject* /*Sender*/) {
   IstGefiltert = false;
   lv->Items()->SetCount(0);
-  status->SetCaption(Deutsch() ? "Keine Dateien geladen" : "No Files Loaded");
+  status->SetCaption(Deutsch() ? L"Keine Dateien geladen" : L"No Files Loaded");
 }
 
 void Tprog::PlaylistLaden(bool Ersetzen) {
-  const std::wstring Name = LoadList->Execute() ? AnsiToWide(LoadList->FileName) : std::wstring();
+  const std::wstring Name = LoadList->Execute() ? LoadList->FileName() : std::wstring();
   // Refreshed even after a cancel or a read error: the filter has ended either way.
   try {
     ::PlaylistLaden(Name, Ersetzen);
@@ -1032,11 +1034,11 @@ void Tprog::mp3Click(TObject* /*Sender*/) {
 }
 
 void Tprog::mp2Click(TObject* /*Sender*/) {
-  if (SaveList->Execute()) PlaylistSpeichern(AlleSongs, AnsiToWide(SaveList->FileName));
+  if (SaveList->Execute()) PlaylistSpeichern(AlleSongs, SaveList->FileName());
 }
 
 void Tprog::ergalsempClick(TObject* /*Sender*/) {
-  if (SaveList->Execute()) PlaylistSpeichern(SuchErgebnis, AnsiToWide(SaveList->FileName));
+  if (SaveList->Execute()) PlaylistSpeichern(SuchErgebnis, SaveList->FileName());
 }
 
 void Tprog::lvColumnClick(TObject* /*Sender*/, TListColumn* Column) {
@@ -1202,7 +1204,7 @@ std::wstring RegexMaskieren(const std::wstring& Text) {
   return Result;
 }
 
-std::array<TCheckBox*, SongFieldCount> Tprog::SpaltenSchalter() const {
+std::array<Tprog::TCheckBox*, SongFieldCount> Tprog::SpaltenSchalter() const {
   return {s_interpret, s_titel, s_laenge, s_album, s_track, s_jahr, s_genre, s_datei};
 }
 
@@ -1225,7 +1227,7 @@ void Tprog::ErgebnisHinzufuegen(int Index) {
 
 void Tprog::SuchenClick(TObject* /*Sender*/) {
   NaechsterTitel.clear();
-  const std::wstring Text = AnsiToWide(suchwort->Text());
+  const std::wstring Text = suchwort->Text();
   if (Text.empty()) {
     AlleClick(this);
     return;
@@ -1236,8 +1238,9 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   for (const size_t I : SongsFinden(*SuchTexte, Text, O)) ErgebnisHinzufuegen(static_cast<int>(I));
   IstGefiltert = true;
   ZeilenAuffrischen();
-  status->SetCaption(std::to_string(SuchErgebnis.size()) +
-                     (Deutsch() ? " Dateien gefunden " : " Files Found ") + PlayTimeText(SuchErgebnis));
+  status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
+                     (Deutsch() ? L" Dateien gefunden " : L" Files Found ") +
+                     AnsiToWide(PlayTimeText(SuchErgebnis)));
 }
 
 void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {
@@ -1358,8 +1361,8 @@ void Tprog::AehnlicheSuchen(int Column, const std::function<void()>& Suche) {
 namespace {
 
 // The search text for a field; with pattern search on it is masked, so that it is searched as it stands.
-std::string Suchwort(const std::wstring& Feld, bool RegEx) {
-  return WideToAnsi(RegEx ? RegexMaskieren(Feld) : Feld);
+std::wstring Suchwort(const std::wstring& Feld, bool RegEx) {
+  return RegEx ? RegexMaskieren(Feld) : Feld;
 }
 
 }  // namespace

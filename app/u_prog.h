@@ -12,6 +12,10 @@
 #include <utility>
 #include <vector>
 
+#include "Imports/UCodeRepComCtrls.h"
+#include "Imports/UCodeRepDialogs.h"
+#include "Imports/UCodeRepMenus.h"
+#include "Imports/UCodeRepStdCtrls.h"
 #include "Imports/u_WideFunc.h"
 #include "app/u_WideMP3Func.h"
 #include "audio/cbAudioPlay.h"
@@ -141,6 +145,18 @@ std::wstring RegexMaskieren(const std::wstring& Text);
 class Tprog : public TForm {
  public:
   explicit Tprog(TComponent* AOwner);
+
+  // The wide controls under the library's names (the form's class table gives them).
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TButton = UCodeRepStdCtrls::TButton;
+  using TEdit = UCodeRepStdCtrls::TEdit;
+  using TCheckBox = UCodeRepStdCtrls::TCheckBox;
+  using TRadioButton = UCodeRepStdCtrls::TRadioButton;
+  using TGroupBox = UCodeRepStdCtrls::TGroupBox;
+  using TListView = UCodeRepComCtrls::TListView;
+  using TOpenDialog = UCodeRepDialogs::TOpenDialog;
+  using TSaveDialog = UCodeRepDialogs::TSaveDialog;
+  using TMenuItem = UCodeRepMenus::TMenuItem;
 
   TPanel* pa_suche = nullptr;
   TButton* Alle = nullptr;
@@ -329,8 +345,8 @@ class Tprog : public TForm {
 
  private:
   void ParameterHinzufuegen(const std::wstring& Param);
-  void FehlerMelden(const std::wstring& StoredPath, const std::vector<std::string>& Gruende);
-  void NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::string>& Gruende);
+  void FehlerMelden(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende);
+  void NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende);
   void WiedergabeAnzeigen();
   void ZeileAbspielen(int Row);
   int FirstSelectedRow();

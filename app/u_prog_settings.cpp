@@ -174,7 +174,7 @@ void Tprog::SongAnzeigeLaden(TCustomIniFile& Ini) {
   (Gewaehlt == Modi.end() ? saat : Gewaehlt->first)->SetChecked(true);
 }
 
-std::array<std::pair<TMenuItem*, std::string>, 5> Tprog::SongAnzeigeModi() const {
+std::array<std::pair<Tprog::TMenuItem*, std::string>, 5> Tprog::SongAnzeigeModi() const {
   return {{{saat, "int_tit"},
            {saata, "int_tit_alb"},
            {saatta, "int_tit_alb_tra"},

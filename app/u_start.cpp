@@ -3,6 +3,7 @@
 #include "Imports/VistaAltFixUnit.h"
 #include "app/u_prog.h"
 #include "classlib/SysUtils.h"
+#include "app/u_funktionen.h"
 
 Tstart* start = nullptr;
 int32_t SplashTicks = 0;
@@ -23,7 +24,8 @@ Tstart::Tstart(TComponent* AOwner) : TForm(AOwner) {
       {MethodOf("FormCreate", &Tstart::FormCreate), MethodOf("FormShow", &Tstart::FormShow),
        MethodOf("Timer1Timer", &Tstart::Timer1Timer), MethodOf("FormClick", &Tstart::FormClick)},
       {FieldOf("Image1", &Tstart::Image1), FieldOf("Image2", &Tstart::Image2), FieldOf("spr", &Tstart::spr),
-       FieldOf("Timer1", &Tstart::Timer1)});
+       FieldOf("Timer1", &Tstart::Timer1)},
+      {UnicodeKlassen()});
 }
 
 void Tstart::FormCreate(TObject* /*Sender*/) {

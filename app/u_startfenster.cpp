@@ -9,8 +9,10 @@ Tstartfenster* startfenster = nullptr;
 std::unique_ptr<TUCodeStringList> StartPlaylisten;
 
 Tstartfenster::Tstartfenster(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Tstartfenster>("Tstartfenster", {MethodOf("FormCreate", &Tstartfenster::FormCreate),
-                                                     MethodOf("FormClose", &Tstartfenster::FormClose)});
+  RegisterFormClass<Tstartfenster>(
+      "Tstartfenster",
+      {MethodOf("FormCreate", &Tstartfenster::FormCreate), MethodOf("FormClose", &Tstartfenster::FormClose)},
+      {}, {UnicodeKlassen()});
 }
 
 void Tstartfenster::FormCreate(TObject* /*Sender*/) {

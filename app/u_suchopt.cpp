@@ -20,10 +20,11 @@ Tsuchopt::Tsuchopt(TComponent* AOwner) : TForm(AOwner) {
        FieldOf("s_grkl", &Tsuchopt::s_grkl), FieldOf("s_exakt", &Tsuchopt::s_exakt),
        FieldOf("s_invers", &Tsuchopt::s_invers), FieldOf("s_ganz", &Tsuchopt::s_ganz),
        FieldOf("s_und", &Tsuchopt::s_und), FieldOf("s_oder", &Tsuchopt::s_oder),
-       FieldOf("Standard", &Tsuchopt::Standard), FieldOf("OK", &Tsuchopt::OK)});
+       FieldOf("Standard", &Tsuchopt::Standard), FieldOf("OK", &Tsuchopt::OK)},
+      {UnicodeKlassen()});
 }
 
-std::array<TCheckBox*, SongFieldCount> Tsuchopt::SpaltenSchalter() const {
+std::array<Tsuchopt::TCheckBox*, SongFieldCount> Tsuchopt::SpaltenSchalter() const {
   return {s_interpret, s_titel, s_laenge, s_album, s_track, s_jahr, s_genre, s_datei};
 }
 

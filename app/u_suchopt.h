@@ -4,12 +4,18 @@
 #include <array>
 
 #include "app/u_WideMP3Func.h"
+#include "Imports/UCodeRepStdCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 
 class Tsuchopt : public TForm {
  public:
   explicit Tsuchopt(TComponent* AOwner);
+
+  using TGroupBox = UCodeRepStdCtrls::TGroupBox;
+  using TCheckBox = UCodeRepStdCtrls::TCheckBox;
+  using TRadioButton = UCodeRepStdCtrls::TRadioButton;
+  using TButton = UCodeRepStdCtrls::TButton;
 
   TGroupBox* gb1 = nullptr;
   TGroupBox* gb2 = nullptr;

@@ -6,7 +6,8 @@
 Ttxtexport* txtexport = nullptr;
 
 Ttxtexport::Ttxtexport(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Ttxtexport>("Ttxtexport", {MethodOf("FormCreate", &Ttxtexport::FormCreate)});
+  RegisterFormClass<Ttxtexport>("Ttxtexport", {MethodOf("FormCreate", &Ttxtexport::FormCreate)}, {},
+                                {UnicodeKlassen()});
 }
 
 void Ttxtexport::FormCreate(TObject* /*Sender*/) {

@@ -70,7 +70,8 @@ class TProgFixture : public testing::Test {
   }
   static std::vector<std::string> Log() {
     std::vector<std::string> Lines;
-    for (int I = 0; I < fehler->Memo1->Lines()->Count(); ++I) Lines.push_back(fehler->Memo1->Lines()->Get(I));
+    for (int I = 0; I < fehler->Memo1->Lines()->Count(); ++I)
+      Lines.push_back(WideToAnsi(fehler->Memo1->Lines()->Get(I)));
     return Lines;
   }
   // Songs with the given stored paths, as the shown playlist.

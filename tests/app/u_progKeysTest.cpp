@@ -31,7 +31,7 @@ class ProgKeys : public TProgFixture {
 
 TEST_F(ProgKeys, TheSearchFieldKeepsItsEditingKeys) {
   const std::vector<std::wstring> All = Paths();
-  const std::string Totals = prog->status->Caption();
+  const std::wstring Totals = prog->status->Caption();
   prog->lv->SetFocus();
   PressKey(List, 'F', ssCtrl);  // a shortcut that is no editing key still acts
   ASSERT_TRUE(prog->pa_suche->Visible());

@@ -39,8 +39,8 @@ std::map<std::string, std::string> AlleTexte() {
   return Texte;
 }
 
-std::vector<std::string> Spalten() {
-  std::vector<std::string> Titel;
+std::vector<std::wstring> Spalten() {
+  std::vector<std::wstring> Titel;
   for (int I = 0; I < prog->lv->Columns()->Count(); ++I)
     Titel.push_back(prog->lv->Columns()->Items(I)->Caption());
   return Titel;
@@ -49,36 +49,36 @@ std::vector<std::string> Spalten() {
 TEST_F(ProgLanguage, EveryWindowSwitchesToEnglishAndBackAndTwiceIsHarmless) {
   prog->Show();
   const std::map<std::string, std::string> Deutsch = AlleTexte();
-  const std::string DeutscherFilter = prog->open_audio_files->Filter;
-  EXPECT_NE(DeutscherFilter.find("|Alle Dateien (*.*)|*.*"), std::string::npos);
+  const std::wstring DeutscherFilter = prog->open_audio_files->Filter();
+  EXPECT_NE(DeutscherFilter.find(L"|Alle Dateien (*.*)|*.*"), std::wstring::npos);
   EXPECT_TRUE(prog->Deutsch1->Checked());
   EXPECT_FALSE(prog->English1->Checked());
 
   prog->English1Click(prog->English1);
   EXPECT_EQ(start->spr->Caption(), "en");
   const std::map<std::string, std::string> Englisch = AlleTexte();
-  EXPECT_EQ(prog->status->Caption(), "No Files Loaded");
-  EXPECT_EQ(Spalten(), (std::vector<std::string>{"Number", "Artist", "Title", "Length", "Album", "Track",
-                                                 "Year", "Genre", "File"}));
-  EXPECT_EQ(prog->open_audio_files->Filter,
-            WideToAnsi(WideStringReplaceAll(AnsiToWide(DeutscherFilter), L"Alle Dateien", L"All Files")));
+  EXPECT_EQ(prog->status->Caption(), L"No Files Loaded");
+  EXPECT_EQ(Spalten(), (std::vector<std::wstring>{L"Number", L"Artist", L"Title", L"Length", L"Album",
+                                                  L"Track", L"Year", L"Genre", L"File"}));
+  EXPECT_EQ(prog->open_audio_files->Filter(),
+            WideStringReplaceAll(DeutscherFilter, L"Alle Dateien", L"All Files"));
   EXPECT_FALSE(prog->Deutsch1->Checked());
   EXPECT_TRUE(prog->English1->Checked());
   EXPECT_EQ(DateienGeladenText, L" Files Loaded");
   // One text of each kind and each window.
-  EXPECT_EQ(prog->Suchen->Caption(), "Search");
-  EXPECT_EQ(prog->Suchen->Hint(), "Search for this Term");
-  EXPECT_EQ(prog->saata->Caption(), "Artist - Title (Album)");
-  EXPECT_EQ(prog->s_datei->Caption(), "Filepath");
+  EXPECT_EQ(prog->Suchen->Caption(), L"Search");
+  EXPECT_EQ(prog->Suchen->Hint(), L"Search for this Term");
+  EXPECT_EQ(prog->saata->Caption(), L"Artist - Title (Album)");
+  EXPECT_EQ(prog->s_datei->Caption(), L"Filepath");
   EXPECT_EQ(dynamic_cast<TMenuItem*>(prog->FindComponent("akp12"))->Caption(), "Songs in same Folder..");
   EXPECT_EQ(Englisch.at("prog.mp3"), "Add Playlist");
   EXPECT_EQ(Englisch.at("prog.ergalsemp"), "Save Result as Playlist");
   EXPECT_EQ(Englisch.at("prog.sp_gb2"), "Search: Criteria");
   EXPECT_EQ(fehler->Caption(), "Error Messages");
   EXPECT_EQ(suchopt->Caption(), "Search Options");
-  EXPECT_EQ(suchopt->s_oder->Caption(), "OR-Relation betwenn individual Words");
+  EXPECT_EQ(suchopt->s_oder->Caption(), L"OR-Relation betwenn individual Words");
   EXPECT_EQ(addordner->Caption(), "Add Folder");
-  EXPECT_EQ(addordner->relativ->Caption(), "Filepath relative to Application Path (if possible)");
+  EXPECT_EQ(addordner->relativ->Caption(), L"Filepath relative to Application Path (if possible)");
   EXPECT_EQ(lastfiles->Caption(), "Last Songs");
   EXPECT_EQ(dateiinfo->Caption(), "File Information");
   EXPECT_EQ(txtexport->Caption(), "Export as Text/HTML Table");
@@ -86,19 +86,19 @@ TEST_F(ProgLanguage, EveryWindowSwitchesToEnglishAndBackAndTwiceIsHarmless) {
   EXPECT_EQ(einstausgabe->Caption(), "Output Settings");
   EXPECT_EQ(einstshortcuts->Caption(), "Shortcuts");
   // Texts the two languages share stay.
-  EXPECT_EQ(prog->s_genre->Caption(), "Genre");
-  EXPECT_EQ(prog->sp_rbstandard->Caption(), "Standard");
-  EXPECT_EQ(prog->regexsuche->Caption(), "RegEx");
+  EXPECT_EQ(prog->s_genre->Caption(), L"Genre");
+  EXPECT_EQ(prog->sp_rbstandard->Caption(), L"Standard");
+  EXPECT_EQ(prog->regexsuche->Caption(), L"RegEx");
   EXPECT_EQ(Englisch.at("prog.s_und.hint"), Deutsch.at("prog.s_und.hint"));
 
   prog->English1Click(prog->English1);  // twice: nothing left to replace
   EXPECT_EQ(AlleTexte(), Englisch);
   prog->Deutsch1Click(prog->Deutsch1);
   EXPECT_EQ(AlleTexte(), Deutsch);
-  EXPECT_EQ(prog->open_audio_files->Filter, DeutscherFilter);
+  EXPECT_EQ(prog->open_audio_files->Filter(), DeutscherFilter);
   prog->Deutsch1Click(prog->Deutsch1);
   EXPECT_EQ(AlleTexte(), Deutsch);
-  EXPECT_EQ(prog->open_audio_files->Filter, DeutscherFilter);
+  EXPECT_EQ(prog->open_audio_files->Filter(), DeutscherFilter);
   EXPECT_EQ(Deutsch.at("prog.lv.3"), "L\xE4nge");
   EXPECT_EQ(Deutsch.at("prog.m_opendatei"),
             "Datei oder Dateien \xF6"
@@ -107,24 +107,24 @@ TEST_F(ProgLanguage, EveryWindowSwitchesToEnglishAndBackAndTwiceIsHarmless) {
 
 TEST_F(ProgLanguage, TheStatusLineCountsTheRowsWithoutThePlayTime) {
   SetSongs({L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9", L"10", L"11", L"12"});
-  EXPECT_EQ(prog->status->Caption(), "12 Dateien geladen (12sec)");
+  EXPECT_EQ(prog->status->Caption(), L"12 Dateien geladen (12sec)");
   prog->English1Click(prog->English1);
-  EXPECT_EQ(prog->status->Caption(), "12 Files Loaded");
+  EXPECT_EQ(prog->status->Caption(), L"12 Files Loaded");
   prog->ListeAktualisieren();
-  EXPECT_EQ(prog->status->Caption(), "12 Files Loaded (12sec)");
+  EXPECT_EQ(prog->status->Caption(), L"12 Files Loaded (12sec)");
   prog->Deutsch1Click(prog->Deutsch1);
-  EXPECT_EQ(prog->status->Caption(), "12 Dateien geladen");
+  EXPECT_EQ(prog->status->Caption(), L"12 Dateien geladen");
 }
 
 // A click on a display mode checks it alone and writes the status line at once, without toggling it.
 TEST_F(ProgLanguage, DisplayModesAreExclusiveAndTheTargetsToggle) {
   SetSongs({L"1", L"2"});
-  prog->status->SetCaption("alt");
+  prog->status->SetCaption(L"alt");
   for (TMenuItem* Modus : {prog->saatg, prog->saf, prog->saat}) {
     prog->saatClick(Modus);
     for (TMenuItem* M : {prog->saat, prog->saata, prog->saatta, prog->saatg, prog->saf})
       EXPECT_EQ(M->Checked(), M == Modus) << M->Name();
-    EXPECT_EQ(prog->status->Caption(), "2 Dateien geladen (2sec)");
+    EXPECT_EQ(prog->status->Caption(), L"2 Dateien geladen (2sec)");
   }
   EXPECT_FALSE(prog->saheader->Checked());
   prog->saheaderClick(prog->saheader);

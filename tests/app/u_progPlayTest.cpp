@@ -37,11 +37,11 @@ TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
   EXPECT_EQ(prog->AktuellerPlayer()->State, 2);
   EXPECT_EQ(AktIndex, 1);
   EXPECT_TRUE(SpieltGerade);
-  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  EXPECT_EQ(prog->BtPlay->Caption(), L"X");
   EXPECT_TRUE(prog->Timer1->Enabled());
-  EXPECT_EQ(prog->status->Caption(), "Short - Song 2");
+  EXPECT_EQ(prog->status->Caption(), L"Short - Song 2");
   EXPECT_EQ(prog->Caption(), "Short - Song 2 - Korriband Velmaro");
-  EXPECT_EQ(prog->status->Hint(), WideToAnsi(Short(2)));
+  EXPECT_EQ(prog->status->Hint(), Short(2));
   ASSERT_EQ(LetzteSongs.size(), 1u);
   EXPECT_EQ(LetzteSongs[0].Anzeige, L"Short - Song 2");
   EXPECT_EQ(FehlerZaehler, 0);
@@ -50,11 +50,11 @@ TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
   // Display modes: the file name, and the status line toggling to the totals and back.
   prog->saf->SetChecked(true);
   prog->SongAnzeige();
-  EXPECT_EQ(prog->status->Caption(), "s2.mp3");
+  EXPECT_EQ(prog->status->Caption(), L"s2.mp3");
   prog->statusClick(prog->status);
-  EXPECT_EQ(prog->status->Caption(), "3 Dateien geladen ()");
+  EXPECT_EQ(prog->status->Caption(), L"3 Dateien geladen ()");
   prog->statusClick(prog->status);
-  EXPECT_EQ(prog->status->Caption(), "s2.mp3");
+  EXPECT_EQ(prog->status->Caption(), L"s2.mp3");
 }
 
 // Each display mode gives its text; a missing tag shows as "??". A mode click shows the new form at
@@ -64,7 +64,7 @@ TEST_F(ProgPlay, EachDisplayModeShowsItsTextAtOnce) {
   prog->Wiederholen->SetChecked(true);  // the song must not end while the test runs
   prog->DateiAbspielen(Datei);
   ASSERT_NE(prog->AktuellerPlayer(), nullptr);
-  EXPECT_EQ(prog->status->Caption(), "Art - Tit");
+  EXPECT_EQ(prog->status->Caption(), L"Art - Tit");
   prog->saheaderClick(prog->saheader);
   EXPECT_EQ(prog->Caption(), "Art - Tit - Korriband Velmaro");
   const std::pair<TMenuItem*, const char*> Modi[] = {{prog->saata, "Art - Tit (Alb)"},
@@ -74,14 +74,14 @@ TEST_F(ProgPlay, EachDisplayModeShowsItsTextAtOnce) {
                                                      {prog->saat, "Art - Tit"}};
   for (const auto& [Modus, Text] : Modi) {
     prog->saatClick(Modus);
-    EXPECT_EQ(prog->status->Caption(), Text);
+    EXPECT_EQ(prog->status->Caption(), AnsiToWide(Text));
     EXPECT_EQ(prog->Caption(), std::string(Text) + " - Korriband Velmaro");
   }
   // Without the status line as a target the song stays out of it.
   prog->sastatusClick(prog->sastatus);
-  prog->status->SetCaption("leer");
+  prog->status->SetCaption(L"leer");
   prog->saatClick(prog->saata);
-  EXPECT_EQ(prog->status->Caption(), "leer");
+  EXPECT_EQ(prog->status->Caption(), L"leer");
   EXPECT_EQ(prog->Caption(), "Art - Tit (Alb) - Korriband Velmaro");
 }
 
@@ -102,11 +102,11 @@ TEST_F(ProgPlay, ASongEndingWithAnEmptyViewStopsAndTheWindowSaysSo) {
   prog->DateiAbspielen(Short(1));
   TcbAudioPlay* const Ended = prog->AktuellerPlayer();
   ASSERT_NE(Ended, nullptr);
-  prog->suchwort->SetText("no such song");
+  prog->suchwort->SetText(L"no such song");
   prog->SuchenClick(prog->Suchen);
   ASSERT_TRUE(SuchErgebnis.empty());
   EXPECT_TRUE(PumpMessagesUntil([] { return !SpieltGerade; }, 5000));
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   EXPECT_FALSE(prog->Timer1->Enabled());
   EXPECT_EQ(prog->AktuellerPlayer(), Ended);  // nothing else was started
   EXPECT_EQ(LetzteSongs.size(), 1u);
@@ -168,15 +168,15 @@ TEST_F(ProgPlay, StopPlayAndTheMediaKeys) {
   prog->mw1Click(prog);  // no player yet: row 0
   ASSERT_NE(prog->AktuellerPlayer(), nullptr);
   TcbAudioPlay* const Player = prog->AktuellerPlayer();
-  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  EXPECT_EQ(prog->BtPlay->Caption(), L"X");
   prog->mw2Click(prog);
   EXPECT_EQ(Player->State, 1);
   EXPECT_FALSE(SpieltGerade);
   EXPECT_FALSE(prog->Timer1->Enabled());
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   prog->mw1Click(prog);
   EXPECT_EQ(Player->State, 2);
-  EXPECT_EQ(prog->BtPlay->Caption(), "X");
+  EXPECT_EQ(prog->BtPlay->Caption(), L"X");
   prog->BtPlayClick(prog->BtPlay);
   EXPECT_EQ(Player->State, 1);
   // The play/pause key toggles as the button does.
@@ -184,7 +184,7 @@ TEST_F(ProgPlay, StopPlayAndTheMediaKeys) {
   EXPECT_EQ(Player->State, 2);
   EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xE0000), 1);
   EXPECT_EQ(Player->State, 1);
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   EXPECT_EQ(SendMessageA(prog->Handle(), WM_APPCOMMAND, 0, 0xD0000), 1);
   EXPECT_EQ(prog->AktuellerPlayer(), Player);
   prog->FreePlayer();
@@ -194,9 +194,9 @@ TEST_F(ProgPlay, StopPlayAndTheMediaKeys) {
 TEST_F(ProgPlay, ThePositionBarMovesAndAClickBesideTheThumbSeeks) {
   prog->DateiAbspielen(Fixture(L"long.mp3"));
   ASSERT_NE(prog->AktuellerPlayer(), nullptr);
-  EXPECT_EQ(prog->lblDuration->Caption().substr(0, 8), "00:00:20");
+  EXPECT_EQ(prog->lblDuration->Caption().substr(0, 8), L"00:00:20");
   ASSERT_TRUE(PumpMessagesUntil([] { return prog->stelle->Position() > 0; }, 3000));
-  EXPECT_NE(prog->lblPosition->Caption(), "00:00:00:000");
+  EXPECT_NE(prog->lblPosition->Caption(), L"00:00:00:000");
   ASSERT_TRUE(prog->SuchenMoeglich());
   const HWND Bar = prog->stelle->Handle();
   RECT Channel, Thumb;
@@ -242,7 +242,7 @@ TEST_F(ProgPlay, AnUnplayableFileIsLoggedAndSkipped) {
   EXPECT_EQ(All.back(), "> Automatischer Abbruch.");
   EXPECT_EQ(std::count(All.begin(), All.end(), "\"" + WideToAnsi(Bad) + "\""), 15);
   EXPECT_FALSE(SpieltGerade);
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
 }
 
 TEST_F(ProgPlay, AGraphErrorAtTheEndGoesToTheLogAndOn) {

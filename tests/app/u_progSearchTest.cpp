@@ -137,7 +137,7 @@ class ProgSearch : public TProgFixture {
     prog->ListeAktualisieren();
   }
   static void Suche(const std::string& Text) {
-    prog->suchwort->SetText(Text);
+    prog->suchwort->SetText(AnsiToWide(Text));
     prog->SuchenClick(prog->Suchen);
   }
   static std::vector<std::wstring> Kuenstler() {
@@ -184,7 +184,7 @@ TEST_F(ProgSearch, ASearchFiltersShowsTheCountAndForgetsTheQueuedSong) {
   EXPECT_TRUE(IstGefiltert);
   EXPECT_EQ(Kuenstler(), (std::vector<std::wstring>{L"ABBA", L"xyz band"}));
   EXPECT_EQ(prog->lv->Items()->Count(), 2);
-  EXPECT_EQ(prog->status->Caption(), "2 Dateien gefunden (1h 2min 42sec)");
+  EXPECT_EQ(prog->status->Caption(), L"2 Dateien gefunden (1h 2min 42sec)");
   EXPECT_TRUE(NaechsterTitel.empty());
 
   NaechsterTitel = L"C:\\next.mp3";
@@ -192,7 +192,7 @@ TEST_F(ProgSearch, ASearchFiltersShowsTheCountAndForgetsTheQueuedSong) {
   Suche("nothing");
   EXPECT_TRUE(IstGefiltert);
   EXPECT_EQ(prog->lv->Items()->Count(), 0);
-  EXPECT_EQ(prog->status->Caption(), "0 Files Found ");
+  EXPECT_EQ(prog->status->Caption(), L"0 Files Found ");
   EXPECT_TRUE(NaechsterTitel.empty());
   start->spr->SetCaption("de");
 
@@ -200,11 +200,11 @@ TEST_F(ProgSearch, ASearchFiltersShowsTheCountAndForgetsTheQueuedSong) {
   Suche("");
   EXPECT_FALSE(IstGefiltert);
   EXPECT_EQ(prog->lv->Items()->Count(), 4);
-  EXPECT_EQ(prog->status->Caption().substr(0, 18), "4 Dateien geladen ");
+  EXPECT_EQ(prog->status->Caption().substr(0, 18), L"4 Dateien geladen ");
 }
 
 TEST_F(ProgSearch, EnterInTheSearchFieldSearchesOnceAndInsertsNothing) {
-  prog->suchwort->SetText("queen");
+  prog->suchwort->SetText(L"queen");
   char Key = 'q';
   prog->suchwort->OnKeyPress(prog->suchwort, Key);
   EXPECT_EQ(Key, 'q');
@@ -232,7 +232,7 @@ TEST_F(ProgSearch, TheSearchRunsOverAllSongsAndAgainAtEachRefresh) {
   prog->ListeAktualisieren();
   EXPECT_EQ(Kuenstler(), (std::vector<std::wstring>{L"ABBA", L"xyz band", L"Abba Cover", L"More Abba"}));
   EXPECT_EQ(prog->lv->Items()->Count(), 4);
-  EXPECT_EQ(prog->status->Caption().substr(0, 18), "4 Dateien geladen ");
+  EXPECT_EQ(prog->status->Caption().substr(0, 18), L"4 Dateien geladen ");
 }
 
 // The haystacks are kept from one search to the next: after every change of the songs, and of the
@@ -348,16 +348,16 @@ TEST_F(ProgSearch, TheOptionsWindowSpeaksTheSplashWindowsLanguage) {
   start->spr->SetCaption("en");
   suchopt->LocalSpr();
   EXPECT_EQ(suchopt->Caption(), "Search Options");
-  EXPECT_EQ(suchopt->s_oder->Caption(), "OR-Relation betwenn individual Words");
-  EXPECT_EQ(suchopt->gb1->Caption(), "Search these Columns:");
+  EXPECT_EQ(suchopt->s_oder->Caption(), L"OR-Relation betwenn individual Words");
+  EXPECT_EQ(suchopt->gb1->Caption(), L"Search these Columns:");
   start->spr->SetCaption("fr");
   suchopt->LocalSpr();
-  EXPECT_EQ(suchopt->s_datei->Caption(), "File");
+  EXPECT_EQ(suchopt->s_datei->Caption(), L"File");
   start->spr->SetCaption("de");
   suchopt->LocalSpr();
-  EXPECT_EQ(suchopt->s_grkl->Caption(), "Gro\xDF- und Kleinschreibung beachten");
-  EXPECT_EQ(suchopt->s_datei->Caption(), "Dateiname und Pfad");
-  EXPECT_EQ(suchopt->s_genre->Caption(), "Genre");
+  EXPECT_EQ(suchopt->s_grkl->Caption(), L"Gro\xDF- und Kleinschreibung beachten");
+  EXPECT_EQ(suchopt->s_datei->Caption(), L"Dateiname und Pfad");
+  EXPECT_EQ(suchopt->s_genre->Caption(), L"Genre");
 }
 
 TEST_F(ProgSearch, SongsLikeTheSelectedRowThenTheSwitchesComeBack) {
@@ -385,7 +385,7 @@ TEST_F(ProgSearch, SongsLikeTheSelectedRowThenTheSwitchesComeBack) {
     prog->AlleClick(prog->Alle);
     SelectRows({Case.Zeile});
     (prog->*Case.Befehl)(prog);
-    EXPECT_EQ(prog->suchwort->Text(), Case.Suchwort);
+    EXPECT_EQ(prog->suchwort->Text(), AnsiToWide(Case.Suchwort));
     EXPECT_EQ(Kuenstler(), Case.Kuenstler) << Case.Suchwort;
     EXPECT_EQ(AktIndex, Case.Zeile);
     EXPECT_TRUE(prog->pa_suche->Visible());
@@ -394,7 +394,7 @@ TEST_F(ProgSearch, SongsLikeTheSelectedRowThenTheSwitchesComeBack) {
 
   // Without a selected row nothing is searched.
   prog->AlleClick(prog->Alle);
-  prog->suchwort->SetText("");
+  prog->suchwort->SetText(L"");
   prog->pss0Click(prog);
   EXPECT_FALSE(IstGefiltert);
   EXPECT_EQ(Schalter(), Vorher);
@@ -403,7 +403,7 @@ TEST_F(ProgSearch, SongsLikeTheSelectedRowThenTheSwitchesComeBack) {
   prog->regexsuche->SetChecked(true);
   SelectRows({2});
   prog->pss7Click(prog);
-  EXPECT_EQ(prog->suchwort->Text(), "D:\\\\Other\\\\");
+  EXPECT_EQ(prog->suchwort->Text(), L"D:\\\\Other\\\\");
   EXPECT_EQ(Kuenstler(), std::vector<std::wstring>{L"xyz band"});
 }
 
@@ -425,13 +425,13 @@ TEST_F(ProgSearch, SongsLikeThePlayingOneTakeTheFieldsOfItsPlaylistRecord) {
   prog->mw2Click(prog);
 
   prog->akp5Click(prog);
-  EXPECT_EQ(prog->suchwort->Text(), "Band");
+  EXPECT_EQ(prog->suchwort->Text(), L"Band");
   EXPECT_EQ(Kuenstler(), std::vector<std::wstring>{L"Band"});
   prog->akp7Click(prog);
-  EXPECT_EQ(prog->suchwort->Text(), "1:15:03");
+  EXPECT_EQ(prog->suchwort->Text(), L"1:15:03");
   EXPECT_EQ(Kuenstler(), std::vector<std::wstring>{L"Band"});
   prog->akp12Click(prog);
-  EXPECT_EQ(AnsiToWide(prog->suchwort->Text()), Dir.Path() + L"\\");
+  EXPECT_EQ(prog->suchwort->Text(), Dir.Path() + L"\\");
   EXPECT_EQ(Kuenstler(), std::vector<std::wstring>{L"Band"});
   EXPECT_EQ(Schalter(), std::make_pair(StandardSchalter, StandardSchalter));
 }

@@ -56,7 +56,7 @@ class ProgSettings : public TProgFixture {
     Merken("pa_suche", prog->pa_suche->Visible());
     Merken("pa_suchopt", prog->pa_suchopt->Visible());
     Z.push_back("sprache=" + start->spr->Caption());
-    Z.push_back("spalte0=" + prog->lv->Columns()->Items(0)->Caption());
+    Z.push_back("spalte0=" + WideToAnsi(prog->lv->Columns()->Items(0)->Caption()));
     return Z;
   }
 };
@@ -167,7 +167,7 @@ TEST_F(ProgSettings, EveryStoredOptionSurvivesASaveAndALoad) {
   EXPECT_EQ(start->spr->Caption(), "de");
   prog->einstloadClick(prog);
   EXPECT_EQ(Zustand(), Vorher);
-  EXPECT_EQ(prog->lv->Columns()->Items(0)->Caption(), "Number");
+  EXPECT_EQ(prog->lv->Columns()->Items(0)->Caption(), L"Number");
   EXPECT_EQ(suchopt->Caption(), "Search Options");
 }
 
@@ -256,10 +256,10 @@ TEST_F(ProgSettings, TheStoredLanguageSwitchesEveryWindowAndIsNormalised) {
     EXPECT_EQ(fehler->Caption(), En ? "Error Messages" : "Fehlermeldungen") << Case.Wert;
   }
   // The same code leaves the texts alone.
-  prog->Suchen->SetCaption("unber\xFChrt");
+  prog->Suchen->SetCaption(L"unber\xFChrt");
   IniSchreiben("[einstellungen]\r\nsprache=en\r\n");
   prog->EinstellungenLaden();
-  EXPECT_EQ(prog->Suchen->Caption(), "unber\xFChrt");
+  EXPECT_EQ(prog->Suchen->Caption(), L"unber\xFChrt");
 }
 
 // The file can be read but not written: a handle that shares it for reading only (the read-only attribute

@@ -54,7 +54,7 @@ TEST_F(ProgWindow, PlaylistsBesideTheProgramLoadTheOnlyOneOrShowTheChooser) {
   EXPECT_EQ(Paths(), std::vector<std::wstring>{L"C:\\one.mp3"});
   EXPECT_FALSE(startfenster->Visible());
   EXPECT_EQ(StartPlaylisten->Count(), 0);
-  EXPECT_EQ(prog->status->Caption(), "1 Dateien geladen (1sec)");
+  EXPECT_EQ(prog->status->Caption(), L"1 Dateien geladen (1sec)");
 }
 
 TEST_F(ProgWindow, AnUnreadableOnlyPlaylistBesideTheProgramIsShownAndTheWindowStillOpens) {
@@ -132,14 +132,14 @@ TEST_F(ProgWindow, AddingAFolderReadsTagsIntoTheRows) {
   EXPECT_EQ(AlleSongs[2][sfArtist], L"Beta");
   EXPECT_EQ(AlleSongs[2][sfAlbum], L"Album B");
   EXPECT_EQ(AlleSongs[3][sfPath], Fixture(L"songs\\sub\\deeper\\c.wav"));
-  EXPECT_EQ(prog->status->Caption().substr(0, 19), "4 Dateien geladen (");
+  EXPECT_EQ(prog->status->Caption().substr(0, 19), L"4 Dateien geladen (");
 
-  TListItem Row(prog->lv, 1);
+  TUCodeListItem Row(prog->lv, 1);
   prog->lvData(prog->lv, &Row);
-  EXPECT_EQ(Row.Caption, "2");
+  EXPECT_EQ(Row.Caption(), L"2");
   ASSERT_EQ(Row.SubItems()->Count(), 8);
-  EXPECT_EQ(Row.SubItems()->Get(0), "Alpha");
-  EXPECT_EQ(Row.SubItems()->Get(5), "2001");
+  EXPECT_EQ(Row.SubItems()->Get(0), L"Alpha");
+  EXPECT_EQ(Row.SubItems()->Get(5), L"2001");
 }
 
 TEST_F(ProgWindow, RelativePathsOnlyInsideTheProgramFolder) {
@@ -196,13 +196,13 @@ TEST_F(ProgWindow, DeletingSelectedRowsKeepsTheOthersInOrderAndRefreshesTheStatu
   EXPECT_EQ(Paths(), (std::vector<std::wstring>{L"1", L"3", L"5"}));
   EXPECT_EQ(AktIndex, 1);
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
-  EXPECT_EQ(prog->status->Caption(), "3 Dateien geladen (3sec)");
+  EXPECT_EQ(prog->status->Caption(), L"3 Dateien geladen (3sec)");
   prog->p4Click(prog);  // nothing selected now
   EXPECT_EQ(AlleSongs.size(), 3u);
 
   // From a search result only the result loses rows; showing all brings them back.
   prog->regexsuche->SetChecked(true);
-  prog->suchwort->SetText("Artist [15]");
+  prog->suchwort->SetText(L"Artist [15]");
   prog->SuchenClick(prog->Suchen);
   SelectRows({0});
   prog->p4Click(prog);
@@ -232,12 +232,12 @@ TEST_F(ProgWindow, ClearingAndHidingTheList) {
   prog->mp6Click(prog);
   EXPECT_EQ(prog->lv->Items()->Count(), 0);
   EXPECT_EQ(AlleSongs.size(), 2u);
-  EXPECT_EQ(prog->status->Caption(), "Keine Dateien geladen");
+  EXPECT_EQ(prog->status->Caption(), L"Keine Dateien geladen");
   prog->mp5Click(prog);
   EXPECT_EQ(prog->lv->Items()->Count(), 2);
   prog->mp7Click(prog);
   EXPECT_TRUE(AlleSongs.empty());
-  EXPECT_EQ(prog->status->Caption(), "0 Dateien geladen ");
+  EXPECT_EQ(prog->status->Caption(), L"0 Dateien geladen ");
 }
 
 TEST_F(ProgWindow, FifteenMissingFilesInARowStopTheSkipping) {
@@ -257,7 +257,7 @@ TEST_F(ProgWindow, FifteenMissingFilesInARowStopTheSkipping) {
   EXPECT_EQ(Lines[45], "> Automatischer Abbruch.");
   EXPECT_EQ(AktIndex, 14);
   EXPECT_FALSE(SpieltGerade);  // a failed start does not show playing
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   EXPECT_EQ(FehlerZaehler, 15);
 
   // Until a song starts, each further failure stops at once, in the language of the moment.
@@ -354,17 +354,17 @@ TEST_F(ProgWindow, CommandsWithoutAPlayerDoNothing) {
   prog->Show();
   prog->mw2Click(prog);
   prog->BtPlayClick(prog);
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   prog->mw1Click(prog);  // no rows: nothing to play
-  EXPECT_EQ(prog->BtPlay->Caption(), ">");
+  EXPECT_EQ(prog->BtPlay->Caption(), L">");
   EXPECT_FALSE(SpieltGerade);
   prog->stelle->SetPosition(500);
   EXPECT_EQ(prog->stelle->Position(), 0);
-  EXPECT_EQ(prog->lblPosition->Caption(), "00:00:00:000");
+  EXPECT_EQ(prog->lblPosition->Caption(), L"00:00:00:000");
   prog->ShowDuration();
-  EXPECT_EQ(prog->lblDuration->Caption(), "00:00:00:000");
+  EXPECT_EQ(prog->lblDuration->Caption(), L"00:00:00:000");
   prog->statusClick(prog->status);
-  EXPECT_EQ(prog->status->Caption(), "0 Dateien geladen ");
+  EXPECT_EQ(prog->status->Caption(), L"0 Dateien geladen ");
   EXPECT_FALSE(StatusZeigtSong);
   // Media keys: the four commands answer 1, any other value (a modifier held) is not handled.
   SetSongs({Dir.File(L"0"), Dir.File(L"1")});
@@ -434,7 +434,7 @@ TEST_F(ProgWindow, APlaylistSavedThroughTheMenuLoadsBackInOrder) {
   ChooseMenuItem("mp1");
   EXPECT_EQ(AlleSongs, Saved);
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
-  EXPECT_EQ(prog->status->Caption().substr(0, 17), "3 Dateien geladen");
+  EXPECT_EQ(prog->status->Caption().substr(0, 17), L"3 Dateien geladen");
 
   // Ctrl+O appends a playlist.
   prog->lv->SetFocus();
@@ -446,7 +446,7 @@ TEST_F(ProgWindow, APlaylistSavedThroughTheMenuLoadsBackInOrder) {
   EXPECT_EQ(TWideSongArray(AlleSongs.begin() + 3, AlleSongs.end()), Saved);
 
   // The search result alone.
-  prog->suchwort->SetText("a.mp3");
+  prog->suchwort->SetText(L"a.mp3");
   prog->SuchenClick(prog->Suchen);
   ASSERT_EQ(SuchErgebnis.size(), 2u);
   AnswerNextDialog(WideToAnsi(Dir.File(L"result.vlm")));
@@ -460,7 +460,7 @@ TEST_F(ProgWindow, APlaylistSavedThroughTheMenuLoadsBackInOrder) {
 TEST_F(ProgWindow, CancellingTheLoadDialogKeepsTheListAndShowsAllSongs) {
   prog->Show();
   SetSongs({L"C:\\a.mp3", L"C:\\b.mp3"});
-  prog->suchwort->SetText("b.mp3");
+  prog->suchwort->SetText(L"b.mp3");
   prog->SuchenClick(prog->Suchen);
   ASSERT_EQ(prog->lv->Items()->Count(), 1);
   AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });
@@ -503,7 +503,7 @@ TEST_F(ProgWindow, AddedFilesScrollTheListToItsEnd) {
     WriteBytes(Dir.File(Name), B("x", 1));
     Typed += "\"" + WideToAnsi(Name) + "\" ";
   }
-  prog->open_audio_files->InitialDir = WideToAnsi(Dir.Path());
+  prog->open_audio_files->SetInitialDir(Dir.Path());
   AnswerNextDialog(Typed);
   prog->m_opendateiClick(prog);
   ASSERT_EQ(prog->lv->Items()->Count(), 52);

@@ -94,7 +94,7 @@ TEST(u_startProgram, MarkerFilesChooseTheLanguage) {
     const bool En = std::string(Case.Language) == "en";
     EXPECT_EQ(start->Image2->Visible(), En);
     // Every window starts in that language, the error log too, which is made after the player.
-    EXPECT_EQ(prog->lv->Columns()->Items(0)->Caption(), En ? "Number" : "Nummer");
+    EXPECT_EQ(prog->lv->Columns()->Items(0)->Caption(), En ? L"Number" : L"Nummer");
     EXPECT_EQ(prog->English1->Checked(), En);
     EXPECT_EQ(fehler->Caption(), En ? "Error Messages" : "Fehlermeldungen");
     EXPECT_EQ(suchopt->Caption(), En ? "Search Options" : "Suchoptionen");
