@@ -130,16 +130,16 @@ bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
   Info.lpstrInitialDir = Dir.empty() ? nullptr : Dir.c_str();
   Info.lpstrTitle = TitleText.empty() ? nullptr : TitleText.c_str();
   Info.lpstrDefExt = Ext.empty() ? nullptr : Ext.c_str();
-  std::vector<wchar_t> Buffer(static_cast<size_t>(FPrepared.nMaxFile) + 2, L'\0');
+  FBuffer.assign(static_cast<size_t>(FPrepared.nMaxFile) + 2, L'\0');
   for (;;) {
-    Name.copy(Buffer.data(), std::min(Name.size(), Buffer.size() - 2));
-    Info.lpstrFile = Buffer.data();
-    Info.nMaxFile = static_cast<DWORD>(Buffer.size() - 2);
+    Name.copy(FBuffer.data(), std::min(Name.size(), FBuffer.size() - 2));
+    Info.lpstrFile = FBuffer.data();
+    Info.nMaxFile = static_cast<DWORD>(FBuffer.size() - 2);
     if (ShowWideDialog(&Info)) break;
     // A choice of more names than the buffer holds: its first unit tells the size needed.
     if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return false;
-    const size_t Needed = std::max<size_t>(Buffer[0], Buffer.size() * 2);
-    Buffer.assign(Needed + 2, L'\0');
+    const size_t Needed = std::max<size_t>(FBuffer[0], FBuffer.size() * 2);
+    FBuffer.assign(Needed + 2, L'\0');
   }
   ReadFileNames(Info);
   FilterIndex = static_cast<int>(Info.nFilterIndex);
@@ -184,7 +184,15 @@ void TUCodeOpenDialog::WndProc(TMessage& Message) {
     TOpenDialog::WndProc(Message);
     return;
   }
-  ReadFileNames(*reinterpret_cast<OFNOTIFYW*>(Message.LParam)->lpOFN);
+  OPENFILENAMEW* Record = reinterpret_cast<OFNOTIFYW*>(Message.LParam)->lpOFN;
+  if (GrowForSelection(*Record)) {
+    // The same choice once more, into the larger buffer.
+    Message.Result = 1;
+    SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 1);
+    PostMessageW(GetParent(Handle()), WM_COMMAND, IDOK, 0);
+    return;
+  }
+  ReadFileNames(*Record);
   FCheckingOK = true;
   bool CanClose = true;
   try {
@@ -199,6 +207,22 @@ void TUCodeOpenDialog::WndProc(TMessage& Message) {
   if (CanClose) return;
   Message.Result = 1;
   SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 1);
+}
+
+// The names chosen need at most the folder, the choice as typed (quotes and blanks stand for the zeros)
+// and two zeros; a record whose buffer is smaller gets a larger one.
+bool TUCodeOpenDialog::GrowForSelection(OPENFILENAMEW& Record) {
+  if (!(Record.Flags & OFN_ALLOWMULTISELECT) || Record.lpstrFile != FBuffer.data()) return false;
+  const HWND Dialog = GetParent(Handle());
+  const auto Folder = SendMessageW(Dialog, CDM_GETFOLDERPATH, 0, 0);
+  const auto Spec = SendMessageW(Dialog, CDM_GETSPEC, 0, 0);
+  if (Folder < 0 || Spec < 0) return false;
+  const auto Needed = static_cast<size_t>(Folder + Spec + 2);
+  if (Needed <= Record.nMaxFile) return false;
+  FBuffer.assign(Needed + 2, L'\0');
+  Record.lpstrFile = FBuffer.data();
+  Record.nMaxFile = static_cast<DWORD>(Needed);
+  return true;
 }
 
 // Only the OK check asks OnCanClose.

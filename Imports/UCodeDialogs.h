@@ -2,6 +2,7 @@
 // Open and save dialogs that take and give UTF-16 file names. Forms reach them as TOpenDialog and
 // TSaveDialog through UCodeRepDialogs.
 #include <string>
+#include <vector>
 
 #include "Imports/UCodeClasses.h"
 #include "classlib/Dialogs.h"
@@ -42,6 +43,8 @@ class TUCodeOpenDialog : public TOpenDialog {
   bool ExecuteWide(HWND ParentWnd);
   // Takes the names the record's buffer holds into Files and FileName.
   void ReadFileNames(const OPENFILENAMEW& Info);
+  // Gives the shown dialog's record a buffer for all of its choice when it lacks one; true when it did.
+  bool GrowForSelection(OPENFILENAMEW& Record);
 
   std::wstring FDefaultExt;
   std::wstring FFileName;
@@ -50,7 +53,8 @@ class TUCodeOpenDialog : public TOpenDialog {
   std::wstring FTitle;
   TUCodeStringList FFiles;
   bool FCheckingOK = false;
-  OPENFILENAMEA FPrepared{};  // the library's record, taken before its dialog would show
+  OPENFILENAMEA FPrepared{};     // the library's record, taken before its dialog would show
+  std::vector<wchar_t> FBuffer;  // the names the wide dialog gives
 };
 
 class TUCodeSaveDialog : public TUCodeOpenDialog {

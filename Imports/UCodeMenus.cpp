@@ -116,7 +116,8 @@ void SyncHotKeyPosition(const std::wstring& Source, std::wstring& Dest) {
 
 std::wstring TUCodeMenuItem::Caption() {
   const std::string Ansi = TMenuItem::Caption();
-  if (Ansi != WideToAnsi(FCaption) && WideSameCaptionStr(AnsiToWide(Ansi), FCaption)) {
+  const std::string WideAnsi = WideToAnsi(FCaption);
+  if (Ansi != WideAnsi && WideSameCaptionStr(AnsiToWide(Ansi), AnsiToWide(WideAnsi))) {
     try {
       SyncHotKeyPosition(AnsiToWide(Ansi), FCaption);
     } catch (const EUCodeInternalError&) {

@@ -4,26 +4,43 @@
 
 namespace {
 
-std::string Typed;
+std::wstring Typed;
 std::function<void(HWND Dialog)> Look;
+int Remaining = 0;
+HWND Answered = nullptr;
 
 // Finds this thread's dialog (other test programs may show theirs on the same display at the same
-// time); until it is there, the timer goes on.
+// time); until it is there, the timer goes on. A dialog already answered is left to close.
 void CALLBACK Answer(HWND, UINT, UINT_PTR Id, DWORD) {
   const HWND Dialog = FindThreadWindow("#32770");
-  if (!Dialog) return;
-  KillTimer(nullptr, Id);
+  if (!Dialog || Dialog == Answered) return;
+  Answered = Dialog;
+  if (--Remaining <= 0) KillTimer(nullptr, Id);
   if (Look) Look(Dialog);
   HWND Name = GetDlgItem(Dialog, 0x47c);  // the file name combo box
   if (!Name) Name = GetDlgItem(Dialog, 0x480);
-  if (Name) SetWindowTextA(Name, Typed.c_str());
+  if (Name) SetWindowTextW(Name, Typed.c_str());
   PostMessageA(Dialog, WM_COMMAND, IDOK, 0);
 }
 
 }  // namespace
 
 void AnswerNextDialog(const std::string& AnswerTyped, std::function<void(HWND Dialog)> AnswerLook) {
+  std::wstring Wide(AnswerTyped.size(), L'\0');
+  Wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, AnswerTyped.data(),
+                                                      static_cast<int>(AnswerTyped.size()), Wide.data(),
+                                                      static_cast<int>(Wide.size()))));
+  AnswerNextDialog(Wide, std::move(AnswerLook));
+}
+
+void AnswerNextDialog(const std::wstring& AnswerTyped, std::function<void(HWND Dialog)> AnswerLook) {
+  AnswerDialogs(AnswerTyped, 1, std::move(AnswerLook));
+}
+
+void AnswerDialogs(const std::wstring& AnswerTyped, int Count, std::function<void(HWND Dialog)> AnswerLook) {
   Typed = AnswerTyped;
   Look = std::move(AnswerLook);
+  Remaining = Count;
+  Answered = nullptr;
   SetTimer(nullptr, 0, 50, Answer);
 }

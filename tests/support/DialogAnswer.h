@@ -8,3 +8,6 @@
 // Answers the next dialog of this thread: Look sees it first, then Typed goes into its file name box
 // (when it has one) and OK is pressed.
 void AnswerNextDialog(const std::string& Typed, std::function<void(HWND Dialog)> Look = {});
+void AnswerNextDialog(const std::wstring& Typed, std::function<void(HWND Dialog)> Look = {});
+// The same for the next Count dialogs, one after the other.
+void AnswerDialogs(const std::wstring& Typed, int Count, std::function<void(HWND Dialog)> Look = {});

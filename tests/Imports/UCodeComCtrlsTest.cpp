@@ -1,0 +1,126 @@
+#include "Imports/UCodeComCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Imports/UCodeForms.h"
+#include "classlib/Forms.h"
+
+namespace {
+
+const std::wstring Greek = L"\u0391\u03B8\u03AE\u03BD\u03B1";
+const std::wstring Cyrillic = L"\u041C\u043E\u0441\u043A\u0432\u0430";
+const std::wstring Japanese = L"\u6771\u4EAC";
+const std::wstring Clef = L"\U0001D11E";
+
+// The text the window shows in a cell, asked as the system asks: with a buffer of Size characters.
+std::wstring Cell(TListView* View, int Row, int Column, int Size = 256) {
+  std::wstring Buffer(static_cast<size_t>(Size), L'#');
+  LVITEMW Item{};
+  Item.iSubItem = Column;
+  Item.pszText = Buffer.data();
+  Item.cchTextMax = Size;
+  const auto Length = SendMessageW(View->Handle(), LVM_GETITEMTEXTW, static_cast<WPARAM>(Row),
+                                   reinterpret_cast<LPARAM>(&Item));
+  return std::wstring(Item.pszText, static_cast<size_t>(Length));
+}
+
+std::wstring ColumnTitle(TListView* View, int Column) {
+  wchar_t Buffer[64] = {};
+  LVCOLUMNW Info{};
+  Info.mask = LVCF_TEXT;
+  Info.pszText = Buffer;
+  Info.cchTextMax = 64;
+  SendMessageW(View->Handle(), LVM_GETCOLUMNW, static_cast<WPARAM>(Column), reinterpret_cast<LPARAM>(&Info));
+  return Buffer;
+}
+
+class UCodeListView : public testing::Test {
+ protected:
+  void SetUp() override {
+    UCodeApplication();
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(30, 30, 500, 300);
+    View = new TUCodeListView(Form.get());
+    View->SetParent(Form.get());
+    View->SetBounds(0, 0, 480, 260);
+    View->SetViewStyle(vsReport);
+    for (const std::wstring& Title : {Greek, Japanese, Cyrillic}) View->Columns()->Add()->SetCaption(Title);
+  }
+  std::unique_ptr<TForm> Form;
+  TUCodeListView* View = nullptr;
+};
+
+TEST_F(UCodeListView, OwnerDataRowsShowTheirWideCellsAndEmptyOnesWhereNoneIsSet) {
+  View->SetOwnerData(true);
+  View->OnData = [](TObject*, TListItem* Row) {
+    auto* Item = static_cast<TUCodeListItem*>(Row);
+    if (Item->Index() % 2) return;  // odd rows get nothing
+    Item->SetCaption(Greek + std::to_wstring(Item->Index()));
+    Item->SubItems()->Add(Japanese);
+    if (Item->Index() == 0) Item->SubItems()->Add(Clef + Cyrillic);
+  };
+  View->Items()->SetCount(4);
+  Form->Show();
+  EXPECT_EQ(ColumnTitle(View, 1), Japanese);
+  EXPECT_EQ(Cell(View, 0, 0), Greek + L"0");
+  EXPECT_EQ(Cell(View, 0, 1), Japanese);
+  EXPECT_EQ(Cell(View, 0, 2), Clef + Cyrillic);
+  EXPECT_EQ(Cell(View, 2, 1), Japanese);
+  EXPECT_EQ(Cell(View, 2, 2), L"");  // beyond the row's sub-items
+  // A row for which OnData sets nothing shows nothing of the row asked before it.
+  EXPECT_EQ(Cell(View, 1, 0), L"");
+  EXPECT_EQ(Cell(View, 1, 1), L"");
+  // A text longer than the buffer is cut to its size less one.
+  EXPECT_EQ(Cell(View, 0, 0, 4), Greek.substr(0, 3));
+}
+
+TEST_F(UCodeListView, TheTemporaryRowIsTheListsOwn) {
+  View->SetOwnerData(true);
+  View->OnData = [](TObject*, TListItem* Row) { static_cast<TUCodeListItem*>(Row)->SetCaption(Greek); };
+  View->Items()->SetCount(2);
+  Form->Show();
+  EXPECT_EQ(Cell(View, 1, 0), Greek);
+  View->SetOwnerData(false);
+  TUCodeListItem* First = View->Items()->Add();
+  First->SetCaption(L"first");
+  View->Items()->Clear();  // the first row ever made goes
+  View->SetOwnerData(true);
+  View->Items()->SetCount(1);
+  EXPECT_EQ(Cell(View, 0, 0), Greek);
+}
+
+TEST_F(UCodeListView, ANewWindowKeepsTheWideTextsTheSelectionAndTheFirstRowShown) {
+  for (int I = 0; I < 60; ++I) {
+    TUCodeListItem* Item = View->Items()->Add();
+    Item->SetCaption(Cyrillic + std::to_wstring(I));
+    Item->SubItems()->Add(Japanese + std::to_wstring(I));
+  }
+  Form->Show();
+  View->SetItemIndex(45);
+  View->EnsureVisible(45);
+  const auto Top = SendMessageW(View->Handle(), LVM_GETTOPINDEX, 0, 0);
+  ASSERT_GT(Top, 0);
+  View->SetViewStyle(vsList);
+  View->SetViewStyle(vsReport);
+  EXPECT_EQ(SendMessageW(View->Handle(), LVM_GETTOPINDEX, 0, 0), Top);
+  EXPECT_EQ(View->ItemIndex(), 45);
+  EXPECT_EQ(Cell(View, 45, 0), Cyrillic + L"45");
+  EXPECT_EQ(Cell(View, 45, 1), Japanese + L"45");
+  EXPECT_EQ(ColumnTitle(View, 2), Cyrillic);
+  // The library's 8-bit texts follow the wide ones.
+  EXPECT_EQ(View->Items()->Item(3)->TListItem::Caption, WideToAnsi(Cyrillic + L"3"));
+  EXPECT_EQ(View->Items()->Item(3)->TListItem::SubItems()->Get(0), WideToAnsi(Japanese + L"3"));
+}
+
+TEST_F(UCodeListView, ColumnTitlesSetBy8BitCodeAreShownToo) {
+  Form->Show();
+  View->Columns()->Items(0)->TListColumn::SetCaption("Plain");
+  EXPECT_EQ(ColumnTitle(View, 0), L"Plain");
+  EXPECT_EQ(View->Columns()->Items(0)->Caption(), L"Plain");
+  View->Columns()->Items(0)->SetCaption(Clef);
+  EXPECT_EQ(ColumnTitle(View, 0), Clef);
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "Imports/UCodeMenus.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Imports/UCodeSysUtils.h"
+#include "classlib/Forms.h"
+#include "tests/Imports/UnicodePlatformGuard.h"
+
+namespace {
+
+const std::wstring Greek = L"\u0391\u03B8\u03AE\u03BD\u03B1";
+const std::wstring Cyrillic = L"\u0414\u043E\u043C";
+
+std::wstring EntryText(HMENU Menu, UINT Command) {
+  wchar_t Buffer[128] = {};
+  GetMenuStringW(Menu, Command, Buffer, 128, MF_BYCOMMAND);
+  return Buffer;
+}
+
+TEST(UCodeMenuText, HotKeysAndShortCutTexts) {
+  EXPECT_EQ(WideGetHotKeyPos(L"a&&b&c"), 6);
+  EXPECT_EQ(WideGetHotKey(L"&\u0416ar"), L"\u0416");
+  EXPECT_EQ(WideGetHotKey(L"no && key"), L"");
+  EXPECT_EQ(WideStripHotkey(L"&Save && go"), L"Save & go");
+  EXPECT_TRUE(WideSameCaption(L"&\u0416ar", L"\u0436A&r"));
+  EXPECT_FALSE(WideSameCaptionStr(L"&\u0416ar", L"\u0436ar"));
+  EXPECT_EQ(WideShortCutToText(scCtrl | 'O'), L"Ctrl+O");
+  EXPECT_EQ(WideShortCutToText(scShift | scCtrl | '5'), L"Shift+Ctrl+5");
+  EXPECT_EQ(WideShortCutToText(VK_F5), AnsiToWide(ShortCutToText(VK_F5)));
+  EXPECT_EQ(WideShortCutToText(VK_DELETE | scCtrl), AnsiToWide(ShortCutToText(VK_DELETE | scCtrl)));
+}
+
+TEST(UCodeMenuText, SyncingHotKeysMovesTheAmpersandOrRefuses) {
+  std::wstring Dest = Cyrillic + L" Haus";
+  SyncHotKeyPosition(L"??? &Haus", Dest);
+  EXPECT_EQ(Dest, Cyrillic + L" &Haus");
+  std::wstring Other = L"Anders";
+  SyncHotKeyPosition(L"&Haus", Other);  // not the same text: nothing
+  EXPECT_EQ(Other, L"Anders");
+  std::wstring Pair = L"\U0001D11E Musik";  // two units, two "?"
+  SyncHotKeyPosition(L"?? &Musik", Pair);
+  EXPECT_EQ(Pair, L"\U0001D11E &Musik");
+}
+
+class UCodeMenu : public testing::Test {
+ protected:
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Menu = new TMainMenu(Form.get());
+    Top = new TUCodeMenuItem(Form.get());
+    Top->SetCaption(Greek);
+    Top->SetShortCut(scCtrl | 'T');
+    Menu->Items()->Add(Top);
+    Open = new TUCodeMenuItem(Form.get());
+    Open->SetCaption(L"\u00D6ffnen " + Cyrillic);
+    Open->SetShortCut(scCtrl | 'O');
+    Top->Add(Open);
+    Help = new TUCodeMenuItem(Form.get());
+    Help->SetCaption(L"\u6771\u4EAC");
+    Help->SetShortCut(VK_F1);
+    Top->Add(Help);
+    Form->SetMenu(Menu);
+  }
+  std::unique_ptr<TForm> Form;
+  TMainMenu* Menu = nullptr;
+  TUCodeMenuItem* Top = nullptr;
+  TUCodeMenuItem* Open = nullptr;
+  TUCodeMenuItem* Help = nullptr;
+};
+
+TEST_F(UCodeMenu, EntriesShowWideCaptionsAndShortCutTextsButNoneOnTheBar) {
+  Form->Show();
+  const HMENU Bar = GetMenu(Form->Handle());
+  ASSERT_NE(Bar, nullptr);
+  EXPECT_EQ(EntryText(Bar, Top->Command()), Greek);
+  EXPECT_EQ(EntryText(Bar, Open->Command()), L"\u00D6ffnen " + Cyrillic + L"\tCtrl+O");
+  EXPECT_EQ(EntryText(Bar, Help->Command()), L"\u6771\u4EAC\t" + AnsiToWide(ShortCutToText(VK_F1)));
+  // A change rebuilds the menu, and the entry follows.
+  Help->SetCaption(L"\u0425\u0435\u043B\u043F");
+  EXPECT_EQ(EntryText(GetMenu(Form->Handle()), Help->Command()),
+            L"\u0425\u0435\u043B\u043F\t" + AnsiToWide(ShortCutToText(VK_F1)));
+}
+
+TEST_F(UCodeMenu, AutomaticHotKeysMoveIntoTheWideCaption) {
+  Open->SetCaption(Cyrillic + L" Haus");
+  Menu->SetAutoHotkeys(maAutomatic);
+  Form->Show();
+  EXPECT_EQ(Open->TMenuItem::Caption(), "??? &Haus");
+  EXPECT_EQ(Open->Caption(), Cyrillic + L" &Haus");
+  EXPECT_EQ(EntryText(GetMenu(Form->Handle()), Open->Command()), Cyrillic + L" &Haus\tCtrl+O");
+}
+
+TEST_F(UCodeMenu, AHotKeyBesideACharacterOutsideTheBMPFollowsToo) {
+  Help->SetCaption(L"\U0001D11E Musik");
+  Menu->SetAutoHotkeys(maAutomatic);
+  Form->Show();
+  EXPECT_EQ(Help->TMenuItem::Caption(), "?? &Musik");
+  EXPECT_EQ(Help->Caption(), L"\U0001D11E &Musik");
+  EXPECT_EQ(EntryText(GetMenu(Form->Handle()), Help->Command()),
+            L"\U0001D11E &Musik\t" + AnsiToWide(ShortCutToText(VK_F1)));
+}
+
+TEST_F(UCodeMenu, ANonUnicodePlatformKeepsTheLibrarysEntries) {
+  TUnicodePlatformGuard Guard(false);
+  Form->Show();
+  EXPECT_EQ(EntryText(GetMenu(Form->Handle()), Open->Command()),
+            AnsiToWide(WideToAnsi(L"\u00D6ffnen " + Cyrillic)) + L"\tCtrl+O");
+}
+
+}  // namespace

@@ -1,0 +1,212 @@
+#include "Imports/UCodeStdCtrls.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "Imports/UCodeForms.h"
+#include "Imports/UCodeRepStdCtrls.h"
+#include "Imports/UCodeSysUtils.h"
+#include "classlib/FormReader.h"
+#include "classlib/Forms.h"
+#include "tests/Imports/UnicodePlatformGuard.h"
+
+namespace {
+
+const std::wstring Greek = L"\u0391\u03B8\u03AE\u03BD\u03B1";
+const std::wstring Cyrillic = L"\u0416\u0430\u0440";
+const std::wstring Japanese = L"\u6771\u4EAC";
+const std::wstring Clef = L"\U0001D11E";  // outside the BMP: two units
+
+class TRepForm : public TForm {
+ public:
+  explicit TRepForm(TComponent* AOwner) : TForm(AOwner) {
+    RegisterFormClass<TRepForm>("TRepForm", {}, {FieldOf("Status", &TRepForm::Status)},
+                                {UCodeRepStdCtrls::Classes()});
+  }
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  TLabel* Status = nullptr;
+};
+
+TEST(UCodeRepStdCtrls, AFormThatNamesTheLibrarysClassesGetsTheWideOnes) {
+  TRepForm Form(nullptr);
+  TReader Reader(R"(object F: TRepForm
+  object Status: TLabel
+    Caption = #913#952#942#957#945
+    Hint = 'kurz|' + #26481#20140
+  end
+  object Name: TEdit
+    Text = #1046
+  end
+  object Ok: TButton
+    Caption = '&' + #1046#1072#1088
+  end
+  object Frame: TGroupBox
+    Caption = #26481#20140
+  end
+end)",
+                 "TEST");
+  Reader.ReadRootComponent(&Form);
+  ASSERT_NE(Form.Status, nullptr);
+  EXPECT_EQ(Form.Status->Caption(), Greek);
+  EXPECT_EQ(Form.Status->Hint(), L"kurz|" + Japanese);
+  EXPECT_EQ(dynamic_cast<UCodeRepStdCtrls::TEdit*>(Form.FindComponent("Name"))->Text(), L"\u0416");
+  EXPECT_EQ(dynamic_cast<TUCodeButton*>(Form.FindComponent("Ok"))->Caption(), L"&" + Cyrillic);
+  EXPECT_EQ(dynamic_cast<TUCodeGroupBox*>(Form.FindComponent("Frame"))->Caption(), Japanese);
+}
+
+class UCodeStdCtrls : public testing::Test {
+ protected:
+  void SetUp() override {
+    UCodeApplication();
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(40, 40, 420, 320);
+  }
+  template <class T>
+  T* Make() {
+    auto* Control = new T(Form.get());
+    Control->SetParent(Form.get());
+    return Control;
+  }
+  std::unique_ptr<TForm> Form;
+};
+
+TEST_F(UCodeStdCtrls, EditTextSelectionAndAWidePasswordCharacter) {
+  auto* Edit = Make<TUCodeEdit>();
+  Edit->SetText(Greek + Japanese);
+  Form->Show();
+  EXPECT_TRUE(IsWindowUnicode(Edit->Handle()));
+  EXPECT_EQ(Edit->Text(), Greek + Japanese);
+  Edit->SetSelStart(5);
+  Edit->SetSelLength(2);
+  EXPECT_EQ(Edit->GetSelStart(), 5);
+  EXPECT_EQ(Edit->GetSelText(), Japanese);
+
+  Edit->SetPasswordChar(L'\u25CF');
+  EXPECT_EQ(SendMessageW(Edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0x25CF);
+  EXPECT_EQ(Edit->TCustomEdit::PasswordChar(), '*');  // the library sees its 8-bit form
+  EXPECT_EQ(Edit->PasswordChar(), L'\u25CF');
+  Edit->RecreateWnd();
+  EXPECT_EQ(SendMessageW(Edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0x25CF);
+  Edit->TCustomEdit::SetPasswordChar('#');  // 8-bit code changes it behind the wide one
+  EXPECT_EQ(Edit->PasswordChar(), L'#');
+}
+
+TEST_F(UCodeStdCtrls, MemoLinesAreWideAndALineAfterAnEmptyLastLineIsKept) {
+  auto* Memo = Make<TUCodeMemo>();
+  TUCodeStrings* Lines = Memo->Lines();
+  Lines->Add(Greek);
+  Lines->Add(L"two\rparts");  // a lone CR is a break for the window and for the count alike
+  Lines->Add(Japanese);
+  ASSERT_EQ(Lines->Count(), 4);
+  EXPECT_EQ(Lines->Get(0), Greek);
+  EXPECT_EQ(Lines->Get(2), L"parts");
+  EXPECT_EQ(Lines->Get(3), Japanese);
+  Lines->Put(1, Cyrillic);
+  EXPECT_EQ(Lines->Get(1), Cyrillic);
+  Lines->Insert(0, Clef);
+  EXPECT_EQ(Lines->Get(0), Clef);
+
+  Memo->SetText(L"a\r\n\r\n");  // the last line is empty
+  Lines->Add(L"b");
+  EXPECT_EQ(Memo->Text(), L"a\r\n\r\nb\r\n");
+  Memo->SetText(L"a");  // the last line has no break
+  Lines->Insert(1, L"b");
+  EXPECT_EQ(Memo->Text(), L"a\r\nb");
+  Lines->SetText(L"x\ny");
+  EXPECT_EQ(Memo->Text(), L"x\r\ny");
+  EXPECT_EQ(Lines->Text(), L"x\r\ny");
+}
+
+TEST_F(UCodeStdCtrls, AButtonAnswersItsAltKeyOnALetterAbove255InEitherCase) {
+  auto* Button = Make<TUCodeButton>();
+  Button->SetCaption(L"&" + Cyrillic);
+  int Clicks = 0;
+  Button->OnClick = [&](TObject*) { ++Clicks; };
+  Form->Show();
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u0436', 0), 1);  // small zhe
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u0416', 0), 1);  // capital
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u0430', 0), 0);  // not the hot key
+  EXPECT_EQ(Clicks, 2);
+
+  auto* Check = Make<TUCodeCheckBox>();
+  Check->SetCaption(L"&\u03A9mega");
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u03C9', 0), 1);
+  EXPECT_TRUE(Check->Checked());
+  auto* Radio = Make<TUCodeRadioButton>();
+  Radio->SetCaption(L"&" + Japanese);
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u6771', 0), 1);
+  EXPECT_TRUE(Radio->Checked());
+}
+
+TEST_F(UCodeStdCtrls, ALabelMeasuresAndDrawsItsWideCaption) {
+  auto* Label = Make<TUCodeLabel>();
+  Label->Font()->SetName("Tahoma");
+  Label->SetCaption(Japanese + Greek);
+  TBitmap Reference;
+  Reference.SetSize(10, 10);
+  Reference.Canvas()->Font()->Assign(Label->Font());
+  Reference.Canvas()->RequiredState(csHandleValid | csFontValid);
+  RECT Expected{0, 0, 0, 0};
+  const std::wstring Text = Japanese + Greek;
+  DrawTextW(Reference.Canvas()->Handle(), Text.c_str(), -1, &Expected,
+            DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS);
+  EXPECT_EQ(Label->Width(), Expected.right);  // auto-sized to the wide text
+  EXPECT_EQ(Label->Height(), Expected.bottom);
+
+  // Disabled, the text is drawn embossed: highlight one pixel down and right of the shadow.
+  Label->SetEnabled(false);
+  TBitmap Picture;
+  Picture.SetPixelFormat(pf24bit);
+  Picture.SetSize(Label->Width() + 2, Label->Height() + 2);
+  Picture.Canvas()->Brush()->SetColor(clBlack);
+  Picture.Canvas()->FillRect({0, 0, Picture.Width(), Picture.Height()});
+  Label->SetTransparent(true);
+  Label->Paint(Picture.Canvas());
+  int Highlight = 0, Shadow = 0;
+  for (int Y = 0; Y < Picture.Height(); ++Y)
+    for (int X = 0; X < Picture.Width(); ++X) {
+      const TColor Pixel = Picture.Canvas()->Pixels(X, Y);
+      Highlight += static_cast<COLORREF>(Pixel) == ColorToRGB(clBtnHighlight);
+      Shadow += static_cast<COLORREF>(Pixel) == ColorToRGB(clBtnShadow);
+    }
+  EXPECT_GT(Highlight, 10);
+  EXPECT_GT(Shadow, 10);
+}
+
+TEST_F(UCodeStdCtrls, CaptionsOfButtonsAndGroupBoxesLiveInTheirUnicodeWindows) {
+  auto* Box = Make<TUCodeGroupBox>();
+  auto* Check = new TUCodeCheckBox(Form.get());
+  Check->SetParent(Box);
+  Box->SetCaption(Japanese);
+  Check->SetCaption(Clef + Greek);
+  Form->Show();
+  EXPECT_TRUE(IsWindowUnicode(Box->Handle()));
+  wchar_t Shown[16] = {};
+  GetWindowTextW(Check->Handle(), Shown, 16);
+  EXPECT_EQ(std::wstring(Shown), Clef + Greek);
+  Box->RecreateWnd();
+  EXPECT_EQ(Box->Caption(), Japanese);
+  EXPECT_EQ(Check->Caption(), Clef + Greek);
+}
+
+TEST(UCodeStdCtrlsAnsi, TheANSIRoadKeepsWorkingControls) {
+  TUnicodePlatformGuard Guard(false);
+  TForm Form(nullptr);
+  auto* Memo = new TUCodeMemo(&Form);
+  Memo->SetParent(&Form);
+  Memo->Lines()->Add(L"eins");
+  Memo->Lines()->Add(L"zwei \u00E4");
+  Form.Show();
+  EXPECT_FALSE(IsWindowUnicode(Memo->Handle()));
+  EXPECT_EQ(Memo->Lines()->Count(), 2);
+  EXPECT_EQ(Memo->Lines()->Get(1), L"zwei \u00E4");
+  auto* Edit = new TUCodeEdit(&Form);
+  Edit->SetParent(&Form);
+  Edit->SetText(L"abc\u00E9");
+  Edit->SetSelStart(3);
+  Edit->SetSelLength(1);
+  EXPECT_EQ(Edit->GetSelText(), L"\u00E9");
+}
+
+}  // namespace
