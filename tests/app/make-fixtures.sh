@@ -2,7 +2,7 @@
 # Makes the songs that the player-window tests add and play. Usage: make-fixtures.sh <folder>
 # Files that exist are kept, so a second run does nothing.
 set -eu
-mkdir -p "$1/songs/sub/deeper" "$1/short" "$1/display"
+mkdir -p "$1/songs/sub/deeper" "$1/short" "$1/display" "$1/intl"
 cd "$1"
 
 # needed <file>: true when <file> is still to be made; the encoder writes $OUT and done_ moves it.
@@ -43,4 +43,19 @@ if needed long.mp3; then lame --quiet -b 128 --ta "Long" --tt "Song" long.wav "$
 if needed display/tags.mp3; then
   lame --quiet -b 128 --ta "Art" --tt "Tit" --tl "Alb" --tn 3 blip.wav "$OUT"
   done_ display/tags.mp3
+fi
+
+# Greek and Japanese names and tags (ID3v2 in UTF-16), two songs of one Greek artist.
+if needed "intl/Αθήνα.mp3"; then
+  lame --quiet -b 128 --id3v2-only --id3v2-utf16 --ta "Ελευθερία" --tt "Νύχτα στην Αθήνα" --tl "Ακρόπολη" \
+    blip.wav "$OUT"
+  done_ "intl/Αθήνα.mp3"
+fi
+if needed "intl/Πειραιάς.mp3"; then
+  lame --quiet -b 128 --id3v2-only --id3v2-utf16 --ta "Ελευθερία" --tt "Λιμάνι" blip.wav "$OUT"
+  done_ "intl/Πειραιάς.mp3"
+fi
+if needed "intl/東京.mp3"; then
+  lame --quiet -b 128 --id3v2-only --id3v2-utf16 --ta "東京事変" --tt "夜空の歌" --tl "東京" blip.wav "$OUT"
+  done_ "intl/東京.mp3"
 fi
