@@ -130,16 +130,16 @@ bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
   Info.lpstrInitialDir = Dir.empty() ? nullptr : Dir.c_str();
   Info.lpstrTitle = TitleText.empty() ? nullptr : TitleText.c_str();
   Info.lpstrDefExt = Ext.empty() ? nullptr : Ext.c_str();
-  FBuffer.assign(static_cast<size_t>(FPrepared.nMaxFile) + 2, L'\0');
+  DWORD Size = FPrepared.nMaxFile;
   for (;;) {
-    Name.copy(FBuffer.data(), std::min(Name.size(), FBuffer.size() - 2));
+    AllocateFileBuffer(Size);
+    Name.copy(FBuffer.data(), std::min<size_t>(Name.size(), Size));
     Info.lpstrFile = FBuffer.data();
-    Info.nMaxFile = static_cast<DWORD>(FBuffer.size() - 2);
+    Info.nMaxFile = Size;
     if (ShowWideDialog(&Info)) break;
     // A choice of more names than the buffer holds: its first unit tells the size needed.
     if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return false;
-    const size_t Needed = std::max<size_t>(FBuffer[0], FBuffer.size() * 2);
-    FBuffer.assign(Needed + 2, L'\0');
+    Size = std::max<DWORD>(FBuffer[0], Size * 2);
   }
   ReadFileNames(Info);
   FilterIndex = static_cast<int>(Info.nFilterIndex);
@@ -209,6 +209,12 @@ void TUCodeOpenDialog::WndProc(TMessage& Message) {
   SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, 1);
 }
 
+// Room for Size characters and two zeros, and for a folder more: a dialog may write the folder before it
+// looks at the size.
+void TUCodeOpenDialog::AllocateFileBuffer(DWORD Size) {
+  FBuffer.assign(static_cast<size_t>(Size) + MAX_PATH + 2, L'\0');
+}
+
 // The names chosen need at most the folder, the choice as typed (quotes and blanks stand for the zeros)
 // and two zeros; a record whose buffer is smaller gets a larger one.
 bool TUCodeOpenDialog::GrowForSelection(OPENFILENAMEW& Record) {
@@ -219,7 +225,7 @@ bool TUCodeOpenDialog::GrowForSelection(OPENFILENAMEW& Record) {
   if (Folder < 0 || Spec < 0) return false;
   const auto Needed = static_cast<size_t>(Folder + Spec + 2);
   if (Needed <= Record.nMaxFile) return false;
-  FBuffer.assign(Needed + 2, L'\0');
+  AllocateFileBuffer(static_cast<DWORD>(Needed));
   Record.lpstrFile = FBuffer.data();
   Record.nMaxFile = static_cast<DWORD>(Needed);
   return true;

@@ -45,6 +45,7 @@ class TUCodeOpenDialog : public TOpenDialog {
   void ReadFileNames(const OPENFILENAMEW& Info);
   // Gives the shown dialog's record a buffer for all of its choice when it lacks one; true when it did.
   bool GrowForSelection(OPENFILENAMEW& Record);
+  void AllocateFileBuffer(DWORD Size);
 
   std::wstring FDefaultExt;
   std::wstring FFileName;
