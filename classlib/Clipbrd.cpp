@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "classlib/Graphics.h"
 #include "classlib/SysUtils.h"
 
 namespace {
@@ -113,6 +114,38 @@ void TClipboard::SetBuffer(UINT Format, const void* Buffer, size_t Size) {
   std::memcpy(Memory, Buffer, Size);
   GlobalUnlock(Data);
   SetAsHandle(Format, Data);
+}
+
+void TClipboard::Assign(TPersistent* Source) {
+  auto* Picture = dynamic_cast<TPicture*>(Source);
+  TGraphic* Graphic = Picture ? Picture->Graphic() : dynamic_cast<TGraphic*>(Source);
+  if (Picture && !Graphic) return Clear();
+  if (!Graphic) return TPersistent::Assign(Source);
+  TOpenGuard Guard(*this);
+  UINT Format = 0;
+  HANDLE Data = nullptr;
+  HPALETTE Palette = nullptr;
+  Graphic->SaveToClipboardFormat(Format, Data, Palette);
+  try {
+    if (Data) SetAsHandle(Format, Data);
+  } catch (...) {
+    if (Palette) DeleteObject(Palette);
+    throw;
+  }
+  if (Palette) SetAsHandle(CF_PALETTE, Palette);
+}
+
+void TClipboard::AssignTo(TPersistent* Dest) {
+  auto* Picture = dynamic_cast<TPicture*>(Dest);
+  if (!Picture) return TPersistent::AssignTo(Dest);
+  TOpenGuard Guard(*this);
+  for (UINT Format = EnumClipboardFormats(0); Format; Format = EnumClipboardFormats(Format)) {
+    if (!TPicture::SupportsClipboardFormat(Format)) continue;
+    Picture->LoadFromClipboardFormat(Format, GetClipboardData(Format),
+                                     static_cast<HPALETTE>(GetClipboardData(CF_PALETTE)));
+    return;
+  }
+  throw EInvalidGraphic(L"Unsupported clipboard format");
 }
 
 TClipboard* Clipboard() {

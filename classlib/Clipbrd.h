@@ -23,6 +23,12 @@ class TClipboard : public TPersistent {
   void SetAsText(const std::string& Value);
   // Puts a copy of Size bytes at Buffer on the clipboard in Format.
   void SetBuffer(UINT Format, const void* Buffer, size_t Size);
+  // A TPicture's graphic or a TGraphic: the clipboard is emptied and takes the formats the graphic
+  // writes (its SaveToClipboardFormat, with CF_PALETTE when it gives a palette), all under one open.
+  void Assign(TPersistent* Source) override;
+  // A TPicture loads the first format on the clipboard, in the clipboard's order, for which a picture
+  // class is registered; EInvalidGraphic "Unsupported clipboard format" when there is none.
+  void AssignTo(TPersistent* Dest) override;
 
  private:
   int FOpenRefCount = 0;

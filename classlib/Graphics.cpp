@@ -947,6 +947,251 @@ void TBitmap::SaveToClipboardFormat(UINT& AFormat, HANDLE& AData, HPALETTE& APal
 }
 
 // ---------------------------------------------------------------------------------------------
+// TIcon
+
+namespace {
+
+#pragma pack(push, 1)
+struct TIconDir {
+  WORD Reserved;
+  WORD Type;  // 1: icon
+  WORD Count;
+};
+struct TIconDirEntry {
+  BYTE Width;  // 0: 256
+  BYTE Height;
+  BYTE ColorCount;
+  BYTE Reserved;
+  WORD Planes;
+  WORD BitCount;
+  DWORD BytesInRes;
+  DWORD ImageOffset;
+};
+#pragma pack(pop)
+
+[[noreturn]] void InvalidIcon() {
+  throw EInvalidGraphic(L"Icon image is not valid");
+}
+
+// Height rows of a bitmap from the bottom-up scan line Start, as a DIB of 1 or 32 bits per pixel.
+std::vector<uint8_t> DibBitsOf(HBITMAP Bitmap, int Width, int Height, int Bits, int Start = 0) {
+  TDibInfo Info = DibInfo(Width, Height, Bits == 1 ? pf1bit : pf32bit);
+  if (Bits == 1) {
+    Info.Header.biClrUsed = 2;
+    Info.Colors[1] = {255, 255, 255, 0};
+  }
+  std::vector<uint8_t> Result(static_cast<size_t>(StrideOf(Width, Bits) * Height));
+  TScreenDC Screen;
+  GetDIBits(Screen.DC(), Bitmap, static_cast<UINT>(Start), static_cast<UINT>(Height), Result.data(),
+            reinterpret_cast<BITMAPINFO*>(&Info), DIB_RGB_COLORS);
+  return Result;
+}
+
+}  // namespace
+
+TIcon::~TIcon() {
+  if (FHandle) DestroyIcon(FHandle);
+}
+
+void TIcon::ReplaceHandle(HICON Value, std::vector<uint8_t> Data) {
+  if (FHandle && FHandle != Value) DestroyIcon(FHandle);
+  FHandle = Value;
+  FData = std::move(Data);
+  FWidth = FHeight = 0;
+  ICONINFO Info{};
+  if (FHandle && GetIconInfo(FHandle, &Info)) {
+    BITMAP Mask{};
+    GetObjectA(Info.hbmMask, sizeof(Mask), &Mask);
+    FWidth = Mask.bmWidth;
+    FHeight = Info.hbmColor ? Mask.bmHeight : Mask.bmHeight / 2;  // a monochrome icon's mask holds both
+    if (Info.hbmColor) DeleteObject(Info.hbmColor);
+    DeleteObject(Info.hbmMask);
+  }
+  Changed(this);
+}
+
+void TIcon::SetHandle(HICON Value) {
+  ReplaceHandle(Value, {});
+}
+
+void TIcon::Draw(TCanvas* ACanvas, const RECT& Rect) {
+  if (Empty()) return;
+  DrawIconEx(ACanvas->Handle(), Rect.left, Rect.top, FHandle, Rect.right - Rect.left, Rect.bottom - Rect.top,
+             0, nullptr, DI_NORMAL);
+}
+
+void TIcon::SetWidth(int /*Value*/) {
+  throw EInvalidGraphicOperation(L"Cannot change the size of an icon");
+}
+
+void TIcon::SetHeight(int /*Value*/) {
+  throw EInvalidGraphicOperation(L"Cannot change the size of an icon");
+}
+
+void TIcon::LoadFromStream(TStream* Stream) {
+  const int64_t Start = Stream->Position();
+  const int64_t Available = Stream->Size() - Start;
+  TIconDir Dir{};
+  if (Available < static_cast<int64_t>(sizeof(Dir) + sizeof(TIconDirEntry))) InvalidIcon();
+  Stream->ReadBuffer(&Dir, sizeof(Dir));
+  if (Dir.Reserved != 0 || Dir.Type != 1 || Dir.Count == 0) InvalidIcon();
+  std::vector<TIconDirEntry> Entries(Dir.Count);
+  if (Available < static_cast<int64_t>(sizeof(Dir) + Dir.Count * sizeof(TIconDirEntry))) InvalidIcon();
+  Stream->ReadBuffer(Entries.data(), static_cast<int32_t>(Dir.Count * sizeof(TIconDirEntry)));
+  int64_t End = 0;
+  for (const TIconDirEntry& E : Entries) End = std::max(End, int64_t{E.ImageOffset} + E.BytesInRes);
+  const TIconDirEntry& First = Entries[0];
+  if (End > Available || First.BytesInRes == 0 || First.ImageOffset < sizeof(Dir)) InvalidIcon();
+  std::vector<uint8_t> Data(static_cast<size_t>(End));
+  Stream->SetPosition(Start);
+  Stream->ReadBuffer(Data.data(), static_cast<int32_t>(End));
+  const int Width = First.Width ? First.Width : 256;
+  const int Height = First.Height ? First.Height : 256;
+  const HICON Icon = CreateIconFromResourceEx(Data.data() + First.ImageOffset, First.BytesInRes, TRUE,
+                                              0x00030000, Width, Height, LR_DEFAULTCOLOR);
+  if (!Icon) InvalidIcon();
+  ReplaceHandle(Icon, std::move(Data));
+}
+
+void TIcon::SaveToStream(TStream* Stream) {
+  if (Empty()) return;
+  if (!FData.empty()) return Stream->WriteBuffer(FData.data(), static_cast<int32_t>(FData.size()));
+  ICONINFO Info{};
+  if (!GetIconInfo(FHandle, &Info)) InvalidIcon();
+  TBitmapGuard Mask(Info.hbmMask);
+  TBitmapGuard Color(Info.hbmColor);
+  // A monochrome icon's mask holds the AND rows above the XOR rows, which become black and white.
+  std::vector<uint8_t> Xor;
+  if (Color.Get()) {
+    Xor = DibBitsOf(Color.Get(), FWidth, FHeight, 32);
+  } else {
+    const std::vector<uint8_t> Bits = DibBitsOf(Mask.Get(), FWidth, FHeight, 1);
+    const int64_t Stride = StrideOf(FWidth, 1);
+    for (int Y = 0; Y < FHeight; ++Y)
+      for (int X = 0; X < FWidth; ++X) {
+        const uint8_t V = (Bits[static_cast<size_t>(Y * Stride + X / 8)] >> (7 - X % 8) & 1) ? 255 : 0;
+        Xor.insert(Xor.end(), {V, V, V, 0});
+      }
+  }
+  const std::vector<uint8_t> And = DibBitsOf(Mask.Get(), FWidth, FHeight, 1, Color.Get() ? 0 : FHeight);
+  BITMAPINFOHEADER Header = DibInfo(FWidth, 2 * FHeight, pf32bit).Header;
+  Header.biSizeImage = static_cast<DWORD>(Xor.size() + And.size());
+  const TIconDir Dir{0, 1, 1};
+  const TIconDirEntry Entry{static_cast<BYTE>(FWidth < 256 ? FWidth : 0),
+                            static_cast<BYTE>(FHeight < 256 ? FHeight : 0),
+                            0,
+                            0,
+                            1,
+                            32,
+                            static_cast<DWORD>(sizeof(Header) + Header.biSizeImage),
+                            sizeof(TIconDir) + sizeof(TIconDirEntry)};
+  Stream->WriteBuffer(&Dir, sizeof(Dir));
+  Stream->WriteBuffer(&Entry, sizeof(Entry));
+  Stream->WriteBuffer(&Header, sizeof(Header));
+  Stream->WriteBuffer(Xor.data(), static_cast<int32_t>(Xor.size()));
+  Stream->WriteBuffer(And.data(), static_cast<int32_t>(And.size()));
+}
+
+void TIcon::LoadFromClipboardFormat(UINT /*AFormat*/, HANDLE /*AData*/, HPALETTE /*APalette*/) {
+  throw EInvalidGraphic(L"Clipboard does not support Icons");
+}
+
+void TIcon::SaveToClipboardFormat(UINT& /*AFormat*/, HANDLE& /*AData*/, HPALETTE& /*APalette*/) {
+  throw EInvalidGraphic(L"Clipboard does not support Icons");
+}
+
+void TIcon::Assign(TPersistent* Source) {
+  auto* Icon = dynamic_cast<TIcon*>(Source);
+  if (!Icon) return TGraphic::Assign(Source);
+  if (Icon == this) return;
+  ReplaceHandle(Icon->FHandle ? CopyIcon(Icon->FHandle) : nullptr, Icon->FData);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMetafile
+
+TMetafile::~TMetafile() {
+  if (FHandle) DeleteEnhMetaFile(FHandle);
+}
+
+void TMetafile::SetHandle(HENHMETAFILE Value) {
+  if (FHandle && FHandle != Value) DeleteEnhMetaFile(FHandle);
+  FHandle = Value;
+  FWidth = FHeight = 0;
+  ENHMETAHEADER Header{};
+  if (FHandle && GetEnhMetaFileHeader(FHandle, sizeof(Header), &Header)) {
+    FWidth = Header.rclBounds.right - Header.rclBounds.left + 1;
+    FHeight = Header.rclBounds.bottom - Header.rclBounds.top + 1;
+  }
+  Changed(this);
+}
+
+void TMetafile::Draw(TCanvas* ACanvas, const RECT& Rect) {
+  if (!Empty()) PlayEnhMetaFile(ACanvas->Handle(), FHandle, &Rect);
+}
+
+void TMetafile::SetWidth(int Value) {
+  if (Value == FWidth) return;
+  FWidth = Value;
+  Changed(this);
+}
+
+void TMetafile::SetHeight(int Value) {
+  if (Value == FHeight) return;
+  FHeight = Value;
+  Changed(this);
+}
+
+void TMetafile::LoadFromStream(TStream* Stream) {
+  ENHMETAHEADER Header{};
+  const int64_t Start = Stream->Position();
+  const int64_t Available = Stream->Size() - Start;
+  if (Available < static_cast<int64_t>(sizeof(Header))) throw EInvalidGraphic(L"Metafile is not valid");
+  Stream->ReadBuffer(&Header, sizeof(Header));
+  if (Header.iType != EMR_HEADER || Header.dSignature != ENHMETA_SIGNATURE ||
+      Header.nBytes < sizeof(Header) || Header.nBytes > Available)
+    throw EInvalidGraphic(L"Metafile is not valid");
+  std::vector<uint8_t> Data(Header.nBytes);
+  Stream->SetPosition(Start);
+  Stream->ReadBuffer(Data.data(), static_cast<int32_t>(Data.size()));
+  const HENHMETAFILE Handle = SetEnhMetaFileBits(static_cast<UINT>(Data.size()), Data.data());
+  if (!Handle) throw EInvalidGraphic(L"Metafile is not valid");
+  SetHandle(Handle);
+}
+
+void TMetafile::SaveToStream(TStream* Stream) {
+  if (Empty()) return;
+  std::vector<uint8_t> Data(GetEnhMetaFileBits(FHandle, 0, nullptr));
+  GetEnhMetaFileBits(FHandle, static_cast<UINT>(Data.size()), Data.data());
+  Stream->WriteBuffer(Data.data(), static_cast<int32_t>(Data.size()));
+}
+
+void TMetafile::LoadFromClipboardFormat(UINT AFormat, HANDLE AData, HPALETTE /*APalette*/) {
+  if (AFormat != CF_ENHMETAFILE || !AData) throw EInvalidGraphic(L"Unsupported clipboard format");
+  const HENHMETAFILE Copy = CopyEnhMetaFileA(static_cast<HENHMETAFILE>(AData), nullptr);
+  if (!Copy) OutOfResources();
+  SetHandle(Copy);
+}
+
+void TMetafile::SaveToClipboardFormat(UINT& AFormat, HANDLE& AData, HPALETTE& APalette) {
+  AFormat = CF_ENHMETAFILE;
+  AData = nullptr;
+  APalette = nullptr;
+  if (Empty()) return;
+  AData = CopyEnhMetaFileA(FHandle, nullptr);
+  if (!AData) OutOfResources();
+}
+
+void TMetafile::Assign(TPersistent* Source) {
+  auto* Metafile = dynamic_cast<TMetafile*>(Source);
+  if (!Metafile) return TGraphic::Assign(Source);
+  if (Metafile == this) return;
+  SetHandle(Metafile->FHandle ? CopyEnhMetaFileA(Metafile->FHandle, nullptr) : nullptr);
+  FWidth = Metafile->FWidth;
+  FHeight = Metafile->FHeight;
+}
+
+// ---------------------------------------------------------------------------------------------
 // TPicture
 
 namespace {
@@ -963,12 +1208,15 @@ struct TClipboardFormat {
 };
 
 std::vector<TFileFormat>& FileFormats() {
-  static std::vector<TFileFormat> List{{"bmp", "Bitmaps", GraphicClassOf<TBitmap>()}};
+  static std::vector<TFileFormat> List{{"bmp", "Bitmaps", GraphicClassOf<TBitmap>()},
+                                       {"ico", "Icons", GraphicClassOf<TIcon>()},
+                                       {"emf", "Enhanced Metafiles", GraphicClassOf<TMetafile>()}};
   return List;
 }
 
 std::vector<TClipboardFormat>& ClipboardFormats() {
-  static std::vector<TClipboardFormat> List{{CF_BITMAP, GraphicClassOf<TBitmap>()}};
+  static std::vector<TClipboardFormat> List{{CF_BITMAP, GraphicClassOf<TBitmap>()},
+                                            {CF_ENHMETAFILE, GraphicClassOf<TMetafile>()}};
   return List;
 }
 

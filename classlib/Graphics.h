@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 #include "classlib/Classes.h"
 #include "classlib/SysUtils.h"
@@ -396,6 +397,75 @@ class TBitmap : public TGraphic {
   std::unique_ptr<TBitmapCanvas> FCanvas;
   TColor FTransparentColor = clDefault;
   TTransparentMode FTransparentMode = tmAuto;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Icons and metafiles.
+
+// An icon from an .ico file or a handle; it draws with its own transparency, at the size of the
+// rectangle. Its size is the icon's own.
+class TIcon : public TGraphic {
+ public:
+  ~TIcon() override;
+  void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+  bool Empty() const override { return FHandle == nullptr; }
+  int Width() const override { return FWidth; }
+  int Height() const override { return FHeight; }
+  // EInvalidGraphicOperation "Cannot change the size of an icon".
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  // The first image of an .ico file at the stream's position; EInvalidGraphic "Icon image is not
+  // valid" for anything else.
+  void LoadFromStream(TStream* Stream) override;
+  // An .ico file: the one it was loaded from, or one 32-bit image made from the handle.
+  void SaveToStream(TStream* Stream) override;
+  // EInvalidGraphic "Clipboard does not support Icons".
+  void LoadFromClipboardFormat(UINT AFormat, HANDLE AData, HPALETTE APalette) override;
+  void SaveToClipboardFormat(UINT& AFormat, HANDLE& AData, HPALETTE& APalette) override;
+  bool Transparent() const override { return true; }
+  // From a TIcon, a copy.
+  void Assign(TPersistent* Source) override;
+  HICON Handle() const { return FHandle; }
+  // Takes the handle.
+  void SetHandle(HICON Value);
+
+ private:
+  void ReplaceHandle(HICON Value, std::vector<uint8_t> Data);
+
+  HICON FHandle = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+  std::vector<uint8_t> FData;  // the .ico file it was loaded from
+};
+
+// An enhanced metafile, played into the drawing rectangle. Its size is its bounds in device pixels
+// until it is set.
+class TMetafile : public TGraphic {
+ public:
+  ~TMetafile() override;
+  void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+  bool Empty() const override { return FHandle == nullptr; }
+  int Width() const override { return FWidth; }
+  int Height() const override { return FHeight; }
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  // An EMF file at the stream's position; EInvalidGraphic "Metafile is not valid" for anything else.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+  // CF_ENHMETAFILE only: a copy of the clipboard's metafile, and a copy for the clipboard.
+  void LoadFromClipboardFormat(UINT AFormat, HANDLE AData, HPALETTE APalette) override;
+  void SaveToClipboardFormat(UINT& AFormat, HANDLE& AData, HPALETTE& APalette) override;
+  bool Transparent() const override { return true; }
+  // From a TMetafile, a copy.
+  void Assign(TPersistent* Source) override;
+  HENHMETAFILE Handle() const { return FHandle; }
+  // Takes the handle.
+  void SetHandle(HENHMETAFILE Value);
+
+ private:
+  HENHMETAFILE FHandle = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
-// GIF pictures: colour reduction and dithering of bitmaps, and the LZW and run-length coding of GIF image
-// data in 255-byte sub-blocks.
+// GIF pictures (GIF87a and GIF89a): the picture class TGIFPicture registered with TPicture, the document
+// it holds (header, colour tables, frames, extensions), colour reduction and dithering of bitmaps, and
+// the LZW and run-length coding of GIF image data in 255-byte sub-blocks.
 //
 // Every count, size and index of a GIF comes from files and the clipboard that anyone may have made: the
 // readers here check each one before they use it. Hard failures raise GIFException; soft problems (data
@@ -8,6 +9,7 @@
 // goes on with what could be read.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -17,8 +19,7 @@
 
 #include "classlib/Graphics.h"
 #include "classlib/Streams.h"
-
-class TStrings;
+#include "classlib/StringLists.h"
 
 // ---------------------------------------------------------------------------------------------
 // Codec helpers
@@ -42,9 +43,10 @@ int ColorCountToBits(int Count);
 // no width and bit count can overflow it.
 int64_t ScanlineByteCount(int64_t Width, int BitsPerPixel, int Alignment);
 
-// The largest pixel buffer, DIB or colour-reduced image the codec allocates for one picture. A GIF
-// can name 65535 x 65535 pixels: such a size is refused before anything is allocated.
-constexpr int64_t GIFMaxBufferBytes = int64_t{256} * 1024 * 1024;
+// The largest pixel buffer or DIB the codec allocates for one frame or picture (8192 x 8192 pixels of 8
+// bits); the frames of one picture hold at most this many pixels together. A GIF can name 65535 x 65535
+// pixels: such a size is refused before anything is allocated.
+constexpr int64_t GIFMaxBufferBytes = int64_t{64} * 1024 * 1024;
 
 // Soft problems, with severity 1; the document objects pass themselves as the sender on to the image.
 using TGIFWarningProc = std::function<void(int Severity, const std::string& Message)>;
@@ -105,19 +107,20 @@ class TDIBReader : public TDIB {
   int Height() const override { return Bitmap->Height(); }
 };
 
-// Builds an 8-bit or 24-bit DIB in memory; an 8-bit DIB's colour table has 256 entries, Palette's
-// colours (at most 256) and zero entries after them. StoreIntoBitmap loads it into the
-// bitmap. Creation raises GIFException "Unsupported PixelFormat" for other formats and "Invalid image
-// dimensions" for a width or height below 1; a DIB above GIFMaxBufferBytes raises EOutOfMemory
-// "Failed to allocate memory for GIF DIB". Palette stays the caller's.
+// Builds an 8-bit or 24-bit DIB section; an 8-bit one's colour table has 256 entries, Palette's colours
+// (at most 256) and zero entries after them. StoreIntoBitmap hands it to the bitmap. Creation raises
+// GIFException "Unsupported PixelFormat" for other formats and "Invalid image dimensions" for a width or
+// height below 1; a DIB above GIFMaxBufferBytes raises EOutOfMemory "Failed to allocate memory for GIF
+// DIB". Palette stays the caller's.
 class TDIBWriter : public TDIB {
  public:
   TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, HPALETTE Palette, int AWidth, int AHeight);
+  ~TDIBWriter() override;
   // Row outside 0..Height-1: EInvalidGraphicOperation "Scan line index out of range".
   uint8_t* GetScanline(int Row) override;
   int Width() const override { return FWidth; }
   int Height() const override { return FHeight; }
-  // Loads the rows written so far into the bitmap as one BMP and releases the DIB.
+  // The bitmap takes the DIB with the rows written so far.
   void StoreIntoBitmap();
 
  private:
@@ -127,9 +130,8 @@ class TDIBWriter : public TDIB {
   int FWidth;
   int FHeight;
   int64_t FRowBytes = 0;
-  std::vector<uint8_t> FHeader;  // BITMAPINFOHEADER and, for 8 bits, 256 colour entries
-  std::unique_ptr<uint8_t[]> FBits;
-  int64_t FImageSize = 0;
+  HBITMAP FSection = nullptr;  // owned until stored
+  uint8_t* FBits = nullptr;
 };
 
 // Maps a colour to a palette index; Lookup also gives the colour of that entry in R, G and B.
@@ -262,6 +264,8 @@ class TDitherEngine {
   virtual int Dither(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B);
   // Turns round at the end of a row.
   virtual void NextLine();
+  // Passes over a pixel that is not drawn (a transparent one); the errors stay where they are.
+  void Skip() { NextColumn(); }
   int Direction() const { return FDirection; }
   int Column() const { return FColumn; }
   int Width() const { return FWidth; }
@@ -522,3 +526,659 @@ class TRLEEncoder : public TGIFEncoder {
 
 // The encoder of Kind: TRLEEncoder for ckRLE, else TLZWEncoder.
 std::unique_ptr<TGIFEncoder> CreateEncoder(TGIFCodingKind Kind);
+
+// ---------------------------------------------------------------------------------------------
+// The document: the header with the global colour table, the frames with their extensions and local
+// colour tables, and the trailer. A TGIFPicture owns one header and one frame list; a frame owns its
+// extension list and its local colour table. Every document object reports soft problems to the
+// picture's Warning with itself as the sender.
+//
+// Limits on what a file may make us hold (each exceeded one ends loading with a warning, keeping what
+// was read; a single frame above GIFMaxBufferBytes raises "Image is too large"):
+
+constexpr int GIFMaxFrames = 65536;     // frames of one picture
+constexpr int GIFMaxExtensions = 1024;  // extension blocks before one image
+
+enum TGIFFormatVersion : uint8_t { fvNone, fv87a, fv89a };
+
+// Bits 2-4 of a graphic control extension's packed field; the field holds 0..7.
+enum TGIFDisposal : uint8_t { dsUnspecified, dsKeep, dsRestoreBackground, dsRestorePrevious };
+
+class TGIFPicture;
+class TGIFSubImage;
+class TGIFExtension;
+class TGIFGraphicControlExtension;
+
+// OnWarningMessage: Sender is the document object that met the problem; Severity is 1.
+using TGIFWarningEvent = std::function<void(TObject* Sender, int Severity, const std::string& Message)>;
+
+// One piece of the file.
+class TGIFItem : public TPersistent {
+ public:
+  explicit TGIFItem(TGIFPicture* AImage) : FImage(AImage) {}
+  TGIFPicture* Image() const { return FImage; }
+  // The version of the format that the item needs.
+  virtual TGIFFormatVersion GetVersion() const { return fv87a; }
+  // To the picture's Warning, with this item as the sender.
+  virtual void Warning(int Severity, const std::string& Message);
+  virtual void SaveToStream(TStream* Stream) = 0;
+  virtual void LoadFromStream(TStream* Stream) = 0;
+  void SaveToFile(const std::string& FileName);
+  void LoadFromFile(const std::string& FileName);
+
+ protected:
+  TGIFPicture* FImage;
+};
+
+// Items in file order. The list owns its items: Delete and Clear free them, Remove only takes one out,
+// and an item that is freed takes itself out. Index errors raise EListError "List index out of bounds (%d)".
+class TGIFList : public TObject {
+ public:
+  explicit TGIFList(TGIFPicture* AImage) : FImage(AImage) {}
+  ~TGIFList() override;
+  TGIFPicture* Image() const { return FImage; }
+  TGIFItem* GetItem(int Index) const;
+  int Count() const { return static_cast<int>(FItems.size()); }
+  int Add(TGIFItem* Item);
+  void Clear();
+  void Delete(int Index);
+  // The index the item had, -1 when it was not in the list.
+  int Remove(TGIFItem* Item);
+  virtual void Warning(int Severity, const std::string& Message);
+  // Every item in order.
+  virtual void SaveToStream(TStream* Stream);
+
+ protected:
+  std::vector<TGIFItem*> FItems;
+  TGIFPicture* FImage;
+};
+
+struct TGIFColor {
+  uint8_t Red, Green, Blue;
+  bool operator==(const TGIFColor&) const = default;
+};
+
+// How often each entry of a colour table is used: (count, entry index) pairs.
+struct TGIFUsage {
+  uint32_t Count;
+  int Index;
+};
+using TGIFUsageTable = std::array<TGIFUsage, 256>;
+
+// A colour table of up to 256 entries. Entries from the file are kept as read; GetColor answers entry 0
+// for an index outside the table, so that no pixel value reads past it.
+class TGIFColorMap : public TPersistent {
+ public:
+  static TGIFColor ColorToTriple(TColor Color);
+  static TColor TripleToColor(TGIFColor Triple);
+
+  int Count() const { return FCount; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value) { FSorted = Value; }
+  // Entry Index, 0 <= Index < Count().
+  const TGIFColor& Entry(int Index) const { return FData[static_cast<size_t>(Index)]; }
+  // ColorCountToBits of the count: the table is written with 2^BitsPerPixel entries.
+  int BitsPerPixel() const { return ColorCountToBits(FCount); }
+  void Clear();
+  // GIFException "Color table overflow" for a 257th colour.
+  int Add(TColor Color);
+  int AddIfAbsent(TColor Color);
+  // The highest matching index of an unsorted table, the lowest of a sorted one; -1 when absent.
+  int IndexOf(TColor Color) const;
+  // GIFException "Invalid color index" outside 0..Count-1.
+  void Delete(int Index);
+  // Outside 0..Count-1: warning "Invalid color index" and entry 0; GIFException "Color table is empty".
+  TColor GetColor(int Index);
+  // The entries, then zero entries up to 2^BitsPerPixel; nothing for an empty table.
+  void SaveToStream(TStream* Stream) const;
+  // Exactly Count entries or GIFException "Premature end of data"; no change notification.
+  void LoadFromStream(TStream* Stream, int Count);
+  void LoadFromPalette(HPALETTE Palette);
+  // Entries of blue, green, red, reserved.
+  void LoadFromDIBColorTable(const RGBQUAD* Table, int Count);
+  // The colour table of the DIB section selected into DC.
+  void LoadFromDIB(HDC DC);
+  // A new palette (PC_NOCOLLAPSE entries), owned by the caller; nullptr for an empty table.
+  HPALETTE CreateHPalette() const;
+  void Assign(TPersistent* Source) override;
+  // Orders the entries by use, most used first, drops the unused ones and remaps the pixels that use
+  // the table; false for a table of 0 or 1 entries.
+  bool SortByUsage();
+  // Swaps red and blue of every entry.
+  void SwapRedBlue();
+
+  virtual void Warning(int Severity, const std::string& Message) = 0;
+  // Usage[i] := (uses of entry i, i) over the pixels of the frames that draw with this table.
+  virtual void CountUsage(TGIFUsageTable& Usage) = 0;
+  // Each pixel p of those frames becomes Map[p], and so does a transparent index.
+  virtual void RemapFrames(const std::array<uint8_t, 256>& Map) = 0;
+  virtual bool Optimize() = 0;
+  // The entries changed: palettes made from them are dropped.
+  virtual void Changed() = 0;
+
+ protected:
+  void AddEntry(TGIFColor Color);
+
+ private:
+  void Grow(int Needed);
+
+  std::vector<TGIFColor> FData;  // Capacity entries: 16, then multiples of 32, at most 256
+  int FCount = 0;
+  bool FSorted = false;
+};
+
+class TGIFHeader;
+
+// The logical screen's table.
+class TGIFGlobalColorMap : public TGIFColorMap {
+ public:
+  explicit TGIFGlobalColorMap(TGIFHeader* AHeader) : FHeader(AHeader) {}
+  void Warning(int Severity, const std::string& Message) override;
+  void CountUsage(TGIFUsageTable& Usage) override;
+  void RemapFrames(const std::array<uint8_t, 256>& Map) override;
+  bool Optimize() override;
+  void Changed() override;
+
+ private:
+  TGIFHeader* FHeader;
+};
+
+// A frame's own table.
+class TGIFLocalColorMap : public TGIFColorMap {
+ public:
+  explicit TGIFLocalColorMap(TGIFSubImage* AFrame) : FFrame(AFrame) {}
+  void Warning(int Severity, const std::string& Message) override;
+  void CountUsage(TGIFUsageTable& Usage) override;
+  void RemapFrames(const std::array<uint8_t, 256>& Map) override;
+  bool Optimize() override;
+  void Changed() override;
+
+ private:
+  TGIFSubImage* FFrame;
+};
+
+// "GIF", the version, the logical screen descriptor and the global colour table.
+class TGIFHeader : public TGIFItem {
+ public:
+  explicit TGIFHeader(TGIFPicture* AImage);
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  void SetWidth(int Value) { FWidth = static_cast<uint16_t>(Value); }
+  void SetHeight(int Value) { FHeight = static_cast<uint16_t>(Value); }
+  uint8_t PackedFields() const { return FPackedFields; }
+  uint8_t BackgroundColorIndex() const { return FBackgroundColorIndex; }
+  void SetBackgroundColorIndex(uint8_t Value) { FBackgroundColorIndex = Value; }
+  uint8_t AspectRatio() const { return FAspectRatio; }
+  void SetAspectRatio(uint8_t Value) { FAspectRatio = Value; }
+  TGIFGlobalColorMap* ColorMap() { return &FColorMap; }
+  const TGIFGlobalColorMap* ColorMap() const { return &FColorMap; }
+
+  // The table is cleared and the descriptor set to 0.
+  void Clear();
+  // From a TGIFHeader its table and descriptor; from a TGIFColorMap the table.
+  void Assign(TPersistent* Source) override;
+  // fv89a for a sorted table or an aspect ratio; the file's version is decided by the frames.
+  TGIFFormatVersion GetVersion() const override;
+  void BuildPackedFields();
+  // The version is the picture's: GIFException "Unsupported GIF version" for a picture without frames.
+  void SaveToStream(TStream* Stream) override;
+  // Four bytes before "GIF" are skipped; GIFException "Invalid GIF signature" when it is not found.
+  void LoadFromStream(TStream* Stream) override;
+  TColor GetBackgroundColor();
+  int BitsPerPixel() const { return FColorMap.BitsPerPixel(); }
+  int ColorResolution() const { return FColorMap.BitsPerPixel() - 1; }
+
+ private:
+  uint16_t FWidth = 0;
+  uint16_t FHeight = 0;
+  uint8_t FPackedFields = 0;
+  uint8_t FBackgroundColorIndex = 0;
+  uint8_t FAspectRatio = 0;
+  TGIFGlobalColorMap FColorMap{this};
+};
+
+// The frames in file order.
+class TGIFFrameList : public TGIFList {
+ public:
+  using TGIFList::TGIFList;
+  TGIFSubImage* Frame(int Index) const;
+  // Each frame, with the picture's progress.
+  void SaveToStream(TStream* Stream) override;
+  // Frames until the trailer, the end of the stream or another block ("Unknown GIF block type").
+  void LoadFromStream(TStream* Stream, TGIFPicture* Parent);
+};
+
+// 0x3B.
+class TGIFTrailer : public TGIFItem {
+ public:
+  using TGIFItem::TGIFItem;
+  void SaveToStream(TStream* Stream) override;
+  // Warning "Invalid Image trailer" for another byte; nothing at the end of the stream.
+  void LoadFromStream(TStream* Stream) override;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Extensions: the blocks (0x21, label, data) that come before a frame's image.
+
+class TGIFExtension : public TGIFItem {
+ public:
+  // Takes the frame's picture.
+  explicit TGIFExtension(TGIFSubImage* AFrame);
+  // Leaves the frame's list.
+  ~TGIFExtension() override;
+  TGIFSubImage* Frame() const { return FFrame; }
+  TGIFFormatVersion GetVersion() const override { return fv89a; }
+  virtual uint8_t ExtensionLabel() const = 0;
+  // 0x21 and the label.
+  void SaveToStream(TStream* Stream) override;
+  // Reads and checks 0x21 and the label: GIFException "Invalid extension introducer", "Internal error:
+  // Extension Instance does not match Extension Label".
+  void LoadFromStream(TStream* Stream) override;
+
+ private:
+  TGIFSubImage* FFrame;
+};
+
+// Makes the extension that reads the block at the stream's position (just after its 0x21 and label; a
+// factory may look further and must leave the position as it was); nullptr when none can read it.
+using TGIFExtensionFactory = TGIFExtension* (*)(TGIFSubImage* Frame, TStream* Stream);
+// Registries for reading: by label, and for application extensions by the 11 bytes of identifier and
+// authentication code. The latest registration of a key wins.
+void RegisterGIFExtension(uint8_t Label, TGIFExtensionFactory Factory);
+void RegisterGIFAppExtension(const std::string& IdentifierAndCode, TGIFExtensionFactory Factory);
+
+// Transparency, delay and disposal of the frame. The first one of a frame is the frame's
+// GraphicControlExtension.
+class TGIFGraphicControlExtension : public TGIFExtension {
+ public:
+  explicit TGIFGraphicControlExtension(TGIFSubImage* AFrame);
+  ~TGIFGraphicControlExtension() override;
+  uint8_t ExtensionLabel() const override { return 0xF9; }
+  void SaveToStream(TStream* Stream) override;
+  // Six bytes as they are; fewer: warning "Premature end of data".
+  void LoadFromStream(TStream* Stream) override;
+
+  bool GetTransparent() const { return FPackedFields & 1; }
+  // Also the frame's Transparent.
+  void SetTransparent(bool Value);
+  uint8_t GetTransparentColorIndex() const { return FTransparentColorIndex; }
+  // An index not below the frame's colour count: warning "Invalid color index" and 0.
+  void SetTransparentColorIndex(uint8_t Value);
+  // Hundredths of a second.
+  int GetDelay() const { return FDelay; }
+  void SetDelay(int Value) { FDelay = static_cast<uint16_t>(Value); }
+  bool GetUserInput() const { return FPackedFields & 2; }
+  void SetUserInput(bool Value) {
+    FPackedFields = static_cast<uint8_t>((FPackedFields & ~2) | (Value ? 2 : 0));
+  }
+  TGIFDisposal GetDisposal() const { return static_cast<TGIFDisposal>((FPackedFields & 0x1C) >> 2); }
+  void SetDisposal(TGIFDisposal Value);
+
+ private:
+  friend class TGIFSubImage;
+  uint8_t FBlockSize = 4;
+  uint8_t FPackedFields = 0;
+  uint16_t FDelay = 0;
+  uint8_t FTransparentColorIndex = 0;
+  uint8_t FTerminator = 0;
+};
+
+// Text drawn on a grid of character cells; its lines as sub-blocks.
+class TGIFTextExtension : public TGIFExtension {
+ public:
+  using TGIFExtension::TGIFExtension;
+  uint8_t ExtensionLabel() const override { return 0x01; }
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+  TStringList* Text() { return &FText; }
+
+  uint16_t GridLeft = 0;
+  uint16_t GridTop = 0;
+  uint16_t GridWidth = 0;
+  uint16_t GridHeight = 0;
+  uint8_t CellWidth = 0;
+  uint8_t CellHeight = 0;
+  uint8_t ForegroundColorIndex = 0;
+  uint8_t BackgroundColorIndex = 0;
+
+ private:
+  uint8_t FBlockSize = 12;
+  TStringList FText;
+};
+
+// A comment; each sub-block reads back as one line, so that a line above 255 bytes becomes several.
+class TGIFCommentExtension : public TGIFExtension {
+ public:
+  using TGIFExtension::TGIFExtension;
+  uint8_t ExtensionLabel() const override { return 0xFE; }
+  void SaveToStream(TStream* Stream) override;
+  void LoadFromStream(TStream* Stream) override;
+  TStringList* Text() { return &FText; }
+
+ private:
+  TStringList FText;
+};
+
+// 11 bytes of identifier and authentication code, then data that the subclass reads and writes.
+class TGIFApplicationExtension : public TGIFExtension {
+ public:
+  using TGIFExtension::TGIFExtension;
+  uint8_t ExtensionLabel() const override { return 0xFF; }
+  void SaveToStream(TStream* Stream) override;
+  // A first sub-block of 10 bytes is the identifier and code without their last byte; one below 10:
+  // GIFException "Unsupported Application Extension block size"; bytes beyond 11 are skipped.
+  void LoadFromStream(TStream* Stream) override;
+  // "NETSCAPE2.0": 8 bytes of identifier, then 3 of code.
+  std::string IdentifierAndCode() const { return std::string(FIdentifier, 11); }
+  void SetIdentifierAndCode(const std::string& Value);
+
+ protected:
+  virtual void SaveData(TStream* Stream) = 0;
+  virtual void LoadData(TStream* Stream) = 0;
+
+ private:
+  char FIdentifier[11] = {};
+};
+
+// An application extension of an unknown application: its sub-blocks kept as they were read, and
+// written back byte for byte.
+class TGIFUnknownAppExtension : public TGIFApplicationExtension {
+ public:
+  using TGIFApplicationExtension::TGIFApplicationExtension;
+  std::vector<std::vector<uint8_t>>& Blocks() { return FBlocks; }
+
+ protected:
+  void SaveData(TStream* Stream) override;
+  void LoadData(TStream* Stream) override;
+
+ private:
+  std::vector<std::vector<uint8_t>> FBlocks;
+};
+
+// The loop extension of animations ("NETSCAPE2.0", also read as "ANIMEXTS1.0").
+class TGIFAppExtNSLoop : public TGIFApplicationExtension {
+ public:
+  explicit TGIFAppExtNSLoop(TGIFSubImage* AFrame);
+  // 0: repeat forever.
+  uint16_t RepeatCount = 0;
+  // 0: none written.
+  uint32_t StreamBufferSize = 0;
+
+ protected:
+  void SaveData(TStream* Stream) override;
+  // A loop or buffer sub-block shorter than its value: GIFException "Invalid GIF data".
+  void LoadData(TStream* Stream) override;
+};
+
+// A frame's extensions in file order.
+class TGIFExtensionList : public TGIFList {
+ public:
+  using TGIFList::TGIFList;
+  TGIFExtension* Extension(int Index) const;
+  // The blocks up to the frame's image or the trailer. An unknown label is skipped with the warning
+  // "Unknown extension type"; another byte ends the list with "Invalid extension introducer".
+  void LoadFromStream(TStream* Stream, TGIFSubImage* Parent);
+};
+
+// ---------------------------------------------------------------------------------------------
+// Frames
+
+// The starting and ending progress of one step of a picture ("Loading...", "Saving...", ...): the end
+// reports 100 %, or 0 % when an error passes; RedrawNow at the end when asked or the palette changed.
+class TGIFProgressScope {
+ public:
+  TGIFProgressScope(TGraphic* Image, TObject* Sender, const char* Message, bool RedrawAtEnd);
+  ~TGIFProgressScope();
+  TGIFProgressScope(const TGIFProgressScope&) = delete;
+  TGIFProgressScope& operator=(const TGIFProgressScope&) = delete;
+  // The running progress before row Y of Height, every 32 rows.
+  void Row(int Y, int Height);
+
+ private:
+  TGraphic* FImage;
+  TObject* FSender;
+  const char* FMessage;
+  bool FRedrawAtEnd;
+  int FExceptions;
+};
+
+// The image descriptor in file order: separator, position and size, packed fields (0x80 local table,
+// 0x40 interlaced, 0x20 sorted, 0x07 table size).
+struct TGIFImageDescriptor {
+  uint8_t Separator = 0x2C;
+  uint16_t Left = 0;
+  uint16_t Top = 0;
+  uint16_t Width = 0;
+  uint16_t Height = 0;
+  uint8_t PackedFields = 0;
+};
+
+// One frame: its extensions, descriptor, local colour table and pixels (one colour index per pixel, rows
+// top to bottom, Width bytes each), and on demand its rendered bitmap, display palette and mask.
+class TGIFSubImage : public TGIFItem {
+ public:
+  explicit TGIFSubImage(TGIFPicture* AImage);
+  // Leaves the picture's frame list.
+  ~TGIFSubImage() override;
+
+  void Clear();
+  // No pixels, or a width or height of 0.
+  bool IsEmpty() const;
+  int Left() const { return FDescriptor.Left; }
+  int Top() const { return FDescriptor.Top; }
+  int Width() const { return FDescriptor.Width; }
+  int Height() const { return FDescriptor.Height; }
+  void SetLeft(int Value) { SetFrameRect(Value, Top(), Width(), Height()); }
+  void SetTop(int Value) { SetFrameRect(Left(), Value, Width(), Height()); }
+  void SetWidth(int Value) { SetFrameRect(Left(), Top(), Value, Height()); }
+  void SetHeight(int Value) { SetFrameRect(Left(), Top(), Width(), Value); }
+  // A new size gives a new zeroed pixel buffer (GIFException "Image is too large" above
+  // GIFMaxBufferBytes); the logical screen grows to contain the frame, with the warnings "Image width
+  // too small for contained frames" (and height) and "Image exceeds Logical Screen size" when it was
+  // not empty.
+  void SetFrameRect(int ALeft, int ATop, int AWidth, int AHeight);
+  RECT BoundsRect() const;
+  const TGIFImageDescriptor& Descriptor() const { return FDescriptor; }
+  bool IsInterlaced() const { return FDescriptor.PackedFields & 0x40; }
+  void SetInterlaced(bool Value);
+  TGIFLocalColorMap* LocalColorMap() { return &FLocalColorMap; }
+  // The local table when it has colours, else the global one when it has, else the empty local one.
+  TGIFColorMap* EffectiveColorMap();
+  int ColorResolution() const { return FLocalColorMap.BitsPerPixel() - 1; }
+  int BitsPerPixel() const { return FLocalColorMap.BitsPerPixel(); }
+  void BuildPackedFields();
+  TGIFExtensionList* Extensions() { return &FExtensions; }
+  // The first graphic control extension, or nullptr.
+  TGIFGraphicControlExtension* GraphicControlExtension() const { return FGraphicControlExtension; }
+  bool Transparent() const { return FTransparent; }
+
+  // GIFException "Invalid pixel coordinates" outside the frame.
+  uint8_t GetPixel(int X, int Y);
+  uint8_t* GetScanline(int Y);
+  const std::vector<uint8_t>& Pixels() const { return FPixels; }
+  // GIFException "Image is empty" for a frame without pixels.
+  void RequirePixels();
+  void AllocatePixels();
+  void ReleasePixels();
+  // Each pixel p becomes Map[p], and so does the transparent index.
+  void RemapPixels(const std::array<uint8_t, 256>& Map);
+
+  // The palette to draw with: the rendered bitmap's, the frame's own, the 216-colour one when the
+  // picture dithers, the picture's when the frame has no table, else one from the local table. It stays
+  // its owner's.
+  HPALETTE FramePalette();
+  // Takes Value; a different one drops the rendered bitmap.
+  void SetPalette(HPALETTE Value);
+  bool HasBitmap() const { return FCachedBitmap != nullptr; }
+  void ReleaseBitmap();
+  void ReleaseMask();
+  // Whether the rendered frame has a transparency mask (made on demand).
+  bool HasMask();
+  // The frame rendered (dithered to 216 colours when the picture dithers); nullptr for an empty frame or
+  // an aborted rendering. It stays the frame's.
+  TBitmap* RenderedBitmap();
+  // Draws the frame's part of the picture in ARect (the logical screen scaled to ARect), or the frame
+  // tiled at the screen's steps; transparent when asked and the frame has a transparent colour.
+  void Draw(TCanvas* ACanvas, const RECT& ARect, bool DoTransparent, bool DoTile);
+
+  // From a frame a copy (extensions too); from a bitmap, icon, metafile or picture the image,
+  // colour-reduced by the picture's settings when it has more than 256 colours.
+  void Assign(TPersistent* Source) override;
+  // A TBitmap gets the rendered frame.
+  void AssignTo(TPersistent* Dest) override;
+  TGIFFormatVersion GetVersion() const override;
+  // The extensions, then (unless empty) the descriptor, local table and image data.
+  void SaveToStream(TStream* Stream) override;
+  // The extensions, then, unless the next byte is not an image separator, the image.
+  void LoadFromStream(TStream* Stream) override;
+  // The pixels from the image data (LZW); a warning for damaged data, which keeps what was decoded.
+  void DecodeImageData(TStream* Stream);
+  // The image data by the picture's Compression.
+  void EncodeImageData(TStream* Stream);
+
+ private:
+  friend class TGIFGraphicControlExtension;
+  void ImportBitmap(TBitmap* Bitmap);
+  void ImportGraphic(TGraphic* Graphic);
+  // Mask: Width x Height bytes, non-zero where the frame is to be transparent.
+  void MakeMaskTransparent(const std::vector<uint8_t>& Mask);
+  std::unique_ptr<TBitmap> RenderPlain(TGIFProgressScope& Progress);
+  std::unique_ptr<TBitmap> RenderDithered(TGIFProgressScope& Progress);
+  // The transparent index when a mask is to be made now (the mask is then no longer dirty), else -1.
+  int TakeMaskIndex();
+  void DrawStretched(TCanvas* ACanvas, const RECT& R, bool DoTile, bool DoTransparent);
+  // The transparent index when the frame has a usable one (within its colour table), else -1.
+  int TransparentIndex();
+
+  std::unique_ptr<TBitmap> FCachedBitmap;
+  HBITMAP FMask = nullptr;
+  bool FMaskDirty = true;
+  HPALETTE FPalette = nullptr;
+  std::vector<uint8_t> FPixels;
+  TGIFLocalColorMap FLocalColorMap{this};
+  TGIFImageDescriptor FDescriptor;
+  TGIFExtensionList FExtensions;
+  bool FTransparent = false;
+  TGIFGraphicControlExtension* FGraphicControlExtension = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The picture class, registered with TPicture for the extension "gif" and the clipboard format
+// "GIF Image".
+
+enum TGIFRenderFlag : uint16_t {
+  rfThreaded = 0x01,           // a painter runs on its own thread
+  rfTransparent = 0x02,        // draw transparently
+  rfAnimate = 0x04,            // animate the frames
+  rfRepeat = 0x08,             // repeat the animation
+  rfRepeatAlways = 0x10,       // repeat forever whatever the loop count
+  rfCanvasCheck = 0x20,        // a painter checks that its canvas is still valid
+  rfDirect = 0x40,             // painters draw onto the target canvas, not into the cached bitmap
+  rfRestoreEachPass = 0x80,    // restore the background at each repetition
+  rfTile = 0x100,              // tile the image over the rectangle
+  rfDither = 0x200,            // dither to the 216-colour palette for display
+  rfDitherPaletteOnly = 0x400  // dither only on a palette display
+};
+using TGIFRenderFlags = uint16_t;
+
+// The clipboard format "GIF Image", registered at start-up.
+extern UINT GIFClipboardFormat;
+// The screen has at most 8 bits per pixel (set at start-up).
+extern bool IsPaletteDisplay;
+
+class TGIFPicture : public TGraphic {
+ public:
+  TGIFPicture();
+  ~TGIFPicture() override;
+
+  // TGraphic
+  // One frame, or rfAnimate clear: the frame StaticFrame (the first when out of range) draws itself,
+  // transparent and tiled by RenderFlags. Animated drawing of several frames belongs to the animation
+  // painter; until it is there, such a picture draws its static frame too.
+  void Draw(TCanvas* ACanvas, const RECT& Rect) override;
+  bool Empty() const override { return FFrames.Count() == 0; }
+  int Width() const override { return FHeader.Width(); }
+  int Height() const override { return FHeader.Height(); }
+  // Below a frame's right (bottom) edge: GIFException "Image width too small for contained frames"
+  // ("Image height ...").
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
+  // From the stream's position; a failure puts the position back and raises, keeping the frames read.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+  // "GIF Image" (AData 0: taken from the open clipboard) or CF_BITMAP; else GIFException "Unsupported
+  // clipboard format".
+  void LoadFromClipboardFormat(UINT AFormat, HANDLE AData, HPALETTE APalette) override;
+  // The rendered bitmap as CF_BITMAP in the out-values; the GIF itself is put on the clipboard as "GIF
+  // Image" (GIFException "Failed to store GIF on clipboard").
+  void SaveToClipboardFormat(UINT& AFormat, HANDLE& AData, HPALETTE& APalette) override;
+  HPALETTE Palette() override { return GetPalette(); }
+  void SetPalette(HPALETTE Value) override;
+  // Only for this very object.
+  bool Equals(TGraphic* Graphic) override { return Graphic == this; }
+
+  // TPersistent: from a TGIFPicture a copy; from nullptr empty; from any other graphic one frame of it.
+  void Assign(TPersistent* Source) override;
+  // A TBitmap gets the rendered picture.
+  void AssignTo(TPersistent* Dest) override;
+
+  // To OnWarningMessage when it is assigned.
+  virtual void Warning(TObject* Sender, int Severity, const std::string& Message);
+
+  void Clear();
+  // A TGraphic becomes a new frame, a TGIFSubImage is appended itself (the picture takes it);
+  // GIFException "Object type not supported for operation" otherwise. The frame's index.
+  int Add(TPersistent* Source);
+  TGIFFormatVersion GetVersion() const;
+  int MaxColorResolution() const;
+  int MaxBitsPerPixel() const;
+  TColor GetBackgroundColor() { return FHeader.GetBackgroundColor(); }
+  TGIFGlobalColorMap* GetGlobalColorMap() { return FHeader.ColorMap(); }
+  // The screen grows to contain every frame (up to 65535 x 65535).
+  void GrowLogicalScreen();
+  // The whole picture rendered (the first frame on the logical screen); nullptr when empty. It stays
+  // the picture's. GIFException "Image is too large" for a screen above GIFMaxBufferBytes.
+  TBitmap* RenderedBitmap();
+  void ReleaseCachedBitmap();
+  // rfDither, and with rfDitherPaletteOnly only on a palette display.
+  bool UseDithering() const;
+  // The cached bitmap's palette, the picture's own, the 216-colour one when dithering, one from the
+  // global table, or the first frame's. It stays its owner's.
+  HPALETTE GetPalette();
+
+  TGIFHeader* Header() { return &FHeader; }
+  TGIFFrameList* Frames() { return &FFrames; }
+  TGIFSubImage* Frame(int Index) { return FFrames.Frame(Index); }
+
+  // Settings (defaults of a new picture).
+  TGIFRenderFlags RenderFlags = 0x068F;  // threaded, transparent, animate, repeat, restore, dither on palette
+  TGIFPaletteMode PaletteMode = pmWeb216;
+  int OctreeBits = 8;
+  TGIFDitherKind DitherKind = dkNearest;
+  TGIFCodingKind Compression = ckLZW;
+  int StaticFrame = -1;
+  // For the animation painter: its thread priority (THREAD_PRIORITY_NORMAL), speed in percent, the
+  // background colour (clNone: none) and its events, with the painter as the sender.
+  int PainterPriority = THREAD_PRIORITY_NORMAL;
+  int PlaybackSpeedPercent = 100;
+  TColor PaintBackgroundColor = clNone;
+  TNotifyEvent OnPaintStart;
+  TNotifyEvent OnFrameBeforePaint;
+  TNotifyEvent OnFrameAfterPaint;
+  TNotifyEvent OnAnimationRepeat;
+  TNotifyEvent OnPaintEnd;
+  TGIFWarningEvent OnWarningMessage;
+
+ private:
+  friend class TGIFSubImage;
+  // The screen grows to Right x Bottom, at most 65535 each, without the frames' check.
+  void GrowScreen(int Right, int Bottom);
+  void AssignPicture(TGIFPicture* Source);
+
+  bool FDrawing = false;
+  bool FGettingPalette = false;
+  TGIFFrameList FFrames{this};
+  TGIFHeader FHeader{this};
+  HPALETTE FPalette = nullptr;
+  std::unique_ptr<TBitmap> FCachedBitmap;
+};

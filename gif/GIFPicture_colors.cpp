@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <new>
+#include <utility>
 
 #include "gif/GIFPicture.h"
 
@@ -309,58 +309,52 @@ TDIBWriter::TDIBWriter(TBitmap* ABitmap, TPixelFormat APixelFormat, HPALETTE Pal
   if (FWidth <= 0 || FHeight <= 0) RaiseGIFError("Invalid image dimensions");
 }
 
+TDIBWriter::~TDIBWriter() {
+  if (FSection) DeleteObject(FSection);
+}
+
 void TDIBWriter::AllocateDIB() {
   const int Bits = PixelFormat == pf8bit ? 8 : 24;
   FRowBytes = ScanlineByteCount(FWidth, Bits, 32);
-  FImageSize = FRowBytes * FHeight;
-  if (FImageSize > GIFMaxBufferBytes) throw EOutOfMemory("Failed to allocate memory for GIF DIB");
-  const size_t ColorBytes = Bits == 8 ? 256 * sizeof(RGBQUAD) : 0;
-  FHeader.assign(sizeof(BITMAPINFOHEADER) + ColorBytes, 0);
-  auto* Header = reinterpret_cast<BITMAPINFOHEADER*>(FHeader.data());
-  Header->biSize = sizeof(BITMAPINFOHEADER);
-  Header->biWidth = FWidth;
-  Header->biHeight = FHeight;  // bottom-up
-  Header->biPlanes = 1;
-  Header->biBitCount = static_cast<WORD>(Bits);
-  Header->biCompression = BI_RGB;
+  if (FRowBytes * FHeight > GIFMaxBufferBytes) throw EOutOfMemory("Failed to allocate memory for GIF DIB");
+  struct {
+    BITMAPINFOHEADER Header;
+    RGBQUAD Colors[256];
+  } Info{};
+  Info.Header.biSize = sizeof(BITMAPINFOHEADER);
+  Info.Header.biWidth = FWidth;
+  Info.Header.biHeight = FHeight;  // bottom-up
+  Info.Header.biPlanes = 1;
+  Info.Header.biBitCount = static_cast<WORD>(Bits);
+  Info.Header.biCompression = BI_RGB;
   if (Bits == 8) {
     // All 256 entries are used, the palette's first and zero after them: the export's 216 web colours
     // become a table of 256 (the platform keeps a full table for every 8-bit DIB section anyway).
     PALETTEENTRY Entries[256];
     const UINT Count = FPalette ? GetPaletteEntries(FPalette, 0, 256, Entries) : 0;
-    auto* Colors = reinterpret_cast<RGBQUAD*>(FHeader.data() + sizeof(BITMAPINFOHEADER));
-    for (UINT I = 0; I < Count; ++I) Colors[I] = {Entries[I].peBlue, Entries[I].peGreen, Entries[I].peRed, 0};
-    Header->biClrUsed = 256;
-    Header->biClrImportant = Count;
+    for (UINT I = 0; I < Count; ++I)
+      Info.Colors[I] = {Entries[I].peBlue, Entries[I].peGreen, Entries[I].peRed, 0};
+    Info.Header.biClrUsed = 256;
+    Info.Header.biClrImportant = Count;
   }
-  FBits.reset(new (std::nothrow) uint8_t[static_cast<size_t>(FImageSize)]);
-  if (!FBits) throw EOutOfMemory("Failed to allocate memory for GIF DIB");
-  std::memset(FBits.get(), 0, static_cast<size_t>(FImageSize));
+  void* Pixels = nullptr;
+  FSection = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&Info), DIB_RGB_COLORS, &Pixels,
+                              nullptr, 0);
+  if (!FSection) throw EOutOfMemory("Failed to allocate memory for GIF DIB");
+  FBits = static_cast<uint8_t*>(Pixels);
 }
 
 uint8_t* TDIBWriter::GetScanline(int Row) {
-  if (!FBits) AllocateDIB();
+  if (!FSection) AllocateDIB();
   if (Row < 0 || Row >= FHeight) throw EInvalidGraphicOperation(L"Scan line index out of range");
-  return FBits.get() + FRowBytes * (FHeight - 1 - Row);
+  GdiFlush();
+  return FBits + FRowBytes * (FHeight - 1 - Row);
 }
 
 void TDIBWriter::StoreIntoBitmap() {
-  if (!FBits) return;
-  const auto* Header = reinterpret_cast<const BITMAPINFOHEADER*>(FHeader.data());
-  const DWORD ColorBytes = Header->biBitCount == 8 ? Header->biClrUsed * sizeof(RGBQUAD) : 0;
-  const DWORD HeaderSize = sizeof(BITMAPINFOHEADER) + ColorBytes;
-  BITMAPFILEHEADER File{};
-  File.bfType = 0x4D42;  // "BM"
-  File.bfOffBits = sizeof(BITMAPFILEHEADER) + HeaderSize;
-  File.bfSize = static_cast<DWORD>(File.bfOffBits + FImageSize);
-  TMemoryStream Stream;
-  Stream.WriteBuffer(&File, sizeof(File));
-  Stream.WriteBuffer(FHeader.data(), static_cast<int32_t>(HeaderSize));
-  Stream.WriteBuffer(FBits.get(), static_cast<int32_t>(FImageSize));
-  FBits.reset();
-  FHeader.clear();
-  Stream.SetPosition(0);
-  Bitmap->LoadFromStream(&Stream);
+  if (!FSection) return;
+  FBits = nullptr;
+  Bitmap->SetHandle(std::exchange(FSection, nullptr));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "classlib/Graphics.h"
 #include "classlib/SysUtils.h"
+#include "tests/classlib/RaisedMessage.h"
 
 namespace {
 
@@ -62,4 +64,22 @@ TEST(ClipbrdClipboard, ChangesWhileOpenEmptyOnlyOnce) {
   Board->SetAsText("three");  // a new session starts empty
   EXPECT_FALSE(Board->HasFormat(TestFormat()));
   EXPECT_EQ("three", Board->AsText());
+}
+
+TEST(ClipbrdClipboard, PicturesGoThroughThePictureRegistry) {
+  TBitmap Bitmap;
+  Bitmap.SetPixelFormat(pf24bit);
+  Bitmap.SetSize(3, 2);
+  Bitmap.Canvas()->SetPixels(2, 1, clRed);
+  TPicture Picture;
+  Picture.SetGraphic(&Bitmap);
+  Clipboard()->Assign(&Picture);
+  EXPECT_TRUE(Clipboard()->HasFormat(CF_BITMAP));
+  TPicture Back;
+  Back.Assign(Clipboard());
+  ASSERT_NE(nullptr, dynamic_cast<TBitmap*>(Back.Graphic()));
+  EXPECT_EQ(3, Back.Width());
+  EXPECT_EQ(clRed, Back.Bitmap()->Canvas()->Pixels(2, 1) & 0xFFFFFF);
+  Clipboard()->SetAsText("no picture");
+  EXPECT_EQ(L"Unsupported clipboard format", MessageOf<EInvalidGraphic>([&] { Back.Assign(Clipboard()); }));
 }

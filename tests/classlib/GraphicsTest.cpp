@@ -370,3 +370,79 @@ TEST(GraphicsPicture, HoldsACopyAndReportsChanges) {
   EXPECT_EQ(nullptr, Picture.Graphic());
   EXPECT_EQ(0, Picture.Bitmap()->Width());
 }
+
+TEST(GraphicsIcon, LoadsSavesAndDrawsWithItsMask) {
+  // A 16 x 16 icon of a handle: lime, its top half masked out (black under the mask).
+  std::unique_ptr<TBitmap> Color(NewBitmap(pf24bit, 16, 16));
+  for (int Y = 0; Y < 16; ++Y)
+    for (int X = 0; X < 16; ++X) Color->Canvas()->SetPixels(X, Y, Y < 8 ? clBlack : clLime);
+  uint8_t MaskBits[32] = {};
+  for (int Y = 0; Y < 8; ++Y) MaskBits[2 * Y] = MaskBits[2 * Y + 1] = 0xFF;
+  const HBITMAP Mask = CreateBitmap(16, 16, 1, 1, MaskBits);
+  ICONINFO Info{TRUE, 0, 0, Mask, Color->Handle()};
+  TIcon Icon;
+  Icon.SetHandle(CreateIconIndirect(&Info));
+  DeleteObject(Mask);
+  EXPECT_EQ(16, Icon.Width());
+  EXPECT_TRUE(Icon.Transparent());
+  EXPECT_THROW(Icon.SetWidth(20), EInvalidGraphicOperation);
+  // Saved as an .ico file and read back, it draws the same: the masked half keeps the background.
+  TMemoryStream Stream;
+  Icon.SaveToStream(&Stream);
+  Stream.SetPosition(0);
+  TIcon Loaded;
+  Loaded.LoadFromStream(&Stream);
+  EXPECT_EQ(16, Loaded.Height());
+  std::unique_ptr<TBitmap> Target(NewBitmap(pf24bit, 16, 16));
+  Target->Canvas()->Brush()->SetColor(clBlue);
+  Target->Canvas()->FillRect(RECT{0, 0, 16, 16});
+  Target->Canvas()->Draw(0, 0, &Loaded);
+  EXPECT_EQ(clBlue, Target->Canvas()->Pixels(4, 3) & 0xFFFFFF);
+  EXPECT_EQ(clLime, Target->Canvas()->Pixels(4, 12) & 0xFFFFFF);
+  // Files are read by the picture registry; anything else is refused.
+  TempDir Dir;
+  const std::string Name = WideToAnsi(Dir.File(L"icon.ico"));
+  Loaded.SaveToFile(Name);
+  TPicture Picture;
+  Picture.LoadFromFile(Name);
+  EXPECT_NE(nullptr, dynamic_cast<TIcon*>(Picture.Graphic()));
+  std::unique_ptr<TMemoryStream> Bad(StreamOf(B("\0\0\1\0\1\0", 6)));
+  EXPECT_EQ(L"Icon image is not valid",
+            MessageOf<EInvalidGraphic>([&] { Loaded.LoadFromStream(Bad.get()); }));
+}
+
+TEST(GraphicsMetafile, PlaysIntoItsRectangleAndRoundTrips) {
+  const HDC Recorder = CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+  const HBRUSH Brush = CreateSolidBrush(RGB(255, 0, 0));
+  RECT Half{0, 0, 10, 20};
+  FillRect(Recorder, &Half, Brush);
+  SetPixel(Recorder, 19, 19, RGB(0, 0, 255));
+  DeleteObject(Brush);
+  TMetafile Metafile;
+  Metafile.SetHandle(CloseEnhMetaFile(Recorder));
+  EXPECT_EQ(20, Metafile.Width());
+  EXPECT_EQ(20, Metafile.Height());
+  TMemoryStream Stream;
+  Metafile.SaveToStream(&Stream);
+  Stream.SetPosition(0);
+  TMetafile Loaded;
+  Loaded.LoadFromStream(&Stream);
+  std::unique_ptr<TBitmap> Target(NewBitmap(pf24bit, 20, 20));
+  Target->Canvas()->Brush()->SetColor(clWhite);
+  Target->Canvas()->FillRect(RECT{0, 0, 20, 20});
+  Target->Canvas()->Draw(0, 0, &Loaded);
+  EXPECT_EQ(clRed, Target->Canvas()->Pixels(3, 10) & 0xFFFFFF);
+  EXPECT_EQ(clWhite, Target->Canvas()->Pixels(15, 10) & 0xFFFFFF);
+  UINT Format = 0;
+  HANDLE Data = nullptr;
+  HPALETTE Palette = nullptr;
+  Loaded.SaveToClipboardFormat(Format, Data, Palette);
+  EXPECT_EQ(static_cast<UINT>(CF_ENHMETAFILE), Format);
+  TPicture Picture;
+  Picture.LoadFromClipboardFormat(Format, Data, Palette);
+  DeleteEnhMetaFile(static_cast<HENHMETAFILE>(Data));
+  EXPECT_NE(nullptr, dynamic_cast<TMetafile*>(Picture.Graphic()));
+  EXPECT_EQ(20, Picture.Width());
+  std::unique_ptr<TMemoryStream> Bad(StreamOf(Bytes(200, 0)));
+  EXPECT_EQ(L"Metafile is not valid", MessageOf<EInvalidGraphic>([&] { Loaded.LoadFromStream(Bad.get()); }));
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,7 @@ inline Bytes PackCodes(int MinimumCodeSize, const std::vector<std::pair<int, int
 }
 
 inline  // Codes with the widths a standard decoder reads them at: after a clear the width is the minimum code
-    // size + 1, and it grows after the code whose table entry makes the next free code reach 2^width.
+        // size + 1, and it grows after the code whose table entry makes the next free code reach 2^width.
     std::vector<std::pair<int, int>>
     StandardWidths(int MinimumCodeSize, const std::vector<int>& Codes) {
   const int Clear = 1 << MinimumCodeSize;
@@ -149,4 +150,101 @@ inline Bytes operator+(Bytes A, const Bytes& B) {
 // the GIFs that the tests write for the tools to check.
 inline std::wstring OracleFolder(const wchar_t* Sub) {
   return FixtureFolder(L"GIF_TESTDATA") + L"\\" + Sub;
+}
+
+// The picture in the one text form that tests/gif/oracle.py also gives for a file (see describe()
+// there): what the tools report of a file must read the same.
+inline std::string HexOf(const uint8_t* Data, size_t Size) {
+  static const char Digits[] = "0123456789abcdef";
+  std::string Result;
+  for (size_t I = 0; I < Size; ++I) {
+    Result += Digits[Data[I] >> 4];
+    Result += Digits[Data[I] & 15];
+  }
+  return Result;
+}
+
+inline std::string TableText(TGIFColorMap* Map) {
+  if (Map->Count() == 0) return "none";
+  std::string Result;
+  for (int I = 0; I < 1 << Map->BitsPerPixel(); ++I) {
+    const TGIFColor C = I < Map->Count() ? Map->Entry(I) : TGIFColor{0, 0, 0};
+    const uint8_t Bytes[3] = {C.Red, C.Green, C.Blue};
+    Result += (I ? " " : "") + HexOf(Bytes, 3);
+  }
+  return Result;
+}
+
+inline std::string Describe(TGIFPicture& Picture) {
+  std::ostringstream Out;
+  Out << "version " << (Picture.GetVersion() == fv89a ? "89a" : "87a") << "\n";
+  TGIFHeader* Header = Picture.Header();
+  Out << "screen " << Header->Width() << " " << Header->Height() << " background "
+      << int{Header->BackgroundColorIndex()} << " aspect " << int{Header->AspectRatio()} << "\n";
+  Out << "global " << TableText(Header->ColorMap()) << "\n";
+  for (int I = 0; I < Picture.Frames()->Count(); ++I)
+    for (int E = 0; E < Picture.Frame(I)->Extensions()->Count(); ++E)
+      if (auto* Loop = dynamic_cast<TGIFAppExtNSLoop*>(Picture.Frame(I)->Extensions()->Extension(E))) {
+        Out << "loop " << Loop->RepeatCount << "\n";
+        I = Picture.Frames()->Count() - 1;
+        break;
+      }
+  for (int I = 0; I < Picture.Frames()->Count(); ++I) {
+    TGIFSubImage* Frame = Picture.Frame(I);
+    Out << "frame " << Frame->Left() << " " << Frame->Top() << " " << Frame->Width() << " " << Frame->Height()
+        << " interlaced " << (Frame->IsInterlaced() ? 1 : 0) << "\n";
+    Out << " local " << TableText(Frame->LocalColorMap()) << "\n";
+    if (TGIFGraphicControlExtension* Control = Frame->GraphicControlExtension())
+      Out << " control disposal " << int{Control->GetDisposal()} << " input "
+          << (Control->GetUserInput() ? 1 : 0) << " delay " << Control->GetDelay() << " transparent "
+          << (Control->GetTransparent() ? int{Control->GetTransparentColorIndex()} : -1) << "\n";
+    for (int E = 0; E < Frame->Extensions()->Count(); ++E)
+      if (auto* App = dynamic_cast<TGIFUnknownAppExtension*>(Frame->Extensions()->Extension(E))) {
+        Bytes Blocks;
+        for (const auto& Block : App->Blocks()) {
+          Blocks.push_back(static_cast<uint8_t>(Block.size()));
+          Blocks.insert(Blocks.end(), Block.begin(), Block.end());
+        }
+        const std::string Id = App->IdentifierAndCode();
+        Out << " app " << HexOf(reinterpret_cast<const uint8_t*>(Id.data()), 11) << " "
+            << HexOf(Blocks.data(), Blocks.size()) << "\n";
+      }
+    for (int E = 0; E < Frame->Extensions()->Count(); ++E)
+      if (auto* Comment = dynamic_cast<TGIFCommentExtension*>(Frame->Extensions()->Extension(E))) {
+        std::string Text;
+        for (int L = 0; L < Comment->Text()->Count(); ++L) Text += Comment->Text()->Get(L);
+        Out << " comment " << HexOf(reinterpret_cast<const uint8_t*>(Text.data()), Text.size()) << "\n";
+      }
+    Out << " pixels " << HexOf(Frame->Pixels().data(), Frame->Pixels().size()) << "\n";
+  }
+  return Out.str();
+}
+
+// Loads a picture from bytes, collecting its warnings.
+struct TLoaded {
+  std::unique_ptr<TGIFPicture> Picture = std::make_unique<TGIFPicture>();
+  std::vector<std::string> Warnings;
+  std::wstring Error;  // the message of the error that ended the load, if any
+};
+
+inline TLoaded LoadGif(const Bytes& Data) {
+  TLoaded Result;
+  Result.Picture->OnWarningMessage = [&Warnings = Result.Warnings](TObject*, int,
+                                                                   const std::string& Message) {
+    Warnings.push_back(Message);
+  };
+  std::unique_ptr<TMemoryStream> Stream(NewStreamOf(Data));
+  try {
+    Result.Picture->LoadFromStream(Stream.get());
+  } catch (const Exception& Error) {
+    Result.Error = Error.Message();
+  }
+  Result.Picture->OnWarningMessage = nullptr;
+  return Result;
+}
+
+inline Bytes SaveGif(TGIFPicture& Picture) {
+  TMemoryStream Stream;
+  Picture.SaveToStream(&Stream);
+  return BytesOf(Stream);
 }

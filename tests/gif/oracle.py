@@ -7,22 +7,28 @@
 
 Fixture files, for a case NAME:
   NAME.gif    the tool's file
+  NAME.desc   the whole file as the tools report it (the form is described at describe() below)
   NAME.lzw    the first frame's image data (minimum code size, sub-blocks, zero-length block)
   NAME.idx    the first frame's colour indices as giflib decodes them, row by row
-  cases.txt   one line per case: NAME WIDTH HEIGHT INTERLACED
+  cases.txt   one line per single-frame case: NAME WIDTH HEIGHT INTERLACED
+  animations.txt  the names of the animated cases (NAME.gif and NAME.desc only)
 A fixture is kept only when giflib's indices, Pillow's and the colours given to the tool agree.
 
-Output files, written by the tests for a case NAME:
-  NAME.gif    our file: one frame over the whole logical screen, colours in its first colour table
-  NAME.idx    the colour indices the test wrote, row by row
+Output files, written by the tests for a case NAME, each GIF with one or more of:
+  NAME.idx    the first frame's colour indices, row by row (one frame over the whole screen)
+  NAME.desc   the picture as the test built it, which the tools' report of the file must equal
+  NAME.rgb    the colours of the single frame, row by row, which Pillow must read
 """
 
+import difflib
 import os
 import random
+import re
 import shutil
 import struct
 import subprocess
 import sys
+import tempfile
 
 from PIL import Image
 
@@ -123,6 +129,174 @@ def rgb_of(indices, table):
     return b"".join(bytes(table[i]) if i < len(table) else b"\0\0\0" for i in indices)
 
 
+# --- describing a whole GIF as the tools report it ----------------------------------------------
+#
+# One text form for a GIF, written by the C++ tests for a picture and here for a file:
+#   version 89a
+#   screen W H background B aspect A
+#   global RRGGBB ...            (or "global none")
+#   loop N                       (when a loop extension is there)
+#   frame LEFT TOP WIDTH HEIGHT interlaced 0|1
+#    local RRGGBB ...            (or "local none")
+#    control disposal D input U delay T transparent I    (I -1: none; when the frame has one)
+#    app IDENTIFIER-HEX SUBBLOCKS-HEX                     (each other application extension)
+#    comment TEXT-HEX                                     (each comment)
+#    pixels INDICES-HEX
+# The screen, tables, controls and frames come from giftext, the loop count, comments and application
+# extensions from gifsicle, the pixels from giftext -r; identify must agree on each frame's place,
+# delay and disposal.
+
+TABLE_ENTRY = re.compile(r"(\d+): ([0-9a-f]{2})h ([0-9a-f]{2})h ([0-9a-f]{2})h")
+DISPOSALS = {0: "Undefined", 1: "None", 2: "Background", 3: "Previous"}
+
+
+def giftext_report(path):
+    text = run(["giftext", "-c", "-e", path]).decode(errors="replace")
+    screen = {}
+    frames = []
+    control = None
+    table = None
+    for line in text.splitlines():
+        m = re.search(r"Screen Size - Width = (\d+), Height = (\d+)", line)
+        if m:
+            screen["size"] = (int(m[1]), int(m[2]))
+        m = re.search(r"BackGround = (\d+), Aspect = (\d+)", line)
+        if m:
+            screen["background"], screen["aspect"] = int(m[1]), int(m[2])
+        if "Global Color Map:" in line:
+            table = screen.setdefault("global", {})
+        m = re.search(r"Disposal Mode: (\d+)", line)
+        if m:
+            control = {"disposal": int(m[1])}
+        for key, pattern in [("input", r"User Input Flag: (\d+)"), ("delay", r"DelayTime: (\d+)"),
+                             ("transparent", r"Transparent Index: (-?\d+)"), ("on", r"Transparency on: (\w+)")]:
+            m = re.search(pattern, line)
+            if m and control is not None:
+                control[key] = m[1] == "yes" if key == "on" else int(m[1])
+        m = re.search(r"Image Size - Left = (\d+), Top = (\d+), Width = (\d+), Height = (\d+)", line)
+        if m:
+            frames.append({"rect": tuple(int(m[i]) for i in range(1, 5)), "control": control, "local": {}})
+            control = None
+            table = None
+        if "Interlaced" in line and frames:
+            frames[-1]["interlaced"] = "Non Interlaced" not in line
+        if "Image Has Color Map" in line:
+            table = frames[-1]["local"]
+        for entry in TABLE_ENTRY.finditer(line):
+            if table is not None:
+                table[int(entry[1])] = entry[2] + entry[3] + entry[4]
+    return screen, frames
+
+
+def gifsicle_report(path):
+    text = run(["gifsicle", "--info", "--extension-info", path]).decode(errors="replace")
+    loop = None
+    frames = []
+    apps = []
+    current = None
+    for line in text.splitlines():
+        m = re.match(r"\s*loop (count (\d+)|forever)", line)
+        if m:
+            loop = int(m[2]) if m[2] else 0
+            continue
+        m = re.match(r"\s*extension \d+: app '(.*)' before #(\d+)", line)
+        if m:
+            current = {"id": m[1], "data": "", "frame": int(m[2])}
+            apps.append(current)
+            continue
+        m = re.match(r"\s*[0-9a-f]{8}: ((?:[0-9a-f]{2,4} )+)", line)
+        if m and current is not None:
+            current["data"] += m[1].replace(" ", "")
+            continue
+        current = None
+        if re.match(r"\s*\+ image #(\d+)", line):
+            frames.append({"comments": [], "apps": []})
+            continue
+        m = re.match(r"\s*comment (.*)$", line)
+        if m and frames:
+            frames[-1]["comments"].append(m[1])
+    for app in apps:
+        frames[app["frame"]]["apps"].append(app)
+    return loop, frames
+
+
+def identify_report(path):
+    out = run(["identify", "-format", "%D|%T|%X|%Y|%w|%h\n", path]).decode()
+    return [line.split("|") for line in out.splitlines()]
+
+
+def without_extensions(data):
+    """The file without its extension blocks: giftext -r prints some of their data into its pixel dump."""
+    packed = data[10]
+    pos = 13 + (3 * (2 << (packed & 7)) if packed & 0x80 else 0)
+    out = bytearray(data[:pos])
+    while pos < len(data) and data[pos] != 0x3B:
+        start = pos
+        if data[pos] == 0x21:
+            pos += 2
+        else:
+            local = data[pos + 9]
+            pos += 10 + (3 * (2 << (local & 7)) if local & 0x80 else 0) + 1
+        while data[pos]:
+            pos += data[pos] + 1
+        pos += 1
+        if data[start] == 0x2C:
+            out += data[start:pos]
+    return bytes(out) + b"\x3b"
+
+
+def all_frame_indices(path, frames):
+    with open(path, "rb") as f:
+        stripped = without_extensions(f.read())
+    with tempfile.NamedTemporaryFile(suffix=".gif") as plain:
+        plain.write(stripped)
+        plain.flush()
+        raw = run(["giftext", "-r", plain.name])
+    result = []
+    pos = 0
+    for frame in frames:
+        _, _, width, height = frame["rect"]
+        data = raw[pos:pos + width * height]
+        pos += width * height
+        result.append(deinterlace(data, width, height) if frame.get("interlaced") else data)
+    return result
+
+
+def table_text(table):
+    return " ".join(table[i] for i in range(len(table))) if table else "none"
+
+
+def describe(path):
+    screen, frames = giftext_report(path)
+    loop, extras = gifsicle_report(path)
+    placed = identify_report(path)
+    if not (len(frames) == len(extras) == len(placed)):
+        raise RuntimeError("%s: giftext, gifsicle and identify see different frames" % path)
+    with Image.open(path) as im:
+        version = im.info.get("version", b"GIF")[3:].decode()
+    lines = ["version " + version,
+             "screen %d %d background %d aspect %d" % (*screen["size"], screen["background"], screen["aspect"]),
+             "global " + table_text(screen.get("global"))]
+    if loop is not None:
+        lines.append("loop %d" % loop)
+    for frame, extra, place, data in zip(frames, extras, placed, all_frame_indices(path, frames)):
+        left, top, width, height = frame["rect"]
+        control = frame["control"]
+        dispose, delay = DISPOSALS[control["disposal"]] if control else "Undefined", control["delay"] if control else 0
+        if place != [dispose, str(delay), "%+d" % left, "%+d" % top, str(width), str(height)]:
+            raise RuntimeError("%s: identify places a frame otherwise: %s" % (path, place))
+        lines.append("frame %d %d %d %d interlaced %d" % (left, top, width, height, frame.get("interlaced", False)))
+        lines.append(" local " + table_text(frame["local"]))
+        if control:
+            lines.append(" control disposal %d input %d delay %d transparent %d" %
+                         (control["disposal"], control["input"], control["delay"],
+                          control["transparent"] if control["on"] else -1))
+        lines += [" app %s %s" % (app["id"].encode().hex(), app["data"]) for app in extra["apps"]]
+        lines += [" comment " + comment.encode().hex() for comment in extra["comments"]]
+        lines.append(" pixels " + data.hex())
+    return "\n".join(lines) + "\n"
+
+
 # --- make ---------------------------------------------------------------------------------------
 
 
@@ -175,6 +349,49 @@ def make(root):
     with open(os.path.join(fixtures, "cases.txt"), "w") as out:
         for case in cases:
             out.write("%s %d %d %d\n" % case)
+    animations = make_animations(fixtures)
+    with open(os.path.join(fixtures, "animations.txt"), "w") as out:
+        out.write("".join(name + "\n" for name in animations))
+    for name in [case[0] for case in cases] + animations:
+        with open(os.path.join(fixtures, name + ".desc"), "w") as out:
+            out.write(describe(os.path.join(fixtures, name + ".gif")))
+
+
+def frames_for_animation(folder):
+    """Three 12 x 8 single-frame GIFs, each with its own colours."""
+    names = []
+    for i, colours in enumerate([[(255, 0, 0), (0, 0, 0), (255, 255, 255), (9, 9, 9)],
+                                 [(0, 255, 0), (7, 7, 7), (1, 2, 3), (200, 100, 50)],
+                                 [(0, 0, 255), (9, 9, 9), (90, 80, 70), (250, 250, 5)]]):
+        name = os.path.join(folder, "part%d.gif" % i)
+        make_with_pillow(name, 12, 8, colours, bytes((x * y + x + i) % 4 for y in range(8) for x in range(12)))
+        names.append(name)
+    return names
+
+
+def make_animations(fixtures):
+    work = os.path.join(fixtures, "parts")
+    os.makedirs(work, exist_ok=True)
+    f0, f1, f2 = frames_for_animation(work)
+    # Offsets, disposal 1 to 3, transparency, interlace, a loop count, a comment, an unknown application.
+    run(["gifsicle", "--no-warnings", "--loopcount=3", "--app-extension", "VELMAROT1.0", "private data",
+         "--comment", "first frame", "-d", "30", "--disposal=previous", "--position", "5,6", f0,
+         "-d", "7", "--disposal=background", "--transparent", "2", "--interlace", "--position", "0,0", f1,
+         "-d", "12", "--disposal=asis", "--no-interlace", "--position", "3,1", f2,
+         "-o", os.path.join(fixtures, "anim-gifsicle.gif")])
+    # Local colour tables, offsets, disposal, loop forever, comments.
+    run(["convert", "-delay", "10", "-dispose", "Background", f0, "-dispose", "Previous", "-delay", "20",
+         "-page", "+2+3", f1, "-dispose", "None", "-delay", "5", "-page", "+0+0", f2, "-loop", "0",
+         "-set", "comment", "made by magick", os.path.join(fixtures, "anim-magick.gif")])
+    # Local colour tables, a loop count, disposal 1 to 3, transparency, a comment.
+    parts = [Image.open(name) for name in (f0, f1, f2)]
+    parts[0].save(os.path.join(fixtures, "anim-pillow.gif"), save_all=True, append_images=parts[1:], loop=2,
+                  duration=[40, 60, 80], disposal=[1, 2, 3], transparency=1, comment=b"pillow comment",
+                  optimize=False)
+    for part in parts:
+        part.close()
+    shutil.rmtree(work)
+    return ["anim-gifsicle", "anim-magick", "anim-pillow"]
 
 
 def make_case_files(gif, palette, indices):
@@ -196,29 +413,53 @@ def make_case_files(gif, palette, indices):
 # --- check --------------------------------------------------------------------------------------
 
 
+def check_indices(gif, name, expected):
+    with open(gif, "rb") as f:
+        table = first_frame(f.read())[3]
+    failures = []
+    for decoder, decode, want in [("giflib", giflib_indices, expected), ("Pillow", pillow_indices, expected),
+                                  ("ImageMagick", magick_rgb, rgb_of(expected, table))]:
+        try:
+            if decode(gif) != want:
+                failures.append("%s: %s decodes other pixels" % (name, decoder))
+        except Exception as error:  # noqa: BLE001 - every failure of a tool is a finding
+            failures.append("%s: %s cannot read it: %s" % (name, decoder, error))
+    return failures
+
+
+def check_description(gif, name, expected):
+    try:
+        got = describe(gif)
+    except Exception as error:  # noqa: BLE001
+        return ["%s: the tools cannot report it: %s" % (name, error)]
+    if got == expected:
+        return []
+    diff = difflib.unified_diff(expected.splitlines(), got.splitlines(), "as the test built it", "as the tools read it",
+                                lineterm="", n=0)
+    return ["%s: the tools read another picture:\n  %s" % (name, "\n  ".join(line[:160] for line in diff))]
+
+
+def check_colours(gif, name, expected):
+    with Image.open(gif) as im:
+        got = im.convert("RGB").tobytes()
+    return [] if got == expected else ["%s: Pillow reads other colours" % name]
+
+
 def check(root):
     output = os.path.join(root, "output")
     names = sorted(n[:-4] for n in os.listdir(output) if n.endswith(".gif"))
     failures = []
     for name in names:
         gif = os.path.join(output, name + ".gif")
-        with open(os.path.join(output, name + ".idx"), "rb") as f:
-            expected = f.read()
-        with open(gif, "rb") as f:
-            table = first_frame(f.read())[3]
-        for decoder, decode, want in [("giflib", giflib_indices, expected),
-                                      ("Pillow", pillow_indices, expected),
-                                      ("ImageMagick", magick_rgb, rgb_of(expected, table))]:
-            try:
-                got = decode(gif)
-            except Exception as error:  # noqa: BLE001 - every failure of a tool is a finding
-                failures.append("%s: %s cannot read it: %s" % (name, decoder, error))
-                continue
-            if got != want:
-                failures.append("%s: %s decodes other pixels" % (name, decoder))
+        for extension, checker, mode in [(".idx", check_indices, "rb"), (".desc", check_description, "r"),
+                                         (".rgb", check_colours, "rb")]:
+            path = os.path.join(output, name + extension)
+            if os.path.exists(path):
+                with open(path, mode) as f:
+                    failures += checker(gif, name, f.read())
     for failure in failures:
         print(failure)
-    print("%d GIF files checked by giflib, Pillow and ImageMagick, %d failures" % (len(names), len(failures)))
+    print("%d GIF files checked by giflib, Pillow, ImageMagick and gifsicle, %d failures" % (len(names), len(failures)))
     return 1 if failures else 0
 
 
