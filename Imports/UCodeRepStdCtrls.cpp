@@ -20,7 +20,8 @@ std::vector<const TClassInfo*> Classes() {
           Replacement<TButton>("TButton", "TUCodeButton"),
           Replacement<TCheckBox>("TCheckBox", "TUCodeCheckBox"),
           Replacement<TRadioButton>("TRadioButton", "TUCodeRadioButton"),
-          Replacement<TGroupBox>("TGroupBox", "TUCodeGroupBox")};
+          Replacement<TGroupBox>("TGroupBox", "TUCodeGroupBox"),
+          Replacement<TListBox>("TListBox", "TUCodeListBox")};
 }
 
 }  // namespace UCodeRepStdCtrls

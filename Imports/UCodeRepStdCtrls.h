@@ -35,6 +35,10 @@ class TGroupBox : public TUCodeGroupBox {
  public:
   using TUCodeGroupBox::TUCodeGroupBox;
 };
+class TListBox : public TUCodeListBox {
+ public:
+  using TUCodeListBox::TUCodeListBox;
+};
 
 // The class table of these classes.
 std::vector<const TClassInfo*> Classes();

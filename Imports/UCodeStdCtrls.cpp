@@ -366,6 +366,165 @@ void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// List box
+
+TUCodeListBoxStrings::TUCodeListBoxStrings(TUCodeCustomListBox* ListBox)
+    : FListBox(ListBox), FAnsi(ListBox->TListBox::Items()) {}
+
+std::wstring TUCodeListBoxStrings::Get(int Index) const {
+  if (!FListBox->IsVirtual()) return FWide.Get(Index);
+  if (Index < 0 || Index >= FListBox->Count()) IndexError(Index);
+  std::string Text;
+  if (FListBox->OnData) FListBox->OnData(FListBox, Index, Text);
+  return AnsiToWide(Text);
+}
+
+int TUCodeListBoxStrings::GetCount() const {
+  return FListBox->IsVirtual() ? FListBox->Count() : FWide.Count();
+}
+
+TObject* TUCodeListBoxStrings::GetObject(int Index) const {
+  return FWide.GetObject(Index);
+}
+
+void TUCodeListBoxStrings::Put(int Index, const std::wstring& S) {
+  FWide.Put(Index, S);
+  FAnsi->Put(Index, WideToAnsi(S));
+}
+
+void TUCodeListBoxStrings::PutObject(int Index, TObject* AObject) {
+  FWide.PutObject(Index, AObject);
+  FAnsi->PutObject(Index, AObject);
+}
+
+void TUCodeListBoxStrings::SetUpdateState(bool Updating) {
+  if (Updating)
+    FAnsi->BeginUpdate();
+  else
+    FAnsi->EndUpdate();
+}
+
+void TUCodeListBoxStrings::Clear() {
+  FWide.Clear();
+  FAnsi->Clear();
+}
+
+void TUCodeListBoxStrings::Delete(int Index) {
+  FWide.Delete(Index);
+  FAnsi->Delete(Index);
+}
+
+void TUCodeListBoxStrings::Exchange(int Index1, int Index2) {
+  FWide.Exchange(Index1, Index2);
+  FAnsi->Exchange(Index1, Index2);
+}
+
+void TUCodeListBoxStrings::Insert(int Index, const std::wstring& S) {
+  InsertObject(Index, S, nullptr);
+}
+
+void TUCodeListBoxStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) {
+  FWide.InsertObject(Index, S, AObject);
+  FAnsi->InsertObject(Index, WideToAnsi(S), AObject);
+}
+
+void TUCodeListBoxStrings::Move(int CurIndex, int NewIndex) {
+  FWide.Move(CurIndex, NewIndex);
+  FAnsi->Move(CurIndex, NewIndex);
+}
+
+int TUCodeListBoxStrings::IndexOf(const std::wstring& S) const {
+  return FWide.IndexOf(S);
+}
+
+TUCodeCustomListBox::TUCodeCustomListBox(TComponent* AOwner)
+    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeListBoxStrings>(this)) {}
+
+TUCodeCustomListBox::~TUCodeCustomListBox() {
+  DestroyHandle();
+}
+
+void TUCodeCustomListBox::SetItems(TWideStrings* Value) {
+  FItems->Assign(Value);
+}
+
+void TUCodeCustomListBox::AddItem(const std::wstring& Item, TObject* AObject) {
+  FItems->AddObject(Item, AObject);
+}
+
+void TUCodeCustomListBox::CreateWindowHandle(const TCreateParams& Params) {
+  CreateUnicodeHandle(this, Params, L"LISTBOX");
+}
+
+bool TUCodeCustomListBox::ShowsWide() {
+  return IsUnicodePlatform && HandleAllocated() && IsWindowUnicode(Handle());
+}
+
+// The wide texts go into a Unicode window; the selection and the first row shown stay.
+void TUCodeCustomListBox::ShowItems() {
+  if (!ShowsWide() || IsVirtual()) {
+    TListBox::ShowItems();
+    return;
+  }
+  const int Selected = ItemIndex();
+  const int Top = TopIndex();
+  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
+  for (int I = 0; I < FItems->Count(); ++I)
+    SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+  SendMessageW(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  SendMessageW(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
+  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TUCodeCustomListBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
+  if (!IsUnicodePlatform) {
+    TListBox::DrawItem(Index, Rect, State, DC);
+    return;
+  }
+  const bool Selected = (State & ODS_SELECTED) != 0;
+  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ExtTextOutW(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+  if (Index < 0 || Index >= FItems->Count()) return;
+  RECT Text = Rect;
+  Text.left += 2;
+  UCode_DrawTextW(DC, FItems->Get(Index).c_str(), -1, &Text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+// A virtual list box tells its texts wide. The caller sizes its buffer by the length told for the row,
+// so a text that has grown since is cut to that length.
+void TUCodeCustomListBox::AnswerText(TMessage& Message) {
+  const auto Index = static_cast<int>(Message.WParam);
+  if (Index < 0 || Index >= Count() || !OnData) {
+    Message.Result = LB_ERR;
+    return;
+  }
+  const std::wstring Text = FItems->Get(Index);
+  if (Message.Msg == LB_GETTEXTLEN) {
+    FLengthIndex = Index;
+    FLength = Text.size();
+    Message.Result = static_cast<LRESULT>(Text.size());
+    return;
+  }
+  const size_t Length = Index == FLengthIndex ? std::min(Text.size(), FLength) : Text.size();
+  auto* Buffer = reinterpret_cast<wchar_t*>(Message.LParam);
+  Text.copy(Buffer, Length);
+  Buffer[Length] = L'\0';
+  Message.Result = static_cast<LRESULT>(Length);
+}
+
+void TUCodeCustomListBox::Dispatch(TMessage& Message) {
+  const bool TextRequest = Message.Msg == LB_GETTEXT || Message.Msg == LB_GETTEXTLEN;
+  if (TextRequest && IsVirtual() && ShowsWide()) {
+    AnswerText(Message);
+    return;
+  }
+  TListBox::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Published properties
 
 namespace {
@@ -415,8 +574,13 @@ std::map<std::string, const TClassInfo*> RegisterStdCtrlsClasses() {
   static const TClassInfo CheckBox = CaptionClass<TUCodeCheckBox>("TUCodeCheckBox", "TCheckBox");
   static const TClassInfo RadioButton = CaptionClass<TUCodeRadioButton>("TUCodeRadioButton", "TRadioButton");
   static const TClassInfo GroupBox = CaptionClass<TUCodeGroupBox>("TUCodeGroupBox", "TGroupBox");
+  static const TClassInfo ListBox = MakeClassInfo<TUCodeListBox>(
+      "TUCodeListBox", GetClass("TListBox"),
+      {Object<TUCodeListBox>("Items", [](TUCodeListBox* C) { return C->Items(); }),
+       WideHintProp<TUCodeListBox>()});
   std::map<std::string, const TClassInfo*> Classes;
-  for (const TClassInfo* Info : {&Edit, &Memo, &Label, &Button, &CheckBox, &RadioButton, &GroupBox}) {
+  for (const TClassInfo* Info :
+       {&Edit, &Memo, &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &ListBox}) {
     RegisterClass(Info);
     Classes[Info->Name] = Info;
   }

@@ -183,5 +183,62 @@ class TUCodeGroupBox : public TUCodeCustomGroupBox {
   using TUCodeCustomGroupBox::TUCodeCustomGroupBox;
 };
 
+// ---------------------------------------------------------------------------------------------
+// List box
+
+class TUCodeCustomListBox;
+
+// The items of a wide list box: kept wide beside the library's 8-bit items, which follow every change
+// (and so have the window shown anew). A virtual list box's items come from its OnData.
+class TUCodeListBoxStrings : public TUCodeStrings {
+ public:
+  explicit TUCodeListBoxStrings(TUCodeCustomListBox* ListBox);
+  std::wstring Get(int Index) const override;
+  int GetCount() const override;
+  TObject* GetObject(int Index) const override;
+  void Put(int Index, const std::wstring& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Exchange(int Index1, int Index2) override;
+  void Insert(int Index, const std::wstring& S) override;
+  void InsertObject(int Index, const std::wstring& S, TObject* AObject) override;
+  void Move(int CurIndex, int NewIndex) override;
+  int IndexOf(const std::wstring& S) const override;
+
+ private:
+  TUCodeCustomListBox* FListBox;
+  TStrings* FAnsi;
+  TUCodeStringList FWide;
+};
+
+class TUCodeCustomListBox : public TUCodeControlOf<TListBox> {
+ public:
+  explicit TUCodeCustomListBox(TComponent* AOwner);
+  ~TUCodeCustomListBox() override;
+  TUCodeStrings* Items() { return FItems.get(); }
+  virtual void SetItems(TWideStrings* Value);
+  virtual void AddItem(const std::wstring& Item, TObject* AObject);
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void ShowItems() override;
+  void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) override;
+
+ private:
+  bool ShowsWide();
+  void AnswerText(TMessage& Message);
+  std::unique_ptr<TUCodeListBoxStrings> FItems;
+  int FLengthIndex = -1;  // the row whose text length was told last, and that length
+  size_t FLength = 0;
+};
+
+class TUCodeListBox : public TUCodeCustomListBox {
+ public:
+  using TUCodeCustomListBox::TUCodeCustomListBox;
+};
+
 // The class information of the wide standard controls, by their own names.
 const TClassInfo* UCodeStdCtrlsClass(const std::string& Name);

@@ -840,9 +840,14 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
+    case WM_DRAWITEM: {
       HWND Child = reinterpret_cast<HWND>(Message.LParam);
       if (Message.Msg == WM_NOTIFY) Child = reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom;
+      if (Message.Msg == WM_DRAWITEM) {
+        const auto* Draw = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+        Child = Draw->CtlType == ODT_MENU ? nullptr : Draw->hwndItem;
+      }
       if (Child) {
         ReflectToChild(Message, Child);
         return;

@@ -1,6 +1,7 @@
 #include "classlib/StdCtrls.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "classlib/Forms.h"
@@ -425,28 +426,82 @@ void TListBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, "LISTBOX");
   Params.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+  if (FStyle == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
+  if (FStyle == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS;
+  if (IsVirtual()) Params.Style |= LBS_OWNERDRAWFIXED | LBS_NODATA;
   Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TListBox::CreateWnd() {
   TWinControl::CreateWnd();
+  const int Selected = FItemIndex;
   ShowItems();
+  SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(FTopIndex), 0);
 }
 
 void TListBox::DestroyWnd() {
   FItemIndex = ItemIndex();
+  FTopIndex = TopIndex();
   TWinControl::DestroyWnd();
 }
 
 void TListBox::ShowItems() {
   if (!FHandle) return;
+  const int Selected = ItemIndex();
+  const int Top = TopIndex();
   SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
   SendMessageA(FHandle, LB_RESETCONTENT, 0, 0);
-  for (int I = 0; I < FItems->Count(); ++I)
-    SendMessageA(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
-  SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  if (IsVirtual()) {
+    SendMessageA(FHandle, LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
+  } else {
+    for (int I = 0; I < FItems->Count(); ++I)
+      SendMessageA(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+  }
+  SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
   SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+int TListBox::TopIndex() {
+  return FHandle ? static_cast<int>(SendMessageA(FHandle, LB_GETTOPINDEX, 0, 0)) : FTopIndex;
+}
+
+void TListBox::SetTopIndex(int Value) {
+  FTopIndex = Value;
+  if (FHandle) SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0);
+}
+
+void TListBox::SetStyle(TListBoxStyle Value) {
+  FStyle = Value;
+  RecreateWnd();
+}
+
+void TListBox::SetCount(int Value) {
+  FCount = Value;
+  if (FHandle && IsVirtual()) SendMessageA(FHandle, LB_SETCOUNT, static_cast<WPARAM>(Value), 0);
+}
+
+std::string TListBox::ItemText(int Index) {
+  std::string Text;
+  if (!IsVirtual())
+    Text = Index >= 0 && Index < FItems->Count() ? FItems->Get(Index) : std::string();
+  else if (OnData)
+    OnData(this, Index, Text);
+  return Text;
+}
+
+void TListBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
+  const bool Selected = (State & ODS_SELECTED) != 0;
+  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ExtTextOutA(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+  if (Index < 0) return;
+  RECT Text = Rect;
+  Text.left += 2;
+  const std::string S = ItemText(Index);
+  DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &Text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 int TListBox::ItemIndex() {
@@ -459,6 +514,25 @@ void TListBox::SetItemIndex(int Value) {
 }
 
 void TListBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_DRAWITEM) {
+    const auto* Draw = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+    DrawItem(static_cast<int>(Draw->itemID), Draw->rcItem, Draw->itemState, Draw->hDC);
+    Message.Result = TRUE;
+    return;
+  }
+  // A virtual list box has no texts of its own: OnData gives them.
+  if (IsVirtual() && (Message.Msg == LB_GETTEXT || Message.Msg == LB_GETTEXTLEN)) {
+    const auto Index = static_cast<int>(Message.WParam);
+    if (Index < 0 || Index >= FCount || !OnData) {
+      Message.Result = LB_ERR;
+      return;
+    }
+    const std::string Text = ItemText(Index);
+    if (Message.Msg == LB_GETTEXT)
+      std::memcpy(reinterpret_cast<char*>(Message.LParam), Text.c_str(), Text.size() + 1);
+    Message.Result = static_cast<LRESULT>(Text.size());
+    return;
+  }
   if (Message.Msg == CN_COMMAND) {
     if (HIWORD(Message.WParam) == LBN_SELCHANGE) Click();
     if (HIWORD(Message.WParam) == LBN_DBLCLK && OnDblClick) OnDblClick(this);

@@ -1,5 +1,6 @@
 #pragma once
 // Labels, buttons, check boxes, radio buttons, group boxes, edits, memos and list boxes.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -169,6 +170,10 @@ class TMemo : public TCustomEdit {
   bool FWordWrap = true;
 };
 
+// Virtual styles hold no items: the window has Count rows and OnData gives the text of each.
+enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
+using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, std::string& Data)>;
+
 class TListBox : public TWinControl {
  public:
   explicit TListBox(TComponent* AOwner);
@@ -178,18 +183,36 @@ class TListBox : public TWinControl {
   // -1 when nothing is selected.
   int ItemIndex();
   void SetItemIndex(int Value);
+  // The first row shown.
+  int TopIndex();
+  void SetTopIndex(int Value);
+  TListBoxStyle Style() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  bool IsVirtual() const { return FStyle == lbVirtual || FStyle == lbVirtualOwnerDraw; }
+  // The rows of a virtual list box.
+  int Count() const { return FCount; }
+  void SetCount(int Value);
+  TLBGetDataEvent OnData;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  // Fills the window with the items; the selection and the first row shown stay.
+  virtual void ShowItems();
+  // Draws one row of an owner-drawn style: the rectangle filled and the item's text.
+  virtual void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC);
+  // The text of a row: the item's, or OnData's for a virtual style.
+  std::string ItemText(int Index);
 
  private:
   class TListBoxStrings;
-  void ShowItems();
   std::unique_ptr<TListBoxStrings> FItems;
   int FItemIndex = -1;
+  int FTopIndex = 0;
+  TListBoxStyle FStyle = lbStandard;
+  int FCount = 0;
 };
 
 void RegisterStdCtrls();

@@ -190,6 +190,58 @@ TEST_F(UCodeStdCtrls, CaptionsOfButtonsAndGroupBoxesLiveInTheirUnicodeWindows) {
   EXPECT_EQ(Check->Caption(), Clef + Greek);
 }
 
+std::wstring ListText(HWND Wnd, int Index) {
+  std::wstring Buffer(
+      static_cast<size_t>(SendMessageW(Wnd, LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0)) + 1, L'\0');
+  Buffer.resize(static_cast<size_t>(
+      SendMessageW(Wnd, LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Buffer.data()))));
+  return Buffer;
+}
+
+TEST_F(UCodeStdCtrls, AListBoxKeepsItsWideItemsTheSelectionAndTheTopRowAcrossANewWindow) {
+  auto* List = Make<TUCodeListBox>();
+  List->SetBounds(0, 0, 200, 80);
+  for (int I = 0; I < 40; ++I) List->Items()->Add(Greek + std::to_wstring(I));
+  List->Items()->InsertObject(1, Japanese, List);
+  Form->Show();
+  ASSERT_TRUE(IsWindowUnicode(List->Handle()));
+  EXPECT_EQ(ListText(List->Handle(), 1), Japanese);
+  EXPECT_EQ(List->Items()->IndexOf(Japanese), 1);
+  EXPECT_EQ(List->Items()->GetObject(1), List);
+  List->SetItemIndex(30);
+  List->SetTopIndex(25);
+  List->Items()->Put(30, Clef);  // a new text keeps the row selected
+  EXPECT_EQ(List->ItemIndex(), 30);
+  List->SetStyle(lbOwnerDrawFixed);  // a new window
+  EXPECT_EQ(List->ItemIndex(), 30);
+  EXPECT_EQ(List->TopIndex(), 25);
+  EXPECT_EQ(List->Items()->Get(30), Clef);
+  EXPECT_EQ(ListText(List->Handle(), 30), Clef);
+  EXPECT_EQ(List->Items()->Count(), 41);
+  List->Items()->Exchange(0, 1);
+  EXPECT_EQ(List->Items()->Get(0), Japanese);
+  EXPECT_EQ(List->TListBox::Items()->Get(0), WideToAnsi(Japanese));
+}
+
+TEST_F(UCodeStdCtrls, AVirtualListBoxNeverTellsMoreThanTheLengthItToldBefore) {
+  auto* List = Make<TUCodeListBox>();
+  List->SetStyle(lbVirtual);
+  int Asked = 0;
+  List->OnData = [&](TWinControl*, int Index, std::string& Data) {
+    Data = std::string(static_cast<size_t>(3 + Asked++), static_cast<char>('a' + Index));
+  };
+  List->SetCount(3);
+  Form->Show();
+  const HWND Wnd = List->Handle();
+  const auto Length = SendMessageW(Wnd, LB_GETTEXTLEN, 2, 0);
+  ASSERT_EQ(Length, 3);
+  std::wstring Buffer(8, L'#');  // room for the length told and its zero, and a guard behind
+  EXPECT_EQ(SendMessageW(Wnd, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(Buffer.data())), 3);
+  EXPECT_EQ(Buffer, std::wstring(L"ccc\0####", 8));
+  EXPECT_EQ(SendMessageW(Wnd, LB_GETTEXTLEN, 3, 0), LB_ERR);
+  EXPECT_EQ(List->Items()->Get(0).substr(0, 1), L"a");
+}
+
 TEST(UCodeStdCtrlsAnsi, TheANSIRoadKeepsWorkingControls) {
   TUnicodePlatformGuard Guard(false);
   TForm Form(nullptr);
