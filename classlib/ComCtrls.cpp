@@ -412,6 +412,171 @@ void TListView::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TTabSheet and TPageControl
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) {
+  SetVisible(false);
+}
+
+TTabSheet::~TTabSheet() {
+  SetPageControl(nullptr);
+}
+
+void TTabSheet::SetPageControl(TPageControl* Value) {
+  if (FPageControl == Value) return;
+  if (FPageControl) FPageControl->RemovePage(this);
+  SetParent(Value);
+  if (Value) Value->InsertPage(this);
+}
+
+int TTabSheet::PageIndex() const {
+  if (!FPageControl) return -1;
+  const auto& Pages = FPageControl->FPages;
+  return static_cast<int>(std::find(Pages.begin(), Pages.end(), this) - Pages.begin());
+}
+
+void TTabSheet::SetTabVisible(bool Value) {
+  if (FTabVisible == Value) return;
+  FTabVisible = Value;
+  if (FPageControl) FPageControl->ShowTabs();
+}
+
+void TTabSheet::Dispatch(TMessage& Message) {
+  TWinControl::Dispatch(Message);
+  if (Message.Msg == CM_TEXTCHANGED && FPageControl) FPageControl->ShowTabs();
+}
+
+TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 289, 193);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+TPageControl::~TPageControl() {
+  // The pages go with the child controls; they must not come back here.
+  for (TTabSheet* Page : FPages) Page->FPageControl = nullptr;
+  FPages.clear();
+  FActivePage = nullptr;
+}
+
+TTabSheet* TPageControl::Pages(int Index) const {
+  if (Index < 0 || Index >= PageCount()) throw EListError(Format(L"List index out of bounds (%d)", {Index}));
+  return FPages[static_cast<size_t>(Index)];
+}
+
+void TPageControl::InsertPage(TTabSheet* Page) {
+  FPages.push_back(Page);
+  Page->FPageControl = this;
+  if (!FActivePage)
+    SetActivePage(Page);
+  else
+    Page->SetVisible(false);
+  ShowTabs();
+  PlacePages();
+}
+
+void TPageControl::RemovePage(TTabSheet* Page) {
+  FPages.erase(std::find(FPages.begin(), FPages.end(), Page));
+  Page->FPageControl = nullptr;
+  const bool WasActive = FActivePage == Page;
+  if (WasActive) FActivePage = nullptr;
+  if (ComponentState() & csDestroying) return;  // no windows to make for a control that goes
+  if (WasActive && !FPages.empty()) SetActivePage(FPages.front());
+  ShowTabs();
+}
+
+void TPageControl::SetActivePage(TTabSheet* Value) {
+  if (Value && Value->FPageControl != this)
+    throw EComponentError("The page " + Value->Name() + " belongs to another page control");
+  if (Value == FActivePage) return;
+  TTabSheet* Old = FActivePage;
+  FActivePage = Value;
+  if (Value) Value->SetVisible(true);
+  if (Old) Old->SetVisible(false);
+  ShowTabs();
+}
+
+void TPageControl::SetActivePageIndex(int Value) {
+  SetActivePage(Value >= 0 && Value < PageCount() ? FPages[static_cast<size_t>(Value)] : nullptr);
+}
+
+TTabSheet* TPageControl::FindNextPage(TTabSheet* Current, bool GoForward, bool CheckTabVisible) const {
+  const int Count = PageCount();
+  if (Count == 0) return nullptr;
+  int Start = Current ? Current->PageIndex() : -1;
+  if (Start < 0) Start = GoForward ? Count - 1 : 0;
+  int I = Start;
+  do {
+    I = (I + (GoForward ? 1 : Count - 1)) % Count;
+    TTabSheet* Page = FPages[static_cast<size_t>(I)];
+    if (!CheckTabVisible || Page->TabVisible()) return Page;
+  } while (I != Start);
+  return nullptr;
+}
+
+void TPageControl::SelectNextPage(bool GoForward) {
+  if (TTabSheet* Page = FindNextPage(FActivePage, GoForward, true)) SetActivePage(Page);
+}
+
+std::vector<TTabSheet*> TPageControl::TabPages() const {
+  std::vector<TTabSheet*> Pages;
+  for (TTabSheet* Page : FPages)
+    if (Page->TabVisible()) Pages.push_back(Page);
+  return Pages;
+}
+
+void TPageControl::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, WC_TABCONTROLA);
+}
+
+void TPageControl::CreateWnd() {
+  TWinControl::CreateWnd();
+  ShowTabs();
+}
+
+void TPageControl::ShowTabs() {
+  if (!FHandle) return;
+  SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
+  const std::vector<TTabSheet*> Pages = TabPages();
+  int Selected = -1;
+  for (size_t I = 0; I < Pages.size(); ++I) {
+    std::string Caption = Pages[I]->Caption();
+    TCITEMA Item{};
+    Item.mask = TCIF_TEXT;
+    Item.pszText = Caption.data();
+    SendMessageA(FHandle, TCM_INSERTITEMA, I, reinterpret_cast<LPARAM>(&Item));
+    if (Pages[I] == FActivePage) Selected = static_cast<int>(I);
+  }
+  SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  PlacePages();  // the row of tabs may have grown or shrunk
+}
+
+void TPageControl::PlacePages() {
+  if (!FHandle) return;
+  RECT Area;
+  GetClientRect(FHandle, &Area);
+  SendMessageA(FHandle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&Area));
+  for (TTabSheet* Page : FPages)
+    Page->SetBounds(Area.left, Area.top, std::max(0L, Area.right - Area.left),
+                    std::max(0L, Area.bottom - Area.top));
+}
+
+void TPageControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(Message.LParam)->code == TCN_SELCHANGE) {
+      const auto Tab = static_cast<size_t>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
+      const std::vector<TTabSheet*> Pages = TabPages();
+      if (Tab < Pages.size()) SetActivePage(Pages[Tab]);
+      if (OnChange) OnChange(this);
+    }
+    return;
+  }
+  TWinControl::Dispatch(Message);
+  if (Message.Msg == WM_SIZE || Message.Msg == WM_SETFONT) PlacePages();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Published properties
 
 void RegisterComCtrls() {
@@ -477,5 +642,23 @@ void RegisterComCtrls() {
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
        Event<TListView>("OnData", &TListView::OnData),
        Event<TListView>("OnColumnClick", &TListView::OnColumnClick)});
-  for (const TClassInfo* Info : {&TrackBarInfo, &ColumnInfo, &ListViewInfo}) RegisterClass(Info);
+  static TClassInfo TabSheetInfo =
+      MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
+                               {Bool<TTabSheet>(
+                                   "TabVisible", [](TTabSheet* C) { return C->TabVisible(); },
+                                   [](TTabSheet* C, bool V) { C->SetTabVisible(V); })});
+  TabSheetInfo.SetParentComponent = [](TComponent* Child, TComponent* Parent) {
+    auto* Pages = dynamic_cast<TPageControl*>(Parent);
+    if (!Pages) throw EComponentError("A tab sheet belongs into a page control");
+    static_cast<TTabSheet*>(Child)->SetPageControl(Pages);
+  };
+  static const TClassInfo PageControlInfo =
+      MakeClassInfo<TPageControl>("TPageControl", WinControl,
+                                  {Component<TPageControl, TTabSheet>(
+                                       "ActivePage", [](TPageControl* C) { return C->ActivePage(); },
+                                       [](TPageControl* C, TTabSheet* V) { C->SetActivePage(V); }),
+                                   Event<TPageControl>("OnChange", &TPageControl::OnChange)});
+  for (const TClassInfo* Info : {&TrackBarInfo, &ColumnInfo, &ListViewInfo,
+                                 static_cast<const TClassInfo*>(&TabSheetInfo), &PageControlInfo})
+    RegisterClass(Info);
 }

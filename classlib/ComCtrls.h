@@ -1,5 +1,5 @@
 #pragma once
-// Track bars and list views over the common controls.
+// Track bars, list views and page controls over the common controls.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -204,6 +204,71 @@ class TListView : public TWinControl {
   int FTopIndex = 0;
   std::string FDispText;  // the text last handed to the control
   std::unique_ptr<TListItem> FTempItem;
+};
+
+class TPageControl;
+
+// One page of a page control: a container shown while it is the active page. Its caption is the text
+// of its tab.
+class TTabSheet : public TWinControl {
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+  TPageControl* PageControl() const { return FPageControl; }
+  // Takes the page out of its page control and appends it to Value's pages.
+  void SetPageControl(TPageControl* Value);
+  // The page's position among its page control's pages; -1 without one.
+  int PageIndex() const;
+  // A page without a tab is never shown by its tab nor chosen by SelectNextPage.
+  bool TabVisible() const { return FTabVisible; }
+  void SetTabVisible(bool Value);
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+  bool FTabVisible = true;
+};
+
+// Pages under a row of tabs; exactly the active page is visible. The first page added becomes active.
+class TPageControl : public TWinControl {
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+  int PageCount() const { return static_cast<int>(FPages.size()); }
+  TTabSheet* Pages(int Index) const;  // EListError outside 0..Count-1
+  TTabSheet* ActivePage() const { return FActivePage; }
+  // Shows Value and hides the page shown before; a page of another page control raises EComponentError.
+  void SetActivePage(TTabSheet* Value);
+  int ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
+  void SetActivePageIndex(int Value);
+  // The page after (or before) Current, from the last to the first and back, skipping pages without a
+  // tab when CheckTabVisible; nullptr when there is no such page. A Current of nullptr starts at the end.
+  TTabSheet* FindNextPage(TTabSheet* Current, bool GoForward, bool CheckTabVisible) const;
+  // Makes the next (or previous) page with a tab active.
+  void SelectNextPage(bool GoForward);
+  // The user chose another tab.
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* Page);
+  void RemovePage(TTabSheet* Page);
+  // The tabs anew from the pages, and the active page's tab selected.
+  void ShowTabs();
+  // Every page takes the area below the tabs.
+  void PlacePages();
+  std::vector<TTabSheet*> TabPages() const;
+
+  std::vector<TTabSheet*> FPages;
+  TTabSheet* FActivePage = nullptr;
 };
 
 void RegisterComCtrls();

@@ -1,5 +1,7 @@
 #include "classlib/Forms.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "classlib/ComCtrls.h"
@@ -399,6 +401,125 @@ void TForm::Dispatch(TMessage& Message) {
       break;
   }
   TWinControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TScrollBox
+
+void TControlScrollBar::SetPosition(int Value) {
+  FControl->ScrollTo(Value);
+}
+
+int TControlScrollBar::Range() const {
+  int Bottom = 0;
+  for (int I = 0; I < FControl->ControlCount(); ++I) {
+    const TControl* Child = FControl->Controls(I);
+    if (Child->Visible()) Bottom = std::max(Bottom, Child->Top() + Child->Height());
+  }
+  return Bottom + FPosition;
+}
+
+TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 185, 41);
+}
+
+void TScrollBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  UpdateScrollBar();
+}
+
+void TScrollBox::ScrollTo(int Position) {
+  const int Last = std::max(0, FVertScrollBar.Range() - ClientHeight());
+  Position = std::clamp(Position, 0, Last);
+  const int Delta = Position - FVertScrollBar.FPosition;
+  if (Delta != 0) {
+    FVertScrollBar.FPosition = Position;
+    for (int I = 0; I < ControlCount(); ++I) {
+      TControl* Child = Controls(I);
+      Child->SetBounds(Child->Left(), Child->Top() - Delta, Child->Width(), Child->Height());
+    }
+    Invalidate();
+  }
+  if (FHandle) SetScrollPos(FHandle, SB_VERT, Position, TRUE);
+}
+
+void TScrollBox::UpdateScrollBar() {
+  if (!FHandle || FUpdating) return;
+  // Showing or hiding the bar resizes the client area, which comes back here.
+  FUpdating = true;
+  SCROLLINFO Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = SIF_RANGE | SIF_PAGE;
+  Info.nMax = FVertScrollBar.Range() - 1;
+  Info.nPage = static_cast<UINT>(std::max(0, ClientHeight()));
+  SetScrollInfo(FHandle, SB_VERT, &Info, TRUE);
+  ScrollTo(FVertScrollBar.FPosition);
+  FUpdating = false;
+}
+
+void TScrollBox::WMVScroll(TMessage& Message) {
+  const int Position = FVertScrollBar.FPosition;
+  const int Page = ClientHeight();
+  switch (LOWORD(Message.WParam)) {
+    case SB_LINEUP:
+      ScrollTo(Position - FVertScrollBar.FIncrement);
+      break;
+    case SB_LINEDOWN:
+      ScrollTo(Position + FVertScrollBar.FIncrement);
+      break;
+    case SB_PAGEUP:
+      ScrollTo(Position - Page);
+      break;
+    case SB_PAGEDOWN:
+      ScrollTo(Position + Page);
+      break;
+    case SB_TOP:
+      ScrollTo(0);
+      break;
+    case SB_BOTTOM:
+      ScrollTo(FVertScrollBar.Range());
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      if (LOWORD(Message.WParam) == SB_THUMBTRACK && !FVertScrollBar.FTracking) break;
+      SCROLLINFO Info{};
+      Info.cbSize = sizeof Info;
+      Info.fMask = SIF_TRACKPOS;
+      GetScrollInfo(FHandle, SB_VERT, &Info);
+      ScrollTo(Info.nTrackPos);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+bool TScrollBox::MouseWheel(TMessage& Message) {
+  const int Delta = GET_WHEEL_DELTA_WPARAM(Message.WParam);
+  const TMouseWheelUpDownEvent& Event = Delta < 0 ? OnMouseWheelDown : OnMouseWheelUp;
+  if (Delta == 0 || !Event) return false;
+  bool Handled = false;
+  Event(this, KeyboardShiftState(), POINT{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)},
+        Handled);
+  return Handled;
+}
+
+void TScrollBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_VSCROLL:
+      if (Message.LParam == 0) {
+        WMVScroll(Message);
+        return;
+      }
+      break;
+    case WM_MOUSEWHEEL:
+      if (MouseWheel(Message)) return;
+      break;
+    default:
+      break;
+  }
+  TWinControl::Dispatch(Message);
+  if (Message.Msg == WM_SIZE) UpdateScrollBar();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -949,11 +1070,25 @@ void RegisterBaseClasses() {
        Event<TForm>("OnDeactivate", &TForm::OnDeactivate), Event<TForm>("OnCloseQuery", &TForm::OnCloseQuery),
        Event<TForm>("OnClose", &TForm::OnClose), Event<TForm>("OnDestroy", &TForm::OnDestroy)});
   static const TClassInfo HintWindowInfo = MakeClassInfo<THintWindow>("THintWindow", &WinControlInfo, {});
+  static const TClassInfo ScrollBarInfo = MakeClassInfo<TControlScrollBar>(
+      "TControlScrollBar", nullptr,
+      {Bool<TControlScrollBar>(
+           "Tracking", [](TControlScrollBar* B) { return B->Tracking(); },
+           [](TControlScrollBar* B, bool V) { B->SetTracking(V); }),
+       Int<TControlScrollBar>(
+           "Increment", [](TControlScrollBar* B) { return B->Increment(); },
+           [](TControlScrollBar* B, int64_t V) { B->SetIncrement(static_cast<int>(V)); })});
+  static const TClassInfo ScrollBoxInfo = MakeClassInfo<TScrollBox>(
+      "TScrollBox", &WinControlInfo,
+      {Object<TScrollBox>("VertScrollBar", [](TScrollBox* C) { return C->VertScrollBar(); }),
+       Event<TScrollBox>("OnMouseWheelDown", &TScrollBox::OnMouseWheelDown),
+       Event<TScrollBox>("OnMouseWheelUp", &TScrollBox::OnMouseWheelUp)});
   static const TClassInfo AppEventsInfo =
       MakeClassInfo<TApplicationEvents>("TApplicationEvents", &ComponentInfo,
                                         {Event<TApplicationEvents>("OnIdle", &TApplicationEvents::OnIdle)});
-  for (const TClassInfo* Info : {&ComponentInfo, &FontInfo, static_cast<const TClassInfo*>(&ControlInfo),
-                                 &WinControlInfo, &FormInfo, &HintWindowInfo, &AppEventsInfo})
+  for (const TClassInfo* Info :
+       {&ComponentInfo, &FontInfo, static_cast<const TClassInfo*>(&ControlInfo), &WinControlInfo, &FormInfo,
+        &HintWindowInfo, &ScrollBarInfo, &ScrollBoxInfo, &AppEventsInfo})
     RegisterClass(Info);
 }
 

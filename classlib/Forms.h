@@ -112,6 +112,62 @@ class TForm : public TWinControl {
   bool FShowing = false;  // while OnShow runs
 };
 
+class TScrollBox;
+
+// The vertical scroll bar of a scroll box. Its range is the height that the box's children need; moving
+// the position moves the children.
+class TControlScrollBar : public TPersistent {
+ public:
+  explicit TControlScrollBar(TScrollBox* Control) : FControl(Control) {}
+  int Position() const { return FPosition; }
+  // Kept within 0 and the range less the box's client height.
+  void SetPosition(int Value);
+  int Range() const;
+  // The children follow the thumb while it is dragged, not only when it is let go.
+  bool Tracking() const { return FTracking; }
+  void SetTracking(bool Value) { FTracking = Value; }
+  // The step of the bar's arrows.
+  int Increment() const { return FIncrement; }
+  void SetIncrement(int Value) { FIncrement = Value; }
+
+ private:
+  friend class TScrollBox;
+  TScrollBox* FControl;
+  int FPosition = 0;
+  bool FTracking = false;
+  int FIncrement = 8;
+};
+
+using TMouseWheelUpDownEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, POINT MousePos, bool& Handled)>;
+
+// A container that scrolls its children up and down when they reach below its bottom.
+class TScrollBox : public TWinControl {
+ public:
+  explicit TScrollBox(TComponent* AOwner);
+  TControlScrollBar* VertScrollBar() { return &FVertScrollBar; }
+  // The scroll bar anew after children were added or moved.
+  void UpdateScrollBar();
+
+  // The wheel turned towards the user (down) or away (up) while the box had the focus; a handler that
+  // sets Handled keeps the turn from the box's parent.
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
+
+ protected:
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TControlScrollBar;
+  void ScrollTo(int Position);
+  void WMVScroll(TMessage& Message);
+  bool MouseWheel(TMessage& Message);
+
+  TControlScrollBar FVertScrollBar{this};
+  bool FUpdating = false;
+};
+
 // Makes a form of class T owned by AOwner and reads it from its resource.
 template <class T>
 T* NewForm(TComponent* AOwner) {

@@ -234,4 +234,121 @@ TEST(ComCtrlsTrackBar, PositionStaysInRangeAndReportsChangesOnce) {
   EXPECT_EQ(Changes, 4);
 }
 
+// The texts of a tab control's tabs and the selected one's index.
+std::vector<std::string> TabTexts(HWND Tabs) {
+  std::vector<std::string> Texts;
+  const int Count = static_cast<int>(SendMessageA(Tabs, TCM_GETITEMCOUNT, 0, 0));
+  for (int I = 0; I < Count; ++I) {
+    char Buffer[64] = {};
+    TCITEMA Item{};
+    Item.mask = TCIF_TEXT;
+    Item.pszText = Buffer;
+    Item.cchTextMax = sizeof Buffer;
+    SendMessageA(Tabs, TCM_GETITEMA, static_cast<WPARAM>(I), reinterpret_cast<LPARAM>(&Item));
+    Texts.push_back(Buffer);
+  }
+  return Texts;
+}
+
+TTabSheet* AddPage(TPageControl* Pages, const std::string& Caption) {
+  auto* Page = new TTabSheet(Pages->Owner());
+  Page->SetCaption(Caption);
+  Page->SetPageControl(Pages);
+  return Page;
+}
+
+TEST(ComCtrlsPageControl, TheActivePageAloneIsShownAndTheTabsFollowThePages) {
+  THost<TPageControl> Host;
+  TPageControl* Pages = Host.Control;
+  TTabSheet* One = AddPage(Pages, "One");
+  TTabSheet* Two = AddPage(Pages, "Two");
+  EXPECT_EQ(Pages->ActivePage(), One);  // the first page added
+  EXPECT_TRUE(One->Visible());
+  EXPECT_FALSE(Two->Visible());
+
+  const HWND Tabs = Pages->Handle();
+  TTabSheet* Three = AddPage(Pages, "Three");
+  EXPECT_EQ(TabTexts(Tabs), (std::vector<std::string>{"One", "Two", "Three"}));
+  Two->SetCaption("Zwei");
+  Three->SetTabVisible(false);
+  EXPECT_EQ(TabTexts(Tabs), (std::vector<std::string>{"One", "Zwei"}));
+
+  Pages->SetActivePage(Two);
+  EXPECT_EQ(SendMessageA(Tabs, TCM_GETCURSEL, 0, 0), 1);
+  const auto Shown = [](TWinControl* Page) {
+    return (GetWindowLongPtrA(Page->Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+  };
+  EXPECT_TRUE(Shown(Two));
+  EXPECT_FALSE(Shown(One));
+  EXPECT_FALSE(One->Visible());
+
+  // A page fills the control below its tabs.
+  RECT Area;
+  GetClientRect(Tabs, &Area);
+  EXPECT_GT(Two->Top(), 0);
+  EXPECT_LE(Two->Top() + Two->Height(), Area.bottom);
+  EXPECT_GT(Two->Width(), Area.right / 2);
+
+  // The user goes to the first tab: the page follows and OnChange fires.
+  int Changes = 0;
+  Pages->OnChange = [&](TObject*) { ++Changes; };
+  SendMessageA(Tabs, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(Pages->ActivePage(), One);
+  EXPECT_EQ(Changes, 1);
+
+  TPageControl Other(&Host.Form);
+  EXPECT_THROW(Other.SetActivePage(One), EComponentError);
+}
+
+TEST(ComCtrlsPageControl, NextPageWrapsAroundAndSkipsPagesWithoutTab) {
+  THost<TPageControl> Host;
+  TPageControl* Pages = Host.Control;
+  EXPECT_EQ(Pages->FindNextPage(nullptr, true, true), nullptr);
+  TTabSheet* A = AddPage(Pages, "A");
+  TTabSheet* B = AddPage(Pages, "B");
+  TTabSheet* C = AddPage(Pages, "C");
+  TTabSheet* D = AddPage(Pages, "D");
+  EXPECT_EQ(Pages->FindNextPage(nullptr, true, true), A);
+  EXPECT_EQ(Pages->FindNextPage(nullptr, false, true), D);
+  EXPECT_EQ(Pages->FindNextPage(D, true, true), A);
+  EXPECT_EQ(Pages->FindNextPage(A, false, true), D);
+  C->SetTabVisible(false);
+  EXPECT_EQ(Pages->FindNextPage(B, true, true), D);
+  EXPECT_EQ(Pages->FindNextPage(B, true, false), C);
+  EXPECT_EQ(Pages->FindNextPage(D, false, true), B);
+
+  Pages->SetActivePage(D);
+  Pages->SelectNextPage(true);
+  EXPECT_EQ(Pages->ActivePage(), A);
+  Pages->SelectNextPage(false);
+  EXPECT_EQ(Pages->ActivePage(), D);
+  Pages->SelectNextPage(false);
+  EXPECT_EQ(Pages->ActivePage(), B);
+  EXPECT_EQ(Pages->ActivePageIndex(), 1);
+
+  // A single page with a tab is its own next page.
+  A->SetTabVisible(false);
+  D->SetTabVisible(false);
+  Pages->SelectNextPage(true);
+  EXPECT_EQ(Pages->ActivePage(), B);
+}
+
+TEST(ComCtrlsPageControl, AFreedPageLeavesAndTheFirstPageTakesOver) {
+  THost<TPageControl> Host;
+  TPageControl* Pages = Host.Control;
+  TTabSheet* One = AddPage(Pages, "One");
+  TTabSheet* Two = AddPage(Pages, "Two");
+  auto* Label = new TLabel(&Host.Form);
+  Label->SetParent(Two);
+  Pages->SetActivePage(Two);
+  const HWND Tabs = Pages->Handle();
+  delete Two;
+  EXPECT_EQ(Pages->PageCount(), 1);
+  EXPECT_EQ(Pages->ActivePage(), One);
+  EXPECT_TRUE(One->Visible());
+  EXPECT_EQ(TabTexts(Tabs), std::vector<std::string>{"One"});
+  EXPECT_THROW(Pages->Pages(1), EListError);
+  // The form frees the page control with its last page.
+}
+
 }  // namespace

@@ -189,6 +189,39 @@ TEST(FormReaderValues, ReferencesAndHandlersAreBoundByName) {
   EXPECT_EQ(F->Button1->PopupMenu(), nullptr);
 }
 
+TEST(FormReaderValues, PagesJoinTheirPageControlAndTheNamedOneIsActive) {
+  TFormGuard G;
+  TReaderTestForm* F = G.Form;
+  Read(F, R"(object Main: TReaderTestForm
+  object Button1: TButton
+  end
+  object Pages: TPageControl
+    ActivePage = Second
+    object First: TTabSheet
+      Caption = 'Eins'
+    end
+    object Second: TTabSheet
+      Caption = 'Zwei'
+      TabVisible = False
+      object Box: TScrollBox
+        VertScrollBar.Tracking = True
+        VertScrollBar.Increment = 10
+      end
+    end
+  end
+end
+)");
+  auto* Pages = static_cast<TPageControl*>(F->FindComponent("Pages"));
+  ASSERT_EQ(Pages->PageCount(), 2);
+  EXPECT_EQ(Pages->Pages(0), F->FindComponent("First"));
+  EXPECT_EQ(Pages->ActivePage(), F->FindComponent("Second"));
+  EXPECT_FALSE(Pages->Pages(1)->TabVisible());
+  auto* Box = static_cast<TScrollBox*>(F->FindComponent("Box"));
+  EXPECT_EQ(Box->Parent(), Pages->Pages(1));
+  EXPECT_TRUE(Box->VertScrollBar()->Tracking());
+  EXPECT_EQ(Box->VertScrollBar()->Increment(), 10);
+}
+
 struct TBadForm {
   const char* Text;
   const char* Expected;  // part of the message
@@ -213,6 +246,8 @@ TEST(FormReaderErrors, FaultsRaiseReadErrorsWithTheirLine) {
       {"object Main: TOtherForm\nend\n", "describes TOtherForm"},
       {"object Main: TReaderTestForm\n  Picture.Data = {0A1}\nend\n", "Odd number"},
       {"object Main: TReaderTestForm\n  Left = 'text'\nend\n", "Integer expected"},
+      {"object Main: TReaderTestForm\n  object Page: TTabSheet\n  end\nend\n",
+       "line 2: A tab sheet belongs into a page control"},
       {"", "'object' expected"},
   };
   for (const TBadForm& Case : Cases) {

@@ -353,4 +353,96 @@ TEST(FormsShortCut, KeysThroughTheMessageLoopReachMenusOfTheFocusedForm) {
   Application->DestroyForms();
 }
 
+// A scroll box of 100 by 100 pixels on a hidden form, with labels at the given tops, 20 pixels high.
+struct TScrollHost {
+  TForm Form{nullptr};
+  TScrollBox* Box = new TScrollBox(&Form);
+  std::vector<TLabel*> Labels;
+  explicit TScrollHost(std::initializer_list<int> Tops) {
+    Form.SetBounds(0, 0, 300, 300);
+    Box->SetParent(&Form);
+    Box->SetBounds(0, 0, 100, 100);
+    for (const int Top : Tops) {
+      auto* Label = new TLabel(&Form);
+      Label->SetAutoSize(false);
+      Label->SetBounds(0, Top, 50, 20);
+      Label->SetParent(Box);
+      Labels.push_back(Label);
+    }
+    Box->HandleNeeded();
+  }
+  int Position() { return Box->VertScrollBar()->Position(); }
+};
+
+TEST(FormsScrollBox, ThePositionMovesTheChildrenWithinTheRange) {
+  TScrollHost Host({10, 200});
+  TControlScrollBar* Bar = Host.Box->VertScrollBar();
+  const int Page = Host.Box->ClientHeight();
+  EXPECT_EQ(Bar->Range(), 220);
+  Bar->SetPosition(30);
+  EXPECT_EQ(Host.Labels[0]->Top(), -20);
+  EXPECT_EQ(Host.Labels[1]->Top(), 170);
+  EXPECT_EQ(Bar->Range(), 220);  // the range does not move with the children
+  Bar->SetPosition(1000);
+  EXPECT_EQ(Host.Position(), 220 - Page);
+  EXPECT_EQ(Host.Labels[1]->Top() + Host.Labels[1]->Height(), Page);
+  EXPECT_EQ(GetScrollPos(Host.Box->Handle(), SB_VERT), 220 - Page);
+  Bar->SetPosition(-5);
+  EXPECT_EQ(Host.Position(), 0);
+  EXPECT_EQ(Host.Labels[0]->Top(), 10);
+
+  // Children that fit need no scrolling.
+  TScrollHost Small({10});
+  Small.Box->VertScrollBar()->SetPosition(10);
+  EXPECT_EQ(Small.Position(), 0);
+}
+
+TEST(FormsScrollBox, TheBarsArrowsPagesAndThumbScroll) {
+  TScrollHost Host({0, 400});
+  const HWND Box = Host.Box->Handle();
+  const int Page = Host.Box->ClientHeight();
+  SendMessageA(Box, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(Host.Position(), 8);
+  SendMessageA(Box, WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(Host.Position(), 8 + Page);
+  SendMessageA(Box, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(Host.Position(), Page);
+  SendMessageA(Box, WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(Host.Position(), 420 - Page);
+  SendMessageA(Box, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(Host.Position(), 0);
+  SCROLLINFO Info{sizeof Info, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+  GetScrollInfo(Box, SB_VERT, &Info);
+  EXPECT_EQ(Info.nMax, 419);
+  EXPECT_EQ(static_cast<int>(Info.nPage), Page);
+}
+
+TEST(FormsScrollBox, TheWheelReachesItsEventsAndAnUnhandledTurnGoesOn) {
+  TScrollHost Host({0, 400});
+  std::vector<std::string> Turns;
+  bool Handle = true;
+  Host.Box->OnMouseWheelDown = [&](TObject*, TShiftState, POINT, bool& Handled) {
+    Turns.push_back("down");
+    Handled = Handle;
+  };
+  Host.Box->OnMouseWheelUp = [&](TObject* Sender, TShiftState, POINT, bool& Handled) {
+    Turns.push_back("up");
+    static_cast<TScrollBox*>(Sender)->VertScrollBar()->SetPosition(0);
+    Handled = true;
+  };
+  int ParentWheels = 0;
+  Host.Form.WindowProc = [&, Saved = Host.Form.WindowProc](TMessage& Message) {
+    if (Message.Msg == WM_MOUSEWHEEL) ++ParentWheels;
+    Saved(Message);
+  };
+  const HWND Box = Host.Box->Handle();
+  SendMessageA(Box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  SendMessageA(Box, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(ParentWheels, 0);
+  Handle = false;
+  SendMessageA(Box, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(Turns, (std::vector<std::string>{"down", "up", "down"}));
+  EXPECT_EQ(ParentWheels, 1);
+}
+
 }  // namespace
