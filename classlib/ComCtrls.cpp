@@ -493,7 +493,7 @@ void TPageControl::SetActivePage(TTabSheet* Value) {
   FActivePage = Value;
   if (Value) Value->SetVisible(true);
   if (Old) Old->SetVisible(false);
-  ShowTabs();
+  SelectTab();
 }
 
 void TPageControl::SetActivePageIndex(int Value) {
@@ -537,19 +537,31 @@ void TPageControl::CreateWnd() {
 
 void TPageControl::ShowTabs() {
   if (!FHandle) return;
+  FTabsFromCode = true;
+  // With no tab focused the first new one takes the focus, which the selection then moves on.
+  SendMessageA(FHandle, TCM_SETCURFOCUS, static_cast<WPARAM>(-1), 0);
   SendMessageA(FHandle, TCM_DELETEALLITEMS, 0, 0);
   const std::vector<TTabSheet*> Pages = TabPages();
-  int Selected = -1;
   for (size_t I = 0; I < Pages.size(); ++I) {
     std::string Caption = Pages[I]->Caption();
     TCITEMA Item{};
     Item.mask = TCIF_TEXT;
     Item.pszText = Caption.data();
     SendMessageA(FHandle, TCM_INSERTITEMA, I, reinterpret_cast<LPARAM>(&Item));
-    if (Pages[I] == FActivePage) Selected = static_cast<int>(I);
   }
-  SendMessageA(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  FTabsFromCode = false;
+  SelectTab();
   PlacePages();  // the row of tabs may have grown or shrunk
+}
+
+void TPageControl::SelectTab() {
+  if (!FHandle) return;
+  const std::vector<TTabSheet*> Pages = TabPages();
+  const auto Tab = std::find(Pages.begin(), Pages.end(), FActivePage);
+  // The selection moves the focused tab with it, from which the arrow keys go on.
+  FTabsFromCode = true;
+  SendMessageA(FHandle, TCM_SETCURSEL, Tab == Pages.end() ? static_cast<WPARAM>(-1) : Tab - Pages.begin(), 0);
+  FTabsFromCode = false;
 }
 
 void TPageControl::PlacePages() {
@@ -564,7 +576,7 @@ void TPageControl::PlacePages() {
 
 void TPageControl::Dispatch(TMessage& Message) {
   if (Message.Msg == CN_NOTIFY) {
-    if (reinterpret_cast<NMHDR*>(Message.LParam)->code == TCN_SELCHANGE) {
+    if (reinterpret_cast<NMHDR*>(Message.LParam)->code == TCN_SELCHANGE && !FTabsFromCode) {
       const auto Tab = static_cast<size_t>(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));
       const std::vector<TTabSheet*> Pages = TabPages();
       if (Tab < Pages.size()) SetActivePage(Pages[Tab]);

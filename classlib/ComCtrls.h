@@ -263,12 +263,14 @@ class TPageControl : public TWinControl {
   void RemovePage(TTabSheet* Page);
   // The tabs anew from the pages, and the active page's tab selected.
   void ShowTabs();
+  void SelectTab();
   // Every page takes the area below the tabs.
   void PlacePages();
   std::vector<TTabSheet*> TabPages() const;
 
   std::vector<TTabSheet*> FPages;
   TTabSheet* FActivePage = nullptr;
+  bool FTabsFromCode = false;  // the control's notices of a change the code made
 };
 
 void RegisterComCtrls();

@@ -75,7 +75,8 @@ void TLabel::AdjustBounds() {
     DoDrawText(&Canvas, Rect, TextFlags() | DT_CALCRECT);
   }
   ReleaseDC(nullptr, DC);
-  SetBounds(Left(), Top(), Rect.right, Rect.bottom);
+  // A wrapping label keeps its width, else each new text or font would wrap it narrower.
+  SetBounds(Left(), Top(), FWordWrap ? Width() : Rect.right, Rect.bottom);
 }
 
 void TLabel::SetAutoSize(bool Value) {

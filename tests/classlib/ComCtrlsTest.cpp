@@ -234,7 +234,7 @@ TEST(ComCtrlsTrackBar, PositionStaysInRangeAndReportsChangesOnce) {
   EXPECT_EQ(Changes, 4);
 }
 
-// The texts of a tab control's tabs and the selected one's index.
+// The texts of a tab control's tabs.
 std::vector<std::string> TabTexts(HWND Tabs) {
   std::vector<std::string> Texts;
   const int Count = static_cast<int>(SendMessageA(Tabs, TCM_GETITEMCOUNT, 0, 0));
@@ -295,6 +295,11 @@ TEST(ComCtrlsPageControl, TheActivePageAloneIsShownAndTheTabsFollowThePages) {
   SendMessageA(Tabs, WM_KEYDOWN, VK_LEFT, 0);
   EXPECT_EQ(Pages->ActivePage(), One);
   EXPECT_EQ(Changes, 1);
+  // The keys go on from a page that the code chose.
+  Pages->SetActivePage(Two);
+  SendMessageA(Tabs, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(Pages->ActivePage(), One);
+  EXPECT_EQ(Changes, 2);
 
   TPageControl Other(&Host.Form);
   EXPECT_THROW(Other.SetActivePage(One), EComponentError);

@@ -114,4 +114,20 @@ TEST(StdCtrlsLabel, AutoSizeFollowsTheCaptionAndAcceleratorFocuses) {
   EXPECT_EQ(Label->FocusControl(), nullptr);
 }
 
+TEST(StdCtrlsLabel, AWrappingLabelKeepsItsWidthAndGrowsDown) {
+  TParentFixture P;
+  auto* Label = new TLabel(P.Parent.get());
+  Label->SetParent(P.Parent.get());
+  Label->SetWidth(120);
+  Label->SetWordWrap(true);
+  Label->SetCaption("One");
+  const int OneLine = Label->Height();
+  EXPECT_EQ(Label->Width(), 120);
+  Label->SetCaption("Some words that take more than one line of one hundred and twenty pixels");
+  EXPECT_EQ(Label->Width(), 120);
+  EXPECT_GT(Label->Height(), 2 * OneLine);
+  Label->Font()->SetSize(Label->Font()->Size() + 2);
+  EXPECT_EQ(Label->Width(), 120);
+}
+
 }  // namespace
