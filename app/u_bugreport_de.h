@@ -1,8 +1,8 @@
 #pragma once
-// The German contact window; its controls and handlers come with its own step.
-#include "classlib/Forms.h"
+// The German contact window: where to report faults and wishes, and where software is made to order.
+#include "app/u_bugreport.h"
 
-class Tbugreport_de : public TForm {
+class Tbugreport_de : public TBugreportFenster {
  public:
   explicit Tbugreport_de(TComponent* AOwner);
 };

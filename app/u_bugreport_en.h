@@ -1,8 +1,8 @@
 #pragma once
-// The English contact window; its controls and handlers come with its own step.
-#include "classlib/Forms.h"
+// The English contact window: where to report faults and wishes, and where software is made to order.
+#include "app/u_bugreport.h"
 
-class Tbugreport_en : public TForm {
+class Tbugreport_en : public TBugreportFenster {
  public:
   explicit Tbugreport_en(TComponent* AOwner);
 };

@@ -1,5 +1,7 @@
 #include "app/u_funktionen.h"
 
+#include <shellapi.h>
+
 #include <algorithm>
 
 #include "Imports/UCodeControls.h"
@@ -8,6 +10,10 @@
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
 #include "classlib/SysUtils.h"
+
+std::function<void(const std::wstring& Ziel)> ShellOeffnen = [](const std::wstring& Ziel) {
+  ShellExecuteW(Application->Handle(), L"open", Ziel.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+};
 
 bool IsInteger(const std::string& Text) {
   return StrToIntDef(Text, 0) == StrToIntDef(Text, 1);

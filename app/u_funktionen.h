@@ -2,6 +2,7 @@
 // Helpers of the player: number test, field count of a playlist line, the reader of dropped playlists,
 // the play-time text, and the setting of the windows' texts in one language.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ void LoadDroppedPlaylist(const std::wstring& FileName);
 std::string PlayTimeText(const TWideSongArray& Songs);
 // A length field in seconds; 0 when it is not of the two patterns.
 int64_t LengthSeconds(const std::wstring& Text);
+
+// Opens a file, folder or web address with the shell's verb "open", shown normally, owned by the
+// application's window. Tests put a recorder in its place.
+extern std::function<void(const std::wstring& Ziel)> ShellOeffnen;
 
 // How one text of a window reaches its component.
 enum TTextArt {

@@ -16,6 +16,7 @@
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
 #include "Imports/UCodeWindows.h"
+#include "app/template_menu.h"
 #include "app/u_addordner.h"
 #include "app/u_fehler.h"
 #include "app/u_funktionen.h"
@@ -287,7 +288,18 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("einstsaveClick", &Tprog::einstsaveClick),
                             MethodOf("einstloadClick", &Tprog::einstloadClick),
                             MethodOf("einstautosaveClick", &Tprog::einstautosaveClick),
-                            MethodOf("einstautoloadClick", &Tprog::einstautoloadClick)},
+                            MethodOf("einstautoloadClick", &Tprog::einstautoloadClick),
+                            MethodOf("m_bugClick", &Tprog::m_bugClick),
+                            MethodOf("m_bug_iClick", &Tprog::m_bug_iClick),
+                            MethodOf("mcloseClick", &Tprog::mcloseClick),
+                            MethodOf("mw6Click", &Tprog::mw6Click),
+                            MethodOf("m_fehlerClick", &Tprog::m_fehlerClick),
+                            MethodOf("i1Click", &Tprog::i1Click),
+                            MethodOf("i2Click", &Tprog::i2Click),
+                            MethodOf("i3Click", &Tprog::i3Click),
+                            MethodOf("i4Click", &Tprog::i4Click),
+                            MethodOf("Software1Click", &Tprog::Software1Click),
+                            MethodOf("BrowseToMenuCaption", &Tprog::BrowseToMenuCaption)},
                            {FieldOf("pa_suche", &Tprog::pa_suche),
                             FieldOf("Alle", &Tprog::Alle),
                             FieldOf("pa_unten", &Tprog::pa_unten),
@@ -347,7 +359,14 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("suchoptpanel", &Tprog::suchoptpanel),
                             FieldOf("Suchoptionen1", &Tprog::Suchoptionen1),
                             FieldOf("m_regexsuche", &Tprog::m_regexsuche),
-                            FieldOf("akpopup", &Tprog::akpopup)},
+                            FieldOf("akpopup", &Tprog::akpopup),
+                            FieldOf("MainMenu1", &Tprog::MainMenu1),
+                            FieldOf("m_soft_de", &Tprog::m_soft_de),
+                            FieldOf("m_soft_en", &Tprog::m_soft_en),
+                            FieldOf("m_soft_de_web1", &Tprog::m_soft_de_web1),
+                            FieldOf("m_soft_de_web2", &Tprog::m_soft_de_web2),
+                            FieldOf("m_soft_en_web1", &Tprog::m_soft_en_web1),
+                            FieldOf("m_soft_en_web2", &Tprog::m_soft_en_web2)},
                            {UnicodeKlassen()});
 }
 
@@ -355,6 +374,7 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
 // Life cycle and command line
 
 void Tprog::FormCreate(TObject* /*Sender*/) {
+  BuildSoftwareMenus(this);
   PositionKorrigieren = true;
   StatusZeigtSong = false;
   pa_suche->Hide();

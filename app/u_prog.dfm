@@ -382,6 +382,57 @@ object prog: Tprog
         Caption = 'Dateien '#246'ffnen...'
         OnClick = m_opendateiClick
       end
+      object m_bug: TMenuItem
+        Caption = 'Fehler oder Verbesserung melden..'
+        OnClick = m_bugClick
+      end
+      object N3: TMenuItem
+        Caption = '-'
+      end
+      object mclose: TMenuItem
+        Caption = 'Beenden'
+        OnClick = mcloseClick
+      end
+    end
+    object mwiedergabe: TMenuItem
+      Caption = 'Wiedergabe'
+      object mw1: TMenuItem
+        Caption = 'Play'
+        ShortCut = 113
+        OnClick = mw1Click
+      end
+      object mw2: TMenuItem
+        Caption = 'Stop'
+        ShortCut = 114
+        OnClick = mw2Click
+      end
+      object mw3: TMenuItem
+        Caption = 'Letztes St'#252'ck'
+        ShortCut = 115
+        OnClick = zurueckClick
+      end
+      object mw4: TMenuItem
+        Caption = 'N'#228'chstes St'#252'ck'
+        ShortCut = 116
+        OnClick = weiterClick
+      end
+      object Wiederholen: TMenuItem
+        Caption = 'Wiederholen'
+        OnClick = WiederholenClick
+      end
+      object mw6: TMenuItem
+        Caption = 'Infos '#252'ber aktuellen Song..'
+        OnClick = mw6Click
+      end
+      object m_fehler: TMenuItem
+        Caption = 'Fehlermeldungen..'
+        OnClick = m_fehlerClick
+      end
+      object zufall: TMenuItem
+        Caption = 'Zuf'#228'llige Reihenfolge'
+        Checked = True
+        OnClick = zufallClick
+      end
     end
     object mp0: TMenuItem
       Caption = 'Playlist'
@@ -424,38 +475,6 @@ object prog: Tprog
         ShortCut = 46
         ShortCutControl = lv
         OnClick = p4Click
-      end
-    end
-    object mwiedergabe: TMenuItem
-      Caption = 'Wiedergabe'
-      object mw1: TMenuItem
-        Caption = 'Play'
-        ShortCut = 113
-        OnClick = mw1Click
-      end
-      object mw2: TMenuItem
-        Caption = 'Stop'
-        ShortCut = 114
-        OnClick = mw2Click
-      end
-      object mw3: TMenuItem
-        Caption = 'Letztes St'#252'ck'
-        ShortCut = 115
-        OnClick = zurueckClick
-      end
-      object mw4: TMenuItem
-        Caption = 'N'#228'chstes St'#252'ck'
-        ShortCut = 116
-        OnClick = weiterClick
-      end
-      object Wiederholen: TMenuItem
-        Caption = 'Wiederholen'
-        OnClick = WiederholenClick
-      end
-      object zufall: TMenuItem
-        Caption = 'Zuf'#228'llige Reihenfolge'
-        Checked = True
-        OnClick = zufallClick
       end
     end
     object Suche1: TMenuItem
@@ -561,6 +580,94 @@ object prog: Tprog
         Caption = 'Einstellungen automatisch laden'
         Checked = True
         OnClick = einstautoloadClick
+      end
+    end
+    object m_soft_de: TMenuItem
+      Caption = 'Software'
+      object N4: TMenuItem
+        Caption = '-'
+      end
+      object m_soft_de_alle: TMenuItem
+        Caption = 'Kurzbeschreibung aller Programme'
+        OnClick = Software1Click
+      end
+      object m_soft_de_web1: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object m_soft_de_web2: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+    end
+    object m_soft_en: TMenuItem
+      Caption = 'Software'
+      Visible = False
+      object N5: TMenuItem
+        Caption = '-'
+      end
+      object m_soft_en_alle: TMenuItem
+        Caption = 'Brief Description of the Software'
+        OnClick = Software1Click
+      end
+      object m_soft_en_web1: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object m_soft_en_web2: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+    end
+    object Info1: TMenuItem
+      Caption = 'Hilfe und Info'
+      object i1: TMenuItem
+        Caption = 'Hilfe'
+        ShortCut = 112
+        OnClick = i1Click
+      end
+      object m_bug_i: TMenuItem
+        Caption = 'Fehler oder Verbesserung melden..'
+        OnClick = m_bug_iClick
+      end
+      object i2: TMenuItem
+        Caption = 'Empfehlungen'
+        OnClick = i2Click
+      end
+      object Software1: TMenuItem
+        Caption = 'Software'
+        OnClick = Software1Click
+      end
+      object i3: TMenuItem
+        Caption = 'Wieso Spenden'
+        OnClick = i3Click
+      end
+      object i4: TMenuItem
+        Caption = 'Lizenz'
+        OnClick = i4Click
+      end
+      object N6: TMenuItem
+        Caption = '-'
+      end
+      object i5: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i6: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i11: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i9: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i7: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i10: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i8: TMenuItem
+        OnClick = BrowseToMenuCaption
+      end
+      object i12: TMenuItem
+        OnClick = BrowseToMenuCaption
       end
     end
   end

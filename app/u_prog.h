@@ -2,7 +2,8 @@
 // The player window: its life cycle and command line, playback control, and the playlist view. The
 // module also holds the song lists and their state, the source folders of loaded playlists, the playlist
 // load and save commands after their dialogs, and the resolution of stored song paths. The language
-// switch lives in u_prog_language.cpp, the settings file in u_prog_settings.cpp.
+// switch lives in u_prog_language.cpp, the settings file in u_prog_settings.cpp, the menu commands that
+// show other windows or web pages in u_prog_menu.cpp.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -219,6 +220,14 @@ class Tprog : public TForm {
   TMenuItem* Suchoptionen1 = nullptr;
   TMenuItem* m_regexsuche = nullptr;
   TPopupMenu* akpopup = nullptr;
+  // The main menu and its software menus, which the window fills when it is made.
+  TMainMenu* MainMenu1 = nullptr;
+  TMenuItem* m_soft_de = nullptr;
+  TMenuItem* m_soft_en = nullptr;
+  TMenuItem* m_soft_de_web1 = nullptr;
+  TMenuItem* m_soft_de_web2 = nullptr;
+  TMenuItem* m_soft_en_web1 = nullptr;
+  TMenuItem* m_soft_en_web2 = nullptr;
 
   // The command line as FormShow handles it; taken from the program's at creation.
   std::vector<std::wstring> Parameter;
@@ -331,6 +340,20 @@ class Tprog : public TForm {
   void sprache();
   void Deutsch1Click(TObject* Sender);
   void English1Click(TObject* Sender);
+
+  // Menu commands that show a secondary window or open a web page.
+  void m_bugClick(TObject* Sender);
+  void m_bug_iClick(TObject* Sender);
+  void mcloseClick(TObject* Sender);
+  void mw6Click(TObject* Sender);
+  void m_fehlerClick(TObject* Sender);
+  void i1Click(TObject* Sender);
+  void i2Click(TObject* Sender);
+  void i3Click(TObject* Sender);
+  void i4Click(TObject* Sender);
+  void Software1Click(TObject* Sender);
+  // Every web-link item: opens the address its caption shows.
+  void BrowseToMenuCaption(TObject* Sender);
 
   // The settings file. Saving raises EIniFileException when the platform refuses a write.
   void EinstellungenSpeichern();

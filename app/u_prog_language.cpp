@@ -5,12 +5,14 @@
 #include "app/u_einstshortcuts.h"
 #include "app/u_fehler.h"
 #include "app/u_funktionen.h"
+#include "app/u_info.h"
 #include "app/u_lastfiles.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
 #include "app/u_startfenster.h"
 #include "app/u_suchopt.h"
 #include "app/u_txtexport.h"
+#include "app/u_weblinks.h"
 
 namespace {
 
@@ -83,6 +85,16 @@ std::vector<TFensterText> ProgTexte() {
       {txMenu, "einstload", L"Einstellungen jetzt laden", L"Load Settings"},
       {txMenu, "einstautosave", L"Einstellungen automatisch speichern", L"Save Settings automatically"},
       {txMenu, "einstautoload", L"Einstellungen automatisch laden", L"Load Settings automatically"},
+      {txMenu, "m_bug", L"Fehler oder Verbesserung melden..", L"Report Bug or Improvement.."},
+      {txMenu, "mclose", L"Beenden", L"Close"},
+      {txMenu, "mw6", L"Infos \u00FCber aktuellen Song..", L"Current Song Information.."},
+      {txMenu, "m_fehler", L"Fehlermeldungen..", L"Error Messages.."},
+      {txMenu, "Info1", L"Hilfe und Info", L"Help and Information"},
+      {txMenu, "i1", L"Hilfe", L"Help"},
+      {txMenu, "m_bug_i", L"Fehler oder Verbesserung melden..", L"Report Bug or Improvement.."},
+      {txMenu, "i2", L"Empfehlungen", L"Regards"},
+      {txMenu, "i3", L"Wieso Spenden", L"Why Donate?"},
+      {txMenu, "i4", L"Lizenz", L"Licence"},
       {txMenu, "p1", L"Titel abspielen", L"Play Song"},
       {txMenu, "pop_title_next", L"Als n\u00E4chsten Titel abspielen", L"Play as Next Song"},
       {txMenu, "p4", L"Song aus Playlist l\u00F6schen", L"Delete Song from Playlist"},
@@ -112,6 +124,13 @@ std::vector<TFensterText> ProgTexte() {
     Texte.push_back({txMenu, "pss" + std::to_string(I), AehnlicheDe[I], AehnlicheEn[I]});
     Texte.push_back({txMenu, "akp" + std::to_string(I + 5), AehnlicheDe[I], AehnlicheEn[I]});
   }
+  // The web-link items show the address of their page in the language.
+  const std::pair<const char*, const TWebSeite*> Links[] = {
+      {"i5", &WebSeiten::Start},   {"i6", &WebSeiten::Velmaro},  {"i11", &WebSeiten::Download},
+      {"i9", &WebSeiten::Support}, {"i7", &WebSeiten::Fragen},   {"i10", &WebSeiten::Neuerungen},
+      {"i8", &WebSeiten::Spenden}, {"i12", &WebSeiten::Software}};
+  for (const auto& [Name, Seite] : Links)
+    Texte.push_back({txMenu, Name, Seite->MenuText(true), Seite->MenuText(false)});
   return Texte;
 }
 
@@ -137,6 +156,8 @@ void Tprog::sprache() {
   // At the program's start the error log does not exist yet; it takes the language itself then.
   if (fehler) FehlerTitelSetzen();
   if (De) FilterErsetzen(open_audio_files, L"All Files", L"Alle Dateien");
+  m_soft_de->SetVisible(De);
+  m_soft_en->SetVisible(!De);
   Deutsch1->SetChecked(De);
   English1->SetChecked(!De);
 }
@@ -151,6 +172,7 @@ void Tprog::Deutsch1Click(TObject* /*Sender*/) {
   txtexport->LocalSpr();
   startfenster->sprache();
   einstausgabe->Sprache();
+  info->LocalSpr();
   einstshortcuts->Sprache();
 }
 
@@ -164,5 +186,6 @@ void Tprog::English1Click(TObject* /*Sender*/) {
   dateiinfo->LocalSpr();
   einstausgabe->Sprache();
   startfenster->sprache();
+  info->LocalSpr();
   einstshortcuts->Sprache();
 }

@@ -39,11 +39,16 @@ function(velmaro_tests prefix)
         list(APPEND locks ${lock_resource})
       endif()
     endforeach()
-    if(locks)
-      set(locks RESOURCE_LOCK "${locks}" LABELS "${locks}")
-    endif()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES} ${locks})
+                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
+    if(locks)
+      # Set once the tests are discovered: the discovery's properties cannot carry a list of resources.
+      set(lock_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
+      file(WRITE ${lock_script} "foreach(test \${${name}_TESTS})\n"
+           "  set_tests_properties(\"\${test}\" PROPERTIES RESOURCE_LOCK \"${locks}\" LABELS \"${locks}\")\n"
+           "endforeach()\n")
+      set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${lock_script})
+    endif()
     add_dependencies(${prefix}_tests ${name})
   endforeach()
 endfunction()

@@ -96,4 +96,41 @@ TEST_F(ProgKeys, TheListKeepsThePlaylistShortcuts) {
   EXPECT_EQ(prog->lv->Items()->Count(), 0);
 }
 
+// Every menu shortcut, pressed with the focus in the list and in the search field: which item runs. The
+// items only record their name here; their commands have tests of their own.
+TEST_F(ProgKeys, EveryMenuShortcutRunsItsItemWhereItBelongs) {
+  std::vector<std::string> Run;
+  for (int I = 0; I < prog->ComponentCount(); ++I)
+    if (auto* Item = dynamic_cast<TMenuItem*>(prog->Components(I)))
+      Item->OnClick = [&Run](TObject* Sender) { Run.push_back(static_cast<TMenuItem*>(Sender)->Name()); };
+  prog->msuche->SetChecked(true);
+  prog->pa_suche->Show();
+  struct TFall {
+    WORD Key;
+    TShiftState Shift;
+    const char* InDerListe;
+    const char* ImSuchfeld;  // nullptr: the key is the field's own
+  };
+  const TFall Faelle[] = {
+      {VK_F1, 0, "i1", "i1"},        {VK_F2, 0, "mw1", "mw1"},
+      {VK_F3, 0, "mw2", "mw2"},      {VK_F4, 0, "mw3", "mw3"},
+      {VK_F5, 0, "mw4", "mw4"},      {'O', ssCtrl, "mp3", "mp3"},
+      {'S', ssCtrl, "mp2", "mp2"},   {'F', ssCtrl, "msuche", "msuche"},
+      {'A', ssCtrl, "mp9", nullptr}, {VK_DELETE, ssCtrl, "mp7", nullptr},
+      {VK_DELETE, 0, "p4", nullptr},  // the list's own menu comes first
+  };
+  for (const TFall& Fall : Faelle) {
+    const std::string Taste = ShortCutToText(ShortCut(Fall.Key, Fall.Shift));
+    prog->lv->SetFocus();
+    Run.clear();
+    PressKey(List, Fall.Key, Fall.Shift);
+    EXPECT_EQ(Run, std::vector<std::string>{Fall.InDerListe}) << Taste << " in the list";
+    prog->suchwort->SetFocus();
+    Run.clear();
+    PressKey(Search, Fall.Key, Fall.Shift);
+    EXPECT_EQ(Run, Fall.ImSuchfeld ? std::vector<std::string>{Fall.ImSuchfeld} : std::vector<std::string>{})
+        << Taste << " in the search field";
+  }
+}
+
 }  // namespace

@@ -1,0 +1,75 @@
+// The file information window: the fields of a path, copying the file itself, opening its folder, and
+// its texts. Copying fills the clipboard: this program holds the clipboard lock.
+#include <gtest/gtest.h>
+
+#include "Imports/UCodeControls.h"
+#include "tests/app/DateiinfoFixture.h"
+
+namespace {
+
+using Dateiinfo = TDateiinfoFixture;
+
+TEST_F(Dateiinfo, APathShowsWholeByNameAndByFolderAndWithoutASongReadInfoKeepsIt) {
+  dateiinfo->DateiAuslesen(L"C:\\Musik\\Band\\Lied.mp3");
+  EXPECT_EQ(Felder(),
+            (std::vector<std::wstring>{L"C:\\Musik\\Band\\Lied.mp3", L"Lied.mp3", L"C:\\Musik\\Band\\"}));
+  dateiinfo->DateiAuslesen(L"D:Lied.ogg");
+  EXPECT_EQ(Felder(), (std::vector<std::wstring>{L"D:Lied.ogg", L"Lied.ogg", L"D:"}));
+  EXPECT_TRUE(dateiinfo->ed_dateiname->ReadOnly());
+  EXPECT_TRUE(dateiinfo->ed_datei->ReadOnly());
+  EXPECT_TRUE(dateiinfo->ed_ordner->ReadOnly());
+
+  // No song loaded: the current-song command and "Read Info" show the window and leave the fields.
+  static_cast<TMenuItem*>(prog->FindComponent("mw6"))->Click();
+  EXPECT_TRUE(dateiinfo->Visible());
+  Press(dateiinfo->Auslesenbt);
+  EXPECT_EQ(dateiinfo->Datei(), L"D:Lied.ogg");
+  Press(dateiinfo->Schliessen);
+  EXPECT_FALSE(dateiinfo->Visible());
+}
+
+TEST_F(Dateiinfo, CopyPutsTheFileOnTheClipboardAndADeletedFileNothing) {
+  const std::wstring Datei = Dir.File(L"Lied.mp3");
+  WriteBytes(Datei, Bytes(10, 1));
+  dateiinfo->DateiAuslesen(Datei);
+  EmptyTheClipboard();
+  Press(dateiinfo->clipbrd);
+  EXPECT_EQ(ClipboardFiles(), std::vector<std::wstring>{Datei});
+
+  DeleteFileW(Datei.c_str());
+  EmptyTheClipboard();
+  Press(dateiinfo->clipbrd);
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+}
+
+TEST_F(Dateiinfo, OpenFolderOpensTheShownFilesFolderOnlyWhileItExists) {
+  MakeDir(Dir.File(L"Band"));
+  const std::wstring Datei = Dir.File(L"Band\\Lied.mp3");
+  dateiinfo->DateiAuslesen(Datei);
+  // What stands in the field is not what opens.
+  dateiinfo->ed_ordner->SetText(L"C:\\windows\\");
+  Press(dateiinfo->Button1);
+  EXPECT_EQ(Shell.Take(), Dir.File(L"Band\\"));
+  RemoveDirectoryW(Dir.File(L"Band").c_str());
+  Press(dateiinfo->Button1);
+  EXPECT_EQ(Shell.Take(), L"");
+  dateiinfo->DateiAuslesen(L"Lied.mp3");  // no folder at all
+  Press(dateiinfo->Button1);
+  EXPECT_EQ(Shell.Take(), L"");
+}
+
+TEST_F(Dateiinfo, TheTextsFollowTheLanguage) {
+  const auto Text = [](const char* Name) {
+    return GetControlWideText(static_cast<TControl*>(dateiinfo->FindComponent(Name)));
+  };
+  prog->English1Click(prog->English1);
+  EXPECT_EQ(dateiinfo->Caption(), "File Information");
+  EXPECT_EQ(Text("Button1"), L"Open Folder");
+  EXPECT_EQ(Text("Auslesenbt"), L"Read Info");
+  EXPECT_EQ(Text("lb_ordner"), L"Path");
+  prog->Deutsch1Click(prog->Deutsch1);
+  EXPECT_EQ(Text("Schliessen"), L"Schlie\u00DFen");
+  EXPECT_EQ(Text("lb_dateiname"), L"Pfad und Dateiname");
+}
+
+}  // namespace

@@ -1,0 +1,187 @@
+// The information window, the contact windows and the menus that show them or open web pages: pages in
+// both languages kept together, and every link's address with the place it was followed from.
+#include "app/u_info.h"
+
+#include <gtest/gtest.h>
+
+#include "app/template_software_de.h"
+#include "app/u_bugreport_de.h"
+#include "app/u_bugreport_en.h"
+#include "app/u_weblinks.h"
+#include "tests/app/ProgFixture.h"
+#include "tests/app/ShellRecorder.h"
+
+namespace {
+
+class Info : public TProgFixture {
+ protected:
+  void SetUp() override {
+    TProgFixture::SetUp();
+    prog->Show();
+  }
+  static TMenuItem* Item(const char* Name) { return static_cast<TMenuItem*>(prog->FindComponent(Name)); }
+  static void Click(const char* Name) { Item(Name)->Click(); }
+  static TLabel* InfoLabel(const char* Name) { return static_cast<TLabel*>(info->FindComponent(Name)); }
+  // The pages both panels show.
+  static std::pair<TTabSheet*, TTabSheet*> Seiten() {
+    return {info->pcide->ActivePage(), info->pcien->ActivePage()};
+  }
+  static void Press(TButton* Button) { SendMessageA(Button->Handle(), BM_CLICK, 0, 0); }
+};
+
+TEST_F(Info, EachHelpItemShowsItsPageOnBothPanels) {
+  const std::pair<const char*, std::pair<TTabSheet*, TTabSheet*>> Befehle[] = {
+      {"i1", {info->tide1, info->tien1}},
+      {"i2", {info->tide2, info->tien2}},
+      {"Software1", {info->tidesoft, info->tiensoft}},
+      {"i3", {info->tide3, info->tien3}},
+      {"i4", {info->tide4, info->tien4}},
+      {"m_soft_de_alle", {info->tidesoft, info->tiensoft}},
+      {"m_soft_en_alle", {info->tidesoft, info->tiensoft}}};
+  for (const auto& [Name, Erwartet] : Befehle) {
+    info->Hide();
+    Click(Name);
+    EXPECT_TRUE(info->Visible()) << Name;
+    EXPECT_EQ(Seiten(), Erwartet) << Name;
+  }
+  EXPECT_TRUE(info->pinfo_de->Visible());
+  EXPECT_FALSE(info->pinfo_en->Visible());
+  EXPECT_EQ(info->pcide->Pages(2)->Caption(), "Software");
+  EXPECT_EQ(info->pcien->Pages(3)->Caption(), "Why Donate?");
+}
+
+TEST_F(Info, NextAndBackWrapAroundAndTheLanguageKeepsThePage) {
+  Click("i4");
+  Press(info->btide2);  // next on the last page
+  EXPECT_EQ(Seiten(), std::make_pair(info->tide1, info->tien1));
+  Press(info->btide1);  // back on the first
+  EXPECT_EQ(Seiten(), std::make_pair(info->tide4, info->tien4));
+  Press(info->btide1);
+  EXPECT_EQ(Seiten(), std::make_pair(info->tide3, info->tien3));
+
+  prog->English1Click(prog->English1);
+  EXPECT_FALSE(info->pinfo_de->Visible());
+  EXPECT_TRUE(info->pinfo_en->Visible());
+  EXPECT_EQ(info->pcien->ActivePage(), info->tien3);
+  Press(info->btien2);
+  Press(info->btien2);
+  EXPECT_EQ(Seiten(), std::make_pair(info->tide1, info->tien1));
+
+  // A tab the user chooses on one panel is chosen on the other as well.
+  SendMessageA(info->pcien->Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(Seiten(), std::make_pair(info->tide2, info->tien2));
+  prog->Deutsch1Click(prog->Deutsch1);
+  EXPECT_TRUE(info->pinfo_de->Visible());
+  EXPECT_FALSE(info->pinfo_en->Visible());
+  EXPECT_EQ(info->pcide->ActivePage(), info->tide2);
+
+  // A code of neither language leaves the panels.
+  start->spr->SetCaption("fr");
+  info->LocalSpr();
+  EXPECT_TRUE(info->pinfo_de->Visible());
+  EXPECT_FALSE(info->pinfo_en->Visible());
+}
+
+TEST_F(Info, TheContactWindowIsTheOneOfTheLanguageCode) {
+  for (const char* Name : {"m_bug", "m_bug_i"}) {
+    for (const char* Code : {"de", "en", "xx"}) {
+      bugreport_de->Hide();
+      bugreport_en->Hide();
+      start->spr->SetCaption(Code);
+      Click(Name);
+      EXPECT_EQ(bugreport_de->Visible(), std::string(Code) == "de") << Name << " " << Code;
+      EXPECT_EQ(bugreport_en->Visible(), std::string(Code) != "de") << Name << " " << Code;
+    }
+  }
+  Press(bugreport_en->Button1);
+  EXPECT_FALSE(bugreport_en->Visible());
+  EXPECT_EQ(bugreport_de->Caption(), "Fehler oder Verbesserung melden");
+  EXPECT_EQ(bugreport_en->Caption(), "Report Bug or Improvement");
+}
+
+TEST_F(Info, EveryLinkOpensItsAddressWithThePlaceItWasFollowedFrom) {
+  TShellRecorder Shell;
+  InfoLabel("lk_de_hilfe1")->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/velmaro?rf=vmh");
+  InfoLabel("lk_en_lizenz")->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/?rf=vmh");
+  EXPECT_EQ(InfoLabel("lk_en_spenden")->Caption(), "example.com/en/donate");
+
+  // The software page: an application's button opens its hint, the site link its caption.
+  ASSERT_NE(info->Frame11, nullptr);
+  TScrollBox* Box = info->Frame11->ScrollBox();
+  EXPECT_EQ(Box->Name(), "ScrollBox1");
+  auto* Knopf = dynamic_cast<TButton*>(Box->Controls(0));
+  ASSERT_NE(Knopf, nullptr);
+  EXPECT_EQ(Knopf->Hint(), "example.com/de/velmaro");
+  Knopf->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/velmaro?rf=vmh");
+  info->Frame11->SeitenLink()->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/?rf=vmh");
+
+  bugreport_de->lk_support->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/support?rf=vmr");
+  bugreport_en->lk_auftrag->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/custom?rf=vmr");
+
+  // Menu items: a bare address, and one with a description.
+  EXPECT_EQ(Item("i5")->Caption(), "example.com");
+  Click("i5");
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/?rf=vmm");
+  EXPECT_EQ(Item("i7")->Caption(), "example.com/de/velmaro/fragen - H\xE4ufige Fragen");
+  Click("i7");
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/velmaro/fragen?rf=mm");
+  prog->English1Click(prog->English1);
+  EXPECT_EQ(Item("i7")->Caption(), "example.com/en/velmaro/faq - Frequently Asked Questions");
+  Click("i7");
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/velmaro/faq?rf=mm");
+  Click("m_soft_en_web1");
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/software?rf=vmm");
+}
+
+TEST_F(Info, TheSoftwareMenusListTheApplicationsInTheirLanguage) {
+  const size_t Anzahl = Anwendungen().size();
+  ASSERT_EQ(prog->m_soft_de->Count(), static_cast<int>(Anzahl) + 4);
+  TMenuItem* Erstes = prog->m_soft_de->Items(0);
+  EXPECT_EQ(Erstes->Name(), "linkde0");
+  EXPECT_EQ(Erstes->Caption(), "example.com/de/velmaro - Audio-Player f\xFCr MP3, WMA, Ogg Vorbis und WAV");
+  EXPECT_EQ(prog->m_soft_en->Items(0)->Name(), "linken0");
+  EXPECT_EQ(prog->m_soft_en->Items(static_cast<int>(Anzahl) + 3)->Caption(), "example.com");
+  {
+    TShellRecorder Shell;
+    prog->m_soft_en->Items(0)->Click();
+    EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/velmaro?rf=mm");
+  }
+  EXPECT_TRUE(prog->m_soft_de->Visible());
+  EXPECT_FALSE(prog->m_soft_en->Visible());
+  prog->English1Click(prog->English1);
+  EXPECT_FALSE(prog->m_soft_de->Visible());
+  EXPECT_TRUE(prog->m_soft_en->Visible());
+  EXPECT_EQ(prog->m_soft_de->Items(0)->Caption(), Erstes->Caption());  // the lists keep their texts
+}
+
+TEST_F(Info, TheSoftwareListScrollsTenPixelsAWheelTurn) {
+  TForm Host(nullptr);
+  Host.SetBounds(0, 0, 300, 40);
+  auto* Frame = new TFrame1(&Host);
+  Frame->SetParent(&Host);
+  TScrollBox* Box = Frame->ScrollBox();
+  const HWND Wnd = Box->Handle();
+  ASSERT_GT(Box->VertScrollBar()->Range(), Box->ClientHeight() + 10);
+  SendMessageA(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  EXPECT_EQ(Box->VertScrollBar()->Position(), 10);
+  SendMessageA(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+  SendMessageA(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+  EXPECT_EQ(Box->VertScrollBar()->Position(), 10);
+  EXPECT_TRUE(Box->VertScrollBar()->Tracking());
+}
+
+TEST_F(Info, CloseEndsTheProgramAndTheErrorLogShows) {
+  Click("m_fehler");
+  EXPECT_TRUE(fehler->Visible());
+  Click("mclose");
+  EXPECT_FALSE(prog->Visible());
+  EXPECT_TRUE(Application->Terminated());
+}
+
+}  // namespace
