@@ -58,6 +58,20 @@ TEST_F(Dateiinfo, OpenFolderOpensTheShownFilesFolderOnlyWhileItExists) {
   EXPECT_EQ(Shell.Take(), L"");
 }
 
+TEST_F(Dateiinfo, AGreekFolderAndAJapaneseNameAreShownCopiedAndOpenedWhole) {
+  const std::wstring Ordner = Dir.File(L"\u039C\u03BF\u03C5\u03C3\u03B9\u03BA\u03AE");
+  MakeDir(Ordner);
+  const std::wstring Datei = Ordner + L"\\\u6771\u4EAC.mp3";
+  WriteBytes(Datei, Bytes(10, 1));
+  dateiinfo->DateiAuslesen(Datei);
+  EXPECT_EQ(Felder(), (std::vector<std::wstring>{Datei, L"\u6771\u4EAC.mp3", Ordner + L"\\"}));
+  EmptyTheClipboard();
+  Press(dateiinfo->clipbrd);
+  EXPECT_EQ(ClipboardFiles(), std::vector<std::wstring>{Datei});
+  Press(dateiinfo->Button1);
+  EXPECT_EQ(Shell.Take(), Ordner + L"\\");
+}
+
 TEST_F(Dateiinfo, TheTextsFollowTheLanguage) {
   const auto Text = [](const char* Name) {
     return GetControlWideText(static_cast<TControl*>(dateiinfo->FindComponent(Name)));

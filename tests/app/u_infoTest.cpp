@@ -139,6 +139,17 @@ TEST_F(Info, EveryLinkOpensItsAddressWithThePlaceItWasFollowedFrom) {
   EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/software?rf=vmm");
 }
 
+TEST_F(Info, ALinkOpensAGreekAndJapaneseAddressWhole) {
+  TShellRecorder Shell;
+  const std::wstring Pfad = L"example.com/\u03B5\u03BB/\u6771\u4EAC";
+  CaptionSetzen(InfoLabel("lk_de_hilfe1"), Pfad);
+  InfoLabel("lk_de_hilfe1")->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www." + Pfad + L"?rf=vmh");
+  CaptionSetzen(bugreport_en->lk_support, Pfad);
+  bugreport_en->lk_support->Click();
+  EXPECT_EQ(Shell.Take(), L"https://www." + Pfad + L"?rf=vmr");
+}
+
 TEST_F(Info, TheSoftwareMenusListTheApplicationsInTheirLanguage) {
   const size_t Anzahl = Anwendungen().size();
   ASSERT_EQ(prog->m_soft_de->Count(), static_cast<int>(Anzahl) + 4);
