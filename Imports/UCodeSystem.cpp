@@ -435,6 +435,16 @@ const wchar_t* NextCommandLineParam(const wchar_t* P, std::wstring& Param) {
   return P;
 }
 
+std::vector<std::wstring> WideCommandLineParams(const std::wstring& CmdLine) {
+  std::vector<std::wstring> Params;
+  std::wstring Param;
+  for (const wchar_t* P = CmdLine.c_str(); *P;) {
+    P = NextCommandLineParam(P, Param);
+    if (!Param.empty()) Params.push_back(Param);  // only blanks after the last one
+  }
+  return Params;
+}
+
 std::wstring WideParamStr(int Index) {
   if (Index == 0) return WideGetModuleFileName(nullptr);
   std::wstring Param;

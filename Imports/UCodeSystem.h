@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // GetACP as it was when the program started.
 UINT DefaultSystemCodePage();
@@ -33,5 +34,7 @@ TConversionResult ConvertUTF7ToUCS2(const char*& SourceStart, const char* Source
 
 // Reads one parameter from P into Param; returns where the parameter ended.
 const wchar_t* NextCommandLineParam(const wchar_t* P, std::wstring& Param);
+// Every parameter of CmdLine as NextCommandLineParam reads them, item 0 the program.
+std::vector<std::wstring> WideCommandLineParams(const std::wstring& CmdLine);
 // 0: the program's file name; N: the N-th parameter of the command line, empty past the last.
 std::wstring WideParamStr(int Index);

@@ -285,9 +285,10 @@ void CopyFilesToClipboard(const std::wstring& FileList) {
   const std::wstring Names = FileList + std::wstring(2, L'\0');
   TGlobalBlock Block(Names.size() * sizeof(wchar_t) + sizeof(DROPFILES));
   if (!Block.Handle() || !WriteDropFiles(Block.Handle(), Names)) return;
+  const HGLOBAL Handed = Block.Handle();
+  Block.Release();  // the clipboard object owns it from here on, and frees it when it refuses it
   try {
-    Clipboard()->SetAsHandle(CF_HDROP, Block.Handle());
-    Block.Release();
+    Clipboard()->SetAsHandle(CF_HDROP, Handed);
   } catch (const Exception&) {
     // Placing files on the clipboard is a convenience; a busy clipboard is not worth a message.
   }

@@ -1,14 +1,20 @@
 #include "app/u_funktionen.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
 
 #include "Imports/UCodeControls.h"
 #include "Imports/UCodeForms.h"
+#include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
+#include "classlib/Clipbrd.h"
 #include "classlib/SysUtils.h"
 
 std::function<void(const std::wstring& Ziel)> ShellOeffnen = [](const std::wstring& Ziel) {
@@ -156,4 +162,46 @@ void TextSetzen(TForm* Form, const TFensterText& T, const std::wstring& Text) {
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code) {
   if (Code != "de" && Code != "en") return;
   for (const TFensterText& T : Texte) TextSetzen(Form, T, Code == "de" ? T.De : T.En);
+}
+
+void CopyFilesToClipboardA(const std::string& Names) {
+  static_assert(sizeof(DROPFILES) == 20);
+  // Zero-filled: the header's point, non-client flag and wide flag stay 0, and the list gets its end.
+  const HGLOBAL Block =
+      GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_SHARE, Names.size() + 2 + sizeof(DROPFILES));
+  auto* Header = Block ? static_cast<DROPFILES*>(GlobalLock(Block)) : nullptr;
+  if (!Header) {
+    if (Block) GlobalFree(Block);
+    throw Exception("Could not allocate memory.");
+  }
+  Header->pFiles = sizeof(DROPFILES);
+  std::memcpy(Header + 1, Names.data(), Names.size());
+  GlobalUnlock(Block);
+  Clipboard()->SetAsHandle(CF_HDROP, Block);
+}
+
+int64_t GetFileSizeByName(const std::wstring& Name) {
+  TWideSearchRec F;
+  if (WideFindFirst(Name, 63, F) != 0) return -1;
+  WideFindClose(F);
+  return F.Size;
+}
+
+std::string ColorToHex(TColor Color) {
+  char Hex[7];
+  snprintf(Hex, sizeof Hex, "%02X%02X%02X", Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
+  return Hex;
+}
+
+TColor HexToColor(const std::string& Text, TColor Default) {
+  if (Text.size() < 6) return Default;
+  TColor Color = 0;
+  for (int Pair = 0; Pair < 3; ++Pair) {
+    const char* First = Text.data() + Pair * 2;
+    unsigned Byte = 0;
+    const auto [End, Error] = std::from_chars(First, First + 2, Byte, 16);  // no sign, no blank, no "0x"
+    if (Error != std::errc() || End != First + 2) return Default;
+    Color |= static_cast<TColor>(Byte << (Pair * 8));
+  }
+  return Color;
 }

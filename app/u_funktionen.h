@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the player: number test, field count of a playlist line, the reader of dropped playlists,
-// the play-time text, and the setting of the windows' texts in one language.
+// the play-time text, the setting of the windows' texts in one language, an 8-bit file list for the
+// clipboard, file sizes and colour texts.
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -13,6 +14,7 @@
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
+#include "classlib/Graphics.h"
 
 // True when Text converts to an integer (converting with default 0 and with default 1 agree).
 bool IsInteger(const std::string& Text);
@@ -64,3 +66,15 @@ void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wst
 // Sets the texts of Form for the language code: the German ones for "de", the English ones for "en";
 // another code changes nothing. A name that the window does not hold raises EComponentError.
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code);
+
+// Puts Names (8-bit, each followed by a zero) on the clipboard as CF_HDROP. Raises "Could not allocate
+// memory." when the block cannot be had, and the clipboard's exception (the block then freed) when it
+// refuses.
+void CopyFilesToClipboardA(const std::string& Names);
+// The size in bytes of the first file matching Name; -1 when none does.
+int64_t GetFileSizeByName(const std::wstring& Name);
+// "RRGGBB" in upper-case hexadecimal digits.
+std::string ColorToHex(TColor Color);
+// The colour of the first six characters of Text read as "RRGGBB"; Default when they are fewer or not all
+// hexadecimal digits.
+TColor HexToColor(const std::string& Text, TColor Default);

@@ -50,6 +50,14 @@ void RaiseLastOSError(DWORD Code) {
   throw EOSError(Code, Format(L"System Error.  Code: %d.\r\n%s", {Code, SysErrorMessage(Code)}));
 }
 
+EOleSysError::EOleSysError(HRESULT Code)
+    : Exception(Format(L"OLE error %.8X: %s", {static_cast<unsigned>(Code), SysErrorMessage(Code)})),
+      ErrorCode(Code) {}
+
+void OleCheck(HRESULT Result) {
+  if (FAILED(Result)) throw EOleSysError(Result);
+}
+
 std::wstring SysErrorMessage(DWORD Code) {
   wchar_t* Buffer = nullptr;
   const DWORD Length = FormatMessageW(

@@ -44,6 +44,7 @@ VELMARO_EXCEPTION(EReadError, EStreamError);
 VELMARO_EXCEPTION(EWriteError, EStreamError);
 VELMARO_EXCEPTION(EClipboardException, Exception);
 VELMARO_EXCEPTION(EOutOfMemory, Exception);
+VELMARO_EXCEPTION(ECreateError, Exception);
 
 // A failed platform call: the code of GetLastError and the system's text for it.
 class EOSError : public Exception {
@@ -51,6 +52,16 @@ class EOSError : public Exception {
   EOSError(DWORD Code, std::wstring Message) : Exception(std::move(Message)), ErrorCode(Code) {}
   DWORD ErrorCode;
 };
+
+// A failed COM call: its result code and the system's text for it.
+class EOleSysError : public Exception {
+ public:
+  explicit EOleSysError(HRESULT Code);
+  HRESULT ErrorCode;
+};
+
+// Raises EOleSysError for a failure code (S_FALSE and the other success codes pass).
+void OleCheck(HRESULT Result);
 
 // Raises EOSError "System Error.  Code: %d.\r\n%s" for GetLastError() (or Code).
 [[noreturn]] void RaiseLastOSError();

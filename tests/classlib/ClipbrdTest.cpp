@@ -7,6 +7,7 @@
 #include "classlib/Graphics.h"
 #include "classlib/SysUtils.h"
 #include "tests/classlib/RaisedMessage.h"
+#include "tests/support/Clipboard.h"
 
 namespace {
 
@@ -82,4 +83,15 @@ TEST(ClipbrdClipboard, PicturesGoThroughThePictureRegistry) {
   EXPECT_EQ(clRed, Back.Bitmap()->Canvas()->Pixels(2, 1) & 0xFFFFFF);
   Clipboard()->SetAsText("no picture");
   EXPECT_EQ(L"Unsupported clipboard format", MessageOf<EInvalidGraphic>([&] { Back.Assign(Clipboard()); }));
+}
+
+TEST(ClipbrdClipboard, ARefusedHandleIsFreedAndTheErrorRaised) {
+  const HGLOBAL Data = GlobalText("refused");
+  {
+    const TClipboardHolder Holder;
+    ASSERT_TRUE(Holder.Holds());
+    EXPECT_THROW(Clipboard()->SetAsHandle(TestFormat(), Data), EClipboardException);
+  }
+  EXPECT_EQ(GlobalSize(Data), 0u);  // freed: the caller handed it over for good
+  EXPECT_FALSE(Clipboard()->HasFormat(TestFormat()));
 }
