@@ -1,6 +1,7 @@
 #include "app/u_prog.h"
 
 #include <ole2.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -129,6 +130,8 @@ bool StatusZeigtSong = false;
 int32_t FehlerZaehler = 0;
 bool SpieltGerade = false;
 std::wstring DateienGeladenText = L" Dateien geladen";
+TWndMethod AlteListWndProc;
+TOneInstanceCheck* EinzelInstanz = nullptr;
 Tprog* prog = nullptr;
 
 TWideSongArray& AngezeigteSongs() {
@@ -145,13 +148,8 @@ bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default) {
 }
 
 std::vector<std::wstring> KommandozeilenParameter() {
-  std::vector<std::wstring> Result;
-  std::wstring Param;
-  const wchar_t* P = NextCommandLineParam(GetCommandLineW(), Param);  // the program itself
-  while (*P) {
-    P = NextCommandLineParam(P, Param);
-    if (!Param.empty()) Result.push_back(Param);
-  }
+  std::vector<std::wstring> Result = WideCommandLineParams(GetCommandLineW());
+  if (!Result.empty()) Result.erase(Result.begin());  // the program itself
   return Result;
 }
 
@@ -299,7 +297,17 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("i3Click", &Tprog::i3Click),
                             MethodOf("i4Click", &Tprog::i4Click),
                             MethodOf("Software1Click", &Tprog::Software1Click),
-                            MethodOf("BrowseToMenuCaption", &Tprog::BrowseToMenuCaption)},
+                            MethodOf("BrowseToMenuCaption", &Tprog::BrowseToMenuCaption),
+                            MethodOf("mp11Click", &Tprog::mp11Click),
+                            MethodOf("lvMouseDown", &Tprog::lvMouseDown),
+                            MethodOf("lvMouseMove", &Tprog::lvMouseMove),
+                            MethodOf("p_copyfileClick", &Tprog::p_copyfileClick),
+                            MethodOf("p6Click", &Tprog::p6Click),
+                            MethodOf("p5Click", &Tprog::p5Click),
+                            MethodOf("akpopupPopup", &Tprog::akpopupPopup),
+                            MethodOf("akp2Click", &Tprog::akp2Click),
+                            MethodOf("akp3Click", &Tprog::akp3Click),
+                            MethodOf("akp4Click", &Tprog::akp4Click)},
                            {FieldOf("pa_suche", &Tprog::pa_suche),
                             FieldOf("Alle", &Tprog::Alle),
                             FieldOf("pa_unten", &Tprog::pa_unten),
@@ -366,7 +374,12 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             FieldOf("m_soft_de_web1", &Tprog::m_soft_de_web1),
                             FieldOf("m_soft_de_web2", &Tprog::m_soft_de_web2),
                             FieldOf("m_soft_en_web1", &Tprog::m_soft_en_web1),
-                            FieldOf("m_soft_en_web2", &Tprog::m_soft_en_web2)},
+                            FieldOf("m_soft_en_web2", &Tprog::m_soft_en_web2),
+                            FieldOf("mp10", &Tprog::mp10),
+                            FieldOf("mp11", &Tprog::mp11),
+                            FieldOf("p_copyfile", &Tprog::p_copyfile),
+                            FieldOf("p5", &Tprog::p5),
+                            FieldOf("p6", &Tprog::p6)},
                            {UnicodeKlassen()});
 }
 
@@ -377,6 +390,9 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
   BuildSoftwareMenus(this);
   PositionKorrigieren = true;
   StatusZeigtSong = false;
+  AlteListWndProc = lv->WindowProc;
+  lv->WindowProc = [this](TMessage& Message) { ListViewWndProc(Message); };
+  DragAcceptFiles(lv->Handle(), TRUE);
   pa_suche->Hide();
   pa_suchopt->Hide();
   AlleSongs.clear();
@@ -407,6 +423,11 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
       StelleLButtonDown(Message, Standard);
     else
       Standard(Message);
+  };
+  EinzelInstanz = new TOneInstanceCheck(this);
+  EinzelInstanz->OnNewInstance = [this](TObject* Sender, DWORD ProcessId, TUCodeStringList* Params,
+                                        bool& Allow) {
+    OneInstanceNewInstance(Sender, ProcessId, Params, Allow);
   };
 }
 
@@ -492,16 +513,23 @@ void Tprog::FormDestroy(TObject* /*Sender*/) {
   PlayerNextSong = nullptr;
   AlleSongs.clear();
   SuchErgebnis.clear();
+  if (AlteListWndProc) lv->WindowProc = AlteListWndProc;
+  AlteListWndProc = nullptr;
+  if (lv->HandleAllocated()) DragAcceptFiles(lv->Handle(), FALSE);
   LetzteSongs.clear();
+  delete EinzelInstanz;
+  EinzelInstanz = nullptr;
 }
 
-void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/,
-                                   const std::vector<std::wstring>& Params, bool& /*Allow*/) {
-  for (size_t I = 1; I < Params.size(); ++I) {
+void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/, TUCodeStringList* Params,
+                                   bool& /*Allow*/) {
+  for (int I = 1; I < Params->Count(); ++I) {
+    // No message box: the later copy waits for the reply, and would start on its own after its timeout.
     try {
-      ParameterHinzufuegen(Params[I]);
-    } catch (...) {
-      Application->HandleException(std::current_exception());
+      ParameterHinzufuegen(Params->Get(I));
+    } catch (const std::exception& E) {
+      FehlerMelden(Params->Get(I), {L"  " + AnsiToWide(E.what(), CP_UTF8)});
+      fehler->Show();
     }
     ListeAktualisieren();
   }
@@ -868,9 +896,13 @@ void Tprog::m_opendateiClick(TObject* /*Sender*/) {
       for (int I = 0; I < open_audio_files->Files()->Count(); ++I)
         DateiHinzufuegen(open_audio_files->Files()->Get(I), false);
   }
-  ItemCountAuffrischen();
-  status->SetCaption(std::to_wstring(AngezeigteSongs().size()) + DateienGeladenText + L" " +
-                     AnsiToWide(PlayTimeText(AlleSongs)));
+  HinzugefuegteZeigen();
+}
+
+void Tprog::HinzugefuegteZeigen() {
+  ItemCountAuffrischen();  // first, so that a search run again reads the songs as they are now
+  if (IstGefiltert) SuchenClick(this);
+  status->SetCaption(TotalsText());
   // The list view does not scroll by SB_BOTTOM everywhere; making the last row visible does.
   const int Rows = lv->Items()->Count();
   if (Rows > 0) SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(Rows - 1), FALSE);
@@ -886,10 +918,14 @@ void Tprog::ZeilenAuffrischen() {
   lv->Items()->SetCount(static_cast<int>(AngezeigteSongs().size()));
 }
 
+std::wstring Tprog::TotalsText() {
+  return std::to_wstring(AngezeigteSongs().size()) + DateienGeladenText + L" " +
+         AnsiToWide(PlayTimeText(AlleSongs));
+}
+
 void Tprog::TotalsAnzeigen() {
   StatusZeigtSong = false;
-  status->SetCaption(std::to_wstring(AngezeigteSongs().size()) + DateienGeladenText + L" " +
-                     AnsiToWide(PlayTimeText(AlleSongs)));
+  status->SetCaption(TotalsText());
 }
 
 void Tprog::ListeAktualisieren() {

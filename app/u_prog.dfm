@@ -322,6 +322,8 @@ object prog: Tprog
     OnDblClick = lvDblClick
     OnKeyPress = lvKeyPress
     OnColumnClick = lvColumnClick
+    OnMouseDown = lvMouseDown
+    OnMouseMove = lvMouseMove
     Columns = <
       item
         Caption = 'Nummer'
@@ -455,6 +457,18 @@ object prog: Tprog
         ShortCut = 16449
         ShortCutControl = lv
         OnClick = mp9Click
+      end
+      object mp10: TMenuItem
+        Caption = 'Markierte Songs in die Zwischenablage'
+        ShortCut = 16451
+        ShortCutControl = lv
+        OnClick = p_copyfileClick
+      end
+      object mp11: TMenuItem
+        Caption = 'Songs aus Zwischenablage einf'#252'gen'
+        ShortCut = 16470
+        ShortCutControl = lv
+        OnClick = mp11Click
       end
       object mp5: TMenuItem
         Caption = 'Alle Dateien zeigen'
@@ -681,6 +695,20 @@ object prog: Tprog
       Caption = 'Als n'#228'chsten Titel abspielen'
       OnClick = pop_title_nextClick
     end
+    object p6: TMenuItem
+      Caption = 'Datei Eigenschaften'
+      OnClick = p6Click
+    end
+    object p_copyfile: TMenuItem
+      Caption = 'Datei(en) in die Zwischenablage kopieren'
+      ShortCut = 16451
+      OnClick = p_copyfileClick
+    end
+    object p5: TMenuItem
+      Caption = #220'bergeordneten Ordner '#246'ffnen'
+      ShortCut = 16465
+      OnClick = p5Click
+    end
     object p4: TMenuItem
       Caption = 'Song aus Playlist l'#246'schen'
       ShortCut = 46
@@ -724,6 +752,19 @@ object prog: Tprog
     end
   end
   object akpopup: TPopupMenu
+    OnPopup = akpopupPopup
+    object akp2: TMenuItem
+      Caption = 'Datei Eigenschaften'
+      OnClick = akp2Click
+    end
+    object akp3: TMenuItem
+      Caption = #220'bergeordneten Ordner '#246'ffnen'
+      OnClick = akp3Click
+    end
+    object akp4: TMenuItem
+      Caption = 'Datei in Zwischenablage kopieren'
+      OnClick = akp4Click
+    end
     object akp5: TMenuItem
       Caption = 'Songs von diesem Interpreten..'
       OnClick = akp5Click

@@ -1,9 +1,14 @@
 #pragma once
-// The player window: its life cycle and command line, playback control, and the playlist view. The
-// module also holds the song lists and their state, the source folders of loaded playlists, the playlist
-// load and save commands after their dialogs, and the resolution of stored song paths. The language
-// switch lives in u_prog_language.cpp, the settings file in u_prog_settings.cpp, the menu commands that
-// show other windows or web pages in u_prog_menu.cpp.
+// The player window: its life cycle and command line, playback control, the playlist view, and files
+// dropped, pasted, copied and dragged out (u_prog_dragdrop.cpp). The module also holds the song lists and
+// their state, the source folders of loaded playlists, the playlist load and save commands after their
+// dialogs, and the resolution of stored song paths. The language switch lives in u_prog_language.cpp, the
+// settings file in u_prog_settings.cpp, the menu commands that show other windows or web pages in
+// u_prog_menu.cpp.
+#include <windows.h>
+
+#include <ole2.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -18,7 +23,9 @@
 #include "Imports/UCodeRepMenus.h"
 #include "Imports/UCodeRepStdCtrls.h"
 #include "Imports/u_WideFunc.h"
+#include "app/OneInstanceCheck.h"
 #include "app/u_WideMP3Func.h"
+#include "audio/ComPtr.h"
 #include "audio/cbAudioPlay.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/Dialogs.h"
@@ -59,6 +66,10 @@ extern std::wstring DateienGeladenText;
 // The error log's caption in the language of the code; the player's language method sets it, and the
 // error log itself when it is made.
 void FehlerTitelSetzen();
+// The list view's window procedure before the player window hooked it.
+extern TWndMethod AlteListWndProc;
+// Hands the parameters of a later copy of the program to the player window while it exists.
+extern TOneInstanceCheck* EinzelInstanz;
 
 // SuchErgebnis while IstGefiltert, else AlleSongs.
 TWideSongArray& AngezeigteSongs();
@@ -143,7 +154,21 @@ std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring&
 // Text as a pattern that matches it literally.
 std::wstring RegexMaskieren(const std::wstring& Text);
 
-class Tprog : public TForm {
+// The folder (ending in "\") that holds all of Files (full paths); empty when they lie on different drives.
+std::wstring GemeinsamerOrdner(const std::vector<std::wstring>& Files);
+// The shell's data object for dragging Files (full paths below Folder) out of the program; made by the
+// folder Folder (the desktop when empty). None for no files; a failing shell call raises EOleSysError.
+TComPtr<IDataObject> GetFileListDataObject(const std::wstring& Folder,
+                                           const std::vector<std::wstring>& Files);
+// A press and a move that start a drag out: 5 pixels or more in either direction.
+bool ZiehenBeginnt(int MausX, int MausY, int X, int Y);
+// The parameters that make the file manager open the folder of Path with that file selected; quoted,
+// since a comma would end the path.
+std::wstring ExplorerAuswahl(const std::wstring& Path);
+
+// The window is the drop source of every drag out; it lives as long as the program, so its interface
+// counts no references.
+class Tprog : public TForm, public IDropSource {
  public:
   explicit Tprog(TComponent* AOwner);
 
@@ -228,6 +253,11 @@ class Tprog : public TForm {
   TMenuItem* m_soft_de_web2 = nullptr;
   TMenuItem* m_soft_en_web1 = nullptr;
   TMenuItem* m_soft_en_web2 = nullptr;
+  TMenuItem* mp10 = nullptr;
+  TMenuItem* mp11 = nullptr;
+  TMenuItem* p_copyfile = nullptr;
+  TMenuItem* p5 = nullptr;
+  TMenuItem* p6 = nullptr;
 
   // The command line as FormShow handles it; taken from the program's at creation.
   std::vector<std::wstring> Parameter;
@@ -239,9 +269,9 @@ class Tprog : public TForm {
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
-  // The parameters of a later copy of the program; item 0 is its program path.
-  void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, const std::vector<std::wstring>& Params,
-                              bool& Allow);
+  // The parameters of a later copy of the program; item 0 is its program path. A parameter that fails
+  // goes to the error log, which is shown: the later copy is waiting for the reply.
+  void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& Allow);
 
   // Playback.
   void DateiAbspielen(const std::wstring& StoredPath);
@@ -331,6 +361,25 @@ class Tprog : public TForm {
   void akp10Click(TObject* Sender) { AkSongsSuchen(Sender, 5); }
   void akp11Click(TObject* Sender) { AkSongsSuchen(Sender, 6); }
   void akp12Click(TObject* Sender) { AkSongsSuchen(Sender, 7); }
+  // Files dropped, pasted, copied and dragged out, and the shell commands on a song's file.
+  void ListViewWndProc(TMessage& Message);
+  void WMDropFiles(TMessage& Message);
+  void mp11Click(TObject* Sender);
+  void lvMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void lvMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD Effect) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Iid, void** Object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  void p_copyfileClick(TObject* Sender);
+  void p6Click(TObject* Sender);
+  void p5Click(TObject* Sender);
+  void akpopupPopup(TObject* Sender);
+  void akp2Click(TObject* Sender);
+  void akp3Click(TObject* Sender);
+  void akp4Click(TObject* Sender);
+
   // The switches as the search reads them: the columns from the options window, the rest from here.
   TSuchOptionen SuchOptionen();
   // The eight column check boxes of this window in field order.
@@ -368,12 +417,22 @@ class Tprog : public TForm {
 
  private:
   void ParameterHinzufuegen(const std::wstring& Param);
+  void AbgelegteDateiHinzufuegen(const std::wstring& Name);
+  void AbgelegteHinzufuegen(const std::vector<std::wstring>& Names);
+  // The resolved paths of the selected rows whose files exist, in row order.
+  std::vector<std::wstring> MarkierteDateien();
+  // The resolved path of the first selected row, which becomes AktIndex; empty without a selection.
+  std::wstring MarkierteDatei();
   void FehlerMelden(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende);
   void NachFehlerWeiter(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende);
   void WiedergabeAnzeigen();
   void ZeileAbspielen(int Row);
   int FirstSelectedRow();
+  std::wstring TotalsText();
   void TotalsAnzeigen();
+  // After the user added files: the view and the totals refreshed (whatever the status line showed) and
+  // the list scrolled to its end.
+  void HinzugefuegteZeigen();
   // After every change of the song arrays: the view asks for each row again, and the haystacks of the
   // search, made from the songs as they were, are dropped.
   void ItemCountAuffrischen();
@@ -394,6 +453,8 @@ class Tprog : public TForm {
   void SongAnzeigeLaden(TCustomIniFile& Ini);
   void FensterbereichSpeichern(TCustomIniFile& Ini);
 
+  int32_t MausX = 0;  // the last left-button press in the list, client coordinates
+  int32_t MausY = 0;
   // The haystacks of AlleSongs, kept from one search to the next until the songs or the switches change.
   std::unique_ptr<TSuchTexte> SuchTexte;
   TcbAudioPlay* Player = nullptr;

@@ -157,12 +157,30 @@ TEST_F(ProgWindow, RelativePathsOnlyInsideTheProgramFolder) {
 }
 
 TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgram) {
+  TUCodeStringList Params;
+  for (const std::wstring& Param :
+       {std::wstring(L"C:\\velmaro.exe"), Fixture(L"songs\\a.mp3"), Fixture(L"songs\\sub")})
+    Params.Add(Param);
   bool Allow = false;
-  prog->OneInstanceNewInstance(prog, 1,
-                               {L"C:\\velmaro.exe", Fixture(L"songs\\a.mp3"), Fixture(L"songs\\sub")}, Allow);
+  prog->OneInstanceNewInstance(prog, 1, &Params, Allow);
   EXPECT_FALSE(Allow);
   EXPECT_EQ(AlleSongs.size(), 3u);
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
+}
+
+TEST_F(ProgWindow, AFailingParameterOfAnotherCopyGoesToTheErrorLogAndTheOthersLoad) {
+  TUCodeStringList Params;
+  for (const std::wstring& Param : {std::wstring(L"v.exe"), Dir.File(L"gone.vlm"), Fixture(L"songs\\a.mp3")})
+    Params.Add(Param);
+  bool Allow = false;
+  prog->OneInstanceNewInstance(prog, 1, &Params, Allow);
+  EXPECT_EQ(Paths(), std::vector<std::wstring>{Fixture(L"songs\\a.mp3")});
+  EXPECT_TRUE(Shown.empty());  // no message box: the other copy waits for the answer
+  const std::vector<std::string> Lines = Log();
+  ASSERT_FALSE(Lines.empty());
+  EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Dir.File(L"gone.vlm")) + "\"");
+  EXPECT_TRUE(fehler->Visible());
+  EXPECT_FALSE(Allow);
 }
 
 TEST(u_funktionenPlayTime, TotalsOfTheLengthFields) {

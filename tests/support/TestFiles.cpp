@@ -95,8 +95,12 @@ std::wstring FixtureFolder(const wchar_t* EnvName) {
   wchar_t Buffer[1024];
   const DWORD Length = GetEnvironmentVariableW(EnvName, Buffer, 1024);
   EXPECT_TRUE(Length > 0 && Length < 1024) << "the fixture folder variable is not set";
-  std::wstring Folder(Buffer, Length < 1024 ? Length : 0);
-  for (wchar_t& C : Folder)
+  return WinePath(std::wstring(Buffer, Length < 1024 ? Length : 0));
+}
+
+std::wstring WinePath(const std::wstring& LinuxPath) {
+  std::wstring Path = LinuxPath;
+  for (wchar_t& C : Path)
     if (C == L'/') C = L'\\';
-  return L"Z:" + Folder;
+  return L"Z:" + Path;
 }

@@ -28,6 +28,8 @@ bool PathExists(const std::wstring& Path);
 void MakeDir(const std::wstring& Path);
 // Bytes from a string literal that may hold zero bytes: B("\xFF\xFE" "a\0", 4).
 Bytes B(const char* Data, size_t Size);
+// A Linux path as a Windows path on Wine's Z: drive.
+std::wstring WinePath(const std::wstring& LinuxPath);
 // The folder that a CTest fixture script made, named by the environment variable EnvName
 // (a Linux path), as a Windows path on Wine's Z: drive.
 std::wstring FixtureFolder(const wchar_t* EnvName);

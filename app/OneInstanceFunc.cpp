@@ -1,0 +1,93 @@
+#include "app/OneInstanceFunc.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeSystem.h"
+
+TNewInstanceCallback NewInstanceCallback = nullptr;
+std::wstring OneInstWndClassName;
+HWND OneInstWnd = nullptr;
+
+std::wstring OneInstanceClassName(const std::wstring& ProgramPath) {
+  // FNV-1a over the upper-cased units: class names compare without regard to case, and so do paths.
+  uint64_t Hash = 14695981039346656037ull;
+  for (const wchar_t C : WideUpperCase(ProgramPath)) {
+    Hash = (Hash ^ (static_cast<uint16_t>(C) & 0xFF)) * 1099511628211ull;
+    Hash = (Hash ^ (static_cast<uint16_t>(C) >> 8)) * 1099511628211ull;
+  }
+  wchar_t Hex[17];
+  swprintf(Hex, 17, L"%016llX", static_cast<unsigned long long>(Hash));
+  return L"OneInstUtilWnd:" + std::wstring(Hex);
+}
+
+size_t PWideCharLen(const wchar_t* Text) {
+  return Text ? wcslen(Text) : 0;
+}
+
+bool HandOver(HWND Wnd, const std::wstring& CmdLine, DWORD ProcessId, UINT TimeoutMs) {
+  COPYDATASTRUCT Data{};
+  Data.dwData = ProcessId;
+  Data.cbData = static_cast<DWORD>(CmdLine.size() * sizeof(wchar_t));
+  Data.lpData = const_cast<wchar_t*>(CmdLine.data());
+  // The running copy may bring its window to the front: this copy is the one the user just started.
+  DWORD Receiver = 0;
+  GetWindowThreadProcessId(Wnd, &Receiver);
+  AllowSetForegroundWindow(Receiver);
+  DWORD_PTR Reply = 0;
+  if (!SendMessageTimeoutW(Wnd, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data), SMTO_ABORTIFHUNG, TimeoutMs,
+                           &Reply))
+    return false;
+  return static_cast<LRESULT>(Reply) == OneInstReplyHalt;
+}
+
+bool SendCmdLineToFirstInstance() {
+  const HWND Wnd = FindWindowW(OneInstWndClassName.c_str(), nullptr);
+  if (!Wnd) return false;
+  const wchar_t* CmdLine = GetCommandLineW();
+  // Without parameters there is nothing to hand over: this copy starts as a further one.
+  if (WideCommandLineParams(CmdLine).size() < 2) return false;
+  return HandOver(Wnd, std::wstring(CmdLine, PWideCharLen(CmdLine)), GetCurrentProcessId(),
+                  HandOverTimeoutMs);
+}
+
+LRESULT CALLBACK OneInstWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (Msg != WM_COPYDATA || WParam != 0 || LParam == 0) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  const auto* Data = reinterpret_cast<const COPYDATASTRUCT*>(LParam);
+  // A refused block or a failed handler lets the sender start on its own, so its files are not lost.
+  if (Data->cbData > MaxHandOverBytes || (Data->cbData >= sizeof(wchar_t) && !Data->lpData))
+    return OneInstReplyContinue;
+  std::wstring CmdLine(Data->cbData / sizeof(wchar_t), L'\0');
+  if (!CmdLine.empty()) std::memcpy(CmdLine.data(), Data->lpData, CmdLine.size() * sizeof(wchar_t));
+  bool Allow = false;
+  try {
+    if (NewInstanceCallback) NewInstanceCallback(Wnd, static_cast<DWORD>(Data->dwData), CmdLine, Allow);
+  } catch (...) {
+    Allow = true;
+  }
+  return Allow ? OneInstReplyContinue : OneInstReplyHalt;
+}
+
+HWND CreateOneInstWindow() {
+  WNDCLASSW Class{};
+  Class.lpfnWndProc = OneInstWndProc;
+  Class.hInstance = GetModuleHandleW(nullptr);
+  Class.lpszClassName = OneInstWndClassName.c_str();
+  RegisterClassW(&Class);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, OneInstWndClassName.c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                         nullptr, Class.hInstance, nullptr);
+}
+
+bool OneInstanceInitialization() {
+  OneInstWndClassName = OneInstanceClassName(WideGetModuleFileName(nullptr));
+  if (SendCmdLineToFirstInstance()) return false;
+  OneInstWnd = CreateOneInstWindow();
+  return true;
+}
+
+void OneInstanceFinalization() {
+  if (OneInstWnd) DestroyWindow(OneInstWnd);
+  OneInstWnd = nullptr;
+}

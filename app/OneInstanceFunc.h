@@ -1,0 +1,44 @@
+#pragma once
+// One copy of the program per program file: a copy started with parameters while another runs hands its
+// command line to the running copy's hidden utility window by WM_COPYDATA and ends once that copy has
+// taken it. Both steps run before any window of the program exists.
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+// Replies of the utility window: the sender goes on starting, or ends.
+constexpr LRESULT OneInstReplyContinue = 0xDA860080;
+constexpr LRESULT OneInstReplyHalt = 0xDA860081;
+// A longer command line cannot come from a real start (32,767 units at most); it is refused.
+constexpr DWORD MaxHandOverBytes = 64 * 1024;
+// How long a later copy waits for the running copy's reply before it starts on its own.
+constexpr UINT HandOverTimeoutMs = 10000;
+
+// Called with the process id and command line of a later copy; Allow comes in false and, set true, lets
+// that copy run.
+using TNewInstanceCallback = void (*)(HWND Wnd, DWORD ProcessId, const std::wstring& CmdLine, bool& Allow);
+// None until the component module sets it.
+extern TNewInstanceCallback NewInstanceCallback;
+
+// "OneInstUtilWnd:" and a hash of the program path without regard to case, so that every path, however
+// long or in whatever script, gives a valid class name and only copies of one program file meet.
+std::wstring OneInstanceClassName(const std::wstring& ProgramPath);
+extern std::wstring OneInstWndClassName;
+extern HWND OneInstWnd;
+
+// Sends CmdLine from process ProcessId to the utility window Wnd and waits at most TimeoutMs; true when the
+// running copy took it (OneInstReplyHalt). A hung, slow or refusing copy gives false.
+bool HandOver(HWND Wnd, const std::wstring& CmdLine, DWORD ProcessId, UINT TimeoutMs);
+// True when a running copy of this program file took this copy's parameters: this copy then ends.
+bool SendCmdLineToFirstInstance();
+LRESULT CALLBACK OneInstWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+// The hidden utility window of this copy, of the class OneInstWndClassName; nullptr when it cannot be made.
+HWND CreateOneInstWindow();
+
+// Hands the command line over or makes this copy's utility window; false when this copy is to end.
+bool OneInstanceInitialization();
+void OneInstanceFinalization();
+
+// The number of UTF-16 units before the terminating zero; 0 for none.
+size_t PWideCharLen(const wchar_t* Text);

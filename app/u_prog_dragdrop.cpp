@@ -1,0 +1,260 @@
+// The player window's file traffic with other programs: files dropped on the list or pasted, songs
+// dragged out of the list or copied, and the shell's commands on a song's file.
+#include <windows.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeWindows.h"
+#include "app/u_funktionen.h"
+#include "app/u_prog.h"
+#include "classlib/Clipbrd.h"
+
+namespace {
+
+// The names of a dropped-file list, whole and in UTF-16 whatever form the list has.
+std::vector<std::wstring> DroppedFileNames(HDROP Drop) {
+  const UINT Count = DragQueryFileW(Drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::wstring> Names;
+  Names.reserve(Count);
+  for (UINT I = 0; I < Count; ++I) {
+    std::wstring Name(DragQueryFileW(Drop, I, nullptr, 0), L'\0');
+    DragQueryFileW(Drop, I, Name.data(), static_cast<UINT>(Name.size() + 1));
+    Names.push_back(std::move(Name));
+  }
+  return Names;
+}
+
+// Item id lists made by the shell, freed together.
+class TItemIdLists {
+ public:
+  TItemIdLists() = default;
+  ~TItemIdLists() {
+    for (ITEMIDLIST* Id : FIds) CoTaskMemFree(Id);
+  }
+  TItemIdLists(const TItemIdLists&) = delete;
+  TItemIdLists& operator=(const TItemIdLists&) = delete;
+  // Parses Name below Folder.
+  void Add(IShellFolder* Folder, const std::wstring& Name) {
+    std::wstring Buffer = Name;
+    ITEMIDLIST* Id = nullptr;
+    OleCheck(Folder->ParseDisplayName(nullptr, nullptr, Buffer.data(), nullptr, &Id, nullptr));
+    FIds.push_back(Id);
+  }
+  ITEMIDLIST* Last() const { return FIds.back(); }
+  UINT Count() const { return static_cast<UINT>(FIds.size()); }
+  const ITEMIDLIST** Ids() { return const_cast<const ITEMIDLIST**>(FIds.data()); }
+
+ private:
+  std::vector<ITEMIDLIST*> FIds;
+};
+
+// The parent of a folder that ends in "\"; empty above a drive ("C:\") or a server.
+std::wstring UebergeordneterOrdner(const std::wstring& Folder) {
+  const size_t Slash = Folder.size() < 2 ? std::wstring::npos : Folder.find_last_of(L'\\', Folder.size() - 2);
+  return Slash == std::wstring::npos || Slash < 2 ? std::wstring() : Folder.substr(0, Slash + 1);
+}
+
+void OrdnerOeffnen(HWND Owner, const std::wstring& Path) {
+  ShellExecuteW(Owner, L"open", L"explorer.exe", ExplorerAuswahl(Path).c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+std::wstring GemeinsamerOrdner(const std::vector<std::wstring>& Files) {
+  if (Files.empty()) return std::wstring();
+  std::wstring Folder = WideExtractFilePath(Files.front());
+  for (const std::wstring& File : Files)
+    while (!Folder.empty() && WideUpperCase(File.substr(0, Folder.size())) != WideUpperCase(Folder))
+      Folder = UebergeordneterOrdner(Folder);
+  return Folder;
+}
+
+TComPtr<IDataObject> GetFileListDataObject(const std::wstring& Folder,
+                                           const std::vector<std::wstring>& Files) {
+  TComPtr<IDataObject> Result;
+  if (Files.empty()) return Result;
+  TComPtr<IShellFolder> Desktop;
+  OleCheck(SHGetDesktopFolder(Desktop.Put()));
+  // Each file one item below the folder that holds them: the shell's data object names the files of
+  // item lists below its folder.
+  TComPtr<IShellFolder> Parent = Desktop;
+  if (!Folder.empty()) {
+    TItemIdLists FolderId;
+    FolderId.Add(Desktop.Get(), Folder);
+    OleCheck(Desktop->BindToObject(FolderId.Last(), nullptr, IID_IShellFolder, Parent.PutVoid()));
+  }
+  TItemIdLists Ids;
+  for (const std::wstring& File : Files) Ids.Add(Parent.Get(), File.substr(Folder.size()));
+  OleCheck(
+      Parent->GetUIObjectOf(nullptr, Ids.Count(), Ids.Ids(), IID_IDataObject, nullptr, Result.PutVoid()));
+  return Result;
+}
+
+bool ZiehenBeginnt(int MausX, int MausY, int X, int Y) {
+  return std::abs(X - MausX) >= 5 || std::abs(Y - MausY) >= 5;
+}
+
+std::wstring ExplorerAuswahl(const std::wstring& Path) {
+  return L"/select,\"" + Path + L"\"";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dropped and pasted files
+
+void Tprog::ListViewWndProc(TMessage& Message) {
+  // The list first: the drop handler ends the drop, after which its handle is gone.
+  AlteListWndProc(Message);
+  if (Message.Msg == WM_DROPFILES) WMDropFiles(Message);
+}
+
+void Tprog::WMDropFiles(TMessage& Message) {
+  const auto Drop = reinterpret_cast<HDROP>(Message.WParam);
+  std::vector<std::wstring> Names;
+  try {
+    Names = DroppedFileNames(Drop);
+  } catch (...) {
+    DragFinish(Drop);
+    throw;
+  }
+  DragFinish(Drop);
+  Message.Result = 0;
+  AbgelegteHinzufuegen(Names);
+}
+
+void Tprog::mp11Click(TObject* /*Sender*/) {
+  TClipboard* Board = Clipboard();
+  if (!Board->HasFormat(CF_HDROP)) return;
+  std::vector<std::wstring> Names;
+  Board->Open();
+  try {
+    if (const HANDLE Data = Board->GetAsHandle(CF_HDROP)) Names = DroppedFileNames(static_cast<HDROP>(Data));
+  } catch (...) {
+    Board->Close();
+    throw;
+  }
+  Board->Close();
+  AbgelegteHinzufuegen(Names);
+}
+
+void Tprog::AbgelegteHinzufuegen(const std::vector<std::wstring>& Names) {
+  for (const std::wstring& Name : Names) {
+    try {
+      AbgelegteDateiHinzufuegen(Name);
+    } catch (...) {  // one name that fails must not keep the others out
+      Application->HandleException(std::current_exception());
+    }
+  }
+  HinzugefuegteZeigen();
+}
+
+// A folder (or a name whose attributes cannot be read) is searched for songs; a file with the playlist
+// extension in any case is read as a playlist; any other file is added as a song.
+void Tprog::AbgelegteDateiHinzufuegen(const std::wstring& Name) {
+  const DWORD Attributes = UCode_GetFileAttributesW(Name.c_str());
+  if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY))
+    OrdnerHinzufuegen(Name);
+  else if (WideUpperCase(WideExtractFileExt(Name)) == L".VLM")
+    LoadDroppedPlaylist(Name);
+  else
+    DateiHinzufuegen(Name, false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dragging songs out and copying them
+
+void Tprog::lvMouseDown(TObject* /*Sender*/, TMouseButton Button, TShiftState /*Shift*/, int X, int Y) {
+  if (Button != mbLeft) return;
+  MausX = X;
+  MausY = Y;
+}
+
+void Tprog::lvMouseMove(TObject* /*Sender*/, TShiftState Shift, int X, int Y) {
+  if (!(Shift & ssLeft) || lv->SelCount() == 0 || !ZiehenBeginnt(MausX, MausY, X, Y)) return;
+  // Ends the list's own tracking of the press.
+  SendMessageW(lv->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(X, Y));
+  const std::vector<std::wstring> Dateien = MarkierteDateien();
+  if (Dateien.empty()) return;
+  const TComPtr<IDataObject> Daten = GetFileListDataObject(GemeinsamerOrdner(Dateien), Dateien);
+  DWORD Effect = DROPEFFECT_NONE;
+  DoDragDrop(Daten.Get(), this, DROPEFFECT_COPY, &Effect);
+}
+
+HRESULT STDMETHODCALLTYPE Tprog::QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) {
+  if (EscapePressed || (KeyState & MK_RBUTTON)) return DRAGDROP_S_CANCEL;
+  if (KeyState & MK_LBUTTON) return S_OK;
+  return DRAGDROP_S_DROP;
+}
+
+HRESULT STDMETHODCALLTYPE Tprog::GiveFeedback(DWORD /*Effect*/) {
+  return DRAGDROP_S_USEDEFAULTCURSORS;
+}
+
+HRESULT STDMETHODCALLTYPE Tprog::QueryInterface(REFIID Iid, void** Object) {
+  if (!Object) return E_POINTER;
+  if (IsEqualIID(Iid, IID_IUnknown) || IsEqualIID(Iid, IID_IDropSource)) {
+    *Object = static_cast<IDropSource*>(this);
+    return S_OK;
+  }
+  *Object = nullptr;
+  return E_NOINTERFACE;
+}
+
+std::vector<std::wstring> Tprog::MarkierteDateien() {
+  std::vector<std::wstring> Dateien;
+  for (const int Row : SelectedRows()) {
+    std::wstring Datei = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+    // A relative name that was found nowhere must not be looked up in the current folder.
+    if (Datei.find(L":\\") == std::wstring::npos) Datei = ProgrammOrdner() + Datei;
+    if (WideFileExists(Datei)) Dateien.push_back(std::move(Datei));
+  }
+  return Dateien;
+}
+
+void Tprog::p_copyfileClick(TObject* /*Sender*/) {
+  const std::vector<std::wstring> Dateien = MarkierteDateien();
+  if (Dateien.empty()) return;
+  std::wstring Liste = Dateien.front();
+  for (size_t I = 1; I < Dateien.size(); ++I) Liste += L'\0' + Dateien[I];
+  CopyFilesToClipboard(Liste);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shell's commands on the selected song's file and on the playing one's
+
+std::wstring Tprog::MarkierteDatei() {
+  const int Row = FirstSelectedRow();
+  if (Row < 0) return std::wstring();
+  AktIndex = Row;
+  return DateiFinden(AngezeigteSongs()[Row][sfPath]);
+}
+
+void Tprog::p6Click(TObject* /*Sender*/) {
+  const std::wstring Datei = MarkierteDatei();
+  if (WideFileExists(Datei)) ShowFileProperties(Handle(), Datei, L"");
+}
+
+void Tprog::p5Click(TObject* /*Sender*/) {
+  const std::wstring Datei = MarkierteDatei();
+  if (WideFileExists(Datei)) OrdnerOeffnen(Handle(), Datei);
+}
+
+void Tprog::akpopupPopup(TObject* /*Sender*/) {
+  if (!Player) Abort();
+}
+
+// The playing song's file is the player's own: the previous-song command makes a player for another.
+void Tprog::akp2Click(TObject* /*Sender*/) {
+  if (Player) ShowFileProperties(Handle(), Player->FileName, L"");
+}
+
+void Tprog::akp3Click(TObject* /*Sender*/) {
+  if (Player && WideFileExists(Player->FileName)) OrdnerOeffnen(Handle(), Player->FileName);
+}
+
+void Tprog::akp4Click(TObject* /*Sender*/) {
+  if (Player && WideFileExists(Player->FileName)) CopyFilesToClipboard(Player->FileName);
+}

@@ -1,0 +1,435 @@
+// One copy of the player per program file: the utility window's WM_COPYDATA contract, the component,
+// and the hand-over between two real copies of the program.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "Imports/UCodeClasses.h"
+#include "app/OneInstanceCheck.h"
+#include "app/OneInstanceFunc.h"
+#include "classlib/SysUtils.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+std::vector<std::wstring> Items(const TUCodeStringList& List) {
+  std::vector<std::wstring> Result;
+  for (int I = 0; I < List.Count(); ++I) Result.push_back(List.Get(I));
+  return Result;
+}
+
+TEST(OneInstanceParams, ReadByTheRulesOfTheProgramsOwnCommandLine) {
+  const struct {
+    const wchar_t* CmdLine;
+    std::vector<std::wstring> Params;
+  } Cases[] = {
+      {L"\"C:\\Program Files\\v.exe\" \"C:\\a b.mp3\" C:\\c.mp3",
+       {L"C:\\Program Files\\v.exe", L"C:\\a b.mp3", L"C:\\c.mp3"}},
+      // Unquoted: the program stays item 0 and no name is lost.
+      {L"C:\\v.exe C:\\c.mp3 D:\\d.ogg", {L"C:\\v.exe", L"C:\\c.mp3", L"D:\\d.ogg"}},
+      {L"v.exe \"\" \"C:\\x\"\t\r\nD:\\y  ", {L"v.exe", L"C:\\x", L"D:\\y"}},  // an empty pair counts not
+      {L"v.exe C:\\dir\" with \"blanks.mp3", {L"v.exe", L"C:\\dir with blanks.mp3"}},
+      {L"v.exe \"C:\\unclosed name.mp3", {L"v.exe", L"C:\\unclosed name.mp3"}},
+      {L"v.exe \u0416.mp3 \"\U0001F3B5 x.ogg\"", {L"v.exe", L"\u0416.mp3", L"\U0001F3B5 x.ogg"}},
+      {L"", {}},
+      {L" \t ", {}},
+  };
+  for (const auto& Case : Cases) {
+    TUCodeStringList List;
+    ExtractQuotedParams(Case.CmdLine, &List);
+    EXPECT_EQ(Items(List), Case.Params) << Case.CmdLine;
+  }
+  EXPECT_EQ(PWideCharLen(nullptr), 0u);
+  EXPECT_EQ(PWideCharLen(L"ab\u0416"), 3u);
+}
+
+TEST(OneInstanceWindow, TheClassNameHashesThePathWithoutRegardToCase) {
+  const std::wstring Name = OneInstanceClassName(L"C:\\Program Files\\Velmaro\\velmaro.exe");
+  EXPECT_EQ(Name.rfind(L"OneInstUtilWnd:", 0), 0u);
+  EXPECT_EQ(Name.size(), 15u + 16u);
+  EXPECT_EQ(Name, OneInstanceClassName(L"c:\\program files\\velmaro\\VELMARO.EXE"));
+  EXPECT_NE(Name, OneInstanceClassName(L"C:\\Program Files\\Velmaro2\\velmaro.exe"));
+  EXPECT_NE(OneInstanceClassName(L"C:\\\u0416\\v.exe"), OneInstanceClassName(L"C:\\\u0516\\v.exe"));
+  EXPECT_EQ(OneInstanceClassName(L"C:\\" + std::wstring(2000, L'\u65E5')).size(), Name.size());
+}
+
+// What the utility window handed to its callback.
+struct TRecord {
+  int Calls = 0;
+  DWORD ProcessId = 0;
+  std::wstring CmdLine;
+  bool AllowIn = true;
+};
+TRecord Record;
+std::atomic<bool> Allow{false};
+std::atomic<bool> Raise{false};
+
+void Recorder(HWND /*Wnd*/, DWORD ProcessId, const std::wstring& CmdLine, bool& AllowOut) {
+  ++Record.Calls;
+  Record.ProcessId = ProcessId;
+  Record.CmdLine = CmdLine;
+  Record.AllowIn = AllowOut;
+  if (Raise) throw Exception(L"handler failed");
+  AllowOut = Allow;
+}
+
+class OneInstanceContract : public testing::Test {
+ protected:
+  void SetUp() override {
+    EXPECT_EQ(NewInstanceCallback, &OneInstanceCallback);  // set by the component's module
+    NewInstanceCallback = Recorder;
+    Record = TRecord{};
+    Allow = false;
+    Raise = false;
+    // A long path outside the ANSI code page still gives a class that registers and is found.
+    OneInstWndClassName = OneInstanceClassName(L"C:\\" + std::wstring(300, L'\u0416') + L"\\velmaro.exe");
+    Wnd = CreateOneInstWindow();
+  }
+  void TearDown() override {
+    DestroyWindow(Wnd);
+    NewInstanceCallback = OneInstanceCallback;
+  }
+  LRESULT Send(const void* Data, DWORD Bytes, WPARAM WParam = 0, ULONG_PTR ProcessId = 4711) {
+    COPYDATASTRUCT Copy{ProcessId, Bytes, const_cast<void*>(Data)};
+    return SendMessageW(Wnd, WM_COPYDATA, WParam, reinterpret_cast<LPARAM>(&Copy));
+  }
+  LRESULT Send(const std::wstring& Text) { return Send(Text.data(), static_cast<DWORD>(Text.size() * 2)); }
+  HWND Wnd = nullptr;
+};
+
+TEST_F(OneInstanceContract, RepliesHaltOrContinueAsTheCallbackDecides) {
+  ASSERT_NE(Wnd, nullptr);
+  EXPECT_EQ(FindWindowW(OneInstWndClassName.c_str(), nullptr), Wnd);
+  EXPECT_FALSE(IsWindowVisible(Wnd));
+
+  EXPECT_EQ(Send(L"\"C:\\v.exe\" \"\u0416 a.mp3\""), static_cast<LRESULT>(0xDA860081));
+  EXPECT_EQ(Record.Calls, 1);
+  EXPECT_EQ(Record.ProcessId, 4711u);
+  EXPECT_EQ(Record.CmdLine, L"\"C:\\v.exe\" \"\u0416 a.mp3\"");
+  EXPECT_FALSE(Record.AllowIn);
+
+  Allow = true;
+  EXPECT_EQ(Send(L"v.exe x"), static_cast<LRESULT>(0xDA860080));
+  // A failing handler lets the later copy start with its files.
+  Raise = true;
+  EXPECT_EQ(Send(L"v.exe x"), OneInstReplyContinue);
+  EXPECT_EQ(Record.Calls, 3);
+  // Without a callback nobody takes the files, and nobody asks for them either.
+  NewInstanceCallback = nullptr;
+  EXPECT_EQ(Send(L"v.exe x"), OneInstReplyHalt);
+}
+
+TEST_F(OneInstanceContract, CountsUnitsAndRefusesOddMessages) {
+  EXPECT_EQ(Send(L"abc\0d", 7), OneInstReplyHalt);  // an odd byte count: whole units only
+  EXPECT_EQ(Record.CmdLine, L"abc");
+  EXPECT_EQ(Send(nullptr, 0), OneInstReplyHalt);
+  EXPECT_EQ(Record.CmdLine, L"");
+  EXPECT_EQ(Record.Calls, 2);
+
+  EXPECT_EQ(Send(L"v.exe a", 14, 1), 0);  // wParam 1 is no hand-over
+  EXPECT_EQ(SendMessageW(Wnd, WM_COPYDATA, 0, 0), 0);
+  EXPECT_EQ(Send(nullptr, 8), OneInstReplyContinue);  // a count without data
+  EXPECT_EQ(Record.Calls, 2);
+
+  const std::wstring Block(32768, L'x');
+  EXPECT_EQ(Send(Block.data(), 65536), OneInstReplyHalt);  // 64 KiB are taken
+  EXPECT_EQ(Record.CmdLine.size(), 32768u);
+  const std::wstring Larger(32769, L'x');
+  EXPECT_EQ(Send(Larger.data(), 65538), OneInstReplyContinue);  // more is refused
+  EXPECT_EQ(Record.Calls, 3);
+}
+
+// A utility window on a thread of its own, which pumps its messages or, hung, does not.
+class TReceiver {
+ public:
+  explicit TReceiver(bool Hung) {
+    FThread = std::thread([this, Hung] {
+      FWnd = CreateOneInstWindow();
+      SetEvent(FReady);
+      if (Hung) {
+        WaitForSingleObject(FQuit, 30000);
+      } else {
+        MSG Msg;
+        while (MsgWaitForMultipleObjects(1, &FQuit, FALSE, 30000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+          while (PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&Msg);
+      }
+      DestroyWindow(FWnd);
+    });
+    WaitForSingleObject(FReady, 30000);
+  }
+  ~TReceiver() {
+    SetEvent(FQuit);
+    FThread.join();
+    CloseHandle(FReady);
+    CloseHandle(FQuit);
+  }
+  TReceiver(const TReceiver&) = delete;
+  TReceiver& operator=(const TReceiver&) = delete;
+  HWND Wnd() const { return FWnd; }
+
+ private:
+  HANDLE FReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE FQuit = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HWND FWnd = nullptr;
+  std::thread FThread;
+};
+
+TEST_F(OneInstanceContract, TheSenderEndsOnlyWhenTheRunningCopyTookTheFiles) {
+  {
+    const TReceiver Running(false);
+    EXPECT_TRUE(HandOver(Running.Wnd(), L"\"v.exe\" a.mp3", 99, 10000));
+    EXPECT_EQ(Record.ProcessId, 99u);
+    EXPECT_EQ(Record.CmdLine, L"\"v.exe\" a.mp3");
+    Allow = true;
+    EXPECT_FALSE(HandOver(Running.Wnd(), L"\"v.exe\" a.mp3", 99, 10000));
+  }
+  // A copy that does not answer does not hold up the later one for ever.
+  const TReceiver Hung(true);
+  EXPECT_FALSE(HandOver(Hung.Wnd(), L"\"v.exe\" a.mp3", 99, 200));
+}
+
+TEST(OneInstanceCheck, OneComponentDecidesOnceThePlayerWindowExists) {
+  bool Allow = false;
+  ASSERT_EQ(OneInstanceCheckInstance, nullptr);
+  OneInstanceCallback(nullptr, 1, L"v.exe a.mp3", Allow);
+  EXPECT_TRUE(Allow);  // started before the player window: the later copy runs as a second one
+  {
+    TOneInstanceCheck Check(nullptr);
+    EXPECT_EQ(OneInstanceCheckInstance, &Check);
+    try {
+      TOneInstanceCheck Second(nullptr);
+      ADD_FAILURE() << "a second component was made";
+    } catch (const ECreateError& E) {
+      EXPECT_EQ(E.Message(), L"Nur ein TOneInstanceCheck-Objekt m\u00F6glich");
+    }
+    EXPECT_EQ(OneInstanceCheckInstance, &Check);
+
+    OneInstanceCallback(nullptr, 1, L"v.exe a.mp3", Allow);
+    EXPECT_FALSE(Allow);  // nobody listens: the later copy ends
+
+    std::vector<std::wstring> Got;
+    DWORD GotId = 0;
+    Check.OnNewInstance = [&](TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& AllowOut) {
+      EXPECT_EQ(Sender, &Check);
+      EXPECT_FALSE(AllowOut);
+      GotId = ProcessId;
+      Got = Items(*Params);
+      AllowOut = true;
+    };
+    OneInstanceCallback(nullptr, 42, L"C:\\v.exe \"a b.mp3\" c.mp3", Allow);
+    EXPECT_TRUE(Allow);
+    EXPECT_EQ(GotId, 42u);
+    EXPECT_EQ(Got, (std::vector<std::wstring>{L"C:\\v.exe", L"a b.mp3", L"c.mp3"}));
+  }
+  EXPECT_EQ(OneInstanceCheckInstance, nullptr);
+  const TOneInstanceCheck Again(nullptr);
+  EXPECT_EQ(OneInstanceCheckInstance, &Again);
+}
+
+TEST(OneInstanceCheck, ForceForegroundWindowRestoresAndActivates) {
+  const auto Make = [] {
+    return CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                           nullptr, nullptr, nullptr);
+  };
+  const HWND First = Make(), Second = Make();
+  ASSERT_TRUE(ForceForegroundWindow(First));
+  EXPECT_EQ(GetForegroundWindow(), First);
+  ShowWindow(Second, SW_MINIMIZE);
+  EXPECT_TRUE(ForceForegroundWindow(Second));
+  EXPECT_FALSE(IsIconic(Second));
+  EXPECT_EQ(GetForegroundWindow(), Second);
+  EXPECT_TRUE(ForceForegroundWindow(Second));
+  DestroyWindow(First);
+  DestroyWindow(Second);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Two copies of the program
+
+struct TWindowSearch {
+  DWORD ProcessId;
+  const wchar_t* ClassName;
+  HWND Found;
+};
+
+BOOL CALLBACK MatchWindow(HWND Wnd, LPARAM Param) {
+  auto* Search = reinterpret_cast<TWindowSearch*>(Param);
+  DWORD Id = 0;
+  wchar_t Class[64] = {};
+  GetWindowThreadProcessId(Wnd, &Id);
+  GetClassNameW(Wnd, Class, 64);
+  if (Id != Search->ProcessId || lstrcmpW(Class, Search->ClassName) != 0) return TRUE;
+  Search->Found = Wnd;
+  return FALSE;
+}
+
+// The list that takes dropped files.
+BOOL CALLBACK MatchDropTarget(HWND Wnd, LPARAM Param) {
+  if (!(GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES)) return TRUE;
+  *reinterpret_cast<HWND*>(Param) = Wnd;
+  return FALSE;
+}
+
+// A started copy of the program, ended with the test.
+class TCopy {
+ public:
+  TCopy(const std::wstring& Program, std::wstring CmdLine, const std::wstring& Folder) {
+    STARTUPINFOW Startup{};
+    Startup.cb = sizeof Startup;
+    Started = CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             Folder.c_str(), &Startup, &FInfo) != FALSE;
+  }
+  ~TCopy() {
+    if (!Started) return;
+    if (WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(FInfo.hProcess, 1);
+      WaitForSingleObject(FInfo.hProcess, 30000);
+    }
+    CloseHandle(FInfo.hThread);
+    CloseHandle(FInfo.hProcess);
+  }
+  TCopy(const TCopy&) = delete;
+  TCopy& operator=(const TCopy&) = delete;
+
+  // True when the copy ended by itself within 30 s with exit code 0.
+  bool Ended() const {
+    DWORD Code = 1;
+    return WaitForSingleObject(FInfo.hProcess, 30000) == WAIT_OBJECT_0 &&
+           GetExitCodeProcess(FInfo.hProcess, &Code) && Code == 0;
+  }
+  bool Running() const { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+  // Its window of the class, hidden ones included; nullptr when none.
+  HWND Window(const wchar_t* ClassName) const {
+    TWindowSearch Search{FInfo.dwProcessId, ClassName, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&Search));
+    return Search.Found;
+  }
+  // The stored paths of the rows of its playlist: the last column of the list that takes dropped files.
+  std::vector<std::wstring> Playlist() const {
+    HWND List = nullptr;
+    EnumChildWindows(Window(L"Tprog"), MatchDropTarget, reinterpret_cast<LPARAM>(&List));
+    std::vector<std::wstring> Paths;
+    if (!List) return Paths;
+    // The list writes the text into memory of its own process.
+    constexpr int TextUnits = 2048;
+    auto* Remote = static_cast<uint8_t*>(
+        VirtualAllocEx(FInfo.hProcess, nullptr, sizeof(LVITEMW) + TextUnits * 2, MEM_COMMIT, PAGE_READWRITE));
+    const auto Rows = static_cast<int>(SendMessageW(List, LVM_GETITEMCOUNT, 0, 0));
+    for (int Row = 0; Row < Rows; ++Row) {
+      LVITEMW Item{};
+      Item.iSubItem = 8;
+      Item.pszText = reinterpret_cast<wchar_t*>(Remote + sizeof(LVITEMW));
+      Item.cchTextMax = TextUnits;
+      WriteProcessMemory(FInfo.hProcess, Remote, &Item, sizeof Item, nullptr);
+      const auto Length = static_cast<size_t>(
+          SendMessageW(List, LVM_GETITEMTEXTW, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(Remote)));
+      std::wstring Text(Length, L'\0');
+      ReadProcessMemory(FInfo.hProcess, Remote + sizeof(LVITEMW), Text.data(), Length * 2, nullptr);
+      Paths.push_back(Text);
+    }
+    VirtualFreeEx(FInfo.hProcess, Remote, 0, MEM_RELEASE);
+    return Paths;
+  }
+
+  bool Started = false;
+
+ private:
+  PROCESS_INFORMATION FInfo{};
+};
+
+// A window in the front on a thread of its own that handles its messages.
+class TOtherProgram {
+ public:
+  TOtherProgram() {
+    FThread = std::thread([this] {
+      FWnd = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                             nullptr, nullptr, nullptr);
+      SetForegroundWindow(FWnd);
+      FThreadId = GetCurrentThreadId();
+      SetEvent(FReady);
+      MSG Msg;
+      while (GetMessageW(&Msg, nullptr, 0, 0) > 0) DispatchMessageW(&Msg);
+      DestroyWindow(FWnd);
+    });
+    WaitForSingleObject(FReady, 30000);
+  }
+  ~TOtherProgram() {
+    PostThreadMessageW(FThreadId, WM_QUIT, 0, 0);
+    FThread.join();
+    CloseHandle(FReady);
+  }
+  TOtherProgram(const TOtherProgram&) = delete;
+  TOtherProgram& operator=(const TOtherProgram&) = delete;
+  HWND Wnd() const { return FWnd; }
+
+ private:
+  HANDLE FReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HWND FWnd = nullptr;
+  DWORD FThreadId = 0;
+  std::thread FThread;
+};
+
+bool WaitUntil(const std::function<bool()>& Done) {
+  for (int I = 0; I < 3000; ++I) {
+    if (Done()) return true;
+    Sleep(10);
+  }
+  return Done();
+}
+
+std::wstring Song(const std::wstring& Name) {
+  return FixtureFolder(L"APP_FIXTURES") + L"\\songs\\" + Name;
+}
+
+TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
+  // A copy of the program of its own: no other test's copies meet it, and the folder holds no playlists.
+  TempDir Dir;
+  const std::wstring Program = Dir.File(L"velmaro.exe");
+  ASSERT_TRUE(CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE));
+  const std::wstring Quoted = L"\"" + Program + L"\"";
+
+  const TCopy First(Program, Quoted, Dir.Path());
+  ASSERT_TRUE(First.Started);
+  // Up to the splash window's end its timer brings the player window to the front by itself.
+  ASSERT_TRUE(WaitUntil([&] {
+    return IsWindowVisible(First.Window(L"Tprog")) && First.Window(L"Tstart") &&
+           !IsWindowVisible(First.Window(L"Tstart"));
+  }));
+  const HWND Player = First.Window(L"Tprog");
+  // Another program has the front when the later copy starts (it answers its messages, as programs do).
+  const TOtherProgram Other;
+  ASSERT_EQ(GetForegroundWindow(), Other.Wnd());
+
+  {
+    // A quoted name with blanks and an unquoted one.
+    const TCopy Second(Program, Quoted + L" \"" + Song(L"Band - Song.mp3") + L"\" " + Song(L"sub\\b.ogg"),
+                       Dir.Path());
+    EXPECT_TRUE(Second.Ended());
+  }
+  EXPECT_EQ(First.Playlist(), (std::vector<std::wstring>{Song(L"Band - Song.mp3"), Song(L"sub\\b.ogg")}));
+  // The player window, not the hidden splash; the other program hears of it by a message of its own.
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == Player; })) << GetForegroundWindow();
+  {
+    // The program path itself unquoted, and a name outside the ANSI code page.
+    const std::wstring Wide = Dir.File(L"\u0416\u65E5\U0001F3B5.mp3");
+    ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Wide.c_str(), FALSE));
+    const TCopy Third(Program, Program + L" " + Wide, Dir.Path());
+    EXPECT_TRUE(Third.Ended());
+    EXPECT_EQ(First.Playlist().size(), 3u);
+    EXPECT_EQ(First.Playlist().back(), Wide);
+  }
+
+  // Without files a further copy runs beside the first.
+  const TCopy Fourth(Program, Quoted, Dir.Path());
+  EXPECT_TRUE(WaitUntil([&] { return Fourth.Window(L"Tprog") != nullptr; }));
+  EXPECT_TRUE(Fourth.Running());
+  EXPECT_TRUE(First.Running());
+  EXPECT_EQ(First.Playlist().size(), 3u);
+}
+
+}  // namespace
