@@ -86,6 +86,7 @@ TEST(ClipbrdClipboard, PicturesGoThroughThePictureRegistry) {
 }
 
 TEST(ClipbrdClipboard, ARefusedHandleIsFreedAndTheErrorRaised) {
+  Clipboard()->Clear();
   const HGLOBAL Data = GlobalText("refused");
   {
     const TClipboardHolder Holder;
