@@ -172,7 +172,7 @@ void CopyFilesToClipboardA(const std::string& Names) {
   auto* Header = Block ? static_cast<DROPFILES*>(GlobalLock(Block)) : nullptr;
   if (!Header) {
     if (Block) GlobalFree(Block);
-    throw Exception("Could not allocate memory.");
+    throw EOutOfMemory("Could not allocate memory.");
   }
   Header->pFiles = sizeof(DROPFILES);
   std::memcpy(Header + 1, Names.data(), Names.size());

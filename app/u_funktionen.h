@@ -67,9 +67,9 @@ void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wst
 // another code changes nothing. A name that the window does not hold raises EComponentError.
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code);
 
-// Puts Names (8-bit, each followed by a zero) on the clipboard as CF_HDROP. Raises "Could not allocate
-// memory." when the block cannot be had, and the clipboard's exception (the block then freed) when it
-// refuses.
+// Puts Names (8-bit, each followed by a zero) on the clipboard as CF_HDROP. Raises EOutOfMemory "Could not
+// allocate memory." when the block cannot be had, and the clipboard's exception (the block then freed) when
+// it refuses.
 void CopyFilesToClipboardA(const std::string& Names);
 // The size in bytes of the first file matching Name; -1 when none does.
 int64_t GetFileSizeByName(const std::wstring& Name);
