@@ -291,6 +291,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("m_bug_iClick", &Tprog::m_bug_iClick),
                             MethodOf("mcloseClick", &Tprog::mcloseClick),
                             MethodOf("mw6Click", &Tprog::mw6Click),
+                            MethodOf("p3Click", &Tprog::p3Click),
+                            MethodOf("akp1Click", &Tprog::akp1Click),
                             MethodOf("m_fehlerClick", &Tprog::m_fehlerClick),
                             MethodOf("i1Click", &Tprog::i1Click),
                             MethodOf("i2Click", &Tprog::i2Click),

@@ -695,6 +695,10 @@ object prog: Tprog
       Caption = 'Als n'#228'chsten Titel abspielen'
       OnClick = pop_title_nextClick
     end
+    object p3: TMenuItem
+      Caption = 'Informationen '#252'ber Datei anzeigen'
+      OnClick = p3Click
+    end
     object p6: TMenuItem
       Caption = 'Datei Eigenschaften'
       OnClick = p6Click
@@ -753,6 +757,10 @@ object prog: Tprog
   end
   object akpopup: TPopupMenu
     OnPopup = akpopupPopup
+    object akp1: TMenuItem
+      Caption = 'Informationen '#252'ber Datei anzeigen'
+      OnClick = akp1Click
+    end
     object akp2: TMenuItem
       Caption = 'Datei Eigenschaften'
       OnClick = akp2Click

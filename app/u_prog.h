@@ -395,6 +395,9 @@ class Tprog : public TForm, public IDropSource {
   void m_bug_iClick(TObject* Sender);
   void mcloseClick(TObject* Sender);
   void mw6Click(TObject* Sender);
+  // The file information of the selected row's file, when it exists, and of the playing song's.
+  void p3Click(TObject* Sender);
+  void akp1Click(TObject* Sender);
   void m_fehlerClick(TObject* Sender);
   void i1Click(TObject* Sender);
   void i2Click(TObject* Sender);

@@ -1,4 +1,5 @@
 // The player window's menu commands that show a secondary window or open a web page.
+#include "Imports/UCodeSysUtils.h"
 #include "app/u_bugreport_de.h"
 #include "app/u_bugreport_en.h"
 #include "app/u_dateiinfo.h"
@@ -26,6 +27,17 @@ void Tprog::mcloseClick(TObject* /*Sender*/) {
 void Tprog::mw6Click(TObject* /*Sender*/) {
   dateiinfo->Show();
   dateiinfo->Auslesen();
+}
+
+void Tprog::p3Click(TObject* /*Sender*/) {
+  const std::wstring Datei = MarkierteDatei();
+  if (!WideFileExists(Datei)) return;
+  dateiinfo->Show();
+  dateiinfo->DateiAuslesen(Datei);
+}
+
+void Tprog::akp1Click(TObject* Sender) {
+  if (Player) mw6Click(Sender);
 }
 
 void Tprog::m_fehlerClick(TObject* /*Sender*/) {

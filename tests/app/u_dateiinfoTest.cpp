@@ -72,6 +72,36 @@ TEST_F(Dateiinfo, AGreekFolderAndAJapaneseNameAreShownCopiedAndOpenedWhole) {
   EXPECT_EQ(Shell.Take(), Ordner + L"\\");
 }
 
+// The list's menu shows the selected row's file while it exists; the lower panel's the loaded song's.
+TEST_F(Dateiinfo, TheContextMenusShowTheSelectedAndTheLoadedSongsFile) {
+  const auto Item = [](const char* Name) { return static_cast<TMenuItem*>(prog->FindComponent(Name)); };
+  const std::wstring Datei = Dir.File(L"\u0416\u65E5 Lied.mp3");
+  WriteBytes(Datei, Bytes(10, 1));
+  SetSongs({L"C:\\missing\\gone.mp3", Datei});
+  Item("p3")->Click();  // nothing selected
+  EXPECT_FALSE(dateiinfo->Visible());
+  SelectRows({0, 1});
+  Item("p3")->Click();  // the first selected row's file is missing
+  EXPECT_FALSE(dateiinfo->Visible());
+  EXPECT_EQ(dateiinfo->Datei(), L"");
+  EXPECT_EQ(AktIndex, 0);
+  ListView_SetItemState(prog->lv->Handle(), 0, 0, LVIS_SELECTED);
+  Item("p3")->Click();
+  EXPECT_TRUE(dateiinfo->Visible());
+  EXPECT_EQ(AktIndex, 1);
+  EXPECT_EQ(Felder(), (std::vector<std::wstring>{Datei, L"\u0416\u65E5 Lied.mp3", Dir.Path() + L"\\"}));
+  dateiinfo->Hide();
+
+  Item("akp1")->Click();  // no song loaded
+  EXPECT_FALSE(dateiinfo->Visible());
+  const std::wstring Song = CopyFixture(L"songs\\a.mp3", L"\u041F a.mp3");
+  prog->CreatePlayer(Song);
+  Item("akp1")->Click();
+  EXPECT_TRUE(dateiinfo->Visible());
+  EXPECT_EQ(dateiinfo->Datei(), Song);
+  prog->FreePlayer();
+}
+
 TEST_F(Dateiinfo, TheTextsFollowTheLanguage) {
   const auto Text = [](const char* Name) {
     return GetControlWideText(static_cast<TControl*>(dateiinfo->FindComponent(Name)));

@@ -112,12 +112,20 @@ TEST_F(ProgKeys, EveryMenuShortcutRunsItsItemWhereItBelongs) {
     const char* ImSuchfeld;  // nullptr: the key is the field's own
   };
   const TFall Faelle[] = {
-      {VK_F1, 0, "i1", "i1"},        {VK_F2, 0, "mw1", "mw1"},
-      {VK_F3, 0, "mw2", "mw2"},      {VK_F4, 0, "mw3", "mw3"},
-      {VK_F5, 0, "mw4", "mw4"},      {'O', ssCtrl, "mp3", "mp3"},
-      {'S', ssCtrl, "mp2", "mp2"},   {'F', ssCtrl, "msuche", "msuche"},
-      {'A', ssCtrl, "mp9", nullptr}, {VK_DELETE, ssCtrl, "mp7", nullptr},
+      {VK_F1, 0, "i1", "i1"},
+      {VK_F2, 0, "mw1", "mw1"},
+      {VK_F3, 0, "mw2", "mw2"},
+      {VK_F4, 0, "mw3", "mw3"},
+      {VK_F5, 0, "mw4", "mw4"},
+      {'O', ssCtrl, "mp3", "mp3"},
+      {'S', ssCtrl, "mp2", "mp2"},
+      {'F', ssCtrl, "msuche", "msuche"},
+      {'A', ssCtrl, "mp9", nullptr},
+      {VK_DELETE, ssCtrl, "mp7", nullptr},
       {VK_DELETE, 0, "p4", nullptr},  // the list's own menu comes first
+      {'C', ssCtrl, "p_copyfile", nullptr},
+      {'V', ssCtrl, "mp11", nullptr},
+      {'Q', ssCtrl, "p5", nullptr},
   };
   for (const TFall& Fall : Faelle) {
     const std::string Taste = ShortCutToText(ShortCut(Fall.Key, Fall.Shift));

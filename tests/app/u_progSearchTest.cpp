@@ -437,13 +437,13 @@ TEST_F(ProgSearch, SongsLikeThePlayingOneTakeTheFieldsOfItsPlaylistRecord) {
 }
 
 TEST_F(ProgSearch, TheContextMenusCarryTheSearches) {
-  ASSERT_EQ(prog->popup->Items()->Count(), 15);
-  EXPECT_EQ(prog->popup->Items()->Items(7)->Caption(), "Songs von diesem Interpreten..");
+  ASSERT_EQ(prog->popup->Items()->Count(), 16);
+  EXPECT_EQ(prog->popup->Items()->Items(8)->Caption(), "Songs von diesem Interpreten..");
   EXPECT_EQ(prog->pa_unten->PopupMenu(), prog->akpopup);
   EXPECT_EQ(prog->status->PopupMenu(), prog->akpopup);
   EXPECT_EQ(prog->stelle->PopupMenu(), prog->akpopup);
-  ASSERT_EQ(prog->akpopup->Items()->Count(), 11);
-  EXPECT_EQ(prog->akpopup->Items()->Items(10)->Caption(), "Songs im selben Ordner..");
+  ASSERT_EQ(prog->akpopup->Items()->Count(), 12);
+  EXPECT_EQ(prog->akpopup->Items()->Items(11)->Caption(), "Songs im selben Ordner..");
   EXPECT_EQ(prog->msuche->ShortCut(), TextToShortCut("Ctrl+F"));
 }
 

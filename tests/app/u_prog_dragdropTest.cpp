@@ -299,7 +299,7 @@ TEST_F(ProgDragDrop, MenusAndShortcuts) {
   EXPECT_EQ(prog->mp11->ShortCut(), TextToShortCut("Ctrl+V"));
   EXPECT_EQ(prog->p5->ShortCut(), TextToShortCut("Ctrl+Q"));
   EXPECT_EQ(prog->p5->Caption(), L"\u00DCbergeordneten Ordner \u00F6ffnen");
-  EXPECT_EQ(prog->akpopup->Items()->Items(2)->Name(), "akp4");
+  EXPECT_EQ(prog->akpopup->Items()->Items(3)->Name(), "akp4");
   EXPECT_EQ(GetWindowLongW(prog->lv->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES, WS_EX_ACCEPTFILES);
 }
 
