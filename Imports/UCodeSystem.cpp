@@ -96,7 +96,7 @@ wchar_t* PutUTF16(wchar_t* Out, char32_t Value) {
 
 // Decodes the sequence at S[Pos]; advances Pos past it, or past the lead and its continuation
 // bytes when the sequence is broken, so that decoding goes on with the offending byte.
-char32_t DecodeUTF8Sequence(const std::string& S, size_t& Pos) {
+char32_t DecodeUTF8Sequence(std::string_view S, size_t& Pos) {
   static constexpr char32_t MinValue[] = {0, 0, 0x80, 0x800, 0x10000};
   const auto Lead = static_cast<unsigned char>(S[Pos++]);
   const size_t Length = UTF8SequenceLength(Lead);
@@ -218,17 +218,22 @@ std::string WideStringToUTF8(const std::wstring& S) {
   return Result;
 }
 
-std::wstring UTF8ToWideString(const std::string& S) {
-  std::wstring Result(S.size(), L'\0');  // never more units than bytes
-  wchar_t* Out = Result.data();
+void UTF8ToWide(std::string_view S, std::wstring& Out) {
+  Out.resize(S.size());  // never more units than bytes
+  wchar_t* At = Out.data();
   size_t Pos = 0;
   while (Pos < S.size()) {
-    const size_t Ascii = WidenAscii(S.data() + Pos, S.size() - Pos, Out);
+    const size_t Ascii = WidenAscii(S.data() + Pos, S.size() - Pos, At);
     Pos += Ascii;
-    Out += Ascii;
-    if (Pos < S.size()) Out = PutUTF16(Out, DecodeUTF8Sequence(S, Pos));
+    At += Ascii;
+    if (Pos < S.size()) At = PutUTF16(At, DecodeUTF8Sequence(S, Pos));
   }
-  Result.resize(static_cast<size_t>(Out - Result.data()));
+  Out.resize(static_cast<size_t>(At - Out.data()));
+}
+
+std::wstring UTF8ToWideString(const std::string& S) {
+  std::wstring Result;
+  UTF8ToWide(S, Result);
   return Result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // GetACP as it was when the program started.
@@ -12,6 +13,8 @@ UINT DefaultSystemCodePage();
 std::string WideStringToUTF8(const std::wstring& S);
 // Malformed or cut-off sequences become U+FFFD.
 std::wstring UTF8ToWideString(const std::string& S);
+// The same decoding into Out, whose old text it replaces; its buffer is kept when it is large enough.
+void UTF8ToWide(std::string_view S, std::wstring& Out);
 std::string WideStringToUTF7(const std::wstring& S);
 std::wstring UTF7ToWideString(const std::string& S);  // EUCodeGeneralError "Invalid UTF7"
 // 65000 UTF-7, 65001 UTF-8, anything else by the platform (0: the system ANSI code page).

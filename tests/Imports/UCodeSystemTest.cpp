@@ -97,6 +97,9 @@ TEST(UCodeSystemUTF8, EncodesAndDecodes) {
   for (const auto& C : BothWays) {
     EXPECT_EQ(WideStringToUTF8(C.Wide), C.Coded);
     EXPECT_EQ(UTF8ToWideString(C.Coded), C.Wide) << C.Coded;
+    std::wstring Reused = L"an old text longer than every case";
+    UTF8ToWide(C.Coded, Reused);
+    EXPECT_EQ(Reused, C.Wide) << C.Coded;
   }
   EXPECT_EQ(UTF8ToWideString("\xED\xA0\xBD\xED\xB8\x80"), L"\xD83D\xDE00");  // a pair as older files wrote it
 }
@@ -114,7 +117,12 @@ TEST(UCodeSystemUTF8, BrokenSequencesBecomeReplacementCharacters) {
       {L"\uFFFD\uFFFD\uFFFD", "\xC0\x80\xE0\x9F\xBF\xF0\x8F\xBF\xBF"},
       {L"\uFFFD\uFFFD", "\xF4\x90\x80\x80\xF7\xBF\xBF\xBF"},
   };
-  for (const auto& C : Cases) EXPECT_EQ(UTF8ToWideString(C.Coded), C.Wide) << C.Coded;
+  for (const auto& C : Cases) {
+    EXPECT_EQ(UTF8ToWideString(C.Coded), C.Wide) << C.Coded;
+    std::wstring Reused = L"old";
+    UTF8ToWide(C.Coded, Reused);
+    EXPECT_EQ(Reused, C.Wide) << C.Coded;
+  }
 }
 
 TEST(UCodeSystemUTF8, AsciiRunsOfAnyLengthBetweenOtherCharacters) {
