@@ -16,9 +16,20 @@
 #include "tests/support/TestFiles.h"
 
 // Freed memory is overwritten, so that an engine used after the next-song command freed it fails loudly.
+// Every form is replaced: one left out would bring in the program's own memory manager with all of its
+// forms, whose scalar ones clash with these.
 void* operator new(size_t Size) {
   if (void* P = std::malloc(Size ? Size : 1)) return P;
   throw std::bad_alloc();
+}
+void* operator new[](size_t Size) {
+  return operator new(Size);
+}
+void* operator new(size_t Size, const std::nothrow_t&) noexcept {
+  return std::malloc(Size ? Size : 1);
+}
+void* operator new[](size_t Size, const std::nothrow_t&) noexcept {
+  return std::malloc(Size ? Size : 1);
 }
 // new above takes its memory from malloc, so free is the right partner whatever the optimiser thinks.
 #pragma GCC diagnostic push
@@ -30,6 +41,18 @@ void operator delete(void* P) noexcept {
 }
 #pragma GCC diagnostic pop
 void operator delete(void* P, size_t /*Size*/) noexcept {
+  operator delete(P);
+}
+void operator delete[](void* P) noexcept {
+  operator delete(P);
+}
+void operator delete[](void* P, size_t /*Size*/) noexcept {
+  operator delete(P);
+}
+void operator delete(void* P, const std::nothrow_t&) noexcept {
+  operator delete(P);
+}
+void operator delete[](void* P, const std::nothrow_t&) noexcept {
   operator delete(P);
 }
 
