@@ -1,8 +1,13 @@
 #include "app/u_WideMP3Func.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "Imports/UCodeClasses.h"
 #include "Imports/UCodeSysUtils.h"
@@ -153,17 +158,134 @@ void SortSongs(TWideSongArray& Songs, bool Descending, int Field) {
   Songs = std::move(Sorted);
 }
 
-bool NextPlaylistLine(const std::wstring& Text, size_t& Pos, std::wstring_view& Line) {
-  if (Pos >= Text.size()) return false;
-  const auto IsLineEnd = [](wchar_t C) { return C == L'\r' || C == L'\n'; };
-  size_t End = static_cast<size_t>(std::find_if(Text.begin() + Pos, Text.end(), IsLineEnd) - Text.begin());
-  Line = std::wstring_view(Text).substr(Pos, End - Pos);
-  Pos = End;
-  if (Pos < Text.size() && Text[Pos] == L'\r') ++Pos;
-  if (Pos < Text.size() && Text[Pos] == L'\n') ++Pos;
-  return true;
+namespace {
+
+bool IsFieldEnd(wchar_t C) {
+  return C == L'|' || C == L'\r' || C == L'\n';
 }
 
+// The first "|", CR or LF at or after Pos, else the end of Text.
+template <class Char>
+size_t FieldEnd(std::basic_string_view<Char> Text, size_t Pos) {
+  while (Pos < Text.size() && !IsFieldEnd(Text[Pos])) ++Pos;
+  return Pos;
+}
+
+// The number of LF in Text.
+template <class Char>
+size_t LineFeeds(std::basic_string_view<Char> Text) {
+  return static_cast<size_t>(std::count(Text.begin(), Text.end(), Char('\n')));
+}
+
+#if defined(__SSE2__)
+// The same two for bytes, sixteen at a time: a playlist is mostly the fields' text.
+
+__m128i LoadSixteen(std::string_view Text, size_t Pos) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(Text.data() + Pos));
+}
+
+int BytesEqual(__m128i Bytes, char C) {
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8(C)));
+}
+
+size_t FieldEnd(std::string_view Text, size_t Pos) {
+  for (; Text.size() - Pos >= 16; Pos += 16) {
+    const __m128i Bytes = LoadSixteen(Text, Pos);
+    if (const int Ends = BytesEqual(Bytes, '|') | BytesEqual(Bytes, '\r') | BytesEqual(Bytes, '\n'))
+      return Pos + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(Ends)));
+  }
+  return FieldEnd<char>(Text, Pos);
+}
+
+size_t LineFeeds(std::string_view Text) {
+  size_t Count = 0;
+  size_t Pos = 0;
+  for (; Text.size() - Pos >= 16; Pos += 16)
+    for (int Feeds = BytesEqual(LoadSixteen(Text, Pos), '\n'); Feeds != 0; Feeds &= Feeds - 1) ++Count;
+  return Count + LineFeeds<char>(Text.substr(Pos));
+}
+#endif
+
+template <class Char>
+using TLineFields = std::array<std::basic_string_view<Char>, SongFieldCount>;
+
+// Cuts the line at Pos at every "|" into Fields (the first eight pieces; n separators give n + 1)
+// and moves Pos past its end: CR LF, LF or a lone CR. Gives the number of pieces.
+template <class Char>
+size_t NextLineFields(std::basic_string_view<Char> Text, size_t& Pos, TLineFields<Char>& Fields) {
+  size_t Count = 0;
+  for (;; ++Pos) {
+    const size_t End = FieldEnd(Text, Pos);
+    if (Count < SongFieldCount) Fields[Count] = Text.substr(Pos, End - Pos);
+    ++Count;
+    Pos = End;
+    if (Pos == Text.size() || Text[Pos] != Char('|')) break;
+  }
+  if (Pos < Text.size() && Text[Pos] == Char('\r')) ++Pos;
+  if (Pos < Text.size() && Text[Pos] == Char('\n')) ++Pos;
+  return Count;
+}
+
+void SetField(std::wstring& Field, std::wstring_view Text) {
+  Field.assign(Text);
+}
+
+// "|", CR and LF are single bytes that never belong to a longer sequence, so each field decodes alone
+// to what its part of the whole decoded text would be.
+void SetField(std::wstring& Field, std::string_view Bytes) {
+  UTF8ToWide(Bytes, Field);
+}
+
+// Room for a song per line end at once: growing by copies would move every song several times.
+void ReserveSongs(TWideSongArray& Songs, size_t LineFeeds) {
+  Songs.reserve(Songs.size() + LineFeeds + 1);
+}
+
+// Appends a song for each line of Text that holds exactly eight fields.
+template <class Char>
+void AppendSongs(std::basic_string_view<Char> Text, TWideSongArray& Songs) {
+  TLineFields<Char> Fields;
+  for (size_t Pos = 0; Pos < Text.size();) {
+    if (NextLineFields(Text, Pos, Fields) != SongFieldCount) continue;
+    Song& S = Songs.emplace_back();
+    for (int F = 0; F < SongFieldCount; ++F) SetField(S[F], Fields[F]);
+  }
+}
+
+// Gives Take the rest of Stream in pieces read into Buffer, each ending after a LF (the last one at
+// the end of the stream). A line longer than the buffer makes the buffer grow.
+template <class F>
+void ForEachPiece(TStream& Stream, std::string& Buffer, F Take) {
+  constexpr size_t PieceSize = 256 * 1024;
+  size_t Kept = 0;  // the start of a line that the last read cut off
+  for (;;) {
+    if (Kept == Buffer.size()) Buffer.resize(std::max(2 * Buffer.size(), PieceSize));
+    const size_t Size = Kept + Stream.Read(Buffer.data() + Kept, static_cast<int32_t>(Buffer.size() - Kept));
+    const bool AtEnd = Size < Buffer.size();
+    const size_t Whole = AtEnd ? Size : Buffer.rfind('\n') + 1;  // 0 when no LF was read
+    Take(std::string_view(Buffer).substr(0, Whole));
+    Kept = Size - Whole;
+    std::copy(Buffer.begin() + Whole, Buffer.begin() + Size, Buffer.begin());
+    if (AtEnd) return;
+  }
+}
+
+// UTF-8 is read a piece at a time, once to count the lines and once to cut them into fields, each
+// decoded straight into its song. A buffer of the whole file costs more than both under Wine: its
+// pages are made, zeroed and given back on every load.
+void ReadUTF8Playlist(const std::wstring& FileName, TWideSongArray& Songs) {
+  constexpr int ByteOrderMark = 3;
+  TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
+  std::string Buffer;
+  size_t Lines = 0;
+  Stream.Seek(ByteOrderMark, soBeginning);
+  ForEachPiece(Stream, Buffer, [&Lines](std::string_view Piece) { Lines += LineFeeds(Piece); });
+  ReserveSongs(Songs, Lines);
+  Stream.Seek(ByteOrderMark, soBeginning);
+  ForEachPiece(Stream, Buffer, [&Songs](std::string_view Piece) { AppendSongs(Piece, Songs); });
+}
+
+// The decoded text of a playlist file. Raises the text reader's exception for an unreadable file.
 std::wstring ReadPlaylistText(const std::wstring& FileName) {
   std::wstring Text;
   try {
@@ -175,26 +297,16 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
   return Text;
 }
 
-bool PlaylistLineSong(std::wstring_view Line, Song& S) {
-  // Split at every "|": n separators give n + 1 pieces, so eight fields are seven separators.
-  if (CountPipes(Line) != SongFieldCount - 1) return false;
-  for (std::wstring& Field : S) {
-    const size_t Bar = std::min(Line.find(L'|'), Line.size());
-    Field.assign(Line.substr(0, Bar));
-    Line.remove_prefix(std::min(Bar + 1, Line.size()));
-  }
-  return true;
-}
+}  // namespace
 
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs) {
+  if (WideGetTextFileCodePage(FileName) == cpUTF8) {
+    ReadUTF8Playlist(FileName, Songs);
+    return;
+  }
   const std::wstring Text = ReadPlaylistText(FileName);
-  // Room for a song per line end at once: growing by copies would move every song several times.
-  Songs.reserve(Songs.size() + std::count(Text.begin(), Text.end(), L'\n') + 1);
-  size_t Pos = 0;
-  std::wstring_view Line;
-  Song S;
-  while (NextPlaylistLine(Text, Pos, Line))
-    if (PlaylistLineSong(Line, S)) Songs.push_back(std::move(S));
+  ReserveSongs(Songs, LineFeeds(std::wstring_view(Text)));
+  AppendSongs(std::wstring_view(Text), Songs);
 }
 
 void LoadPlaylist(const std::wstring& FileName) {

@@ -4,7 +4,6 @@
 #include <array>
 #include <cstddef>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "Imports/u_WideFunc.h"
@@ -35,13 +34,6 @@ void SortWRADesc(TWRA& Keys);
 // reversed descending.
 void SortSongs(TWideSongArray& Songs, bool Descending, int Field);
 
-// Gives the line at Pos and moves Pos past its end (CR LF, LF or a lone CR); false when the text is
-// used up. A text without a final line end still gives its last line.
-bool NextPlaylistLine(const std::wstring& Text, size_t& Pos, std::wstring_view& Line);
-// The eight fields of a playlist line, split at "|"; false (S unchanged) for a line of any other count.
-bool PlaylistLineSong(std::wstring_view Line, Song& S);
-// The decoded text of a playlist file. Raises the text reader's exception for an unreadable file.
-std::wstring ReadPlaylistText(const std::wstring& FileName);
 // Appends the songs of FileName to Songs: each line of exactly eight fields is one song, other lines
 // are skipped. Nothing is appended when the file cannot be read (the exception passes on).
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs);

@@ -3,10 +3,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "Imports/UCodeControls.h"
 #include "Imports/UCodeForms.h"
@@ -25,19 +25,9 @@ bool IsInteger(const std::string& Text) {
   return StrToIntDef(Text, 0) == StrToIntDef(Text, 1);
 }
 
-int CountPipes(std::wstring_view Text) {
-  return static_cast<int>(std::count(Text.begin(), Text.end(), L'|'));
-}
-
 void LoadDroppedPlaylist(const std::wstring& FileName) {
-  // The text reader knows every encoding the program writes; a zero byte does not end the text.
-  const std::wstring Text = ReadPlaylistText(FileName);
-  size_t Pos = 0;
-  std::wstring_view Line;
-  Song S;
-  while (NextPlaylistLine(Text, Pos, Line))
-    if (PlaylistLineSong(Line, S)) AlleSongs.push_back(std::move(S));
-  QuelleHinzufuegen(FileName);
+  // The one playlist reader: it knows every encoding the program writes.
+  LoadPlaylist(FileName);
 }
 
 namespace {

@@ -1,12 +1,11 @@
 #pragma once
-// Helpers of the player: number test, field count of a playlist line, the reader of dropped playlists,
-// the play-time text, the setting of the windows' texts in one language, an 8-bit file list for the
-// clipboard, file sizes and colour texts.
+// Helpers of the player: number test, the reader of dropped playlists, the play-time text, the setting
+// of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes and colour
+// texts.
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/u_WideMP3Func.h"
@@ -18,8 +17,6 @@
 
 // True when Text converts to an integer (converting with default 0 and with default 1 agree).
 bool IsInteger(const std::string& Text);
-// The number of "|" in Text.
-int CountPipes(std::wstring_view Text);
 // Appends the songs of a playlist dropped on the window to AlleSongs and its folder to the source
 // folders. Lines that do not hold exactly eight fields are skipped.
 void LoadDroppedPlaylist(const std::wstring& FileName);

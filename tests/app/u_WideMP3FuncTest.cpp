@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "Imports/UCodeSystem.h"
 #include "app/u_WideMP3Func.h"
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
@@ -204,3 +207,68 @@ INSTANTIATE_TEST_SUITE_P(LoadAndDrop, WideMP3FuncReaders,
                          testing::Values(&LoadPlaylist, &LoadDroppedPlaylist), [](const auto& Info) {
                            return Info.index == 0 ? "LoadPlaylist" : "LoadDroppedPlaylist";
                          });
+
+namespace {
+
+// What a UTF-8 playlist must give, found the plain way: the whole text decoded, cut at every line end
+// and split at "|".
+TWideSongArray SongsOfTheWholeText(const std::string& Bytes) {
+  const std::wstring Text = UTF8ToWideString(Bytes);
+  TWideSongArray Songs;
+  for (size_t Pos = 0; Pos < Text.size();) {
+    const size_t End = std::min(Text.find_first_of(L"\r\n", Pos), Text.size());
+    TWideStrArray Fields;
+    WideSplitString(Fields, L"|", Text.substr(Pos, End - Pos));
+    if (Fields.size() == SongFieldCount)
+      std::copy(Fields.begin(), Fields.end(), Songs.emplace_back().begin());
+    Pos = End + (Text.compare(End, 2, L"\r\n") == 0 ? 2 : 1);
+  }
+  return Songs;
+}
+
+// Lines of mostly eight fields with ASCII, two- to four-byte characters, broken sequences and zero
+// bytes, ended by CR LF, LF or a lone CR.
+std::string RandomLines(std::mt19937& Rng, size_t Size) {
+  static const std::string Pieces[] = {
+      "a",    "Musik\\",  "0123456789abcdef",   "\xC3\xA4", "\xE2\x82\xAC", "\xF0\x9F\x8E\xB5",
+      "\xFF", "\xE2\x82", std::string(1, '\0'), " "};
+  static const char* const Ends[] = {"\r\n", "\r\n", "\r\n", "\n", "\r"};
+  std::string Text;
+  while (Text.size() < Size) {
+    const int Fields =
+        std::uniform_int_distribution<int>(0, 9)(Rng) < 8 ? 8 : 7 + 2 * static_cast<int>(Rng() % 2);
+    for (int F = 0; F < Fields; ++F) {
+      if (F > 0) Text += '|';
+      for (int P = static_cast<int>(Rng() % 6); P > 0; --P) Text += Pieces[Rng() % std::size(Pieces)];
+    }
+    Text += Ends[Rng() % std::size(Ends)];
+  }
+  return Text;
+}
+
+}  // namespace
+
+TEST(WideMP3FuncReaders, LongUtf8FilesGiveWhatTheirWholeTextHolds) {
+  // The reader takes a file in pieces of a few hundred KiB: lines cut at every place by a piece's end,
+  // CR LF cut between CR and LF, a line longer than a piece and a part without any LF.
+  constexpr size_t Piece = 256 * 1024;
+  std::mt19937 Rng(7);
+  std::string Text = RandomLines(Rng, Piece - 1000);
+  const std::string Head = "a|b|c|d|e|f|g|";
+  Text += Head + std::string(Piece - 1 - Text.size() - Head.size(), 'x') + "\r\n";  // CR last in a piece
+  Text += RandomLines(Rng, 1 << 20);
+  Text += "x|" + std::string(700 * 1024, 'y') + "||||||z\r\n";
+  Text += RandomLines(Rng, 1 << 20);
+  Text += std::string(300 * 1024, '|') + "\r";
+  for (int Line = 0; Line < 3000; ++Line) Text += "a|b\xC3\xA4|c|d|e|f|g|h\r";
+  TempDir Dir;
+  const std::wstring File = Dir.File(L"long.vlm");
+  const std::string Whole = "\xEF\xBB\xBF" + Text;
+  WriteBytes(File, Bytes(Whole.begin(), Whole.end()));
+  TWideSongArray Songs(1);
+  ReadPlaylist(File, Songs);
+  const TWideSongArray Expected = SongsOfTheWholeText(Text);
+  ASSERT_GT(Expected.size(), 20000u);
+  ASSERT_EQ(Songs.size(), Expected.size() + 1);
+  for (size_t I = 0; I < Expected.size(); ++I) ASSERT_EQ(Songs[I + 1], Expected[I]) << I;
+}
