@@ -35,8 +35,9 @@ constexpr auto ClassBySteps = [] {
 constexpr size_t SpanSize = 64 * 1024;
 constexpr size_t SpanHeadSize = SmallBlockAlignment;
 // Address space only: its pages are committed a step at a time as spans are handed out. A busy
-// address space gets a smaller range, down to the smallest.
-constexpr size_t RangeSize = sizeof(void*) == 8 ? size_t(16) << 30 : size_t(256) << 20;
+// address space gets a smaller range, down to the smallest. A 32-bit process under Wine has about
+// 1.9 GB to give out, the largest free piece about 600 MB, and pictures need large blocks of it.
+constexpr size_t RangeSize = sizeof(void*) == 8 ? size_t(16) << 30 : size_t(64) << 20;
 constexpr size_t SmallestRange = 16 << 20;
 constexpr size_t CommitStep = 1 << 20;
 static_assert(SmallestRange % CommitStep == 0 && CommitStep % SpanSize == 0);
@@ -50,7 +51,9 @@ struct TFreeBlock {
 };
 
 // Held for a few instructions at a time, so a waiter spins, and gives up its time slice when the
-// holder is not running. Under Wine a pair of SRW lock calls takes 50-100 ns, this one 6-8 ns.
+// holder is not running. Under Wine a pair of SRW lock calls takes 50-100 ns, this one 6-8 ns. A
+// waiter that still finds it held sleeps, so that a holder of lower priority on another processor
+// gets to run.
 class TSpinLock {
  public:
   void Acquire() {
@@ -58,8 +61,10 @@ class TSpinLock {
       for (int Spins = 0; FHeld.load(std::memory_order_relaxed); ++Spins)
         if (Spins < 64)
           YieldProcessor();
-        else
+        else if (Spins < 128)
           SwitchToThread();
+        else
+          Sleep(1);
   }
   void Release() { FHeld.store(false, std::memory_order_release); }
 

@@ -3,7 +3,8 @@
 // classes carved out of one reserved address range; larger blocks, and small ones once that range is
 // used up, come from the system heap. Under Wine every system heap block costs 70-110 ns, which a
 // playlist pays for each of its strings. A freed small block waits in its class for the next request
-// of that class; the range's pages are not given back while the program runs.
+// of that class; the range's pages are not given back while the program runs. The forms for types
+// aligned beyond 16 bytes stay the runtime library's, which pair with each other.
 #include <cstddef>
 
 namespace MemoryManager {

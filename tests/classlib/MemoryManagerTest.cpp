@@ -170,3 +170,77 @@ TEST(MemoryManager, ThreadsAllocateAndFreeEachOthersBlocks) {
     EXPECT_EQ(DeleteAll(Second[T]), 0) << T;
   }
 }
+
+namespace {
+
+struct alignas(64) TCacheLine {
+  char Bytes[64];
+};
+
+struct alignas(4096) TPage {
+  char Bytes[100];
+};
+
+// Asks for Size bytes so that the compiler cannot see the size.
+void* NewOfUnknownSize(size_t Size) {
+  volatile size_t Hidden = Size;
+  return ::operator new(Hidden);
+}
+
+}  // namespace
+
+TEST(MemoryManager, OverAlignedObjectsKeepTheirAlignment) {
+  for (int Round = 0; Round < 100; ++Round) {
+    auto* Line = new TCacheLine;
+    auto* Lines = new TCacheLine[Round + 1];
+    auto* Page = new (std::nothrow) TPage;
+    ASSERT_NE(Page, nullptr);
+    EXPECT_TRUE(AlignedTo(Line, 64));
+    EXPECT_TRUE(AlignedTo(Lines, 64));
+    EXPECT_TRUE(AlignedTo(Page, 4096));
+    Lines[Round].Bytes[63] = 1;
+    Page->Bytes[99] = 1;
+    delete Line;
+    delete[] Lines;
+    delete Page;
+  }
+}
+
+TEST(MemoryManager, ExhaustedMemoryRaisesOrGivesNull) {
+  const size_t Huge = SIZE_MAX / 2;
+  EXPECT_THROW(NewOfUnknownSize(Huge), std::bad_alloc);
+  volatile size_t HiddenHuge = Huge;
+  EXPECT_EQ(::operator new(HiddenHuge, std::nothrow), nullptr);
+  EXPECT_EQ(::operator new[](HiddenHuge, std::nothrow), nullptr);
+
+  // The new handler is asked before each retry until it gives up by removing itself.
+  static int Calls = 0;
+  Calls = 0;
+  std::set_new_handler([] {
+    if (++Calls == 3) std::set_new_handler(nullptr);
+  });
+  EXPECT_THROW(NewOfUnknownSize(Huge), std::bad_alloc);
+  EXPECT_EQ(Calls, 3);
+  EXPECT_EQ(std::get_new_handler(), nullptr);
+}
+
+TEST(MemoryManager, SmallBlocksComeFromTheSystemWhenTheRangeIsUsedUp) {
+  if (sizeof(void*) == 8) GTEST_SKIP() << "the 64-bit range is larger than a test can fill";
+  // The 32-bit range is a few dozen MiB: fill it with the largest small blocks until one is not in it.
+  std::vector<void*> Blocks;
+  while (Blocks.empty() || IsSmallBlock(Blocks.back())) {
+    ASSERT_LT(Blocks.size(), 256u * 1024) << "the range never ran out";
+    Blocks.push_back(::operator new(LargestSmallBlock));
+  }
+  std::vector<TFilled> Beyond;
+  for (unsigned Seed = 0; Seed < 1000; ++Seed) {
+    Beyond.push_back(NewFilled(16 + Seed % LargestSmallBlock, Seed));
+    EXPECT_TRUE(AlignedTo(Beyond.back().P, 2 * sizeof(void*)));
+  }
+  EXPECT_EQ(DeleteAll(Beyond), 0);
+  for (void* P : Blocks) ::operator delete(P);
+  // Freed blocks of the range serve again.
+  void* Again = ::operator new(LargestSmallBlock);
+  EXPECT_TRUE(IsSmallBlock(Again));
+  ::operator delete(Again);
+}
