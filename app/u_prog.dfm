@@ -713,11 +713,6 @@ object prog: Tprog
       ShortCut = 16465
       OnClick = p5Click
     end
-    object p4: TMenuItem
-      Caption = 'Song aus Playlist l'#246'schen'
-      ShortCut = 46
-      OnClick = p4Click
-    end
     object p_alle: TMenuItem
       Caption = 'Alle Songs markieren'
       OnClick = mp9Click
@@ -753,6 +748,11 @@ object prog: Tprog
     object pss7: TMenuItem
       Caption = 'Songs im selben Ordner..'
       OnClick = pss7Click
+    end
+    object p4: TMenuItem
+      Caption = 'Song aus Playlist l'#246'schen'
+      ShortCut = 46
+      OnClick = p4Click
     end
   end
   object akpopup: TPopupMenu

@@ -141,4 +141,38 @@ TEST_F(ProgKeys, EveryMenuShortcutRunsItsItemWhereItBelongs) {
   }
 }
 
+// Every menu's items in their order, each with its key; separators left out.
+TEST_F(ProgKeys, EveryMenuHoldsItsItemsInOrderWithTheirKeys) {
+  const auto Inhalt = [](const TMenuItem* Menu) {
+    std::vector<std::string> Result;
+    for (int I = 0; I < Menu->Count(); ++I) {
+      const TMenuItem* Item = Menu->Items(I);
+      if (Item->Caption() == "-") continue;
+      const std::string Key = ShortCutToText(Item->ShortCut());
+      Result.push_back(Key.empty() ? Item->Name() : Item->Name() + " " + Key);
+    }
+    return Result;
+  };
+  const auto Menu = [](const char* Name) { return static_cast<TMenuItem*>(prog->FindComponent(Name)); };
+  using L = std::vector<std::string>;
+  EXPECT_EQ(Inhalt(prog->MainMenu1->Items()), (L{"mdatei", "mwiedergabe", "mp0", "Suche1", "Einstellungen1",
+                                                 "m_soft_de", "m_soft_en", "Info1"}));
+  EXPECT_EQ(Inhalt(Menu("mdatei")), (L{"m_opendatei", "m_bug", "mclose"}));
+  EXPECT_EQ(Inhalt(Menu("mwiedergabe")),
+            (L{"mw1 F2", "mw2 F3", "mw3 F4", "mw4 F5", "Wiederholen", "mw6", "m_fehler", "zufall"}));
+  EXPECT_EQ(Inhalt(Menu("mp0")), (L{"mp1", "mp3 Ctrl+O", "mp2 Ctrl+S", "mp9 Ctrl+A", "mp10 Ctrl+C",
+                                    "mp11 Ctrl+V", "mp5", "mp6", "mp7 Ctrl+Del", "mp8 Del"}));
+  EXPECT_EQ(Inhalt(Menu("Suche1")),
+            (L{"msuche Ctrl+F", "suchoptpanel", "Suchoptionen1", "m_regexsuche", "ergalsemp"}));
+  EXPECT_EQ(Inhalt(Menu("Einstellungen1")),
+            (L{"sa", "Sprache1", "einstsave", "einstload", "einstautosave", "einstautoload"}));
+  EXPECT_EQ(Inhalt(Menu("Info1")), (L{"i1 F1", "m_bug_i", "i2", "Software1", "i3", "i4", "i5", "i6", "i11",
+                                      "i9", "i7", "i10", "i8", "i12"}));
+  EXPECT_EQ(Inhalt(prog->popup->Items()),
+            (L{"p1", "pop_title_next", "p3", "p6", "p_copyfile Ctrl+C", "p5 Ctrl+Q", "p_alle", "pss0", "pss1",
+               "pss2", "pss3", "pss4", "pss5", "pss6", "pss7", "p4 Del"}));
+  EXPECT_EQ(Inhalt(prog->akpopup->Items()), (L{"akp1", "akp2", "akp3", "akp4", "akp5", "akp6", "akp7", "akp8",
+                                               "akp9", "akp10", "akp11", "akp12"}));
+}
+
 }  // namespace

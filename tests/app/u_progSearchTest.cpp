@@ -438,7 +438,7 @@ TEST_F(ProgSearch, SongsLikeThePlayingOneTakeTheFieldsOfItsPlaylistRecord) {
 
 TEST_F(ProgSearch, TheContextMenusCarryTheSearches) {
   ASSERT_EQ(prog->popup->Items()->Count(), 16);
-  EXPECT_EQ(prog->popup->Items()->Items(8)->Caption(), "Songs von diesem Interpreten..");
+  EXPECT_EQ(prog->popup->Items()->Items(7)->Caption(), "Songs von diesem Interpreten..");
   EXPECT_EQ(prog->pa_unten->PopupMenu(), prog->akpopup);
   EXPECT_EQ(prog->status->PopupMenu(), prog->akpopup);
   EXPECT_EQ(prog->stelle->PopupMenu(), prog->akpopup);
