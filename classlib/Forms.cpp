@@ -10,6 +10,7 @@
 #include "classlib/FormReader.h"
 #include "classlib/Menus.h"
 #include "classlib/StdCtrls.h"
+#include "classlib/Threads.h"
 
 namespace {
 
@@ -553,6 +554,8 @@ HWND TApplication::Handle() {
                                    GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
                                    nullptr, nullptr, Instance, this);
   if (!Wnd) RaiseLastOSError();
+  // Other threads' synchronised calls wake the message loop; WM_NULL runs them.
+  SetWakeMainThread([Wnd] { PostMessageA(Wnd, WM_NULL, 0, 0); });
   return FHandle;
 }
 
@@ -727,7 +730,11 @@ LRESULT CALLBACK TApplication::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM
       case CM_ACTIONEXECUTE:
         Self->DispatchAction(Message);
         return Message.Result;
+      case WM_NULL:
+        CheckSynchronize();
+        return 0;
       case WM_NCDESTROY:
+        SetWakeMainThread(nullptr);
         Self->FHandle = nullptr;
         break;
       default:

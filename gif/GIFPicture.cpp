@@ -59,11 +59,19 @@ TGIFPicture::TGIFPicture() {
 }
 
 TGIFPicture::~TGIFPicture() {
+  StopAllPainters();
+  {
+    // Only a painter on this very thread, up the stack, can be left: it finds no picture any more.
+    TThreadListLock Lock(FPainterList);
+    for (int I = 0; I < Lock->Count(); ++I) static_cast<TGIFPainter*>(Lock->Get(I))->FImage = nullptr;
+    Lock->Clear();
+  }
   Clear();
 }
 
 void TGIFPicture::Clear() {
-  ReleaseCachedBitmap();
+  StopAllPainters();
+  TThreadListLock Lock(FPainterList);
   FFrames.Clear();
   FHeader.ColorMap()->Clear();
   FHeader.SetWidth(0);
@@ -84,7 +92,9 @@ int TGIFPicture::Add(TPersistent* Source) {
     New->Assign(Source);
     Frame = New.release();
   }
+  TThreadListLock Lock(FPainterList);
   const int Index = FFrames.Add(Frame);
+  Lock.Unlock();
   ReleaseCachedBitmap();
   Changed(this);
   return Index;
@@ -241,6 +251,7 @@ bool TGIFPicture::UseDithering() const {
 }
 
 HPALETTE TGIFPicture::GetPalette() {
+  TThreadListLock Lock(FPainterList);  // painters render on their threads
   if (FGettingPalette) RaiseGIFError("No global or local color table defined");
   FGettingPalette = true;
   struct TReset {
@@ -267,13 +278,26 @@ void TGIFPicture::SetPalette(HPALETTE Value) {
 }
 
 void TGIFPicture::ReleaseCachedBitmap() {
+  TThreadListLock Lock(FPainterList);
+  if (FCurrentPainter) FCurrentPainter->Stop();
   FCachedBitmap.reset();
+}
+
+void TGIFPicture::CreateCachedBitmap() {
+  if (FCachedBitmap) return;
+  CheckBitmapSize(Width(), Height());
+  auto Bitmap = std::make_unique<TBitmap>();
+  Bitmap->OnChange = [this](TObject*) { Changed(this); };
+  Bitmap->SetPalette(CopyPalette(GetPalette()));
+  Bitmap->SetSize(Width(), Height());
+  FCachedBitmap = std::move(Bitmap);
 }
 
 TBitmap* TGIFPicture::RenderedBitmap() {
   if (Empty()) return nullptr;
+  TThreadListLock Lock(FPainterList);
   if (FCachedBitmap) return FCachedBitmap.get();
-  if (int64_t{Width()} * Height() * 4 > GIFMaxBufferBytes) RaiseGIFError("Image is too large");
+  CheckBitmapSize(Width(), Height());
   auto Bitmap = std::make_unique<TBitmap>();
   Bitmap->OnChange = [this](TObject*) { Changed(this); };
   TGIFSubImage* First = Frame(0);
@@ -295,8 +319,124 @@ void TGIFPicture::Draw(TCanvas* ACanvas, const RECT& Rect) {
     bool& Flag;
     ~TReset() { Flag = false; }
   } Reset{FDrawing};
+  if (FFrames.Count() == 1 || !(RenderFlags & rfAnimate)) return DrawStaticFrame(ACanvas, Rect);
+  const bool Direct = RenderFlags & rfDirect;
+  // A painter already draws into the cached bitmap.
+  if (FCachedBitmap && !Direct) return DrawCachedBitmap(ACanvas, Rect);
+  {
+    TThreadListLock Lock(FPainterList);
+    if (FCurrentPainter && FCurrentPainter->Canvas() == ACanvas && EqualRect(&FCurrentPainter->Rect(), &Rect))
+      return;  // it is animating there already
+  }
+  StopCurrentPainter();
+  TCanvas* Target = ACanvas;
+  RECT TargetRect = Rect;
+  if (!Direct) {
+    CreateCachedBitmap();
+    Target = FCachedBitmap->Canvas();
+    TargetRect = Target->ClipRect();
+    Target->CopyRect(TargetRect, ACanvas, Rect);
+  }
+  // A painter without rfThreaded plays its whole animation here.
+  TGIFPainter* Started = StartPainter(&FCurrentPainter, Target, RenderFlags, TargetRect);
+  if (!Started) return;
+  {
+    TThreadListLock Lock(FPainterList);
+    if (FCurrentPainter == Started) Started->ResumeAsync();
+  }
+  if (Direct) return;
+  for (;;) {
+    {
+      TThreadListLock Lock(FPainterList);
+      if (!FCurrentPainter || FCurrentPainter->Painted()) break;
+    }
+    YieldToPainters();
+  }
+  DrawCachedBitmap(ACanvas, Rect);
+}
+
+void TGIFPicture::DrawStaticFrame(TCanvas* ACanvas, const RECT& Rect) {
+  TThreadListLock Lock(FPainterList);
   const int Index = StaticFrame >= 0 && StaticFrame < FFrames.Count() ? StaticFrame : 0;
   Frame(Index)->Draw(ACanvas, Rect, RenderFlags & rfTransparent, RenderFlags & rfTile);
+}
+
+void TGIFPicture::DrawCachedBitmap(TCanvas* ACanvas, const RECT& Rect) {
+  TThreadListLock Lock(FPainterList);
+  TBitmap* Bitmap = RenderedBitmap();
+  if (!Bitmap) return;
+  if (!(RenderFlags & rfTile)) return ACanvas->StretchDraw(Rect, Bitmap);
+  for (int X = Rect.left; X < Rect.right; X += std::max(Width(), 1))
+    for (int Y = Rect.top; Y < Rect.bottom; Y += std::max(Height(), 1))
+      ACanvas->StretchDraw(RECT{X, Y, X + Width(), Y + Height()}, Bitmap);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painters
+
+TGIFPainter* TGIFPicture::StartPainter(TGIFPainter** APainter, TCanvas* ACanvas, TGIFRenderFlags Flags,
+                                       const RECT& Rect) {
+  if (Empty() || Rect.left >= Rect.right || Rect.top >= Rect.bottom) {
+    if (APainter) *APainter = nullptr;
+    return nullptr;
+  }
+  if (FFrames.Count() == 1) Flags &= static_cast<TGIFRenderFlags>(~(rfThreaded | rfAnimate));
+  TThreadListLock Lock(FPainterList);
+  std::unique_ptr<TGIFPainter> Painter(new TGIFPainter(APainter, Flags, Rect, ACanvas, this));
+  Lock->Add(Painter.get());
+  Painter->OnPaintStart = OnPaintStart;
+  Painter->OnFrameBeforePaint = OnFrameBeforePaint;
+  Painter->OnFrameAfterPaint = OnFrameAfterPaint;
+  Painter->OnAnimationRepeat = OnAnimationRepeat;
+  Painter->OnPaintEnd = OnPaintEnd;
+  if (Flags & rfThreaded) {
+    Painter->SetPriority(PainterPriority);
+    return Painter.release();  // it frees itself when it ends
+  }
+  // The frame loop waits and dispatches messages: never under the lock.
+  Lock.Unlock();
+  Painter->Execute();
+  Painter.reset();  // leaves the list and *APainter
+  if (APainter) *APainter = nullptr;
+  return nullptr;
+}
+
+void TGIFPicture::YieldToPainters() {
+  if (GetCurrentThreadId() == MainThreadID())
+    CheckSynchronize(10);
+  else
+    Sleep(1);
+}
+
+void TGIFPicture::StopCurrentPainter() {
+  for (;;) {
+    {
+      TThreadListLock Lock(FPainterList);
+      if (!FCurrentPainter) break;
+      FCurrentPainter->Stop();
+      if (!FCurrentPainter->Threaded()) break;
+    }
+    YieldToPainters();
+  }
+  ReleaseCachedBitmap();
+}
+
+void TGIFPicture::StopAllPainters() {
+  for (;;) {
+    int Threaded = 0;
+    {
+      TThreadListLock Lock(FPainterList);
+      for (int I = Lock->Count() - 1; I >= 0; --I) {
+        auto* Painter = static_cast<TGIFPainter*>(Lock->Get(I));
+        Painter->Stop();
+        Threaded += Painter->Threaded();
+      }
+    }
+    // Threaded painters leave the list when they end; one on this thread ends when its loop returns.
+    if (Threaded == 0) break;
+    YieldToPainters();
+  }
+  ReleaseCachedBitmap();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "classlib/Graphics.h"
 #include "classlib/Streams.h"
 #include "classlib/StringLists.h"
+#include "classlib/Threads.h"
 
 // ---------------------------------------------------------------------------------------------
 // Codec helpers
@@ -47,6 +48,8 @@ int64_t ScanlineByteCount(int64_t Width, int BitsPerPixel, int Alignment);
 // bits); the frames of one picture hold at most this many pixels together. A GIF can name 65535 x 65535
 // pixels: such a size is refused before anything is allocated.
 constexpr int64_t GIFMaxBufferBytes = int64_t{64} * 1024 * 1024;
+// GIFException "Image is too large" for a 32-bit bitmap of Width x Height above GIFMaxBufferBytes.
+void CheckBitmapSize(int64_t Width, int64_t Height);
 
 // Soft problems, with severity 1; the document objects pass themselves as the sender on to the image.
 using TGIFWarningProc = std::function<void(int Severity, const std::string& Message)>;
@@ -648,9 +651,10 @@ class TGIFColorMap : public TPersistent {
   void SwapRedBlue();
 
   virtual void Warning(int Severity, const std::string& Message) = 0;
-  // Usage[i] := (uses of entry i, i) over the pixels of the frames that draw with this table.
+  // Usage[i] := (uses of entry i, i) over the pixels of the frames that draw with this table; a
+  // frame's transparent index and the screen's background index count as one use each.
   virtual void CountUsage(TGIFUsageTable& Usage) = 0;
-  // Each pixel p of those frames becomes Map[p], and so does a transparent index.
+  // Each pixel p of those frames becomes Map[p], and so do a transparent and the background index.
   virtual void RemapFrames(const std::array<uint8_t, 256>& Map) = 0;
   virtual bool Optimize() = 0;
   // The entries changed: palettes made from them are dropped.
@@ -1086,6 +1090,31 @@ extern UINT GIFClipboardFormat;
 // The screen has at most 8 bits per pixel (set at start-up).
 extern bool IsPaletteDisplay;
 
+class TGIFPainter;
+
+// The time of painters: a millisecond counter, waits for an event that ends a wait early, and sleeps.
+// The system's is the multimedia timer with real waits; tests hand in their own to drive time.
+class TGIFPainterClock {
+ public:
+  virtual ~TGIFPainterClock() = default;
+  virtual DWORD Now() = 0;
+  // Waits at most Milliseconds (INFINITE: without end) for Event (nullptr: none); true when the event
+  // ended the wait.
+  virtual bool WaitFor(HANDLE Event, DWORD Milliseconds) = 0;
+  virtual void Sleep(DWORD Milliseconds) = 0;
+};
+std::shared_ptr<TGIFPainterClock> SystemPainterClock();
+
+// What Optimize may do.
+enum TGIFOptimizeOption : uint8_t {
+  optCropBorders = 0x01,    // crop transparent borders; drop frames that become empty
+  optMergeRepeats = 0x02,   // make pixels that repeat the visible previous frame transparent
+  optCleanup = 0x04,        // drop unused transparency, extensions that change nothing and empty frames
+  optSortColorMaps = 0x08,  // sort colour tables by use and drop unused colours
+  optReduceColors = 0x10    // only checked: no colour reduction is done
+};
+using TGIFOptimizeOptions = uint8_t;
+
 class TGIFPicture : public TGraphic {
  public:
   TGIFPicture();
@@ -1093,8 +1122,9 @@ class TGIFPicture : public TGraphic {
 
   // TGraphic
   // One frame, or rfAnimate clear: the frame StaticFrame (the first when out of range) draws itself,
-  // transparent and tiled by RenderFlags. Animated drawing of several frames belongs to the animation
-  // painter; until it is there, such a picture draws its static frame too.
+  // transparent and tiled by RenderFlags. Several frames are animated by the current painter: with
+  // rfDirect on ACanvas, else into the cached bitmap, which is drawn on ACanvas once the painter has
+  // painted its first frame and at every later Draw.
   void Draw(TCanvas* ACanvas, const RECT& Rect) override;
   bool Empty() const override { return FFrames.Count() == 0; }
   int Width() const override { return FHeader.Width(); }
@@ -1125,6 +1155,7 @@ class TGIFPicture : public TGraphic {
   // To OnWarningMessage when it is assigned.
   virtual void Warning(TObject* Sender, int Severity, const std::string& Message);
 
+  // Stops every painter, then empties the picture.
   void Clear();
   // A TGraphic becomes a new frame, a TGIFSubImage is appended itself (the picture takes it);
   // GIFException "Object type not supported for operation" otherwise. The frame's index.
@@ -1136,10 +1167,16 @@ class TGIFPicture : public TGraphic {
   TGIFGlobalColorMap* GetGlobalColorMap() { return FHeader.ColorMap(); }
   // The screen grows to contain every frame (up to 65535 x 65535).
   void GrowLogicalScreen();
-  // The whole picture rendered (the first frame on the logical screen); nullptr when empty. It stays
-  // the picture's. GIFException "Image is too large" for a screen above GIFMaxBufferBytes.
+  // The whole picture rendered (the first frame on the logical screen), or the cached bitmap that a
+  // painter draws into; nullptr when empty. It stays the picture's. GIFException "Image is too large"
+  // for a screen above GIFMaxBufferBytes.
   TBitmap* RenderedBitmap();
+  // Stops the current painter, which may be drawing into the cached bitmap, and frees the bitmap.
   void ReleaseCachedBitmap();
+  // A cached bitmap of the screen's size with the picture's palette, when there is none.
+  void CreateCachedBitmap();
+  // The rendered bitmap stretched into Rect, or with rfTile repeated at its size from Rect's corner.
+  void DrawCachedBitmap(TCanvas* ACanvas, const RECT& Rect);
   // rfDither, and with rfDitherPaletteOnly only on a palette display.
   bool UseDithering() const;
   // The cached bitmap's palette, the picture's own, the 216-colour one when dithering, one from the
@@ -1149,6 +1186,30 @@ class TGIFPicture : public TGraphic {
   TGIFHeader* Header() { return &FHeader; }
   TGIFFrameList* Frames() { return &FFrames; }
   TGIFSubImage* Frame(int Index) { return FFrames.Frame(Index); }
+
+  // Animation. Painters meet the picture under the lock of its painter list: every painter drawing it is
+  // in the list, and one leaves the list before it is freed. Nobody waits for a painter while holding the
+  // lock.
+  TThreadList* PainterList() { return &FPainterList; }
+  // The painter started by Draw, nullptr when none; read it under the painter list's lock.
+  TGIFPainter* CurrentPainter() const { return FCurrentPainter; }
+  // A painter of Flags for ACanvas in Rect, stored in *APainter (when given) and added to the list, with
+  // the picture's paint events. With rfThreaded it is returned not yet running (ResumeAsync starts it);
+  // without, it plays at once on this thread and is gone on return (nullptr). An empty picture or Rect
+  // gives nullptr. One frame takes rfThreaded and rfAnimate out of Flags.
+  TGIFPainter* StartPainter(TGIFPainter** APainter, TCanvas* ACanvas, TGIFRenderFlags Flags,
+                            const RECT& Rect);
+  // Stops the current painter and waits for its end (in the main thread running the painters'
+  // synchronised calls meanwhile); then frees the cached bitmap.
+  void StopCurrentPainter();
+  // The same for every painter of the picture.
+  void StopAllPainters();
+
+  // Rewrites the document so that it saves smaller and plays the same (see TGIFOptimizeOption).
+  // ColorReduction pmCustom with optReduceColors and without optCleanup raises GIFException "Invalid
+  // reduction method"; colours are never reduced, and DitherKind and ReductionBits are not used.
+  void Optimize(TGIFOptimizeOptions Options, TGIFPaletteMode ColorReduction, TGIFDitherKind DitherKind,
+                int ReductionBits);
 
   // Settings (defaults of a new picture).
   TGIFRenderFlags RenderFlags = 0x068F;  // threaded, transparent, animate, repeat, restore, dither on palette
@@ -1168,9 +1229,14 @@ class TGIFPicture : public TGraphic {
   TNotifyEvent OnAnimationRepeat;
   TNotifyEvent OnPaintEnd;
   TGIFWarningEvent OnWarningMessage;
+  // The time of the painters started from now on.
+  std::shared_ptr<TGIFPainterClock> PainterClock = SystemPainterClock();
 
  private:
   friend class TGIFSubImage;
+  void DrawStaticFrame(TCanvas* ACanvas, const RECT& Rect);
+  // Waits a moment for painters: in the main thread by running their synchronised calls.
+  static void YieldToPainters();
   // The screen grows to Right x Bottom, at most 65535 each, without the frames' check.
   void GrowScreen(int Right, int Bottom);
   void AssignPicture(TGIFPicture* Source);
@@ -1181,4 +1247,113 @@ class TGIFPicture : public TGraphic {
   TGIFHeader FHeader{this};
   HPALETTE FPalette = nullptr;
   std::unique_ptr<TBitmap> FCachedBitmap;
+  TThreadList FPainterList;
+  TGIFPainter* FCurrentPainter = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The animation painter: plays a picture's frames onto a canvas rectangle with their delays, disposal
+// methods and loop count, on its own thread (rfThreaded) or at once on the caller's. A threaded painter
+// waits, times and renders the next frame on its thread, and draws and fires its events in the main
+// thread (synchronised calls); it frees itself when it ends. Stop ends a painter from any thread within
+// the frame it is at: its wait is cut short.
+
+// Delays are in units of DelayMultiplier ms at 100 % speed.
+constexpr int DelayMultiplier = 12;
+constexpr int DefaultDelay = 10;    // a frame without a delay, or with 0
+constexpr int MinimumDelay = 3;     // the shortest delay, and the shortest wait however late a painter is
+constexpr int MaximumDelay = 1000;  // the longest delay on the caller's thread
+// A picture of more frames is played without keeping each frame's rendering, so that memory stays flat.
+constexpr int PainterCachedFrames = 256;
+
+class TGIFPainter : public TThread {
+ public:
+  // Reads the picture's speed, background colour and clock, and copies what ACanvas shows in ARect into
+  // work bitmaps when a frame restores (disposal 2 or 3, or rfRestoreEachPass). Stores itself in
+  // *APainter (when given) last. The picture adds it to its list (StartPainter).
+  TGIFPainter(TGIFPainter** APainter, TGIFRenderFlags AFlags, const RECT& ARect, TCanvas* ACanvas,
+              TGIFPicture* AImage);
+  // Leaves the picture (as at the end of the thread).
+  ~TGIFPainter() override;
+
+  // Starts a threaded painter.
+  void ResumeAsync();
+  // Ends the painter at its next check; a threaded one is woken from its wait (and started when it was
+  // not yet). From any thread, while the painter is in its picture's list.
+  void Stop();
+  // The frame loop: the thread's body, or run by the picture on the caller's thread.
+  void Execute() override;
+
+  bool Threaded() const { return FFlags & rfThreaded; }
+  TCanvas* Canvas() const { return FCanvas; }
+  const RECT& Rect() const { return FRect; }
+  TGIFRenderFlags Flags() const { return FFlags; }
+  // A frame of the current run has been drawn.
+  bool Painted() const { return FPainted; }
+
+  // The frame being shown, -1 when not painting; an OnFrameAfterPaint handler may set the next one.
+  int FrameIndex = -1;
+  // The picture's paint events (Sender: the painter), run in the main thread.
+  TNotifyEvent OnPaintStart;
+  TNotifyEvent OnFrameBeforePaint;
+  TNotifyEvent OnFrameAfterPaint;
+  TNotifyEvent OnAnimationRepeat;
+  TNotifyEvent OnPaintEnd;
+
+ protected:
+  void DoTerminate() override { PainterTerminated(); }
+
+ private:
+  friend class TGIFPicture;
+  // What one run keeps from pass to pass.
+  struct TRun {
+    int LoopCount = 1;
+    int StartFrame = 0;
+    bool LoopFound = false;
+    int Delay = 0;
+  };
+  bool Running() const { return !Terminated() && !FRestart; }
+  void PlayRun();
+  void PlayPass(TRun& Run);
+  // Body(frame) under the picture's lock when the painter still has a picture and FrameIndex is one of
+  // its frames; false otherwise.
+  bool WithFrame(const std::function<void(TGIFSubImage* Frame)>& Body);
+  void WaitForFrame(int& Delay);
+  // The shortest wait for a delay of Delay units at the painter's speed: however late the painter is, it
+  // waits the minimum delay (or Delay when that is shorter) and never spins.
+  int MinimumWait(int Delay) const;
+  void SleepAndDispatch(int Delay);
+  void DispatchMessages();
+  void ReadFrameExtensions(TGIFSubImage* Frame, TRun& Run);
+  int FrameDelay(TGIFSubImage* Frame) const;
+  // Method in the main thread (threaded) or here; nothing once terminated.
+  void RunSynchronized(const std::function<void()>& Method);
+  void FirePaintEvent(const TNotifyEvent& Event);
+  void PaintCurrentFrame();
+  void PaintFrame(TGIFSubImage* Frame);
+  // The frame's areas on the work bitmaps; nullptr: the whole rectangle.
+  std::vector<RECT> FrameAreas(TGIFSubImage* Frame) const;
+  void RestoreBackground(TGIFSubImage* Frame);
+  std::unique_ptr<TBitmap> NewWorkBitmap(bool CopyCanvas) const;
+  void PainterTerminated();
+
+  TGIFPicture* FImage;
+  TCanvas* FCanvas;
+  RECT FRect;
+  TGIFRenderFlags FFlags;
+  int FSpeed;
+  TGIFDisposal FDisposal = dsKeep;
+  TGIFDisposal FPreviousDisposal = dsKeep;
+  std::unique_ptr<TBitmap> FRestoreBitmap;
+  std::unique_ptr<TBitmap> FPreviousBitmap;
+  std::unique_ptr<TBitmap> FBackgroundBitmap;
+  HDC FCanvasHandle = nullptr;
+  std::atomic<bool> FRestart{false};
+  std::atomic<bool> FPainted{false};
+  TGIFPainter** FPainterVar;
+  HANDLE FEvent = nullptr;  // auto-reset: wakes a waiting threaded painter
+  TColor FBackgroundColor;
+  std::shared_ptr<TGIFPainterClock> FClock;
+  DWORD FOldTime = 0;
+  int FDelayUsed = 0;
 };

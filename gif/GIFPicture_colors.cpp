@@ -41,6 +41,10 @@ void RaiseGIFError(const std::string& Message) {
   throw GIFException(Message);
 }
 
+void CheckBitmapSize(int64_t Width, int64_t Height) {
+  if (Width * Height * 4 > GIFMaxBufferBytes) RaiseGIFError("Image is too large");
+}
+
 void RaiseGDIError() {
   const DWORD Code = GetLastError();
   if (Code == 0) throw EOutOfResources(L"Out of system resources");

@@ -229,9 +229,12 @@ bool TGIFColorMap::SortByUsage() {
 
 namespace {
 
-// Counts and remaps the pixels of the frames that draw with one table; a transparent index follows.
+// Counts the pixels of a frame that draws with one table. Its transparent index counts as one use, so
+// that sorting keeps the entry the index names.
 void CountFrameUsage(TGIFSubImage* Frame, TGIFUsageTable& Usage) {
   for (uint8_t P : Frame->Pixels()) ++Usage[P].Count;
+  if (Frame->Transparent() && Frame->GraphicControlExtension())
+    ++Usage[Frame->GraphicControlExtension()->GetTransparentColorIndex()].Count;
 }
 
 }  // namespace
@@ -240,14 +243,17 @@ void TGIFGlobalColorMap::Warning(int Severity, const std::string& Message) {
   if (FHeader->Image()) FHeader->Image()->Warning(this, Severity, Message);
 }
 
+// The background index counts as one use too: painters restore with its colour.
 void TGIFGlobalColorMap::CountUsage(TGIFUsageTable& Usage) {
   for (int I = 0; I < 256; ++I) Usage[static_cast<size_t>(I)] = {0, I};
+  ++Usage[FHeader->BackgroundColorIndex()].Count;
   TGIFPicture* Image = FHeader->Image();
   for (int I = 0; I < Image->Frames()->Count(); ++I)
     if (Image->Frame(I)->EffectiveColorMap() == this) CountFrameUsage(Image->Frame(I), Usage);
 }
 
 void TGIFGlobalColorMap::RemapFrames(const std::array<uint8_t, 256>& Map) {
+  FHeader->SetBackgroundColorIndex(Map[FHeader->BackgroundColorIndex()]);
   TGIFPicture* Image = FHeader->Image();
   for (int I = 0; I < Image->Frames()->Count(); ++I)
     if (Image->Frame(I)->EffectiveColorMap() == this) Image->Frame(I)->RemapPixels(Map);

@@ -1,5 +1,7 @@
 #pragma once
 // Helpers of the GIF tests: byte streams, pixel patterns and the coding of one frame's image data.
+#include <windows.h>
+#include <psapi.h>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,6 +12,14 @@
 #include "classlib/Streams.h"
 #include "gif/GIFPicture.h"
 #include "tests/support/TestFiles.h"
+
+// The process's committed memory.
+inline SIZE_T MemoryInUse() {
+  PROCESS_MEMORY_COUNTERS Counters{};
+  Counters.cb = sizeof(Counters);
+  K32GetProcessMemoryInfo(GetCurrentProcess(), &Counters, sizeof(Counters));
+  return Counters.PagefileUsage;
+}
 
 inline TMemoryStream* NewStreamOf(const Bytes& Data) {
   auto* Stream = new TMemoryStream;
@@ -150,6 +160,24 @@ inline Bytes operator+(Bytes A, const Bytes& B) {
 // the GIFs that the tests write for the tools to check.
 inline std::wstring OracleFolder(const wchar_t* Sub) {
   return FixtureFolder(L"GIF_TESTDATA") + L"\\" + Sub;
+}
+
+inline std::string ReadText(const std::wstring& FileName) {
+  const Bytes Data = ReadBytes(FileName);
+  return std::string(Data.begin(), Data.end());
+}
+
+inline void WriteText(const std::wstring& FileName, const std::string& Text) {
+  WriteBytes(FileName, Bytes(Text.begin(), Text.end()));
+}
+
+// The animations that the tools made (each NAME.gif, NAME.desc and NAME.coalesced in "fixtures").
+inline std::vector<std::string> AnimationNames() {
+  std::vector<std::string> Names;
+  std::istringstream Animations(ReadText(OracleFolder(L"fixtures") + L"\\animations.txt"));
+  for (std::string Line; std::getline(Animations, Line);)
+    if (!Line.empty()) Names.push_back(Line);
+  return Names;
 }
 
 // The picture in the one text form that tests/gif/oracle.py also gives for a file (see describe()

@@ -2,7 +2,6 @@
 // keeps what was read; no case takes long or holds more than the limits allow; thousands of mutated
 // files load, draw or fail cleanly.
 #include <windows.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -69,13 +68,6 @@ std::vector<size_t> BlockBoundaries(const Bytes& Data) {
   return Result;
 }
 
-SIZE_T MemoryInUse() {
-  PROCESS_MEMORY_COUNTERS Counters{};
-  Counters.cb = sizeof(Counters);
-  K32GetProcessMemoryInfo(GetCurrentProcess(), &Counters, sizeof(Counters));
-  return Counters.PagefileUsage;
-}
-
 // Loads, and draws what was loaded; quick, and within the memory the limits allow.
 TLoaded LoadAndDraw(const Bytes& Data) {
   const auto Start = std::chrono::steady_clock::now();
@@ -88,7 +80,9 @@ TLoaded LoadAndDraw(const Bytes& Data) {
     Loaded.Picture->Draw(Target.Canvas(), RECT{0, 0, 16, 16});
   } catch (const GIFException&) {
   }
-  EXPECT_LT(MemoryInUse() - std::min(Before, MemoryInUse()), SIZE_T{3} * GIFMaxBufferBytes);
+  // Each within the limit: the pixels, their renderings and, for an animation, the bitmap its painter
+  // draws into and the painter's restore, previous and background bitmaps of that size.
+  EXPECT_LT(MemoryInUse() - std::min(Before, MemoryInUse()), SIZE_T{6} * GIFMaxBufferBytes);
   EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(5));
   return Loaded;
 }

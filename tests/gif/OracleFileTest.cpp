@@ -10,15 +10,6 @@
 
 namespace {
 
-std::string ReadText(const std::wstring& FileName) {
-  const Bytes Data = ReadBytes(FileName);
-  return std::string(Data.begin(), Data.end());
-}
-
-void WriteText(const std::wstring& FileName, const std::string& Text) {
-  WriteBytes(FileName, Bytes(Text.begin(), Text.end()));
-}
-
 // Without its first line: a file's version is what its maker wrote, a picture's what it needs.
 std::string WithoutVersion(const std::string& Description) {
   return Description.substr(Description.find('\n') + 1);
@@ -58,9 +49,7 @@ std::vector<std::string> FixtureNames() {
   std::istringstream Cases(ReadText(Folder + L"\\cases.txt"));
   for (std::string Line; std::getline(Cases, Line);)
     if (!Line.empty()) Names.push_back(Line.substr(0, Line.find(' ')));
-  std::istringstream Animations(ReadText(Folder + L"\\animations.txt"));
-  for (std::string Line; std::getline(Animations, Line);)
-    if (!Line.empty()) Names.push_back(Line);
+  for (const std::string& Name : AnimationNames()) Names.push_back(Name);
   return Names;
 }
 

@@ -124,7 +124,7 @@ TEST(GIFPicture, TheScreenCannotShrinkBelowAFrame) {
 
 TEST(GIFPicture, DrawsItsStaticFrame) {
   auto Picture = Plain(2, 2, clRed);
-  Picture->RenderFlags &= ~rfDither;
+  Picture->RenderFlags &= ~(rfDither | rfAnimate);
   auto* Second = new TGIFSubImage(Picture.get());
   Second->SetFrameRect(0, 0, 2, 2);
   Second->LocalColorMap()->Add(clBlue);

@@ -11,13 +11,17 @@ Fixture files, for a case NAME:
   NAME.lzw    the first frame's image data (minimum code size, sub-blocks, zero-length block)
   NAME.idx    the first frame's colour indices as giflib decodes them, row by row
   cases.txt   one line per single-frame case: NAME WIDTH HEIGHT INTERLACED
-  animations.txt  the names of the animated cases (NAME.gif and NAME.desc only)
+  animations.txt  the names of the animated cases (NAME.gif, NAME.desc and NAME.coalesced only)
+  NAME.coalesced  every frame as ImageMagick composes it on a screen of #112233 (-coalesce), RGBA, one
+              after the other; alpha 0 where a frame's area was cleared
 A fixture is kept only when giflib's indices, Pillow's and the colours given to the tool agree.
 
 Output files, written by the tests for a case NAME, each GIF with one or more of:
   NAME.idx    the first frame's colour indices, row by row (one frame over the whole screen)
   NAME.desc   the picture as the test built it, which the tools' report of the file must equal
   NAME.rgb    the colours of the single frame, row by row, which Pillow must read
+  NAME.coalesced  the frames composed as ImageMagick must compose the file (an optimised file must play
+              as the tool's file did)
 """
 
 import difflib
@@ -123,6 +127,22 @@ def pillow_indices(path):
 
 def magick_rgb(path):
     return run(["convert", path + "[0]", "-depth", "8", "rgb:-"])
+
+
+def coalesced(path):
+    # The screen starts as #112233 rather than the file's background colour, as a painter's canvas does.
+    return run(["convert", path, "-set", "background", "#112233", "-coalesce", "-depth", "8", "rgba:-"])
+
+
+def same_frames(got, expected):
+    """RGBA frames alike: the colour counts only where something was drawn."""
+    if len(got) != len(expected):
+        return False
+    for i in range(0, len(got), 4):
+        a, b = got[i:i + 4], expected[i:i + 4]
+        if a[3] != b[3] or (a[3] and a != b):
+            return False
+    return True
 
 
 def rgb_of(indices, table):
@@ -355,6 +375,9 @@ def make(root):
     for name in [case[0] for case in cases] + animations:
         with open(os.path.join(fixtures, name + ".desc"), "w") as out:
             out.write(describe(os.path.join(fixtures, name + ".gif")))
+    for name in animations:
+        with open(os.path.join(fixtures, name + ".coalesced"), "wb") as out:
+            out.write(coalesced(os.path.join(fixtures, name + ".gif")))
 
 
 def frames_for_animation(folder):
@@ -390,8 +413,18 @@ def make_animations(fixtures):
                   optimize=False)
     for part in parts:
         part.close()
+    # Whole frames that repeat most of the frame before, as an optimiser finds them.
+    repeats = []
+    for i in range(4):
+        name = os.path.join(work, "repeat%d.gif" % i)
+        make_with_pillow(name, 40, 30, [(255, 255, 255), (200, 0, 0), (0, 0, 160), (20, 120, 20)],
+                         bytes(1 + (x // 8 + y // 6) % 3 if 10 + 4 * i <= x < 18 + 4 * i and 8 <= y < 14 + i
+                               else (x // 8 + y // 6) % 2 for y in range(30) for x in range(40)))
+        repeats.append(name)
+    run(["convert", "-delay", "15", "-dispose", "None", *repeats, "-loop", "0",
+         os.path.join(fixtures, "anim-repeats.gif")])
     shutil.rmtree(work)
-    return ["anim-gifsicle", "anim-magick", "anim-pillow"]
+    return ["anim-gifsicle", "anim-magick", "anim-pillow", "anim-repeats"]
 
 
 def make_case_files(gif, palette, indices):
@@ -445,6 +478,14 @@ def check_colours(gif, name, expected):
     return [] if got == expected else ["%s: Pillow reads other colours" % name]
 
 
+def check_coalesced(gif, name, expected):
+    try:
+        got = coalesced(gif)
+    except Exception as error:  # noqa: BLE001
+        return ["%s: ImageMagick cannot compose it: %s" % (name, error)]
+    return [] if same_frames(got, expected) else ["%s: ImageMagick composes other frames" % name]
+
+
 def check(root):
     output = os.path.join(root, "output")
     names = sorted(n[:-4] for n in os.listdir(output) if n.endswith(".gif"))
@@ -452,7 +493,7 @@ def check(root):
     for name in names:
         gif = os.path.join(output, name + ".gif")
         for extension, checker, mode in [(".idx", check_indices, "rb"), (".desc", check_description, "r"),
-                                         (".rgb", check_colours, "rb")]:
+                                         (".rgb", check_colours, "rb"), (".coalesced", check_coalesced, "rb")]:
             path = os.path.join(output, name + extension)
             if os.path.exists(path):
                 with open(path, mode) as f:

@@ -1,0 +1,201 @@
+// The optimisation pass: files store smaller and every frame still plays as it did, checked with our
+// painter and, for the tools' files, with ImageMagick's composition (tests/gif/oracle.py).
+#include <gtest/gtest.h>
+
+#include "tests/classlib/RaisedMessage.h"
+#include "tests/gif/PainterSupport.h"
+
+namespace {
+
+constexpr TGIFOptimizeOptions AllOptions = optCropBorders | optMergeRepeats | optCleanup | optSortColorMaps;
+
+void Optimize(TGIFPicture& Picture, TGIFOptimizeOptions Options = AllOptions) {
+  Picture.Optimize(Options, pmNone, dkNearest, 8);
+}
+
+// Animations of every kind: global and local tables (with colours repeated under other indices), offsets,
+// disposal 0 to 3, delays 0 to 10, transparency, frames that repeat a pattern or are wholly transparent,
+// loops and comments.
+std::unique_ptr<TGIFPicture> RandomAnimation(unsigned Seed) {
+  std::mt19937 Random(Seed);
+  auto Pick = [&](int N) { return std::uniform_int_distribution<int>(0, N - 1)(Random); };
+  auto RandomColor = [&] { return static_cast<TColor>(RGB(Pick(3) * 120, Pick(3) * 120, Pick(2) * 255)); };
+  auto Picture = std::make_unique<TGIFPicture>();
+  const int Width = 3 + Pick(10), Height = 3 + Pick(10);
+  const int GlobalColors = Pick(4) == 0 ? 0 : 2 + Pick(7);
+  for (int I = 0; I < GlobalColors; ++I) Picture->GetGlobalColorMap()->Add(RandomColor());
+  Picture->SetWidth(Width);
+  Picture->SetHeight(Height);
+  const int Frames = 2 + Pick(5);
+  for (int F = 0; F < Frames; ++F) {
+    auto* Frame = new TGIFSubImage(Picture.get());
+    const int Left = Pick(Width), Top = Pick(Height);
+    Frame->SetFrameRect(Left, Top, 1 + Pick(Width - Left), 1 + Pick(Height - Top));
+    if (GlobalColors == 0 || Pick(3) == 0)
+      for (int I = 2 + Pick(7); I > 0; --I) Frame->LocalColorMap()->Add(RandomColor());
+    const int Colors = Frame->EffectiveColorMap()->Count();
+    const int Transparent = Pick(2) ? Pick(Colors) : -1;
+    const bool Invisible = Transparent >= 0 && Pick(5) == 0;
+    for (int Y = 0; Y < Frame->Height(); ++Y)
+      for (int X = 0; X < Frame->Width(); ++X) {
+        const int Pattern = ((X + Left) / 2 + (Y + Top)) % Colors;
+        Frame->GetScanline(Y)[X] = static_cast<uint8_t>(Invisible ? Transparent
+                                                        : Pick(4) ? Pattern
+                                                                  : Pick(Colors));
+      }
+    if (F == 0 && Pick(2)) {
+      auto* Loop = new TGIFAppExtNSLoop(Frame);
+      Loop->RepeatCount = static_cast<uint16_t>(1 + Pick(2));
+      Frame->Extensions()->Add(Loop);
+    }
+    if (Transparent >= 0 || Pick(4))
+      AddControl(Frame, Pick(3) * 5, static_cast<TGIFDisposal>(Pick(4)), Transparent);
+    if (Pick(4) == 0) {
+      auto* Comment = new TGIFCommentExtension(Frame);
+      Comment->Text()->Add("comment");
+      Frame->Extensions()->Add(Comment);
+    }
+    Picture->Add(Frame);
+  }
+  return Picture;
+}
+
+std::unique_ptr<TGIFPicture> SavedAndLoaded(TGIFPicture& Picture) {
+  TLoaded Loaded = LoadGif(SaveGif(Picture));
+  EXPECT_EQ(L"", Loaded.Error);
+  return std::move(Loaded.Picture);
+}
+
+}  // namespace
+
+TEST(GIFOptimize, RandomAnimationsPlayTheSameAfterEveryOptionAndAfterSaving) {
+  int Smaller = 0;
+  for (unsigned Seed = 0; Seed < 300; ++Seed) {
+    SCOPED_TRACE(Seed);
+    for (TGIFOptimizeOptions Options :
+         {AllOptions, TGIFOptimizeOptions{optMergeRepeats}, TGIFOptimizeOptions{optCropBorders},
+          TGIFOptimizeOptions{optCleanup}, TGIFOptimizeOptions{optSortColorMaps}}) {
+      const auto Picture = RandomAnimation(Seed);
+      const auto Before = Compose(*Picture).Seen();
+      const size_t SizeBefore = SaveGif(*Picture).size();
+      Optimize(*Picture, Options);
+      ASSERT_EQ(Before, Compose(*Picture).Seen()) << int{Options};
+      ASSERT_EQ(Before, Compose(*SavedAndLoaded(*Picture)).Seen()) << int{Options};
+      if (Options == AllOptions) Smaller += SaveGif(*Picture).size() < SizeBefore;
+    }
+  }
+  EXPECT_GT(Smaller, 150);
+}
+
+TEST(GIFOptimize, FilesOfTheToolsPlayTheSameAndAreNotLarger) {
+  for (const std::string& Name : AnimationNames()) {
+    SCOPED_TRACE(Name);
+    const std::wstring Fixture = OracleFolder(L"fixtures") + L"\\" + AnsiToWide(Name);
+    TGIFPicture Picture;
+    Picture.LoadFromFile(WideToAnsi(Fixture + L".gif"));
+    const auto Before = Compose(Picture, ComposeFlags, 2).Seen();
+    const size_t SizeBefore = SaveGif(Picture).size();
+    Optimize(Picture);
+    EXPECT_EQ(Before, Compose(Picture, ComposeFlags, 2).Seen());
+    EXPECT_LE(SaveGif(Picture).size(), SizeBefore);
+    EXPECT_LE(SaveGif(Picture).size(), ReadBytes(Fixture + L".gif").size());
+    // ImageMagick must compose the optimised file as it composed the tool's (on the tool's screen).
+    const std::string Screen =
+        "screen " + std::to_string(Picture.Width()) + " " + std::to_string(Picture.Height());
+    if (ReadText(Fixture + L".desc").find(Screen + " ") == std::string::npos) continue;
+    const std::wstring Output = OracleFolder(L"output") + L"\\optimized-" + AnsiToWide(Name);
+    Picture.SaveToFile(WideToAnsi(Output + L".gif"));
+    WriteBytes(Output + L".coalesced", ReadBytes(Fixture + L".coalesced"));
+  }
+}
+
+TEST(GIFOptimize, WithoutOptionsNothingChangesButProgress) {
+  const auto Picture = RandomAnimation(7);
+  const std::string Before = Describe(*Picture);
+  std::vector<int> Percents;
+  Picture->OnProgress = [&](TObject*, TProgressStage, uint8_t Percent, bool, const RECT&,
+                            const std::string& Message) {
+    EXPECT_EQ("Optimizing...", Message);
+    Percents.push_back(Percent);
+  };
+  Optimize(*Picture, 0);
+  EXPECT_EQ(Before, Describe(*Picture));
+  ASSERT_FALSE(Percents.empty());
+  EXPECT_EQ(100, Percents.back());
+  // Colours are never reduced; a custom reduction is refused unless the cleanup runs.
+  EXPECT_EQ(L"Invalid reduction method",
+            MessageOf<GIFException>([&] { Picture->Optimize(optReduceColors, pmCustom, dkNearest, 8); }));
+  Picture->Optimize(optReduceColors | optCleanup, pmCustom, dkNearest, 8);
+}
+
+TEST(GIFOptimize, ARepeatedFrameShrinksToWhatChanged) {
+  TGIFPicture Picture;
+  for (TColor Color : {clWhite, clRed, clBlue}) Picture.GetGlobalColorMap()->Add(Color);
+  for (int F = 0; F < 2; ++F) {
+    auto* Frame = new TGIFSubImage(&Picture);
+    Frame->SetFrameRect(0, 0, 10, 8);
+    for (int Y = 0; Y < 8; ++Y)
+      for (int X = 0; X < 10; ++X) Frame->GetScanline(Y)[X] = (X + Y) % 2;
+    if (F == 1) Frame->GetScanline(4)[6] = Frame->GetScanline(5)[7] = 2;
+    AddControl(Frame, 10, dsKeep, -1);
+    Picture.Add(Frame);
+  }
+  const auto Before = Compose(Picture).Seen();
+  Optimize(Picture);
+  TGIFSubImage* Second = Picture.Frame(1);
+  const RECT Bounds = Second->BoundsRect();
+  EXPECT_EQ((std::vector<LONG>{6, 4, 8, 6}),
+            (std::vector<LONG>{Bounds.left, Bounds.top, Bounds.right, Bounds.bottom}));
+  EXPECT_TRUE(Second->Transparent());
+  EXPECT_EQ(Before, Compose(Picture).Seen());
+}
+
+TEST(GIFOptimize, AWhollyTransparentFrameGoesAndLeavesItsTimeToTheFrameBefore) {
+  TGIFPicture Picture;
+  for (TColor Color : {clWhite, clRed}) Picture.GetGlobalColorMap()->Add(Color);
+  for (int F = 0; F < 3; ++F) {
+    auto* Frame = new TGIFSubImage(&Picture);
+    Frame->SetFrameRect(0, 0, 4, 4);
+    for (int Y = 0; Y < 4; ++Y)
+      for (int X = 0; X < 4; ++X) Frame->GetScanline(Y)[X] = F == 1 ? 0 : static_cast<uint8_t>(X == F);
+    AddControl(Frame, 20 + F, dsKeep, F == 1 ? 0 : -1);
+    Picture.Add(Frame);
+  }
+  const auto Before = Compose(Picture).Seen();
+  Optimize(Picture);
+  ASSERT_EQ(2, Picture.Frames()->Count());
+  EXPECT_EQ(20 + 21, Picture.Frame(0)->GraphicControlExtension()->GetDelay());
+  EXPECT_EQ(Before, Compose(Picture).Seen());
+  // A delay of 0 plays as the default delay: the sum keeps that time.
+  Picture.Frame(0)->GraphicControlExtension()->SetDelay(0);
+  auto* Empty = new TGIFSubImage(&Picture);
+  Empty->SetFrameRect(0, 0, 4, 4);
+  AddControl(Empty, 5, dsKeep, 1);
+  Picture.Frames()->Add(Empty);
+  const auto WithEmpty = Compose(Picture).Seen();
+  Optimize(Picture);
+  EXPECT_EQ(WithEmpty, Compose(Picture).Seen());
+}
+
+TEST(GIFOptimize, ARestoreThatTheNextFrameCoversBecomesKeep) {
+  TGIFPicture Picture;
+  for (TColor Color : {clWhite, clRed, clBlue}) Picture.GetGlobalColorMap()->Add(Color);
+  for (int F = 0; F < 3; ++F) {
+    auto* Frame = new TGIFSubImage(&Picture);
+    Frame->SetFrameRect(F == 0 ? 1 : 0, F == 0 ? 1 : 0, F == 0 ? 2 : 4, F == 0 ? 2 : 4);
+    for (int Y = 0; Y < Frame->Height(); ++Y)
+      for (int X = 0; X < Frame->Width(); ++X)
+        Frame->GetScanline(Y)[X] = static_cast<uint8_t>((F + X * Y) % 3);
+    AddControl(Frame, 10, F == 0 ? dsRestoreBackground : dsKeep, -1);
+    Picture.Add(Frame);
+  }
+  const auto Before = Compose(Picture).Seen();
+  Optimize(Picture, optCleanup);
+  EXPECT_EQ(dsKeep, Picture.Frame(0)->GraphicControlExtension()->GetDisposal());
+  EXPECT_EQ(Before, Compose(Picture).Seen());
+  // Before a frame that restores to the state it found, the restore stays.
+  Picture.Frame(0)->GraphicControlExtension()->SetDisposal(dsRestorePrevious);
+  Picture.Frame(1)->GraphicControlExtension()->SetDisposal(dsRestorePrevious);
+  Optimize(Picture, optCleanup);
+  EXPECT_EQ(dsRestorePrevious, Picture.Frame(0)->GraphicControlExtension()->GetDisposal());
+}
