@@ -443,16 +443,6 @@ std::string EncodeText(const std::wstring& Text, int CodePage) {
   }
 }
 
-bool IsPictureExt(const std::wstring& Ext) {
-  return Ext == L".BMP" || Ext == L".GIF" || Ext == L".JPG" || Ext == L".JPEG";
-}
-
-// The one place where a text turns into a picture file; Ext is upper-cased.
-void WideSaveTextAsPicture(const std::wstring& /*Text*/, const std::wstring& FileName,
-                           const std::wstring& /*Ext*/) {
-  throw EUCodeGeneralError(Format(L"Saving text as a picture is not supported: %s", {FileName}));
-}
-
 // A name beside FileName that no file has yet, so the old file stays until the new one is complete.
 std::wstring TempNameBeside(const std::wstring& FileName) {
   static std::atomic<unsigned> Counter{0};
@@ -492,19 +482,19 @@ void CheckReplaceable(const std::wstring& FileName) {
     RaiseCreateError(FileName, ERROR_ACCESS_DENIED);
 }
 
-void WriteFileReplacing(const std::wstring& FileName, const std::string& Bytes) {
+}  // namespace
+
+void WriteFileReplacing(const std::wstring& FileName, const std::function<void(TStream* Stream)>& Write) {
   CheckReplaceable(FileName);
   TTempFileGuard Temp(TempNameBeside(FileName));
   {
     TUCodeFileStream Stream(Temp.Name(), fmCreate);
-    Stream.WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+    Write(&Stream);
   }
   if (!UCode_MoveFileExW(Temp.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING))
     RaiseCreateError(FileName, GetLastError());
   Temp.Keep();
 }
-
-}  // namespace
 
 int WideGetTextFileCodePage(const std::wstring& FileName) {
   TUCodeFileStream Stream(FileName, fmReadDenyWrite);
@@ -532,5 +522,8 @@ void WideSaveTextFile(const std::wstring& Text, const std::wstring& FileName, in
     WideSaveTextAsPicture(Text, FileName, Ext);
     return;
   }
-  WriteFileReplacing(FileName, EncodeText(Text, CodePage));
+  const std::string Bytes = EncodeText(Text, CodePage);
+  WriteFileReplacing(FileName, [&](TStream* Stream) {
+    Stream->WriteBuffer(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+  });
 }

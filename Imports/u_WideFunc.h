@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "classlib/Graphics.h"
 
 class TWideStrings;
 
@@ -56,5 +59,27 @@ constexpr int cpUTF32BE = 65006;
 int WideGetTextFileCodePage(const std::wstring& FileName);
 void WideLoadTextFile(const std::wstring& FileName, std::wstring& Text);
 // Replaces FileName only when all of Text was written. An unknown CodePage raises EUCodeGeneralError
-// and leaves the file alone.
+// and leaves the file alone. A name ending in ".bmp", ".gif", ".jpg" or ".jpeg" (in any case) gets the
+// text as a picture instead (WideSaveTextAsPicture).
 void WideSaveTextFile(const std::wstring& Text, const std::wstring& FileName, int CodePage);
+// Creates FileName as a temporary file beside it, which Write fills and which then replaces FileName; on
+// any error the old file stays. The create error (EFCreateError) names FileName.
+void WriteFileReplacing(const std::wstring& FileName, const std::function<void(TStream* Stream)>& Write);
+
+// Texts as pictures. Ext is an upper-cased extension with its dot.
+bool IsPictureExt(const std::wstring& Ext);
+// The look of texts written as pictures: the text's font (face, size, style, colour) and the background
+// colour. The program hands in its output settings, read at the moment of writing; until then the text
+// is Courier New of 8 points in the window-text colour on white.
+using TPictureStyleSource = std::function<void(TFont* Font, TColor& Background)>;
+void SetPictureStyleSource(TPictureStyleSource Source);
+// The largest width and height of a picture of that format (GIF 65535, JPEG 65500, BMP without a limit
+// of its own); no picture has more than MaxPicturePixels.
+int64_t MaxPictureSide(const std::wstring& Ext);
+constexpr int64_t MaxPicturePixels = int64_t{64} * 1024 * 1024;
+// Draws the lines of Text (cut at CR LF) in the picture style, 10 pixels from the edges, one line below
+// the other at the height of "Wg", and saves the picture in the format of Ext through the picture
+// formats registered by extension (GIF needs the GIF codec linked), as FileName by its UTF-16 name. A
+// picture too large for its format or for memory raises EUCodeGeneralError before anything is drawn;
+// a failed write keeps the old file and raises its error.
+void WideSaveTextAsPicture(const std::wstring& Text, const std::wstring& FileName, const std::wstring& Ext);
