@@ -79,6 +79,46 @@ void TTrackBar::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TProgressBar
+
+TProgressBar::TProgressBar(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 150, 16);
+}
+
+void TProgressBar::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, PROGRESS_CLASSA);
+}
+
+void TProgressBar::CreateWnd() {
+  TWinControl::CreateWnd();
+  ShowRange();
+}
+
+void TProgressBar::ShowRange() {
+  if (!FHandle) return;
+  SendMessageA(FHandle, PBM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
+  SendMessageA(FHandle, PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
+}
+
+void TProgressBar::SetMin(int Value) {
+  FMin = Value;
+  FPosition = std::max(FPosition, FMin);
+  ShowRange();
+}
+
+void TProgressBar::SetMax(int Value) {
+  FMax = Value;
+  FPosition = std::clamp(FPosition, FMin, std::max(FMin, FMax));
+  ShowRange();
+}
+
+void TProgressBar::SetPosition(int Value) {
+  FPosition = std::clamp(Value, FMin, std::max(FMin, FMax));
+  if (FHandle) SendMessageA(FHandle, PBM_SETPOS, static_cast<WPARAM>(FPosition), 0);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Columns and items
 
 void TListColumn::SetCaption(const std::string& Value) {
@@ -113,6 +153,11 @@ void TListColumns::Update(TCollectionItem* Item) {
   if (!Item || !FOwner->UpdateColumn(static_cast<TListColumn*>(Item))) FOwner->ShowColumns();
 }
 
+bool TListItem::Selected() const {
+  if (!FOwner->HandleAllocated()) return FOwner->FItemIndex == FIndex;
+  return SendMessageA(FOwner->Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(FIndex), LVIS_SELECTED) != 0;
+}
+
 int TListItems::Count() const {
   return FOwner->FOwnerData ? FCount : static_cast<int>(FItems.size());
 }
@@ -140,10 +185,31 @@ TListItem* TListItems::Item(int Index) {
   return FItems[static_cast<size_t>(Index)].get();
 }
 
+void TListItems::Delete(int Index) {
+  Item(Index);
+  FItems.erase(FItems.begin() + Index);
+  Renumber();
+  if (FOwner->FHandle) SendMessageA(FOwner->FHandle, LVM_DELETEITEM, static_cast<WPARAM>(Index), 0);
+}
+
+void TListItems::Renumber() {
+  for (size_t I = 0; I < FItems.size(); ++I) FItems[I]->FIndex = static_cast<int>(I);
+}
+
 void TListItems::Clear() {
   FItems.clear();
   FCount = 0;
   if (FOwner->FHandle) SendMessageA(FOwner->FHandle, LVM_DELETEALLITEMS, 0, 0);
+}
+
+void TListItems::BeginUpdate() {
+  if (FUpdateCount++ == 0 && FOwner->FHandle) SendMessageA(FOwner->FHandle, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListItems::EndUpdate() {
+  if (FUpdateCount == 0 || --FUpdateCount > 0 || !FOwner->FHandle) return;
+  SendMessageA(FOwner->FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FOwner->FHandle, nullptr, TRUE);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -366,6 +432,34 @@ int TListView::SelCount() {
 
 void TListView::EnsureVisible(int Index) {
   if (FHandle) SendMessageA(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Index), FALSE);
+}
+
+void TListView::AlphaSort(intptr_t Data) {
+  auto& Rows = FItems->FItems;
+  // The window keeps the selection by row, so it is read before and set again after.
+  constexpr UINT Kept = LVIS_SELECTED | LVIS_FOCUSED;
+  std::vector<UINT> States(Rows.size(), 0);
+  if (FHandle)
+    for (size_t I = 0; I < Rows.size(); ++I)
+      States[I] = static_cast<UINT>(SendMessageA(FHandle, LVM_GETITEMSTATE, I, Kept));
+  std::stable_sort(Rows.begin(), Rows.end(), [&](const auto& A, const auto& B) {
+    int Compare = 0;
+    if (OnCompare)
+      OnCompare(this, A.get(), B.get(), Data, Compare);
+    else
+      Compare = lstrcmpA(A->Caption.c_str(), B->Caption.c_str());
+    return Compare < 0;
+  });
+  if (FHandle) {
+    for (size_t I = 0; I < Rows.size(); ++I) {
+      LVITEMA State{};
+      State.stateMask = Kept;
+      State.state = States[static_cast<size_t>(Rows[I]->FIndex)];
+      SendMessageA(FHandle, LVM_SETITEMSTATE, I, reinterpret_cast<LPARAM>(&State));
+    }
+    InvalidateRect(FHandle, nullptr, TRUE);
+  }
+  FItems->Renumber();
 }
 
 void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
@@ -615,6 +709,17 @@ void RegisterComCtrls() {
            "Orientation", {"trHorizontal", "trVertical"}, [](TTrackBar* C) { return C->Orientation(); },
            [](TTrackBar* C, int64_t V) { C->SetOrientation(static_cast<TTrackBarOrientation>(V)); }),
        Event<TTrackBar>("OnChange", &TTrackBar::OnChange)});
+  static const TClassInfo ProgressBarInfo = MakeClassInfo<TProgressBar>(
+      "TProgressBar", WinControl,
+      {Int<TProgressBar>(
+           "Min", [](TProgressBar* C) { return C->Min(); },
+           [](TProgressBar* C, int64_t V) { C->SetMin(static_cast<int>(V)); }),
+       Int<TProgressBar>(
+           "Max", [](TProgressBar* C) { return C->Max(); },
+           [](TProgressBar* C, int64_t V) { C->SetMax(static_cast<int>(V)); }),
+       Int<TProgressBar>(
+           "Position", [](TProgressBar* C) { return C->Position(); },
+           [](TProgressBar* C, int64_t V) { C->SetPosition(static_cast<int>(V)); })});
   static const TClassInfo ColumnInfo = MakeClassInfo<TListColumn>(
       "TListColumn", nullptr,
       {Str<TListColumn>(
@@ -653,7 +758,8 @@ void RegisterComCtrls() {
            "ReadOnly", [](TListView* C) { return C->ReadOnly(); },
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
        Event<TListView>("OnData", &TListView::OnData),
-       Event<TListView>("OnColumnClick", &TListView::OnColumnClick)});
+       Event<TListView>("OnColumnClick", &TListView::OnColumnClick),
+       Event<TListView>("OnCompare", &TListView::OnCompare)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(
@@ -670,7 +776,7 @@ void RegisterComCtrls() {
                                        "ActivePage", [](TPageControl* C) { return C->ActivePage(); },
                                        [](TPageControl* C, TTabSheet* V) { C->SetActivePage(V); }),
                                    Event<TPageControl>("OnChange", &TPageControl::OnChange)});
-  for (const TClassInfo* Info : {&TrackBarInfo, &ColumnInfo, &ListViewInfo,
+  for (const TClassInfo* Info : {&TrackBarInfo, &ProgressBarInfo, &ColumnInfo, &ListViewInfo,
                                  static_cast<const TClassInfo*>(&TabSheetInfo), &PageControlInfo})
     RegisterClass(Info);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Track bars, list views and page controls over the common controls.
+// Track bars, progress bars, list views and page controls over the common controls.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -49,6 +49,29 @@ class TTrackBar : public TWinControl {
   TTrackBarOrientation FOrientation = trHorizontal;
 };
 
+// Shows Position between Min and Max as a filled bar.
+class TProgressBar : public TWinControl {
+ public:
+  explicit TProgressBar(TComponent* AOwner);
+  int Min() const { return FMin; }
+  void SetMin(int Value);
+  int Max() const { return FMax; }
+  void SetMax(int Value);
+  // Kept within Min..Max.
+  int Position() const { return FPosition; }
+  void SetPosition(int Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  void ShowRange();
+  int FMin = 0;
+  int FMax = 100;
+  int FPosition = 0;
+};
+
 class TListView;
 
 class TListColumn : public TCollectionItem {
@@ -91,8 +114,11 @@ class TListItem : public TPersistent {
   TListView* ListView() const { return FOwner; }
   std::string Caption;
   TStringList* SubItems() { return &FSubItems; }
+  // Whether the window shows the row selected.
+  bool Selected() const;
 
  private:
+  friend class TListItems;
   friend class TListView;
   TListView* FOwner;
   int FIndex;
@@ -107,20 +133,30 @@ class TListItems : public TPersistent {
   void SetCount(int Value);  // owner data only
   TListItem* Add();
   TListItem* Item(int Index);  // EListError outside 0..Count-1 (rows of stored items only)
+  // Removes a stored row; the rows after it move up.
+  void Delete(int Index);
   void Clear();
   TListView* Owner() const { return FOwner; }
+  // The window is not redrawn between the outermost BeginUpdate and its EndUpdate.
+  void BeginUpdate();
+  void EndUpdate();
 
  private:
   friend class TListView;
   TListView* FOwner;
+  void Renumber();
   std::vector<std::unique_ptr<TListItem>> FItems;
   int FCount = 0;
+  int FUpdateCount = 0;
 };
 
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+// Compare < 0 puts Item1 before Item2; Data is what the sort was given.
+using TLVCompareEvent =
+    std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, intptr_t Data, int& Compare)>;
 
 class TListViewActionLink : public TWinControlActionLink {
  public:
@@ -155,9 +191,13 @@ class TListView : public TWinControl {
   void SetItemIndex(int Value);
   int SelCount();
   void EnsureVisible(int Index);
+  // Orders the stored rows by OnCompare (by caption, as lstrcmp compares, without it); rows that
+  // compare equal keep their order, and the selection moves with its rows.
+  void AlphaSort(intptr_t Data = 0);
 
   TLVOwnerDataEvent OnData;
   TLVColumnClickEvent OnColumnClick;
+  TLVCompareEvent OnCompare;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -181,6 +221,7 @@ class TListView : public TWinControl {
  private:
   friend class TListColumn;
   friend class TListColumns;
+  friend class TListItem;
   friend class TListItems;
   void ShowColumns();
   // Changes the caption and alignment of a column the window shows; false when it shows no such column.

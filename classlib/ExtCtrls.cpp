@@ -50,6 +50,33 @@ void TPanel::Dispatch(TMessage& Message) {
 // ---------------------------------------------------------------------------------------------
 // TImage
 
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(0, 0, 50, 50);
+}
+
+void TBevel::SetShape(TBevelShape Value) {
+  FShape = Value;
+  Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle Value) {
+  FStyle = Value;
+  Invalidate();
+}
+
+void TBevel::Paint(TCanvas* Canvas) {
+  // A frame is an etched edge, a box a sunken (raised) one, a line one side of such a box.
+  constexpr UINT Sides[] = {BF_RECT, BF_RECT, BF_TOP, BF_BOTTOM, BF_LEFT, BF_RIGHT, 0};
+  if (FShape == bsSpacer) return;
+  RECT Rect{0, 0, Width(), Height()};
+  const bool Lowered = FStyle == bsLowered;
+  if (FShape == bsFrame) {
+    DrawEdge(Canvas->Handle(), &Rect, Lowered ? EDGE_ETCHED : EDGE_BUMP, BF_RECT);
+    return;
+  }
+  DrawEdge(Canvas->Handle(), &Rect, Lowered ? EDGE_SUNKEN : EDGE_RAISED, Sides[FShape]);
+}
+
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
   SetBounds(0, 0, 105, 105);
   FPicture->OnChange = [this](TObject*) { PictureChanged(); };
@@ -162,6 +189,16 @@ void RegisterExtCtrls() {
                                  "Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
                                  [](TPanel* C) { return C->Alignment(); },
                                  [](TPanel* C, int64_t V) { C->SetAlignment(static_cast<TAlignment>(V)); })});
+  static const TClassInfo BevelInfo = MakeClassInfo<TBevel>(
+      "TBevel", GetClass("TControl"),
+      {Enum<TBevel>(
+           "Shape",
+           {"bsBox", "bsFrame", "bsTopLine", "bsBottomLine", "bsLeftLine", "bsRightLine", "bsSpacer"},
+           [](TBevel* C) { return C->Shape(); },
+           [](TBevel* C, int64_t V) { C->SetShape(static_cast<TBevelShape>(V)); }),
+       Enum<TBevel>(
+           "Style", {"bsLowered", "bsRaised"}, [](TBevel* C) { return C->Style(); },
+           [](TBevel* C, int64_t V) { C->SetStyle(static_cast<TBevelStyle>(V)); })});
   static const TClassInfo ImageInfo = MakeClassInfo<TImage>(
       "TImage", GetClass("TControl"),
       {Object<TImage>("Picture", [](TImage* C) { return C->Picture(); }),
@@ -186,5 +223,5 @@ void RegisterExtCtrls() {
            "Interval", [](TTimer* C) { return C->Interval(); },
            [](TTimer* C, int64_t V) { C->SetInterval(static_cast<unsigned>(V)); }),
        OnTimer});
-  for (const TClassInfo* Info : {&PanelInfo, &ImageInfo, &TimerInfo}) RegisterClass(Info);
+  for (const TClassInfo* Info : {&PanelInfo, &BevelInfo, &ImageInfo, &TimerInfo}) RegisterClass(Info);
 }

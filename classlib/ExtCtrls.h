@@ -1,5 +1,5 @@
 #pragma once
-// Panels, images and timers.
+// Panels, bevels, images and timers.
 #include <memory>
 
 #include "classlib/Controls.h"
@@ -26,6 +26,24 @@ class TPanel : public TWinControl {
   TBevelCut FBevelOuter = bvRaised;
   TBevelCut FBevelInner = bvNone;
   TAlignment FAlignment = taCenter;
+};
+
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelStyle { bsLowered, bsRaised };
+
+// A box, a frame or a line drawn as an edge, to set parts of a window apart.
+class TBevel : public TGraphicControl {
+ public:
+  explicit TBevel(TComponent* AOwner);
+  void Paint(TCanvas* Canvas) override;
+  TBevelShape Shape() const { return FShape; }
+  void SetShape(TBevelShape Value);
+  TBevelStyle Style() const { return FStyle; }
+  void SetStyle(TBevelStyle Value);
+
+ private:
+  TBevelShape FShape = bsBox;
+  TBevelStyle FStyle = bsLowered;
 };
 
 class TImage : public TGraphicControl {

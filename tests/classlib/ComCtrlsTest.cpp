@@ -357,3 +357,95 @@ TEST(ComCtrlsPageControl, AFreedPageLeavesAndTheFirstPageTakesOver) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> Captions(TListView* List) {
+  std::vector<std::string> Result;
+  for (int I = 0; I < List->Items()->Count(); ++I) Result.push_back(ItemText(List->Handle(), I, 0));
+  return Result;
+}
+
+void Select(HWND List, int Row) {
+  LVITEMA State{};
+  State.stateMask = State.state = LVIS_SELECTED;
+  SendMessageA(List, LVM_SETITEMSTATE, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&State));
+}
+
+}  // namespace
+
+TEST(ComCtrlsListView, DeletedRowsLeaveTheWindowAndTheOthersMoveUp) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetMultiSelect(true);
+  AddColumns(List);
+  for (const char* Caption : {"a", "b", "c", "d"}) List->Items()->Add()->Caption = Caption;
+  const HWND Wnd = List->Handle();
+  Select(Wnd, 3);
+  List->Items()->BeginUpdate();
+  List->Items()->BeginUpdate();
+  List->Items()->Delete(1);
+  List->Items()->EndUpdate();
+  List->Items()->EndUpdate();
+  List->Items()->EndUpdate();  // one too many does nothing
+  EXPECT_EQ(Captions(List), (std::vector<std::string>{"a", "c", "d"}));
+  EXPECT_EQ(List->Items()->Item(2)->Caption, "d");
+  EXPECT_EQ(List->Items()->Item(2)->Index(), 2);
+  EXPECT_TRUE(List->Items()->Item(2)->Selected());
+  EXPECT_FALSE(List->Items()->Item(1)->Selected());
+  EXPECT_THROW(List->Items()->Delete(3), EListError);
+  EXPECT_EQ(List->Items()->Count(), 3);
+}
+
+TEST(ComCtrlsListView, AlphaSortOrdersByTheCompareEventAndTheSelectionFollows) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetMultiSelect(true);
+  AddColumns(List);
+  const std::vector<std::pair<const char*, const char*>> Rows = {{"b", "2"}, {"a", "10"}, {"c", "2"}};
+  for (const auto& [Caption, Number] : Rows) {
+    TListItem* Item = List->Items()->Add();
+    Item->Caption = Caption;
+    Item->SubItems()->Add(Number);
+  }
+  const HWND Wnd = List->Handle();
+  Select(Wnd, 1);  // "a"
+
+  List->AlphaSort();  // by caption without a handler
+  EXPECT_EQ(Captions(List), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(List->Items()->Item(0)->Selected());
+  EXPECT_FALSE(List->Items()->Item(1)->Selected());
+
+  intptr_t Seen = 0;
+  List->OnCompare = [&](TObject* Sender, TListItem* A, TListItem* B, intptr_t Data, int& Compare) {
+    EXPECT_EQ(Sender, List);
+    Seen = Data;
+    Compare = std::stoi(A->SubItems()->Get(0)) - std::stoi(B->SubItems()->Get(0));
+  };
+  List->AlphaSort(7);
+  EXPECT_EQ(Seen, 7);
+  // The two "2" rows keep the order they had.
+  EXPECT_EQ(Captions(List), (std::vector<std::string>{"b", "c", "a"}));
+  EXPECT_EQ(ItemText(Wnd, 2, 1), "10");
+  EXPECT_TRUE(List->Items()->Item(2)->Selected());
+  for (int I = 0; I < 3; ++I) EXPECT_EQ(List->Items()->Item(I)->Index(), I);
+}
+
+TEST(ComCtrlsProgressBar, PositionStaysInRangeAndReachesTheWindow) {
+  THost<TProgressBar> Host;
+  TProgressBar* Bar = Host.Control;
+  Bar->SetMax(7);
+  Bar->SetPosition(9);
+  EXPECT_EQ(Bar->Position(), 7);
+  const HWND Wnd = Bar->Handle();
+  EXPECT_EQ(SendMessageA(Wnd, PBM_GETRANGE, FALSE, 0), 7);
+  EXPECT_EQ(SendMessageA(Wnd, PBM_GETPOS, 0, 0), 7);
+  Bar->SetMax(3);  // pulls the position along
+  EXPECT_EQ(SendMessageA(Wnd, PBM_GETPOS, 0, 0), 3);
+  Bar->SetMax(0);  // an empty range shows nothing done
+  Bar->SetPosition(2);
+  EXPECT_EQ(Bar->Position(), 0);
+  EXPECT_EQ(SendMessageA(Wnd, PBM_GETPOS, 0, 0), 0);
+}

@@ -121,4 +121,23 @@ TEST(ExtCtrlsPanel, PaintsItsColourAndTheImagesOnIt) {
   EXPECT_EQ(PaintedPixel(&Panel, 58, 38), RGB(0, 0, 255));
 }
 
+TEST(ExtCtrlsBevel, ATopLineIsDrawnAlongTheTopOnly) {
+  TPanel Panel(nullptr);
+  Panel.SetVisible(false);
+  Panel.SetBevelOuter(bvNone);
+  Panel.SetBounds(0, 0, 100, 60);
+  Panel.SetColor(clRed);
+  auto* Bevel = new TBevel(&Panel);
+  Bevel->SetParent(&Panel);
+  Bevel->SetBounds(10, 20, 80, 10);
+  Bevel->SetShape(bsTopLine);
+  EXPECT_NE(PaintedPixel(&Panel, 50, 20), RGB(255, 0, 0));
+  EXPECT_EQ(PaintedPixel(&Panel, 50, 25), RGB(255, 0, 0));  // a line leaves the rest of its box alone
+  EXPECT_EQ(PaintedPixel(&Panel, 50, 29), RGB(255, 0, 0));
+  Bevel->SetShape(bsBox);
+  EXPECT_NE(PaintedPixel(&Panel, 50, 29), RGB(255, 0, 0));
+  Bevel->SetShape(bsSpacer);
+  EXPECT_EQ(PaintedPixel(&Panel, 50, 20), RGB(255, 0, 0));
+}
+
 }  // namespace
