@@ -137,15 +137,6 @@ std::wstring WideGetLongPathName(const std::wstring& Path) {
   }
 }
 
-namespace {
-
-struct TCoTaskMemDeleter {
-  void operator()(ITEMIDLIST* P) const { CoTaskMemFree(P); }
-};
-using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
-
-}  // namespace
-
 void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring& Folder) {
   const HWND Owner = GetActiveWindow();
   ITEMIDLIST* RootRaw = nullptr;

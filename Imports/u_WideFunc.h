@@ -3,8 +3,11 @@
 // code points, and the text-file reader and writer in every supported encoding.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,12 @@ void SortWideRADesc(TWideRA& A);
 void SortWideStrArray(TWideStrArray& A, uint8_t Order);  // 1 ascending, else descending
 bool DeleteWideStrArrayItem(TWideStrArray& A, int Index);
 std::wstring WideGetLongPathName(const std::wstring& Path);  // empty on failure
+// A shell item list, freed through the shell's allocator.
+struct TCoTaskMemDeleter {
+  void operator()(ITEMIDLIST* P) const { CoTaskMemFree(P); }
+};
+using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
+
 void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring& Folder);
 // Adds the full names of the files below Folder whose extension (".mp3", with its dot) is one of Exts.
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,

@@ -15,6 +15,8 @@
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
 #include "classlib/Clipbrd.h"
+#include "audio/ComPtr.h"
+#include "classlib/Registry.h"
 #include "classlib/SysUtils.h"
 
 std::function<void(const std::wstring& Ziel)> ShellOeffnen = [](const std::wstring& Ziel) {
@@ -194,4 +196,121 @@ TColor HexToColor(const std::string& Text, TColor Default) {
     Color |= static_cast<TColor>(Byte << (Pair * 8));
   }
   return Color;
+}
+
+std::wstring ShellCommand(const std::wstring& ExeName, const std::wstring& Param) {
+  return L"\"" + ExeName + L"\" \"" + Param + L"\"";
+}
+
+namespace {
+
+// Ext with its leading "." ("" stays "").
+std::wstring MitPunkt(std::wstring Ext) {
+  if (!Ext.empty() && Ext[0] != L'.') Ext.insert(0, L".");
+  return Ext;
+}
+
+}  // namespace
+
+bool RegisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Description,
+                      const std::wstring& Param, const std::wstring& ExeName) {
+  Ext = MitPunkt(std::move(Ext));
+  // An empty name would write into the classes key itself.
+  if (Ext.empty() || TypeName.empty()) return false;
+  TRegistry Reg;
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  if (!Reg.OpenKey(L"\\" + Ext, true)) return false;
+  Reg.WriteString(L"", TypeName);
+  if (!Reg.OpenKey(L"\\" + TypeName, true)) return false;
+  Reg.WriteString(L"", Description);
+  if (!Reg.OpenKey(L"DefaultIcon", true)) return false;
+  Reg.WriteString(L"", ExeName + L",0");
+  if (!Reg.OpenKey(L"\\" + TypeName + L"\\Shell\\Open\\Command", true)) return false;
+  Reg.WriteString(L"", ShellCommand(ExeName, Param));
+  return true;
+}
+
+bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Command) {
+  Ext = MitPunkt(std::move(Ext));
+  if (Ext.empty() || TypeName.empty()) return false;
+  TRegistry Reg;
+  Reg.SetRootKey(HKEY_CLASSES_ROOT);
+  if (!Reg.OpenKeyReadOnly(L"\\" + Ext) || Reg.ReadString(L"") != TypeName) return false;
+  if (!Reg.OpenKeyReadOnly(L"\\" + TypeName + L"\\Shell\\Open\\Command") || Reg.ReadString(L"") != Command)
+    return false;
+  Reg.CloseKey();
+  return Reg.DeleteKey(L"\\" + Ext) && Reg.DeleteKey(L"\\" + TypeName);
+}
+
+namespace {
+
+// COM for the calling thread while the object lives.
+class TComInit {
+ public:
+  TComInit() : FResult(CoInitialize(nullptr)) {}
+  ~TComInit() {
+    if (SUCCEEDED(FResult)) CoUninitialize();
+  }
+  TComInit(const TComInit&) = delete;
+  TComInit& operator=(const TComInit&) = delete;
+
+ private:
+  HRESULT FResult;
+};
+
+}  // namespace
+
+std::wstring GetSpecialFolderPath() {
+  ITEMIDLIST* Raw = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_SENDTO, &Raw))) return L"";
+  const TItemIdList List(Raw);
+  wchar_t Path[MAX_PATH + 1] = {};
+  return SHGetPathFromIDListW(List.get(), Path) ? Path : L"";
+}
+
+bool CreateShellLink(const std::wstring& LinkFile, const std::wstring& Target,
+                     const std::wstring& Description, const std::wstring& WorkDir,
+                     const std::wstring& Arguments, const std::wstring& IconFile, int IconIndex) {
+  const TComInit Com;
+  TComPtr<IShellLinkW> Link;
+  if (FAILED(
+          CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, Link.PutVoid())))
+    return false;
+  Link->SetPath(Target.c_str());
+  Link->SetDescription(Description.c_str());
+  Link->SetWorkingDirectory(WorkDir.c_str());
+  Link->SetArguments(Arguments.c_str());
+  if (!IconFile.empty() && IconIndex >= 0) Link->SetIconLocation(IconFile.c_str(), IconIndex);
+  TComPtr<IPersistFile> File;
+  return SUCCEEDED(Link.As(IID_IPersistFile, File)) && SUCCEEDED(File->Save(LinkFile.c_str(), TRUE));
+}
+
+std::wstring ShellLinkTarget(const std::wstring& LinkFile) {
+  const TComInit Com;
+  TComPtr<IShellLinkW> Link;
+  TComPtr<IPersistFile> File;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              Link.PutVoid())) ||
+      FAILED(Link.As(IID_IPersistFile, File)) || FAILED(File->Load(LinkFile.c_str(), STGM_READ)))
+    return L"";
+  wchar_t Path[MAX_PATH + 1] = {};
+  return SUCCEEDED(Link->GetPath(Path, MAX_PATH + 1, nullptr, SLGP_RAWPATH)) ? Path : L"";
+}
+
+namespace {
+
+// The maker's address prefix and the program's product code in the rf parameter.
+const wchar_t* const WebPrefix = L"https://www.";
+const wchar_t* const ProduktCode = L"vm";
+
+}  // namespace
+
+std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle) {
+  const wchar_t* Trenner = Text.find(L'?') == std::wstring::npos ? L"?rf=" : L"&rf=";
+  return WebPrefix + Text + Trenner + ProduktCode + Quelle;
+}
+
+void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle) {
+  ShellExecuteW(Application->Handle(), L"open", WebLinkAdresse(Text, Quelle).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the player: number test, the reader of dropped playlists, the play-time text, the setting
-// of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes and colour
-// texts.
+// of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes, colour texts,
+// and the file type, verbs and shortcuts of the shell integration.
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -75,3 +75,31 @@ std::string ColorToHex(TColor Color);
 // The colour of the first six characters of Text read as "RRGGBB"; Default when they are fewer or not all
 // hexadecimal digits.
 TColor HexToColor(const std::string& Text, TColor Default);
+
+// The command a shell verb runs: the program and the parameter, each in double quotes, a blank between.
+std::wstring ShellCommand(const std::wstring& ExeName, const std::wstring& Param);
+// Registers Ext (a "." is put in front when it lacks one) below HKEY_CLASSES_ROOT as the file type
+// TypeName, described by Description, with the program's first icon and the open command
+// ShellCommand(ExeName, Param). True when the command was written; an empty Ext or TypeName writes
+// nothing. A refused write raises ERegistryException.
+bool RegisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Description,
+                      const std::wstring& Param, const std::wstring& ExeName);
+// Removes Ext and its file type, but only when Ext names the type TypeName and that type opens its files
+// with Command: a type another program wrote is left alone. True when both keys were deleted.
+bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Command);
+// The user's Send To folder; empty when the shell does not name one.
+std::wstring GetSpecialFolderPath();
+// Saves a shortcut to Target as LinkFile; its icon is set only when IconFile is given and IconIndex is 0
+// or more. True when the shortcut was saved.
+bool CreateShellLink(const std::wstring& LinkFile, const std::wstring& Target,
+                     const std::wstring& Description, const std::wstring& WorkDir,
+                     const std::wstring& Arguments, const std::wstring& IconFile, int IconIndex);
+// The file a shortcut points to; empty when it cannot be read.
+std::wstring ShellLinkTarget(const std::wstring& LinkFile);
+
+// The address of a web link: the fixed prefix, Text, and the parameter rf with the product code and
+// Quelle (the letter of the place the link was followed from), joined by "?", or by "&" when Text holds
+// a query already.
+std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle);
+// Opens WebLinkAdresse(Text, Quelle) in the default browser.
+void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle);

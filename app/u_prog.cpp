@@ -41,6 +41,7 @@ TWideStrArray DateiQuellen;
 // Set by the output-settings window; the playlist writer and the export read it.
 int AusgabeKodierung = cpUTF8;
 std::wstring ProgrammOrdnerErsatz;
+std::wstring ProgrammDateiErsatz;
 
 namespace {
 
@@ -67,6 +68,10 @@ void QuelleHinzufuegen(const std::wstring& PlaylistFileName) {
 std::wstring ProgrammOrdner() {
   if (!ProgrammOrdnerErsatz.empty()) return ProgrammOrdnerErsatz;
   return WideExtractFilePath(WideGetModuleFileName(nullptr));
+}
+
+std::wstring ProgrammDatei() {
+  return ProgrammDateiErsatz.empty() ? WideGetModuleFileName(nullptr) : ProgrammDateiErsatz;
 }
 
 std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& ProgOrdner,

@@ -81,6 +81,10 @@ void QuelleHinzufuegen(const std::wstring& PlaylistFileName);
 extern std::wstring ProgrammOrdnerErsatz;
 // The program's folder, ending in "\".
 std::wstring ProgrammOrdner();
+// The program file that ProgrammDatei reports instead of the running one, when not empty.
+extern std::wstring ProgrammDateiErsatz;
+// The full path of the program file, as the shell integration names it.
+std::wstring ProgrammDatei();
 // The path to open for a song's stored path: an absolute path as it is; else the file beside the
 // program; else the file in the last source folder that holds it; else the stored path unchanged.
 std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& ProgOrdner,
