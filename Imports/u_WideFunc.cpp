@@ -208,19 +208,36 @@ TFolderEntries ListFolder(const std::wstring& Folder, const std::vector<std::wst
   return Entries;
 }
 
+// Sub-folders first, deepest first; then this folder's files grouped by extension.
+bool FindFilesByExt(const std::wstring& Folder, const std::vector<std::wstring>& UpperExts, bool Recursive,
+                    const TFolderSearchStep& Step) {
+  const std::wstring Dir = WideIncludeTrailingBackslash(Folder);
+  if (!Step(Dir, true)) return false;
+  const TFolderEntries Entries = ListFolder(Dir, UpperExts);
+  if (Recursive)
+    for (const std::wstring& Sub : Entries.SubFolders)
+      if (!FindFilesByExt(Dir + Sub, UpperExts, true, Step)) return false;
+  for (const std::vector<std::wstring>& Files : Entries.FilesByExt)
+    for (const std::wstring& Name : Files)
+      if (!Step(Dir + Name, false)) return false;
+  return true;
+}
+
 }  // namespace
+
+bool WideFindFilesByExt(const std::wstring& Folder, const std::vector<std::wstring>& Exts, bool Recursive,
+                        const TFolderSearchStep& Step) {
+  std::vector<std::wstring> UpperExts;
+  for (const std::wstring& Ext : Exts) UpperExts.push_back(WideUpperCase(Ext));
+  return FindFilesByExt(Folder, UpperExts, Recursive, Step);
+}
 
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
                         bool Recursive) {
-  const std::wstring Dir = WideIncludeTrailingBackslash(Folder);
-  std::vector<std::wstring> UpperExts;
-  for (const std::wstring& Ext : Exts) UpperExts.push_back(WideUpperCase(Ext));
-  const TFolderEntries Entries = ListFolder(Dir, UpperExts);
-  // Sub-folders first, deepest first; then this folder's files grouped by extension.
-  if (Recursive)
-    for (const std::wstring& Sub : Entries.SubFolders) WideFindFilesByExt(List, Dir + Sub, Exts, true);
-  for (const std::vector<std::wstring>& Files : Entries.FilesByExt)
-    for (const std::wstring& Name : Files) List->Add(Dir + Name);
+  WideFindFilesByExt(Folder, Exts, Recursive, [List](const std::wstring& Path, bool IsFolder) {
+    if (!IsFolder) List->Add(Path);
+    return true;
+  });
 }
 
 bool ShowFileProperties(HWND Owner, const std::wstring& FileName, const std::wstring& Parameters) {

@@ -44,6 +44,12 @@ void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring
 // Adds the full names of the files below Folder whose extension (".mp3", with its dot) is one of Exts.
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
                         bool Recursive);
+// One step of a folder search: a folder (its path ending in "\") about to be read, or a file found.
+// Returning false ends the whole search at once.
+using TFolderSearchStep = std::function<bool(const std::wstring& Path, bool IsFolder)>;
+// The search of the list form step by step, in the same order; false when a step ended it.
+bool WideFindFilesByExt(const std::wstring& Folder, const std::vector<std::wstring>& Exts, bool Recursive,
+                        const TFolderSearchStep& Step);
 bool ShowFileProperties(HWND Owner, const std::wstring& FileName, const std::wstring& Parameters);
 // FileList: names separated by single U+0000.
 void CopyFilesToClipboard(const std::wstring& FileList);

@@ -1,8 +1,15 @@
 #pragma once
-// The add-folder window: what the player's folder scan reads of it now (the cancel request, the
-// relative-path choice, the found-files counter) and its texts in both languages; its search and adding
-// run come with their own step.
+// The add-folder window: searches a folder, with or without its sub-folders, for audio files of the
+// ticked types (or reads the paths of a text file instead) and adds them to the playlist, optionally
+// only those it does not hold yet and with paths relative to the program folder. Counters and a
+// progress bar move while it works, and its close button cancels a run.
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "Imports/UCodeRepStdCtrls.h"
+#include "classlib/ComCtrls.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
 
@@ -10,17 +17,58 @@ class Taddordner : public TForm {
  public:
   explicit Taddordner(TComponent* AOwner);
 
-  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TEdit = UCodeRepStdCtrls::TEdit;
   using TCheckBox = UCodeRepStdCtrls::TCheckBox;
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TButton = UCodeRepStdCtrls::TButton;
 
-  TLabel* Label1 = nullptr;
+  TEdit* ed_ort = nullptr;
+  TCheckBox* uv = nullptr;
   TCheckBox* relativ = nullptr;
+  TCheckBox* nurneu = nullptr;
+  TCheckBox* cbMP3 = nullptr;
+  TCheckBox* cbWAV = nullptr;
+  TCheckBox* cbOGG = nullptr;
+  TCheckBox* cbWMA = nullptr;
+  TLabel* Label1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TLabel* Label3 = nullptr;
+  TProgressBar* fs = nullptr;
+  TButton* hinzufuegen = nullptr;
+  TButton* Button1 = nullptr;
 
   void FormCreate(TObject* Sender);
   // The window's texts in the language of the splash window's code.
   void LocalSpr();
+  void Button3Click(TObject* Sender);
+  void relativClick(TObject* Sender);
+  void ed_ortKeyPress(TObject* Sender, char& Key);
+  // Closes the window, or cancels the run going on.
+  void Button1Click(TObject* Sender);
+  // The run: search, then add.
+  void hinzufuegenClick(TObject* Sender);
+  // Appends the full paths of the files below Folder with one of Exts (with their dot) to List, counts
+  // them in GefundeneDateien and shows the count as it grows; stops at once on a cancel.
+  void WideFindAllFilesANZ(std::vector<std::wstring>& List, const std::wstring& Folder,
+                           const std::vector<std::wstring>& Exts, bool Subfolders);
+  bool Laeuft() const { return FLaeuft; }
+
+ private:
+  void LaufBeginnen();
+  void LaufBeenden();
+  std::vector<std::wstring> Kandidaten();
+  void AlleHinzufuegen(const std::vector<std::wstring>& Kandidaten);
+  void NeueHinzufuegen(const std::vector<std::wstring>& Kandidaten);
+  // Shows K files read, lets waiting messages run (the cancel among them) and paints.
+  void Fortschritt(int K);
+  void Zeichnen();
+
+  bool FLaeuft = false;
+  int FHinzugefuegt = 0;  // files really added by the run
 };
 
 extern Taddordner* addordner;
-// Set to stop a running folder scan; cleared when the scan ends.
+// Files found by the search; then the running count of candidates handled.
+extern int32_t GefundeneDateien;
+// Set to stop a running search or adding; cleared when it ends.
 extern bool AbbruchOrdner;

@@ -24,14 +24,6 @@ const std::wstring PlaylistExt = L".vlm";
 const std::wstring FileTypeDesc = L"Playlist KRB Velmaro";
 const std::wstring SendToLinkName = L"KRB Velmaro";
 
-bool Deutsch() {
-  return start->spr->Caption() == "de";
-}
-
-std::wstring Sprachtext(const wchar_t* De, const wchar_t* En) {
-  return Deutsch() ? De : En;
-}
-
 std::wstring ShellCommandLine() {
   return ShellCommand(ProgrammDatei(), L"%1");
 }

@@ -4,7 +4,7 @@ object einstshortcuts: Teinstshortcuts
   ClientHeight = 526
   BorderStyle = bsSingle
   FormStyle = fsStayOnTop
-  Position = poScreenCenter
+  Position = poDesktopCenter
   OnCreate = FormCreate
   OnShow = FormShow
   object gb1: TGroupBox

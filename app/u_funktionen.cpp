@@ -14,8 +14,9 @@
 #include "Imports/u_WideFunc.h"
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
-#include "classlib/Clipbrd.h"
+#include "app/u_start.h"
 #include "audio/ComPtr.h"
+#include "classlib/Clipbrd.h"
 #include "classlib/Registry.h"
 #include "classlib/SysUtils.h"
 
@@ -150,6 +151,10 @@ void TextSetzen(TForm* Form, const TFensterText& T, const std::wstring& Text) {
 }
 
 }  // namespace
+
+std::wstring Sprachtext(const wchar_t* De, const wchar_t* En) {
+  return start->spr->Caption() == "de" ? De : En;
+}
 
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code) {
   if (Code != "de" && Code != "en") return;

@@ -60,6 +60,9 @@ void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text);
 // Replaces every Alt in the dialog's filter by Neu.
 void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu);
 
+// De when the language code is "de", else En: a text picked at the moment it is shown.
+std::wstring Sprachtext(const wchar_t* De, const wchar_t* En);
+
 // Sets the texts of Form for the language code: the German ones for "de", the English ones for "en";
 // another code changes nothing. A name that the window does not hold raises EComponentError.
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code);

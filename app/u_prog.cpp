@@ -70,6 +70,11 @@ std::wstring ProgrammOrdner() {
   return WideExtractFilePath(WideGetModuleFileName(nullptr));
 }
 
+std::wstring GespeicherterPfad(const std::wstring& Path, bool Relative) {
+  const std::wstring Ordner = ProgrammOrdner();
+  return Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
+}
+
 std::wstring ProgrammDatei() {
   return ProgrammDateiErsatz.empty() ? WideGetModuleFileName(nullptr) : ProgrammDateiErsatz;
 }
@@ -209,8 +214,7 @@ bool TagsLesen(Song& S, const std::wstring& Path) {
 // False when the file does not exist.
 bool SongLesen(Song& S, const std::wstring& Path, bool Relative) {
   const bool Found = TagsLesen(S, Path);
-  const std::wstring Ordner = ProgrammOrdner();
-  S[sfPath] = Relative && Path.compare(0, Ordner.size(), Ordner) == 0 ? Path.substr(Ordner.size()) : Path;
+  S[sfPath] = GespeicherterPfad(Path, Relative);
   return Found;
 }
 
@@ -879,18 +883,22 @@ void Tprog::DateiHinzufuegen(const std::wstring& Path, bool Relative) {
   SongLesen(AlleSongs.emplace_back(), Path, Relative);
 }
 
+bool Tprog::VorhandeneDateiHinzufuegen(const std::wstring& Path, bool Relative) {
+  // The read tells whether the file is there: asking before it would look the path up once more.
+  Song S;
+  if (!SongLesen(S, Path, Relative)) return false;
+  AlleSongs.push_back(std::move(S));
+  return true;
+}
+
 void Tprog::OrdnerHinzufuegen(const std::wstring& Folder) {
   {
     TFensterGesperrt Gesperrt(this);
     TUCodeStringList Dateien;
     WideFindFilesByExt(&Dateien, Folder, {L".mp3", L".wav", L".ogg", L".wma"}, true);
     const bool Relativ = addordner->relativ->Checked();
-    for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I) {
-      // A file that is gone since the search is left out. The read tells: asking before it would
-      // look the path up once more.
-      Song S;
-      if (SongLesen(S, Dateien.Get(I), Relativ)) AlleSongs.push_back(std::move(S));
-    }
+    for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I)
+      VorhandeneDateiHinzufuegen(Dateien.Get(I), Relativ);
   }
   ListeAktualisieren();
   AbbruchOrdner = false;

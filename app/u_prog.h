@@ -81,6 +81,9 @@ void QuelleHinzufuegen(const std::wstring& PlaylistFileName);
 extern std::wstring ProgrammOrdnerErsatz;
 // The program's folder, ending in "\".
 std::wstring ProgrammOrdner();
+// The path a song record stores for a file: with Relative, a path inside the program folder without
+// that folder.
+std::wstring GespeicherterPfad(const std::wstring& Path, bool Relative);
 // The program file that ProgrammDatei reports instead of the running one, when not empty.
 extern std::wstring ProgrammDateiErsatz;
 // The full path of the program file, as the shell integration names it.
@@ -305,6 +308,8 @@ class Tprog : public TForm, public IDropSource {
 
   // The playlist view.
   void DateiHinzufuegen(const std::wstring& Path, bool Relative);
+  // DateiHinzufuegen for a file that exists; false (and nothing added) for one that does not.
+  bool VorhandeneDateiHinzufuegen(const std::wstring& Path, bool Relative);
   void OrdnerHinzufuegen(const std::wstring& Folder);
   void m_opendateiClick(TObject* Sender);
   void ListeAktualisieren();
