@@ -190,7 +190,8 @@ Teinstshortcuts::Teinstshortcuts(TComponent* AOwner) : TForm(AOwner) {
        FieldOf("SendenAnAn", &Teinstshortcuts::SendenAnAn),
        FieldOf("SendenAnAus", &Teinstshortcuts::SendenAnAus),
        FieldOf("AlsAdminStarten", &Teinstshortcuts::AlsAdminStarten),
-       FieldOf("beldateien", &Teinstshortcuts::beldateien)});
+       FieldOf("beldateien", &Teinstshortcuts::beldateien)},
+      {UnicodeKlassen()});
 }
 
 void Teinstshortcuts::FormCreate(TObject* /*Sender*/) {
@@ -210,7 +211,7 @@ void Teinstshortcuts::AlsAdminStartenClick(TObject* /*Sender*/) {
 }
 
 void Teinstshortcuts::Label70Click(TObject* /*Sender*/) {
-  WebLinkOeffnen(AnsiToWide(Label70->Caption()), L"r");
+  WebLinkOeffnen(Label70->Caption(), L"r");
 }
 
 bool Teinstshortcuts::IsWow64() {
@@ -313,7 +314,7 @@ void Teinstshortcuts::AlleDateienAusClick(TObject* /*Sender*/) {
 }
 
 void Teinstshortcuts::BeliebigeDateienAnClick(TObject* /*Sender*/) {
-  for (const std::wstring& Ext : GewaehlteErweiterungen(AnsiToWide(beldateien->Text()))) {
+  for (const std::wstring& Ext : GewaehlteErweiterungen(beldateien->Text())) {
     // The verb goes to the file type the extension names; without one, or when that cannot be
     // written, to the extension's own key.
     const std::wstring Klasse = Standardwert(Ext);
@@ -324,7 +325,7 @@ void Teinstshortcuts::BeliebigeDateienAnClick(TObject* /*Sender*/) {
 }
 
 void Teinstshortcuts::BeliebigeDateienAusClick(TObject* /*Sender*/) {
-  for (const std::wstring& Ext : GewaehlteErweiterungen(AnsiToWide(beldateien->Text()))) {
+  for (const std::wstring& Ext : GewaehlteErweiterungen(beldateien->Text())) {
     // Both places, as the install may have fallen back to the extension's own key.
     const std::wstring Klasse = Standardwert(Ext);
     if (!Klasse.empty()) VerbLoeschen(Klasse + L"\\shell");

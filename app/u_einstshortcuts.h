@@ -2,6 +2,7 @@
 // The shell integration window: the playlist file type, the Send To shortcut, and "open with" verbs on
 // folders, on all files and on chosen extensions, each installed and removed by its own button, with
 // the status of the first four; and whether the program runs as administrator, with its restart as one.
+#include "Imports/UCodeRepStdCtrls.h"
 #include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "classlib/StdCtrls.h"
@@ -9,6 +10,10 @@
 class Teinstshortcuts : public TForm {
  public:
   explicit Teinstshortcuts(TComponent* AOwner);
+
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TButton = UCodeRepStdCtrls::TButton;
+  using TEdit = UCodeRepStdCtrls::TEdit;
 
   TLabel* ver_konfig = nullptr;
   TLabel* ver_sendenan = nullptr;

@@ -19,6 +19,7 @@
 #include "Imports/UCodeWindows.h"
 #include "app/template_menu.h"
 #include "app/u_addordner.h"
+#include "app/u_lastfile.h"
 #include "app/u_fehler.h"
 #include "app/u_funktionen.h"
 #include "app/u_start.h"
@@ -143,6 +144,18 @@ std::wstring DateienGeladenText = L" Dateien geladen";
 TWndMethod AlteListWndProc;
 TOneInstanceCheck* EinzelInstanz = nullptr;
 Tprog* prog = nullptr;
+
+void LetzteSongsZeigen() {
+  if (LetzteSongsSichtbar) lastfiles->Aktualisieren();
+}
+
+void LetztenSongMerken(TLetzterSong Song) {
+  LetzteSongs.push_back(std::move(Song));
+  if (LetzteSongs.size() > MaxLetzteSongs)
+    LetzteSongs.erase(LetzteSongs.begin(), LetzteSongs.end() - MaxLetzteSongs);
+  // The window shows the song that has just started.
+  LetzteSongsZeigen();
+}
 
 TWideSongArray& AngezeigteSongs() {
   return IstGefiltert ? SuchErgebnis : AlleSongs;
@@ -606,7 +619,7 @@ void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
     BtPlay->SetCaption(L"X");
     FehlerZaehler = 0;
     SongAnzeige();
-    LetzteSongs.push_back({status->Caption(), Resolved});
+    LetztenSongMerken({status->Caption(), Resolved});
     StatusZeigtSong = true;
     return;
   } catch (const std::exception& E) {
@@ -680,6 +693,7 @@ void Tprog::zurueckClick(TObject* /*Sender*/) {
   SpieltGerade = true;
   BtPlay->SetCaption(L"X");
   LetzteSongs.pop_back();
+  LetzteSongsZeigen();
 }
 
 void Tprog::mw1Click(TObject* /*Sender*/) {
@@ -1102,6 +1116,12 @@ void Tprog::mp1Click(TObject* /*Sender*/) {
 
 void Tprog::mp3Click(TObject* /*Sender*/) {
   PlaylistLaden(false);
+}
+
+void Tprog::mp4Click(TObject* /*Sender*/) {
+  IstGefiltert = false;
+  ListeAktualisieren();
+  addordner->Show();
 }
 
 void Tprog::mp2Click(TObject* /*Sender*/) {

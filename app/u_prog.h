@@ -71,6 +71,13 @@ extern TWndMethod AlteListWndProc;
 // Hands the parameters of a later copy of the program to the player window while it exists.
 extern TOneInstanceCheck* EinzelInstanz;
 
+// The play history keeps this many songs; the oldest go first.
+constexpr size_t MaxLetzteSongs = 1000;
+// Appends a song to the play history and shows it in the recent songs window when that is open.
+void LetztenSongMerken(TLetzterSong Song);
+// Refills the recent songs window when it is open.
+void LetzteSongsZeigen();
+
 // SuchErgebnis while IstGefiltert, else AlleSongs.
 TWideSongArray& AngezeigteSongs();
 
@@ -335,6 +342,8 @@ class Tprog : public TForm, public IDropSource {
   void ergalsempClick(TObject* Sender);
   // Runs the playlist open dialog and loads the chosen file; the view shows all songs afterwards.
   void PlaylistLaden(bool Ersetzen);
+  // Ends the filter and shows the add-folder window.
+  void mp4Click(TObject* Sender);
   // The selected rows of the view, ascending.
   std::vector<int> SelectedRows();
 

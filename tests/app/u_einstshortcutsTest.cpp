@@ -92,8 +92,8 @@ class ShellIntegration : public TProgFixture {
     TProgFixture::TearDown();
   }
   std::wstring Command() const { return L"\"" + ProgrammDatei() + L"\" \"%1\""; }
-  std::string Status(TLabel* Label) const {
-    return Label->Caption() + (Label->Font()->Color() == 0x008000 ? " green" : " red");
+  std::wstring Status(Teinstshortcuts::TLabel* Label) const {
+    return Label->Caption() + (Label->Font()->Color() == 0x008000 ? L" green" : L" red");
   }
 
   Teinstshortcuts* Window = nullptr;
@@ -109,13 +109,13 @@ TEST_F(ShellIntegration, ThePlaylistTypeIsWrittenTwiceAndRemovedTwice) {
     EXPECT_EQ(Wert(L"Playlist KRB Velmaro"), L"Playlist KRB Velmaro");
     EXPECT_EQ(Wert(L"Playlist KRB Velmaro\\DefaultIcon"), ProgrammDatei() + L",0");
     EXPECT_EQ(Wert(L"Playlist KRB Velmaro\\Shell\\Open\\Command"), Command());
-    EXPECT_EQ(Status(Window->ver_konfig), "Aktiv green");
+    EXPECT_EQ(Status(Window->ver_konfig), L"Aktiv green");
   }
   for (int Round = 0; Round < 2; ++Round) {
     Window->KonfigAusClick(Window->KonfigAus);
     EXPECT_FALSE(Da(L".vlm"));
     EXPECT_FALSE(Da(L"Playlist KRB Velmaro"));
-    EXPECT_EQ(Status(Window->ver_konfig), "Nicht aktiv red");
+    EXPECT_EQ(Status(Window->ver_konfig), L"Nicht aktiv red");
   }
 }
 
@@ -127,7 +127,7 @@ TEST_F(ShellIntegration, RemovingThePlaylistTypeLeavesATypeThatIsNotOurs) {
   Window->KonfigAusClick(Window->KonfigAus);
   EXPECT_EQ(Wert(L".vlm"), L"Playlist KRB Velmaro");
   EXPECT_EQ(Wert(L"Playlist KRB Velmaro\\Shell\\Open\\Command"), L"\"C:\\Andere\\velmaro.exe\" \"%1\"");
-  EXPECT_EQ(Status(Window->ver_konfig), "Nicht aktiv red");
+  EXPECT_EQ(Status(Window->ver_konfig), L"Nicht aktiv red");
 
   // ".vlm" taken by another program's type.
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Playlist KRB Velmaro");
@@ -145,8 +145,8 @@ TEST_F(ShellIntegration, FolderAndAllFilesVerbsAreWrittenTwiceAndRemovedTwice) {
   EXPECT_EQ(Wert(L"Folder\\shell\\KRBvelmaro\\command"), Command());
   EXPECT_EQ(Wert(L"*\\shell\\KRBvelmaro"), L"Wiedergabe mit KRB Velmaro");
   EXPECT_EQ(Wert(L"*\\shell\\KRBvelmaro\\command"), Command());
-  EXPECT_EQ(Status(Window->ver_ordner), "Aktiv green");
-  EXPECT_EQ(Status(Window->ver_alledateien), "Aktiv green");
+  EXPECT_EQ(Status(Window->ver_ordner), L"Aktiv green");
+  EXPECT_EQ(Status(Window->ver_alledateien), L"Aktiv green");
 
   for (int Round = 0; Round < 2; ++Round) {
     Window->OrdnerAusClick(nullptr);
@@ -155,8 +155,8 @@ TEST_F(ShellIntegration, FolderAndAllFilesVerbsAreWrittenTwiceAndRemovedTwice) {
   EXPECT_FALSE(Da(L"Folder\\shell\\KRBvelmaro"));
   EXPECT_FALSE(Da(L"*\\shell\\KRBvelmaro"));
   EXPECT_TRUE(Da(L"Folder\\shell"));  // only our verb goes
-  EXPECT_EQ(Status(Window->ver_ordner), "Nicht aktiv red");
-  EXPECT_EQ(Status(Window->ver_alledateien), "Nicht aktiv red");
+  EXPECT_EQ(Status(Window->ver_ordner), L"Nicht aktiv red");
+  EXPECT_EQ(Status(Window->ver_alledateien), L"Nicht aktiv red");
 
   // The verbs' captions follow the language; their key names do not.
   prog->English1Click(nullptr);
@@ -164,7 +164,7 @@ TEST_F(ShellIntegration, FolderAndAllFilesVerbsAreWrittenTwiceAndRemovedTwice) {
   Window->AlleDateienAnClick(nullptr);
   EXPECT_EQ(Wert(L"Folder\\shell\\KRBvelmaro"), L"Open with KRB Velmaro");
   EXPECT_EQ(Wert(L"*\\shell\\KRBvelmaro"), L"Play Back with Velmaro");
-  EXPECT_EQ(Status(Window->ver_ordner), "Activated green");
+  EXPECT_EQ(Status(Window->ver_ordner), L"Activated green");
 }
 
 TEST_F(ShellIntegration, TheSendToShortcutPointsAtTheProgramAndGoesAgain) {
@@ -176,13 +176,13 @@ TEST_F(ShellIntegration, TheSendToShortcutPointsAtTheProgramAndGoesAgain) {
     EXPECT_NE(Link.WorkDir.back(), L'\\');
     EXPECT_EQ(Link.Description, L"KRB Velmaro");
     EXPECT_EQ(Link.Arguments, L"");
-    EXPECT_EQ(Status(Window->ver_sendenan), "Aktiv green");
+    EXPECT_EQ(Status(Window->ver_sendenan), L"Aktiv green");
   }
   for (int Round = 0; Round < 2; ++Round) {
     EXPECT_EQ(MessageOf([&] { Window->SendenAnAusClick(prog); }),
               Round == 0 ? L"Registrierung wurde erfolgreich gel\u00F6scht." : L"");
     EXPECT_FALSE(WideFileExists(SendTo));
-    EXPECT_EQ(Status(Window->ver_sendenan), "Nicht aktiv red");
+    EXPECT_EQ(Status(Window->ver_sendenan), L"Nicht aktiv red");
   }
 }
 
@@ -210,7 +210,7 @@ TEST_F(ShellIntegration, ChosenExtensionsAreParsedAndTheVerbGoesToTheirType) {
   ASSERT_FALSE(Da(L".ogg") || Da(L".mp3")) << "the prefix holds a type the test would change";
   const TKeysMade Made{{L".ogg", L".mp3", L"VelmaroTest.Ogg", L"a.b", L".a.b", L".x y", L"x y"}};
   RegSetValueW(HKEY_CLASSES_ROOT, L".ogg", REG_SZ, L"VelmaroTest.Ogg", 0);
-  Window->beldateien->SetText(" MP3 ,.ogg,,a.b,x y,.");
+  Window->beldateien->SetText(L" MP3 ,.ogg,,a.b,x y,.");
   Window->BeliebigeDateienAnClick(nullptr);
   EXPECT_EQ(Wert(L".MP3\\shell\\KRBvelmaro"), L"Wiedergabe mit KRB Velmaro");
   EXPECT_EQ(Wert(L".MP3\\shell\\KRBvelmaro\\command"), Command());
@@ -231,30 +231,30 @@ TEST_F(ShellIntegration, EveryStatusIsInactiveAfterTheProgramMoved) {
   Window->SendenAnAnClick(Window->SendenAnAn);
   Window->OrdnerAnClick(nullptr);
   Window->AlleDateienAnClick(nullptr);
-  for (TLabel* Label :
+  for (Teinstshortcuts::TLabel* Label :
        {Window->ver_konfig, Window->ver_sendenan, Window->ver_ordner, Window->ver_alledateien})
-    EXPECT_EQ(Status(Label), "Aktiv green") << Label->Name();
+    EXPECT_EQ(Status(Label), L"Aktiv green") << Label->Name();
 
   ProgrammDateiErsatz = Dir.File(L"neu\\velmaro.exe");
   Window->CheckShortCuts();
-  for (TLabel* Label :
+  for (Teinstshortcuts::TLabel* Label :
        {Window->ver_konfig, Window->ver_sendenan, Window->ver_ordner, Window->ver_alledateien})
-    EXPECT_EQ(Status(Label), "Nicht aktiv red") << Label->Name();
+    EXPECT_EQ(Status(Label), L"Nicht aktiv red") << Label->Name();
 }
 
 TEST_F(ShellIntegration, TheAdministratorStateAndTheLanguage) {
   // Wine runs programs with administrator rights.
   ASSERT_TRUE(IsUserAnAdminCompat());
-  EXPECT_EQ(Status(Window->Label9), "Das Programm wird gerade als Administrator ausgef\xFChrt. green");
+  EXPECT_EQ(Status(Window->Label9), L"Das Programm wird gerade als Administrator ausgef\u00FChrt. green");
   EXPECT_FALSE(Window->AlsAdminStarten->Enabled());
-  EXPECT_FALSE(Teinstshortcuts::IsWow64());
+  EXPECT_EQ(Teinstshortcuts::IsWow64(), sizeof(void*) == 4);  // the 32-bit tests run under WoW64
   prog->English1Click(nullptr);
-  EXPECT_EQ(Status(Window->Label9), "The Program is running as an Administrator. green");
+  EXPECT_EQ(Status(Window->Label9), L"The Program is running as an Administrator. green");
   EXPECT_EQ(Window->Caption(), "Shortcuts");
-  EXPECT_EQ(Window->KonfigAus->Caption(), "Remove");
-  EXPECT_EQ(Status(Window->ver_konfig), "Not activated red");
+  EXPECT_EQ(Window->KonfigAus->Caption(), L"Remove");
+  EXPECT_EQ(Status(Window->ver_konfig), L"Not activated red");
   prog->Deutsch1Click(nullptr);
-  EXPECT_EQ(Window->KonfigAn->Caption(), "Verkn\xFCpfen");
+  EXPECT_EQ(Window->KonfigAn->Caption(), L"Verkn\u00FCpfen");
 }
 
 TEST(AdminFunc, EachMembershipTestAgreesWithThePlatform) {

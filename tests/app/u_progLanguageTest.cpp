@@ -7,7 +7,7 @@
 #include "app/u_dateiinfo.h"
 #include "app/u_einstausgabe.h"
 #include "app/u_einstshortcuts.h"
-#include "app/u_lastfiles.h"
+#include "app/u_lastfile.h"
 #include "app/u_suchopt.h"
 #include "app/u_txtexport.h"
 #include "tests/app/ProgFixture.h"

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/u_lastfile.h"
 #include "tests/app/ProgFixture.h"
 
 namespace {
@@ -160,6 +161,31 @@ TEST_F(ProgPlay, PreviousReplaysTheCurrentSongAndQueuesIt) {
   EXPECT_EQ(Playing(), Long);
   prog->weiterClick(prog);
   EXPECT_EQ(Playing(), Other);
+}
+
+// The open recent songs window shows each song as it starts, follows the step back, and plays a row again.
+TEST_F(ProgPlay, TheOpenRecentSongsWindowShowsTheSongJustStarted) {
+  const std::wstring Long = Fixture(L"long.mp3");
+  const std::wstring Other = Fixture(L"songs\\a.mp3");
+  lastfiles->Show();
+  const auto Top = [] { return lastfiles->lf->Items()->Item(0)->SubItems()->Get(0); };  // its path
+  prog->DateiAbspielen(Long);
+  ASSERT_EQ(lastfiles->lf->Items()->Count(), 1);
+  EXPECT_EQ(lastfiles->lf->Items()->Item(0)->Caption(), L"Long - Song");
+  prog->DateiAbspielen(Other);
+  ASSERT_EQ(lastfiles->lf->Items()->Count(), 2);
+  EXPECT_EQ(Top(), Other);
+  prog->zurueckClick(prog);
+  EXPECT_EQ(lastfiles->lf->Items()->Count(), 1);
+  EXPECT_EQ(Top(), Long);
+
+  lastfiles->lf->SetItemIndex(0);
+  AktIndex = 1;
+  lastfiles->lfDblClick(lastfiles->lf);
+  EXPECT_EQ(Playing(), Long);
+  EXPECT_EQ(AktIndex, 0);
+  EXPECT_EQ(lastfiles->lf->Items()->Count(), 2);
+  EXPECT_EQ(Top(), Long);
 }
 
 TEST_F(ProgPlay, StopPlayAndTheMediaKeys) {

@@ -15,7 +15,7 @@
 #include "app/u_einstshortcuts.h"
 #include "app/u_fehler.h"
 #include "app/u_info.h"
-#include "app/u_lastfiles.h"
+#include "app/u_lastfile.h"
 #include "app/u_prog.h"
 #include "app/u_startfenster.h"
 #include "app/u_suchopt.h"
