@@ -108,13 +108,26 @@ void Taddordner::Zeichnen() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
+bool Taddordner::ZeitZumZeichnen() {
+  // Painting the window takes longer than reading a song's tags: the counters move often enough for
+  // the eye when they are painted a few times a second, the first time at once.
+  constexpr ULONGLONG Abstand = 50;
+  const ULONGLONG Jetzt = GetTickCount64();
+  if (FGezeichnet != 0 && Jetzt - FGezeichnet < Abstand) return false;
+  FGezeichnet = Jetzt;
+  return true;
+}
+
 void Taddordner::WideFindAllFilesANZ(std::vector<std::wstring>& List, const std::wstring& Folder,
                                      const std::vector<std::wstring>& Exts, bool Subfolders) {
   WideFindFilesByExt(Folder, Exts, Subfolders, [&](const std::wstring& Path, bool IsFolder) {
     if (!IsFolder) {
       List.push_back(Path);
-      ZahlZeigen(Label1, ++GefundeneDateien);
-      Zeichnen();
+      ++GefundeneDateien;
+      if (ZeitZumZeichnen()) {
+        ZahlZeigen(Label1, GefundeneDateien);
+        Zeichnen();
+      }
     }
     Application->ProcessMessages();
     return !AbbruchOrdner;
@@ -142,10 +155,12 @@ std::vector<std::wstring> Taddordner::Kandidaten() {
 }
 
 void Taddordner::Fortschritt(int K) {
-  ZahlZeigen(Label2, K);
-  fs->SetPosition(K);
+  if (ZeitZumZeichnen()) {
+    ZahlZeigen(Label2, K);
+    fs->SetPosition(K);
+    Zeichnen();
+  }
   Application->ProcessMessages();
-  Zeichnen();
 }
 
 void Taddordner::AlleHinzufuegen(const std::vector<std::wstring>& Kandidaten) {
@@ -177,6 +192,7 @@ void Taddordner::NeueHinzufuegen(const std::vector<std::wstring>& Kandidaten) {
 void Taddordner::LaufBeginnen() {
   FLaeuft = true;
   FHinzugefuegt = 0;
+  FGezeichnet = 0;
   hinzufuegen->SetEnabled(false);
   CaptionSetzen(Button1, AbbrechenText());
   for (TLabel* Zaehler : {Label1, Label2, Label3}) ZahlZeigen(Zaehler, 0);
@@ -209,7 +225,8 @@ void Taddordner::hinzufuegenClick(TObject* /*Sender*/) {
       NeueHinzufuegen(Liste);
     else
       AlleHinzufuegen(Liste);
-    if (!AbbruchOrdner) ZahlZeigen(Label2, static_cast<int64_t>(Liste.size()));
+    // A cancelled run shows how many candidates it got to.
+    ZahlZeigen(Label2, AbbruchOrdner ? GefundeneDateien : static_cast<int64_t>(Liste.size()));
   } catch (...) {
     LaufBeenden();
     throw;

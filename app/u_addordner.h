@@ -59,12 +59,15 @@ class Taddordner : public TForm {
   std::vector<std::wstring> Kandidaten();
   void AlleHinzufuegen(const std::vector<std::wstring>& Kandidaten);
   void NeueHinzufuegen(const std::vector<std::wstring>& Kandidaten);
-  // Shows K files read, lets waiting messages run (the cancel among them) and paints.
+  // Shows K files read now and then, and lets waiting messages run (the cancel among them).
   void Fortschritt(int K);
   void Zeichnen();
+  // True when the counters were painted long enough ago (or not yet in this run).
+  bool ZeitZumZeichnen();
 
   bool FLaeuft = false;
-  int FHinzugefuegt = 0;  // files really added by the run
+  int FHinzugefuegt = 0;      // files really added by the run
+  ULONGLONG FGezeichnet = 0;  // when the counters were painted last
 };
 
 extern Taddordner* addordner;

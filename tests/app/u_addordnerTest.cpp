@@ -166,18 +166,18 @@ TEST_F(AddFolder, AListOfPathsAddsItsLongLinesThatNameFiles) {
 }
 
 TEST_F(AddFolder, ACancelStopsTheSearchAtOnceAndTheAdding) {
-  // The user clicks when the second file has been found; the click reaches the window when the search
-  // next lets messages through.
+  // The user clicks when the first file found is shown; the click reaches the window when the search
+  // next lets messages through, right after.
   const TWndMethod Standard = Window->Label1->WindowProc;
   Window->Label1->WindowProc = [&](TMessage& Message) {
     Standard(Message);
-    if (Message.Msg == CM_TEXTCHANGED && Window->Label1->Caption() == L"2")
+    if (Message.Msg == CM_TEXTCHANGED && Window->Label1->Caption() == L"1")
       PostMessageA(Window->Button1->Handle(), BM_CLICK, 0, 0);
   };
   Run(Dir.File(L"root"));
   Window->Label1->WindowProc = Standard;
   EXPECT_TRUE(AlleSongs.empty());
-  EXPECT_EQ(Counters(), "2/0/0");
+  EXPECT_EQ(Counters(), "1/0/0");
   ExpectIdle();
 
   // Cancelled while adding: the first candidate is in, no further one.

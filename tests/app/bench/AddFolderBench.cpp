@@ -1,5 +1,6 @@
-// Adds a folder of generated tagged MP3 files through the player window and prints the time, beside
-// reading the same files' tags alone, and the ratio of the two.
+// Adds a folder of generated tagged MP3 files through the player window and through the add-folder
+// window (shown, with its counters, progress bar and message pumping) and prints the times, beside
+// reading the same files' tags alone, and the ratio of each to that.
 // Usage: app_addfolder_bench <fixture folder> [file count]
 #include <windows.h>
 
@@ -10,6 +11,9 @@
 #include <vector>
 
 #include "app/Program.h"
+#include "app/u_addordner.h"
+#include "app/u_funktionen.h"
+#include "app/u_start.h"
 #include "app/u_prog.h"
 #include "audio/MP3funk.h"
 #include "tests/support/TestFiles.h"
@@ -52,8 +56,13 @@ int wmain(int argc, wchar_t** argv) {
     WriteBytes(Files.back(), Data);
   }
   CreateProgramWindows();
+  // The window lets messages through: the splash must not go on to show the player meanwhile.
+  start->Timer1->SetEnabled(false);
+  addordner->Show();
+  CaptionSetzen(addordner->ed_ort, Folder);
+  addordner->nurneu->SetChecked(false);
   // The best of rounds taken in turns, so that a busy moment of the machine hits neither side alone.
-  double Tags = 1e9, Add = 1e9;
+  double Tags = 1e9, Add = 1e9, Window = 1e9;
   for (int Round = 0; Round < 5; ++Round) {
     Tags = std::min(Tags, Seconds([&] {
                       for (const std::wstring& Name : Files) {
@@ -63,11 +72,15 @@ int wmain(int argc, wchar_t** argv) {
                     }));
     AlleSongs.clear();
     Add = std::min(Add, Seconds([&] { prog->OrdnerHinzufuegen(Folder); }));
+    AlleSongs.clear();
+    Window = std::min(Window, Seconds([&] { addordner->hinzufuegenClick(nullptr); }));
   }
   std::printf("%d files, %zu rows, best of 5 rounds\n", Count, AlleSongs.size());
   std::printf("TAudioInfo.ReadFromFile alone:  %.2f s (%.0f files/s)\n", Tags, Count / Tags);
   std::printf("Tprog.OrdnerHinzufuegen:        %.2f s (%.0f files/s, %.2f x the tags alone)\n", Add,
               Count / Add, Add / Tags);
+  std::printf("Taddordner.hinzufuegenClick:    %.2f s (%.0f files/s, %.2f x the tags alone)\n", Window,
+              Count / Window, Window / Tags);
   Application->DestroyForms();
   for (const std::wstring& Name : Files) DeleteFileW(Name.c_str());
   for (int I = 0; I < 10; ++I) RemoveDirectoryW((Folder + L"\\cd" + std::to_wstring(I)).c_str());
