@@ -120,6 +120,34 @@ TEST_F(WideFuncFindFiles, DeepestFirstThenByExtensionAndExactExtensionsOnly) {
   EXPECT_EQ(Names[2], L"b.wma");
 }
 
+TEST_F(WideFuncFindFiles, TheStepsReportEachFolderBeforeItsFilesAndAFalseStepEndsTheWholeSearch) {
+  std::vector<std::wstring> Steps;
+  const auto Record = [&](const std::wstring& Path, bool IsFolder) {
+    Steps.push_back((IsFolder ? L"folder " : L"file ") + Path.substr(Dir.Path().size()));
+    return true;
+  };
+  EXPECT_TRUE(WideFindFilesByExt(Dir.Path(), {L".wma"}, true, Record));
+  const auto At = [&](const std::wstring& Step) {
+    return std::find(Steps.begin(), Steps.end(), Step) - Steps.begin();
+  };
+  EXPECT_EQ(Steps.front(), L"folder \\");
+  EXPECT_LT(At(L"folder \\sub\\deeper\\"), At(L"file \\sub\\deeper\\f.wma"));
+  EXPECT_LT(At(L"file \\sub\\deeper\\f.wma"), At(L"file \\b.wma"));
+  EXPECT_EQ(Steps.back(), L"file \\b.wma");
+  EXPECT_EQ(std::count_if(Steps.begin(), Steps.end(),
+                          [](const std::wstring& S) { return S.rfind(L"file ", 0) == 0; }),
+            2);
+
+  // Stopped at the first file, in the deepest folder: no further folder or file is visited.
+  Steps.clear();
+  EXPECT_FALSE(WideFindFilesByExt(Dir.Path(), {L".wma"}, true, [&](const std::wstring& Path, bool IsFolder) {
+    Record(Path, IsFolder);
+    return IsFolder;
+  }));
+  EXPECT_EQ(Steps.back(), L"file \\sub\\deeper\\f.wma");
+  EXPECT_EQ(std::count(Steps.begin(), Steps.end(), L"file \\b.wma"), 0);
+}
+
 TEST(WideFuncFindFilesCycle, LinkBackToTheRootIsNotFollowed) {
   const std::wstring Root = FixtureFolder(L"IMPORTS_FIXTURES") + L"\\cycle";
   ASSERT_EQ(GetFileAttributesW((Root + L"\\sub\\loop").c_str()),

@@ -59,3 +59,10 @@ if needed "intl/東京.mp3"; then
   lame --quiet -b 128 --id3v2-only --id3v2-utf16 --ta "東京事変" --tt "夜空の歌" --tl "東京" blip.wav "$OUT"
   done_ "intl/東京.mp3"
 fi
+
+# A folder whose sub-folder links back to it: Wine shows the link as a folder reparse point, as Windows
+# shows a junction, and the add-folder window must not follow it.
+mkdir -p cycle/sub
+: >cycle/a.mp3
+: >cycle/sub/b.mp3
+ln -sfn .. cycle/sub/loop

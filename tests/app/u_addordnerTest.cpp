@@ -79,6 +79,12 @@ TEST_F(AddFolder, SubFoldersComeFirstDeepestFirstAndEachFolderByType) {
   EXPECT_EQ(Added(), Under({L"r.mp3", L"r.wav", L"r.ogg", L"r.wma"}));
 }
 
+TEST_F(AddFolder, ALinkBackUpTheTreeIsNotFollowed) {
+  const std::wstring Cycle = Fixture(L"cycle");
+  Run(Cycle);
+  EXPECT_EQ(Added(), (std::vector<std::wstring>{Cycle + L"\\sub\\b.mp3", Cycle + L"\\a.mp3"}));
+}
+
 TEST_F(AddFolder, OnlyTheTickedTypesAreSearched) {
   Window->cbWAV->SetChecked(false);
   Window->cbOGG->SetChecked(false);

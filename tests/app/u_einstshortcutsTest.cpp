@@ -136,6 +136,23 @@ TEST_F(ShellIntegration, RemovingThePlaylistTypeLeavesATypeThatIsNotOurs) {
   EXPECT_EQ(Wert(L".vlm"), L"Fremd.Playlist");
 }
 
+TEST_F(ShellIntegration, AnEmptyNameWritesNothing) {
+  const std::wstring Root = Wert(L"");  // the classes key's own default value
+  EXPECT_FALSE(RegisterFileType(L".velmarotest", L"", L"Typ", L"%1", ProgrammDatei()));
+  EXPECT_FALSE(RegisterFileType(L"", L"VelmaroTest.Typ", L"Typ", L"%1", ProgrammDatei()));
+  EXPECT_FALSE(UnregisterFileType(L"", L"VelmaroTest.Typ", Command()));
+  EXPECT_FALSE(Da(L".velmarotest"));
+  EXPECT_FALSE(Da(L"VelmaroTest.Typ"));
+  EXPECT_FALSE(Da(L"DefaultIcon"));
+  EXPECT_EQ(Wert(L""), Root);
+  // "vlm" gets its dot.
+  EXPECT_TRUE(RegisterFileType(L"vlm", L"Playlist KRB Velmaro", L"Beschreibung", L"%1", ProgrammDatei()));
+  EXPECT_EQ(Wert(L".vlm"), L"Playlist KRB Velmaro");
+  EXPECT_EQ(Wert(L"Playlist KRB Velmaro"), L"Beschreibung");
+  EXPECT_TRUE(UnregisterFileType(L"vlm", L"Playlist KRB Velmaro", Command()));
+  EXPECT_FALSE(Da(L".vlm"));
+}
+
 TEST_F(ShellIntegration, FolderAndAllFilesVerbsAreWrittenTwiceAndRemovedTwice) {
   for (int Round = 0; Round < 2; ++Round) {
     Window->OrdnerAnClick(nullptr);
