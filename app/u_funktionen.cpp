@@ -2,10 +2,12 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "Imports/UCodeControls.h"
@@ -107,6 +109,11 @@ void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text) {
     Wide->SetCaption(Text);
   else
     Column->SetCaption(WideToAnsi(Text));
+}
+
+std::wstring SpaltenText(TListItem* Zeile, int Spalte) {
+  auto* Wide = static_cast<TUCodeListItem*>(Zeile);
+  return Spalte == 0 ? Wide->Caption() : Wide->SubItems()->Get(Spalte - 1);
 }
 
 void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text) {
@@ -290,13 +297,42 @@ bool CreateShellLink(const std::wstring& LinkFile, const std::wstring& Target,
   return SUCCEEDED(Link.As(IID_IPersistFile, File)) && SUCCEEDED(File->Save(LinkFile.c_str(), TRUE));
 }
 
+namespace {
+
+// The bytes of a small file, read with every kind of sharing: the shell's own load keeps deletes out
+// while it reads, and a status check must not make removing the shortcut fail. Empty when unreadable.
+std::string GeteiltLesen(const std::wstring& FileName) {
+  constexpr LONGLONG MaxGroesse = 1 << 20;
+  const HANDLE Handle =
+      CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (Handle == INVALID_HANDLE_VALUE) return {};
+  const std::unique_ptr<void, decltype(&CloseHandle)> File(Handle, &CloseHandle);
+  LARGE_INTEGER Groesse{};
+  if (!GetFileSizeEx(Handle, &Groesse) || Groesse.QuadPart > MaxGroesse) return {};
+  std::string Bytes(static_cast<size_t>(Groesse.QuadPart), '\0');
+  DWORD Gelesen = 0;
+  if (!ReadFile(Handle, Bytes.data(), static_cast<DWORD>(Bytes.size()), &Gelesen, nullptr) ||
+      Gelesen != Bytes.size())
+    return {};
+  return Bytes;
+}
+
+}  // namespace
+
 std::wstring ShellLinkTarget(const std::wstring& LinkFile) {
+  const std::string Bytes = GeteiltLesen(LinkFile);
+  if (Bytes.empty()) return L"";
   const TComInit Com;
   TComPtr<IShellLinkW> Link;
-  TComPtr<IPersistFile> File;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+  TComPtr<IPersistStream> Persist;
+  TComPtr<IStream> Stream;
+  *Stream.Put() =
+      SHCreateMemStream(reinterpret_cast<const BYTE*>(Bytes.data()), static_cast<UINT>(Bytes.size()));
+  if (!Stream ||
+      FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                               Link.PutVoid())) ||
-      FAILED(Link.As(IID_IPersistFile, File)) || FAILED(File->Load(LinkFile.c_str(), STGM_READ)))
+      FAILED(Link.As(IID_IPersistStream, Persist)) || FAILED(Persist->Load(Stream.Get())))
     return L"";
   wchar_t Path[MAX_PATH + 1] = {};
   return SUCCEEDED(Link->GetPath(Path, MAX_PATH + 1, nullptr, SLGP_RAWPATH)) ? Path : L"";

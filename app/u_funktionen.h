@@ -56,6 +56,8 @@ std::vector<const TClassInfo*> UnicodeKlassen();
 void CaptionSetzen(TControl* Control, const std::wstring& Text);
 void HintSetzen(TControl* Control, const std::wstring& Text);
 void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text);
+// The text of a wide list view's row in a column: its caption in the first, a sub-item after.
+std::wstring SpaltenText(TListItem* Zeile, int Spalte);
 void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text);
 // Replaces every Alt in the dialog's filter by Neu.
 void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu);

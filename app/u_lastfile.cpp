@@ -21,11 +21,6 @@ const TFensterText Texte[] = {
     {txSpalte, "lf", L"Dateipfad", L"File", 1},
 };
 
-std::wstring ZeilenText(TListItem* Item, int Spalte) {
-  auto* Zeile = static_cast<TUCodeListItem*>(Item);
-  return Spalte == 0 ? Zeile->Caption() : Zeile->SubItems()->Get(Spalte - 1);
-}
-
 }  // namespace
 
 Tlastfiles::Tlastfiles(TComponent* AOwner) : TForm(AOwner) {
@@ -70,7 +65,7 @@ void Tlastfiles::lfDblClick(TObject* /*Sender*/) {
   const int Zeile = lf->ItemIndex();
   if (Zeile < 0) return;
   AktIndex = 0;
-  const std::wstring Pfad = ZeilenText(lf->Items()->Item(Zeile), 1);
+  const std::wstring Pfad = SpaltenText(lf->Items()->Item(Zeile), 1);
   if (WideFileExists(Pfad)) prog->DateiAbspielen(Pfad);
 }
 
@@ -99,5 +94,5 @@ void Tlastfiles::lfColumnClick(TObject* /*Sender*/, TListColumn* Column) {
 void Tlastfiles::lfCompare(TObject* /*Sender*/, TListItem* Item1, TListItem* Item2, intptr_t /*Data*/,
                            int& Compare) {
   if (LfSortAbsteigend == 1) std::swap(Item1, Item2);
-  Compare = WideCompareText(ZeilenText(Item1, LfSortSpalte), ZeilenText(Item2, LfSortSpalte));
+  Compare = WideCompareText(SpaltenText(Item1, LfSortSpalte), SpaltenText(Item2, LfSortSpalte));
 }

@@ -44,11 +44,6 @@ void ZeileFuellen(TUCodeListItem* Zeile, const std::wstring& Pfad) {
   Zeile->SubItems()->Add(GroesseText(GetFileSizeByName(Pfad)));
 }
 
-std::wstring ZeilenText(TListItem* Item, int Spalte) {
-  auto* Zeile = static_cast<TUCodeListItem*>(Item);
-  return Spalte == 0 ? Zeile->Caption() : Zeile->SubItems()->Get(Spalte - 1);
-}
-
 void LadefehlerMelden(const std::wstring& Pfad, std::wstring Grund) {
   // The system's texts end with a line break.
   while (!Grund.empty() && (Grund.back() == L'\r' || Grund.back() == L'\n')) Grund.pop_back();
@@ -113,7 +108,7 @@ void Tstartfenster::FormClose(TObject* /*Sender*/, TCloseAction& /*Action*/) {
 
 void Tstartfenster::ZeilenLaden(const std::vector<TListItem*>& Rows) {
   for (TListItem* Zeile : Rows) {
-    const std::wstring Pfad = ZeilenText(Zeile, 1);
+    const std::wstring Pfad = SpaltenText(Zeile, 1);
     try {
       LoadPlaylist(Pfad);
     } catch (const Exception& E) {
@@ -178,10 +173,10 @@ void Tstartfenster::stammordnerCompare(TObject* /*Sender*/, TListItem* Item1, TL
                                        intptr_t /*Data*/, int& Compare) {
   if (StartSortAbsteigend == 1) std::swap(Item1, Item2);
   if (StartSortSpalte == 2) {
-    const double A = SizeTextToFloat(ZeilenText(Item1, 2)), B = SizeTextToFloat(ZeilenText(Item2, 2));
+    const double A = SizeTextToFloat(SpaltenText(Item1, 2)), B = SizeTextToFloat(SpaltenText(Item2, 2));
     Compare = A < B ? -1 : A > B ? 1 : 0;
   } else {
-    Compare = WideCompareText(ZeilenText(Item1, StartSortSpalte), ZeilenText(Item2, StartSortSpalte));
+    Compare = WideCompareText(SpaltenText(Item1, StartSortSpalte), SpaltenText(Item2, StartSortSpalte));
   }
 }
 

@@ -48,7 +48,7 @@ void TPanel::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// TImage
+// TBevel
 
 TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
   SetBounds(0, 0, 50, 50);
@@ -76,6 +76,9 @@ void TBevel::Paint(TCanvas* Canvas) {
   }
   DrawEdge(Canvas->Handle(), &Rect, Lowered ? EDGE_SUNKEN : EDGE_RAISED, Sides[FShape]);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TImage
 
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
   SetBounds(0, 0, 105, 105);
