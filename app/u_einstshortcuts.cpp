@@ -11,6 +11,7 @@
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
+#include "app/u_weblinks.h"
 #include "classlib/Registry.h"
 
 Teinstshortcuts* einstshortcuts = nullptr;
@@ -131,7 +132,7 @@ const TFensterText Texte[] = {
     {txCaption, "Label12",
      L"Hilfe und weitere Informationen zu Verkn\u00FCpfungen und Administratorrechten auf:",
      L"Help and more Information regarding Shortcuts and Administrator Rights on:"},
-    {txCaption, "Label70", L"velmaro.example/de/hilfe/verknuepfungen", L"velmaro.example/en/help/shortcuts"},
+    {txCaption, "Label70", WebSeiten::Verknuepfungen.AdresseDe, WebSeiten::Verknuepfungen.AdresseEn},
     {txCaption, "AlsAdminStarten", L"Programm als Admin neu starten", L"Restart Program as Admin"},
     {txCaption, "gb1", L"Verkn\u00FCpfung mit Playlisten (*.vlm)", L"Shortcut to Playlists (*.vlm)"},
     {txCaption, "Label1", L"Verkn\u00FCpfung dieses Programms mit Playlist-Dateien (Dateiendung: .vlm)",
@@ -211,7 +212,8 @@ void Teinstshortcuts::AlsAdminStartenClick(TObject* /*Sender*/) {
 }
 
 void Teinstshortcuts::Label70Click(TObject* /*Sender*/) {
-  WebLinkOeffnen(Label70->Caption(), L"r");
+  // The help link is counted with the bug report's links.
+  WebSeiteOeffnen(WebAdresse(Label70->Caption(), QuelleBugreport));
 }
 
 bool Teinstshortcuts::IsWow64() {

@@ -257,7 +257,7 @@ object einstshortcuts: Teinstshortcuts
     Left = 8
     Top = 504
     Cursor = crHandPoint
-    Caption = 'velmaro.example/de/hilfe/verknuepfungen'
+    Caption = 'example.com/de/velmaro/hilfe/verknuepfungen'
     Font.Color = clBlue
     Font.Style = [fsUnderline]
     OnClick = Label70Click

@@ -101,10 +101,3 @@ bool CreateShellLink(const std::wstring& LinkFile, const std::wstring& Target,
                      const std::wstring& Arguments, const std::wstring& IconFile, int IconIndex);
 // The file a shortcut points to; empty when it cannot be read.
 std::wstring ShellLinkTarget(const std::wstring& LinkFile);
-
-// The address of a web link: the fixed prefix, Text, and the parameter rf with the product code and
-// Quelle (the letter of the place the link was followed from), joined by "?", or by "&" when Text holds
-// a query already.
-std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle);
-// Opens WebLinkAdresse(Text, Quelle) in the default browser.
-void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle);

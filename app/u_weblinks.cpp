@@ -16,6 +16,8 @@ const TWebSeite Spenden{L"example.com/de/spenden", L"example.com/en/donate", L"S
 const TWebSeite Software{L"example.com/de/software", L"example.com/en/software", L"Alle Programme",
                          L"All Applications"};
 const TWebSeite Auftrag{L"example.com/de/auftrag", L"example.com/en/custom"};
+const TWebSeite Verknuepfungen{L"example.com/de/velmaro/hilfe/verknuepfungen",
+                               L"example.com/en/velmaro/help/shortcuts"};
 }  // namespace WebSeiten
 
 namespace {

@@ -27,15 +27,16 @@ struct TWebSeite {
 };
 
 namespace WebSeiten {
-extern const TWebSeite Start;       // the site
-extern const TWebSeite Velmaro;     // the program's page
-extern const TWebSeite Download;    // the newest version
-extern const TWebSeite Support;     // reports of faults and wishes
-extern const TWebSeite Fragen;      // frequent questions
-extern const TWebSeite Neuerungen;  // what changed
-extern const TWebSeite Spenden;     // donations
-extern const TWebSeite Software;    // the maker's applications
-extern const TWebSeite Auftrag;     // software made to order
+extern const TWebSeite Start;           // the site
+extern const TWebSeite Velmaro;         // the program's page
+extern const TWebSeite Download;        // the newest version
+extern const TWebSeite Support;         // reports of faults and wishes
+extern const TWebSeite Fragen;          // frequent questions
+extern const TWebSeite Neuerungen;      // what changed
+extern const TWebSeite Spenden;         // donations
+extern const TWebSeite Software;        // the maker's applications
+extern const TWebSeite Auftrag;         // software made to order
+extern const TWebSeite Verknuepfungen;  // help on the shell integration
 }  // namespace WebSeiten
 
 // One of the maker's applications as the software menus and the information window list it.

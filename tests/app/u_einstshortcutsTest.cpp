@@ -15,6 +15,7 @@
 #include "app/u_funktionen.h"
 #include "audio/ComPtr.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/app/ShellRecorder.h"
 #include "tests/support/DialogAnswer.h"
 
 namespace {
@@ -259,7 +260,7 @@ TEST_F(ShellIntegration, EveryStatusIsInactiveAfterTheProgramMoved) {
     EXPECT_EQ(Status(Label), L"Nicht aktiv red") << Label->Name();
 }
 
-TEST_F(ShellIntegration, TheAdministratorStateAndTheLanguage) {
+TEST_F(ShellIntegration, TheAdministratorStateTheLanguageAndTheHelpLink) {
   // Wine runs programs with administrator rights.
   ASSERT_TRUE(IsUserAnAdminCompat());
   EXPECT_EQ(Status(Window->Label9), L"Das Programm wird gerade als Administrator ausgef\u00FChrt. green");
@@ -270,8 +271,13 @@ TEST_F(ShellIntegration, TheAdministratorStateAndTheLanguage) {
   EXPECT_EQ(Window->Caption(), "Shortcuts");
   EXPECT_EQ(Window->KonfigAus->Caption(), L"Remove");
   EXPECT_EQ(Status(Window->ver_konfig), L"Not activated red");
+  TShellRecorder Shell;
+  Window->Label70Click(Window->Label70);
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/en/velmaro/help/shortcuts?rf=vmr");
   prog->Deutsch1Click(nullptr);
   EXPECT_EQ(Window->KonfigAn->Caption(), L"Verkn\u00FCpfen");
+  Window->Label70Click(Window->Label70);
+  EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/velmaro/hilfe/verknuepfungen?rf=vmr");
 }
 
 TEST(AdminFunc, EachMembershipTestAgreesWithThePlatform) {
