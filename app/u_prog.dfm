@@ -384,6 +384,10 @@ object prog: Tprog
         Caption = 'Dateien '#246'ffnen...'
         OnClick = m_opendateiClick
       end
+      object m_openordner: TMenuItem
+        Caption = 'Ordner durchsuchen..'
+        OnClick = mp4Click
+      end
       object m_bug: TMenuItem
         Caption = 'Fehler oder Verbesserung melden..'
         OnClick = m_bugClick
@@ -422,6 +426,11 @@ object prog: Tprog
         Caption = 'Wiederholen'
         OnClick = WiederholenClick
       end
+      object mw5: TMenuItem
+        Caption = 'Letzte St'#252'cke Anzeigen..'
+        ShortCut = 16460
+        OnClick = mw5Click
+      end
       object mw6: TMenuItem
         Caption = 'Infos '#252'ber aktuellen Song..'
         OnClick = mw6Click
@@ -451,6 +460,11 @@ object prog: Tprog
         Caption = 'Playlist Speichern'
         ShortCut = 16467
         OnClick = mp2Click
+      end
+      object mp4: TMenuItem
+        Caption = 'Ordner Hinzuf'#252'gen'
+        ShortCut = 16462
+        OnClick = mp4Click
       end
       object mp9: TMenuItem
         Caption = 'Alle Songs markieren'
@@ -573,6 +587,34 @@ object prog: Tprog
         object English1: TMenuItem
           Caption = 'English'
           OnClick = English1Click
+        end
+      end
+      object m_einstshortcuts: TMenuItem
+        Caption = 'Verkn'#252'pfungen mit Dateien und Ordnern..'
+        OnClick = m_einstshortcutsClick
+      end
+      object verk: TMenuItem
+        Caption = 'Verkn'#252'pfung von Playlisten'
+        Visible = False
+        object verkja: TMenuItem
+          Caption = 'VLM Dateien mit diesem Programm verkn'#252'pfen'
+          OnClick = verkjaClick
+        end
+        object verknein: TMenuItem
+          Caption = 'Verkn'#252'pfung aufheben'
+          OnClick = verkneinClick
+        end
+      end
+      object m_einst_sendenan: TMenuItem
+        Caption = 'Kontextmen'#252' "Senden an" im Explorer'
+        Visible = False
+        object m_einst_sendenan_ein: TMenuItem
+          Caption = 'Diese Anwendung zum Kontextmen'#252' hinzuf'#252'gen'
+          OnClick = m_einst_sendenan_einClick
+        end
+        object m_einst_sendenan_aus: TMenuItem
+          Caption = 'Diese Anwendung vom Kontextmen'#252' entfernen'
+          OnClick = m_einst_sendenan_ausClick
         end
       end
       object N2: TMenuItem

@@ -416,6 +416,14 @@ class Tprog : public TForm, public IDropSource {
   // The file information of the selected row's file, when it exists, and of the playing song's.
   void p3Click(TObject* Sender);
   void akp1Click(TObject* Sender);
+  void mw5Click(TObject* Sender);
+  void m_einstshortcutsClick(TObject* Sender);
+  // The shell integration window's commands, with the item as the sender: the window then tells the
+  // outcome.
+  void verkjaClick(TObject* Sender);
+  void verkneinClick(TObject* Sender);
+  void m_einst_sendenan_einClick(TObject* Sender);
+  void m_einst_sendenan_ausClick(TObject* Sender);
   void m_fehlerClick(TObject* Sender);
   void i1Click(TObject* Sender);
   void i2Click(TObject* Sender);

@@ -3,8 +3,10 @@
 #include "app/u_bugreport_de.h"
 #include "app/u_bugreport_en.h"
 #include "app/u_dateiinfo.h"
+#include "app/u_einstshortcuts.h"
 #include "app/u_fehler.h"
 #include "app/u_info.h"
+#include "app/u_lastfile.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
 #include "app/u_weblinks.h"
@@ -38,6 +40,31 @@ void Tprog::p3Click(TObject* /*Sender*/) {
 
 void Tprog::akp1Click(TObject* Sender) {
   if (Player) mw6Click(Sender);
+}
+
+void Tprog::mw5Click(TObject* /*Sender*/) {
+  lastfiles->Show();
+  lastfiles->Aktualisieren();
+}
+
+void Tprog::m_einstshortcutsClick(TObject* /*Sender*/) {
+  einstshortcuts->Show();
+}
+
+void Tprog::verkjaClick(TObject* Sender) {
+  einstshortcuts->KonfigAnClick(Sender);
+}
+
+void Tprog::verkneinClick(TObject* Sender) {
+  einstshortcuts->KonfigAusClick(Sender);
+}
+
+void Tprog::m_einst_sendenan_einClick(TObject* Sender) {
+  einstshortcuts->SendenAnAnClick(Sender);
+}
+
+void Tprog::m_einst_sendenan_ausClick(TObject* Sender) {
+  einstshortcuts->SendenAnAusClick(Sender);
 }
 
 void Tprog::m_fehlerClick(TObject* /*Sender*/) {

@@ -215,6 +215,26 @@ TEST_F(ShellIntegration, OnlyTheMenuGetsAMessageAndOnlyOnSuccess) {
   EXPECT_EQ(MessageOf([&] { Window->KonfigAusClick(prog); }), L"The Registration was successfully reversed.");
 }
 
+// The player's hidden menus run the window's commands as the menu's, so the outcome is told; the
+// visible item opens the window.
+TEST_F(ShellIntegration, ThePlayersMenuItemsRunTheWindowsCommands) {
+  const auto Item = [](const char* Name) { return static_cast<TMenuItem*>(prog->FindComponent(Name)); };
+  EXPECT_FALSE(Item("verk")->Visible());
+  EXPECT_FALSE(Item("m_einst_sendenan")->Visible());
+  EXPECT_EQ(MessageOf([&] { Item("verkja")->Click(); }), L"Registrierung war erfolgreich.");
+  EXPECT_EQ(Wert(L".vlm"), L"Playlist KRB Velmaro");
+  EXPECT_EQ(MessageOf([&] { Item("verknein")->Click(); }), L"Registrierung wurde erfolgreich gel\u00F6scht.");
+  EXPECT_FALSE(Da(L".vlm"));
+  EXPECT_EQ(MessageOf([&] { Item("m_einst_sendenan_ein")->Click(); }), L"Registrierung war erfolgreich.");
+  EXPECT_TRUE(WideFileExists(SendTo));
+  EXPECT_EQ(MessageOf([&] { Item("m_einst_sendenan_aus")->Click(); }),
+            L"Registrierung wurde erfolgreich gel\u00F6scht.");
+  EXPECT_FALSE(WideFileExists(SendTo));
+  Item("m_einstshortcuts")->Click();
+  EXPECT_TRUE(Window->Visible());
+  Window->Hide();
+}
+
 // Deletes the keys below HKEY_CLASSES_ROOT when the test ends, however it ends.
 struct TKeysMade {
   std::vector<std::wstring> Keys;

@@ -59,6 +59,17 @@ TEST_F(RecentSongs, TheNewestSongComesFirstWithItsPath) {
   EXPECT_EQ(LetzteSongs.size(), 5u);
 }
 
+TEST_F(RecentSongs, TheMenuShowsTheWindowRefilled) {
+  Window->Show();
+  Window->Aktualisieren();
+  Window->Close();
+  LetzteSongs.push_back({L"d - viertes", Dir.File(L"d.mp3")});
+  static_cast<TMenuItem*>(prog->FindComponent("mw5"))->Click();
+  EXPECT_TRUE(Window->Visible());
+  EXPECT_EQ(Rows().front(), L"d - viertes");
+  EXPECT_EQ(Rows().size(), 4u);
+}
+
 TEST_F(RecentSongs, DeleteTakesRowsFromTheViewAndTheButtonClearsTheHistory) {
   Window->Show();
   Window->Aktualisieren();

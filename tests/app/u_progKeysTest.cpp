@@ -3,6 +3,7 @@
 // the clipboard lock.
 #include <gtest/gtest.h>
 
+#include "app/u_addordner.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/KeyPress.h"
 
@@ -119,6 +120,8 @@ TEST_F(ProgKeys, EveryMenuShortcutRunsItsItemWhereItBelongs) {
       {VK_F5, 0, "mw4", "mw4"},
       {'O', ssCtrl, "mp3", "mp3"},
       {'S', ssCtrl, "mp2", "mp2"},
+      {'N', ssCtrl, "mp4", "mp4"},
+      {'L', ssCtrl, "mw5", "mw5"},
       {'F', ssCtrl, "msuche", "msuche"},
       {'A', ssCtrl, "mp9", nullptr},
       {VK_DELETE, ssCtrl, "mp7", nullptr},
@@ -141,6 +144,27 @@ TEST_F(ProgKeys, EveryMenuShortcutRunsItsItemWhereItBelongs) {
   }
 }
 
+// Adding folders shows every song again before its window opens, from the key and from the File menu.
+TEST_F(ProgKeys, AddingFoldersEndsTheFilterFirst) {
+  SetSongs({L"C:\\Beatles\\x.mp3", L"C:\\Queen\\y.mp3", L"C:\\Abba\\z.mp3"});
+  for (const char* Item : {"mp4", "m_openordner"}) {
+    prog->suchwort->SetText(L"Beatles");
+    prog->SuchenClick(prog->Suchen);
+    ASSERT_TRUE(IstGefiltert);
+    ASSERT_EQ(prog->lv->Items()->Count(), 1);
+    if (std::string(Item) == "mp4") {
+      prog->lv->SetFocus();
+      PressKey(List, 'N', ssCtrl);
+    } else {
+      static_cast<TMenuItem*>(prog->FindComponent(Item))->Click();
+    }
+    EXPECT_FALSE(IstGefiltert) << Item;
+    EXPECT_EQ(prog->lv->Items()->Count(), 3) << Item;
+    EXPECT_TRUE(addordner->Visible()) << Item;
+    addordner->Hide();
+  }
+}
+
 // Every menu's items in their order, each with its key; separators left out.
 TEST_F(ProgKeys, EveryMenuHoldsItsItemsInOrderWithTheirKeys) {
   const auto Inhalt = [](const TMenuItem* Menu) {
@@ -157,15 +181,16 @@ TEST_F(ProgKeys, EveryMenuHoldsItsItemsInOrderWithTheirKeys) {
   using L = std::vector<std::string>;
   EXPECT_EQ(Inhalt(prog->MainMenu1->Items()), (L{"mdatei", "mwiedergabe", "mp0", "Suche1", "Einstellungen1",
                                                  "m_soft_de", "m_soft_en", "Info1"}));
-  EXPECT_EQ(Inhalt(Menu("mdatei")), (L{"m_opendatei", "m_bug", "mclose"}));
-  EXPECT_EQ(Inhalt(Menu("mwiedergabe")),
-            (L{"mw1 F2", "mw2 F3", "mw3 F4", "mw4 F5", "Wiederholen", "mw6", "m_fehler", "zufall"}));
-  EXPECT_EQ(Inhalt(Menu("mp0")), (L{"mp1", "mp3 Ctrl+O", "mp2 Ctrl+S", "mp9 Ctrl+A", "mp10 Ctrl+C",
-                                    "mp11 Ctrl+V", "mp5", "mp6", "mp7 Ctrl+Del", "mp8 Del"}));
+  EXPECT_EQ(Inhalt(Menu("mdatei")), (L{"m_opendatei", "m_openordner", "m_bug", "mclose"}));
+  EXPECT_EQ(Inhalt(Menu("mwiedergabe")), (L{"mw1 F2", "mw2 F3", "mw3 F4", "mw4 F5", "Wiederholen",
+                                            "mw5 Ctrl+L", "mw6", "m_fehler", "zufall"}));
+  EXPECT_EQ(Inhalt(Menu("mp0")), (L{"mp1", "mp3 Ctrl+O", "mp2 Ctrl+S", "mp4 Ctrl+N", "mp9 Ctrl+A",
+                                    "mp10 Ctrl+C", "mp11 Ctrl+V", "mp5", "mp6", "mp7 Ctrl+Del", "mp8 Del"}));
   EXPECT_EQ(Inhalt(Menu("Suche1")),
             (L{"msuche Ctrl+F", "suchoptpanel", "Suchoptionen1", "m_regexsuche", "ergalsemp"}));
   EXPECT_EQ(Inhalt(Menu("Einstellungen1")),
-            (L{"sa", "Sprache1", "einstsave", "einstload", "einstautosave", "einstautoload"}));
+            (L{"sa", "Sprache1", "m_einstshortcuts", "verk", "m_einst_sendenan", "einstsave", "einstload",
+               "einstautosave", "einstautoload"}));
   EXPECT_EQ(Inhalt(Menu("Info1")), (L{"i1 F1", "m_bug_i", "i2", "Software1", "i3", "i4", "i5", "i6", "i11",
                                       "i9", "i7", "i10", "i8", "i12"}));
   EXPECT_EQ(Inhalt(prog->popup->Items()),
