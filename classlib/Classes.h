@@ -17,6 +17,18 @@ class TObject {
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// Counts Depth up for its lifetime: "the program is changing this itself", and it nests.
+class TCountingScope {
+ public:
+  explicit TCountingScope(int& Depth) : FDepth(Depth) { ++FDepth; }
+  ~TCountingScope() { --FDepth; }
+  TCountingScope(const TCountingScope&) = delete;
+  TCountingScope& operator=(const TCountingScope&) = delete;
+
+ private:
+  int& FDepth;
+};
+
 class TFiler;  // form streaming
 class TBasicAction;
 

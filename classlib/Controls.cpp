@@ -700,6 +700,17 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
   return Key == 0;
 }
 
+bool TWinControl::DoKeyPress(TMessage& Message) {
+  if (!OnKeyPress) return false;
+  char Key = static_cast<char>(Message.WParam);
+  OnKeyPress(this, Key);
+  if (!Key) return true;
+  // The character is the low word: what the rest of wParam holds passes on unless the key changed.
+  if (static_cast<unsigned char>(Key) != LOBYTE(Message.WParam))
+    Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(Key);
+  return false;
+}
+
 void TWinControl::CNCtlColor(TMessage& Message) {
   const auto DC = reinterpret_cast<HDC>(Message.WParam);
   SetTextColor(DC, ColorToRGB(Font()->Color()));
@@ -872,14 +883,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       }
       break;
     case WM_CHAR:
-      if (OnKeyPress) {
-        char Key = static_cast<char>(Message.WParam);
-        OnKeyPress(this, Key);
-        if (!Key) return;
-        // The character is the low word: what the rest of wParam holds passes on unless the key changed.
-        if (static_cast<unsigned char>(Key) != LOBYTE(Message.WParam))
-          Message.WParam = (Message.WParam & ~WPARAM{0xFFFF}) | static_cast<unsigned char>(Key);
-      }
+      if (DoKeyPress(Message)) return;
       break;
     case WM_SETFOCUS:
       if (OnEnter) OnEnter(this);

@@ -104,6 +104,64 @@ bool TOpenDialog::DoCanClose() {
   return CanClose;
 }
 
+namespace {
+
+LOGFONTA LogFontOf(TFont* Font) {
+  LOGFONTA Log{};
+  Log.lfHeight = Font->Height();
+  Log.lfWeight = Font->Style() & fsBold ? FW_BOLD : FW_NORMAL;
+  Log.lfItalic = (Font->Style() & fsItalic) != 0;
+  Log.lfUnderline = (Font->Style() & fsUnderline) != 0;
+  Log.lfStrikeOut = (Font->Style() & fsStrikeOut) != 0;
+  Log.lfCharSet = Font->Charset();
+  Font->Name().copy(Log.lfFaceName, LF_FACESIZE - 1);
+  return Log;
+}
+
+TFontStyles StylesOf(const LOGFONTA& Log) {
+  TFontStyles Styles = 0;
+  if (Log.lfWeight >= FW_BOLD) Styles |= fsBold;
+  if (Log.lfItalic) Styles |= fsItalic;
+  if (Log.lfUnderline) Styles |= fsUnderline;
+  if (Log.lfStrikeOut) Styles |= fsStrikeOut;
+  return Styles;
+}
+
+}  // namespace
+
+TFontDialog::TFontDialog(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {}
+
+TFontDialog::~TFontDialog() = default;
+
+bool TFontDialog::Execute() {
+  LOGFONTA Log = LogFontOf(FFont.get());
+  CHOOSEFONTA Info{};
+  Info.lStructSize = sizeof Info;
+  Info.hwndOwner = DialogParentWindow();
+  Info.lpLogFont = &Log;
+  Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  Info.rgbColors = ColorToRGB(FFont->Color());
+  if (!ChooseFontA(&Info)) return false;
+  FFont->SetName(Log.lfFaceName);
+  FFont->SetHeight(Log.lfHeight);
+  FFont->SetStyle(StylesOf(Log));
+  FFont->SetCharset(Log.lfCharSet);
+  FFont->SetColor(static_cast<TColor>(Info.rgbColors));
+  return true;
+}
+
+bool TColorDialog::Execute() {
+  CHOOSECOLORA Info{};
+  Info.lStructSize = sizeof Info;
+  Info.hwndOwner = DialogParentWindow();
+  Info.rgbResult = ColorToRGB(Color);
+  Info.lpCustColors = FCustomColors;
+  Info.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (!ChooseColorA(&Info)) return false;
+  Color = static_cast<TColor>(Info.rgbResult);
+  return true;
+}
+
 void ShowMessage(const std::string& Message) {
   TForm* Active = Screen->ActiveForm();
   MessageBoxA(Active ? Active->Handle() : nullptr, Message.c_str(), Application->Title().c_str(), MB_OK);
@@ -134,6 +192,13 @@ void RegisterDialogs() {
           [](TOpenDialog* D, int64_t V) { D->Options = static_cast<TOpenOptions>(V); })};
   static const TClassInfo OpenInfo = MakeClassInfo<TOpenDialog>("TOpenDialog", GetClass("TComponent"), Props);
   static const TClassInfo SaveInfo = MakeClassInfo<TSaveDialog>("TSaveDialog", &OpenInfo, {});
-  RegisterClass(&OpenInfo);
-  RegisterClass(&SaveInfo);
+  static const TClassInfo FontInfo =
+      MakeClassInfo<TFontDialog>("TFontDialog", GetClass("TComponent"),
+                                 {Object<TFontDialog>("Font", [](TFontDialog* D) { return D->Font(); })});
+  static const TClassInfo ColorInfo = MakeClassInfo<TColorDialog>(
+      "TColorDialog", GetClass("TComponent"),
+      {Int<TColorDialog>(
+          "Color", [](TColorDialog* D) { return D->Color; },
+          [](TColorDialog* D, int64_t V) { D->Color = static_cast<TColor>(V); }, IdentToColor)});
+  for (const TClassInfo* Info : {&OpenInfo, &SaveInfo, &FontInfo, &ColorInfo}) RegisterClass(Info);
 }

@@ -1,14 +1,16 @@
 #pragma once
-// The open and save dialogs and the plain message.
+// The open and save dialogs, the font and colour dialogs, and the plain message.
 #include <windows.h>
 
 #include <commdlg.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "classlib/Classes.h"
 #include "classlib/Controls.h"
+#include "classlib/Graphics.h"
 #include "classlib/StringLists.h"
 
 enum TOpenOption : uint32_t {
@@ -68,6 +70,30 @@ class TSaveDialog : public TOpenDialog {
 
 // The window a dialog shows over: the active form's, else the application's.
 HWND DialogParentWindow();
+
+// The system's font dialog, preset with Font (face, size, style, colour and character set) and, when the
+// user confirms, holding the choice in it.
+class TFontDialog : public TComponent {
+ public:
+  explicit TFontDialog(TComponent* AOwner);
+  ~TFontDialog() override;
+  virtual bool Execute();
+  TFont* Font() { return FFont.get(); }
+
+ private:
+  std::unique_ptr<TFont> FFont;
+};
+
+// The system's colour dialog, opened fully with Color chosen; Color holds the user's choice after OK.
+class TColorDialog : public TComponent {
+ public:
+  using TComponent::TComponent;
+  virtual bool Execute();
+  TColor Color = clBlack;
+
+ private:
+  COLORREF FCustomColors[16] = {};  // the dialog's own row, kept for the next time
+};
 
 // A message box with the application's title.
 void ShowMessage(const std::string& Message);

@@ -37,16 +37,21 @@ TComponent* FindFormComponent(const std::string& Name) {
   return nullptr;
 }
 
-void BorderStyles(TFormBorderStyle Border, DWORD& Style, DWORD& ExStyle) {
+DWORD CaptionButtons(TBorderIcons Icons) {
+  if (!(Icons & biSystemMenu)) return 0;
+  return WS_SYSMENU | (Icons & biMinimize ? WS_MINIMIZEBOX : 0) | (Icons & biMaximize ? WS_MAXIMIZEBOX : 0);
+}
+
+void BorderStyles(TFormBorderStyle Border, TBorderIcons Icons, DWORD& Style, DWORD& ExStyle) {
   switch (Border) {
     case bsNone:
       Style |= WS_POPUP;
       break;
     case bsSingle:
-      Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+      Style |= WS_CAPTION | CaptionButtons(Icons);
       break;
     case bsSizeable:
-      Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME;
+      Style |= WS_CAPTION | CaptionButtons(Icons) | WS_THICKFRAME;
       break;
     case bsDialog:
       Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -176,7 +181,7 @@ void TForm::BeforeDestruction() {
 void TForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-  BorderStyles(FBorderStyle, Params.Style, Params.ExStyle);
+  BorderStyles(FBorderStyle, FBorderIcons, Params.Style, Params.ExStyle);
   Params.ExStyle |= WS_EX_CONTROLPARENT;
   if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   if (!Enabled()) Params.Style |= WS_DISABLED;
@@ -208,7 +213,7 @@ void TForm::SetClientSize(int AWidth, int AHeight) {
     Frame = {0, 0, (Window.right - Window.left) - Client.right, (Window.bottom - Window.top) - Client.bottom};
   } else {
     DWORD Style = 0, ExStyle = 0;
-    BorderStyles(FBorderStyle, Style, ExStyle);
+    BorderStyles(FBorderStyle, FBorderIcons, Style, ExStyle);
     AdjustWindowRectEx(&Frame, Style, FMenu != nullptr, ExStyle);
     Frame.right -= Frame.left;
     Frame.bottom -= Frame.top;
@@ -251,11 +256,14 @@ void TForm::SetVisible(bool Value) {
 void TForm::PlaceAtCentre() {
   FPlaced = true;
   RECT Area{0, 0, Screen->Width(), Screen->Height()};
+  const TForm* MainForm = Application->MainForm();
   if (FPosition == poDesktopCenter)
     Area = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
             GetSystemMetrics(SM_XVIRTUALSCREEN) + Screen->DesktopWidth(),
             GetSystemMetrics(SM_YVIRTUALSCREEN) + Screen->DesktopHeight()};
-  else if (FPosition != poScreenCenter)
+  else if (FPosition == poMainFormCenter && MainForm && MainForm != this)
+    Area = MainForm->BoundsRect();
+  else if (FPosition != poScreenCenter && FPosition != poMainFormCenter)
     return;
   SetBounds(Area.left + (Area.right - Area.left - Width()) / 2,
             Area.top + (Area.bottom - Area.top - Height()) / 2, Width(), Height());
@@ -274,6 +282,11 @@ void TForm::BringToFront() {
 
 void TForm::SetBorderStyle(TFormBorderStyle Value) {
   FBorderStyle = Value;
+  RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons Value) {
+  FBorderIcons = Value;
   RecreateWnd();
 }
 
@@ -915,6 +928,8 @@ bool LookUp(std::initializer_list<TIdent> Table, const std::string& Name, int64_
   return false;
 }
 
+}  // namespace
+
 bool IdentToColor(const std::string& Name, int64_t& Value) {
   return LookUp({{"clBlack", clBlack},         {"clMaroon", clMaroon},
                  {"clGreen", clGreen},         {"clOlive", clOlive},
@@ -933,6 +948,8 @@ bool IdentToColor(const std::string& Name, int64_t& Value) {
                  {"clMenuText", clMenuText},   {"clHotLight", clHotLight}},
                 Name, Value);
 }
+
+namespace {
 
 bool IdentToCursor(const std::string& Name, int64_t& Value) {
   return LookUp({{"crDefault", crDefault},
@@ -1053,6 +1070,10 @@ void RegisterBaseClasses() {
            "BorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"},
            [](TForm* F) { return F->BorderStyle(); },
            [](TForm* F, int64_t V) { F->SetBorderStyle(static_cast<TFormBorderStyle>(V)); }),
+       Set<TForm>(
+           "BorderIcons", {"biSystemMenu", "biMinimize", "biMaximize"},
+           [](TForm* F) { return F->BorderIcons(); },
+           [](TForm* F, int64_t V) { F->SetBorderIcons(static_cast<TBorderIcons>(V)); }),
        Enum<TForm>(
            "FormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"},
            [](TForm* F) { return F->FormStyle(); },
@@ -1060,7 +1081,7 @@ void RegisterBaseClasses() {
        Enum<TForm>(
            "Position",
            {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly", "poScreenCenter",
-            "poDesktopCenter"},
+            "poDesktopCenter", "poMainFormCenter"},
            [](TForm* F) { return F->Position(); },
            [](TForm* F, int64_t V) { F->SetPosition(static_cast<TPosition>(V)); }),
        Enum<TForm>(

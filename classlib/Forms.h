@@ -22,6 +22,8 @@ VELMARO_EXCEPTION(EAbort, Exception);
 [[noreturn]] void Abort();
 
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+using TBorderIcons = uint8_t;  // a set of TBorderIcon bits
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition {
   poDesigned,
@@ -29,7 +31,8 @@ enum TPosition {
   poDefaultPosOnly,
   poDefaultSizeOnly,
   poScreenCenter,
-  poDesktopCenter
+  poDesktopCenter,
+  poMainFormCenter
 };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
@@ -63,6 +66,9 @@ class TForm : public TWinControl {
 
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);
+  // Which of the caption's buttons a single or sizeable border shows.
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons Value);
   TFormStyle FormStyle() const { return FFormStyle; }
   void SetFormStyle(TFormStyle Value);
   TPosition Position() const { return FPosition; }
@@ -100,6 +106,7 @@ class TForm : public TWinControl {
   void DialogKey(TMessage& Message);
 
   TFormBorderStyle FBorderStyle = bsSizeable;
+  TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
   TFormStyle FFormStyle = fsNormal;
   TPosition FPosition = poDesigned;
   TWindowState FWindowState = wsNormal;
@@ -340,6 +347,9 @@ const TClassInfo* FormClassInfo();
 
 extern TApplication* Application;
 extern TScreen* Screen;
+
+// A colour name of the form files (clWhite, clBtnFace, ...) as its value; false for any other name.
+bool IdentToColor(const std::string& Name, int64_t& Value);
 
 // The form a control lies on, or nullptr.
 TForm* GetParentForm(TControl* Control);

@@ -543,6 +543,184 @@ void TListBox::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TComboBox
+
+namespace {
+
+// The window property of a combo's edit part that names its combo box.
+const char* const ComboEditProp = "VelmaroComboEdit";
+// Room for the dropped-down list below the edit part: the window is created this much taller.
+constexpr int DroppedListHeight = 150;
+
+}  // namespace
+
+class TComboBox::TComboBoxStrings : public TStringList {
+ public:
+  explicit TComboBoxStrings(TComboBox* ComboBox) : FComboBox(ComboBox) {}
+
+ protected:
+  void Changed() override {
+    TStringList::Changed();
+    if (UpdateCount() == 0) FComboBox->ShowItems();
+  }
+
+ private:
+  TComboBox* FComboBox;
+};
+
+TComboBox::TComboBox(TComponent* AOwner)
+    : TWinControl(AOwner), FItems(std::make_unique<TComboBoxStrings>(this)) {
+  SetBounds(0, 0, 145, 21);
+  SetColor(clWindow);
+  SetTabStop(true);
+  FClickEvents = false;
+}
+
+TComboBox::~TComboBox() {
+  DestroyHandle();
+}
+
+TStrings* TComboBox::Items() {
+  return FItems.get();
+}
+
+int TComboBox::ItemIndex() {
+  return FHandle ? static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0)) : FItemIndex;
+}
+
+void TComboBox::SetItemIndex(int Value) {
+  FItemIndex = Value;
+  if (!FHandle) return;
+  const TCountingScope Setting(FSettingText);
+  SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+HWND TComboBox::EditHandle() {
+  HandleNeeded();
+  return FEditHandle;
+}
+
+void TComboBox::SetStyle(TComboBoxStyle Value) {
+  FStyle = Value;
+  RecreateWnd();
+}
+
+void TComboBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "COMBOBOX");
+  static const DWORD Styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST};
+  Params.Style |= Styles[FStyle] | CBS_AUTOHSCROLL | WS_VSCROLL;
+  // A drop-down combo takes the height of its dropped-down list from the window it is created as.
+  if (FStyle != csSimple) Params.Height = Height() + DroppedListHeight;
+}
+
+void TComboBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  HookEdit();
+  const std::string Kept = FText;
+  ShowItems();
+  const TCountingScope Setting(FSettingText);
+  if (FItemIndex >= 0)
+    SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  else
+    SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
+}
+
+void TComboBox::DestroyWnd() {
+  FItemIndex = ItemIndex();
+  FEditHandle = nullptr;
+  TWinControl::DestroyWnd();
+}
+
+// The edit part's keys go through this control's key events first.
+void TComboBox::HookEdit() {
+  COMBOBOXINFO Info{};
+  Info.cbSize = sizeof Info;
+  if (FStyle == csDropDownList || !GetComboBoxInfo(FHandle, &Info) || !Info.hwndItem) return;
+  FEditHandle = Info.hwndItem;
+  SetPropA(FEditHandle, ComboEditProp, this);
+  FDefEditProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWndProc)));
+}
+
+LRESULT CALLBACK TComboBox::EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* Combo = static_cast<TComboBox*>(GetPropA(Wnd, ComboEditProp));
+  if (!Combo) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  const WNDPROC DefProc = Combo->FDefEditProc;
+  if (Msg == WM_NCDESTROY) RemovePropA(Wnd, ComboEditProp);
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    Combo->ComboWndProc(Message, Wnd, DefProc);
+  } catch (...) {
+    try {
+      if (HandleWindowException) HandleWindowException(std::current_exception());
+    } catch (...) {
+    }
+  }
+  return Message.Result;
+}
+
+void TComboBox::ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc) {
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      if (DoKeyPress(Message)) return;
+      break;
+    default:
+      break;
+  }
+  Message.Result = CallWindowProcA(DefProc, EditWnd, Message.Msg, Message.WParam, Message.LParam);
+}
+
+// Refills the window's list; the text and the selection stay.
+void TComboBox::ShowItems() {
+  if (!FHandle) return;
+  const std::string Kept = Text();
+  const int Index = ItemIndex();
+  const TCountingScope Setting(FSettingText);
+  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(FHandle, CB_RESETCONTENT, 0, 0);
+  for (int I = 0; I < FItems->Count(); ++I)
+    SendMessageA(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+  if (Index < FItems->Count()) SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  if (FStyle != csDropDownList) SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
+  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TComboBox::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TComboBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      if (HIWORD(Message.WParam) == CBN_EDITCHANGE && !FSettingText) Change();
+      if (HIWORD(Message.WParam) == CBN_SELCHANGE) {
+        // The edit part shows the picked item only after this notice: the text is set here.
+        const int Index = ItemIndex();
+        if (Index >= 0 && Index < FItems->Count()) {
+          const TCountingScope Setting(FSettingText);
+          SetText(FItems->Get(Index));
+        }
+        Click();
+        Change();
+      }
+      return;
+    case WM_SETTEXT: {
+      const TCountingScope Setting(FSettingText);
+      TWinControl::Dispatch(Message);
+      return;
+    }
+    default:
+      TWinControl::Dispatch(Message);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Published properties
 
 void RegisterStdCtrls() {
@@ -609,7 +787,21 @@ void RegisterStdCtrls() {
                                Int<TListBox>(
                                    "ItemIndex", [](TListBox* C) { return C->ItemIndex(); },
                                    [](TListBox* C, int64_t V) { C->SetItemIndex(static_cast<int>(V)); })});
-  for (const TClassInfo* Info : {&LabelInfo, &ButtonControlInfo, &ButtonInfo, &CheckBoxInfo, &RadioButtonInfo,
-                                 &GroupBoxInfo, &CustomEditInfo, &EditInfo, &MemoInfo, &ListBoxInfo})
+  static const TClassInfo ComboBoxInfo = MakeClassInfo<TComboBox>(
+      "TComboBox", WinControl,
+      {Str<TComboBox>(
+           "Text", [](TComboBox* C) { return C->Text(); },
+           [](TComboBox* C, const std::string& V) { C->SetText(V); }),
+       Object<TComboBox>("Items", [](TComboBox* C) { return C->Items(); }),
+       Int<TComboBox>(
+           "ItemIndex", [](TComboBox* C) { return C->ItemIndex(); },
+           [](TComboBox* C, int64_t V) { C->SetItemIndex(static_cast<int>(V)); }),
+       Enum<TComboBox>(
+           "Style", {"csDropDown", "csSimple", "csDropDownList"}, [](TComboBox* C) { return C->Style(); },
+           [](TComboBox* C, int64_t V) { C->SetStyle(static_cast<TComboBoxStyle>(V)); }),
+       Event<TComboBox>("OnChange", &TComboBox::OnChange)});
+  for (const TClassInfo* Info :
+       {&LabelInfo, &ButtonControlInfo, &ButtonInfo, &CheckBoxInfo, &RadioButtonInfo, &GroupBoxInfo,
+        &CustomEditInfo, &EditInfo, &MemoInfo, &ListBoxInfo, &ComboBoxInfo})
     RegisterClass(Info);
 }

@@ -215,4 +215,45 @@ class TListBox : public TWinControl {
   int FCount = 0;
 };
 
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+
+// A combo box over the system's COMBOBOX class. OnChange follows what the user types or picks, not text
+// that the program sets. Keys typed into the edit part reach OnKeyDown and OnKeyPress first.
+class TComboBox : public TWinControl {
+ public:
+  explicit TComboBox(TComponent* AOwner);
+  ~TComboBox() override;
+  // Kept by the control; the window shows each change and keeps its text.
+  TStrings* Items();
+  // -1 when no item is selected.
+  int ItemIndex();
+  void SetItemIndex(int Value);
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle Value);
+  // The edit part's window (the control's window is made when needed); nullptr for a drop-down list.
+  HWND EditHandle();
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+  // Every message of the edit part; DefProc is the edit's own procedure.
+  virtual void ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc);
+
+ private:
+  class TComboBoxStrings;
+  static LRESULT CALLBACK EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  void HookEdit();
+  void ShowItems();
+  void Change();
+  std::unique_ptr<TComboBoxStrings> FItems;
+  TComboBoxStyle FStyle = csDropDown;
+  int FItemIndex = -1;
+  HWND FEditHandle = nullptr;
+  WNDPROC FDefEditProc = nullptr;
+  int FSettingText = 0;  // the program changes the text: no OnChange
+};
+
 void RegisterStdCtrls();

@@ -7,6 +7,7 @@
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
 #include "tests/support/DialogAnswer.h"
+#include "tests/support/Fonts.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -68,6 +69,56 @@ TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   ASSERT_TRUE(Dialog.Execute());
   ASSERT_EQ(Dialog.Files()->Count(), 1);
   EXPECT_EQ(Dialog.FileName, Prefix + "two.txt");
+}
+
+// Presses Cancel on the next dialog.
+void CancelDialog() {
+  AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });
+}
+
+TEST(DialogsColorDialog, OpensOnTheColourAndTakesTheChosenOne) {
+  TColorDialog Dialog(nullptr);
+  Dialog.Color = clWindow;  // a system colour is shown as what it stands for
+  AnswerNextDialog("");
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_EQ(static_cast<COLORREF>(Dialog.Color), GetSysColor(COLOR_WINDOW));
+
+  AnswerNextDialog("", [](HWND Dialog) {
+    SetDlgItemTextA(Dialog, 706, "0");  // the red, green and blue boxes
+    SetDlgItemTextA(Dialog, 707, "255");
+    SetDlgItemTextA(Dialog, 708, "16");
+  });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_EQ(Dialog.Color, static_cast<TColor>(RGB(0, 255, 16)));
+
+  CancelDialog();
+  EXPECT_FALSE(Dialog.Execute());
+  EXPECT_EQ(Dialog.Color, static_cast<TColor>(RGB(0, 255, 16)));
+}
+
+TEST(DialogsFontDialog, OpensOnTheFontAndKeepsItOnOk) {
+  const std::string Face = InstalledFace();
+  ASSERT_FALSE(Face.empty());
+  TFontDialog Dialog(nullptr);
+  Dialog.Font()->SetName(Face);
+  Dialog.Font()->SetSize(14);
+  Dialog.Font()->SetStyle(fsBold);
+  Dialog.Font()->SetColor(clRed);
+  std::string SeenFace;
+  AnswerNextDialog("", [&](HWND Dialog) {
+    char Name[LF_FACESIZE] = {};
+    GetDlgItemTextA(Dialog, 0x470, Name, sizeof Name);  // the face name box
+    SeenFace = Name;
+  });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_EQ(SeenFace, Face);
+  EXPECT_EQ(Dialog.Font()->Name(), Face);
+  EXPECT_EQ(Dialog.Font()->Size(), 14);
+  EXPECT_EQ(Dialog.Font()->Style(), fsBold);
+  EXPECT_EQ(Dialog.Font()->Color(), clRed);
+
+  CancelDialog();
+  EXPECT_FALSE(Dialog.Execute());
 }
 
 }  // namespace

@@ -246,6 +246,23 @@ TEST(FormsForm, ShowRunsOnShowAndPlacesTheFormOnce) {
   Application->DestroyForms();
 }
 
+TEST(FormsForm, BorderIconsChooseTheCaptionButtons) {
+  TForm* Form = NewAppForm("Icons");
+  Form->SetBorderStyle(bsSingle);
+  Form->SetBorderIcons(biSystemMenu);
+  Form->SetPosition(poMainFormCenter);  // no main form: the screen's centre
+  Form->Show();
+  EXPECT_EQ(Form->Left(), (Screen->Width() - 200) / 2);
+  const LONG_PTR Style = GetWindowLongPtrA(Form->Handle(), GWL_STYLE);
+  EXPECT_TRUE(Style & WS_SYSMENU);
+  EXPECT_FALSE(Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  Form->SetBorderIcons(biSystemMenu | biMinimize);
+  EXPECT_TRUE(GetWindowLongPtrA(Form->Handle(), GWL_STYLE) & WS_MINIMIZEBOX);
+  Form->SetBorderIcons(0);
+  EXPECT_FALSE(GetWindowLongPtrA(Form->Handle(), GWL_STYLE) & WS_SYSMENU);
+  Application->DestroyForms();
+}
+
 // An error box in OnShow runs a message loop, in which a timer may show the form again.
 TEST(FormsForm, ShowingAgainFromInsideOnShowDoesNotRunItTwice) {
   TForm* Form = NewAppForm("Nested");

@@ -130,4 +130,69 @@ TEST(StdCtrlsLabel, AWrappingLabelKeepsItsWidthAndGrowsDown) {
   EXPECT_EQ(Label->Width(), 120);
 }
 
+// What a combo box reported: its changes, clicks and the characters it saw.
+struct TComboLog {
+  int Changes = 0;
+  int Clicks = 0;
+  std::string Keys;
+};
+
+TComboBox* NewCombo(TParentFixture& P, TComboLog& Log) {
+  auto* Combo = new TComboBox(P.Parent.get());
+  Combo->SetParent(P.Parent.get());
+  Combo->OnChange = [&Log](TObject*) { ++Log.Changes; };
+  Combo->OnClick = [&Log](TObject*) { ++Log.Clicks; };
+  return Combo;
+}
+
+TEST(StdCtrlsComboBox, ItemsAndTextSurviveANewWindowAndProgramTextIsNoChange) {
+  TParentFixture P;
+  TComboLog Log;
+  TComboBox* Combo = NewCombo(P, Log);
+  Combo->Items()->Add("one");
+  Combo->Items()->Add("two");
+  Combo->SetText("typed");
+  Combo->Items()->Add("three");  // refilling the list keeps the text
+  EXPECT_EQ(Combo->Text(), "typed");
+  EXPECT_EQ(SendMessageA(Combo->Handle(), CB_GETCOUNT, 0, 0), 3);
+  Combo->RecreateWnd();
+  EXPECT_EQ(Combo->Text(), "typed");
+  EXPECT_EQ(SendMessageA(Combo->Handle(), CB_GETCOUNT, 0, 0), 3);
+  Combo->Items()->Clear();
+  EXPECT_EQ(SendMessageA(Combo->Handle(), CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(Combo->Text(), "typed");
+  EXPECT_EQ(Log.Changes, 0);
+  EXPECT_EQ(Log.Clicks, 0);
+  ASSERT_NE(Combo->EditHandle(), nullptr);
+  EXPECT_EQ(GetParent(Combo->EditHandle()), Combo->Handle());
+}
+
+TEST(StdCtrlsComboBox, TypedAndPickedTextIsAChangeAndKeyPressSeesTheEditsCharacters) {
+  TParentFixture P;
+  TComboLog Log;
+  TComboBox* Combo = NewCombo(P, Log);
+  Combo->Items()->Add("first");
+  Combo->Items()->Add("second");
+  Combo->OnKeyPress = [&Log](TObject*, char& Key) {
+    Log.Keys += Key;
+    if (Key == '\r') Key = 0;  // swallowed: the edit never sees it
+    if (Key == 'u') Key = 'U';
+  };
+  const HWND Edit = Combo->EditHandle();
+  SendMessageA(Edit, WM_CHAR, 'x', 0);
+  SendMessageA(Edit, WM_CHAR, 'u', 0);
+  SendMessageA(Edit, WM_CHAR, '\r', 0);
+  EXPECT_EQ(Log.Keys, "xu\r");
+  EXPECT_EQ(Combo->Text(), "xU");
+  EXPECT_EQ(Log.Changes, 2);
+
+  // An arrow key picks the next item: the text is the item's when OnChange runs.
+  std::string Seen;
+  Combo->OnChange = [&](TObject*) { Seen = Combo->Text(); };
+  SendMessageA(Edit, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(Combo->ItemIndex(), 0);
+  EXPECT_EQ(Seen, "first");
+  EXPECT_EQ(Log.Clicks, 1);
+}
+
 }  // namespace

@@ -23,6 +23,17 @@ void CALLBACK Answer(HWND, UINT, UINT_PTR Id, DWORD) {
   PostMessageA(Dialog, WM_COMMAND, IDOK, 0);
 }
 
+BOOL CALLBACK CollectStatic(HWND Wnd, LPARAM Text) {
+  char Class[16] = {};
+  GetClassNameA(Wnd, Class, sizeof Class);
+  if (lstrcmpiA(Class, "Static") != 0) return TRUE;
+  char Buffer[1024] = {};
+  GetWindowTextA(Wnd, Buffer, sizeof Buffer);
+  auto* Joined = reinterpret_cast<std::string*>(Text);
+  if (Buffer[0]) *Joined += (Joined->empty() ? "" : "\n") + std::string(Buffer);
+  return TRUE;
+}
+
 }  // namespace
 
 void AnswerNextDialog(const std::string& AnswerTyped, std::function<void(HWND Dialog)> AnswerLook) {
@@ -43,4 +54,10 @@ void AnswerDialogs(const std::wstring& AnswerTyped, int Count, std::function<voi
   Remaining = Count;
   Answered = nullptr;
   SetTimer(nullptr, 0, 50, Answer);
+}
+
+std::string DialogText(HWND Dialog) {
+  std::string Text;
+  EnumChildWindows(Dialog, CollectStatic, reinterpret_cast<LPARAM>(&Text));
+  return Text;
 }

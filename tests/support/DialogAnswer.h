@@ -11,3 +11,5 @@ void AnswerNextDialog(const std::string& Typed, std::function<void(HWND Dialog)>
 void AnswerNextDialog(const std::wstring& Typed, std::function<void(HWND Dialog)> Look = {});
 // The same for the next Count dialogs, one after the other.
 void AnswerDialogs(const std::wstring& Typed, int Count, std::function<void(HWND Dialog)> Look = {});
+// The texts of the dialog's static controls, joined by line breaks (a message box's message).
+std::string DialogText(HWND Dialog);
