@@ -4,8 +4,6 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -100,6 +98,10 @@ void CaptionSetzen(TControl* Control, const std::wstring& Text) {
     SetControlWideText(Control, Text);
 }
 
+std::wstring TextLesen(TControl* Control) {
+  return AnsiToWide(Control->Text());
+}
+
 void HintSetzen(TControl* Control, const std::wstring& Text) {
   SetControlWideHint(Control, Text);
 }
@@ -191,21 +193,30 @@ int64_t GetFileSizeByName(const std::wstring& Name) {
   return F.Size;
 }
 
-std::string ColorToHex(TColor Color) {
-  char Hex[7];
-  snprintf(Hex, sizeof Hex, "%02X%02X%02X", Color & 0xFF, (Color >> 8) & 0xFF, (Color >> 16) & 0xFF);
-  return Hex;
+std::wstring ColorToHex(TColor Color) {
+  const auto C = static_cast<uint32_t>(Color);
+  return Format(L"%.2X%.2X%.2X", {C & 0xFF, (C >> 8) & 0xFF, (C >> 16) & 0xFF});
 }
 
-TColor HexToColor(const std::string& Text, TColor Default) {
+namespace {
+
+int HexDigit(wchar_t C) {
+  if (C >= L'0' && C <= L'9') return C - L'0';
+  if (C >= L'A' && C <= L'F') return C - L'A' + 10;
+  if (C >= L'a' && C <= L'f') return C - L'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+TColor HexToColor(const std::wstring& Text, TColor Default) {
   if (Text.size() < 6) return Default;
-  TColor Color = 0;
+  int32_t Color = 0;
   for (int Pair = 0; Pair < 3; ++Pair) {
-    const char* First = Text.data() + Pair * 2;
-    unsigned Byte = 0;
-    const auto [End, Error] = std::from_chars(First, First + 2, Byte, 16);  // no sign, no blank, no "0x"
-    if (Error != std::errc() || End != First + 2) return Default;
-    Color |= static_cast<TColor>(Byte << (Pair * 8));
+    const int High = HexDigit(Text[Pair * 2]);
+    const int Low = HexDigit(Text[Pair * 2 + 1]);
+    if (High < 0 || Low < 0) return Default;
+    Color |= (High * 16 + Low) << (8 * Pair);
   }
   return Color;
 }
@@ -336,4 +347,21 @@ std::wstring ShellLinkTarget(const std::wstring& LinkFile) {
     return L"";
   wchar_t Path[MAX_PATH + 1] = {};
   return SUCCEEDED(Link->GetPath(Path, MAX_PATH + 1, nullptr, SLGP_RAWPATH)) ? Path : L"";
+
+namespace {
+
+// The maker's address prefix and the program's product code in the rf parameter.
+const wchar_t* const WebPrefix = L"https://www.";
+const wchar_t* const ProduktCode = L"vm";
+
+}  // namespace
+
+std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle) {
+  const wchar_t* Trenner = Text.find(L'?') == std::wstring::npos ? L"?rf=" : L"&rf=";
+  return WebPrefix + Text + Trenner + ProduktCode + Quelle;
+}
+
+void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle) {
+  ShellExecuteW(Application->Handle(), L"open", WebLinkAdresse(Text, Quelle).c_str(), nullptr, nullptr,
+                SW_SHOWNORMAL);
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Helpers of the player: number test, the reader of dropped playlists, the play-time text, the setting
-// of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes, colour texts,
-// and the file type, verbs and shortcuts of the shell integration.
+// Helpers of the player: number test, the reader of dropped playlists, the play-time text, the reading
+// and setting of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes,
+// colour texts, web links, and the file type, verbs and shortcuts of the shell integration.
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -52,8 +52,10 @@ struct TFensterText {
 // The class table of every window: the wide controls under the library's names.
 std::vector<const TClassInfo*> UnicodeKlassen();
 
-// The one place where each kind of text is handed to its component.
+// The one place where each kind of text is handed to its component. CaptionSetzen also sets the text of
+// an edit, a combo box or a memo, and TextLesen reads it.
 void CaptionSetzen(TControl* Control, const std::wstring& Text);
+std::wstring TextLesen(TControl* Control);
 void HintSetzen(TControl* Control, const std::wstring& Text);
 void SpaltenTitelSetzen(TListColumn* Column, const std::wstring& Text);
 // The text of a wide list view's row in a column: its caption in the first, a sub-item after.
@@ -75,11 +77,18 @@ void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const 
 void CopyFilesToClipboardA(const std::string& Names);
 // The size in bytes of the first file matching Name; -1 when none does.
 int64_t GetFileSizeByName(const std::wstring& Name);
-// "RRGGBB" in upper-case hexadecimal digits.
-std::string ColorToHex(TColor Color);
-// The colour of the first six characters of Text read as "RRGGBB"; Default when they are fewer or not all
-// hexadecimal digits.
-TColor HexToColor(const std::string& Text, TColor Default);
+// The colour's red, green and blue bytes as two upper-case hex digits each, in that order ("00FF10").
+std::wstring ColorToHex(TColor Color);
+// Characters 1-2, 3-4 and 5-6 of Text as hex numbers: red + green * 256 + blue * 65536. Default when
+// Text does not begin with six hex digits.
+TColor HexToColor(const std::wstring& Text, TColor Default = clWhite);
+
+// The address of a web link: the fixed prefix, Text, and the parameter rf with the product code and
+// Quelle (the letter of the place the link was followed from), joined by "?", or by "&" when Text holds
+// a query already.
+std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle);
+// Opens WebLinkAdresse(Text, Quelle) in the default browser.
+void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle);
 
 // The command a shell verb runs: the program and the parameter, each in double quotes, a blank between.
 std::wstring ShellCommand(const std::wstring& ExeName, const std::wstring& Param);

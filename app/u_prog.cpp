@@ -27,6 +27,7 @@
 #include "audio/MP3funk.h"
 #include "classlib/IniFiles.h"
 #include "app/u_suchopt.h"
+#include "app/u_txtexport.h"
 #include "regex/WideRegex.h"
 
 TWideSongArray AlleSongs;
@@ -39,8 +40,6 @@ int SortSpalte = 0;
 int LetzteSortSpalte = 0;
 int SortAbsteigend = 0;
 TWideStrArray DateiQuellen;
-// Set by the output-settings window; the playlist writer and the export read it.
-int AusgabeKodierung = cpUTF8;
 std::wstring ProgrammOrdnerErsatz;
 std::wstring ProgrammDateiErsatz;
 
@@ -107,6 +106,34 @@ std::wstring EscapeField(const std::wstring& S) {
   return Result;
 }
 
+namespace {
+
+bool Deutsch() {
+  return start->spr->Caption() == "de";
+}
+
+// True when Text reads back unchanged from the ANSI code page.
+bool AnsiHaeltText(const std::wstring& Text) {
+  return CodePageToWideString(WideStringToCodePage(Text, CP_ACP), CP_ACP) == Text;
+}
+
+// Asks whether a playlist may be written with "?" for what the ANSI code page cannot hold.
+bool AnsiVerlustErlaubt() {
+  const wchar_t* Frage =
+      Deutsch() ? L"Einige Zeichen der Playlist gibt es in der ANSI-Kodierung nicht. Sie werden als \"?\" "
+                  L"gespeichert, und diese Songs werden nicht mehr gefunden.\n\nTrotzdem speichern? "
+                  L"(Eine Unicode-Kodierung in den Speicheroptionen beh\u00E4lt alle Zeichen.)"
+                : L"Some characters of the playlist do not exist in the ANSI coding. They would be saved as "
+                  L"\"?\", and those songs could not be found any more.\n\nSave anyway? (A Unicode coding "
+                  L"in the Saving Options keeps every character.)";
+  TForm* Aktiv = Screen->ActiveForm();
+  return MessageBoxW(Aktiv ? Aktiv->Handle() : Application->Handle(), Frage,
+                     AnsiToWide(Application->Title()).c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+}  // namespace
+
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName) {
   if (FileName.empty()) return;
   std::wstring Text;
@@ -117,9 +144,12 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
     }
     Text += L"\r\n";
   }
+  // A UTF-7 file without its signature reads back as ANSI text.
+  const int Kodierung = AusgabeKodierung == cpUTF7NoSignature ? cpUTF7 : AusgabeKodierung;
+  if (Kodierung == cpAnsi && !AnsiHaeltText(Text) && !AnsiVerlustErlaubt()) return;
   // Case-sensitive on purpose: "x.VLM" becomes "x.VLM.vlm", "a.vlm.bak" stays as it is.
   const std::wstring Name = FileName.find(L".vlm") == std::wstring::npos ? FileName + L".vlm" : FileName;
-  WideSaveTextFile(Text, Name, AusgabeKodierung);
+  WideSaveTextFile(Text, Name, Kodierung);
 }
 
 void PlaylistLaden(const std::wstring& FileName, bool Ersetzen) {
@@ -177,10 +207,6 @@ std::vector<std::wstring> KommandozeilenParameter() {
 }
 
 namespace {
-
-bool Deutsch() {
-  return start->spr->Caption() == "de";
-}
 
 // Disables a window for its lifetime, so that it is enabled again whatever happens.
 class TFensterGesperrt {
@@ -267,6 +293,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
                             MethodOf("mp5Click", &Tprog::mp5Click),
                             MethodOf("AlleClick", &Tprog::AlleClick),
                             MethodOf("mp6Click", &Tprog::mp6Click),
+                            MethodOf("mtxtexportClick", &Tprog::mtxtexportClick),
+                            MethodOf("soClick", &Tprog::soClick),
                             MethodOf("popupPopup", &Tprog::popupPopup),
                             MethodOf("mp1Click", &Tprog::mp1Click),
                             MethodOf("mp3Click", &Tprog::mp3Click),
@@ -1137,6 +1165,15 @@ void Tprog::mp2Click(TObject* /*Sender*/) {
 
 void Tprog::ergalsempClick(TObject* /*Sender*/) {
   if (SaveList->Execute()) PlaylistSpeichern(SuchErgebnis, SaveList->FileName());
+}
+
+void Tprog::mtxtexportClick(TObject* Sender) {
+  if (txtexport->cb_autoupdate->Checked()) txtexport->SchreibenClick(Sender);
+  txtexport->Show();
+}
+
+void Tprog::soClick(TObject* /*Sender*/) {
+  einstausgabe->Show();
 }
 
 void Tprog::lvColumnClick(TObject* /*Sender*/, TListColumn* Column) {

@@ -504,6 +504,10 @@ object prog: Tprog
         ShortCutControl = lv
         OnClick = p4Click
       end
+      object mtxtexport: TMenuItem
+        Caption = 'Export als Text/HTML Tabelle..'
+        OnClick = mtxtexportClick
+      end
     end
     object Suche1: TMenuItem
       Caption = 'Suche'
@@ -636,6 +640,10 @@ object prog: Tprog
         Caption = 'Einstellungen automatisch laden'
         Checked = True
         OnClick = einstautoloadClick
+      end
+      object so: TMenuItem
+        Caption = 'Speicheroptionen..'
+        OnClick = soClick
       end
     end
     object m_soft_de: TMenuItem

@@ -25,6 +25,7 @@
 #include "Imports/u_WideFunc.h"
 #include "app/OneInstanceCheck.h"
 #include "app/u_WideMP3Func.h"
+#include "app/u_einstausgabe.h"
 #include "audio/ComPtr.h"
 #include "audio/cbAudioPlay.h"
 #include "classlib/ComCtrls.h"
@@ -52,8 +53,6 @@ extern int LetzteSortSpalte;                   // view column of the previous co
 extern int SortAbsteigend;                     // 0 ascending, 1 descending
 // Folders (ending in "\" or ":") of every playlist read, in reading order, duplicates included.
 extern TWideStrArray DateiQuellen;
-// Encoding of all text output (a text-file code page); UTF-8 at every start.
-extern int AusgabeKodierung;
 
 extern bool ErsteAktivierung;     // the first activation of the player window is still to come
 extern bool PositionKorrigieren;  // a one-time re-seek is pending for the song just started
@@ -103,8 +102,10 @@ std::wstring DateiFinden(const std::wstring& StoredPath);
 
 // A field as written to a playlist line: "|" becomes "l", a line break a blank.
 std::wstring EscapeField(const std::wstring& S);
-// Writes Songs as a playlist in AusgabeKodierung. FileName is the save dialog's choice (empty when
-// cancelled: nothing is written); ".vlm" is appended unless the name holds it.
+// Writes Songs as a playlist in AusgabeKodierung, UTF-7 always with its signature so that it reads
+// back. FileName is the save dialog's choice (empty when cancelled: nothing is written); ".vlm" is
+// appended unless the name holds it. In ANSI, text that the code page cannot hold is written only after
+// the user agreed to lose it.
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName);
 // The load (Ersetzen) and append commands after their open dialog; FileName is empty when the
 // dialog was cancelled. Ends the filter. Loading replaces AlleSongs only once the file has been read:
@@ -332,6 +333,9 @@ class Tprog : public TForm, public IDropSource {
   void mp5Click(TObject* Sender);
   void AlleClick(TObject* Sender);
   void mp6Click(TObject* Sender);
+  // The export window, built at once when it builds automatically; the output settings window.
+  void mtxtexportClick(TObject* Sender);
+  void soClick(TObject* Sender);
   void popupPopup(TObject* Sender);
   void statusClick(TObject* Sender);
   void LVDeleteSelected();

@@ -1,22 +1,595 @@
 #include "app/u_txtexport.h"
 
+#include <algorithm>
+#include <numeric>
+
+#include "Imports/UCodeClipBrd.h"
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/u_WideFunc.h"
+#include "app/u_einstausgabe.h"
 #include "app/u_funktionen.h"
+#include "app/u_prog.h"
 #include "app/u_start.h"
 
 Ttxtexport* txtexport = nullptr;
 
-Ttxtexport::Ttxtexport(TComponent* AOwner) : TForm(AOwner) {
-  RegisterFormClass<Ttxtexport>("Ttxtexport", {MethodOf("FormCreate", &Ttxtexport::FormCreate)}, {},
-                                {UnicodeKlassen()});
+// ---------------------------------------------------------------------------------------------------------
+// Parsing the format
+
+namespace {
+
+struct TPlaceholder {
+  std::wstring_view Text;
+  int32_t Code;
+};
+
+// The fixed order in which each pass tries them.
+constexpr TPlaceholder Placeholders[] = {{L"%123%", tcNummer},
+                                         {L"%artist%", 1},
+                                         {L"%interpret%", 1},
+                                         {L"%title%", 2},
+                                         {L"%titel%", 2},
+                                         {L"%length%", 3},
+                                         {L"%l\u00E4nge%", 3},
+                                         {L"%album%", 4},
+                                         {L"%track%", 5},
+                                         {L"%jahr%", 6},
+                                         {L"%year%", 6},
+                                         {L"%genre%", 7},
+                                         {L"%pfad%", 8},
+                                         {L"%path%", 8},
+                                         {L"%dateiname%", tcDateiname},
+                                         {L"%filename%", tcDateiname},
+                                         {L"%tab%", tcTab}};
+
+bool BeginsWithPlaceholder(std::wstring_view Rest) {
+  return std::any_of(std::begin(Placeholders), std::end(Placeholders),
+                     [Rest](const TPlaceholder& P) { return Rest.starts_with(P.Text); });
 }
+
+void AddPiece(std::wstring_view Piece, TExportFormat& Format) {
+  Format.Stuecke.emplace_back(Piece);
+  Format.Codes.push_back(tcTab + static_cast<int32_t>(Format.Stuecke.size()));
+}
+
+}  // namespace
+
+void AddPlaceholder(std::wstring_view& Rest, TExportFormat& Format) {
+  for (const TPlaceholder& P : Placeholders) {
+    if (!Rest.starts_with(P.Text)) continue;
+    Format.Codes.push_back(P.Code);
+    Rest.remove_prefix(P.Text.size());
+  }
+}
+
+void TakeLiteral(std::wstring_view& Rest, TExportFormat& Format) {
+  if (Rest.empty()) return;
+  if (Rest[0] != L'%') {
+    const size_t Percent = std::min(Rest.find(L'%'), Rest.size());
+    AddPiece(Rest.substr(0, Percent), Format);
+    Rest.remove_prefix(Percent);
+  } else if (!BeginsWithPlaceholder(Rest)) {
+    AddPiece(Rest.substr(0, 1), Format);
+    Rest.remove_prefix(1);
+  }
+}
+
+TExportFormat ParseFormat(const std::wstring& F) {
+  TExportFormat Format;
+  std::wstring_view Rest = F;
+  while (!Rest.empty()) {
+    AddPlaceholder(Rest, Format);
+    TakeLiteral(Rest, Format);
+  }
+  return Format;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Building the export
+
+bool PassesFilter(const Song& S, const TExportOptionen& O) {
+  if (!O.Filter || O.FilterText.empty()) return true;
+  const std::wstring Gesucht = WideUpperCase(O.FilterText);
+  for (int F = 0; F < SongFieldCount; ++F)
+    if (O.FilterFelder[F] && WideUpperCase(S[F]).find(Gesucht) != std::wstring::npos) return true;
+  return false;
+}
+
+namespace {
+
+// While lines are built, the format's "%123%" and "%tab%" are these two noncharacters, which no text
+// brings along (text that holds them gets U+FFFD instead): a song's field that reads "%tab%" stays text.
+constexpr wchar_t MarkeNummer = L'\uFDD0';
+constexpr wchar_t MarkeTab = L'\uFDD1';
+const std::wstring NummerText = L"%123%";
+const std::wstring TabText = L"%tab%";
+
+void AppendText(std::wstring& Line, const std::wstring& Text) {
+  const size_t Start = Line.size();
+  Line += Text;
+  for (size_t I = Line.find_first_of(L"\uFDD0\uFDD1", Start); I != std::wstring::npos;
+       I = Line.find_first_of(L"\uFDD0\uFDD1", I + 1))
+    Line[I] = L'\uFFFD';
+}
+
+std::wstring OhneMarken(const std::wstring& Text) {
+  std::wstring Result;
+  AppendText(Result, Text);
+  return Result;
+}
+
+// A typed search or replacement text: its placeholders are markers, as in the format.
+std::wstring MitMarken(const std::wstring& Text) {
+  return WideStringReplaceAll(
+      WideStringReplaceAll(OhneMarken(Text), NummerText, std::wstring(1, MarkeNummer)), TabText,
+      std::wstring(1, MarkeTab));
+}
+
+// How a line reads: its markers as their placeholders.
+std::wstring Lesbar(const std::wstring& Line) {
+  if (Line.find_first_of(L"\uFDD0\uFDD1") == std::wstring::npos) return Line;
+  return WideStringReplaceAll(WideStringReplaceAll(Line, std::wstring(1, MarkeNummer), NummerText),
+                              std::wstring(1, MarkeTab), TabText);
+}
+
+// The file-name part of a path: the text after its last "\" or ":".
+std::wstring Dateiname(const std::wstring& Path) {
+  const size_t Cut = Path.find_last_of(L"\\:");
+  return Cut == std::wstring::npos ? Path : Path.substr(Cut + 1);
+}
+
+std::wstring Zeile(const Song& S, const TExportFormat& Format) {
+  std::wstring Line;
+  for (const int32_t Code : Format.Codes) {
+    if (Code == tcNummer)
+      Line += MarkeNummer;
+    else if (Code == tcTab)
+      Line += MarkeTab;
+    else if (Code == tcDateiname)
+      AppendText(Line, Dateiname(S[sfPath]));
+    else if (Code < tcDateiname)
+      AppendText(Line, S[Code - 1]);
+    else
+      Line += Format.Stuecke[Code - tcErstesStueck];  // the pieces are free of markers already
+  }
+  return Line;
+}
+
+// Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
+// of equal lines stays, which is what a sorted list that ignores duplicates keeps.
+void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
+  std::vector<std::wstring> Keys;
+  Keys.reserve(Lines.size());
+  for (const std::wstring& L : Lines) Keys.push_back(Lesbar(L));
+  std::vector<size_t> Order(Lines.size());
+  std::iota(Order.begin(), Order.end(), 0);
+  std::stable_sort(Order.begin(), Order.end(),
+                   [&Keys](size_t A, size_t B) { return WideCompareText(Keys[A], Keys[B]) < 0; });
+  if (Einmal)
+    Order.erase(std::unique(Order.begin(), Order.end(),
+                            [&Keys](size_t A, size_t B) { return WideCompareText(Keys[A], Keys[B]) == 0; }),
+                Order.end());
+  std::vector<std::wstring> Sorted;
+  Sorted.reserve(Order.size());
+  for (const size_t I : Order) Sorted.push_back(std::move(Lines[I]));
+  Lines = std::move(Sorted);
+}
+
+void Ersetzen(std::vector<std::wstring>& Lines, const std::wstring& Suchen, const std::wstring& Durch) {
+  if (Suchen.empty()) return;
+  const std::wstring Alt = MitMarken(Suchen);
+  const std::wstring Neu = MitMarken(Durch);
+  for (std::wstring& L : Lines)
+    if (L.find(Alt) != std::wstring::npos) L = WideStringReplaceAll(L, Alt, Neu);
+}
+
+void LeereEntfernen(std::vector<std::wstring>& Lines) {
+  std::erase_if(Lines,
+                [](const std::wstring& L) { return L.empty() || (L.size() == 1 && L[0] == MarkeNummer); });
+}
+
+// Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
+void Nummerieren(std::vector<std::wstring>& Lines, bool Nullen) {
+  const size_t Breite = Nullen ? std::to_wstring(Lines.size()).size() : 0;
+  for (size_t I = 0; I < Lines.size(); ++I) {
+    if (Lines[I].find(MarkeNummer) == std::wstring::npos) continue;
+    std::wstring Nummer = std::to_wstring(I + 1);
+    if (Nummer.size() < Breite) Nummer.insert(0, Breite - Nummer.size(), L'0');
+    Lines[I] = WideStringReplaceAll(Lines[I], std::wstring(1, MarkeNummer), Nummer);
+  }
+}
+
+// A line as the text of its HTML row's cells.
+void HtmlZelleAnhaengen(std::wstring& Out, const std::wstring& Line) {
+  for (const wchar_t C : Line) {
+    switch (C) {
+      case L'&':
+        Out += L"&amp;";
+        break;
+      case L'<':
+        Out += L"&lt;";
+        break;
+      case L'>':
+        Out += L"&gt;";
+        break;
+      case L'"':
+        Out += L"&quot;";
+        break;
+      case MarkeTab:
+        Out += L"</td><td>";
+        break;
+      default:
+        Out += C;
+    }
+  }
+}
+
+std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
+  size_t Size = 32;
+  for (const std::wstring& L : Lines) Size += L.size() + 24;
+  std::wstring Out;
+  Out.reserve(Size);
+  if (Html) Out += L"<table>\r\n";
+  for (const std::wstring& L : Lines) {
+    if (Html) {
+      Out += L"<tr><td>";
+      HtmlZelleAnhaengen(Out, L);
+      Out += L"</td></tr>";
+    } else {
+      Out += Lesbar(L);
+    }
+    Out += L"\r\n";
+  }
+  if (Html) Out += L"</table>\r\n";
+  return Out;
+}
+
+}  // namespace
+
+std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
+  TExportFormat Format = ParseFormat(O.Format);
+  for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
+  std::vector<std::wstring> Lines;
+  Lines.reserve(Songs.size());
+  for (const Song& S : Songs)
+    if (PassesFilter(S, O)) Lines.push_back(Zeile(S, Format));
+  if (O.DoppelteWeg) Sortieren(Lines, true);
+  if (O.Ersetzen) Ersetzen(Lines, O.Suchen, O.ErsetzenDurch);
+  if (O.Sortieren) Sortieren(Lines, false);
+  if (O.LeereWeg) LeereEntfernen(Lines);
+  Nummerieren(Lines, O.Nullen);
+  return Ausgeben(Lines, O.Html);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Saving
+
+std::wstring ExportVorgabeName(const std::string& Sprache, bool Html) {
+  if (Sprache == "de") return Html ? L"Musikliste.htm" : L"Musikliste.txt";
+  return Html ? L"Music List.htm" : L"Music List.txt";
+}
+
+std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html) {
+  const std::wstring Ext = Html ? L".htm" : L".txt";
+  return Gewaehlt.find(Ext) == std::wstring::npos ? Gewaehlt + Ext : Gewaehlt;
+}
+
+namespace {
+
+// The character set names that HTML knows for the ANSI code pages of Windows.
+std::wstring AnsiZeichensatz(UINT CodePage) {
+  if (CodePage == 874 || (CodePage >= 1250 && CodePage <= 1258))
+    return L"windows-" + std::to_wstring(CodePage);
+  switch (CodePage) {
+    case 932:
+      return L"shift_jis";
+    case 936:
+      return L"gbk";
+    case 949:
+      return L"euc-kr";
+    case 950:
+      return L"big5";
+    case CP_UTF8:
+      return L"utf-8";
+    default:
+      return L"";
+  }
+}
+
+bool IstHtmlDatei(const std::wstring& FileName) {
+  const std::wstring Ext = WideUpperCase(WideExtractFileExt(FileName));
+  return Ext == L".HTM" || Ext == L".HTML";
+}
+
+}  // namespace
+
+std::wstring HtmlZeichensatz(int CodePage) {
+  switch (CodePage) {
+    case cpAnsi:
+      return AnsiZeichensatz(GetACP());
+    case cpUTF7:
+    case cpUTF7NoSignature:
+      return L"utf-7";
+    case cpUTF8:
+      return L"utf-8";
+    case cpUTF16LE:
+      return L"utf-16le";
+    case cpUTF16BE:
+      return L"utf-16be";
+    case cpUTF32LE:
+      return L"utf-32le";
+    case cpUTF32BE:
+      return L"utf-32be";
+    default:
+      return L"";
+  }
+}
+
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage, bool Html) {
+  const std::wstring Zeichensatz = HtmlZeichensatz(CodePage);
+  if (Html && IstHtmlDatei(FileName) && !Zeichensatz.empty())
+    WideSaveTextFile(L"<meta charset=\"" + Zeichensatz + L"\">\r\n" + Text, FileName, CodePage);
+  else
+    WideSaveTextFile(Text, FileName, CodePage);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The window
+
+Ttxtexport::Ttxtexport(TComponent* AOwner) : TForm(AOwner) {
+  using T = Ttxtexport;
+  RegisterFormClass<T>(
+      "Ttxtexport",
+      {MethodOf("FormCreate", &T::FormCreate), MethodOf("AutoUpdate", &T::AutoUpdate),
+       MethodOf("cb_einghilfeClick", &T::cb_einghilfeClick), MethodOf("cb_filterClick", &T::cb_filterClick),
+       MethodOf("cb_suchenClick", &T::cb_suchenClick), MethodOf("cb_htmlClick", &T::cb_htmlClick),
+       MethodOf("cb_einstClick", &T::cb_einstClick), MethodOf("CaptionAdden", &T::CaptionAdden),
+       MethodOf("Button9Click", &T::Button9Click), MethodOf("Button12Click", &T::Button12Click),
+       MethodOf("rb_alleClick", &T::rb_alleClick), MethodOf("formstrKeyPress", &T::formstrKeyPress),
+       MethodOf("SchreibenClick", &T::SchreibenClick), MethodOf("DelOutputClick", &T::DelOutputClick),
+       MethodOf("Button14Click", &T::Button14Click), MethodOf("SpeichernClick", &T::SpeichernClick)},
+      {FieldOf("pa_format", &T::pa_format),
+       FieldOf("formstr", &T::formstr),
+       FieldOf("pa_einghilfe", &T::pa_einghilfe),
+       FieldOf("cb_einghilfe", &T::cb_einghilfe),
+       FieldOf("Button1", &T::Button1),
+       FieldOf("Button2", &T::Button2),
+       FieldOf("Button3", &T::Button3),
+       FieldOf("Button4", &T::Button4),
+       FieldOf("Button5", &T::Button5),
+       FieldOf("Button6", &T::Button6),
+       FieldOf("Button7", &T::Button7),
+       FieldOf("Button8", &T::Button8),
+       FieldOf("Button9", &T::Button9),
+       FieldOf("Button10", &T::Button10),
+       FieldOf("Button11", &T::Button11),
+       FieldOf("Button12", &T::Button12),
+       FieldOf("Button13", &T::Button13),
+       FieldOf("edtxt", &T::edtxt),
+       FieldOf("pa_filter", &T::pa_filter),
+       FieldOf("cb_filter", &T::cb_filter),
+       FieldOf("Label3", &T::Label3),
+       FieldOf("sw", &T::sw),
+       FieldOf("s_interpret", &T::s_interpret),
+       FieldOf("s_titel", &T::s_titel),
+       FieldOf("s_laenge", &T::s_laenge),
+       FieldOf("s_album", &T::s_album),
+       FieldOf("s_track", &T::s_track),
+       FieldOf("s_jahr", &T::s_jahr),
+       FieldOf("s_genre", &T::s_genre),
+       FieldOf("s_datei", &T::s_datei),
+       FieldOf("rb_alle", &T::rb_alle),
+       FieldOf("pa_suchen", &T::pa_suchen),
+       FieldOf("cb_suchen", &T::cb_suchen),
+       FieldOf("Label1", &T::Label1),
+       FieldOf("s_nach", &T::s_nach),
+       FieldOf("Label2", &T::Label2),
+       FieldOf("s_ers", &T::s_ers),
+       FieldOf("pa_html", &T::pa_html),
+       FieldOf("cb_html", &T::cb_html),
+       FieldOf("pa_einst", &T::pa_einst),
+       FieldOf("cb_einst", &T::cb_einst),
+       FieldOf("cb_sort", &T::cb_sort),
+       FieldOf("cb_autodel", &T::cb_autodel),
+       FieldOf("cb_doppeltweg", &T::cb_doppeltweg),
+       FieldOf("cb_leereweg", &T::cb_leereweg),
+       FieldOf("cb_autoupdate", &T::cb_autoupdate),
+       FieldOf("cb_nullen", &T::cb_nullen),
+       FieldOf("pa_ausgabe", &T::pa_ausgabe),
+       FieldOf("output", &T::output),
+       FieldOf("pa_knoepfe", &T::pa_knoepfe),
+       FieldOf("Schreiben", &T::Schreiben),
+       FieldOf("Speichern", &T::Speichern),
+       FieldOf("DelOutput", &T::DelOutput),
+       FieldOf("Button14", &T::Button14),
+       FieldOf("sd", &T::sd)},
+      {UnicodeKlassen()});
+}
+
+namespace {
+
+// Closed, a panel shows only its check box.
+constexpr int Zugeklappt = 18;
+
+// The text with a line end after its last line, as the memo's lines are written.
+std::wstring MitZeilenEnde(const std::wstring& Text) {
+  if (Text.empty() || Text.ends_with(L"\r\n")) return Text;
+  return Text + L"\r\n";
+}
+
+}  // namespace
 
 void Ttxtexport::FormCreate(TObject* /*Sender*/) {
   LocalSpr();
+  for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
+}
+
+void Ttxtexport::AutoUpdate(TObject* Sender) {
+  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) SchreibenClick(Sender);
+}
+
+void Ttxtexport::cb_einghilfeClick(TObject* /*Sender*/) {
+  pa_einghilfe->SetHeight(cb_einghilfe->Checked() ? 78 : Zugeklappt);
+}
+
+void Ttxtexport::cb_filterClick(TObject* Sender) {
+  pa_filter->SetHeight(cb_filter->Checked() ? 107 : Zugeklappt);
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::cb_suchenClick(TObject* Sender) {
+  pa_suchen->SetHeight(cb_suchen->Checked() ? 56 : Zugeklappt);
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::cb_htmlClick(TObject* Sender) {
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::cb_einstClick(TObject* /*Sender*/) {
+  pa_einst->SetHeight(cb_einst->Checked() ? 65 : Zugeklappt);
+}
+
+void Ttxtexport::CaptionAdden(TObject* Sender) {
+  CaptionSetzen(formstr, TextLesen(formstr) + TextLesen(static_cast<TControl*>(Sender)));
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::Button9Click(TObject* Sender) {
+  CaptionSetzen(formstr, TextLesen(formstr) + TextLesen(edtxt));
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::Button12Click(TObject* /*Sender*/) {
+  CaptionSetzen(formstr, L"");
+  if (cb_autoupdate->Checked()) AusgabeSetzen(L"");
+}
+
+void Ttxtexport::rb_alleClick(TObject* Sender) {
+  // Each box that changes fires its click; the export is built once, after the last.
+  {
+    const TCountingScope Setzen(FBoxenSetzen);
+    for (TCheckBox* Box : {s_interpret, s_titel, s_laenge, s_album, s_track, s_jahr, s_datei, s_genre})
+      Box->SetChecked(rb_alle->Checked());
+  }
+  AutoUpdate(Sender);
+}
+
+void Ttxtexport::formstrKeyPress(TObject* Sender, char& Key) {
+  if (Key != '\r') return;
+  SchreibenClick(Sender);
+  Key = 0;
+}
+
+TExportOptionen Ttxtexport::Optionen() {
+  TExportOptionen O;
+  O.Format = TextLesen(formstr);
+  O.Filter = cb_filter->Checked();
+  O.FilterText = TextLesen(sw);
+  O.FilterFelder = {s_interpret->Checked(), s_titel->Checked(), s_laenge->Checked(), s_album->Checked(),
+                    s_track->Checked(),     s_jahr->Checked(),  s_genre->Checked(),  s_datei->Checked()};
+  O.Ersetzen = cb_suchen->Checked();
+  O.Suchen = TextLesen(s_nach);
+  O.ErsetzenDurch = TextLesen(s_ers);
+  O.Sortieren = cb_sort->Checked();
+  O.DoppelteWeg = cb_doppeltweg->Checked();
+  O.LeereWeg = cb_leereweg->Checked();
+  O.Nullen = cb_nullen->Checked();
+  O.Html = cb_html->Checked();
+  return O;
+}
+
+void Ttxtexport::FormatMerken(const std::wstring& F) {
+  const std::string Eintrag = WideToAnsi(F);
+  TStrings* Liste = formstr->Items();
+  for (int I = 0; I < Liste->Count(); ++I)
+    if (Liste->Get(I) == Eintrag) return;
+  Liste->Add(Eintrag);
+}
+
+void Ttxtexport::SchreibenClick(TObject* /*Sender*/) {
+  const TExportOptionen O = Optionen();
+  FormatMerken(O.Format);
+  // Always every song of the playlist, whatever the player window's search shows.
+  const std::wstring Text = ExportText(AlleSongs, O);
+  if (O.Html && !cb_autodel->Checked())
+    AusgabeSetzen(MitZeilenEnde(AusgabeText()) + Text);
+  else
+    AusgabeSetzen(Text);
+}
+
+void Ttxtexport::DelOutputClick(TObject* /*Sender*/) {
+  AusgabeSetzen(L"");
+}
+
+void Ttxtexport::Button14Click(TObject* /*Sender*/) {
+  UCodeClipboard()->SetAsWideText(AusgabeText());
+}
+
+std::wstring Ttxtexport::AusgabeText() {
+  return TextLesen(output);
+}
+
+void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
+  CaptionSetzen(output, Text);
+}
+
+void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {
+  sd->FileName = WideToAnsi(ExportVorgabeName(start->spr->Caption(), cb_html->Checked()));
+  if (!sd->Execute() || sd->FileName.empty()) return;
+  ListeSpeichern(AnsiToWide(sd->FileName));
+}
+
+void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt) {
+  const bool Html = cb_html->Checked();
+  ExportSpeichern(MitZeilenEnde(AusgabeText()), ExportDateiName(Gewaehlt, Html), AusgabeKodierung, Html);
 }
 
 void Ttxtexport::LocalSpr() {
   static const TFensterText Texte[] = {
       {txCaption, "txtexport", L"Export als Text/HTML Tabelle", L"Export as Text/HTML Table"},
+      {txCaption, "cb_einghilfe", L"Eingabehilfe", L"Input Assistance"},
+      {txCaption, "Button1", L"%interpret%", L"%artist%"},
+      {txCaption, "Button2", L"%titel%", L"%title%"},
+      {txCaption, "Button4", L"%l\u00E4nge%", L"%length%"},
+      {txCaption, "Button7", L"%jahr%", L"%year%"},
+      {txCaption, "Button8", L"%pfad%", L"%path%"},
+      {txCaption, "Button11", L"%dateiname%", L"%filename%"},
+      {txCaption, "Button12", L"Alles L\u00F6schen", L"Delete All"},
+      {txCaption, "Button9", L"Text Hinzuf\u00FCgen", L"Add Text"},
+      {txCaption, "cb_filter", L"Filter verwenden", L"Use Filter"},
+      {txCaption, "s_interpret", L"Interpret", L"Artist"},
+      {txCaption, "s_titel", L"Titel", L"Title"},
+      {txCaption, "s_laenge", L"L\u00E4nge", L"Length"},
+      {txCaption, "s_album", L"Album", L"Album"},
+      {txCaption, "s_track", L"Track", L"Track"},
+      {txCaption, "s_jahr", L"Jahr", L"Year"},
+      {txCaption, "s_datei", L"Pfad", L"Path"},
+      {txCaption, "rb_alle", L"Alle/Keine Markieren", L"Select All/None"},
+      {txCaption, "Label3", L"Suche nach:", L"Search For:"},
+      {txCaption, "cb_suchen", L"Suchen und Ersetzen", L"Find and Replace"},
+      {txCaption, "Label1", L"Suchen nach:", L"Search For:"},
+      {txCaption, "Label2", L"Ersetzen mit:", L"Replace With:"},
+      {txCaption, "cb_html", L"HTML Tabelle erstellen", L"Create HTML Table"},
+      {txCaption, "cb_einst", L"Einstellungen anzeigen", L"Show Settings"},
+      {txCaption, "cb_sort", L"Liste Sortieren", L"Sort List"},
+      {txCaption, "cb_doppeltweg", L"Doppelte Eintr\u00E4ge entfernen", L"Remove Double Items"},
+      {txCaption, "cb_autodel", L"Alte Liste \u00FCberschreiben", L"Replace old List"},
+      {txCaption, "cb_leereweg", L"Leere Eintr\u00E4ge entfernen", L"Remove empty Items"},
+      {txCaption, "cb_autoupdate", L"Automatisches Update", L"Auto Update"},
+      {txCaption, "cb_nullen", L"F\u00FChrende Nullen bei %123%", L"Left-Hand Zeros at %123%"},
+      {txCaption, "Schreiben", L"Liste Schreiben", L"Write List"},
+      {txCaption, "Speichern", L"Liste Speichern", L"Save List"},
+      {txCaption, "DelOutput", L"Liste L\u00F6schen", L"Delete List"},
+      {txCaption, "Button14", L"Zwischenablage", L"Copy to Clipboard"},
+      {txCaption, "formstr", L"%interpret% - %titel%", L"%artist% - %title%"},
   };
-  FensterTexteSetzen(this, Texte, start->spr->Caption());
+  const std::string Sprache = start->spr->Caption();
+  if (Sprache != "de" && Sprache != "en") return;
+  FensterTexteSetzen(this, Texte, Sprache);
+  formstr->Items()->Clear();
+  FormatMerken(
+      Sprache == "de"
+          ? L"%interpret%%tab%%titel%%tab%%l\u00E4nge%%tab%%album%%tab%%track%%tab%%jahr%%tab%%genre%"
+          : L"%artist%%tab%%title%%tab%%length%%tab%%album%%tab%%track%%tab%%year%%tab%%genre%");
 }

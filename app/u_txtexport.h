@@ -1,15 +1,167 @@
 #pragma once
-// The text export window; its caption follows the language, its controls and
-// handlers come with their own step.
+// The text export window: the whole playlist as one line per song, built from a format with
+// placeholders, filtered, rewritten by search and replace, freed of duplicates and empty lines, sorted,
+// numbered, as plain text or as an HTML table; and the window-free steps that build and save it.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/u_WideMP3Func.h"
+#include "classlib/Dialogs.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
+
+// Token codes of a parsed format: 0 the number marker "%123%", 1 to 8 the song fields 0 to 7, 9 the file
+// name of the path, 10 the cell marker "%tab%", 11 + n the literal piece n.
+constexpr int32_t tcNummer = 0;
+constexpr int32_t tcDateiname = 9;
+constexpr int32_t tcTab = 10;
+constexpr int32_t tcErstesStueck = 11;
+
+struct TExportFormat {
+  std::vector<int32_t> Codes;         // in format order
+  std::vector<std::wstring> Stuecke;  // the literal pieces, in order of appearance
+};
+
+// For each of the seventeen placeholders in their fixed order: when Rest begins with it at its turn, its
+// code is appended and it is cut from Rest.
+void AddPlaceholder(std::wstring_view& Rest, TExportFormat& Format);
+// Takes at most one literal piece from the front of Rest: the text before the next "%", or a single "%"
+// that begins no placeholder.
+void TakeLiteral(std::wstring_view& Rest, TExportFormat& Format);
+// Both in turns until nothing of F is left. Placeholders are case-sensitive; anything else is literal.
+TExportFormat ParseFormat(const std::wstring& F);
+
+// The switches of one export, named after the window's controls.
+struct TExportOptionen {
+  std::wstring Format;                              // formstr
+  bool Filter = false;                              // cb_filter
+  std::wstring FilterText;                          // sw
+  std::array<bool, SongFieldCount> FilterFelder{};  // the field boxes, in field order
+  bool Ersetzen = false;                            // cb_suchen
+  std::wstring Suchen;                              // s_nach
+  std::wstring ErsetzenDurch;                       // s_ers
+  bool Sortieren = true;                            // cb_sort
+  bool DoppelteWeg = false;                         // cb_doppeltweg
+  bool LeereWeg = true;                             // cb_leereweg
+  bool Nullen = true;                               // cb_nullen
+  bool Html = false;                                // cb_html
+};
+
+// True without a filter or filter text; else when the upper-cased filter text occurs in the upper-cased
+// field of a ticked box.
+bool PassesFilter(const Song& S, const TExportOptionen& O);
+
+// The export of Songs: its lines, each followed by CR LF; with Html the lines "<table>", one row per line
+// with its text escaped and split into cells at the cell markers, and "</table>". The markers of the
+// format and of the search and replacement texts number and split lines; the same texts in a song's
+// fields stay text.
+std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O);
+
+// The file name that the save dialog proposes, by language code and kind of export.
+std::wstring ExportVorgabeName(const std::string& Sprache, bool Html);
+// The chosen name with ".htm" or ".txt" appended unless the name holds it anywhere (case-sensitive).
+std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html);
+// The HTML name of a text-file code page's character set; empty when there is none.
+std::wstring HtmlZeichensatz(int CodePage);
+// Writes Text to FileName in CodePage. An HTML export into an ".htm" or ".html" file is headed by a
+// declaration of its character set.
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage, bool Html);
 
 class Ttxtexport : public TForm {
  public:
   explicit Ttxtexport(TComponent* AOwner);
 
+  TPanel* pa_format = nullptr;
+  TComboBox* formstr = nullptr;
+  TPanel* pa_einghilfe = nullptr;
+  TCheckBox* cb_einghilfe = nullptr;
+  TButton* Button1 = nullptr;
+  TButton* Button2 = nullptr;
+  TButton* Button3 = nullptr;
+  TButton* Button4 = nullptr;
+  TButton* Button5 = nullptr;
+  TButton* Button6 = nullptr;
+  TButton* Button7 = nullptr;
+  TButton* Button8 = nullptr;
+  TButton* Button9 = nullptr;
+  TButton* Button10 = nullptr;
+  TButton* Button11 = nullptr;
+  TButton* Button12 = nullptr;
+  TButton* Button13 = nullptr;
+  TEdit* edtxt = nullptr;
+  TPanel* pa_filter = nullptr;
+  TCheckBox* cb_filter = nullptr;
+  TLabel* Label3 = nullptr;
+  TEdit* sw = nullptr;
+  TCheckBox* s_interpret = nullptr;
+  TCheckBox* s_titel = nullptr;
+  TCheckBox* s_laenge = nullptr;
+  TCheckBox* s_album = nullptr;
+  TCheckBox* s_track = nullptr;
+  TCheckBox* s_jahr = nullptr;
+  TCheckBox* s_genre = nullptr;
+  TCheckBox* s_datei = nullptr;
+  TCheckBox* rb_alle = nullptr;
+  TPanel* pa_suchen = nullptr;
+  TCheckBox* cb_suchen = nullptr;
+  TLabel* Label1 = nullptr;
+  TEdit* s_nach = nullptr;
+  TLabel* Label2 = nullptr;
+  TEdit* s_ers = nullptr;
+  TPanel* pa_html = nullptr;
+  TCheckBox* cb_html = nullptr;
+  TPanel* pa_einst = nullptr;
+  TCheckBox* cb_einst = nullptr;
+  TCheckBox* cb_sort = nullptr;
+  TCheckBox* cb_autodel = nullptr;
+  TCheckBox* cb_doppeltweg = nullptr;
+  TCheckBox* cb_leereweg = nullptr;
+  TCheckBox* cb_autoupdate = nullptr;
+  TCheckBox* cb_nullen = nullptr;
+  TPanel* pa_ausgabe = nullptr;
+  TMemo* output = nullptr;
+  TPanel* pa_knoepfe = nullptr;
+  TButton* Schreiben = nullptr;
+  TButton* Speichern = nullptr;
+  TButton* DelOutput = nullptr;
+  TButton* Button14 = nullptr;
+  TSaveDialog* sd = nullptr;
+
   void FormCreate(TObject* Sender);
+  void AutoUpdate(TObject* Sender);
+  void cb_einghilfeClick(TObject* Sender);
+  void cb_filterClick(TObject* Sender);
+  void cb_suchenClick(TObject* Sender);
+  void cb_htmlClick(TObject* Sender);
+  void cb_einstClick(TObject* Sender);
+  void CaptionAdden(TObject* Sender);
+  void Button9Click(TObject* Sender);
+  void Button12Click(TObject* Sender);
+  void rb_alleClick(TObject* Sender);
+  void formstrKeyPress(TObject* Sender, char& Key);
+  void SchreibenClick(TObject* Sender);
+  void DelOutputClick(TObject* Sender);
+  void Button14Click(TObject* Sender);
+  void SpeichernClick(TObject* Sender);
   // The window's texts in the language of the splash window's code.
   void LocalSpr();
+
+  // The switches as the controls hold them.
+  TExportOptionen Optionen();
+  // The memo's text: the one place where the export text enters and leaves the window.
+  std::wstring AusgabeText();
+  void AusgabeSetzen(const std::wstring& Text);
+  // What the save dialog's choice Gewaehlt leads to: the memo's lines written under the export's name.
+  void ListeSpeichern(const std::wstring& Gewaehlt);
+
+ private:
+  // Adds F to the format history unless an entry equals it exactly.
+  void FormatMerken(const std::wstring& F);
+  int FBoxenSetzen = 0;  // rb_alleClick is setting the field boxes: one build at its end
 };
 
 extern Ttxtexport* txtexport;

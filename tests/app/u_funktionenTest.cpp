@@ -72,19 +72,20 @@ TEST(u_funktionenFileSize, SizesBeyond4GiBAndMissingFiles) {
 }
 
 TEST(u_funktionenColour, HexTextsBothWays) {
-  EXPECT_EQ(ColorToHex(0x0000FF), "FF0000");  // red is the lowest byte of a colour
-  EXPECT_EQ(ColorToHex(0x123456), "563412");
-  EXPECT_EQ(HexToColor("FF0000", clBlack), 0x0000FF);
-  EXPECT_EQ(HexToColor("00ff00", clBlack), 0x00FF00);
-  EXPECT_EQ(HexToColor("563412", clBlack), 0x123456);
-  EXPECT_EQ(HexToColor("563412 and more", clBlack), 0x123456);
+  EXPECT_EQ(ColorToHex(0x0000FF), L"FF0000");  // red is the lowest byte of a colour
+  EXPECT_EQ(ColorToHex(0x123456), L"563412");
+  EXPECT_EQ(HexToColor(L"FF0000", clBlack), 0x0000FF);
+  EXPECT_EQ(HexToColor(L"00ff00", clBlack), 0x00FF00);
+  EXPECT_EQ(HexToColor(L"563412", clBlack), 0x123456);
+  EXPECT_EQ(HexToColor(L"563412 and more", clBlack), 0x123456);
   for (const TColor Color : {0x000000, 0xFFFFFF, 0x0A0B0C})
     EXPECT_EQ(HexToColor(ColorToHex(Color), -1), Color);
 }
 
 TEST(u_funktionenColour, ShortOrNonHexTextGivesTheDefault) {
-  for (const char* Text : {"", "FFF", "FFFFF", "GG0000", "00FF0Z", " 00FF0", "-10000", "$FFFFF", "0x00FF"})
-    EXPECT_EQ(HexToColor(Text, 0x445566), 0x445566) << Text;
+  for (const wchar_t* Text :
+       {L"", L"FFF", L"FFFFF", L"GG0000", L"00FF0Z", L" 00FF0", L"-10000", L"$FFFFF", L"0x00FF"})
+    EXPECT_EQ(HexToColor(Text, 0x445566), 0x445566) << WideToAnsi(Text);
 }
 
 }  // namespace

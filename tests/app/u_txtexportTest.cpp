@@ -1,0 +1,285 @@
+// The export's window-free steps: parsing the format, building, filtering, sorting, numbering, HTML,
+// the file names and the bytes of a saved export.
+#include "app/u_txtexport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/u_WideFunc.h"
+#include "tests/support/TestFiles.h"
+
+namespace {
+
+Song Lied(const std::wstring& Artist, const std::wstring& Title, const std::wstring& Path = L"C:\\m\\a.mp3") {
+  Song S;
+  S[sfArtist] = Artist;
+  S[sfTitle] = Title;
+  S[sfLength] = L"2:47";
+  S[sfAlbum] = L"Waterloo (Album)";
+  S[sfTrack] = L"1";
+  S[sfYear] = L"1974";
+  S[sfGenre] = L"Pop";
+  S[sfPath] = Path;
+  return S;
+}
+
+TExportOptionen Mit(const std::wstring& Format) {
+  TExportOptionen O;
+  O.Format = Format;
+  return O;
+}
+
+std::wstring Export(const TWideSongArray& Songs, const std::wstring& Format) {
+  return ExportText(Songs, Mit(Format));
+}
+
+// Songs whose artist is each of Names, in that order.
+TWideSongArray Artists(const std::vector<std::wstring>& Names) {
+  TWideSongArray Songs;
+  for (const std::wstring& N : Names) Songs.push_back(Lied(N, L""));
+  return Songs;
+}
+
+std::wstring Lines(const std::vector<std::wstring>& L) {
+  std::wstring Text;
+  for (const std::wstring& Line : L) Text += Line + L"\r\n";
+  return Text;
+}
+
+TEST(TxtExportFormat, PlaceholdersInBothLanguagesAndEverythingElseLiteral) {
+  const TWideSongArray Abba{Lied(L"ABBA", L"Waterloo", L"C:\\Musik\\Abba\\waterloo.mp3")};
+  EXPECT_EQ(Export(Abba, L"%artist% - %title%"), L"ABBA - Waterloo\r\n");
+  EXPECT_EQ(Export(Abba, L"%interpret% - %titel%"), L"ABBA - Waterloo\r\n");
+  EXPECT_EQ(Export(Abba, L"%l\u00E4nge%|%length%|%album%|%track%|%jahr%|%year%|%genre%"),
+            L"2:47|2:47|Waterloo (Album)|1|1974|1974|Pop\r\n");
+  EXPECT_EQ(Export(Abba, L"%pfad% %path% %dateiname% %filename%"),
+            L"C:\\Musik\\Abba\\waterloo.mp3 C:\\Musik\\Abba\\waterloo.mp3 waterloo.mp3 waterloo.mp3\r\n");
+  EXPECT_EQ(Export({Lied(L"", L"", L"D:song.ogg")}, L"%filename%"), L"song.ogg\r\n");
+  EXPECT_EQ(Export(Abba, L"%Artist%"), L"%Artist%\r\n");
+  EXPECT_EQ(Export(Abba, L"100%"), L"100%\r\n");
+  EXPECT_EQ(Export(Abba, L"%x%"), L"%x%\r\n");
+  EXPECT_EQ(Export(Abba, L"%"), L"%\r\n");
+  EXPECT_EQ(Export(Abba, L"%%title%"), L"%Waterloo\r\n");
+  EXPECT_EQ(Export(Abba, L"%title%%artist%%title%"), L"WaterlooABBAWaterloo\r\n");
+  EXPECT_EQ(Export(Abba, L"%artist%%tab%%title%"), L"ABBA%tab%Waterloo\r\n");  // plain text keeps the marker
+
+  // The codes follow the format from left to right; literal pieces count from 11.
+  const TExportFormat F = ParseFormat(L"%%title% - %x%tab%");
+  EXPECT_EQ(F.Codes, (std::vector<int32_t>{11, 2, 12, 13, 14, tcTab}));
+  EXPECT_EQ(F.Stuecke, (std::vector<std::wstring>{L"%", L" - ", L"%", L"x"}));
+  EXPECT_TRUE(ParseFormat(L"").Codes.empty());
+}
+
+TEST(TxtExportBuild, SortsWithoutCaseAndRemovesDuplicatesKeepingTheFirst) {
+  const TWideSongArray Songs = Artists({L"beta", L"Alpha", L"alpha", L"Gamma", L"ALPHA"});
+  EXPECT_EQ(Export(Songs, L"%artist%"), Lines({L"Alpha", L"alpha", L"ALPHA", L"beta", L"Gamma"}));
+  TExportOptionen O = Mit(L"%artist%");
+  O.Sortieren = false;
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"beta", L"Alpha", L"alpha", L"Gamma", L"ALPHA"}));
+  O.DoppelteWeg = true;  // ascending even without sorting, the first in playlist order stays
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Alpha", L"beta", L"Gamma"}));
+}
+
+TEST(TxtExportBuild, NumbersFollowTheFinalOrderWithZerosAsWideAsTheLineCount) {
+  std::vector<std::wstring> Names;
+  for (int I = 100; I >= 1; --I)
+    Names.push_back(L"song " + std::wstring(I < 10 ? L"00" : I < 100 ? L"0" : L"") + std::to_wstring(I));
+  const TWideSongArray Hundred = Artists(Names);
+  std::vector<std::wstring> Expected;
+  for (int I = 1; I <= 100; ++I) {
+    const std::wstring N = (I < 10 ? L"00" : I < 100 ? L"0" : L"") + std::to_wstring(I);
+    Expected.push_back(N + L". song " + N);
+  }
+  EXPECT_EQ(Export(Hundred, L"%123%. %artist%"), Lines(Expected));
+  TExportOptionen O = Mit(L"%123%");
+  O.Nullen = false;
+  O.LeereWeg = false;
+  const std::wstring Plain = ExportText(Hundred, O);
+  EXPECT_TRUE(Plain.starts_with(L"1\r\n2\r\n")) << WideToAnsi(Plain.substr(0, 20));
+  EXPECT_TRUE(Plain.ends_with(L"\r\n99\r\n100\r\n"));
+
+  // Nine lines need one digit; the width comes from the lines that are left after the filter.
+  TWideSongArray Twelve = Artists({L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h", L"i", L"x", L"y", L"z"});
+  O = Mit(L"%123% %artist%");
+  O.Filter = true;
+  O.FilterText = L"x";
+  O.FilterFelder[sfTitle] = true;  // the path holds no letter of a..i
+  O.FilterFelder[sfPath] = true;
+  for (int I = 0; I < 9; ++I) Twelve[I][sfPath] = L"C:\\x\\" + Twelve[I][sfArtist];
+  EXPECT_EQ(ExportText(Twelve, O),
+            Lines({L"1 a", L"2 b", L"3 c", L"4 d", L"5 e", L"6 f", L"7 g", L"8 h", L"9 i"}));
+}
+
+TEST(TxtExportBuild, EmptyLinesAndBareNumbersGoOnlyWhenAsked) {
+  const TWideSongArray Three = Artists({L"a", L"b", L"c"});
+  EXPECT_EQ(Export(Three, L""), L"");
+  EXPECT_EQ(Export(Three, L"%123%"), L"");
+  TExportOptionen O = Mit(L"%123%");
+  O.LeereWeg = false;
+  EXPECT_EQ(ExportText(Three, O), Lines({L"1", L"2", L"3"}));
+  O.Format = L"";
+  EXPECT_EQ(ExportText(Three, O), Lines({L"", L"", L""}));
+  EXPECT_EQ(Export({}, L"%artist%"), L"");
+  O.Html = true;
+  EXPECT_EQ(ExportText({}, O), L"<table>\r\n</table>\r\n");
+}
+
+TEST(TxtExportBuild, TheFilterSearchesTheTickedFieldsWithoutCase) {
+  const TWideSongArray Songs{Lied(L"ABBA", L"Waterloo"),
+                             Lied(L"\u0391\u03B8\u03AE\u03BD\u03B1", L"Mamma Mia"),
+                             Lied(L"Queen", L"Bohemian")};
+  TExportOptionen O = Mit(L"%title%");
+  O.FilterFelder[sfArtist] = O.FilterFelder[sfTitle] = true;
+  O.FilterText = L"wat";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Bohemian", L"Mamma Mia", L"Waterloo"}));  // no filter yet
+  O.Filter = true;
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Waterloo"}));
+  O.FilterText = L"\u03B8\u0389";  // Greek: upper-cased on both sides
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Mamma Mia"}));
+  O.FilterText = L"";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Bohemian", L"Mamma Mia", L"Waterloo"}));
+  O.FilterText = L"a";
+  O.FilterFelder = {};
+  EXPECT_EQ(ExportText(Songs, O), L"");
+  EXPECT_FALSE(PassesFilter(Songs[0], O));
+}
+
+TEST(TxtExportBuild, SearchAndReplaceIsCaseSensitiveAndReplacesEveryOccurrence) {
+  const TWideSongArray Songs = Artists({L"Abba abba ABBA", L"Queen"});
+  TExportOptionen O = Mit(L"%artist%");
+  O.Ersetzen = true;
+  O.Suchen = L"abba";
+  O.ErsetzenDurch = L"x";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Abba x ABBA", L"Queen"}));
+  O.Suchen = L"b";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Axxa axxa ABBA", L"Queen"}));
+  O.Suchen = L"";  // never occurs
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"Abba abba ABBA", L"Queen"}));
+  // Replacing happens before sorting.
+  O.Suchen = L"Queen";
+  O.ErsetzenDurch = L"AAA";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"AAA", L"Abba abba ABBA"}));
+}
+
+TEST(TxtExportHtml, CellsAreEscapedAndOnlyTheFormatsMarkersSplitOrNumber) {
+  const TWideSongArray Songs{Lied(L"R&B <script>", L"\"Live\" > x"), Lied(L"%tab%", L"%123%")};
+  TExportOptionen O = Mit(L"%123%%tab%%artist%%tab%%title%");
+  O.Html = true;
+  O.Sortieren = false;
+  EXPECT_EQ(ExportText(Songs, O),
+            L"<table>\r\n"
+            L"<tr><td>1</td><td>R&amp;B &lt;script&gt;</td><td>&quot;Live&quot; &gt; x</td></tr>\r\n"
+            L"<tr><td>2</td><td>%tab%</td><td>%123%</td></tr>\r\n"
+            L"</table>\r\n");
+  // A song whose only text is the number's placeholder is kept; an empty line goes.
+  O = Mit(L"%title%");
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"\"Live\" > x", L"%123%"}));
+  // Typed search and replacement texts work on the markers, not on the same text in a field.
+  O = Mit(L"%artist%%tab%%title%");
+  O.Sortieren = false;
+  O.Ersetzen = true;
+  O.Suchen = L"%tab%";
+  O.ErsetzenDurch = L" / %123% / ";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script> / 1 / \"Live\" > x", L"%tab% / 2 / %123%"}));
+}
+
+TEST(TxtExportSave, PresetNamesAndAppendedExtensionsInBothLanguages) {
+  EXPECT_EQ(ExportVorgabeName("de", false), L"Musikliste.txt");
+  EXPECT_EQ(ExportVorgabeName("de", true), L"Musikliste.htm");
+  EXPECT_EQ(ExportVorgabeName("en", false), L"Music List.txt");
+  EXPECT_EQ(ExportVorgabeName("en", true), L"Music List.htm");
+  EXPECT_EQ(ExportVorgabeName("xx", true), L"Music List.htm");
+  const std::vector<std::tuple<std::wstring, bool, std::wstring>> Cases{
+      {L"C:\\a\\liste", false, L"C:\\a\\liste.txt"}, {L"liste.TXT", false, L"liste.TXT.txt"},
+      {L"a.txt.bmp", false, L"a.txt.bmp"},           {L"a.txt", false, L"a.txt"},
+      {L"liste.htm", false, L"liste.htm.txt"},       {L"liste", true, L"liste.htm"},
+      {L"liste.html", true, L"liste.html"},          {L"a.htm.jpg", true, L"a.htm.jpg"},
+      {L"\u6771\u4eac", true, L"\u6771\u4eac.htm"}};
+  for (const auto& [Given, Html, Written] : Cases) EXPECT_EQ(ExportDateiName(Given, Html), Written);
+}
+
+TEST(TxtExportSave, BytesAndByteOrderMarkInEveryEncoding) {
+  TempDir Dir;
+  const std::vector<std::pair<int, Bytes>> Cases{{cpAnsi, B("ab\r\n", 4)},
+                                                 {cpUTF7, B("+/v8-ab\r\n", 9)},
+                                                 {cpUTF7NoSignature, B("ab\r\n", 4)},
+                                                 {cpUTF8, B("\xEF\xBB\xBF"
+                                                            "ab\r\n",
+                                                            7)},
+                                                 {cpUTF16LE, B("\xFF\xFE"
+                                                               "a\0b\0\r\0\n\0",
+                                                               10)},
+                                                 {cpUTF16BE, B("\xFE\xFF"
+                                                               "\0a\0b\0\r\0\n",
+                                                               10)},
+                                                 {cpUTF32LE, B("\xFF\xFE\0\0"
+                                                               "a\0\0\0b\0\0\0\r\0\0\0\n\0\0\0",
+                                                               20)},
+                                                 {cpUTF32BE, B("\0\0\xFE\xFF"
+                                                               "\0\0\0a\0\0\0b\0\0\0\r\0\0\0\n",
+                                                               20)}};
+  for (const auto& [CodePage, Expected] : Cases) {
+    const std::wstring File = Dir.File(L"e" + std::to_wstring(CodePage) + L".txt");
+    ExportSpeichern(L"ab\r\n", File, CodePage, false);
+    EXPECT_EQ(ReadBytes(File), Expected) << CodePage;
+  }
+  // A non-ANSI name, and Unicode text that reads back.
+  const std::wstring Text = L"\u0391\u03B8\u03AE\u03BD\u03B1 \u6771\u4eac \U0001F3B5\r\n";
+  const std::wstring File = Dir.File(L"\u041F\u0435\u0441\u043D\u0438.txt");
+  for (const int CodePage : {cpUTF7, cpUTF8, cpUTF16LE, cpUTF16BE, cpUTF32LE, cpUTF32BE}) {
+    ExportSpeichern(Text, File, CodePage, false);
+    std::wstring Read;
+    WideLoadTextFile(File, Read);
+    EXPECT_EQ(Read, Text) << CodePage;
+  }
+}
+
+TEST(TxtExportSave, AnHtmlFileDeclaresTheCharacterSetOfItsEncoding) {
+  TempDir Dir;
+  EXPECT_EQ(HtmlZeichensatz(cpAnsi), L"windows-1252");  // the tests run with code page 1252
+  EXPECT_EQ(HtmlZeichensatz(cpUTF7), L"utf-7");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF7NoSignature), L"utf-7");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF8), L"utf-8");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF16LE), L"utf-16le");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF16BE), L"utf-16be");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF32LE), L"utf-32le");
+  EXPECT_EQ(HtmlZeichensatz(cpUTF32BE), L"utf-32be");
+  EXPECT_EQ(HtmlZeichensatz(4711), L"");
+
+  const std::wstring Table = L"<table>\r\n</table>\r\n";
+  ExportSpeichern(Table, Dir.File(L"a.htm"), cpUTF8, true);
+  const std::string Utf8 = "\xEF\xBB\xBF<meta charset=\"utf-8\">\r\n<table>\r\n</table>\r\n";
+  EXPECT_EQ(ReadBytes(Dir.File(L"a.htm")), Bytes(Utf8.begin(), Utf8.end()));
+  std::wstring Read;
+  ExportSpeichern(Table, Dir.File(L"b.HTML"), cpUTF16BE, true);
+  WideLoadTextFile(Dir.File(L"b.HTML"), Read);
+  EXPECT_EQ(Read, L"<meta charset=\"utf-16be\">\r\n" + Table);
+  ExportSpeichern(Table, Dir.File(L"c.htm"), cpAnsi, true);
+  WideLoadTextFile(Dir.File(L"c.htm"), Read);
+  EXPECT_EQ(Read, L"<meta charset=\"windows-1252\">\r\n" + Table);
+  // Text into an HTML file, and a table into a text file, are written as they are.
+  ExportSpeichern(Table, Dir.File(L"d.htm"), cpUTF8, false);
+  ExportSpeichern(Table, Dir.File(L"e.htm.txt"), cpUTF8, true);
+  for (const wchar_t* Name : {L"d.htm", L"e.htm.txt"}) {
+    WideLoadTextFile(Dir.File(Name), Read);
+    EXPECT_EQ(Read, Table) << WideToAnsi(Name);
+  }
+}
+
+TEST(TxtExportSave, APictureNameIsRefusedWithAMessageAndWritesNothing) {
+  TempDir Dir;
+  for (const wchar_t* Name : {L"liste.txt.bmp", L"liste.Jpg", L"liste.GIF", L"liste.jpeg"}) {
+    try {
+      ExportSpeichern(L"x\r\n", Dir.File(Name), cpUTF8, false);
+      ADD_FAILURE() << "written: " << WideToAnsi(Name);
+    } catch (const Exception& E) {
+      EXPECT_NE(E.Message().find(L"picture"), std::wstring::npos) << WideToAnsi(E.Message());
+    }
+    EXPECT_FALSE(PathExists(Dir.File(Name)));
+  }
+}
+
+}  // namespace

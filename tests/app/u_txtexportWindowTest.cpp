@@ -1,0 +1,221 @@
+// The export window: its controls drive the build, the memo shows it, it is saved and copied.
+#include "app/u_txtexport.h"
+
+#include <gtest/gtest.h>
+
+#include "Imports/UCodeClipBrd.h"
+#include "app/u_funktionen.h"
+#include "tests/app/ProgFixture.h"
+#include "tests/support/DialogAnswer.h"
+
+namespace {
+
+class ExportWindow : public TProgFixture {
+ protected:
+  void SetUp() override {
+    TProgFixture::SetUp();
+    AlleSongs = {Lied(L"Queen", L"Bohemian Rhapsody"), Lied(L"ABBA", L"Waterloo"), Lied(L"Abba", L"SOS")};
+  }
+  static Song Lied(const std::wstring& Artist, const std::wstring& Title) {
+    Song S;
+    S[sfArtist] = Artist;
+    S[sfTitle] = Title;
+    S[sfPath] = L"C:\\Musik\\" + Title + L".mp3";
+    return S;
+  }
+  static std::wstring Memo() { return txtexport->AusgabeText(); }
+  static void Format(const std::wstring& F) {
+    CaptionSetzen(txtexport->formstr, F);
+    txtexport->AutoUpdate(txtexport->formstr);
+  }
+  static int Tables() {
+    const std::wstring M = Memo();
+    int Count = 0;
+    for (size_t P = M.find(L"<table>"); P != std::wstring::npos; P = M.find(L"<table>", P + 1)) ++Count;
+    return Count;
+  }
+};
+
+TEST_F(ExportWindow, TheMenuCommandsBuildFromAllSongsAlsoWhileASearchShowsFewer) {
+  SuchErgebnis = {AlleSongs[1]};
+  IstGefiltert = true;
+  prog->mtxtexportClick(prog);
+  EXPECT_TRUE(txtexport->Visible());
+  EXPECT_EQ(Memo(), L"Abba - SOS\r\nABBA - Waterloo\r\nQueen - Bohemian Rhapsody\r\n");
+  txtexport->cb_autoupdate->SetChecked(false);
+  txtexport->DelOutputClick(nullptr);
+  prog->mtxtexportClick(prog);
+  EXPECT_EQ(Memo(), L"");
+  prog->soClick(prog);
+  EXPECT_TRUE(einstausgabe->Visible());
+}
+
+TEST_F(ExportWindow, StartsWithClosedPanelsAndTheirBoxesOpenThem) {
+  for (TPanel* Panel : {txtexport->pa_suchen, txtexport->pa_einghilfe, txtexport->pa_html,
+                        txtexport->pa_einst, txtexport->pa_filter})
+    EXPECT_EQ(Panel->Height(), 18);
+  const std::tuple<TCheckBox*, TPanel*, int> Boxes[] = {
+      {txtexport->cb_einghilfe, txtexport->pa_einghilfe, 78},
+      {txtexport->cb_filter, txtexport->pa_filter, 107},
+      {txtexport->cb_suchen, txtexport->pa_suchen, 56},
+      {txtexport->cb_html, txtexport->pa_html, 18},
+      {txtexport->cb_einst, txtexport->pa_einst, 65}};
+  for (const auto& [Box, Panel, Open] : Boxes) {
+    Box->SetChecked(true);
+    EXPECT_EQ(Panel->Height(), Open) << Box->Name();
+    Box->SetChecked(false);
+    EXPECT_EQ(Panel->Height(), 18) << Box->Name();
+  }
+  // The panels stand one below the other, the output fills the rest.
+  txtexport->cb_filter->SetChecked(true);
+  EXPECT_EQ(txtexport->pa_filter->Top(), 37 + 18);
+  EXPECT_EQ(txtexport->pa_ausgabe->Top(), 37 + 18 + 107 + 18 + 18 + 18);
+}
+
+TEST_F(ExportWindow, TheAssistanceButtonsAndTheKeyEnterBuildTheFormat) {
+  Format(L"");
+  EXPECT_EQ(Memo(), L"");  // one empty line per song, all removed
+  txtexport->Button10->Click();
+  txtexport->Button9->Click();  // the free text " - "
+  txtexport->Button1->Click();
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%123% - %interpret%");
+  EXPECT_EQ(Memo(), L"1 - ABBA\r\n2 - Abba\r\n3 - Queen\r\n");  // equal but for case: playlist order
+  txtexport->Button12->Click();
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"");
+  EXPECT_EQ(Memo(), L"");
+
+  // Enter builds once and is swallowed; each new format joins the history once, exactly as typed.
+  txtexport->cb_autoupdate->SetChecked(false);
+  CaptionSetzen(txtexport->formstr, L"%titel%");
+  const int Before = txtexport->formstr->Items()->Count();
+  for (int I = 0; I < 2; ++I) SendMessageA(txtexport->formstr->EditHandle(), WM_CHAR, '\r', 0);
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%titel%");
+  EXPECT_EQ(Memo(), L"Bohemian Rhapsody\r\nSOS\r\nWaterloo\r\n");
+  CaptionSetzen(txtexport->formstr, L"%Titel%");
+  txtexport->SchreibenClick(nullptr);
+  EXPECT_EQ(txtexport->formstr->Items()->Count(), Before + 2);
+  EXPECT_EQ(txtexport->formstr->Items()->Get(Before), "%titel%");
+}
+
+TEST_F(ExportWindow, HtmlTablesAppendUnlessTheOldListIsReplaced) {
+  txtexport->cb_html->SetChecked(true);
+  EXPECT_EQ(Memo(),
+            L"<table>\r\n<tr><td>Abba - SOS</td></tr>\r\n<tr><td>ABBA - Waterloo</td></tr>\r\n"
+            L"<tr><td>Queen - Bohemian Rhapsody</td></tr>\r\n</table>\r\n");
+  txtexport->cb_autodel->SetChecked(false);
+  txtexport->SchreibenClick(nullptr);
+  EXPECT_EQ(Tables(), 2);
+  // Ticking every field box builds once more, not once per box.
+  txtexport->rb_alle->SetChecked(true);
+  EXPECT_EQ(Tables(), 3);
+  EXPECT_TRUE(txtexport->s_genre->Checked());
+  EXPECT_TRUE(txtexport->s_datei->Checked());
+  // Without HTML the whole text is replaced, whatever the box says.
+  txtexport->cb_html->SetChecked(false);
+  EXPECT_EQ(Memo(), L"Abba - SOS\r\nABBA - Waterloo\r\nQueen - Bohemian Rhapsody\r\n");
+}
+
+TEST_F(ExportWindow, FilterReplaceAndOptionsComeFromTheControls) {
+  txtexport->cb_filter->SetChecked(true);
+  CaptionSetzen(txtexport->sw, L"abba");
+  EXPECT_EQ(Memo(), L"Abba - SOS\r\nABBA - Waterloo\r\n");
+  txtexport->cb_suchen->SetChecked(true);
+  CaptionSetzen(txtexport->s_nach, L"ABBA");
+  CaptionSetzen(txtexport->s_ers, L"Agnetha");
+  EXPECT_EQ(Memo(), L"Abba - SOS\r\nAgnetha - Waterloo\r\n");
+  txtexport->cb_sort->SetChecked(false);
+  txtexport->cb_doppeltweg->SetChecked(true);
+  Format(L"%artist%");
+  EXPECT_EQ(Memo(), L"Agnetha\r\n");  // "Abba" went as a duplicate of the first, then the replacement
+  const TExportOptionen O = txtexport->Optionen();
+  EXPECT_EQ(O.FilterFelder,
+            (std::array<bool, SongFieldCount>{true, true, false, true, false, false, false, false}));
+  EXPECT_TRUE(O.LeereWeg);
+  EXPECT_TRUE(O.Nullen);
+  EXPECT_FALSE(O.Html);
+}
+
+TEST_F(ExportWindow, TextsInBothLanguagesResetTheFormatAndItsHistory) {
+  txtexport->formstr->Items()->Add("old");
+  start->spr->SetCaption("en");
+  txtexport->LocalSpr();
+  EXPECT_EQ(TextLesen(txtexport), L"Export as Text/HTML Table");
+  EXPECT_EQ(TextLesen(txtexport->Button1), L"%artist%");
+  EXPECT_EQ(TextLesen(txtexport->Button9), L"Add Text");
+  EXPECT_EQ(TextLesen(txtexport->cb_nullen), L"Left-Hand Zeros at %123%");
+  EXPECT_EQ(TextLesen(txtexport->Button10), L"%123%");
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%artist% - %title%");
+  ASSERT_EQ(txtexport->formstr->Items()->Count(), 1);
+  EXPECT_EQ(txtexport->formstr->Items()->Get(0),
+            "%artist%%tab%%title%%tab%%length%%tab%%album%%tab%%track%%tab%%year%%tab%%genre%");
+  start->spr->SetCaption("xx");  // any other code changes nothing
+  txtexport->LocalSpr();
+  EXPECT_EQ(TextLesen(txtexport->Button1), L"%artist%");
+  start->spr->SetCaption("de");
+  txtexport->LocalSpr();
+  EXPECT_EQ(TextLesen(txtexport->Button4), L"%l\u00E4nge%");
+  EXPECT_EQ(TextLesen(txtexport->cb_doppeltweg), L"Doppelte Eintr\u00E4ge entfernen");
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%interpret% - %titel%");
+  EXPECT_EQ(txtexport->formstr->Items()->Count(), 1);
+}
+
+TEST_F(ExportWindow, SavingProposesTheNameAppendsTheExtensionAndWritesTheChosenEncoding) {
+  txtexport->SchreibenClick(nullptr);
+  std::string Offered;
+  const std::string Folder = WideToAnsi(Dir.Path());
+  AnswerNextDialog(Folder + "\\liste", [&](HWND Dialog) {
+    char Name[MAX_PATH] = {};
+    GetDlgItemTextA(Dialog, 0x47c, Name, sizeof Name);  // the file name box
+    Offered = Name;
+  });
+  txtexport->Speichern->Click();
+  EXPECT_EQ(Offered, "Musikliste.txt");
+  std::wstring Read;
+  WideLoadTextFile(Dir.File(L"liste.txt"), Read);
+  EXPECT_EQ(Read, Memo());
+  EXPECT_EQ(ReadBytes(Dir.File(L"liste.txt"))[0], 0xEF);  // UTF-8 with its mark
+
+  start->spr->SetCaption("en");
+  txtexport->cb_html->SetChecked(true);
+  AusgabeKodierung = cpUTF16LE;
+  AnswerNextDialog("", [&](HWND Dialog) {
+    char Name[MAX_PATH] = {};
+    GetDlgItemTextA(Dialog, 0x47c, Name, sizeof Name);
+    Offered = Name;
+    PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  txtexport->Speichern->Click();
+  EXPECT_EQ(Offered, "Music List.htm");
+
+  // After the dialog: a UTF-16 name, and an HTML file that names its character set.
+  txtexport->ListeSpeichern(Dir.File(L"\u6771\u4eac"));
+  const Bytes Html = ReadBytes(Dir.File(L"\u6771\u4eac.htm"));
+  ASSERT_GE(Html.size(), 4u);
+  EXPECT_EQ(Html[0], 0xFF);
+  WideLoadTextFile(Dir.File(L"\u6771\u4eac.htm"), Read);
+  EXPECT_EQ(Read, L"<meta charset=\"utf-16le\">\r\n" + Memo());
+}
+
+TEST_F(ExportWindow, APictureNameIsRefusedWithAMessage) {
+  txtexport->SchreibenClick(nullptr);
+  const std::string Folder = WideToAnsi(Dir.Path());
+  AnswerNextDialog(Folder + "\\liste.txt.bmp");
+  SendMessageA(txtexport->Speichern->Handle(), BM_CLICK, 0, 0);  // as a click: errors go to the application
+  ASSERT_EQ(Shown.size(), 1u);
+  EXPECT_NE(Shown[0].find("picture"), std::string::npos) << Shown[0];
+  EXPECT_FALSE(PathExists(Dir.File(L"liste.txt.bmp")));
+}
+
+TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
+  txtexport->AusgabeSetzen(L"Queen\r\nR&B\r\n");
+  txtexport->Button14->Click();
+  TUCodeClipboard* Board = UCodeClipboard();
+  Board->Open();
+  const auto* Text = static_cast<const wchar_t*>(GlobalLock(Board->GetAsHandle(CF_UNICODETEXT)));
+  ASSERT_NE(Text, nullptr);
+  EXPECT_EQ(std::wstring(Text), L"Queen\r\nR&B\r\n");
+  GlobalUnlock(Board->GetAsHandle(CF_UNICODETEXT));
+  Board->Close();
+}
+
+}  // namespace
