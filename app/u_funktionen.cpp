@@ -99,7 +99,7 @@ void CaptionSetzen(TControl* Control, const std::wstring& Text) {
 }
 
 std::wstring TextLesen(TControl* Control) {
-  return AnsiToWide(Control->Text());
+  return GetControlWideText(Control);
 }
 
 void HintSetzen(TControl* Control, const std::wstring& Text) {
