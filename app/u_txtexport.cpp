@@ -155,32 +155,49 @@ std::wstring Zeile(const Song& S, const TExportFormat& Format) {
   return Line;
 }
 
+}  // namespace
+
+std::string Sortierschluessel(const std::wstring& Text) {
+  constexpr DWORD Flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int Size = LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, nullptr, 0);
+  std::string Key(static_cast<size_t>(std::max(Size, 0)), '\0');
+  LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, reinterpret_cast<LPWSTR>(Key.data()), Size);
+  return Key;
+}
+
+namespace {
+
 // Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
 // of equal lines stays, which is what a sorted list that ignores duplicates keeps.
 void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
-  std::vector<std::wstring> Keys;
+  std::vector<std::string> Keys;
   Keys.reserve(Lines.size());
-  for (const std::wstring& L : Lines) Keys.push_back(Lesbar(L));
+  for (const std::wstring& L : Lines) Keys.push_back(Sortierschluessel(Lesbar(L)));
   std::vector<size_t> Order(Lines.size());
   std::iota(Order.begin(), Order.end(), 0);
-  std::stable_sort(Order.begin(), Order.end(),
-                   [&Keys](size_t A, size_t B) { return WideCompareText(Keys[A], Keys[B]) < 0; });
+  std::stable_sort(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] < Keys[B]; });
   if (Einmal)
-    Order.erase(std::unique(Order.begin(), Order.end(),
-                            [&Keys](size_t A, size_t B) { return WideCompareText(Keys[A], Keys[B]) == 0; }),
-                Order.end());
+    Order.erase(
+        std::unique(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] == Keys[B]; }),
+        Order.end());
   std::vector<std::wstring> Sorted;
   Sorted.reserve(Order.size());
   for (const size_t I : Order) Sorted.push_back(std::move(Lines[I]));
   Lines = std::move(Sorted);
 }
 
-void Ersetzen(std::vector<std::wstring>& Lines, const std::wstring& Suchen, const std::wstring& Durch) {
-  if (Suchen.empty()) return;
+// True when a line changed.
+bool Ersetzen(std::vector<std::wstring>& Lines, const std::wstring& Suchen, const std::wstring& Durch) {
+  if (Suchen.empty() || Suchen == Durch) return false;
   const std::wstring Alt = MitMarken(Suchen);
   const std::wstring Neu = MitMarken(Durch);
-  for (std::wstring& L : Lines)
-    if (L.find(Alt) != std::wstring::npos) L = WideStringReplaceAll(L, Alt, Neu);
+  bool Geaendert = false;
+  for (std::wstring& L : Lines) {
+    if (L.find(Alt) == std::wstring::npos) continue;
+    L = WideStringReplaceAll(L, Alt, Neu);
+    Geaendert = true;
+  }
+  return Geaendert;
 }
 
 void LeereEntfernen(std::vector<std::wstring>& Lines) {
@@ -254,8 +271,9 @@ std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   for (const Song& S : Songs)
     if (PassesFilter(S, O)) Lines.push_back(Zeile(S, Format));
   if (O.DoppelteWeg) Sortieren(Lines, true);
-  if (O.Ersetzen) Ersetzen(Lines, O.Suchen, O.ErsetzenDurch);
-  if (O.Sortieren) Sortieren(Lines, false);
+  const bool Ersetzt = O.Ersetzen && Ersetzen(Lines, O.Suchen, O.ErsetzenDurch);
+  // Without duplicates the lines are in order already, unless the replacement changed one.
+  if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Lines, false);
   if (O.LeereWeg) LeereEntfernen(Lines);
   Nummerieren(Lines, O.Nullen);
   return Ausgeben(Lines, O.Html);

@@ -13,6 +13,8 @@ PACKAGES=(
   sox lame vorbis-tools ffmpeg dpkg-dev nasm imagemagick
   # The independent GIF tools that check the GIF codec.
   python3-pil giflib-tools gifsicle netpbm
+  # Independent readers of the HTML export: an HTML5 parser and a browser that renders it.
+  python3-html5lib chromium
   # 32-bit Wine with what the i686 tests use: playback, and OpenGL for Wine's video renderer.
   wine32:i386 libgl1:i386 libgl1-mesa-dri:i386
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386

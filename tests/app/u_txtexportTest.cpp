@@ -83,6 +83,45 @@ TEST(TxtExportBuild, SortsWithoutCaseAndRemovesDuplicatesKeepingTheFirst) {
   EXPECT_EQ(ExportText(Songs, O), Lines({L"Alpha", L"beta", L"Gamma"}));
 }
 
+TEST(TxtExportBuild, SortKeysOrderAsTheCaseInsensitiveComparison) {
+  const std::vector<std::wstring> Words{L"",
+                                        L"a",
+                                        L"A",
+                                        L"ab",
+                                        L"aB c",
+                                        L"ab c",
+                                        L"abc",
+                                        L"\u00C4rger",
+                                        L"Aerger",
+                                        L"apfel",
+                                        L"Zebra",
+                                        L"zebra",
+                                        L"10",
+                                        L"9",
+                                        L"100",
+                                        L"R&B",
+                                        L"R B",
+                                        L"<b>",
+                                        L"%tab%",
+                                        L"stra\u00DFe",
+                                        L"STRASSE",
+                                        L"\u0391\u03B8",
+                                        L"\u03B1\u03B8",
+                                        L"\u6771",
+                                        L"\u00E9",
+                                        L"e",
+                                        L"\u00C9t\u00E9",
+                                        L"-x",
+                                        L"x-"};
+  for (const std::wstring& A : Words)
+    for (const std::wstring& B : Words) {
+      const int Keys = Sortierschluessel(A).compare(Sortierschluessel(B));
+      const int Compared = WideCompareText(A, B);
+      EXPECT_EQ((Keys > 0) - (Keys < 0), (Compared > 0) - (Compared < 0))
+          << WideToAnsi(A) << " / " << WideToAnsi(B);
+    }
+}
+
 TEST(TxtExportBuild, NumbersFollowTheFinalOrderWithZerosAsWideAsTheLineCount) {
   std::vector<std::wstring> Names;
   for (int I = 100; I >= 1; --I)
