@@ -1,9 +1,9 @@
 #pragma once
 // The output settings window: the encoding of every text file the program writes, and the font and
 // background colour of texts written as pictures. It only holds the choices; the writers read them.
+#include "Imports/UCodeRepStdCtrls.h"
 #include "classlib/Dialogs.h"
 #include "classlib/Forms.h"
-#include "classlib/StdCtrls.h"
 
 // The encoding of all text output (a text-file code page); UTF-8 at every start, never stored.
 extern int AusgabeKodierung;
@@ -11,6 +11,11 @@ extern int AusgabeKodierung;
 class Teinstausgabe : public TForm {
  public:
   explicit Teinstausgabe(TComponent* AOwner);
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TButton = UCodeRepStdCtrls::TButton;
+  using TEdit = UCodeRepStdCtrls::TEdit;
+  using TRadioButton = UCodeRepStdCtrls::TRadioButton;
+  using TGroupBox = UCodeRepStdCtrls::TGroupBox;
 
   TGroupBox* GroupBox1 = nullptr;
   TLabel* Label6 = nullptr;

@@ -553,9 +553,9 @@ void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
 }
 
 void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {
-  sd->FileName = WideToAnsi(ExportVorgabeName(start->spr->Caption(), cb_html->Checked()));
-  if (!sd->Execute() || sd->FileName.empty()) return;
-  ListeSpeichern(AnsiToWide(sd->FileName));
+  sd->SetFileName(ExportVorgabeName(start->spr->Caption(), cb_html->Checked()));
+  if (!sd->Execute() || sd->FileName().empty()) return;
+  ListeSpeichern(sd->FileName());
 }
 
 void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "Imports/UCodeRepDialogs.h"
+#include "Imports/UCodeRepStdCtrls.h"
 #include "app/u_WideMP3Func.h"
 #include "classlib/Dialogs.h"
 #include "classlib/ExtCtrls.h"
@@ -78,6 +80,12 @@ void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int
 class Ttxtexport : public TForm {
  public:
   explicit Ttxtexport(TComponent* AOwner);
+  using TLabel = UCodeRepStdCtrls::TLabel;
+  using TButton = UCodeRepStdCtrls::TButton;
+  using TEdit = UCodeRepStdCtrls::TEdit;
+  using TMemo = UCodeRepStdCtrls::TMemo;
+  using TCheckBox = UCodeRepStdCtrls::TCheckBox;
+  using TSaveDialog = UCodeRepDialogs::TSaveDialog;
 
   TPanel* pa_format = nullptr;
   TComboBox* formstr = nullptr;

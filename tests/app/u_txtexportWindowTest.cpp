@@ -160,7 +160,9 @@ TEST_F(ExportWindow, TextsInBothLanguagesResetTheFormatAndItsHistory) {
 }
 
 TEST_F(ExportWindow, SavingProposesTheNameAppendsTheExtensionAndWritesTheChosenEncoding) {
+  AlleSongs.push_back(Lied(L"\u6771\u4eac", L"\u0391\u03b8\u03ae\u03bd\u03b1 \U0001F3B5"));
   txtexport->SchreibenClick(nullptr);
+  EXPECT_NE(Memo().find(L"\u6771\u4eac - \u0391\u03b8\u03ae\u03bd\u03b1 \U0001F3B5\r\n"), std::wstring::npos);
   std::string Offered;
   const std::string Folder = WideToAnsi(Dir.Path());
   AnswerNextDialog(Folder + "\\liste", [&](HWND Dialog) {
@@ -187,8 +189,9 @@ TEST_F(ExportWindow, SavingProposesTheNameAppendsTheExtensionAndWritesTheChosenE
   txtexport->Speichern->Click();
   EXPECT_EQ(Offered, "Music List.htm");
 
-  // After the dialog: a UTF-16 name, and an HTML file that names its character set.
-  txtexport->ListeSpeichern(Dir.File(L"\u6771\u4eac"));
+  // A UTF-16 name from the dialog, and an HTML file that names its character set.
+  AnswerNextDialog(Dir.File(L"\u6771\u4eac"));
+  txtexport->Speichern->Click();
   const Bytes Html = ReadBytes(Dir.File(L"\u6771\u4eac.htm"));
   ASSERT_GE(Html.size(), 4u);
   EXPECT_EQ(Html[0], 0xFF);
