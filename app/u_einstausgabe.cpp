@@ -3,6 +3,7 @@
 #include "Imports/u_WideFunc.h"
 #include "app/u_funktionen.h"
 #include "app/u_start.h"
+#include "app/u_weblinks.h"
 
 int AusgabeKodierung = cpUTF8;
 Teinstausgabe* einstausgabe = nullptr;
@@ -39,7 +40,8 @@ Teinstausgabe::Teinstausgabe(TComponent* AOwner) : TForm(AOwner) {
        FieldOf("Label7", &T::Label7),
        FieldOf("Button1", &T::Button1),
        FieldOf("fd", &T::fd),
-       FieldOf("cd", &T::cd)}, {UnicodeKlassen()});
+       FieldOf("cd", &T::cd)},
+      {UnicodeKlassen()});
 }
 
 void Teinstausgabe::FormCreate(TObject* /*Sender*/) {
@@ -113,7 +115,7 @@ void Teinstausgabe::Button1Click(TObject* /*Sender*/) {
 }
 
 void Teinstausgabe::Label7Click(TObject* /*Sender*/) {
-  WebLinkOeffnen(TextLesen(Label7), L"m");
+  WebSeiteOeffnen(WebAdresse(TextLesen(Label7), QuelleMenu));
 }
 
 void Teinstausgabe::Sprache() {
@@ -130,8 +132,7 @@ void Teinstausgabe::Sprache() {
        L"Text Files are saved in this File Format:"},
       {txCaption, "Label4", L"Informationen zu den Formaten erhalten Sie auf dieser Seite:",
        L"Information to the File Formats, you can get on:"},
-      {txCaption, "Label7", L"velmaro.example/de/unicode-dateiformate",
-       L"velmaro.example/en/unicode-file-formats"},
+      {txCaption, "Label7", WebSeiten::Formate.AdresseDe, WebSeiten::Formate.AdresseEn},
       {txCaption, "rb_beibehalten", L"Wenn m\u00F6glich, Kodierung \u00FCbernehmen",
        L"Adopt Coding if possible"},
       {txCaption, "rb_utf7ansi", L"Unicode UTF-7 als ANSI gespeichert", L"Unicode UTF-7 saved as ANSI"},

@@ -148,7 +148,7 @@ object einstausgabe: Teinstausgabe
       Left = 12
       Top = 235
       Cursor = crHandPoint
-      Caption = 'velmaro.example/de/unicode-dateiformate'
+      Caption = 'example.com/de/unicode-dateiformate'
       ParentFont = False
       Font.Color = clBlue
       Font.Style = [fsUnderline]

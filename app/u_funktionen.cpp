@@ -347,21 +347,4 @@ std::wstring ShellLinkTarget(const std::wstring& LinkFile) {
     return L"";
   wchar_t Path[MAX_PATH + 1] = {};
   return SUCCEEDED(Link->GetPath(Path, MAX_PATH + 1, nullptr, SLGP_RAWPATH)) ? Path : L"";
-
-namespace {
-
-// The maker's address prefix and the program's product code in the rf parameter.
-const wchar_t* const WebPrefix = L"https://www.";
-const wchar_t* const ProduktCode = L"vm";
-
-}  // namespace
-
-std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle) {
-  const wchar_t* Trenner = Text.find(L'?') == std::wstring::npos ? L"?rf=" : L"&rf=";
-  return WebPrefix + Text + Trenner + ProduktCode + Quelle;
-}
-
-void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle) {
-  ShellExecuteW(Application->Handle(), L"open", WebLinkAdresse(Text, Quelle).c_str(), nullptr, nullptr,
-                SW_SHOWNORMAL);
 }

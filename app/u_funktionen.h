@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the player: number test, the reader of dropped playlists, the play-time text, the reading
 // and setting of the windows' texts in one language, an 8-bit file list for the clipboard, file sizes,
-// colour texts, web links, and the file type, verbs and shortcuts of the shell integration.
+// colour texts, and the file type, verbs and shortcuts of the shell integration.
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -82,13 +82,6 @@ std::wstring ColorToHex(TColor Color);
 // Characters 1-2, 3-4 and 5-6 of Text as hex numbers: red + green * 256 + blue * 65536. Default when
 // Text does not begin with six hex digits.
 TColor HexToColor(const std::wstring& Text, TColor Default = clWhite);
-
-// The address of a web link: the fixed prefix, Text, and the parameter rf with the product code and
-// Quelle (the letter of the place the link was followed from), joined by "?", or by "&" when Text holds
-// a query already.
-std::wstring WebLinkAdresse(const std::wstring& Text, const std::wstring& Quelle);
-// Opens WebLinkAdresse(Text, Quelle) in the default browser.
-void WebLinkOeffnen(const std::wstring& Text, const std::wstring& Quelle);
 
 // The command a shell verb runs: the program and the parameter, each in double quotes, a blank between.
 std::wstring ShellCommand(const std::wstring& ExeName, const std::wstring& Param);

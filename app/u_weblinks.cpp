@@ -18,6 +18,7 @@ const TWebSeite Software{L"example.com/de/software", L"example.com/en/software",
 const TWebSeite Auftrag{L"example.com/de/auftrag", L"example.com/en/custom"};
 const TWebSeite Verknuepfungen{L"example.com/de/velmaro/hilfe/verknuepfungen",
                                L"example.com/en/velmaro/help/shortcuts"};
+const TWebSeite Formate{L"example.com/de/unicode-dateiformate", L"example.com/en/unicode-file-formats"};
 }  // namespace WebSeiten
 
 namespace {

@@ -37,6 +37,7 @@ extern const TWebSeite Spenden;         // donations
 extern const TWebSeite Software;        // the maker's applications
 extern const TWebSeite Auftrag;         // software made to order
 extern const TWebSeite Verknuepfungen;  // help on the shell integration
+extern const TWebSeite Formate;         // Unicode text file formats
 }  // namespace WebSeiten
 
 // One of the maker's applications as the software menus and the information window list it.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/u_funktionen.h"
+#include "app/u_weblinks.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
 #include "tests/support/Fonts.h"
@@ -167,14 +168,14 @@ TEST_F(OutputSettings, TextsInBothLanguagesAndTheWindowsPlace) {
   EXPECT_EQ(TextLesen(einstausgabe), L"Output Settings");
   EXPECT_EQ(TextLesen(einstausgabe->BitBtn6), L"Choose Font..");
   EXPECT_EQ(TextLesen(einstausgabe->rb_utf7ansi), L"Unicode UTF-7 saved as ANSI");
-  EXPECT_EQ(WebLinkAdresse(TextLesen(einstausgabe->Label7), L"m"),
-            L"https://www.velmaro.example/en/unicode-file-formats?rf=vmm");
+  EXPECT_EQ(WebAdresse(TextLesen(einstausgabe->Label7), QuelleMenu),
+            L"https://www.example.com/en/unicode-file-formats?rf=vmm");
   start->spr->SetCaption("de");
   einstausgabe->Sprache();
   EXPECT_EQ(TextLesen(einstausgabe), L"Ausgabe Einstellungen");
   EXPECT_EQ(TextLesen(einstausgabe->BitBtn6), L"Schrift w\u00E4hlen..");
   EXPECT_EQ(TextLesen(einstausgabe->rb_beibehalten), L"Wenn m\u00F6glich, Kodierung \u00FCbernehmen");
-  EXPECT_EQ(WebLinkAdresse(L"a.example/x?p=1", L"m"), L"https://www.a.example/x?p=1&rf=vmm");
+  EXPECT_EQ(TextLesen(einstausgabe->Label7), L"example.com/de/unicode-dateiformate");
 
   start->SetBounds(40, 50, 600, 500);
   einstausgabe->Show();
