@@ -1,6 +1,7 @@
 // The export window: its controls drive the build, the memo shows it, it is saved and copied.
 #include "app/u_txtexport.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include "Imports/UCodeClipBrd.h"
@@ -197,6 +198,20 @@ TEST_F(ExportWindow, SavingProposesTheNameAppendsTheExtensionAndWritesTheChosenE
   EXPECT_EQ(Html[0], 0xFF);
   WideLoadTextFile(Dir.File(L"\u6771\u4eac.htm"), Read);
   EXPECT_EQ(Read, L"<meta charset=\"utf-16le\">\r\n" + Memo());
+}
+
+TEST_F(ExportWindow, TheSaveDialogListsTextAndHtmlFiles) {
+  for (const wchar_t* Name : {L"a.txt", L"b.htm", L"c.html", L"d.mp3", L"e.bmp"})
+    WriteBytes(Dir.File(Name), {});
+  int Listed = -1;
+  AnswerNextDialog("", [&](HWND Dialog) {
+    const HWND View = FindWindowExA(FindWindowExA(Dialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
+                                    WC_LISTVIEWA, nullptr);
+    if (View) Listed = static_cast<int>(SendMessageA(View, LVM_GETITEMCOUNT, 0, 0));
+    PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  txtexport->Speichern->Click();
+  EXPECT_EQ(Listed, 3);  // the folder is the current one
 }
 
 TEST_F(ExportWindow, APictureNameIsRefusedWithAMessage) {
