@@ -388,6 +388,10 @@ object prog: Tprog
         Caption = 'Ordner durchsuchen..'
         OnClick = mp4Click
       end
+      object mtxtexport: TMenuItem
+        Caption = 'Export als Text/HTML Tabelle..'
+        OnClick = mtxtexportClick
+      end
       object m_bug: TMenuItem
         Caption = 'Fehler oder Verbesserung melden..'
         OnClick = m_bugClick
@@ -503,10 +507,6 @@ object prog: Tprog
         ShortCut = 46
         ShortCutControl = lv
         OnClick = p4Click
-      end
-      object mtxtexport: TMenuItem
-        Caption = 'Export als Text/HTML Tabelle..'
-        OnClick = mtxtexportClick
       end
     end
     object Suche1: TMenuItem
@@ -624,6 +624,10 @@ object prog: Tprog
       object N2: TMenuItem
         Caption = '-'
       end
+      object so: TMenuItem
+        Caption = 'Speicheroptionen..'
+        OnClick = soClick
+      end
       object einstsave: TMenuItem
         Caption = 'Einstellungen jetzt speichern'
         OnClick = einstsaveClick
@@ -640,10 +644,6 @@ object prog: Tprog
         Caption = 'Einstellungen automatisch laden'
         Checked = True
         OnClick = einstautoloadClick
-      end
-      object so: TMenuItem
-        Caption = 'Speicheroptionen..'
-        OnClick = soClick
       end
     end
     object m_soft_de: TMenuItem

@@ -181,7 +181,7 @@ TEST_F(ProgKeys, EveryMenuHoldsItsItemsInOrderWithTheirKeys) {
   using L = std::vector<std::string>;
   EXPECT_EQ(Inhalt(prog->MainMenu1->Items()), (L{"mdatei", "mwiedergabe", "mp0", "Suche1", "Einstellungen1",
                                                  "m_soft_de", "m_soft_en", "Info1"}));
-  EXPECT_EQ(Inhalt(Menu("mdatei")), (L{"m_opendatei", "m_openordner", "m_bug", "mclose"}));
+  EXPECT_EQ(Inhalt(Menu("mdatei")), (L{"m_opendatei", "m_openordner", "mtxtexport", "m_bug", "mclose"}));
   EXPECT_EQ(Inhalt(Menu("mwiedergabe")), (L{"mw1 F2", "mw2 F3", "mw3 F4", "mw4 F5", "Wiederholen",
                                             "mw5 Ctrl+L", "mw6", "m_fehler", "zufall"}));
   EXPECT_EQ(Inhalt(Menu("mp0")), (L{"mp1", "mp3 Ctrl+O", "mp2 Ctrl+S", "mp4 Ctrl+N", "mp9 Ctrl+A",
@@ -189,8 +189,8 @@ TEST_F(ProgKeys, EveryMenuHoldsItsItemsInOrderWithTheirKeys) {
   EXPECT_EQ(Inhalt(Menu("Suche1")),
             (L{"msuche Ctrl+F", "suchoptpanel", "Suchoptionen1", "m_regexsuche", "ergalsemp"}));
   EXPECT_EQ(Inhalt(Menu("Einstellungen1")),
-            (L{"sa", "Sprache1", "m_einstshortcuts", "verk", "m_einst_sendenan", "einstsave", "einstload",
-               "einstautosave", "einstautoload"}));
+            (L{"sa", "Sprache1", "m_einstshortcuts", "verk", "m_einst_sendenan", "so", "einstsave",
+               "einstload", "einstautosave", "einstautoload"}));
   EXPECT_EQ(Inhalt(Menu("Info1")), (L{"i1 F1", "m_bug_i", "i2", "Software1", "i3", "i4", "i5", "i6", "i11",
                                       "i9", "i7", "i10", "i8", "i12"}));
   EXPECT_EQ(Inhalt(prog->popup->Items()),
