@@ -44,9 +44,18 @@ Teinstausgabe::Teinstausgabe(TComponent* AOwner) : TForm(AOwner) {
       {UnicodeKlassen()});
 }
 
+Teinstausgabe::~Teinstausgabe() {
+  SetPictureStyleSource(nullptr);
+}
+
 void Teinstausgabe::FormCreate(TObject* /*Sender*/) {
   Sprache();
   AusgabeKodierung = cpUTF8;
+  // Texts saved as pictures are drawn in the sample's font on the chosen background.
+  SetPictureStyleSource([this](TFont* Font, TColor& Background) {
+    Font->Assign(Label3->Font());
+    Background = Edit1->Color();
+  });
 }
 
 void Teinstausgabe::rb_ansiClick(TObject* /*Sender*/) {

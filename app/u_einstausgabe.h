@@ -11,6 +11,7 @@ extern int AusgabeKodierung;
 class Teinstausgabe : public TForm {
  public:
   explicit Teinstausgabe(TComponent* AOwner);
+  ~Teinstausgabe() override;
   using TLabel = UCodeRepStdCtrls::TLabel;
   using TButton = UCodeRepStdCtrls::TButton;
   using TEdit = UCodeRepStdCtrls::TEdit;

@@ -288,6 +288,7 @@ std::wstring ExportVorgabeName(const std::string& Sprache, bool Html) {
 }
 
 std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html) {
+  if (IsPictureExt(WideUpperCase(WideExtractFileExt(Gewaehlt)))) return Gewaehlt;
   const std::wstring Ext = Html ? L".htm" : L".txt";
   return Gewaehlt.find(Ext) == std::wstring::npos ? Gewaehlt + Ext : Gewaehlt;
 }

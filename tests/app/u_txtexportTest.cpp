@@ -233,7 +233,8 @@ TEST(TxtExportSave, PresetNamesAndAppendedExtensionsInBothLanguages) {
   EXPECT_EQ(ExportVorgabeName("xx", true), L"Music List.htm");
   const std::vector<std::tuple<std::wstring, bool, std::wstring>> Cases{
       {L"C:\\a\\liste", false, L"C:\\a\\liste.txt"}, {L"liste.TXT", false, L"liste.TXT.txt"},
-      {L"a.txt.bmp", false, L"a.txt.bmp"},           {L"a.txt", false, L"a.txt"},
+      {L"a.txt.bmp", false, L"a.txt.bmp"},           {L"liste.gif", false, L"liste.gif"},
+      {L"liste.JPEG", true, L"liste.JPEG"},          {L"a.txt", false, L"a.txt"},
       {L"liste.htm", false, L"liste.htm.txt"},       {L"liste", true, L"liste.htm"},
       {L"liste.html", true, L"liste.html"},          {L"a.htm.jpg", true, L"a.htm.jpg"},
       {L"\u6771\u4eac", true, L"\u6771\u4eac.htm"}};
@@ -308,12 +309,19 @@ TEST(TxtExportSave, AnHtmlFileDeclaresTheCharacterSetOfItsEncoding) {
   }
 }
 
-TEST(TxtExportSave, ANameHoldingTxtAndEndingInBmpIsWrittenAsAPicture) {
+TEST(TxtExportSave, APictureNameWritesThePictureOfItsExtension) {
   TempDir Dir;
-  ExportSpeichern(L"x\r\n", Dir.File(L"liste.txt.bmp"), cpUTF8, false);
-  const Bytes Written = ReadBytes(Dir.File(L"liste.txt.bmp"));
-  ASSERT_GE(Written.size(), 2u);
-  EXPECT_EQ(std::string(Written.begin(), Written.begin() + 2), "BM");
+  const std::vector<std::pair<const wchar_t*, std::string>> Cases{{L"liste.txt.bmp", "BM"},
+                                                                  {L"liste.Jpg", "\xFF\xD8"},
+                                                                  {L"liste.GIF", "GIF8"},
+                                                                  {L"liste.jpeg", "\xFF\xD8"}};
+  for (const auto& [Name, Signature] : Cases) {
+    ExportSpeichern(L"x\r\n", Dir.File(Name), cpUTF8, false);
+    const Bytes Written = ReadBytes(Dir.File(Name));
+    ASSERT_GE(Written.size(), Signature.size()) << WideToAnsi(Name);
+    EXPECT_EQ(std::string(Written.begin(), Written.begin() + Signature.size()), Signature)
+        << WideToAnsi(Name);
+  }
 }
 
 }  // namespace

@@ -214,15 +214,27 @@ TEST_F(ExportWindow, TheSaveDialogListsTextAndHtmlFiles) {
   EXPECT_EQ(Listed, 3);  // the folder is the current one
 }
 
-TEST_F(ExportWindow, ANameHoldingTxtAndEndingInBmpIsSavedAsAPicture) {
+TEST_F(ExportWindow, APictureNameSavesThePictureInTheOutputSettingsLook) {
   txtexport->SchreibenClick(nullptr);
+  CaptionSetzen(einstausgabe->Edit1, L"#FFFFCC");
+  einstausgabe->Edit1Change(nullptr);
   const std::string Folder = WideToAnsi(Dir.Path());
-  AnswerNextDialog(Folder + "\\liste.txt.bmp");
-  SendMessageA(txtexport->Speichern->Handle(), BM_CLICK, 0, 0);  // as a click: errors go to the application
-  EXPECT_TRUE(Shown.empty());
-  const Bytes Written = ReadBytes(Dir.File(L"liste.txt.bmp"));
-  ASSERT_GE(Written.size(), 2u);
-  EXPECT_EQ(std::string(Written.begin(), Written.begin() + 2), "BM");
+  for (const char* Name : {"liste.gif", "liste.JPG", "liste.bmp"}) {
+    AnswerNextDialog(Folder + "\\" + Name);
+    SendMessageA(txtexport->Speichern->Handle(), BM_CLICK, 0, 0);  // as a click: errors go to the application
+  }
+  EXPECT_TRUE(Shown.empty()) << Shown[0];
+  const Bytes Gif = ReadBytes(Dir.File(L"liste.gif"));
+  const Bytes Jpeg = ReadBytes(Dir.File(L"liste.JPG"));
+  ASSERT_GE(Gif.size(), 4u);
+  ASSERT_GE(Jpeg.size(), 2u);
+  EXPECT_EQ(std::string(Gif.begin(), Gif.begin() + 4), "GIF8");
+  EXPECT_EQ(Jpeg[0], 0xFF);
+  EXPECT_EQ(Jpeg[1], 0xD8);
+  TBitmap Bmp;
+  Bmp.LoadFromFile(Folder + "\\liste.bmp");
+  EXPECT_EQ(RGB(255, 255, 204), Bmp.Canvas()->Pixels(0, 0) & 0xFFFFFF);  // the chosen background
+  EXPECT_GT(Bmp.Height(), 3 * 10);                                       // three songs, a line each
 }
 
 TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
