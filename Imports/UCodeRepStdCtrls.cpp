@@ -21,7 +21,8 @@ std::vector<const TClassInfo*> Classes() {
           Replacement<TCheckBox>("TCheckBox", "TUCodeCheckBox"),
           Replacement<TRadioButton>("TRadioButton", "TUCodeRadioButton"),
           Replacement<TGroupBox>("TGroupBox", "TUCodeGroupBox"),
-          Replacement<TListBox>("TListBox", "TUCodeListBox")};
+          Replacement<TListBox>("TListBox", "TUCodeListBox"),
+          Replacement<TComboBox>("TComboBox", "TUCodeComboBox")};
 }
 
 }  // namespace UCodeRepStdCtrls

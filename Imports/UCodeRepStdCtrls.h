@@ -39,6 +39,10 @@ class TListBox : public TUCodeListBox {
  public:
   using TUCodeListBox::TUCodeListBox;
 };
+class TComboBox : public TUCodeComboBox {
+ public:
+  using TUCodeComboBox::TUCodeComboBox;
+};
 
 // The class table of these classes.
 std::vector<const TClassInfo*> Classes();

@@ -366,13 +366,102 @@ void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Items of list boxes and combo boxes
+
+TUCodeMirroredStrings::TUCodeMirroredStrings(TStrings* Ansi) : FAnsi(Ansi) {}
+
+std::wstring TUCodeMirroredStrings::Get(int Index) const {
+  return FWide.Get(Index);
+}
+
+int TUCodeMirroredStrings::GetCount() const {
+  return FWide.Count();
+}
+
+TObject* TUCodeMirroredStrings::GetObject(int Index) const {
+  return FWide.GetObject(Index);
+}
+
+void TUCodeMirroredStrings::Put(int Index, const std::wstring& S) {
+  FWide.Put(Index, S);
+  FAnsi->Put(Index, WideToAnsi(S));
+}
+
+void TUCodeMirroredStrings::PutObject(int Index, TObject* AObject) {
+  FWide.PutObject(Index, AObject);
+  FAnsi->PutObject(Index, AObject);
+}
+
+void TUCodeMirroredStrings::SetUpdateState(bool Updating) {
+  if (Updating)
+    FAnsi->BeginUpdate();
+  else
+    FAnsi->EndUpdate();
+}
+
+void TUCodeMirroredStrings::Clear() {
+  FWide.Clear();
+  FAnsi->Clear();
+}
+
+void TUCodeMirroredStrings::Delete(int Index) {
+  FWide.Delete(Index);
+  FAnsi->Delete(Index);
+}
+
+void TUCodeMirroredStrings::Exchange(int Index1, int Index2) {
+  FWide.Exchange(Index1, Index2);
+  FAnsi->Exchange(Index1, Index2);
+}
+
+void TUCodeMirroredStrings::Insert(int Index, const std::wstring& S) {
+  InsertObject(Index, S, nullptr);
+}
+
+void TUCodeMirroredStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) {
+  FWide.InsertObject(Index, S, AObject);
+  FAnsi->InsertObject(Index, WideToAnsi(S), AObject);
+}
+
+void TUCodeMirroredStrings::Move(int CurIndex, int NewIndex) {
+  FWide.Move(CurIndex, NewIndex);
+  FAnsi->Move(CurIndex, NewIndex);
+}
+
+int TUCodeMirroredStrings::IndexOf(const std::wstring& S) const {
+  return FWide.IndexOf(S);
+}
+
+// Each change arrives alone (the library shows every change), so an item inserted, deleted or replaced
+// is found by walking both lists once.
+void TUCodeMirroredStrings::FollowAnsi() {
+  const int Count = FAnsi->Count();
+  const auto Keeps = [&](int Wide, int Ansi) {
+    return Wide < FWide.Count() && WideToAnsi(FWide.Get(Wide)) == FAnsi->Get(Ansi);
+  };
+  bool Same = Count == FWide.Count();
+  for (int I = 0; Same && I < Count; ++I) Same = Keeps(I, I) && FWide.GetObject(I) == FAnsi->GetObject(I);
+  if (Same) return;
+  TUCodeStringList Followed;
+  int J = 0;
+  for (int I = 0; I < Count; ++I) {
+    if (!Keeps(J, I) && Keeps(J + 1, I)) ++J;  // the wide item J was deleted
+    if (Keeps(J, I))
+      Followed.AddObject(FWide.Get(J++), FAnsi->GetObject(I));
+    else
+      Followed.AddObject(AnsiToWide(FAnsi->Get(I)), FAnsi->GetObject(I));
+  }
+  FWide.Assign(&Followed);
+}
+
+// ---------------------------------------------------------------------------------------------
 // List box
 
 TUCodeListBoxStrings::TUCodeListBoxStrings(TUCodeCustomListBox* ListBox)
-    : FListBox(ListBox), FAnsi(ListBox->TListBox::Items()) {}
+    : TUCodeMirroredStrings(ListBox->TListBox::Items()), FListBox(ListBox) {}
 
 std::wstring TUCodeListBoxStrings::Get(int Index) const {
-  if (!FListBox->IsVirtual()) return FWide.Get(Index);
+  if (!FListBox->IsVirtual()) return TUCodeMirroredStrings::Get(Index);
   if (Index < 0 || Index >= FListBox->Count()) IndexError(Index);
   std::string Text;
   if (FListBox->OnData) FListBox->OnData(FListBox, Index, Text);
@@ -380,61 +469,7 @@ std::wstring TUCodeListBoxStrings::Get(int Index) const {
 }
 
 int TUCodeListBoxStrings::GetCount() const {
-  return FListBox->IsVirtual() ? FListBox->Count() : FWide.Count();
-}
-
-TObject* TUCodeListBoxStrings::GetObject(int Index) const {
-  return FWide.GetObject(Index);
-}
-
-void TUCodeListBoxStrings::Put(int Index, const std::wstring& S) {
-  FWide.Put(Index, S);
-  FAnsi->Put(Index, WideToAnsi(S));
-}
-
-void TUCodeListBoxStrings::PutObject(int Index, TObject* AObject) {
-  FWide.PutObject(Index, AObject);
-  FAnsi->PutObject(Index, AObject);
-}
-
-void TUCodeListBoxStrings::SetUpdateState(bool Updating) {
-  if (Updating)
-    FAnsi->BeginUpdate();
-  else
-    FAnsi->EndUpdate();
-}
-
-void TUCodeListBoxStrings::Clear() {
-  FWide.Clear();
-  FAnsi->Clear();
-}
-
-void TUCodeListBoxStrings::Delete(int Index) {
-  FWide.Delete(Index);
-  FAnsi->Delete(Index);
-}
-
-void TUCodeListBoxStrings::Exchange(int Index1, int Index2) {
-  FWide.Exchange(Index1, Index2);
-  FAnsi->Exchange(Index1, Index2);
-}
-
-void TUCodeListBoxStrings::Insert(int Index, const std::wstring& S) {
-  InsertObject(Index, S, nullptr);
-}
-
-void TUCodeListBoxStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) {
-  FWide.InsertObject(Index, S, AObject);
-  FAnsi->InsertObject(Index, WideToAnsi(S), AObject);
-}
-
-void TUCodeListBoxStrings::Move(int CurIndex, int NewIndex) {
-  FWide.Move(CurIndex, NewIndex);
-  FAnsi->Move(CurIndex, NewIndex);
-}
-
-int TUCodeListBoxStrings::IndexOf(const std::wstring& S) const {
-  return FWide.IndexOf(S);
+  return FListBox->IsVirtual() ? FListBox->Count() : TUCodeMirroredStrings::GetCount();
 }
 
 TUCodeCustomListBox::TUCodeCustomListBox(TComponent* AOwner)
@@ -462,6 +497,7 @@ bool TUCodeCustomListBox::ShowsWide() {
 
 // The wide texts go into a Unicode window; the selection and the first row shown stay.
 void TUCodeCustomListBox::ShowItems() {
+  if (!IsVirtual()) FItems->FollowAnsi();
   if (!ShowsWide() || IsVirtual()) {
     TListBox::ShowItems();
     return;
@@ -525,6 +561,240 @@ void TUCodeCustomListBox::Dispatch(TMessage& Message) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Combo box
+
+namespace {
+
+// The character of a WM_CHAR: packed or wide from a Unicode window, else of the 8-bit code page.
+wchar_t TypedChar(const TMessage& Message, bool Wide) {
+  if (Wide) return GetWideCharFromMessage(Message);
+  const std::wstring Ch = AnsiToWide(std::string(1, static_cast<char>(Message.WParam)));
+  return Ch.empty() ? L'\0' : Ch[0];
+}
+
+// Characters within this many milliseconds of each other make one search in a drop-down list.
+constexpr DWORD TypeAheadPause = 1250;
+
+}  // namespace
+
+TUCodeCustomComboBox::TUCodeCustomComboBox(TComponent* AOwner)
+    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeMirroredStrings>(TComboBox::Items())) {}
+
+TUCodeCustomComboBox::~TUCodeCustomComboBox() {
+  DestroyHandle();
+}
+
+void TUCodeCustomComboBox::SetItems(TWideStrings* Value) {
+  FItems->Assign(Value);
+}
+
+void TUCodeCustomComboBox::AddItem(const std::wstring& Item, TObject* AObject) {
+  FItems->AddObject(Item, AObject);
+}
+
+void TUCodeCustomComboBox::CreateWindowHandle(const TCreateParams& Params) {
+  CreateUnicodeHandle(this, Params, L"COMBOBOX");
+}
+
+bool TUCodeCustomComboBox::ShowsWide() {
+  return IsUnicodePlatform && HandleAllocated() && IsWindowUnicode(Handle());
+}
+
+// The library gives the new window its 8-bit text: the wide one follows.
+void TUCodeCustomComboBox::CreateWnd() {
+  const std::wstring Kept = Text();
+  TComboBox::CreateWnd();
+  if (Style() == csDropDownList || !ShowsWide()) return;
+  const TCountingScope Setting(FSettingText);
+  SetText(Kept);
+}
+
+WNDPROC TUCodeCustomComboBox::SubClassEdit(HWND EditWnd, WNDPROC Proc) {
+  if (!IsUnicodePlatform || !IsWindowUnicode(EditWnd)) return TComboBox::SubClassEdit(EditWnd, Proc);
+  return reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(EditWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
+}
+
+void TUCodeCustomComboBox::ShowItems() {
+  FItems->FollowAnsi();
+  if (!ShowsWide()) {
+    TComboBox::ShowItems();
+    return;
+  }
+  const std::wstring Kept = Text();
+  const int Index = ItemIndex();
+  const TCountingScope Setting(FSettingText);
+  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(FHandle, CB_RESETCONTENT, 0, 0);
+  for (int I = 0; I < FItems->Count(); ++I)
+    SendMessageW(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+  if (Index < FItems->Count()) SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  if (Style() != csDropDownList) SetText(Kept);
+  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+int TUCodeCustomComboBox::GetSelStart() {
+  if (IsUnicodePlatform) return TComboBox::SelStart();
+  return WideLength(Text(), TComboBox::SelStart());
+}
+
+void TUCodeCustomComboBox::SetSelStart(int Value) {
+  TComboBox::SetSelStart(IsUnicodePlatform ? Value : AnsiLength(Text(), Value));
+}
+
+int TUCodeCustomComboBox::GetSelLength() {
+  if (IsUnicodePlatform) return TComboBox::SelLength();
+  const std::wstring All = Text();
+  const int Start = TComboBox::SelStart();
+  return WideLength(All, Start + TComboBox::SelLength()) - WideLength(All, Start);
+}
+
+void TUCodeCustomComboBox::SetSelLength(int Value) {
+  if (IsUnicodePlatform) {
+    TComboBox::SetSelLength(Value);
+    return;
+  }
+  const std::wstring All = Text();
+  const int Start = GetSelStart();
+  TComboBox::SetSelLength(AnsiLength(All.substr(static_cast<size_t>(Start)), Value));
+}
+
+int TUCodeCustomComboBox::FindItem(const std::wstring& Search, int Start) {
+  if (ShowsWide())
+    return static_cast<int>(SendMessageW(Handle(), CB_FINDSTRING, static_cast<WPARAM>(Start),
+                                         reinterpret_cast<LPARAM>(Search.c_str())));
+  const std::string Ansi = WideToAnsi(Search);
+  return static_cast<int>(SendMessageA(Handle(), CB_FINDSTRING, static_cast<WPARAM>(Start),
+                                       reinterpret_cast<LPARAM>(Ansi.c_str())));
+}
+
+bool TUCodeCustomComboBox::SelectItem(const std::wstring& Search, bool KeepTyped, bool UniqueOnly) {
+  int Index = FindItem(Search, -1);
+  if (Index >= 0 && UniqueOnly && FindItem(Search, Index) != Index) Index = -1;
+  if (Index < 0 || Index >= FItems->Count()) return false;
+  const std::wstring Item = FItems->Get(Index);
+  const bool Changed = Style() == csDropDown ? Text() != Item : ItemIndex() != Index;
+  if (AutoCloseUp && Item.size() == Search.size()) SetDroppedDown(false);
+  SetItemIndex(Index);
+  if (Style() != csDropDownList) {
+    const size_t Typed = std::min(Search.size(), Item.size());
+    {
+      const TCountingScope Setting(FSettingText);
+      SetText(KeepTyped ? Search.substr(0, Typed) + Item.substr(Typed) : Item);
+    }
+    SetSelStart(static_cast<int>(Typed));
+    SetSelLength(static_cast<int>(Item.size() - Typed));
+  }
+  if (Changed) {
+    Click();
+    Change();
+  }
+  return true;
+}
+
+bool TUCodeCustomComboBox::TypeAhead(wchar_t Key) {
+  switch (Key) {
+    case VK_BACK:
+      if (!FSearch.empty()) FSearch.pop_back();
+      return false;
+    case VK_TAB:
+      if (AutoDropDown && DroppedDown()) SetDroppedDown(false);
+      return false;
+    case VK_ESCAPE:
+      return false;
+    default:
+      break;
+  }
+  if (AutoDropDown && !DroppedDown()) SetDroppedDown(true);
+  const DWORD Now = GetTickCount();
+  if (Now - FLastKeyTime >= TypeAheadPause) FSearch.clear();
+  FLastKeyTime = Now;
+  if (!SelectItem(FSearch + Key, false, false)) return false;
+  FSearch += Key;
+  return true;
+}
+
+bool TUCodeCustomComboBox::AutoCompleteKeyPress(wchar_t Key) {
+  Assert(Style() != csDropDownList,
+         L"Internal Error: UCodeCombo_AutoCompleteKeyPress is only for csSimple and csDropDown style combo "
+         L"boxes.");
+  if (!AutoComplete) return false;
+  switch (Key) {
+    case VK_BACK:
+    case VK_ESCAPE:
+      return false;
+    case VK_TAB:
+      if (AutoDropDown && DroppedDown()) SetDroppedDown(false);
+      return false;
+    default:
+      break;
+  }
+  if (AutoDropDown && !DroppedDown()) {
+    // Opening the list selects its text: what was typed and selected stays.
+    const std::wstring Kept = Text();
+    const int Start = GetSelStart();
+    const int Length = GetSelLength();
+    SetDroppedDown(true);
+    const TCountingScope Setting(FSettingText);
+    SetText(Kept);
+    SetSelStart(Start);
+    SetSelLength(Length);
+  }
+  const std::wstring All = Text();
+  const int Start = GetSelStart();
+  if (static_cast<size_t>(Start + GetSelLength()) != All.size()) return false;
+  return SelectItem(All.substr(0, static_cast<size_t>(Start)) + Key, true, false);
+}
+
+void TUCodeCustomComboBox::ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc) {
+  const bool Wide = IsUnicodePlatform && IsWindowUnicode(EditWnd);
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      if (Wide) PackWideCharMessage(Message);
+      if (DoKeyPress(Message) || AutoCompleteKeyPress(TypedChar(Message, Wide))) return;
+      if (Wide) UnpackWideCharMessage(Message);
+      if ((Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE) && DroppedDown()) {
+        SetDroppedDown(false);
+        return;
+      }
+      break;
+    case WM_IME_CHAR:
+      if (!Wide) break;
+      Message.Result = SendMessageW(EditWnd, WM_CHAR, Message.WParam, Message.LParam);
+      return;
+    default:
+      break;
+  }
+  Message.Result = Wide ? CallWindowProcW(DefProc, EditWnd, Message.Msg, Message.WParam, Message.LParam)
+                        : CallWindowProcA(DefProc, EditWnd, Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TUCodeCustomComboBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_CHAR && Style() == csDropDownList && AutoComplete &&
+      TypeAhead(TypedChar(Message, ShowsWide()))) {
+    Message.Result = 0;
+    return;
+  }
+  // The picked item becomes the text wide; the library would set its 8-bit form.
+  if (Message.Msg == CN_COMMAND && HIWORD(Message.WParam) == CBN_SELCHANGE && ShowsWide()) {
+    const int Index = ItemIndex();
+    if (Index >= 0 && Index < FItems->Count()) {
+      const TCountingScope Setting(FSettingText);
+      SetText(FItems->Get(Index));
+    }
+    Click();
+    Change();
+    return;
+  }
+  TComboBox::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Published properties
 
 namespace {
@@ -578,9 +848,14 @@ std::map<std::string, const TClassInfo*> RegisterStdCtrlsClasses() {
       "TUCodeListBox", GetClass("TListBox"),
       {Object<TUCodeListBox>("Items", [](TUCodeListBox* C) { return C->Items(); }),
        WideHintProp<TUCodeListBox>()});
+  static const TClassInfo ComboBox = MakeClassInfo<TUCodeComboBox>(
+      "TUCodeComboBox", GetClass("TComboBox"),
+      {WideTextProp<TUCodeComboBox>(),
+       Object<TUCodeComboBox>("Items", [](TUCodeComboBox* C) { return C->Items(); }),
+       WideHintProp<TUCodeComboBox>()});
   std::map<std::string, const TClassInfo*> Classes;
   for (const TClassInfo* Info :
-       {&Edit, &Memo, &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &ListBox}) {
+       {&Edit, &Memo, &Label, &Button, &CheckBox, &RadioButton, &GroupBox, &ListBox, &ComboBox}) {
     RegisterClass(Info);
     Classes[Info->Name] = Info;
   }

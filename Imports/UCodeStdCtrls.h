@@ -186,13 +186,11 @@ class TUCodeGroupBox : public TUCodeCustomGroupBox {
 // ---------------------------------------------------------------------------------------------
 // List box
 
-class TUCodeCustomListBox;
-
-// The items of a wide list box: kept wide beside the library's 8-bit items, which follow every change
-// (and so have the window shown anew). A virtual list box's items come from its OnData.
-class TUCodeListBoxStrings : public TUCodeStrings {
+// Items kept wide beside the library's 8-bit items of the same control, which follow every change (and
+// so have the window shown anew). 8-bit code may still change the library's items directly.
+class TUCodeMirroredStrings : public TUCodeStrings {
  public:
-  explicit TUCodeListBoxStrings(TUCodeCustomListBox* ListBox);
+  explicit TUCodeMirroredStrings(TStrings* Ansi);
   std::wstring Get(int Index) const override;
   int GetCount() const override;
   TObject* GetObject(int Index) const override;
@@ -206,11 +204,26 @@ class TUCodeListBoxStrings : public TUCodeStrings {
   void InsertObject(int Index, const std::wstring& S, TObject* AObject) override;
   void Move(int CurIndex, int NewIndex) override;
   int IndexOf(const std::wstring& S) const override;
+  // After the library's items were changed by 8-bit calls: the wide items take their changes, and an
+  // item that is still there keeps its wide text.
+  void FollowAnsi();
+
+ private:
+  TStrings* FAnsi;
+  TUCodeStringList FWide;
+};
+
+class TUCodeCustomListBox;
+
+// The items of a wide list box; a virtual list box's items come from its OnData.
+class TUCodeListBoxStrings : public TUCodeMirroredStrings {
+ public:
+  explicit TUCodeListBoxStrings(TUCodeCustomListBox* ListBox);
+  std::wstring Get(int Index) const override;
+  int GetCount() const override;
 
  private:
   TUCodeCustomListBox* FListBox;
-  TStrings* FAnsi;
-  TUCodeStringList FWide;
 };
 
 class TUCodeCustomListBox : public TUCodeControlOf<TListBox> {
@@ -238,6 +251,57 @@ class TUCodeCustomListBox : public TUCodeControlOf<TListBox> {
 class TUCodeListBox : public TUCodeCustomListBox {
  public:
   using TUCodeCustomListBox::TUCodeCustomListBox;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Combo box
+
+// A combo box whose window and edit part are Unicode windows. Typing completes to the items: in a
+// drop-down list the characters typed within 1.25 s of each other pick the first item they begin; in the
+// edit part a character typed at the end of the text completes it to the first item it begins, the rest
+// selected.
+class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
+ public:
+  explicit TUCodeCustomComboBox(TComponent* AOwner);
+  ~TUCodeCustomComboBox() override;
+  std::wstring Text() { return GetControlWideText(this); }
+  void SetText(const std::wstring& Value) { SetControlWideText(this, Value); }
+  TUCodeStrings* Items() { return FItems.get(); }
+  virtual void SetItems(TWideStrings* Value);
+  virtual void AddItem(const std::wstring& Item, TObject* AObject);
+  // In characters of the wide text.
+  virtual int GetSelStart();
+  virtual void SetSelStart(int Value);
+  virtual int GetSelLength();
+  virtual void SetSelLength(int Value);
+  // Selects the first item that begins with Search (without case; with UniqueOnly only when no other
+  // does). The edit part then shows Search followed by the rest of the item (KeepTyped) or the item,
+  // with that rest selected. False when there is no such item.
+  bool SelectItem(const std::wstring& Search, bool KeepTyped, bool UniqueOnly);
+
+ protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc) override;
+  WNDPROC SubClassEdit(HWND EditWnd, WNDPROC Proc) override;
+  void ShowItems() override;
+  // A character typed into the edit part after OnKeyPress; true when the completion took it.
+  virtual bool AutoCompleteKeyPress(wchar_t Key);
+
+ private:
+  bool ShowsWide();
+  int FindItem(const std::wstring& Search, int Start);
+  // A character typed into a drop-down list; true when the type-ahead took it.
+  bool TypeAhead(wchar_t Key);
+  std::unique_ptr<TUCodeMirroredStrings> FItems;
+  std::wstring FSearch;    // what was typed into the drop-down list
+  DWORD FLastKeyTime = 0;  // when, by GetTickCount
+};
+
+class TUCodeComboBox : public TUCodeCustomComboBox {
+ public:
+  using TUCodeCustomComboBox::TUCodeCustomComboBox;
 };
 
 // The class information of the wide standard controls, by their own names.

@@ -639,8 +639,12 @@ void TComboBox::HookEdit() {
   if (FStyle == csDropDownList || !GetComboBoxInfo(FHandle, &Info) || !Info.hwndItem) return;
   FEditHandle = Info.hwndItem;
   SetPropA(FEditHandle, ComboEditProp, this);
-  FDefEditProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(EditWndProc)));
+  FDefEditProc = SubClassEdit(FEditHandle, EditWndProc);
+}
+
+WNDPROC TComboBox::SubClassEdit(HWND EditWnd, WNDPROC Proc) {
+  return reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(EditWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
 }
 
 LRESULT CALLBACK TComboBox::EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
@@ -675,7 +679,36 @@ void TComboBox::ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc) {
   Message.Result = CallWindowProcA(DefProc, EditWnd, Message.Msg, Message.WParam, Message.LParam);
 }
 
-// Refills the window's list; the text and the selection stay.
+int TComboBox::SelStart() {
+  DWORD Start = 0;
+  SendMessageA(Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&Start), 0);
+  return static_cast<int>(Start);
+}
+
+int TComboBox::SelLength() {
+  DWORD Start = 0;
+  DWORD End = 0;
+  SendMessageA(Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&Start), reinterpret_cast<LPARAM>(&End));
+  return static_cast<int>(End - Start);
+}
+
+void TComboBox::SetSelStart(int Value) {
+  SendMessageA(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(Value, Value));
+}
+
+void TComboBox::SetSelLength(int Value) {
+  const int Start = SelStart();
+  SendMessageA(Handle(), CB_SETEDITSEL, 0, MAKELPARAM(Start, Start + Value));
+}
+
+bool TComboBox::DroppedDown() {
+  return FHandle && SendMessageA(FHandle, CB_GETDROPPEDSTATE, 0, 0) != 0;
+}
+
+void TComboBox::SetDroppedDown(bool Value) {
+  SendMessageA(Handle(), CB_SHOWDROPDOWN, Value, 0);
+}
+
 void TComboBox::ShowItems() {
   if (!FHandle) return;
   const std::string Kept = Text();

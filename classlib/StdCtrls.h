@@ -232,6 +232,18 @@ class TComboBox : public TWinControl {
   void SetStyle(TComboBoxStyle Value);
   // The edit part's window (the control's window is made when needed); nullptr for a drop-down list.
   HWND EditHandle();
+  // The selection in the edit part's text.
+  int SelStart();
+  void SetSelStart(int Value);
+  int SelLength();
+  void SetSelLength(int Value);
+  bool DroppedDown();
+  void SetDroppedDown(bool Value);
+  // For the combo boxes that complete what is typed to an item: whether they do, whether the list opens
+  // as one types, and whether it closes when what was typed is a whole item.
+  bool AutoComplete = true;
+  bool AutoDropDown = false;
+  bool AutoCloseUp = false;
   TNotifyEvent OnChange;
 
  protected:
@@ -241,19 +253,22 @@ class TComboBox : public TWinControl {
   void Dispatch(TMessage& Message) override;
   // Every message of the edit part; DefProc is the edit's own procedure.
   virtual void ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc);
+  // Puts Proc on the edit part; returns the procedure it replaces.
+  virtual WNDPROC SubClassEdit(HWND EditWnd, WNDPROC Proc);
+  // Refills the window's list; the text and the selection stay.
+  virtual void ShowItems();
+  void Change();
+  int FSettingText = 0;  // the program changes the text: no OnChange
 
  private:
   class TComboBoxStrings;
   static LRESULT CALLBACK EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
   void HookEdit();
-  void ShowItems();
-  void Change();
   std::unique_ptr<TComboBoxStrings> FItems;
   TComboBoxStyle FStyle = csDropDown;
   int FItemIndex = -1;
   HWND FEditHandle = nullptr;
   WNDPROC FDefEditProc = nullptr;
-  int FSettingText = 0;  // the program changes the text: no OnChange
 };
 
 void RegisterStdCtrls();

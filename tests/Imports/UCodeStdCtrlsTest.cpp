@@ -44,6 +44,12 @@ TEST(UCodeRepStdCtrls, AFormThatNamesTheLibrarysClassesGetsTheWideOnes) {
   object Frame: TGroupBox
     Caption = #26481#20140
   end
+  object Pick: TComboBox
+    Text = #1046
+    Items.Strings = (
+      #913#952#942#957#945
+      #26481#20140)
+  end
 end)",
                  "TEST");
   Reader.ReadRootComponent(&Form);
@@ -53,6 +59,11 @@ end)",
   EXPECT_EQ(dynamic_cast<UCodeRepStdCtrls::TEdit*>(Form.FindComponent("Name"))->Text(), L"\u0416");
   EXPECT_EQ(dynamic_cast<TUCodeButton*>(Form.FindComponent("Ok"))->Caption(), L"&" + Cyrillic);
   EXPECT_EQ(dynamic_cast<TUCodeGroupBox*>(Form.FindComponent("Frame"))->Caption(), Japanese);
+  auto* Pick = dynamic_cast<UCodeRepStdCtrls::TComboBox*>(Form.FindComponent("Pick"));
+  ASSERT_NE(Pick, nullptr);
+  EXPECT_EQ(Pick->Text(), L"\u0416");
+  ASSERT_EQ(Pick->Items()->Count(), 2);
+  EXPECT_EQ(Pick->Items()->Get(1), Japanese);
 }
 
 class UCodeStdCtrls : public testing::Test {
@@ -190,11 +201,12 @@ TEST_F(UCodeStdCtrls, CaptionsOfButtonsAndGroupBoxesLiveInTheirUnicodeWindows) {
   EXPECT_EQ(Check->Caption(), Clef + Greek);
 }
 
-std::wstring ListText(HWND Wnd, int Index) {
-  std::wstring Buffer(
-      static_cast<size_t>(SendMessageW(Wnd, LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0)) + 1, L'\0');
+// An item's text as the window tells it wide: its length asked with LengthMsg, the text with TextMsg.
+std::wstring WindowItemText(HWND Wnd, int Index, UINT LengthMsg = LB_GETTEXTLEN, UINT TextMsg = LB_GETTEXT) {
+  std::wstring Buffer(static_cast<size_t>(SendMessageW(Wnd, LengthMsg, static_cast<WPARAM>(Index), 0)) + 1,
+                      L'\0');
   Buffer.resize(static_cast<size_t>(
-      SendMessageW(Wnd, LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Buffer.data()))));
+      SendMessageW(Wnd, TextMsg, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(Buffer.data()))));
   return Buffer;
 }
 
@@ -205,7 +217,7 @@ TEST_F(UCodeStdCtrls, AListBoxKeepsItsWideItemsTheSelectionAndTheTopRowAcrossANe
   List->Items()->InsertObject(1, Japanese, List);
   Form->Show();
   ASSERT_TRUE(IsWindowUnicode(List->Handle()));
-  EXPECT_EQ(ListText(List->Handle(), 1), Japanese);
+  EXPECT_EQ(WindowItemText(List->Handle(), 1), Japanese);
   EXPECT_EQ(List->Items()->IndexOf(Japanese), 1);
   EXPECT_EQ(List->Items()->GetObject(1), List);
   List->SetItemIndex(30);
@@ -216,7 +228,7 @@ TEST_F(UCodeStdCtrls, AListBoxKeepsItsWideItemsTheSelectionAndTheTopRowAcrossANe
   EXPECT_EQ(List->ItemIndex(), 30);
   EXPECT_EQ(List->TopIndex(), 25);
   EXPECT_EQ(List->Items()->Get(30), Clef);
-  EXPECT_EQ(ListText(List->Handle(), 30), Clef);
+  EXPECT_EQ(WindowItemText(List->Handle(), 30), Clef);
   EXPECT_EQ(List->Items()->Count(), 41);
   List->Items()->Exchange(0, 1);
   EXPECT_EQ(List->Items()->Get(0), Japanese);
@@ -242,6 +254,155 @@ TEST_F(UCodeStdCtrls, AVirtualListBoxNeverTellsMoreThanTheLengthItToldBefore) {
   EXPECT_EQ(List->Items()->Get(0).substr(0, 1), L"a");
 }
 
+std::wstring ComboItemText(HWND Wnd, int Index) {
+  return WindowItemText(Wnd, Index, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+// What a combo box reported: its changes and clicks.
+struct TComboLog {
+  int Changes = 0;
+  int Clicks = 0;
+};
+
+class UCodeComboBox : public UCodeStdCtrls {
+ protected:
+  TUCodeComboBox* MakeCombo(std::initializer_list<std::wstring> Items) {
+    auto* Combo = Make<TUCodeComboBox>();
+    Combo->SetBounds(10, 10, 200, 21);
+    for (const std::wstring& Item : Items) Combo->Items()->Add(Item);
+    Combo->OnChange = [this](TObject*) { ++Log.Changes; };
+    Combo->OnClick = [this](TObject*) { ++Log.Clicks; };
+    return Combo;
+  }
+  static void Type(HWND Wnd, wchar_t Ch) { SendMessageW(Wnd, WM_CHAR, Ch, 1); }
+  TComboLog Log;
+};
+
+TEST_F(UCodeComboBox, WideItemsTextAndSelectionSurviveANewWindow) {
+  auto* Combo = MakeCombo({Greek, Cyrillic, Japanese + Clef});
+  Combo->SetText(Cyrillic + Clef);
+  Form->Show();
+  ASSERT_TRUE(IsWindowUnicode(Combo->Handle()));
+  ASSERT_TRUE(IsWindowUnicode(Combo->EditHandle()));
+  EXPECT_EQ(Combo->Text(), Cyrillic + Clef);
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 2), Japanese + Clef);
+  EXPECT_EQ(Combo->Items()->IndexOf(Japanese + Clef), 2);
+  Combo->Items()->Add(Japanese);  // refilling the list keeps the text
+  EXPECT_EQ(Combo->Text(), Cyrillic + Clef);
+  Combo->SetStyle(csSimple);  // a new window
+  EXPECT_EQ(Combo->Text(), Cyrillic + Clef);
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 3), Japanese);
+  Combo->SetItemIndex(2);
+  Combo->SetStyle(csDropDownList);
+  EXPECT_EQ(Combo->ItemIndex(), 2);
+  EXPECT_EQ(Combo->Text(), Japanese + Clef);
+  EXPECT_EQ(Combo->Items()->Count(), 4);
+  EXPECT_EQ(Combo->TComboBox::Items()->Get(0), WideToAnsi(Greek));
+  Combo->SetStyle(csDropDown);
+  Combo->SetText(Greek + Japanese);
+  Combo->Items()->Clear();
+  EXPECT_EQ(SendMessageW(Combo->Handle(), CB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(Combo->Text(), Greek + Japanese);
+  EXPECT_EQ(Log.Changes, 0);  // the program's own changes
+}
+
+TEST_F(UCodeComboBox, ItemsChangedBy8BitCodeKeepTheOthersWide) {
+  auto* Combo = MakeCombo({Greek, Cyrillic, Japanese});
+  auto* List = Make<TUCodeListBox>();
+  for (const std::wstring& Item : {Greek, Cyrillic, Japanese}) List->Items()->Add(Item);
+  Form->Show();
+  for (TStrings* Ansi : {Combo->TComboBox::Items(), List->TListBox::Items()}) {
+    Ansi->Insert(0, "plain");
+    Ansi->Delete(2);      // Cyrillic
+    Ansi->Put(2, "put");  // was Japanese
+    Ansi->Add("end");
+    Ansi->PutObject(1, List);
+  }
+  for (TUCodeStrings* Items : {Combo->Items(), List->Items()}) {
+    ASSERT_EQ(Items->Count(), 4);
+    EXPECT_EQ(Items->Get(0), L"plain");
+    EXPECT_EQ(Items->Get(1), Greek);
+    EXPECT_EQ(Items->GetObject(1), List);
+    EXPECT_EQ(Items->Get(2), L"put");
+    EXPECT_EQ(Items->Get(3), L"end");
+  }
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 1), Greek);
+  EXPECT_EQ(WindowItemText(List->Handle(), 1), Greek);
+  Combo->TComboBox::Items()->Clear();
+  EXPECT_EQ(Combo->Items()->Count(), 0);
+}
+
+TEST_F(UCodeComboBox, TypingCompletesToAWideItemAndAPickedItemIsTheTextWide) {
+  auto* Combo = MakeCombo({L"zwei", Greek, Greek + L" " + Clef});
+  std::wstring Pressed;
+  Combo->OnKeyPress = [&](TObject*, char& Key) {
+    Pressed += static_cast<wchar_t>(static_cast<unsigned char>(Key));
+    if (Key == '!') Key = 0;
+  };
+  Form->Show();
+  const HWND Edit = Combo->EditHandle();
+  Type(Edit, Greek[0]);
+  EXPECT_EQ(Combo->Text(), Greek);
+  EXPECT_EQ(Combo->GetSelStart(), 1);
+  EXPECT_EQ(Combo->GetSelLength(), 4);
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  EXPECT_EQ(Log.Changes, 1);
+  for (wchar_t Ch : Greek.substr(1)) Type(Edit, Ch);  // the same item: no new change
+  EXPECT_EQ(Log.Changes, 1);
+  Type(Edit, L' ');  // now only the longer item begins so
+  EXPECT_EQ(Combo->Text(), Greek + L" " + Clef);
+  EXPECT_EQ(Combo->GetSelLength(), 2);
+  Type(Edit, L'!');         // taken by OnKeyPress
+  Type(Edit, Japanese[0]);  // begins no item: typed over the selection
+  EXPECT_EQ(Combo->Text(), Greek + L" " + Japanese.substr(0, 1));
+  EXPECT_EQ(Pressed.size(), 8u);
+  EXPECT_EQ(Pressed.back(), L'\u00FF');  // a character above 255 reaches the 8-bit event packed
+
+  // Completion only at the end of the text, and only when asked for.
+  Combo->SetText(L"we");
+  Combo->SetSelStart(0);
+  Type(Edit, L'z');
+  EXPECT_EQ(Combo->Text(), L"zwe");
+  Combo->AutoComplete = false;
+  Combo->SetText(L"");
+  Type(Edit, L'z');
+  EXPECT_EQ(Combo->Text(), L"z");
+
+  // Picked from the list by the keyboard: the text is the wide item when OnChange runs.
+  std::wstring Seen;
+  Combo->OnChange = [&](TObject*) { Seen = Combo->Text(); };
+  Combo->SetItemIndex(0);
+  SendMessageW(Edit, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  EXPECT_EQ(Seen, Greek);
+}
+
+TEST_F(UCodeComboBox, TypeAheadInADropDownListKeepsCharactersTypedWithinAQuarterPastASecond) {
+  auto* Combo = MakeCombo({L"ab", L"b", L"avocado", L"apple", Greek});
+  Combo->SetStyle(csDropDownList);
+  Form->Show();
+  const HWND Wnd = Combo->Handle();
+  Type(Wnd, L'a');
+  EXPECT_EQ(Combo->ItemIndex(), 0);
+  Type(Wnd, L'b');  // "ab"; alone "b" would pick the second item
+  EXPECT_EQ(Combo->ItemIndex(), 0);
+  Sleep(1300);
+  Type(Wnd, L'b');
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  Sleep(1300);
+  Type(Wnd, L'a');
+  Type(Wnd, L'v');
+  EXPECT_EQ(Combo->ItemIndex(), 2);
+  Type(Wnd, VK_BACK);  // "a" again
+  Type(Wnd, L'p');
+  EXPECT_EQ(Combo->ItemIndex(), 3);
+  Sleep(1300);
+  Type(Wnd, Greek[0]);
+  EXPECT_EQ(Combo->ItemIndex(), 4);
+  EXPECT_EQ(Combo->Text(), Greek);
+  EXPECT_EQ(Log.Changes, 6);  // each new item picked
+}
+
 TEST(UCodeStdCtrlsAnsi, TheANSIRoadKeepsWorkingControls) {
   TUnicodePlatformGuard Guard(false);
   TForm Form(nullptr);
@@ -259,6 +420,14 @@ TEST(UCodeStdCtrlsAnsi, TheANSIRoadKeepsWorkingControls) {
   Edit->SetSelStart(3);
   Edit->SetSelLength(1);
   EXPECT_EQ(Edit->GetSelText(), L"\u00E9");
+  auto* Combo = new TUCodeComboBox(&Form);
+  Combo->SetParent(&Form);
+  Combo->Items()->Add(L"\u00E9t\u00E9");
+  SendMessageA(Combo->EditHandle(), WM_CHAR, 0xE9, 1);  // completes on the 8-bit road too
+  EXPECT_FALSE(IsWindowUnicode(Combo->EditHandle()));
+  EXPECT_EQ(Combo->Text(), L"\u00E9t\u00E9");
+  EXPECT_EQ(Combo->GetSelStart(), 1);
+  EXPECT_EQ(Combo->GetSelLength(), 2);
 }
 
 }  // namespace
