@@ -519,11 +519,10 @@ TExportOptionen Ttxtexport::Optionen() {
 }
 
 void Ttxtexport::FormatMerken(const std::wstring& F) {
-  const std::string Eintrag = WideToAnsi(F);
-  TStrings* Liste = formstr->Items();
+  TUCodeStrings* Liste = formstr->Items();
   for (int I = 0; I < Liste->Count(); ++I)
-    if (Liste->Get(I) == Eintrag) return;
-  Liste->Add(Eintrag);
+    if (Liste->Get(I) == F) return;
+  Liste->Add(F);
 }
 
 void Ttxtexport::SchreibenClick(TObject* /*Sender*/) {

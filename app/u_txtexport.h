@@ -85,6 +85,7 @@ class Ttxtexport : public TForm {
   using TEdit = UCodeRepStdCtrls::TEdit;
   using TMemo = UCodeRepStdCtrls::TMemo;
   using TCheckBox = UCodeRepStdCtrls::TCheckBox;
+  using TComboBox = UCodeRepStdCtrls::TComboBox;
   using TSaveDialog = UCodeRepDialogs::TSaveDialog;
 
   TPanel* pa_format = nullptr;

@@ -95,7 +95,30 @@ TEST_F(ExportWindow, TheAssistanceButtonsAndTheKeyEnterBuildTheFormat) {
   CaptionSetzen(txtexport->formstr, L"%Titel%");
   txtexport->SchreibenClick(nullptr);
   EXPECT_EQ(txtexport->formstr->Items()->Count(), Before + 2);
-  EXPECT_EQ(txtexport->formstr->Items()->Get(Before), "%titel%");
+  EXPECT_EQ(txtexport->formstr->Items()->Get(Before), L"%titel%");
+}
+
+TEST_F(ExportWindow, AGreekAndJapaneseFormatJoinsTheHistoryAndTypingCompletesToIt) {
+  const std::wstring Wide = L"%titel% \u03A9 \u6771\u4EAC";
+  Format(Wide);
+  txtexport->SchreibenClick(nullptr);
+  EXPECT_EQ(Memo(),
+            L"Bohemian Rhapsody \u03A9 \u6771\u4EAC\r\nSOS \u03A9 \u6771\u4EAC\r\nWaterloo \u03A9 "
+            L"\u6771\u4EAC\r\n");
+  TUCodeStrings* Verlauf = txtexport->formstr->Items();
+  ASSERT_EQ(Verlauf->IndexOf(Wide), Verlauf->Count() - 1);
+  std::wstring Gezeigt(64, L'\0');
+  Gezeigt.resize(static_cast<size_t>(SendMessageW(txtexport->formstr->Handle(), CB_GETLBTEXT,
+                                                  static_cast<WPARAM>(Verlauf->Count() - 1),
+                                                  reinterpret_cast<LPARAM>(Gezeigt.data()))));
+  EXPECT_EQ(Gezeigt, Wide);
+  Format(L"");
+  for (const wchar_t Ch : std::wstring(L"%titel% \u03A9"))
+    SendMessageW(txtexport->formstr->EditHandle(), WM_CHAR, Ch, 1);
+  EXPECT_EQ(TextLesen(txtexport->formstr), Wide);
+  EXPECT_EQ(Memo(),
+            L"Bohemian Rhapsody \u03A9 \u6771\u4EAC\r\nSOS \u03A9 \u6771\u4EAC\r\nWaterloo \u03A9 "
+            L"\u6771\u4EAC\r\n");
 }
 
 TEST_F(ExportWindow, HtmlTablesAppendUnlessTheOldListIsReplaced) {
@@ -137,7 +160,7 @@ TEST_F(ExportWindow, FilterReplaceAndOptionsComeFromTheControls) {
 }
 
 TEST_F(ExportWindow, TextsInBothLanguagesResetTheFormatAndItsHistory) {
-  txtexport->formstr->Items()->Add("old");
+  txtexport->formstr->Items()->Add(L"old");
   start->spr->SetCaption("en");
   txtexport->LocalSpr();
   EXPECT_EQ(TextLesen(txtexport), L"Export as Text/HTML Table");
@@ -148,7 +171,7 @@ TEST_F(ExportWindow, TextsInBothLanguagesResetTheFormatAndItsHistory) {
   EXPECT_EQ(TextLesen(txtexport->formstr), L"%artist% - %title%");
   ASSERT_EQ(txtexport->formstr->Items()->Count(), 1);
   EXPECT_EQ(txtexport->formstr->Items()->Get(0),
-            "%artist%%tab%%title%%tab%%length%%tab%%album%%tab%%track%%tab%%year%%tab%%genre%");
+            L"%artist%%tab%%title%%tab%%length%%tab%%album%%tab%%track%%tab%%year%%tab%%genre%");
   start->spr->SetCaption("xx");  // any other code changes nothing
   txtexport->LocalSpr();
   EXPECT_EQ(TextLesen(txtexport->Button1), L"%artist%");
