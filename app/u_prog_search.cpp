@@ -1,0 +1,363 @@
+// The player window's search: the search texts of the songs, the word, term and pattern searches, the
+// search panel and the searches for songs like the selected one.
+#include "app/u_prog.h"
+#include "app/u_prog_intern.h"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeWindows.h"
+#include "app/u_funktionen.h"
+#include "app/u_suchopt.h"
+#include "regex/WideRegex.h"
+
+namespace {
+
+const std::wstring ZeilenEnde = L"\r\n";
+
+void Grossschreiben(std::wstring& S) {
+  if (!S.empty()) CharUpperBuffW(S.data(), static_cast<DWORD>(S.size()));
+}
+
+// The words of the text, prepared as the haystacks are. Empty words (from blanks in a row or at either
+// end) are left out: they would otherwise never be found and make "all words" find nothing.
+std::vector<std::wstring> SuchWoerter(const std::wstring& Text, const TSuchOptionen& O) {
+  TWideStrArray Teile;
+  WideSplitString(Teile, L" ", Text);
+  std::vector<std::wstring> Woerter;
+  for (std::wstring& Wort : Teile) {
+    if (Wort.empty()) continue;
+    if (O.Exakt) Wort = ZeilenEnde + Wort + ZeilenEnde;
+    if (!O.GrossKlein) Grossschreiben(Wort);
+    Woerter.push_back(std::move(Wort));
+  }
+  return Woerter;
+}
+
+}  // namespace
+
+namespace {
+
+size_t SuchTextLaenge(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  size_t Laenge = ZeilenEnde.size();
+  for (int F = 0; F < SongFieldCount; ++F)
+    if (Spalten[F]) Laenge += S[F].size() + ZeilenEnde.size();
+  return Laenge;
+}
+
+// Writes the haystack of S at Ziel, which has room for it; returns the end of what it wrote.
+wchar_t* SuchTextSchreiben(wchar_t* Ziel, const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  Ziel = std::copy(ZeilenEnde.begin(), ZeilenEnde.end(), Ziel);
+  for (int F = 0; F < SongFieldCount; ++F) {
+    if (!Spalten[F]) continue;
+    Ziel = std::copy(S[F].begin(), S[F].end(), Ziel);
+    Ziel = std::copy(ZeilenEnde.begin(), ZeilenEnde.end(), Ziel);
+  }
+  return Ziel;
+}
+
+// A substring search (Horspool, shifts by the low byte of a character) prepared once per term, so that
+// the loop per song calls nothing.
+class TFinder {
+ public:
+  explicit TFinder(std::wstring Begriff) : FBegriff(std::move(Begriff)) {
+    const size_t M = FBegriff.size();
+    FSprung.fill(M);
+    for (size_t I = 0; I + 1 < M; ++I) FSprung[FBegriff[I] & 0xFF] = M - 1 - I;
+  }
+  bool In(std::wstring_view Text) const {
+    const size_t M = FBegriff.size();
+    if (M == 0) return true;
+    const wchar_t Letztes = FBegriff[M - 1];
+    for (size_t Pos = 0; Pos + M <= Text.size(); Pos += FSprung[Text[Pos + M - 1] & 0xFF]) {
+      if (Text[Pos + M - 1] != Letztes) continue;
+      size_t I = 0;
+      while (I + 1 < M && Text[Pos + I] == FBegriff[I]) ++I;
+      if (I + 1 == M) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::wstring FBegriff;
+  std::array<size_t, 256> FSprung;
+};
+
+}  // namespace
+
+std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
+  std::wstring Text;
+  Text.resize(SuchTextLaenge(S, Spalten));
+  SuchTextSchreiben(Text.data(), S, Spalten);
+  return Text;
+}
+
+TSuchTexte::TSuchTexte(const TWideSongArray& Songs, const TSuchOptionen& O)
+    : FSpalten(O.Spalten), FGefaltet(!O.GrossKlein && !O.RegEx) {
+  size_t Laenge = 0;
+  for (const Song& S : Songs) Laenge += SuchTextLaenge(S, FSpalten);
+  FText.resize(Laenge);
+  FAnfang.reserve(Songs.size() + 1);
+  wchar_t* Ziel = FText.data();
+  for (const Song& S : Songs) {
+    FAnfang.push_back(static_cast<size_t>(Ziel - FText.data()));
+    Ziel = SuchTextSchreiben(Ziel, S, FSpalten);
+  }
+  FAnfang.push_back(FText.size());
+  // The platform folds each character alone, so one call does for all songs.
+  if (FGefaltet) Grossschreiben(FText);
+}
+
+bool TSuchTexte::PasstZu(const TWideSongArray& Songs, const TSuchOptionen& O) const {
+  return FSpalten == O.Spalten && FGefaltet == (!O.GrossKlein && !O.RegEx) && Anzahl() == Songs.size();
+}
+
+std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
+                                const TSuchOptionen& O) {
+  return SongsFinden(TSuchTexte(Songs, O), Text, O);
+}
+
+std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O) {
+  std::vector<size_t> Treffer;
+  const auto Behalten = [&](size_t I, bool Passt) {
+    if (Passt != O.Invers) Treffer.push_back(I);
+  };
+  if (O.RegEx) {
+    std::wstring Muster = O.Exakt ? L"^" + Text + L"$" : Text;
+    if (O.GrossKlein) Muster = L"(?-i)" + Muster;
+    TWideRegex Regex;
+    Regex.SetExpression(Muster);
+    std::wstring Eingabe;
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
+      Eingabe.assign(Texte.Heu(I));
+      Behalten(I, Regex.Exec(Eingabe));
+    }
+  } else if (O.Modus == smGanz) {
+    std::wstring Begriff = O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text;
+    if (!O.GrossKlein) Grossschreiben(Begriff);
+    const TFinder Finder(std::move(Begriff));
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Finder.In(Texte.Heu(I)));
+  } else {
+    std::vector<TFinder> Woerter;
+    for (std::wstring& Wort : SuchWoerter(Text, O)) Woerter.emplace_back(std::move(Wort));
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
+      const auto Kommt = [&](const TFinder& Wort) { return Wort.In(Texte.Heu(I)); };
+      const bool Passt = O.Modus == smUnd
+                             ? !Woerter.empty() && std::all_of(Woerter.begin(), Woerter.end(), Kommt)
+                             : std::any_of(Woerter.begin(), Woerter.end(), Kommt);
+      Behalten(I, Passt);
+    }
+  }
+  return Treffer;
+}
+
+std::wstring RegexMaskieren(const std::wstring& Text) {
+  std::wstring Result;
+  Result.reserve(Text.size() * 2);
+  for (const wchar_t C : Text) {
+    if (std::wstring_view(L"\\^$.|?*+()[]{}").find(C) != std::wstring_view::npos) Result += L'\\';
+    Result += C;
+  }
+  return Result;
+}
+
+std::array<Tprog::TCheckBox*, SongFieldCount> Tprog::SpaltenSchalter() const {
+  return {s_interpret, s_titel, s_laenge, s_album, s_track, s_jahr, s_genre, s_datei};
+}
+
+TSuchOptionen Tprog::SuchOptionen() {
+  TSuchOptionen O;
+  const std::array<TCheckBox*, SongFieldCount> Spalten =
+      suchopt ? suchopt->SpaltenSchalter() : SpaltenSchalter();
+  for (int F = 0; F < SongFieldCount; ++F) O.Spalten[F] = Spalten[F]->Checked();
+  O.GrossKlein = s_grkl->Checked();
+  O.Exakt = s_strexakt->Checked();
+  O.Invers = s_invers->Checked();
+  O.RegEx = regexsuche->Checked();
+  O.Modus = s_ganz->Checked() ? smGanz : s_und->Checked() ? smUnd : smOder;
+  return O;
+}
+
+void Tprog::ErgebnisHinzufuegen(int Index) {
+  SuchErgebnis.push_back(AlleSongs[Index]);
+}
+
+void Tprog::SuchenClick(TObject* /*Sender*/) {
+  NaechsterTitel.clear();
+  const std::wstring Text = suchwort->Text();
+  if (Text.empty()) {
+    AlleClick(this);
+    return;
+  }
+  SuchErgebnis.clear();
+  const TSuchOptionen O = SuchOptionen();
+  if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
+  for (const size_t I : SongsFinden(*SuchTexte, Text, O)) ErgebnisHinzufuegen(static_cast<int>(I));
+  IstGefiltert = true;
+  ZeilenAuffrischen();
+  status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
+                     (Deutsch() ? L" Dateien gefunden " : L" Files Found ") +
+                     AnsiToWide(PlayTimeText(SuchErgebnis)));
+}
+
+void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {
+  if (Key != 13) return;
+  SuchenClick(Sender);
+  Key = 0;
+}
+
+void Tprog::SuchfeldZeigen() {
+  msuche->SetChecked(true);
+  pa_suche->Show();
+  if (suchwort->CanFocus()) suchwort->SetFocus();
+}
+
+void Tprog::msucheClick(TObject* /*Sender*/) {
+  msuche->SetChecked(!msuche->Checked());
+  if (msuche->Checked()) {
+    SuchfeldZeigen();
+    return;
+  }
+  pa_suche->Hide();
+  IstGefiltert = false;
+  ListeAktualisieren();
+}
+
+void Tprog::suchoptpanelClick(TObject* /*Sender*/) {
+  suchoptpanel->SetChecked(!suchoptpanel->Checked());
+  if (suchoptpanel->Checked()) {
+    pa_suchopt->Show();
+    SuchfeldZeigen();
+  } else {
+    pa_suchopt->Hide();
+  }
+}
+
+void Tprog::Suchoptionen1Click(TObject* /*Sender*/) {
+  suchopt->Show();
+}
+
+void Tprog::regexsucheClick(TObject* /*Sender*/) {
+  m_regexsuche->SetChecked(regexsuche->Checked());
+}
+
+void Tprog::m_regexsucheClick(TObject* /*Sender*/) {
+  m_regexsuche->SetChecked(!m_regexsuche->Checked());
+  regexsuche->SetChecked(m_regexsuche->Checked());
+}
+
+void Tprog::AkPanel(TObject* /*Sender*/) {
+  // Setting a switch fires its handler only on a change, so the copy back finds nothing to do.
+  if (!suchopt) return;
+  suchopt->s_interpret->SetChecked(s_interpret->Checked());
+  suchopt->s_titel->SetChecked(s_titel->Checked());
+  suchopt->s_laenge->SetChecked(s_laenge->Checked());
+  suchopt->s_album->SetChecked(s_album->Checked());
+  suchopt->s_track->SetChecked(s_track->Checked());
+  suchopt->s_jahr->SetChecked(s_jahr->Checked());
+  suchopt->s_datei->SetChecked(s_datei->Checked());
+  suchopt->s_genre->SetChecked(s_genre->Checked());
+  suchopt->s_grkl->SetChecked(s_grkl->Checked());
+  suchopt->s_exakt->SetChecked(s_strexakt->Checked());
+  suchopt->s_invers->SetChecked(s_invers->Checked());
+  suchopt->s_ganz->SetChecked(s_ganz->Checked());
+  suchopt->s_und->SetChecked(s_und->Checked());
+  suchopt->s_oder->SetChecked(s_oder->Checked());
+}
+
+void Tprog::sp_rballesClick(TObject* Sender) {
+  for (TCheckBox* Spalte : SpaltenSchalter()) Spalte->SetChecked(true);
+  AkPanel(Sender);
+}
+
+void Tprog::sp_rbnixClick(TObject* Sender) {
+  for (TCheckBox* Spalte : SpaltenSchalter()) Spalte->SetChecked(false);
+  AkPanel(Sender);
+}
+
+void Tprog::sp_rbstandardClick(TObject* /*Sender*/) {
+  suchopt->StandardClick(suchopt);
+}
+
+// Runs Suche with the switches set for songs like one in field Column, and sets them back afterwards.
+void Tprog::AehnlicheSuchen(int Column, const std::function<void()>& Suche) {
+  std::array<bool, SongFieldCount> Spalten;
+  for (int F = 0; F < SongFieldCount; ++F) Spalten[F] = suchopt->SpaltenSchalter()[F]->Checked();
+  const bool GrossKlein = suchopt->s_grkl->Checked(), Ganz = suchopt->s_ganz->Checked(),
+             Und = suchopt->s_und->Checked(), Oder = suchopt->s_oder->Checked(),
+             Invers = suchopt->s_invers->Checked(), Exakt = s_strexakt->Checked();
+
+  for (int F = 0; F < SongFieldCount; ++F) suchopt->SpaltenSchalter()[F]->SetChecked(F == Column);
+  s_strexakt->SetChecked(true);
+  suchopt->s_grkl->SetChecked(false);
+  suchopt->s_ganz->SetChecked(true);
+  suchopt->s_und->SetChecked(false);
+  suchopt->s_oder->SetChecked(false);
+  suchopt->s_invers->SetChecked(false);
+  // A folder is searched as the start of a path, so its sub-folders are found too.
+  if (Column == sfPath) s_strexakt->SetChecked(false);
+
+  const auto Zuruecksetzen = [&] {
+    for (int F = 0; F < SongFieldCount; ++F) SpaltenSchalter()[F]->SetChecked(Spalten[F]);
+    s_ganz->SetChecked(Ganz);
+    s_strexakt->SetChecked(Exakt);
+    s_und->SetChecked(Und);
+    s_grkl->SetChecked(GrossKlein);
+    s_oder->SetChecked(Oder);
+    s_invers->SetChecked(Invers);
+  };
+  try {
+    Suche();
+  } catch (...) {
+    Zuruecksetzen();
+    throw;
+  }
+  Zuruecksetzen();
+}
+
+namespace {
+
+// The search text for a field; with pattern search on it is masked, so that it is searched as it stands.
+std::wstring Suchwort(const std::wstring& Feld, bool RegEx) {
+  return RegEx ? RegexMaskieren(Feld) : Feld;
+}
+
+}  // namespace
+
+void Tprog::SongsSuchen(TObject* Sender, int Column) {
+  AehnlicheSuchen(Column, [&] {
+    const int Row = FirstSelectedRow();
+    if (Row < 0) return;
+    AktIndex = Row;
+    SuchfeldZeigen();
+    const std::wstring& Feld = AngezeigteSongs()[Row][Column];
+    suchwort->SetText(Suchwort(Column == sfPath ? WideExtractFilePath(Feld) : Feld, regexsuche->Checked()));
+    SuchenClick(Sender);
+  });
+}
+
+// The playlist's record of the playing song; read from the file's tags only when the playlist no longer
+// holds it.
+Song Tprog::SpielendesSong() {
+  for (const Song& S : AlleSongs)
+    if (S[sfPath] == AktuellerPfad || S[sfPath] == AktuelleDatei) return S;
+  for (const Song& S : AlleSongs)
+    if (DateiFinden(S[sfPath]) == AktuelleDatei) return S;
+  Song S;
+  TagsLesen(S, AktuelleDatei);
+  S[sfPath] = AktuelleDatei;
+  return S;
+}
+
+void Tprog::AkSongsSuchen(TObject* Sender, int Column) {
+  AehnlicheSuchen(Column, [&] {
+    if (!Player) return;
+    SuchfeldZeigen();
+    const Song S = SpielendesSong();
+    const std::wstring& Feld = S[Column];
+    suchwort->SetText(Suchwort(Column == sfPath ? WideExtractFilePath(Feld) : Feld, regexsuche->Checked()));
+    SuchenClick(Sender);
+  });
+}
