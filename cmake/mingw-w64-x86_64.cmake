@@ -9,4 +9,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# 64-bit programs run on Wine's 64-bit loader itself. Debian's "wine" starts every program on the 32-bit
+# loader once 32-bit Wine is installed, which hands a 64-bit one on through start.exe and a second
+# process; under load that hand-over sometimes fails ("ShellExecuteEx failed: Internal error").
+find_program(VELMARO_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CACHE)
+if(VELMARO_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELMARO_WINE64})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()
