@@ -93,7 +93,7 @@ TEST(ControlsWindow, MessagesReachTheObjectSentPostedAndPerformed) {
 
   EXPECT_EQ(SendMessageA(Control.Handle(), WM_PROBE, 21, 0), 42);
   PostMessageA(Control.Handle(), WM_PROBE, 5, 0);
-  ASSERT_TRUE(PumpMessagesUntil([&] { return Control.Probes.size() == 3; }, 2000));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Control.Probes.size() == 3; }, 20000));
   EXPECT_EQ(Control.Probes, (std::vector<WPARAM>{4, 21, 5}));
 
   // Unhandled messages reach the default window procedure.
@@ -235,7 +235,7 @@ TEST(ControlsWindow, ExceptionsInHandlersGoToTheHook) {
   Control.SetVisible(false);
   EXPECT_EQ(SendMessageA(Control.Handle(), WM_THROW, 1, 0), 0);
   PostMessageA(Control.Handle(), WM_THROW, 0, 0);
-  PumpMessagesUntil([&] { return Caught.size() == 2; }, 2000);
+  PumpMessagesUntil([&] { return Caught.size() == 2; }, 20000);
   EXPECT_EQ(Caught, (std::vector<std::wstring>{L"Handler failed \u00e4", L"plain failure"}));
   EXPECT_EQ(SendMessageA(Control.Handle(), WM_PROBE, 2, 0), 4);  // the window still works
   HandleWindowException = SavedHook;

@@ -21,6 +21,12 @@ inline SIZE_T MemoryInUse() {
   return Counters.PagefileUsage;
 }
 
+// How much the committed memory grew since Before; never wraps when it shrank.
+inline SIZE_T MemoryGrowthSince(SIZE_T Before) {
+  const SIZE_T Now = MemoryInUse();
+  return Now > Before ? Now - Before : 0;
+}
+
 inline TMemoryStream* NewStreamOf(const Bytes& Data) {
   auto* Stream = new TMemoryStream;
   if (!Data.empty()) Stream->WriteBuffer(Data.data(), static_cast<int32_t>(Data.size()));

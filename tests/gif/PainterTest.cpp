@@ -2,7 +2,6 @@
 // stopping from another thread, drawing through the picture, and long animations in flat memory.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sstream>
 #include <thread>
 
@@ -234,7 +233,7 @@ TEST(GIFPainter, AStopFromAnotherThreadEndsAPainterThatWaitsWithoutEnd) {
       ->ResumeAsync();
   for (int I = 0; I < 500 && Clock->Waits().empty(); ++I) CheckSynchronize(10);
   ASSERT_EQ((std::vector<DWORD>{INFINITE}), Clock->Waits());
-  const auto Start = std::chrono::steady_clock::now();
+  // A stop that waited out the INFINITE delay never returns: the test then ends by its time limit.
   std::atomic<bool> Stopped{false};
   std::thread Stopper([&] {
     Picture->StopAllPainters();
@@ -242,7 +241,6 @@ TEST(GIFPainter, AStopFromAnotherThreadEndsAPainterThatWaitsWithoutEnd) {
   });
   while (!Stopped) CheckSynchronize(10);
   Stopper.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::seconds(5));
   EXPECT_EQ(0u, PainterCount(*Picture));
   EXPECT_EQ(nullptr, Painter);
   EXPECT_EQ(1, Painted);
@@ -295,5 +293,5 @@ TEST(GIFPainter, AHundredThousandOnePixelFramesPlayInFlatMemory) {
   Target.SetSize(1, 1);
   Play(*Picture, rfAnimate, Target.Canvas(), {0, 0, 1, 1});
   EXPECT_EQ(100000, Painted);
-  EXPECT_LT(MemoryInUse() - std::min(Early, MemoryInUse()), SIZE_T{16} << 20);
+  EXPECT_LT(MemoryGrowthSince(Early), SIZE_T{16} << 20);
 }
