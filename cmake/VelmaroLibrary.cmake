@@ -39,8 +39,9 @@ function(velmaro_tests prefix)
         list(APPEND locks ${lock_resource})
       endif()
     endforeach()
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                         PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
+    # Parameterised cases are named by what they are; CTest's names carry no printed parameter values.
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT ${VELMARO_TEST_TIMEOUT} NO_PRETTY_VALUES
+                         PROPERTIES TIMEOUT ${VELMARO_TEST_TIMEOUT} ${ARG_PROPERTIES})
     if(locks)
       # Set once the tests are discovered: the discovery's properties cannot carry a list of resources.
       set(lock_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <set>
+#include <string>
 
 #include "tests/gif/GifTestSupport.h"
 
@@ -127,9 +128,31 @@ TEST_P(GIFDither, RowsTurnRoundAtTheirEnds) {
   }
 }
 
+// Named by kind, so that one kind can be picked with ctest -R.
+static std::string DitherKindName(const testing::TestParamInfo<TGIFDitherKind>& Info) {
+  switch (Info.param) {
+    case dkNearest:
+      return "Nearest";
+    case dkFloydSteinberg:
+      return "FloydSteinberg";
+    case dkStucki:
+      return "Stucki";
+    case dkSierra:
+      return "Sierra";
+    case dkJaJuNi:
+      return "JaJuNi";
+    case dkSteveArche:
+      return "SteveArche";
+    case dkBurkes:
+      return "Burkes";
+  }
+  return "Kind" + std::to_string(static_cast<int>(Info.param));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllKinds, GIFDither,
                          testing::Values(dkNearest, dkFloydSteinberg, dkStucki, dkSierra, dkJaJuNi,
-                                         dkSteveArche, dkBurkes));
+                                         dkSteveArche, dkBurkes),
+                         DitherKindName);
 
 TEST(GIFDitherKinds, UnknownKindHasNoDitherer) {
   TNetscapeColorLookup Web;
