@@ -24,6 +24,20 @@ int WideLength(const std::wstring& Text, int Count) {
   return static_cast<int>(AnsiToWide(Ansi.substr(0, static_cast<size_t>(std::max(Count, 0)))).size());
 }
 
+// Holds Value in Target for the length of a scope.
+template <class T>
+class TValueScope {
+ public:
+  TValueScope(T& Target, T Value) : FTarget(Target), FOld(Target) { FTarget = Value; }
+  ~TValueScope() { FTarget = FOld; }
+  TValueScope(const TValueScope&) = delete;
+  TValueScope& operator=(const TValueScope&) = delete;
+
+ private:
+  T& FTarget;
+  T FOld;
+};
+
 char AnsiPasswordChar(wchar_t Ch) {
   return Ch < 256 ? static_cast<char>(Ch) : '*';
 }
@@ -46,7 +60,9 @@ void TUCodeCustomEdit::CreateWindowHandle(const TCreateParams& Params) {
 
 void TUCodeCustomEdit::CreateWnd() {
   TCustomEdit::CreateWnd();
-  if (IsUnicodePlatform && FPasswordChar) SendMessageW(FHandle, EM_SETPASSWORDCHAR, FPasswordChar, 0);
+  // 8-bit code may have set the library's character since: the wide one follows it first.
+  if (const wchar_t Ch = PasswordChar(); IsUnicodePlatform && Ch)
+    SendMessageW(FHandle, EM_SETPASSWORDCHAR, Ch, 0);
 }
 
 wchar_t TUCodeCustomEdit::PasswordChar() {
@@ -371,24 +387,24 @@ void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {
 TUCodeMirroredStrings::TUCodeMirroredStrings(TStrings* Ansi) : FAnsi(Ansi) {}
 
 std::wstring TUCodeMirroredStrings::Get(int Index) const {
-  return FWide.Get(Index);
+  if (Index < 0 || Index >= GetCount()) IndexError(Index);
+  return FWide[static_cast<size_t>(Index)];
 }
 
 int TUCodeMirroredStrings::GetCount() const {
-  return FWide.Count();
+  return static_cast<int>(FWide.size());
 }
 
 TObject* TUCodeMirroredStrings::GetObject(int Index) const {
-  return FWide.GetObject(Index);
+  return FAnsi->GetObject(Index);
 }
 
 void TUCodeMirroredStrings::Put(int Index, const std::wstring& S) {
-  FWide.Put(Index, S);
+  const TValueScope<const std::wstring*> Pending(FPending, &S);
   FAnsi->Put(Index, WideToAnsi(S));
 }
 
 void TUCodeMirroredStrings::PutObject(int Index, TObject* AObject) {
-  FWide.PutObject(Index, AObject);
   FAnsi->PutObject(Index, AObject);
 }
 
@@ -400,17 +416,14 @@ void TUCodeMirroredStrings::SetUpdateState(bool Updating) {
 }
 
 void TUCodeMirroredStrings::Clear() {
-  FWide.Clear();
   FAnsi->Clear();
 }
 
 void TUCodeMirroredStrings::Delete(int Index) {
-  FWide.Delete(Index);
   FAnsi->Delete(Index);
 }
 
 void TUCodeMirroredStrings::Exchange(int Index1, int Index2) {
-  FWide.Exchange(Index1, Index2);
   FAnsi->Exchange(Index1, Index2);
 }
 
@@ -419,39 +432,58 @@ void TUCodeMirroredStrings::Insert(int Index, const std::wstring& S) {
 }
 
 void TUCodeMirroredStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) {
-  FWide.InsertObject(Index, S, AObject);
+  const TValueScope<const std::wstring*> Pending(FPending, &S);
   FAnsi->InsertObject(Index, WideToAnsi(S), AObject);
 }
 
 void TUCodeMirroredStrings::Move(int CurIndex, int NewIndex) {
-  FWide.Move(CurIndex, NewIndex);
   FAnsi->Move(CurIndex, NewIndex);
 }
 
-int TUCodeMirroredStrings::IndexOf(const std::wstring& S) const {
-  return FWide.IndexOf(S);
+std::wstring TUCodeMirroredStrings::NewText(int Index) {
+  if (!FPending) return AnsiToWide(FAnsi->Get(Index));
+  std::wstring Text = *FPending;
+  FPending = nullptr;
+  return Text;
 }
 
-// Each change arrives alone (the library shows every change), so an item inserted, deleted or replaced
-// is found by walking both lists once.
-void TUCodeMirroredStrings::FollowAnsi() {
-  const int Count = FAnsi->Count();
-  const auto Keeps = [&](int Wide, int Ansi) {
-    return Wide < FWide.Count() && WideToAnsi(FWide.Get(Wide)) == FAnsi->Get(Ansi);
-  };
-  bool Same = Count == FWide.Count();
-  for (int I = 0; Same && I < Count; ++I) Same = Keeps(I, I) && FWide.GetObject(I) == FAnsi->GetObject(I);
-  if (Same) return;
-  TUCodeStringList Followed;
-  int J = 0;
-  for (int I = 0; I < Count; ++I) {
-    if (!Keeps(J, I) && Keeps(J + 1, I)) ++J;  // the wide item J was deleted
-    if (Keeps(J, I))
-      Followed.AddObject(FWide.Get(J++), FAnsi->GetObject(I));
-    else
-      Followed.AddObject(AnsiToWide(FAnsi->Get(I)), FAnsi->GetObject(I));
+void TUCodeMirroredStrings::Follow(TListChange Change, int Index, int Index2) {
+  const auto At = [this](int I) { return FWide.begin() + I; };
+  switch (Change) {
+    case lcInserted:
+      FWide.insert(At(Index), NewText(Index));
+      break;
+    case lcDeleted:
+      FWide.erase(At(Index));
+      break;
+    case lcReplaced:
+      FWide[static_cast<size_t>(Index)] = NewText(Index);
+      break;
+    case lcExchanged:
+      std::swap(FWide[static_cast<size_t>(Index)], FWide[static_cast<size_t>(Index2)]);
+      break;
+    case lcMoved:
+      if (Index < Index2)
+        std::rotate(At(Index), At(Index + 1), At(Index2 + 1));
+      else
+        std::rotate(At(Index2), At(Index), At(Index + 1));
+      break;
+    case lcReset: {
+      // Cleared or sorted: an item keeps its wide text where its 8-bit text is still the same.
+      std::vector<std::wstring> Followed;
+      for (int I = 0; I < FAnsi->Count(); ++I) {
+        const std::string Ansi = FAnsi->Get(I);
+        const bool Same = I < GetCount() && WideToAnsi(FWide[static_cast<size_t>(I)]) == Ansi;
+        Followed.push_back(Same ? FWide[static_cast<size_t>(I)] : AnsiToWide(Ansi));
+      }
+      FWide.swap(Followed);
+      break;
+    }
   }
-  FWide.Assign(&Followed);
+}
+
+std::wstring TUCodeComboBoxStrings::Get(int Index) const {
+  return Index >= 0 && Index < GetCount() ? TUCodeMirroredStrings::Get(Index) : std::wstring();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -495,23 +527,19 @@ bool TUCodeCustomListBox::ShowsWide() {
   return IsUnicodePlatform && HandleAllocated() && IsWindowUnicode(Handle());
 }
 
-// The wide texts go into a Unicode window; the selection and the first row shown stay.
-void TUCodeCustomListBox::ShowItems() {
-  if (!IsVirtual()) FItems->FollowAnsi();
-  if (!ShowsWide() || IsVirtual()) {
-    TListBox::ShowItems();
+void TUCodeCustomListBox::ItemsChanged(TListChange Change, int Index, int Index2) {
+  FItems->Follow(Change, Index, Index2);
+  TListBox::ItemsChanged(Change, Index, Index2);
+}
+
+// A Unicode window takes the wide text.
+void TUCodeCustomListBox::InsertRow(int Index) {
+  if (!ShowsWide()) {
+    TListBox::InsertRow(Index);
     return;
   }
-  const int Selected = ItemIndex();
-  const int Top = TopIndex();
-  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(FHandle, LB_RESETCONTENT, 0, 0);
-  for (int I = 0; I < FItems->Count(); ++I)
-    SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
-  SendMessageW(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
-  SendMessageW(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
-  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(FHandle, nullptr, TRUE);
+  SendMessageW(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
+               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
 }
 
 void TUCodeCustomListBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
@@ -578,7 +606,7 @@ constexpr DWORD TypeAheadPause = 1250;
 }  // namespace
 
 TUCodeCustomComboBox::TUCodeCustomComboBox(TComponent* AOwner)
-    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeMirroredStrings>(TComboBox::Items())) {}
+    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeComboBoxStrings>(TComboBox::Items())) {}
 
 TUCodeCustomComboBox::~TUCodeCustomComboBox() {
   DestroyHandle();
@@ -615,23 +643,30 @@ WNDPROC TUCodeCustomComboBox::SubClassEdit(HWND EditWnd, WNDPROC Proc) {
       SetWindowLongPtrW(EditWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc)));
 }
 
-void TUCodeCustomComboBox::ShowItems() {
-  FItems->FollowAnsi();
+void TUCodeCustomComboBox::ItemsChanged(TListChange Change, int Index, int Index2) {
+  FItems->Follow(Change, Index, Index2);
+  TComboBox::ItemsChanged(Change, Index, Index2);
+}
+
+void TUCodeCustomComboBox::InsertRow(int Index) {
   if (!ShowsWide()) {
-    TComboBox::ShowItems();
+    TComboBox::InsertRow(Index);
     return;
   }
-  const std::wstring Kept = Text();
-  const int Index = ItemIndex();
+  SendMessageW(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
+               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+}
+
+// The edit part keeps its wide text.
+void TUCodeCustomComboBox::KeepingText(const std::function<void()>& Change) {
+  if (!ShowsWide()) {
+    TComboBox::KeepingText(Change);
+    return;
+  }
   const TCountingScope Setting(FSettingText);
-  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(FHandle, CB_RESETCONTENT, 0, 0);
-  for (int I = 0; I < FItems->Count(); ++I)
-    SendMessageW(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
-  if (Index < FItems->Count()) SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  const std::wstring Kept = Text();
+  Change();
   if (Style() != csDropDownList) SetText(Kept);
-  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 int TUCodeCustomComboBox::GetSelStart() {

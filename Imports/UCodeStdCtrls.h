@@ -4,6 +4,7 @@
 // through UCodeRepStdCtrls.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Imports/UCodeActnList.h"
 #include "Imports/UCodeClasses.h"
@@ -186,8 +187,9 @@ class TUCodeGroupBox : public TUCodeCustomGroupBox {
 // ---------------------------------------------------------------------------------------------
 // List box
 
-// Items kept wide beside the library's 8-bit items of the same control, which follow every change (and
-// so have the window shown anew). 8-bit code may still change the library's items directly.
+// Items kept wide beside the library's 8-bit items of the same control. Every change is made on the
+// library's items, which tell it back by position; the wide items follow there, so that a change by
+// 8-bit code keeps the wide text of every other item.
 class TUCodeMirroredStrings : public TUCodeStrings {
  public:
   explicit TUCodeMirroredStrings(TStrings* Ansi);
@@ -203,14 +205,15 @@ class TUCodeMirroredStrings : public TUCodeStrings {
   void Insert(int Index, const std::wstring& S) override;
   void InsertObject(int Index, const std::wstring& S, TObject* AObject) override;
   void Move(int CurIndex, int NewIndex) override;
-  int IndexOf(const std::wstring& S) const override;
-  // After the library's items were changed by 8-bit calls: the wide items take their changes, and an
-  // item that is still there keeps its wide text.
-  void FollowAnsi();
+  // One change of the library's items, as they told it.
+  void Follow(TListChange Change, int Index, int Index2);
 
  private:
+  // The wide text of the library's item Index that a change has just put in.
+  std::wstring NewText(int Index);
   TStrings* FAnsi;
-  TUCodeStringList FWide;
+  std::vector<std::wstring> FWide;
+  const std::wstring* FPending = nullptr;  // the text of a wide change on its way through the library
 };
 
 class TUCodeCustomListBox;
@@ -237,7 +240,8 @@ class TUCodeCustomListBox : public TUCodeControlOf<TListBox> {
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
-  void ShowItems() override;
+  void ItemsChanged(TListChange Change, int Index, int Index2) override;
+  void InsertRow(int Index) override;
   void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) override;
 
  private:
@@ -255,6 +259,13 @@ class TUCodeListBox : public TUCodeCustomListBox {
 
 // ---------------------------------------------------------------------------------------------
 // Combo box
+
+// The items of a wide combo box; an item that is not there reads as the empty text.
+class TUCodeComboBoxStrings : public TUCodeMirroredStrings {
+ public:
+  using TUCodeMirroredStrings::TUCodeMirroredStrings;
+  std::wstring Get(int Index) const override;
+};
 
 // A combo box whose window and edit part are Unicode windows. Typing completes to the items: in a
 // drop-down list the characters typed within 1.25 s of each other pick the first item they begin; in the
@@ -285,7 +296,9 @@ class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
   void Dispatch(TMessage& Message) override;
   void ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC DefProc) override;
   WNDPROC SubClassEdit(HWND EditWnd, WNDPROC Proc) override;
-  void ShowItems() override;
+  void ItemsChanged(TListChange Change, int Index, int Index2) override;
+  void InsertRow(int Index) override;
+  void KeepingText(const std::function<void()>& Change) override;
   // A character typed into the edit part after OnKeyPress; true when the completion took it.
   virtual bool AutoCompleteKeyPress(wchar_t Key);
 
@@ -294,7 +307,7 @@ class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
   int FindItem(const std::wstring& Search, int Start);
   // A character typed into a drop-down list; true when the type-ahead took it.
   bool TypeAhead(wchar_t Key);
-  std::unique_ptr<TUCodeMirroredStrings> FItems;
+  std::unique_ptr<TUCodeComboBoxStrings> FItems;
   std::wstring FSearch;    // what was typed into the drop-down list
   DWORD FLastKeyTime = 0;  // when, by GetTickCount
 };

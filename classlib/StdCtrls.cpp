@@ -22,6 +22,64 @@ std::vector<std::string> SplitLines(const std::string& Text) {
   return Lines;
 }
 
+// Where the selected row is after a change of the items: with its item, and -1 when the item went.
+int SelectionAfter(int Selected, TListChange Change, int Index, int Index2) {
+  if (Selected < 0) return Selected;
+  switch (Change) {
+    case lcInserted:
+      return Selected >= Index ? Selected + 1 : Selected;
+    case lcDeleted:
+      return Selected == Index ? -1 : Selected > Index ? Selected - 1 : Selected;
+    case lcExchanged:
+      return Selected == Index ? Index2 : Selected == Index2 ? Index : Selected;
+    case lcMoved:
+      if (Selected == Index) return Index2;
+      if (Index < Selected && Selected <= Index2) return Selected - 1;
+      if (Index2 <= Selected && Selected < Index) return Selected + 1;
+      return Selected;
+    default:
+      return Selected;
+  }
+}
+
+// Makes one change of the items on a window's rows: DeleteMsg takes a row away, InsertRow puts in the row
+// of an item as the items now are.
+template <class TInsertRow>
+void ChangeRows(HWND Wnd, UINT DeleteMsg, TListChange Change, int Index, int Index2, TInsertRow InsertRow) {
+  const auto Replace = [&](int Row) {
+    SendMessageA(Wnd, DeleteMsg, static_cast<WPARAM>(Row), 0);
+    InsertRow(Row);
+  };
+  switch (Change) {
+    case lcInserted:
+      InsertRow(Index);
+      break;
+    case lcDeleted:
+      SendMessageA(Wnd, DeleteMsg, static_cast<WPARAM>(Index), 0);
+      break;
+    case lcReplaced:
+      Replace(Index);
+      break;
+    case lcExchanged:
+      Replace(Index);
+      Replace(Index2);
+      break;
+    case lcMoved:
+      SendMessageA(Wnd, DeleteMsg, static_cast<WPARAM>(Index), 0);
+      InsertRow(Index2);
+      break;
+    default:
+      break;
+  }
+}
+
+// While the items change inside BeginUpdate/EndUpdate the window is not redrawn.
+void ShowUpdating(HWND Wnd, bool Updating) {
+  if (!Wnd) return;
+  SendMessageA(Wnd, WM_SETREDRAW, !Updating, 0);
+  if (!Updating) InvalidateRect(Wnd, nullptr, TRUE);
+}
+
 std::string JoinLines(const std::vector<std::string>& Lines) {
   std::string Text;
   for (const std::string& Line : Lines) Text += Line + "\r\n";
@@ -393,14 +451,16 @@ void TMemo::SetWordWrap(bool Value) {
 // ---------------------------------------------------------------------------------------------
 // TListBox
 
-class TListBox::TListBoxStrings : public TStringList {
+class TListBox::TListBoxStrings : public TTrackedStringList {
  public:
-  explicit TListBoxStrings(TListBox* ListBox) : FListBox(ListBox) {}
-
- protected:
-  void Changed() override {
-    TStringList::Changed();
-    if (UpdateCount() == 0) FListBox->ShowItems();
+  explicit TListBoxStrings(TListBox* ListBox) : FListBox(ListBox) {
+    OnListChange = [this](TListChange Change, int Index, int Index2) {
+      FListBox->ItemsChanged(Change, Index, Index2);
+    };
+  }
+  void SetUpdateState(bool Updating) override {
+    TTrackedStringList::SetUpdateState(Updating);
+    ShowUpdating(FListBox->FHandle, Updating);
   }
 
  private:
@@ -451,18 +511,39 @@ void TListBox::ShowItems() {
   if (!FHandle) return;
   const int Selected = ItemIndex();
   const int Top = TopIndex();
-  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  ShowUpdating(FHandle, true);
   SendMessageA(FHandle, LB_RESETCONTENT, 0, 0);
   if (IsVirtual()) {
     SendMessageA(FHandle, LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
   } else {
-    for (int I = 0; I < FItems->Count(); ++I)
-      SendMessageA(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
+    for (int I = 0; I < FItems->Count(); ++I) InsertRow(I);
   }
   SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
   SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
-  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(FHandle, nullptr, TRUE);
+  ShowUpdating(FHandle, FItems->UpdateCount() > 0);
+}
+
+void TListBox::InsertRow(int Index) {
+  SendMessageA(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
+               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+}
+
+void TListBox::ItemsChanged(TListChange Change, int Index, int Index2) {
+  if (IsVirtual()) return;
+  if (!FHandle) {
+    FItemIndex = SelectionAfter(FItemIndex, Change, Index, Index2);
+    return;
+  }
+  if (Change == lcReset) {
+    ShowItems();
+    return;
+  }
+  const int Selected = SelectionAfter(ItemIndex(), Change, Index, Index2);
+  const int Top = TopIndex();
+  ChangeRows(FHandle, LB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  if (ItemIndex() != Selected) SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
+  // Selecting a row again may have scrolled to it.
+  if (TopIndex() != Top) SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
 }
 
 int TListBox::TopIndex() {
@@ -554,14 +635,16 @@ constexpr int DroppedListHeight = 150;
 
 }  // namespace
 
-class TComboBox::TComboBoxStrings : public TStringList {
+class TComboBox::TComboBoxStrings : public TTrackedStringList {
  public:
-  explicit TComboBoxStrings(TComboBox* ComboBox) : FComboBox(ComboBox) {}
-
- protected:
-  void Changed() override {
-    TStringList::Changed();
-    if (UpdateCount() == 0) FComboBox->ShowItems();
+  explicit TComboBoxStrings(TComboBox* ComboBox) : FComboBox(ComboBox) {
+    OnListChange = [this](TListChange Change, int Index, int Index2) {
+      FComboBox->ItemsChanged(Change, Index, Index2);
+    };
+  }
+  void SetUpdateState(bool Updating) override {
+    TTrackedStringList::SetUpdateState(Updating);
+    ShowUpdating(FComboBox->FHandle, Updating);
   }
 
  private:
@@ -711,17 +794,41 @@ void TComboBox::SetDroppedDown(bool Value) {
 
 void TComboBox::ShowItems() {
   if (!FHandle) return;
-  const std::string Kept = Text();
   const int Index = ItemIndex();
+  ShowUpdating(FHandle, true);
+  KeepingText([&] {
+    SendMessageA(FHandle, CB_RESETCONTENT, 0, 0);
+    for (int I = 0; I < FItems->Count(); ++I) InsertRow(I);
+    if (Index < FItems->Count()) SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  });
+  ShowUpdating(FHandle, FItems->UpdateCount() > 0);
+}
+
+void TComboBox::InsertRow(int Index) {
+  SendMessageA(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
+               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+}
+
+void TComboBox::KeepingText(const std::function<void()>& Change) {
   const TCountingScope Setting(FSettingText);
-  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(FHandle, CB_RESETCONTENT, 0, 0);
-  for (int I = 0; I < FItems->Count(); ++I)
-    SendMessageA(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Get(I).c_str()));
-  if (Index < FItems->Count()) SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  const std::string Kept = Text();
+  Change();
   if (FStyle != csDropDownList) SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
-  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TComboBox::ItemsChanged(TListChange Change, int Index, int Index2) {
+  if (!FHandle) {
+    FItemIndex = SelectionAfter(FItemIndex, Change, Index, Index2);
+    return;
+  }
+  if (Change == lcReset) {
+    ShowItems();
+    return;
+  }
+  const int Selected = SelectionAfter(ItemIndex(), Change, Index, Index2);
+  ChangeRows(FHandle, CB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  if (ItemIndex() != Selected)
+    KeepingText([&] { SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Selected), 0); });
 }
 
 void TComboBox::Change() {

@@ -201,6 +201,10 @@ class TListBox : public TWinControl {
   void Dispatch(TMessage& Message) override;
   // Fills the window with the items; the selection and the first row shown stay.
   virtual void ShowItems();
+  // One change of the items, made on the window's rows alone; the selection follows its item.
+  virtual void ItemsChanged(TListChange Change, int Index, int Index2);
+  // Puts item Index into the window as its row Index.
+  virtual void InsertRow(int Index);
   // Draws one row of an owner-drawn style: the rectangle filled and the item's text.
   virtual void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC);
   // The text of a row: the item's, or OnData's for a virtual style.
@@ -257,6 +261,13 @@ class TComboBox : public TWinControl {
   virtual WNDPROC SubClassEdit(HWND EditWnd, WNDPROC Proc);
   // Refills the window's list; the text and the selection stay.
   virtual void ShowItems();
+  // One change of the items, made on the window's list alone; the selection follows its item and the
+  // text stays.
+  virtual void ItemsChanged(TListChange Change, int Index, int Index2);
+  // Puts item Index into the window's list as its row Index.
+  virtual void InsertRow(int Index);
+  // Runs Change on the window's list; the edit part keeps its text.
+  virtual void KeepingText(const std::function<void()>& Change);
   void Change();
   int FSettingText = 0;  // the program changes the text: no OnChange
 

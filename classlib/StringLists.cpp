@@ -342,3 +342,60 @@ void TStringList::InsertItem(int Index, const std::string& S, TObject* AObject) 
   FList.insert(FList.begin() + Index, TStringItem{S, AObject});
   Changed();
 }
+
+// ---------------------------------------------------------------------------------------------
+// TTrackedStringList
+
+void TTrackedStringList::Tell(TListChange Change, int Index, int Index2) {
+  if (!FQuiet && OnListChange) OnListChange(Change, Index, Index2);
+}
+
+void TTrackedStringList::Put(int Index, const std::string& S) {
+  TStringList::Put(Index, S);
+  Tell(lcReplaced, Index);
+}
+
+int TTrackedStringList::AddObject(const std::string& S, TObject* AObject) {
+  const int Before = GetCount();
+  const int Index = TStringList::AddObject(S, AObject);
+  if (GetCount() != Before) Tell(lcInserted, Index);
+  return Index;
+}
+
+void TTrackedStringList::InsertObject(int Index, const std::string& S, TObject* AObject) {
+  TStringList::InsertObject(Index, S, AObject);
+  Tell(lcInserted, Index);
+}
+
+void TTrackedStringList::Clear() {
+  if (GetCount() == 0) return;
+  TStringList::Clear();
+  Tell(lcReset, -1);
+}
+
+void TTrackedStringList::Delete(int Index) {
+  TStringList::Delete(Index);
+  Tell(lcDeleted, Index);
+}
+
+void TTrackedStringList::Exchange(int Index1, int Index2) {
+  TStringList::Exchange(Index1, Index2);
+  Tell(lcExchanged, Index1, Index2);
+}
+
+void TTrackedStringList::Move(int CurIndex, int NewIndex) {
+  if (CurIndex == NewIndex) return;
+  // Checked first: the quiet delete and insert below then cannot stop half-way.
+  for (const int Index : {CurIndex, NewIndex})
+    if (Index < 0 || Index >= GetCount()) IndexError(Index);
+  ++FQuiet;
+  TStringList::Move(CurIndex, NewIndex);
+  --FQuiet;
+  Tell(lcMoved, CurIndex, NewIndex);
+}
+
+void TTrackedStringList::CustomSort(
+    const std::function<int(TStringList* List, int Index1, int Index2)>& Compare) {
+  TStringList::CustomSort(Compare);
+  Tell(lcReset, -1);
+}

@@ -126,3 +126,29 @@ class TStringList : public TStrings {
   TDuplicates FDuplicates = dupIgnore;
   bool FCaseSensitive = false;
 };
+
+// One change of a list by position: the item at Index inserted, deleted or given a new string; the items
+// at Index and Index2 exchanged; the item at Index moved to Index2; or every item at once (lcReset: the
+// list cleared or sorted).
+enum TListChange { lcInserted, lcDeleted, lcReplaced, lcExchanged, lcMoved, lcReset };
+using TListChangeEvent = std::function<void(TListChange Change, int Index, int Index2)>;
+
+// A string list that tells each change of its strings with the position, so that what is kept beside it
+// (a window's rows, wide twins of the strings) can follow item by item. A new object alone is no change.
+class TTrackedStringList : public TStringList {
+ public:
+  void Put(int Index, const std::string& S) override;
+  int AddObject(const std::string& S, TObject* AObject) override;
+  void InsertObject(int Index, const std::string& S, TObject* AObject) override;
+  void Clear() override;
+  void Delete(int Index) override;
+  void Exchange(int Index1, int Index2) override;
+  void Move(int CurIndex, int NewIndex) override;
+  void CustomSort(const std::function<int(TStringList* List, int Index1, int Index2)>& Compare) override;
+
+  TListChangeEvent OnListChange;
+
+ private:
+  void Tell(TListChange Change, int Index, int Index2 = -1);
+  int FQuiet = 0;  // a move is told once, not as its delete and insert
+};

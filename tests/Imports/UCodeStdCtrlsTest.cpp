@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "Imports/UCodeForms.h"
 #include "Imports/UCodeRepStdCtrls.h"
@@ -100,6 +102,8 @@ TEST_F(UCodeStdCtrls, EditTextSelectionAndAWidePasswordCharacter) {
   Edit->RecreateWnd();
   EXPECT_EQ(SendMessageW(Edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), 0x25CF);
   Edit->TCustomEdit::SetPasswordChar('#');  // 8-bit code changes it behind the wide one
+  Edit->RecreateWnd();
+  EXPECT_EQ(SendMessageW(Edit->Handle(), EM_GETPASSWORDCHAR, 0, 0), '#');
   EXPECT_EQ(Edit->PasswordChar(), L'#');
 }
 
@@ -114,7 +118,7 @@ TEST_F(UCodeStdCtrls, MemoLinesAreWideAndALineAfterAnEmptyLastLineIsKept) {
   EXPECT_EQ(Lines->Get(2), L"parts");
   EXPECT_EQ(Lines->Get(3), Japanese);
   Lines->Put(1, Cyrillic);
-  EXPECT_EQ(Lines->Get(1), Cyrillic);
+  EXPECT_EQ(Memo->Text(), Greek + L"\r\n" + Cyrillic + L"\r\nparts\r\n" + Japanese + L"\r\n");
   Lines->Insert(0, Clef);
   EXPECT_EQ(Lines->Get(0), Clef);
 
@@ -311,10 +315,13 @@ TEST_F(UCodeComboBox, ItemsChangedBy8BitCodeKeepTheOthersWide) {
   auto* List = Make<TUCodeListBox>();
   for (const std::wstring& Item : {Greek, Cyrillic, Japanese}) List->Items()->Add(Item);
   Form->Show();
-  for (TStrings* Ansi : {Combo->TComboBox::Items(), List->TListBox::Items()}) {
+  const std::vector<std::pair<TStrings*, TUCodeStrings*>> Both{{Combo->TComboBox::Items(), Combo->Items()},
+                                                               {List->TListBox::Items(), List->Items()}};
+  for (auto [Ansi, Items] : Both) {
     Ansi->Insert(0, "plain");
-    Ansi->Delete(2);      // Cyrillic
-    Ansi->Put(2, "put");  // was Japanese
+    Ansi->Delete(2);  // Cyrillic
+    EXPECT_EQ(Items->Get(2), Japanese);
+    Ansi->Put(2, "put");
     Ansi->Add("end");
     Ansi->PutObject(1, List);
   }
@@ -330,6 +337,52 @@ TEST_F(UCodeComboBox, ItemsChangedBy8BitCodeKeepTheOthersWide) {
   EXPECT_EQ(WindowItemText(List->Handle(), 1), Greek);
   Combo->TComboBox::Items()->Clear();
   EXPECT_EQ(Combo->Items()->Count(), 0);
+}
+
+// Items whose 8-bit forms are alike ("?a") are told apart by their place.
+TEST_F(UCodeComboBox, ItemsDeletedBy8BitCodeLeaveTheOthersTheirOwnWideTexts) {
+  const std::wstring Zhe = L"\u0416", De = L"\u0414";
+  auto* Combo = MakeCombo({Zhe + L"a", De + L"a"});
+  auto* List = Make<TUCodeListBox>();
+  List->Items()->Add(Zhe + L"a");
+  List->Items()->Add(De + L"a");
+  Form->Show();
+  const std::vector<std::pair<TStrings*, TUCodeStrings*>> Both{{Combo->TComboBox::Items(), Combo->Items()},
+                                                               {List->TListBox::Items(), List->Items()}};
+  for (auto [Ansi, Items] : Both) {
+    Ansi->Delete(0);
+    ASSERT_EQ(Items->Count(), 1);
+    EXPECT_EQ(Items->Get(0), De + L"a");
+    Items->Clear();
+    for (const wchar_t* Tail : {L"a", L"b", L"c"}) Items->Add(Zhe + Tail);
+    Ansi->BeginUpdate();
+    Ansi->Delete(0);
+    Ansi->Delete(0);
+    Ansi->EndUpdate();
+    ASSERT_EQ(Items->Count(), 1);
+    EXPECT_EQ(Items->Get(0), Zhe + L"c");
+  }
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 0), Zhe + L"c");
+  EXPECT_EQ(WindowItemText(List->Handle(), 0), Zhe + L"c");
+}
+
+TEST_F(UCodeComboBox, AnExchangeTakesTheSelectionAlongAndAComboReadsAMissingItemAsEmpty) {
+  auto* Combo = MakeCombo({Greek, Cyrillic, Japanese});
+  auto* List = Make<TUCodeListBox>();
+  for (const std::wstring& Item : {Greek, Cyrillic, Japanese}) List->Items()->Add(Item);
+  Form->Show();
+  Combo->SetItemIndex(0);
+  List->SetItemIndex(0);
+  Combo->Items()->Exchange(0, 2);
+  List->Items()->Exchange(0, 2);
+  EXPECT_EQ(Combo->ItemIndex(), 2);
+  EXPECT_EQ(List->ItemIndex(), 2);
+  EXPECT_EQ(Combo->Text(), Greek);
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 0), Japanese);
+  EXPECT_EQ(WindowItemText(List->Handle(), 2), Greek);
+  EXPECT_EQ(Combo->Items()->Get(3), L"");
+  EXPECT_EQ(Combo->Items()->Get(-1), L"");
+  EXPECT_THROW(List->Items()->Get(3), EStringListError);
 }
 
 TEST_F(UCodeComboBox, TypingCompletesToAWideItemAndAPickedItemIsTheTextWide) {
