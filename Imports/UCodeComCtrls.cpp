@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
@@ -39,37 +40,84 @@ TStrings* TWideSubItems::AnsiSubItems() const {
   return FItem->TListItem::SubItems();
 }
 
+TObject* TWideSubItems::GetObject(int Index) const {
+  return AnsiSubItems()->GetObject(Index);
+}
+
 void TWideSubItems::InsertItem(int Index, const std::wstring& S, TObject* AObject) {
-  TUCodeStringList::InsertItem(Index, S, AObject);
+  const TValueScope<const std::wstring*> Pending(FPending, &S);
   AnsiSubItems()->InsertObject(Index, WideToAnsi(S), AObject);
 }
 
 void TWideSubItems::Put(int Index, const std::wstring& S) {
-  TUCodeStringList::Put(Index, S);
+  const TValueScope<const std::wstring*> Pending(FPending, &S);
   AnsiSubItems()->Put(Index, WideToAnsi(S));
 }
 
 void TWideSubItems::PutObject(int Index, TObject* AObject) {
-  TUCodeStringList::PutObject(Index, AObject);
   AnsiSubItems()->PutObject(Index, AObject);
 }
 
 void TWideSubItems::Clear() {
-  TUCodeStringList::Clear();
   AnsiSubItems()->Clear();
 }
 
 void TWideSubItems::Delete(int Index) {
-  TUCodeStringList::Delete(Index);
   AnsiSubItems()->Delete(Index);
 }
 
 void TWideSubItems::Exchange(int Index1, int Index2) {
-  TUCodeStringList::Exchange(Index1, Index2);
   AnsiSubItems()->Exchange(Index1, Index2);
 }
 
-TUCodeListItem::TUCodeListItem(TListView* Owner, int Index) : TListItem(Owner, Index), FSubItems(this) {}
+std::wstring TWideSubItems::NewText(int Index) {
+  if (!FPending) return AnsiToWide(AnsiSubItems()->Get(Index));
+  std::wstring Text = *FPending;
+  FPending = nullptr;
+  return Text;
+}
+
+void TWideSubItems::Follow(TListChange Change, int Index, int Index2) {
+  switch (Change) {
+    case lcInserted:
+      TUCodeStringList::InsertItem(Index, NewText(Index), nullptr);
+      break;
+    case lcDeleted:
+      TUCodeStringList::Delete(Index);
+      break;
+    case lcReplaced:
+      TUCodeStringList::Put(Index, NewText(Index));
+      break;
+    case lcExchanged:
+      TUCodeStringList::Exchange(Index, Index2);
+      break;
+    case lcMoved: {
+      const std::wstring S = Get(Index);
+      TUCodeStringList::Delete(Index);
+      TUCodeStringList::InsertItem(Index2, S, nullptr);
+      break;
+    }
+    case lcReset: {
+      // Cleared or sorted: a sub-item keeps its wide text where its 8-bit text is still the same.
+      TStrings* Ansi = AnsiSubItems();
+      std::vector<std::wstring> Followed;
+      for (int I = 0; I < Ansi->Count(); ++I) {
+        const bool Same = I < Count() && WideToAnsi(Get(I)) == Ansi->Get(I);
+        Followed.push_back(Same ? Get(I) : AnsiToWide(Ansi->Get(I)));
+      }
+      TUCodeStringList::Clear();
+      for (int I = 0; I < static_cast<int>(Followed.size()); ++I)
+        TUCodeStringList::InsertItem(I, Followed[static_cast<size_t>(I)], nullptr);
+      break;
+    }
+  }
+}
+
+TUCodeListItem::TUCodeListItem(TListView* Owner, int Index) : TListItem(Owner, Index), FSubItems(this) {
+  TListItem::SubItems()->OnListChange = [this](TListChange Change, int At, int At2) {
+    FSubItems.Follow(Change, At, At2);
+  };
+}
 
 std::wstring TUCodeListItem::Caption() {
   return GetSyncedWideString(FCaption, TListItem::Caption);
@@ -114,6 +162,12 @@ void TUCodeCustomListView::OwnerDataFetch(TListItem* Item) {
   Wide->SetCaption(L"");
   Wide->SubItems()->Clear();
   TListView::OwnerDataFetch(Item);
+}
+
+int TUCodeCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) {
+  if (OnCompare || !IsUnicodePlatform) return TListView::CompareItems(Item1, Item2, Data);
+  return lstrcmpW(static_cast<TUCodeListItem*>(Item1)->Caption().c_str(),
+                  static_cast<TUCodeListItem*>(Item2)->Caption().c_str());
 }
 
 void TUCodeCustomListView::CreateWindowHandle(const TCreateParams& Params) {

@@ -31,22 +31,29 @@ class TUCodeListColumns : public TListColumns {
 
 class TUCodeListItem;
 
-// The wide sub-items of one item; every change is made on the library's 8-bit sub-items as well.
+// The wide sub-items of one item. Every change is made on the library's 8-bit sub-items, which tell it
+// back by position; the wide texts follow there, so that 8-bit code may change the sub-items too.
 class TWideSubItems : public TUCodeStringList {
  public:
   explicit TWideSubItems(TUCodeListItem* Item) : FItem(Item) {}
+  TObject* GetObject(int Index) const override;
   void Put(int Index, const std::wstring& S) override;
   void PutObject(int Index, TObject* AObject) override;
   void Clear() override;
   void Delete(int Index) override;
   void Exchange(int Index1, int Index2) override;
+  // One change of the library's sub-items, as they told it.
+  void Follow(TListChange Change, int Index, int Index2);
 
  protected:
   void InsertItem(int Index, const std::wstring& S, TObject* AObject) override;
 
  private:
   TStrings* AnsiSubItems() const;
+  // The wide text of the library's sub-item Index that a change has just put in.
+  std::wstring NewText(int Index);
   TUCodeListItem* FItem;
+  const std::wstring* FPending = nullptr;  // the text of a wide change on its way through the library
 };
 
 class TUCodeListItem : public TListItem {
@@ -86,6 +93,8 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   TListItem* CreateListItem(int Index) override;
   // The temporary row of owner data starts empty on the wide side too.
   void OwnerDataFetch(TListItem* Item) override;
+  // Without OnCompare the wide captions, as lstrcmpW compares them.
+  int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) override;
 
  private:
   bool SetColumnWide(TMessage& Message);

@@ -24,20 +24,6 @@ int WideLength(const std::wstring& Text, int Count) {
   return static_cast<int>(AnsiToWide(Ansi.substr(0, static_cast<size_t>(std::max(Count, 0)))).size());
 }
 
-// Holds Value in Target for the length of a scope.
-template <class T>
-class TValueScope {
- public:
-  TValueScope(T& Target, T Value) : FTarget(Target), FOld(Target) { FTarget = Value; }
-  ~TValueScope() { FTarget = FOld; }
-  TValueScope(const TValueScope&) = delete;
-  TValueScope& operator=(const TValueScope&) = delete;
-
- private:
-  T& FTarget;
-  T FOld;
-};
-
 char AnsiPasswordChar(wchar_t Ch) {
   return Ch < 256 ? static_cast<char>(Ch) : '*';
 }

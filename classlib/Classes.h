@@ -29,6 +29,20 @@ class TCountingScope {
   int& FDepth;
 };
 
+// Holds Value in Target for the length of a scope, then the value it had before.
+template <class T>
+class TValueScope {
+ public:
+  TValueScope(T& Target, T Value) : FTarget(Target), FOld(Target) { FTarget = Value; }
+  ~TValueScope() { FTarget = FOld; }
+  TValueScope(const TValueScope&) = delete;
+  TValueScope& operator=(const TValueScope&) = delete;
+
+ private:
+  T& FTarget;
+  T FOld;
+};
+
 class TFiler;  // form streaming
 class TBasicAction;
 

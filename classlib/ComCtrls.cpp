@@ -442,14 +442,8 @@ void TListView::AlphaSort(intptr_t Data) {
   if (FHandle)
     for (size_t I = 0; I < Rows.size(); ++I)
       States[I] = static_cast<UINT>(SendMessageA(FHandle, LVM_GETITEMSTATE, I, Kept));
-  std::stable_sort(Rows.begin(), Rows.end(), [&](const auto& A, const auto& B) {
-    int Compare = 0;
-    if (OnCompare)
-      OnCompare(this, A.get(), B.get(), Data, Compare);
-    else
-      Compare = lstrcmpA(A->Caption.c_str(), B->Caption.c_str());
-    return Compare < 0;
-  });
+  std::stable_sort(Rows.begin(), Rows.end(),
+                   [&](const auto& A, const auto& B) { return CompareItems(A.get(), B.get(), Data) < 0; });
   if (FHandle) {
     for (size_t I = 0; I < Rows.size(); ++I) {
       LVITEMA State{};
@@ -460,6 +454,15 @@ void TListView::AlphaSort(intptr_t Data) {
     InvalidateRect(FHandle, nullptr, TRUE);
   }
   FItems->Renumber();
+}
+
+int TListView::CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) {
+  int Compare = 0;
+  if (OnCompare)
+    OnCompare(this, Item1, Item2, Data, Compare);
+  else
+    Compare = lstrcmpA(Item1->Caption.c_str(), Item2->Caption.c_str());
+  return Compare;
 }
 
 void TListView::GetDispInfo(NMLVDISPINFOA* Info) {

@@ -113,7 +113,8 @@ class TListItem : public TPersistent {
   int Index() const { return FIndex; }
   TListView* ListView() const { return FOwner; }
   std::string Caption;
-  TStringList* SubItems() { return &FSubItems; }
+  // Each change is told by position (OnListChange).
+  TTrackedStringList* SubItems() { return &FSubItems; }
   // Whether the window shows the row selected.
   bool Selected() const;
 
@@ -122,7 +123,7 @@ class TListItem : public TPersistent {
   friend class TListView;
   TListView* FOwner;
   int FIndex;
-  TStringList FSubItems;
+  TTrackedStringList FSubItems;
 };
 
 // The rows. With OwnerData only the count is kept and OnData fills each row when it is shown.
@@ -217,6 +218,9 @@ class TListView : public TWinControl {
   TListItem* DispInfoItem(int Row);
   // The row of owner data that OnData fills; the list's own, made when first needed.
   TListItem* TempItem();
+  // How AlphaSort orders two rows (below 0: Item1 first): OnCompare, without it the captions as lstrcmp
+  // compares them.
+  virtual int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data);
 
  private:
   friend class TListColumn;

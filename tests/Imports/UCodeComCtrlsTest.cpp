@@ -123,4 +123,28 @@ TEST_F(UCodeListView, ColumnTitlesSetBy8BitCodeAreShownToo) {
   EXPECT_EQ(ColumnTitle(View, 0), Clef);
 }
 
+TEST_F(UCodeListView, AlphaSortWithoutOnCompareOrdersTheWideCaptions) {
+  for (const wchar_t* Caption : {L"\u0412", L"\u0411", L"\u0410"}) View->Items()->Add()->SetCaption(Caption);
+  Form->Show();
+  View->AlphaSort();
+  EXPECT_EQ(View->Items()->Item(0)->Caption(), L"\u0410");
+  EXPECT_EQ(View->Items()->Item(2)->Caption(), L"\u0412");
+  EXPECT_EQ(Cell(View, 1, 0), L"\u0411");
+}
+
+TEST_F(UCodeListView, SubItemsChangedBy8BitCodeAreShownAndKeepTheOthersWide) {
+  TUCodeListItem* Item = View->Items()->Add();
+  for (const std::wstring& Text : {Greek, Japanese, Cyrillic}) Item->SubItems()->Add(Text);
+  Form->Show();
+  TStringList* Ansi = Item->TListItem::SubItems();
+  Ansi->Put(0, "plain");
+  EXPECT_EQ(Cell(View, 0, 1), L"plain");
+  Ansi->Delete(1);  // Japanese
+  EXPECT_EQ(Cell(View, 0, 2), Cyrillic);
+  Ansi->Insert(0, "first");
+  ASSERT_EQ(Item->SubItems()->Count(), 3);
+  EXPECT_EQ(Item->SubItems()->Get(0), L"first");
+  EXPECT_EQ(Item->SubItems()->Get(2), Cyrillic);
+}
+
 }  // namespace
