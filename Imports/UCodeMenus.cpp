@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include "Imports/UCodeControls.h"
+#include "Imports/UCodeForms.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
 #include "classlib/SysUtils.h"
+
+HKL(WINAPI* UCodeGetKeyboardLayout)(DWORD ThreadId) = GetKeyboardLayout;
 
 namespace {
 
@@ -148,7 +152,13 @@ void TUCodeMenuItem::DefineProperties(TFiler* Filer) {
 }
 
 void TUCodeMenuItem::Appended(HMENU Menu) {
+  FEntryMenu = Menu;
   UpdateMenuItemWide(this, Menu);
+}
+
+void TUCodeMenuItem::InitiateAction() {
+  if (UCodeGetKeyboardLayout(0) != FKeyboardLayout) UpdateMenuItemWide(this, FEntryMenu);
+  TMenuItem::InitiateAction();
 }
 
 void TUCodeMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
@@ -170,6 +180,7 @@ std::wstring WideGetMenuItemHint(TMenuItem* Item) {
 }
 
 void UpdateMenuItemWide(TUCodeMenuItem* Item, HMENU Menu) {
+  Item->FKeyboardLayout = UCodeGetKeyboardLayout(0);
   if (!IsUnicodePlatform || !Item->Visible() || !Item->Parent() || !Menu) return;
   if (Item->ComponentState() & (csReading | csDestroying)) return;
   MENUITEMINFOW Info{};
@@ -214,6 +225,35 @@ void TUCodeMenuActionLink::SetHint(const std::string& Value) {
   if (IsHintLinked())
     static_cast<TUCodeMenuItem*>(Client())->SetHint(WideActionHintOrDefault(Action(), AnsiToWide(Value)));
 }
+
+// The hint of an item of a listed menu goes to the wide application object, and no further. On a
+// middle-eastern system the first visible entry of each menu is made anew as the menu opens.
+void TUCodePopupList::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_ENTERMENULOOP && GetSystemMetrics(SM_MIDEASTENABLED)) {
+    for (TPopupMenu* Menu : Menus())
+      for (int I = 0; I < Menu->Items()->Count(); ++I)
+        if (Menu->Items()->Items(I)->Visible()) {
+          if (auto* Item = dynamic_cast<TUCodeMenuItem*>(Menu->Items()->Items(I)))
+            UpdateMenuItemWide(Item, Menu->Handle());
+          break;
+        }
+  }
+  if (Message.Msg == WM_MENUSELECT) {
+    if (TMenuItem* Item = SelectedItem(Message)) {
+      UCodeApplication()->SetHint(WideGetLongHint(WideGetMenuItemHint(Item)));
+      return;
+    }
+    UCodeApplication()->SetHint(L"");
+  }
+  TPopupList::WndProc(Message);
+}
+
+namespace {
+
+[[maybe_unused]] const bool WidePopupListInstalled =
+    (SetPopupList(std::make_unique<TUCodePopupList>()), true);
+
+}  // namespace
 
 const TClassInfo* UCodeMenuItemClass() {
   static const TClassInfo Info = [] {

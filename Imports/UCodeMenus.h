@@ -35,6 +35,10 @@ class TUCodeMenuItem : public TMenuItem {
   std::wstring Hint();
   void SetHint(const std::wstring& Value);
   void DefineProperties(TFiler* Filer) override;
+  // The input language when the entry's text was last made.
+  HKL KeyboardLayout() const { return FKeyboardLayout; }
+  // After a switch of the input language the entry's shortcut text is made anew.
+  void InitiateAction() override;
 
  protected:
   void Appended(HMENU Menu) override;
@@ -42,8 +46,11 @@ class TUCodeMenuItem : public TMenuItem {
   TMenuActionLinkClass GetActionLinkClass() override;
 
  private:
+  friend void UpdateMenuItemWide(TUCodeMenuItem* Item, HMENU Menu);
   std::wstring FCaption;
   std::wstring FHint;
+  HKL FKeyboardLayout = nullptr;
+  HMENU FEntryMenu = nullptr;  // the platform menu that holds the entry
 };
 
 // The wide hint of a wide item, the 8-bit one widened of another.
@@ -59,6 +66,16 @@ class TUCodeMenuActionLink : public TMenuActionLink {
   bool IsHintLinked() override;
   void SetCaption(const std::string& Value) override;
   void SetHint(const std::string& Value) override;
+};
+
+// How the unit reads the input language; replaced by tests that switch it.
+extern HKL(WINAPI* UCodeGetKeyboardLayout)(DWORD ThreadId);
+
+// The popup list that the program uses once this unit is linked in: the item under the mouse gives the
+// wide application object its wide long hint.
+class TUCodePopupList : public TPopupList {
+ protected:
+  void WndProc(TMessage& Message) override;
 };
 
 // The class information of TUCodeMenuItem.

@@ -381,6 +381,9 @@ void TForm::Dispatch(TMessage& Message) {
       }
       if (OnDeactivate) OnDeactivate(this);
       break;
+    case WM_INITMENUPOPUP:
+      DispatchMenuOpen(reinterpret_cast<HMENU>(Message.WParam));
+      break;
     case WM_COMMAND:
       if (Message.LParam == 0) {
         if (TMenuItem* Item = TMenuItem::FindCommand(LOWORD(Message.WParam))) {

@@ -232,6 +232,10 @@ void TMenuItem::Click() {
   if (OnClick) OnClick(this);
 }
 
+void TMenuItem::InitiateAction() {
+  if (TBasicAction* Action = this->Action()) Action->Update();
+}
+
 void TMenuItem::AppendTo(HMENU Menu) {
   if (!FVisible) return;
   if (FCaption == "-") {
@@ -393,15 +397,119 @@ void TMainMenu::MenuChanged() {
   DrawMenuBar(FWindow);
 }
 
+TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {
+  PopupList()->FMenus.push_back(this);
+}
+
+TPopupMenu::~TPopupMenu() {
+  std::vector<TPopupMenu*>& Menus = PopupList()->FMenus;
+  Menus.erase(std::remove(Menus.begin(), Menus.end(), this), Menus.end());
+}
+
 void TPopupMenu::Popup(int X, int Y) {
   if (OnPopup) OnPopup(this);
   DestroyMenuHandle();
-  const HWND Owner = Application->Handle();
+  const HWND Owner = PopupList()->Window();
   SetForegroundWindow(Owner);
-  const auto Command = static_cast<UINT>(
-      TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, X, Y, 0, Owner, nullptr));
+  const auto Command =
+      static_cast<UINT>(TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, X, Y, 0, Owner, nullptr));
   PostMessageA(Owner, WM_NULL, 0, 0);
   if (TMenuItem* Item = TMenuItem::FindCommand(Command)) Item->Click();
+}
+
+void DispatchMenuOpen(HMENU Menu) {
+  for (int I = 0; I < GetMenuItemCount(Menu); ++I) {
+    MENUITEMINFOA Info{};
+    Info.cbSize = sizeof Info;
+    Info.fMask = MIIM_ID;
+    if (!GetMenuItemInfoA(Menu, static_cast<UINT>(I), TRUE, &Info)) continue;
+    if (TMenuItem* Item = TMenuItem::FindCommand(Info.wID)) Item->InitiateAction();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPopupList
+
+namespace {
+
+const char* const PopupListClass = "VelmaroPopupList";
+
+std::unique_ptr<TPopupList>& PopupListSlot() {
+  static std::unique_ptr<TPopupList> List = std::make_unique<TPopupList>();
+  return List;
+}
+
+}  // namespace
+
+TPopupList* PopupList() {
+  return PopupListSlot().get();
+}
+
+void SetPopupList(std::unique_ptr<TPopupList> Value) {
+  std::unique_ptr<TPopupList>& Slot = PopupListSlot();
+  Value->FMenus = std::move(Slot->FMenus);
+  Slot = std::move(Value);
+}
+
+TPopupList::~TPopupList() {
+  if (FWindow) DestroyWindow(FWindow);
+}
+
+HWND TPopupList::Window() {
+  if (FWindow) return FWindow;
+  const HINSTANCE Instance = GetModuleHandleA(nullptr);
+  WNDCLASSA Class{};
+  if (!GetClassInfoA(Instance, PopupListClass, &Class)) {
+    Class.lpfnWndProc = WindowProc;
+    Class.hInstance = Instance;
+    Class.lpszClassName = PopupListClass;
+    RegisterClassA(&Class);
+  }
+  FWindow = CreateWindowExA(WS_EX_TOOLWINDOW, PopupListClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            Instance, nullptr);
+  SetWindowLongPtrA(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  return FWindow;
+}
+
+LRESULT CALLBACK TPopupList::WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* List = reinterpret_cast<TPopupList*>(GetWindowLongPtrA(Wnd, GWLP_USERDATA));
+  if (!List) return DefWindowProcA(Wnd, Msg, WParam, LParam);
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    List->WndProc(Message);
+  } catch (...) {
+    Application->HandleException(std::current_exception());
+  }
+  return Message.Result;
+}
+
+TMenuItem* TPopupList::SelectedItem(const TMessage& Message) const {
+  const auto Menu = reinterpret_cast<HMENU>(Message.LParam);
+  if (!Menu || HIWORD(Message.WParam) == 0xFFFF) return nullptr;
+  // A sub-menu's entry is named by its place, any other by its command.
+  MENUITEMINFOA Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_ID;
+  const bool ByPlace = (HIWORD(Message.WParam) & MF_POPUP) != 0;
+  if (!GetMenuItemInfoA(Menu, LOWORD(Message.WParam), ByPlace, &Info)) return nullptr;
+  TMenuItem* Item = TMenuItem::FindCommand(Info.wID);
+  const auto* Owner = Item ? dynamic_cast<TPopupMenu*>(Item->GetParentMenu()) : nullptr;
+  return Owner && std::find(FMenus.begin(), FMenus.end(), Owner) != FMenus.end() ? Item : nullptr;
+}
+
+void TPopupList::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_INITMENUPOPUP:
+      DispatchMenuOpen(reinterpret_cast<HMENU>(Message.WParam));
+      return;
+    case WM_MENUSELECT: {
+      const TMenuItem* Item = SelectedItem(Message);
+      Application->SetHint(Item ? GetLongHint(Item->Hint()) : std::string());
+      return;
+    }
+    default:
+      Message.Result = DefWindowProcA(FWindow, Message.Msg, Message.WParam, Message.LParam);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -29,6 +29,7 @@ enum TMenuAutoFlag { maAutomatic, maManual };
 class TMenu;
 class TMenuItem;
 class TWinControl;
+struct TMessage;
 
 // Shows an action's caption and hint on a menu item while the item shows the action's.
 class TMenuActionLink : public TActionLink {
@@ -99,6 +100,8 @@ class TMenuItem : public TComponent {
   UINT Command() const { return FCommand; }
 
   virtual void Click();
+  // Before the item's entry is shown (its menu opens): the item's action updates it.
+  virtual void InitiateAction();
   TNotifyEvent OnClick;
 
  protected:
@@ -175,7 +178,9 @@ class TMainMenu : public TMenu {
 
 class TPopupMenu : public TMenu {
  public:
-  using TMenu::TMenu;
+  // Listed in the popup list from creation to destruction.
+  explicit TPopupMenu(TComponent* AOwner);
+  ~TPopupMenu() override;
   // Shows the menu at a screen point and runs the chosen item's Click.
   virtual void Popup(int X, int Y);
   // The control whose context menu was asked for.
@@ -185,5 +190,40 @@ class TPopupMenu : public TMenu {
  protected:
   HMENU CreateMenuHandle() override { return CreatePopupMenu(); }
 };
+
+// A platform menu opens (WM_INITMENUPOPUP): the items of its entries run InitiateAction.
+void DispatchMenuOpen(HMENU Menu);
+
+// The pop-up menus, and the hidden window that owns each of them while it is shown, so that it hears the
+// menu's notices: when a menu opens its items update their actions, and the long hint of the item under
+// the mouse becomes the application's hint.
+class TPopupList {
+ public:
+  TPopupList() = default;
+  virtual ~TPopupList();
+  TPopupList(const TPopupList&) = delete;
+  TPopupList& operator=(const TPopupList&) = delete;
+  // Made when first needed.
+  HWND Window();
+  const std::vector<TPopupMenu*>& Menus() const { return FMenus; }
+
+ protected:
+  virtual void WndProc(TMessage& Message);
+  // The item that a WM_MENUSELECT names in one of the listed menus; nullptr for another or when the menu
+  // closes.
+  TMenuItem* SelectedItem(const TMessage& Message) const;
+
+ private:
+  friend class TPopupMenu;
+  friend void SetPopupList(std::unique_ptr<TPopupList> Value);
+  static LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  HWND FWindow = nullptr;
+  std::vector<TPopupMenu*> FMenus;
+};
+
+// The one popup list of the program.
+TPopupList* PopupList();
+// Puts Value in the place of the popup list; the listed menus move over to it.
+void SetPopupList(std::unique_ptr<TPopupList> Value);
 
 void RegisterMenus();

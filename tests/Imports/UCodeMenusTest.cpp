@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
+#include "Imports/UCodeForms.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 
@@ -107,6 +110,57 @@ TEST_F(UCodeMenu, ANonUnicodePlatformKeepsTheLibrarysEntries) {
   Form->Show();
   EXPECT_EQ(EntryText(GetMenu(Form->Handle()), Open->Command()),
             AnsiToWide(WideToAnsi(L"\u00D6ffnen " + Cyrillic)) + L"\tCtrl+O");
+}
+
+// The input language after a switch to German.
+HKL WINAPI GermanLayout(DWORD) {
+  return reinterpret_cast<HKL>(static_cast<ULONG_PTR>(0x04070407));
+}
+
+TEST_F(UCodeMenu, AnotherInputLanguageMakesTheEntryTextsAnewWhenTheMenuOpens) {
+  Form->Show();
+  const HMENU Bar = GetMenu(Form->Handle());
+  const HMENU Sub = GetSubMenu(Bar, 0);
+  std::wstring Stale = L"stale";
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_STRING;
+  Info.dwTypeData = Stale.data();
+  ASSERT_TRUE(SetMenuItemInfoW(Sub, Open->Command(), FALSE, &Info));
+  SendMessageW(Form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Sub), 0);
+  EXPECT_EQ(EntryText(Bar, Open->Command()), L"stale");  // the same input language: nothing to do
+  UCodeGetKeyboardLayout = GermanLayout;
+  SendMessageW(Form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(Sub), 0);
+  UCodeGetKeyboardLayout = GetKeyboardLayout;
+  EXPECT_EQ(EntryText(Bar, Open->Command()), L"\u00D6ffnen " + Cyrillic + L"\tCtrl+O");
+  EXPECT_EQ(Open->KeyboardLayout(), GermanLayout(0));
+}
+
+// While the menu runs its own loop: the first entry is selected, then the menu closed.
+void CALLBACK SelectFirstEntryAndClose(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  const HWND MenuWnd = FindThreadWindow("#32768");
+  PostMessageA(MenuWnd, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(MenuWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+TEST(UCodePopupList, TheSelectedEntryGivesTheApplicationItsWideLongHint) {
+  UCodeApplication();
+  ASSERT_NE(dynamic_cast<TUCodePopupList*>(PopupList()), nullptr);
+  TForm Form(nullptr);
+  TPopupMenu Popup(nullptr);
+  auto* Item = new TUCodeMenuItem(nullptr);
+  Item->SetCaption(Greek);
+  Item->SetHint(L"kurz|" + Cyrillic);
+  Popup.Items()->Add(Item);
+  std::vector<std::wstring> Hints;
+  Application->OnHint = [&](TObject*) { Hints.push_back(UCodeApplication()->Hint()); };
+  Form.Show();
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 100, SelectFirstEntryAndClose);
+  Popup.Popup(Form.Left() + 10, Form.Top() + 10);
+  KillTimer(nullptr, Timer);
+  Application->OnHint = nullptr;
+  EXPECT_EQ(Hints, (std::vector<std::wstring>{Cyrillic, L""}));
 }
 
 }  // namespace
