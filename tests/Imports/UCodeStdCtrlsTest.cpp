@@ -133,6 +133,14 @@ TEST_F(UCodeStdCtrls, MemoLinesAreWideAndALineAfterAnEmptyLastLineIsKept) {
   EXPECT_EQ(Lines->Text(), L"x\r\ny");
 }
 
+TEST_F(UCodeStdCtrls, AMemoLineOfMoreThan65535CharactersIsTooLargeToRead) {
+  auto* Memo = Make<TUCodeMemo>();
+  Memo->SetWordWrap(false);  // one line of the text is one line of the window
+  Memo->SetText(std::wstring(65536, L'x') + L"\r\n" + Greek);
+  EXPECT_THROW(Memo->Lines()->Get(0), EOutOfResources);
+  EXPECT_EQ(Memo->Lines()->Get(1), Greek);
+}
+
 TEST_F(UCodeStdCtrls, AButtonAnswersItsAltKeyOnALetterAbove255InEitherCase) {
   auto* Button = Make<TUCodeButton>();
   Button->SetCaption(L"&" + Cyrillic);
