@@ -51,6 +51,16 @@ constexpr int64_t kStepBase = 1000000;
 constexpr int64_t kStepsPerChar = 64;
 constexpr size_t kMaxBacktrackEntries = size_t{1} << 23;
 constexpr size_t kKeptBacktrackEntries = size_t{1} << 16;
+// Remembering failed states pays once a search backtracks more than a linear one would; it keeps to a
+// small part of the backtrack stack and a bounded table, beyond which states are simply not remembered.
+constexpr int64_t kMemoBase = 64;
+constexpr int64_t kMemoPerChar = 2;
+constexpr size_t kMemoStackEntries = size_t{1} << 16;
+constexpr size_t kMemoFirstSlots = size_t{1} << 10;
+constexpr size_t kMemoMaxSlots = size_t{1} << 18;
+constexpr int64_t kNoFrame = INT64_MIN;
+constexpr int64_t kNoLoopAhead = int64_t{1} << 40;
+constexpr int kMaxWidthDepth = 1000;
 // Sets with wide ranges cost a cell per member; this keeps the cell count and offsets in range.
 constexpr int kMaxProgramCells = 1 << 24;
 
@@ -74,6 +84,14 @@ enum {
   ekLoopSet,
   ekLoopPush,
   ekLoopPop,
+  ekMemo,
+};
+
+// How the state at a node is remembered.
+enum : uint8_t {
+  kNotRemembered,
+  kRememberRounds,  // with whether each loop's current round is still empty
+  kRememberCounts,  // every way on to a loop node consumes input, so empty rounds cannot matter here
 };
 
 size_t RegStrLen(const wchar_t* S) {
@@ -164,6 +182,11 @@ const wchar_t* FindEither(const wchar_t* P, const wchar_t* End, wchar_t A, wchar
   for (; P < End; ++P)
     if (*P == A || *P == B) return P;
   return End;
+}
+
+bool IsSimpleRepeat(int Code) {
+  return Code == opStar || Code == opPlus || Code == opRepeat || Code == opStarLazy || Code == opPlusLazy ||
+         Code == opRepeatLazy;
 }
 
 // The plan's walk over the program gives up beyond these (deep nesting, many empty alternatives).
@@ -403,6 +426,7 @@ bool TWideRegex::CompileProgram(const wchar_t* Pattern) {
     return FailCompile();
   }
   FParsePos = nullptr;
+  FGroupEnd = FNextGroup;
   SetHints(Flags);
   return true;
 }
@@ -1089,6 +1113,12 @@ bool TWideRegex::ExecFrom(int Offset) {
   FSteps = 0;
   FStepLimit = kStepBase + kStepsPerChar * FInputEnd;
   FAborted = false;
+  FMemoAfter = FSearchHints && FMemoAllowed ? kMemoBase + kMemoPerChar * FInputEnd : INT64_MAX;
+  FMemoCount = 0;
+  if (++FMemoGeneration == 0) {  // wrapped: no slot may look current
+    for (TMemoSlot& Slot : FMemo) Slot.Generation = 0;
+    FMemoGeneration = 1;
+  }
   const bool Found = Search(From);
   if (!Found) ClearMatchPositions();  // not what the last failed try left, which depends on the hints
   if (FStack.capacity() > kKeptBacktrackEntries) FStack = {};  // give a huge stack back at once
@@ -1107,13 +1137,16 @@ bool TWideRegex::Search(int From) {
   } catch (const std::bad_alloc&) {
     // The backtrack stack could not grow below its bound (a crowded 32-bit address space).
     FStack = {};
+    FMemoPending = {};
     Abort(reeBacktrackLimitExceeded);
   }
   return false;
 }
 
 bool TWideRegex::TryAt(int Pos) {
-  ClearMatchPositions();
+  // Only the program's own groups can hold what the last try left; the whole match is set on success only.
+  std::fill(FStartP + 1, FStartP + FGroupEnd, -1);
+  std::fill(FEndP + 1, FEndP + FGroupEnd, -1);
   FLoops.clear();
   FCurPos = Pos;
   if (!MatchNode(1)) return false;
@@ -1132,18 +1165,23 @@ bool TWideRegex::Abort(int Code) {
   return false;
 }
 
+// The bound counts the entries the matcher needs, not those that only remember.
+bool TWideRegex::StackFull() const {
+  return FStack.size() - FMemoPending.size() >= kMaxBacktrackEntries;
+}
+
 bool TWideRegex::PushChoice(int Kind, int Node, int Pos, int32_t Count) {
-  if (FStack.size() >= kMaxBacktrackEntries) return Abort(reeBacktrackLimitExceeded);
+  if (StackFull()) return Abort(reeBacktrackLimitExceeded);
   FStack.push_back({Kind, Node, Pos, Count});
   ++FChoices;
   return true;
 }
 
 // Without a choice point below, a failure ends the whole try, which resets everything anyway.
-bool TWideRegex::LogUndo(int Kind, int32_t Node, int32_t Pos) {
+bool TWideRegex::LogUndo(int Kind, int32_t Node, int32_t Pos, int32_t Count) {
   if (FChoices == 0) return true;
-  if (FStack.size() >= kMaxBacktrackEntries) return Abort(reeBacktrackLimitExceeded);
-  FStack.push_back({Kind, Node, Pos, 0});
+  if (StackFull()) return Abort(reeBacktrackLimitExceeded);
+  FStack.push_back({Kind, Node, Pos, Count});
   return true;
 }
 
@@ -1151,6 +1189,7 @@ bool TWideRegex::LogUndo(int Kind, int32_t Node, int32_t Pos) {
 // stack so that no input can exhaust the thread's stack.
 bool TWideRegex::MatchNode(int Node) {
   FStack.clear();
+  FMemoPending.clear();
   FChoices = 0;
   const wchar_t* S = FInput.c_str();
   for (;;) {
@@ -1160,6 +1199,8 @@ bool TWideRegex::MatchNode(int Node) {
       Ok = false;
     } else if (!Tick()) {
       return false;
+    } else if (FSteps > FMemoAfter && FMemoKinds[Node] != kNotRemembered && !EnterMemoPoint(Node)) {
+      Ok = false;
     } else {
       const int Next = NextNode(Node);
       const int Code = Op(Node);
@@ -1218,7 +1259,7 @@ bool TWideRegex::MatchNode(int Node) {
             break;
           }
           Ok = LogUndo(ekLoopPush, 0, 0);
-          FLoops.push_back({0, -1});
+          FLoops.push_back({0, -1, Next});
           break;
         case opLoop:
         case opLoopLazy:
@@ -1268,13 +1309,18 @@ bool TWideRegex::Backtrack(int& Node) {
         FEndP[E.Node] = E.Pos;
         break;
       case ekLoopSet:
-        FLoops.back() = {E.Node, E.Pos};
+        FLoops.back().Counter = E.Node;
+        FLoops.back().IterStart = E.Pos;
         break;
       case ekLoopPush:
         FLoops.pop_back();
         break;
       case ekLoopPop:
-        FLoops.push_back({E.Node, E.Pos});
+        FLoops.push_back({E.Node, E.Pos, E.Count});
+        break;
+      case ekMemo:
+        RememberFailure(FMemoPending.back());
+        FMemoPending.pop_back();
         break;
       default:
         --FChoices;
@@ -1476,7 +1522,7 @@ bool TWideRegex::IterateLoop(int& Node) {
 // The loop's frame leaves the stack before the rest runs, so loops met there find their own.
 bool TWideRegex::ExitLoop(int& Node) {
   const TLoopFrame F = FLoops.back();
-  if (!LogUndo(ekLoopPop, F.Counter, F.IterStart)) return false;
+  if (!LogUndo(ekLoopPop, F.Counter, F.IterStart, F.Loop)) return false;
   FLoops.pop_back();
   Node = NextNode(Node);
   return true;
@@ -1612,6 +1658,196 @@ int32_t TWideRegex::CountRepeats(int Node, int32_t Max) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Memory of failed states. Where runaway backtracking comes back to a choice or a repeat at a position it
+// has already tried in vain, with the same loop counters in force, it fails at once: the search of a text
+// then costs at most one try per state instead of one per path.
+
+// At a memo point: false when the state is known to fail; else its failure is remembered once every way
+// on from here has been tried.
+bool TWideRegex::EnterMemoPoint(int Node) {
+  TMemoKey Key;
+  if (!MemoKeyAt(Node, Key)) return true;
+  if (KnownToFail(Key)) return false;
+  if (FailsLikeOneBefore(Key)) {
+    RememberFailure(Key);
+    return false;
+  }
+  if (FStack.size() < kMemoStackEntries) {
+    FStack.push_back({ekMemo, Node, FCurPos, 0});
+    FMemoPending.push_back(Key);
+  }
+  return true;
+}
+
+// The outcome from Node on depends on the position and on the loops around it: their counters, as far
+// as a minimum or maximum can still be met, and, unless every way on consumes input first, whether
+// their current rounds are still empty. False for loops nested too deeply to keep.
+bool TWideRegex::MemoKeyAt(int Node, TMemoKey& Key) const {
+  if (FLoops.size() > kMemoFrames) return false;
+  Key.Node = Node;
+  Key.Pos = FCurPos;
+  const bool Rounds = FMemoKinds[Node] == kRememberRounds;
+  const int64_t Left = FInputEnd - FCurPos;
+  for (size_t I = 0; I < kMemoFrames; ++I) {
+    if (I >= FLoops.size()) {
+      Key.Frames[I] = kNoFrame;
+      continue;
+    }
+    const TLoopFrame& F = FLoops[I];
+    const int32_t Min = ReadInt32(Operand(F.Loop));
+    const int32_t Max = ReadInt32(Operand(F.Loop) + 2);
+    // Each further round that goes on consumes a character: past the minimum, with more rounds allowed
+    // than characters left, the counter's value can decide nothing more.
+    const bool Spent = F.Counter > 0 && F.Counter >= Min && int64_t{Max} - F.Counter > Left;
+    const bool EmptyRound = Rounds && F.Counter > 0 && F.IterStart == FCurPos;
+    Key.Frames[I] = (Spent ? -1 : int64_t{F.Counter}) * 2 + (EmptyRound ? 1 : 0);
+  }
+  return true;
+}
+
+// A repeat without upper bound that failed one character earlier, over a character it accepts, has tried
+// every end it could reach from here, in the same loop rounds: it fails here as well.
+bool TWideRegex::FailsLikeOneBefore(const TMemoKey& Key) const {
+  if (Key.Pos == 0 || !IsSimpleRepeat(Op(Key.Node))) return false;
+  for (const int64_t F : Key.Frames)
+    if (F != kNoFrame && (F & 1)) return false;  // the round began here, not one before
+  const TRepeat R = RepeatOf(Key.Node);
+  if (R.Max <= FInputEnd || !TestChar(R.Operand, FInput[Key.Pos - 1])) return false;
+  TMemoKey Before = Key;
+  --Before.Pos;
+  return KnownToFail(Before);
+}
+
+namespace {
+
+template <typename TKey>
+size_t MemoHash(const TKey& Key) {
+  uint64_t H =
+      (static_cast<uint64_t>(static_cast<uint32_t>(Key.Node)) << 32 | static_cast<uint32_t>(Key.Pos)) *
+      0x9E3779B97F4A7C15ull;
+  for (const int64_t F : Key.Frames) H ^= static_cast<uint64_t>(F) * 0xC2B2AE3D27D4EB4Full;
+  return static_cast<size_t>(H ^ (H >> 31));
+}
+
+}  // namespace
+
+bool TWideRegex::KnownToFail(const TMemoKey& Key) const {
+  if (FMemoCount == 0) return false;
+  const size_t Mask = FMemo.size() - 1;
+  for (size_t I = MemoHash(Key) & Mask;; I = (I + 1) & Mask) {
+    const TMemoSlot& Slot = FMemo[I];
+    if (Slot.Generation != FMemoGeneration) return false;
+    if (Slot.Key == Key) return true;
+  }
+}
+
+void TWideRegex::RememberFailure(const TMemoKey& Key) {
+  if (FMemoCount * 2 >= FMemo.size()) GrowMemo();
+  if (FMemoCount * 4 >= FMemo.size() * 3) return;  // full: forget rather than grow without bound
+  const size_t Mask = FMemo.size() - 1;
+  for (size_t I = MemoHash(Key) & Mask;; I = (I + 1) & Mask) {
+    TMemoSlot& Slot = FMemo[I];
+    if (Slot.Generation == FMemoGeneration) {
+      if (Slot.Key == Key) return;
+      continue;
+    }
+    Slot = {Key, FMemoGeneration};
+    ++FMemoCount;
+    return;
+  }
+}
+
+void TWideRegex::GrowMemo() {
+  if (FMemo.size() >= kMemoMaxSlots) return;
+  std::vector<TMemoSlot> Old(std::max(kMemoFirstSlots, FMemo.size() * 2), TMemoSlot{});
+  Old.swap(FMemo);
+  FMemoCount = 0;
+  for (const TMemoSlot& Slot : Old)
+    if (Slot.Generation == FMemoGeneration) RememberFailure(Slot.Key);
+}
+
+// Memo points are the choices, loops and repeats that runaway backtracking returns to; none where an
+// outcome hangs on more than the key: text captured for a back-reference, or the rounds of a greedy
+// star or plus that "opBack" looks back at.
+void TWideRegex::PlanMemo() {
+  const int Size = static_cast<int>(FProgram.size());
+  FMemoKinds.assign(Size, kNotRemembered);
+  FMemoAllowed = true;
+  std::vector<bool> Seen(Size);
+  std::vector<int> Todo{1}, Points;
+  while (!Todo.empty()) {
+    const int Node = Todo.back();
+    Todo.pop_back();
+    if (Node < 0 || Node + 2 >= Size || Seen[Node]) continue;
+    Seen[Node] = true;
+    const int Code = Op(Node);
+    const int Next = NextNode(Node);
+    Todo.push_back(Next);
+    if (Code == opBack || Code == opBackRef || Code == opBackRefNoCase) FMemoAllowed = false;
+    if (Code == opBranch) {
+      Todo.push_back(Node + 3);
+      if (Next != kNoNode && Op(Next) == opBranch) Points.push_back(Node);
+    } else if (Code == opLoop || Code == opLoopLazy) {
+      Todo.push_back(Node + ReadInt32(Operand(Node) + 4));
+      Points.push_back(Node);
+    } else if (IsSimpleRepeat(Code)) {
+      const TRepeat R = RepeatOf(Node);
+      if (R.Operand + 2 >= Size || Op(R.Operand) == opBackRef || Op(R.Operand) == opBackRefNoCase)
+        FMemoAllowed = false;
+      if (R.Min < R.Max) Points.push_back(Node);  // a fixed count is no choice
+    }
+  }
+  if (!FMemoAllowed) return;
+  std::vector<int64_t> Known(Size, -1);
+  for (const int Node : Points)
+    FMemoKinds[Node] = WidthToLoop(Node, 0, Known) > 0 ? kRememberCounts : kRememberRounds;
+}
+
+// The fewest characters consumed on any way from Node before a loop node; kNoLoopAhead when every way
+// ends the match first. Where the walk gives up it says 0, which keeps more in the key, never less.
+int64_t TWideRegex::WidthToLoop(int Node, int Depth, std::vector<int64_t>& Known) const {
+  if (Node == kNoNode || Depth > kMaxWidthDepth) return 0;
+  if (Known[Node] >= 0) return Known[Node];
+  const int Code = Op(Node);
+  int64_t Width = 0;
+  if (Code == opEnd) {
+    Width = kNoLoopAhead;
+  } else if (Code == opBranch) {
+    Width = WidthToLoop(Node + 3, Depth + 1, Known);
+    const int Next = NextNode(Node);
+    if (Next != kNoNode && Op(Next) == opBranch) Width = std::min(Width, WidthToLoop(Next, Depth + 1, Known));
+  } else if (Code != opLoop && Code != opLoopLazy && Code != opLoopEntry) {
+    Width = std::min(kNoLoopAhead, NodeWidth(Node) + WidthToLoop(NextNode(Node), Depth + 1, Known));
+  }
+  Known[Node] = Width;
+  return Width;
+}
+
+// The fewest characters that the node itself consumes.
+int64_t TWideRegex::NodeWidth(int Node) const {
+  const int Code = Op(Node);
+  if (Code == opLiteral || Code == opLiteralNoCase) return static_cast<int64_t>(RegStrLen(Operand(Node)));
+  if (IsSimpleRepeat(Code)) return RepeatOf(Node).Min;
+  switch (Code) {
+    case opAnyChar:
+    case opAnyCharML:
+    case opAnyOf:
+    case opNoneOf:
+    case opAnyOfNoCase:
+    case opNoneOfNoCase:
+    case opDigit:
+    case opNonDigit:
+    case opWordChar:
+    case opNonWordChar:
+    case opSpace:
+    case opNonSpace:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
 // Search plan: where a search may start. A hint may skip a position only where the matcher would
 // fail; the unhinted search is the reference for that.
 
@@ -1643,6 +1879,7 @@ void TWideRegex::PrepareSearch() {
 
 void TWideRegex::MakePlan() {
   FPlanValid = true;
+  PlanMemo();
   FPlanInverter = CaseInverter;
   FStartKind = TStartKind::Scan;
   FLeadingChecks.clear();

@@ -170,7 +170,8 @@ class TWideRegex {
   wchar_t FirstCharHint() const { return FFirstChar; }
   bool Anchored() const { return FAnchored; }
   std::wstring RequiredSubstring() const;
-  // Off: every position is tried and no hint is used; the plain matcher, to check the hints against.
+  // Off: every position is tried, no hint is used and no failed state is remembered; the plain matcher,
+  // to check the faster search against.
   void SetSearchHints(bool On) { FSearchHints = On; }
 
   std::wstring SpaceSet;      // characters of "\s"
@@ -180,16 +181,30 @@ class TWideRegex {
 
  private:
   static constexpr int kGroupCount = 15;
+  static constexpr size_t kMemoFrames = 2;  // states inside deeper loop nests are not remembered
 
   struct TLoopFrame {
     int32_t Counter;
     int32_t IterStart;  // position where the current iteration began
+    int32_t Loop;       // the loop node, which holds the bounds
   };
   struct TBacktrackEntry {
     int32_t Kind;
     int32_t Node;
     int32_t Pos;
     int32_t Count;
+  };
+  // A state of the matcher whose outcome depends on nothing else: the node, the position and what the
+  // counters of the enclosing loops can still decide.
+  struct TMemoKey {
+    int32_t Node;
+    int32_t Pos;
+    int64_t Frames[kMemoFrames];
+    bool operator==(const TMemoKey&) const = default;
+  };
+  struct TMemoSlot {
+    TMemoKey Key;
+    uint32_t Generation;
   };
   struct TRepeat {
     int Operand;
@@ -264,7 +279,19 @@ class TWideRegex {
   int Op(int Node) const { return FProgram[Node]; }
   const wchar_t* Operand(int Node) const { return FProgram.data() + Node + 3; }
   bool PushChoice(int Kind, int Node, int Pos, int32_t Count = 0);
-  bool LogUndo(int Kind, int32_t Node, int32_t Pos);
+  bool LogUndo(int Kind, int32_t Node, int32_t Pos, int32_t Count = 0);
+  bool StackFull() const;
+
+  // Memory of failed states.
+  void PlanMemo();
+  int64_t WidthToLoop(int Node, int Depth, std::vector<int64_t>& Known) const;
+  int64_t NodeWidth(int Node) const;
+  bool MemoKeyAt(int Node, TMemoKey& Key) const;
+  bool KnownToFail(const TMemoKey& Key) const;
+  bool FailsLikeOneBefore(const TMemoKey& Key) const;
+  bool EnterMemoPoint(int Node);
+  void RememberFailure(const TMemoKey& Key);
+  void GrowMemo();
   bool Tick();
   bool Abort(int Code);
 
@@ -304,6 +331,15 @@ class TWideRegex {
   bool FHasInput = false;
   std::wstring FInput;
 
+  // Memory of failed states, for the search of one text.
+  bool FMemoAllowed = false;           // the program's outcomes depend on no captured text and no history
+  std::vector<uint8_t> FMemoKinds;     // per cell: not remembered, or how its key is made
+  std::vector<TMemoSlot> FMemo;        // open addressing; slots of older generations are free
+  std::vector<TMemoKey> FMemoPending;  // keys of the memo entries on the backtrack stack
+  uint32_t FMemoGeneration = 1;
+  size_t FMemoCount = 0;
+  int64_t FMemoAfter = 0;  // steps of a search before it starts to remember
+
   // Search hints.
   wchar_t FFirstChar = 0;
   bool FAnchored = false;
@@ -331,6 +367,7 @@ class TWideRegex {
   bool FEmitOverflow = false;
   int FEmitPos = 0;
   int FProgramSize = 0;
+  int FGroupEnd = 1;  // one past the program's highest group
 
   std::vector<wchar_t> FProgram;
   std::wstring FPattern;

@@ -1,5 +1,5 @@
 // The search plan (first characters, required literals, leading ".*", "^" and "\b", the look-ahead of
-// repeats) may only skip what the plain matcher would not find.
+// repeats) and the remembered failures may only skip what the plain matcher would not find.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -69,6 +69,62 @@ TEST(RegexSearchPlan, HintsNeverHideAMatch) {
       ASSERT_EQ(AllMatches(Hinted, Text), AllMatches(Plain, Text))
           << testing::PrintToString(Pattern) << " in " << testing::PrintToString(Text);
     }
+  }
+}
+
+// Nested and counted repeats over texts long enough for the search to start remembering failed states.
+std::wstring BacktrackingPattern(std::mt19937& Random) {
+  static const wchar_t* const Atoms[] = {
+      L"a",     L"b",      L"ab",       L".",      L"\\w",   L"\\s",
+      L"[ab]",  L"\\b",    L"$",        L"(a|ab)", L"(a|b)", L"(\\w+)",
+      L"(.*a)", L"(a+|b)", L"(a{0,2})", L"(ab|a)", L"(b*a)", L"(\\b\\w+\\b\\s*)"};
+  static const wchar_t* const Quantifiers[] = {L"",     L"",     L"*",  L"+",  L"?",  L"{2}", L"{1,3}",
+                                               L"{0,}", L"{2,}", L"*?", L"+?", L"??", L"{3}"};
+  static const wchar_t* const Leads[] = {L"", L"", L"", L"(?-s)", L"(?g)", L"(?-i)"};
+  auto Pick = [&Random](const auto& List) { return List[Random() % std::size(List)]; };
+  std::wstring Pattern = Pick(Leads);
+  for (int Piece = 1 + Random() % 3; Piece > 0; --Piece) {
+    std::wstring Part;
+    for (int Atom = 1 + Random() % 3; Atom > 0; --Atom) Part += std::wstring(Pick(Atoms)) + Pick(Quantifiers);
+    Pattern += Random() % 2 ? L"(" + Part + L")" + Pick(Quantifiers) : Part;
+  }
+  return Pattern;
+}
+
+TEST(RegexSearchPlan, RememberedFailuresChangeNoResult) {
+  std::mt19937 Random(1312);
+  static const wchar_t Letters[] = L"aaAbb  \r\nc1";
+  for (int I = 0; I < 3000; ++I) {
+    const std::wstring Pattern = BacktrackingPattern(Random);
+    TRecordingRegex Remembering, Plain;
+    Plain.SetSearchHints(false);
+    Remembering.SetExpression(Pattern);
+    Plain.SetExpression(Pattern);
+    for (int T = 0; T < 4; ++T) {
+      std::wstring Text;
+      for (int N = 10 + Random() % 40; N > 0; --N) Text += Letters[Random() % (std::size(Letters) - 1)];
+      const std::vector<TFound> Expected = AllMatches(Plain, Text);
+      if (Plain.Saw(reeStepLimitExceeded)) break;  // cut off: nothing to compare with
+      ASSERT_EQ(AllMatches(Remembering, Text), Expected)
+          << testing::PrintToString(Pattern) << " in " << testing::PrintToString(Text);
+      ASSERT_TRUE(Remembering.Codes.empty() || !Plain.Codes.empty()) << testing::PrintToString(Pattern);
+    }
+  }
+}
+
+// What a plain backtracker tries again and again ends within the step budget once failures are remembered.
+TEST(RegexSearchPlan, RunawayBacktrackingEndsWithinTheBudget) {
+  const std::wstring Letters = Repeat(L"abcdefghij", 4);
+  const std::vector<std::pair<const wchar_t*, std::wstring>> Cases = {
+      {L"(\\w+)*\\d{5}", Letters},
+      {L"(x+x+)+y", L"y" + std::wstring(40, L'x')},
+      {L"(.*a){20}", Repeat(L"ba", 19)},
+  };
+  for (const auto& [Pattern, Text] : Cases) {
+    TRecordingRegex R;
+    R.SetExpression(Pattern);
+    EXPECT_FALSE(R.Exec(Text)) << testing::PrintToString(Pattern);
+    EXPECT_TRUE(R.Codes.empty()) << testing::PrintToString(Pattern);
   }
 }
 
