@@ -42,7 +42,6 @@ constexpr int kNoNode = -1;
 constexpr int kCountingNode = 0;  // what the sizing pass hands out as a node
 constexpr int32_t kMaxLoopCount = 0x7FFFFFFE;
 constexpr int32_t kMaxSimpleCount = 0x7FFFFFFF;
-constexpr size_t kLoopDepth = 10;
 constexpr int kMaxCountDigits = 8;
 constexpr int kMaxInput = 0x3FFFFFFF;  // positions stay far from int overflow
 // Budget per search: enough for linear work on any text, small enough that runaway
@@ -61,6 +60,8 @@ constexpr size_t kMemoMaxSlots = size_t{1} << 18;
 constexpr int64_t kNoFrame = INT64_MIN;
 constexpr int64_t kNoLoopAhead = int64_t{1} << 40;
 constexpr int kMaxWidthDepth = 1000;
+// Programs up to this size keep every cell's next node in a table for the matcher.
+constexpr size_t kMaxNextTable = size_t{1} << 16;
 // Sets with wide ranges cost a cell per member; this keeps the cell count and offsets in range.
 constexpr int kMaxProgramCells = 1 << 24;
 
@@ -1149,7 +1150,7 @@ bool TWideRegex::TryAt(int Pos) {
   std::fill(FEndP + 1, FEndP + FGroupEnd, -1);
   FLoops.clear();
   FCurPos = Pos;
-  if (!MatchNode(1)) return false;
+  if (!MatchNode(FSearchHints ? FFirstNode : 1)) return false;
   FStartP[0] = Pos;
   FEndP[0] = FCurPos;
   return true;
@@ -1202,7 +1203,7 @@ bool TWideRegex::MatchNode(int Node) {
     } else if (FSteps > FMemoAfter && FMemoKinds[Node] != kNotRemembered && !EnterMemoPoint(Node)) {
       Ok = false;
     } else {
-      const int Next = NextNode(Node);
+      const int Next = static_cast<size_t>(Node) < FNexts.size() ? FNexts[Node] : NextNode(Node);
       const int Code = Op(Node);
       switch (Code) {
         case opEnd:
@@ -1258,7 +1259,7 @@ bool TWideRegex::MatchNode(int Node) {
             Ok = false;
             break;
           }
-          Ok = LogUndo(ekLoopPush, 0, 0);
+          Ok = FChoices == 0 || LogUndo(ekLoopPush, 0, 0);
           FLoops.push_back({0, -1, Next});
           break;
         case opLoop:
@@ -1277,10 +1278,10 @@ bool TWideRegex::MatchNode(int Node) {
           break;
         default:
           if (Code > opGroupOpen && Code < opGroupOpen + kGroupCount) {
-            Ok = LogUndo(ekGroupStart, Code - opGroupOpen, FStartP[Code - opGroupOpen]);
+            Ok = FChoices == 0 || LogUndo(ekGroupStart, Code - opGroupOpen, FStartP[Code - opGroupOpen]);
             FStartP[Code - opGroupOpen] = FCurPos;
           } else if (Code > opGroupClose && Code < opGroupClose + kGroupCount) {
-            Ok = LogUndo(ekGroupEnd, Code - opGroupClose, FEndP[Code - opGroupClose]);
+            Ok = FChoices == 0 || LogUndo(ekGroupEnd, Code - opGroupClose, FEndP[Code - opGroupClose]);
             FEndP[Code - opGroupClose] = FCurPos;
           } else {
             Error(reeUnknownOpcode);
@@ -1506,8 +1507,17 @@ bool TWideRegex::MatchLoopNode(int& Node) {
   if (F.Counter > 0 && F.IterStart == FCurPos) return ExitLoop(Node);
   if (F.Counter < Min) return IterateLoop(Node);
   if (F.Counter >= Max) return ExitLoop(Node);
+  if (!ExitMayMatch(Node)) return IterateLoop(Node);
   if (Op(Node) == opLoop) return PushChoice(ekLoopExit, Node, FCurPos) && IterateLoop(Node);
   return PushChoice(ekLoopIterate, Node, FCurPos) && ExitLoop(Node);
+}
+
+// With the search hints on, a loop tries to leave only before a character that the rest can begin with.
+bool TWideRegex::ExitMayMatch(int Loop) const {
+  if (!FSearchHints || static_cast<size_t>(Loop) >= FFollowOf.size() || FFollowOf[Loop] < 0) return true;
+  const TFollow& F = FFollows[FFollowOf[Loop]];
+  const wchar_t C = FInput[FCurPos];
+  return C < 256 ? F.Low[C] : F.High;
 }
 
 bool TWideRegex::IterateLoop(int& Node) {
@@ -1612,6 +1622,7 @@ bool TWideRegex::TryLazyCount(int& Node, int Start, int32_t Count) {
 
 bool TWideRegex::ResumeLazy(int& Node, int Start, int32_t Count) {
   const TRepeat R = RepeatOf(Node);
+  if (Count >= R.Min && FailedOneLater(Node, R, Start)) return false;
   FCurPos = Start + Count * RepeatUnit(R.Operand);
   return CountRepeats(R.Operand, 1) == 1 && TryLazyCount(Node, Start, Count + 1);
 }
@@ -1665,6 +1676,7 @@ int32_t TWideRegex::CountRepeats(int Node, int32_t Max) {
 // At a memo point: false when the state is known to fail; else its failure is remembered once every way
 // on from here has been tried.
 bool TWideRegex::EnterMemoPoint(int Node) {
+  if ((Op(Node) == opLoop || Op(Node) == opLoopLazy) && MustGoRound(Node)) return true;  // the body's state
   TMemoKey Key;
   if (!MemoKeyAt(Node, Key)) return true;
   if (KnownToFail(Key)) return false;
@@ -1677,6 +1689,12 @@ bool TWideRegex::EnterMemoPoint(int Node) {
     FMemoPending.push_back(Key);
   }
   return true;
+}
+
+bool TWideRegex::MustGoRound(int Loop) const {
+  if (FLoops.empty()) return false;
+  const TLoopFrame& F = FLoops.back();
+  return !(F.Counter > 0 && F.IterStart == FCurPos) && F.Counter < ReadInt32(Operand(Loop));
 }
 
 // The outcome from Node on depends on the position and on the loops around it: their counters, as far
@@ -1716,6 +1734,17 @@ bool TWideRegex::FailsLikeOneBefore(const TMemoKey& Key) const {
   TMemoKey Before = Key;
   --Before.Pos;
   return KnownToFail(Before);
+}
+
+// The longer counts that a repeat without upper bound has left to try from Start all end where the same
+// repeat from the next character could end, in the same loop rounds: when that one failed, so do they.
+bool TWideRegex::FailedOneLater(int Node, const TRepeat& R, int Start) {
+  if (FSteps <= FMemoAfter || FMemoKinds[Node] == kNotRemembered || R.Max <= FInputEnd) return false;
+  FCurPos = Start + 1;
+  TMemoKey Key;
+  const bool Failed = MemoKeyAt(Node, Key) && KnownToFail(Key);
+  FCurPos = Start;
+  return Failed;
 }
 
 namespace {
@@ -1772,6 +1801,8 @@ void TWideRegex::GrowMemo() {
 void TWideRegex::PlanMemo() {
   const int Size = static_cast<int>(FProgram.size());
   FMemoKinds.assign(Size, kNotRemembered);
+  FFollows.clear();
+  FFollowOf.assign(FProgram.size() <= kMaxNextTable ? Size : 0, -1);
   FMemoAllowed = true;
   std::vector<bool> Seen(Size);
   std::vector<int> Todo{1}, Points;
@@ -1790,6 +1821,7 @@ void TWideRegex::PlanMemo() {
     } else if (Code == opLoop || Code == opLoopLazy) {
       Todo.push_back(Node + ReadInt32(Operand(Node) + 4));
       Points.push_back(Node);
+      if (!FFollowOf.empty()) PlanLoopExit(Node);
     } else if (IsSimpleRepeat(Code)) {
       const TRepeat R = RepeatOf(Node);
       if (R.Operand + 2 >= Size || Op(R.Operand) == opBackRef || Op(R.Operand) == opBackRefNoCase)
@@ -1801,6 +1833,19 @@ void TWideRegex::PlanMemo() {
   std::vector<int64_t> Known(Size, -1);
   for (const int Node : Points)
     FMemoKinds[Node] = WidthToLoop(Node, 0, Known) > 0 ? kRememberCounts : kRememberRounds;
+}
+
+// The characters that the way on from a loop can begin with, where the plan can tell.
+void TWideRegex::PlanLoopExit(int Loop) {
+  FFirstChars.reset();
+  FFirstCount = 0;
+  FPlanVisits = 0;
+  if (!AddFirstChars(NextNode(Loop), 0)) return;
+  TFollow F{};
+  for (wchar_t C = 0; C < 256; ++C) F.Low[C] = FFirstChars[C];
+  F.High = FFirstChars.count() > F.Low.count();  // any member from 256 on lets all of them try
+  FFollowOf[Loop] = static_cast<int32_t>(FFollows.size());
+  FFollows.push_back(F);
 }
 
 // The fewest characters consumed on any way from Node before a loop node; kNoLoopAhead when every way
@@ -1880,6 +1925,12 @@ void TWideRegex::PrepareSearch() {
 void TWideRegex::MakePlan() {
   FPlanValid = true;
   PlanMemo();
+  // A single top-level alternative is no choice: a try starts inside it.
+  const int Second = NextNode(1);
+  FFirstNode = Op(1) == opBranch && (Second == kNoNode || Op(Second) != opBranch) ? 4 : 1;
+  FNexts.clear();
+  if (FProgram.size() <= kMaxNextTable)
+    for (int Cell = 0; Cell < static_cast<int>(FProgram.size()); ++Cell) FNexts.push_back(NextNode(Cell));
   FPlanInverter = CaseInverter;
   FStartKind = TStartKind::Scan;
   FLeadingChecks.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // Regular expressions over UTF-16 text: a pattern compiles into a program of 16-bit cells that a
 // backtracking matcher interprets. Errors never raise; they go to the virtual hook Error.
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -181,12 +182,28 @@ class TWideRegex {
 
  private:
   static constexpr int kGroupCount = 15;
-  static constexpr size_t kMemoFrames = 2;  // states inside deeper loop nests are not remembered
+  static constexpr size_t kLoopDepth = 10;
+  // States inside deeper loop nests are not remembered; the key's comparison names each frame.
+  static constexpr size_t kMemoFrames = 2;
 
   struct TLoopFrame {
     int32_t Counter;
     int32_t IterStart;  // position where the current iteration began
     int32_t Loop;       // the loop node, which holds the bounds
+  };
+  // The frames of the loops entered, at most kLoopDepth; kept in place, as the matcher changes them at
+  // nearly every step of a loop.
+  struct TLoopStack {
+    std::array<TLoopFrame, kLoopDepth> Frames;
+    size_t Count = 0;
+    void clear() { Count = 0; }
+    bool empty() const { return Count == 0; }
+    size_t size() const { return Count; }
+    void push_back(const TLoopFrame& F) { Frames[Count++] = F; }
+    void pop_back() { --Count; }
+    TLoopFrame& back() { return Frames[Count - 1]; }
+    const TLoopFrame& back() const { return Frames[Count - 1]; }
+    const TLoopFrame& operator[](size_t I) const { return Frames[I]; }
   };
   struct TBacktrackEntry {
     int32_t Kind;
@@ -200,7 +217,10 @@ class TWideRegex {
     int32_t Node;
     int32_t Pos;
     int64_t Frames[kMemoFrames];
-    bool operator==(const TMemoKey&) const = default;
+    bool operator==(const TMemoKey& Other) const {
+      return Node == Other.Node && Pos == Other.Pos && Frames[0] == Other.Frames[0] &&
+             Frames[1] == Other.Frames[1];
+    }
   };
   struct TMemoSlot {
     TMemoKey Key;
@@ -262,6 +282,7 @@ class TWideRegex {
   bool AssertionHolds(int Code) const;
   bool IsEmptyRound(int Back) const;
   bool MatchLoopNode(int& Node);
+  bool ExitMayMatch(int Loop) const;
   bool IterateLoop(int& Node);
   bool ExitLoop(int& Node);
   TRepeat RepeatOf(int Node) const;
@@ -284,11 +305,14 @@ class TWideRegex {
 
   // Memory of failed states.
   void PlanMemo();
+  void PlanLoopExit(int Loop);
+  bool MustGoRound(int Loop) const;
   int64_t WidthToLoop(int Node, int Depth, std::vector<int64_t>& Known) const;
   int64_t NodeWidth(int Node) const;
   bool MemoKeyAt(int Node, TMemoKey& Key) const;
   bool KnownToFail(const TMemoKey& Key) const;
   bool FailsLikeOneBefore(const TMemoKey& Key) const;
+  bool FailedOneLater(int Node, const TRepeat& R, int Start);
   bool EnterMemoPoint(int Node);
   void RememberFailure(const TMemoKey& Key);
   void GrowMemo();
@@ -320,7 +344,7 @@ class TWideRegex {
   // Match state.
   int FStartP[kGroupCount];
   int FEndP[kGroupCount];
-  std::vector<TLoopFrame> FLoops;
+  TLoopStack FLoops;
   std::vector<TBacktrackEntry> FStack;
   int FChoices = 0;
   int64_t FSteps = 0;
@@ -348,6 +372,15 @@ class TWideRegex {
 
   // Search plan and the character tables of the matcher.
   bool FSearchHints = true;
+  int FFirstNode = 1;           // where a try starts
+  std::vector<int32_t> FNexts;  // NextNode of every cell, for programs of moderate size
+  // What may follow each loop (an index into FFollows per cell, or -1), for programs of moderate size.
+  struct TFollow {
+    std::bitset<256> Low;
+    bool High;  // characters from 256 on
+  };
+  std::vector<int32_t> FFollowOf;
+  std::vector<TFollow> FFollows;
   bool FPlanValid = false;
   TCaseInverter FPlanInverter = nullptr;
   TCharTable FSpaceTable, FWordTable, FBreakTable;
