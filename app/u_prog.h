@@ -161,8 +161,10 @@ class TSuchTexte {
   std::vector<size_t> FAnfang;  // song I owns the range from FAnfang[I] to FAnfang[I + 1]
 };
 
-// The indexes of the songs the search keeps, ascending.
-std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O);
+// The indexes of the songs the search keeps, ascending. A pattern search calls Zwischendurch now and then,
+// so that a caller can keep its windows painted.
+std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O,
+                                const std::function<void()>& Zwischendurch = {});
 // The same over haystacks made for this one search.
 std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring& Text,
                                 const TSuchOptionen& O);

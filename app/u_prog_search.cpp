@@ -36,6 +36,18 @@ std::vector<std::wstring> SuchWoerter(const std::wstring& Text, const TSuchOptio
   return Woerter;
 }
 
+// How often a long search repaints the windows, in milliseconds.
+constexpr ULONGLONG kZeichenAbstand = 50;
+
+// Paints what waits to be painted, and nothing else: input waits until the search is done, so that no
+// click can change the list or start a search while this one runs.
+void FensterZeichnen() {
+  MSG Msg;
+  // A window whose painting leaves its area invalid would be painted again and again.
+  for (int N = 0; N < 64 && PeekMessageA(&Msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++N)
+    DispatchMessageA(&Msg);
+}
+
 }  // namespace
 
 namespace {
@@ -119,7 +131,8 @@ std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring&
   return SongsFinden(TSuchTexte(Songs, O), Text, O);
 }
 
-std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O) {
+std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O,
+                                const std::function<void()>& Zwischendurch) {
   std::vector<size_t> Treffer;
   const auto Behalten = [&](size_t I, bool Passt) {
     if (Passt != O.Invers) Treffer.push_back(I);
@@ -131,6 +144,8 @@ std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Tex
     Regex.SetExpression(Muster);
     std::wstring Eingabe;
     for (size_t I = 0; I < Texte.Anzahl(); ++I) {
+      // A pattern can cost milliseconds per song; a few songs at a time stay well below what the eye notices.
+      if (Zwischendurch && I % 16 == 15) Zwischendurch();
       Eingabe.assign(Texte.Heu(I));
       Behalten(I, Regex.Exec(Eingabe));
     }
@@ -191,10 +206,18 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
     AlleClick(this);
     return;
   }
-  SuchErgebnis.clear();
   const TSuchOptionen O = SuchOptionen();
   if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
-  for (const size_t I : SongsFinden(*SuchTexte, Text, O)) ErgebnisHinzufuegen(static_cast<int>(I));
+  ULONGLONG Gezeichnet = GetTickCount64();
+  const auto Zeichnen = [&Gezeichnet] {
+    if (GetTickCount64() - Gezeichnet < kZeichenAbstand) return;
+    Gezeichnet = GetTickCount64();
+    FensterZeichnen();
+  };
+  // The list paints from the last result while the search runs, so it is replaced only afterwards.
+  const std::vector<size_t> Treffer = SongsFinden(*SuchTexte, Text, O, Zeichnen);
+  SuchErgebnis.clear();
+  for (const size_t I : Treffer) ErgebnisHinzufuegen(static_cast<int>(I));
   IstGefiltert = true;
   ZeilenAuffrischen();
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +

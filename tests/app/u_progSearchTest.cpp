@@ -309,6 +309,39 @@ TEST_F(ProgSearch, TheSwitchesOfBothWindowsMirrorEachOtherAndTheStandardResetsAl
   EXPECT_EQ(Schalter(), std::make_pair(StandardSchalter, StandardSchalter));
 }
 
+// What the thread takes from its queue while the search runs.
+bool Suchend = false;
+std::vector<UINT> WaehrendDerSuche;
+
+LRESULT CALLBACK Abgeholt(int Code, WPARAM W, LPARAM L) {
+  if (Code == HC_ACTION && Suchend) WaehrendDerSuche.push_back(reinterpret_cast<const MSG*>(L)->message);
+  return CallNextHookEx(nullptr, Code, W, L);
+}
+
+// A pattern that spends the matcher's whole step budget on every song keeps the search busy for far longer
+// than a repaint may wait; the window is painted meanwhile, and input waits for the result.
+TEST_F(ProgSearch, ALongPatternSearchPaintsTheWindowAndLeavesInputWaiting) {
+  Song Lang;
+  Lang[sfArtist] = L"y" + std::wstring(30, L'x');
+  AlleSongs.assign(260, Lang);
+  prog->ListeAktualisieren();
+  prog->Show();
+  prog->regexsuche->SetChecked(true);
+  Application->ProcessMessages();
+  InvalidateRect(prog->Handle(), nullptr, TRUE);
+  PostMessageA(prog->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+  const HHOOK Hook = SetWindowsHookExA(WH_GETMESSAGE, Abgeholt, nullptr, GetCurrentThreadId());
+  Suchend = true;
+  Suche("(x+x+)+\\1y");
+  Suchend = false;
+  UnhookWindowsHookEx(Hook);
+  EXPECT_FALSE(WaehrendDerSuche.empty());
+  EXPECT_EQ(std::count(WaehrendDerSuche.begin(), WaehrendDerSuche.end(), WM_PAINT), WaehrendDerSuche.size());
+  EXPECT_TRUE(AngezeigteSongs().empty());
+  MSG Msg;
+  EXPECT_TRUE(PeekMessageA(&Msg, prog->Handle(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
+}
+
 TEST_F(ProgSearch, MenuAndPanelCommands) {
   prog->Show();
   prog->msuche->Click();
