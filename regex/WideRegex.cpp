@@ -57,7 +57,9 @@ constexpr int64_t kMemoPerChar = 2;
 constexpr size_t kMemoStackEntries = size_t{1} << 16;
 constexpr size_t kMemoFirstSlots = size_t{1} << 10;
 constexpr size_t kMemoMaxSlots = size_t{1} << 18;
-constexpr int64_t kNoFrame = INT64_MIN;
+constexpr uint32_t kNoFrame = 0xFFFFFFFF;
+constexpr int32_t kSpentCounter = 0x7FFFFFFE;  // a counter that can decide nothing more
+constexpr int32_t kMaxKeptCounter = 1 << 30;
 constexpr int64_t kNoLoopAhead = int64_t{1} << 40;
 constexpr int kMaxWidthDepth = 1000;
 // Programs up to this size keep every cell's next node in a table for the matcher.
@@ -1131,7 +1133,7 @@ bool TWideRegex::Search(int From) {
     if (FSearchHints && !FMust.empty() && !HoldsRequiredLiteral(From)) return false;
     if (FSearchHints && FStartKind == TStartKind::AtOffset) return TryAt(From);
     for (int P = NextCandidate(From, From); P >= 0; P = NextCandidate(P + 1, From)) {
-      if (!LeadingChecksHold(P)) continue;
+      if (!FLeadingChecks.empty() && !LeadingChecksHold(P)) continue;
       if (TryAt(P)) return true;
       if (FAborted) return false;
     }
@@ -1676,7 +1678,7 @@ int32_t TWideRegex::CountRepeats(int Node, int32_t Max) {
 // At a memo point: false when the state is known to fail; else its failure is remembered once every way
 // on from here has been tried.
 bool TWideRegex::EnterMemoPoint(int Node) {
-  if ((Op(Node) == opLoop || Op(Node) == opLoopLazy) && MustGoRound(Node)) return true;  // the body's state
+  if ((Op(Node) == opLoop || Op(Node) == opLoopLazy) && !WorthRemembering(Node)) return true;
   TMemoKey Key;
   if (!MemoKeyAt(Node, Key)) return true;
   if (KnownToFail(Key)) return false;
@@ -1691,10 +1693,12 @@ bool TWideRegex::EnterMemoPoint(int Node) {
   return true;
 }
 
-bool TWideRegex::MustGoRound(int Loop) const {
-  if (FLoops.empty()) return false;
+// Not a loop entered just now, which a search meets about once per try, nor one whose counter makes it go
+// round again, where the body's state stands for it.
+bool TWideRegex::WorthRemembering(int Loop) const {
+  if (FLoops.empty()) return true;
   const TLoopFrame& F = FLoops.back();
-  return !(F.Counter > 0 && F.IterStart == FCurPos) && F.Counter < ReadInt32(Operand(Loop));
+  return F.Counter > 0 && (F.IterStart == FCurPos || F.Counter >= ReadInt32(Operand(Loop)));
 }
 
 // The outcome from Node on depends on the position and on the loops around it: their counters, as far
@@ -1717,8 +1721,9 @@ bool TWideRegex::MemoKeyAt(int Node, TMemoKey& Key) const {
     // Each further round that goes on consumes a character: past the minimum, with more rounds allowed
     // than characters left, the counter's value can decide nothing more.
     const bool Spent = F.Counter > 0 && F.Counter >= Min && int64_t{Max} - F.Counter > Left;
+    if (!Spent && F.Counter > kMaxKeptCounter) return false;
     const bool EmptyRound = Rounds && F.Counter > 0 && F.IterStart == FCurPos;
-    Key.Frames[I] = (Spent ? -1 : int64_t{F.Counter}) * 2 + (EmptyRound ? 1 : 0);
+    Key.Frames[I] = static_cast<uint32_t>(Spent ? kSpentCounter : F.Counter) << 1 | (EmptyRound ? 1 : 0);
   }
   return true;
 }
@@ -1727,7 +1732,7 @@ bool TWideRegex::MemoKeyAt(int Node, TMemoKey& Key) const {
 // every end it could reach from here, in the same loop rounds: it fails here as well.
 bool TWideRegex::FailsLikeOneBefore(const TMemoKey& Key) const {
   if (Key.Pos == 0 || !IsSimpleRepeat(Op(Key.Node))) return false;
-  for (const int64_t F : Key.Frames)
+  for (const uint32_t F : Key.Frames)
     if (F != kNoFrame && (F & 1)) return false;  // the round began here, not one before
   const TRepeat R = RepeatOf(Key.Node);
   if (R.Max <= FInputEnd || !TestChar(R.Operand, FInput[Key.Pos - 1])) return false;
@@ -1751,10 +1756,10 @@ namespace {
 
 template <typename TKey>
 size_t MemoHash(const TKey& Key) {
-  uint64_t H =
-      (static_cast<uint64_t>(static_cast<uint32_t>(Key.Node)) << 32 | static_cast<uint32_t>(Key.Pos)) *
-      0x9E3779B97F4A7C15ull;
-  for (const int64_t F : Key.Frames) H ^= static_cast<uint64_t>(F) * 0xC2B2AE3D27D4EB4Full;
+  const uint64_t Place =
+      static_cast<uint64_t>(static_cast<uint32_t>(Key.Node)) << 32 | static_cast<uint32_t>(Key.Pos);
+  const uint64_t Loops = static_cast<uint64_t>(Key.Frames[0]) << 32 | Key.Frames[1];
+  const uint64_t H = Place * 0x9E3779B97F4A7C15ull ^ Loops * 0xC2B2AE3D27D4EB4Full;
   return static_cast<size_t>(H ^ (H >> 31));
 }
 
@@ -1935,6 +1940,7 @@ void TWideRegex::MakePlan() {
   FStartKind = TStartKind::Scan;
   FLeadingChecks.clear();
   FFirstChars.reset();
+  FFirstLow.fill(false);
   FFirstCount = 0;
   FPlanVisits = 0;
   FFirstKnown = AddFirstChars(1, 0);
@@ -1955,6 +1961,7 @@ void TWideRegex::MakePlan() {
 void TWideRegex::AddFirstChar(wchar_t C) {
   if (FFirstChars[C]) return;
   FFirstChars.set(C);
+  if (C < 256) FFirstLow[C] = true;
   if (FFirstCount < 2) FFirstPair[FFirstCount] = C;
   ++FFirstCount;
 }
@@ -2120,7 +2127,7 @@ int TWideRegex::NextCandidate(int P, int From) const {
     Found = FindEither(S + P, End, FFirstPair[0], FFirstPair[FFirstCount - 1]);
   } else {
     Found = S + P;
-    while (Found < End && !FFirstChars[*Found]) ++Found;
+    while (Found < End && !(*Found < 256 ? FFirstLow[*Found] : FFirstChars[*Found])) ++Found;
   }
   return Found < End ? static_cast<int>(Found - S) : -1;
 }

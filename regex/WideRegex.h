@@ -216,7 +216,7 @@ class TWideRegex {
   struct TMemoKey {
     int32_t Node;
     int32_t Pos;
-    int64_t Frames[kMemoFrames];
+    uint32_t Frames[kMemoFrames];  // per loop: its counter (or "spent") and whether its round is empty
     bool operator==(const TMemoKey& Other) const {
       return Node == Other.Node && Pos == Other.Pos && Frames[0] == Other.Frames[0] &&
              Frames[1] == Other.Frames[1];
@@ -306,7 +306,7 @@ class TWideRegex {
   // Memory of failed states.
   void PlanMemo();
   void PlanLoopExit(int Loop);
-  bool MustGoRound(int Loop) const;
+  bool WorthRemembering(int Loop) const;
   int64_t WidthToLoop(int Node, int Depth, std::vector<int64_t>& Known) const;
   int64_t NodeWidth(int Node) const;
   bool MemoKeyAt(int Node, TMemoKey& Key) const;
@@ -388,6 +388,7 @@ class TWideRegex {
   std::vector<int> FLeadingChecks;  // zero-width nodes that begin the pattern
   bool FFirstKnown = false;         // every match begins with a character of FFirstChars
   std::bitset<65536> FFirstChars;
+  std::array<bool, 256> FFirstLow{};  // the same below 256, quicker to test
   int FFirstCount = 0;
   wchar_t FFirstPair[2] = {};  // the first two of them, for a vectorised scan
   int FPlanVisits = 0;
