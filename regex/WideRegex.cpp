@@ -196,6 +196,21 @@ bool IsSimpleRepeat(int Code) {
 constexpr int kMaxPlanDepth = 64;
 constexpr int kMaxPlanVisits = 4096;
 
+// The platform's answers for the 128 ASCII characters never change: ask once.
+const std::array<wchar_t, 128>& AsciiOtherCase() {
+  static const std::array<wchar_t, 128> Table = [] {
+    std::array<wchar_t, 128> T{};
+    for (int I = 0; I < 128; ++I) {
+      const auto Char = reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(I));
+      const auto Upper = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharUpperA(Char)));
+      const auto Lower = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharLowerA(Char)));
+      T[I] = static_cast<wchar_t>(((Upper & 0xFF) != I ? Upper : Lower) & 0xFF);
+    }
+    return T;
+  }();
+  return Table;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -205,7 +220,8 @@ TWideRegex::TWideRegex()
     : SpaceSet(DefaultSpaceSet),
       WordSet(DefaultWordSet),
       LineBreakSet(DefaultLineBreakSet),
-      CaseInverter(&TWideRegex::DefaultInvertCase) {
+      CaseInverter(&TWideRegex::DefaultInvertCase),
+      FAsciiOther(AsciiOtherCase().data()) {
   ClearMatchPositions();
   SetModifier(1, DefaultModifierI);
   SetModifier(2, DefaultModifierR);
@@ -348,18 +364,13 @@ void TWideRegex::DiscardProgram() {
 }
 
 wchar_t TWideRegex::DefaultInvertCase(wchar_t C) {
-  // The platform's answers for the 128 ASCII characters never change: ask once.
-  static const std::array<wchar_t, 128> Table = [] {
-    std::array<wchar_t, 128> T{};
-    for (int I = 0; I < 128; ++I) {
-      const auto Char = reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(I));
-      const auto Upper = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharUpperA(Char)));
-      const auto Lower = static_cast<int>(reinterpret_cast<ULONG_PTR>(CharLowerA(Char)));
-      T[I] = static_cast<wchar_t>(((Upper & 0xFF) != I ? Upper : Lower) & 0xFF);
-    }
-    return T;
-  }();
-  return C < 128 ? Table[C] : C;
+  return C < 128 ? AsciiOtherCase()[C] : C;
+}
+
+// The case inverter's image; the default one without a call, as the matcher asks at every other character.
+wchar_t TWideRegex::OtherCase(wchar_t C) const {
+  if (CaseInverter != &TWideRegex::DefaultInvertCase) return CaseInverter(C);
+  return C < 128 ? FAsciiOther[C] : C;
 }
 
 std::wstring TWideRegex::RequiredSubstring() const {
@@ -1369,7 +1380,7 @@ bool TWideRegex::MatchLiteral(int Node) {
   int I = 0;
   for (; Lit[I]; ++I) {
     const wchar_t C = S[I];
-    if (C != Lit[I] && (!NoCase || C == 0 || C != CaseInverter(Lit[I]))) return false;
+    if (C != Lit[I] && (!NoCase || C == 0 || C != OtherCase(Lit[I]))) return false;
   }
   FCurPos += I;
   return true;
@@ -1387,7 +1398,7 @@ bool TWideRegex::SameText(int Start, int Len, bool NoCase) const {
   const wchar_t* G = FInput.c_str() + Start;
   const wchar_t* S = FInput.c_str() + FCurPos;
   for (int I = 0; I < Len; ++I)
-    if (S[I] != G[I] && (!NoCase || S[I] != CaseInverter(G[I]))) return false;
+    if (S[I] != G[I] && (!NoCase || S[I] != OtherCase(G[I]))) return false;
   return true;
 }
 
@@ -1400,7 +1411,7 @@ bool TWideRegex::MatchBackRef(int Node) {
 }
 
 const wchar_t* TWideRegex::ScanCharNoCase(const wchar_t* Set, wchar_t C) const {
-  const wchar_t Other = CaseInverter(C);
+  const wchar_t Other = OtherCase(C);
   for (; *Set; ++Set)
     if (*Set == C || *Set == Other) return Set;
   return nullptr;
@@ -1423,7 +1434,7 @@ bool TWideRegex::TestChar(int Node, wchar_t C) const {
     case opLiteral:
       return C == Arg[0];
     case opLiteralNoCase:
-      return C == Arg[0] || C == CaseInverter(Arg[0]);
+      return C == Arg[0] || C == OtherCase(Arg[0]);
     case opDigit:
       return IsDigit(C);
     case opNonDigit:
@@ -1569,7 +1580,7 @@ bool TWideRegex::LookAheadOk(const TRepeat& R, int Pos) const {
   const wchar_t C = FInput.c_str()[Pos];
   const wchar_t Lit = *Operand(Next);
   if (Op(Next) == opLiteral) return C == Lit;
-  if (Op(Next) == opLiteralNoCase && FSearchHints) return C == Lit || (C != 0 && C == CaseInverter(Lit));
+  if (Op(Next) == opLiteralNoCase && FSearchHints) return C == Lit || (C != 0 && C == OtherCase(Lit));
   return true;
 }
 

@@ -296,6 +296,7 @@ class TWideRegex {
   bool GroupText(int Group, int& Start, int& Len) const;
   bool SameText(int Start, int Len, bool NoCase) const;
   const wchar_t* ScanCharNoCase(const wchar_t* Set, wchar_t C) const;
+  wchar_t OtherCase(wchar_t C) const;
   int NextNode(int Node) const;
   int Op(int Node) const { return FProgram[Node]; }
   const wchar_t* Operand(int Node) const { return FProgram.data() + Node + 3; }
@@ -340,6 +341,8 @@ class TWideRegex {
   int NextCandidate(int P, int From) const;
   bool LeadingChecksHold(int Pos);
   bool IsUnconsumedBreak(int Pos) const;
+
+  const wchar_t* FAsciiOther;  // the default inverter's table
 
   // Match state.
   int FStartP[kGroupCount];
