@@ -820,6 +820,8 @@ class TGIFGraphicControlExtension : public TGIFExtension {
 
  private:
   friend class TGIFSubImage;
+  // This block gives the frame its transparency, delay and disposal.
+  void MakeCurrent();
   uint8_t FBlockSize = 4;
   uint8_t FPackedFields = 0;
   uint16_t FDelay = 0;
@@ -992,7 +994,7 @@ class TGIFSubImage : public TGIFItem {
   int BitsPerPixel() const { return FLocalColorMap.BitsPerPixel(); }
   void BuildPackedFields();
   TGIFExtensionList* Extensions() { return &FExtensions; }
-  // The first graphic control extension, or nullptr.
+  // The graphic control extension that speaks for the frame (the last one read or made), or nullptr.
   TGIFGraphicControlExtension* GraphicControlExtension() const { return FGraphicControlExtension; }
   bool Transparent() const { return FTransparent; }
 
@@ -1004,8 +1006,10 @@ class TGIFSubImage : public TGIFItem {
   void RequirePixels();
   void AllocatePixels();
   void ReleasePixels();
-  // Each pixel p becomes Map[p], and so does the transparent index.
+  // Each pixel p becomes Map[p], and so does a transparent index within the table.
   void RemapPixels(const std::array<uint8_t, 256>& Map);
+  // The transparent index when the frame has a usable one (within its colour table), else -1.
+  int TransparentIndex();
 
   // The palette to draw with: the rendered bitmap's, the frame's own, the 216-colour one when the
   // picture dithers, the picture's when the frame has no table, else one from the local table. It stays
@@ -1051,8 +1055,6 @@ class TGIFSubImage : public TGIFItem {
   // The transparent index when a mask is to be made now (the mask is then no longer dirty), else -1.
   int TakeMaskIndex();
   void DrawStretched(TCanvas* ACanvas, const RECT& R, bool DoTile, bool DoTransparent);
-  // The transparent index when the frame has a usable one (within its colour table), else -1.
-  int TransparentIndex();
 
   std::unique_ptr<TBitmap> FCachedBitmap;
   HBITMAP FMask = nullptr;
@@ -1269,8 +1271,9 @@ constexpr int PainterCachedFrames = 256;
 class TGIFPainter : public TThread {
  public:
   // Reads the picture's speed, background colour and clock, and copies what ACanvas shows in ARect into
-  // work bitmaps when a frame restores (disposal 2 or 3, or rfRestoreEachPass). Stores itself in
-  // *APainter (when given) last. The picture adds it to its list (StartPainter).
+  // work bitmaps when a frame restores (disposal 2 or 3, or rfRestoreEachPass); GIFException "Image is
+  // too large" when they would hold more than GIFMaxBufferBytes together. Stores itself in *APainter
+  // (when given) last. The picture adds it to its list (StartPainter).
   TGIFPainter(TGIFPainter** APainter, TGIFRenderFlags AFlags, const RECT& ARect, TCanvas* ACanvas,
               TGIFPicture* AImage);
   // Leaves the picture (as at the end of the thread).
@@ -1314,7 +1317,8 @@ class TGIFPainter : public TThread {
   };
   bool Running() const { return !Terminated() && !FRestart; }
   void PlayRun();
-  void PlayPass(TRun& Run);
+  // Whether the pass painted a frame.
+  bool PlayPass(TRun& Run);
   // Body(frame) under the picture's lock when the painter still has a picture and FrameIndex is one of
   // its frames; false otherwise.
   bool WithFrame(const std::function<void(TGIFSubImage* Frame)>& Body);

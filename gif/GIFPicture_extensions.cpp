@@ -113,13 +113,30 @@ void TGIFExtension::LoadFromStream(TStream* Stream) {
 // ---------------------------------------------------------------------------------------------
 // TGIFGraphicControlExtension
 
+// The newest block speaks for the frame, as the last one read does.
 TGIFGraphicControlExtension::TGIFGraphicControlExtension(TGIFSubImage* AFrame) : TGIFExtension(AFrame) {
-  if (!AFrame->FGraphicControlExtension) AFrame->FGraphicControlExtension = this;
+  MakeCurrent();
 }
 
+// The frame's flag, index, delay and disposal all come from one block: a block that leaves hands over to
+// the last other block still before the image.
 TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
-  if (GetTransparent()) Frame()->FTransparent = false;
-  if (Frame()->FGraphicControlExtension == this) Frame()->FGraphicControlExtension = nullptr;
+  TGIFSubImage* Owner = Frame();
+  if (Owner->FGraphicControlExtension != this) return;
+  Owner->FGraphicControlExtension = nullptr;
+  Owner->FTransparent = false;
+  for (int I = Owner->Extensions()->Count() - 1; I >= 0; --I) {
+    auto* Other = dynamic_cast<TGIFGraphicControlExtension*>(Owner->Extensions()->Extension(I));
+    if (Other && Other != this) {
+      Other->MakeCurrent();
+      return;
+    }
+  }
+}
+
+void TGIFGraphicControlExtension::MakeCurrent() {
+  Frame()->FGraphicControlExtension = this;
+  Frame()->FTransparent = GetTransparent();
 }
 
 void TGIFGraphicControlExtension::SaveToStream(TStream* Stream) {
@@ -142,16 +159,17 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream* Stream) {
   FDelay = Read16(Block + 2);
   FTransparentColorIndex = Block[4];
   FTerminator = Block[5];
+  // Every common reader takes the last block before the image.
+  MakeCurrent();
   if (Read < 6) {
+    Frame()->FTransparent = false;  // a cut block names no transparent colour
     Warning(1, "Premature end of data");
-  } else if (GetTransparent()) {
-    Frame()->FTransparent = true;
   }
 }
 
 void TGIFGraphicControlExtension::SetTransparent(bool Value) {
   FPackedFields = static_cast<uint8_t>((FPackedFields & ~1) | (Value ? 1 : 0));
-  Frame()->FTransparent = Value;
+  if (Frame()->FGraphicControlExtension == this) Frame()->FTransparent = Value;
 }
 
 void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t Value) {

@@ -112,9 +112,10 @@ void TGIFSubImage::ReleasePixels() {
 }
 
 void TGIFSubImage::RemapPixels(const std::array<uint8_t, 256>& Map) {
+  // A transparent index beyond the table hides nothing and stays beyond it.
+  if (const int Transparent = TransparentIndex(); Transparent >= 0)
+    FGraphicControlExtension->FTransparentColorIndex = Map[static_cast<size_t>(Transparent)];
   for (uint8_t& P : FPixels) P = Map[P];
-  if (FTransparent && FGraphicControlExtension)
-    FGraphicControlExtension->FTransparentColorIndex = Map[FGraphicControlExtension->FTransparentColorIndex];
   ReleaseBitmap();
   ReleaseMask();
 }

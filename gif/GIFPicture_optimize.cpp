@@ -28,15 +28,6 @@ TGIFDisposal DisposalOf(TGIFSubImage* Frame) {
   return Control ? Control->GetDisposal() : dsUnspecified;
 }
 
-// The transparent index when the frame has one within its colour table, else -1.
-int TransparentIndexOf(TGIFSubImage* Frame) {
-  const TGIFGraphicControlExtension* Control = Frame->GraphicControlExtension();
-  if (!Frame->Transparent() || !Control) return -1;
-  const int Index = Control->GetTransparentColorIndex();
-  const int Count = Frame->EffectiveColorMap()->Count();
-  return Count > 0 && Index >= Count ? -1 : Index;
-}
-
 // The colour that a pixel value shows: an index beyond the table shows entry 0, and without any table
 // the value is a gray.
 TGIFColor ShownColor(TGIFColorMap* Map, int Index) {
@@ -72,7 +63,7 @@ int NewTransparentIndex(TGIFPicture* Image, TGIFSubImage* Frame) {
   if (Map == Image->GetGlobalColorMap())
     for (int I = 0; I < Image->Frames()->Count(); ++I) {
       TGIFSubImage* Other = Image->Frame(I);
-      const int Index = TransparentIndexOf(Other);
+      const int Index = Other->TransparentIndex();
       if (Other != Frame && Index >= 0 && Other->EffectiveColorMap() == Map && !UsesValue(Frame, Index))
         return Index;
     }
@@ -99,11 +90,11 @@ void MakeRepeatsTransparent(TGIFPicture* Image, TGIFSubImage* Frame, TGIFSubImag
   const RECT A = Frame->BoundsRect();
   const RECT B = Previous->BoundsRect();
   if (!IntersectRect(&Both, &A, &B)) return;
-  int Transparent = TransparentIndexOf(Frame);
+  int Transparent = Frame->TransparentIndex();
   const bool Introduced = Transparent < 0;
   if (Frame->Transparent() && Introduced) return;  // an index beyond the table: leave the frame alone
   if (Introduced && Frame->EffectiveColorMap()->Count() >= 256) return;
-  const int PreviousTransparent = TransparentIndexOf(Previous);
+  const int PreviousTransparent = Previous->TransparentIndex();
   bool Changed = false;
   for (int Y = Both.top; Y < Both.bottom; ++Y) {
     uint8_t* Row = Frame->GetScanline(Y - Frame->Top());
@@ -182,7 +173,7 @@ bool AddDelay(TGIFSubImage* Frame, TGIFSubImage* Removed) {
 // it is shown, keep a single transparent pixel instead.
 void CropTransparentBorders(TGIFPicture* Image, int Index) {
   TGIFSubImage* Frame = Image->Frame(Index);
-  const int Transparent = TransparentIndexOf(Frame);
+  const int Transparent = Frame->TransparentIndex();
   if (Frame->IsEmpty() || Transparent < 0 || DisposalOf(Frame) == dsRestoreBackground) return;
   const RECT Bounds = OpaqueBounds(Frame, Transparent);
   if (Bounds.right > 0) return CropFrame(Frame, Bounds);
@@ -197,7 +188,7 @@ void CropTransparentBorders(TGIFPicture* Image, int Index) {
 
 // The frame's transparency is dropped when no pixel uses it.
 void DropUnusedTransparency(TGIFSubImage* Frame) {
-  const int Transparent = TransparentIndexOf(Frame);
+  const int Transparent = Frame->TransparentIndex();
   if (Transparent >= 0 && !Frame->IsEmpty() && !UsesValue(Frame, Transparent))
     Frame->GraphicControlExtension()->SetTransparent(false);
 }

@@ -54,11 +54,6 @@ TGIFPainter::TGIFPainter(TGIFPainter** APainter, TGIFRenderFlags AFlags, const R
       FPainterVar(APainter),
       FClock(AImage->PainterClock ? AImage->PainterClock : SystemPainterClock()) {
   FreeOnTerminate = true;
-  // Every threaded painter can be woken: one without the event would wait on at speed 0 or below.
-  if (Threaded()) {
-    FEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (!FEvent) RaiseLastOSError();
-  }
   if (AImage->PaintBackgroundColor != clNone)
     FBackgroundColor = AImage->PaintBackgroundColor;
   else if (AImage->GetGlobalColorMap()->Count() > 0)
@@ -73,10 +68,20 @@ TGIFPainter::TGIFPainter(TGIFPainter** APainter, TGIFRenderFlags AFlags, const R
       RestoresBackground |= Control->GetDisposal() == dsRestoreBackground;
       RestoresPrevious |= Control->GetDisposal() == dsRestorePrevious;
     });
-  if (RestoresBackground && (FFlags & rfTransparent)) FBackgroundBitmap = NewWorkBitmap(true);
-  if (RestoresBackground || RestoresPrevious) {
+  const bool KeepsBackground = RestoresBackground && (FFlags & rfTransparent);
+  const bool Restores = RestoresBackground || RestoresPrevious;
+  // All work bitmaps of one picture's painter together stay within what one frame may hold.
+  CheckBitmapSize(FRect.right - FRect.left,
+                  int64_t{FRect.bottom - FRect.top} * (KeepsBackground + 2 * Restores));
+  if (KeepsBackground) FBackgroundBitmap = NewWorkBitmap(true);
+  if (Restores) {
     FRestoreBitmap = NewWorkBitmap(true);
     FPreviousBitmap = NewWorkBitmap(false);
+  }
+  // Every threaded painter can be woken: one without the event would wait on at speed 0 or below.
+  if (Threaded()) {
+    FEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!FEvent) RaiseLastOSError();
   }
   if (FPainterVar) *FPainterVar = this;
 }
@@ -86,7 +91,6 @@ TGIFPainter::~TGIFPainter() {
 }
 
 std::unique_ptr<TBitmap> TGIFPainter::NewWorkBitmap(bool CopyCanvas) const {
-  CheckBitmapSize(FRect.right - FRect.left, FRect.bottom - FRect.top);
   auto Bitmap = std::make_unique<TBitmap>();
   Bitmap->SetSize(FRect.right - FRect.left, FRect.bottom - FRect.top);
   Bitmap->Canvas()->Brush()->SetColor(FBackgroundColor);
@@ -148,33 +152,37 @@ void TGIFPainter::PlayRun() {
   while ((Run.LoopCount != 0 || (FFlags & rfRepeatAlways)) && Running()) {
     FrameIndex = Run.StartFrame;
     if (FPainted) FirePaintEvent(OnAnimationRepeat);
-    PlayPass(Run);
+    // A pass that paints nothing would only be repeated at once, for ever: the animation ends.
+    if (!PlayPass(Run)) break;
     if (Run.LoopCount > 0) --Run.LoopCount;
     if ((FFlags & (rfAnimate | rfRepeat)) != (rfAnimate | rfRepeat)) break;
   }
 }
 
-void TGIFPainter::PlayPass(TRun& Run) {
+bool TGIFPainter::PlayPass(TRun& Run) {
+  bool Painted = false;
   while (Running()) {
     // A missing or empty frame ends the pass.
     bool Ready = false;
     WithFrame([&](TGIFSubImage* Frame) { Ready = !Frame->IsEmpty(); });
-    if (!Ready) return;
+    if (!Ready) break;
     WaitForFrame(Run.Delay);
-    if (Terminated()) return;
+    if (Terminated()) break;
     FirePaintEvent(OnFrameBeforePaint);
-    if (Terminated()) return;
-    if (!WithFrame([&](TGIFSubImage* Frame) { ReadFrameExtensions(Frame, Run); })) return;
+    if (Terminated()) break;
+    if (!WithFrame([&](TGIFSubImage* Frame) { ReadFrameExtensions(Frame, Run); })) break;
     RunSynchronized([this] { PaintCurrentFrame(); });
+    Painted = true;
     FPreviousDisposal = FDisposal;
-    if (Terminated()) return;
-    if (!WithFrame([&](TGIFSubImage* Frame) { Run.Delay = FrameDelay(Frame); })) return;
+    if (Terminated()) break;
+    if (!WithFrame([&](TGIFSubImage* Frame) { Run.Delay = FrameDelay(Frame); })) break;
     const int Shown = FrameIndex;
     FirePaintEvent(OnFrameAfterPaint);
-    if (Terminated()) return;
+    if (Terminated()) break;
     if (FrameIndex == Shown) ++FrameIndex;
-    if (!(FFlags & rfAnimate)) return;
+    if (!(FFlags & rfAnimate)) break;
   }
+  return Painted;
 }
 
 bool TGIFPainter::WithFrame(const std::function<void(TGIFSubImage* Frame)>& Body) {
@@ -239,16 +247,14 @@ void TGIFPainter::DispatchMessages() {
 }
 
 void TGIFPainter::ReadFrameExtensions(TGIFSubImage* Frame, TRun& Run) {
-  FDisposal = dsKeep;
-  for (int I = 0; I < Frame->Extensions()->Count(); ++I) {
-    TGIFExtension* Extension = Frame->Extensions()->Extension(I);
-    if (auto* Loop = dynamic_cast<TGIFAppExtNSLoop*>(Extension); Loop && !Run.LoopFound) {
+  const TGIFGraphicControlExtension* Control = Frame->GraphicControlExtension();
+  FDisposal = Control ? EffectiveDisposal(Control->GetDisposal()) : dsKeep;
+  for (int I = 0; I < Frame->Extensions()->Count() && !Run.LoopFound; ++I) {
+    if (auto* Loop = dynamic_cast<TGIFAppExtNSLoop*>(Frame->Extensions()->Extension(I))) {
       Run.LoopFound = true;
       Run.LoopCount = Loop->RepeatCount;
       if (Threaded() && (Loop->RepeatCount == 0 || (FFlags & rfRepeatAlways))) Run.LoopCount = -1;
       Run.StartFrame = FrameIndex;
-    } else if (auto* Control = dynamic_cast<TGIFGraphicControlExtension*>(Extension)) {
-      FDisposal = EffectiveDisposal(Control->GetDisposal());
     }
   }
 }

@@ -207,6 +207,8 @@ bool TGIFColorMap::SortByUsage() {
   FSorted = true;
   TGIFUsageTable Usage{};
   CountUsage(Usage);
+  // A pixel beyond the table shows entry 0: it uses that entry and follows it.
+  for (size_t I = static_cast<size_t>(FCount); I < Usage.size(); ++I) Usage[0].Count += Usage[I].Count;
   // Most used first; the stable order keeps equally used entries where they were.
   std::stable_sort(Usage.begin(), Usage.begin() + FCount,
                    [](const TGIFUsage& A, const TGIFUsage& B) { return A.Count > B.Count; });
@@ -219,6 +221,7 @@ bool TGIFColorMap::SortByUsage() {
     if (Usage[static_cast<size_t>(I)].Count == 0 && Used == FCount) Used = I;
   }
   if (!Moved) return true;
+  for (size_t I = static_cast<size_t>(FCount); I < Map.size(); ++I) Map[I] = Map[0];
   RemapFrames(Map);
   const std::vector<TGIFColor> Old = FData;
   for (int I = 0; I < FCount; ++I) FData[Map[static_cast<size_t>(I)]] = Old[static_cast<size_t>(I)];
@@ -230,11 +233,10 @@ bool TGIFColorMap::SortByUsage() {
 namespace {
 
 // Counts the pixels of a frame that draws with one table. Its transparent index counts as one use, so
-// that sorting keeps the entry the index names.
+// that sorting keeps the entry the index names; an index beyond the table names none.
 void CountFrameUsage(TGIFSubImage* Frame, TGIFUsageTable& Usage) {
   for (uint8_t P : Frame->Pixels()) ++Usage[P].Count;
-  if (Frame->Transparent() && Frame->GraphicControlExtension())
-    ++Usage[Frame->GraphicControlExtension()->GetTransparentColorIndex()].Count;
+  if (const int Transparent = Frame->TransparentIndex(); Transparent >= 0) ++Usage[Transparent].Count;
 }
 
 }  // namespace

@@ -29,9 +29,10 @@ struct TOneFrame {
   TGIFSubImage* Frame;
 };
 
-// A file whose one frame is preceded by the given blocks.
-Bytes FileWithBlocks(const Bytes& Blocks) {
+// A file whose one frame (of the given pixels) is preceded by the given blocks.
+Bytes FileWithBlocks(const Bytes& Blocks, const Bytes& Pixels = Bytes(4, 0)) {
   TOneFrame One;
+  std::copy(Pixels.begin(), Pixels.end(), One.Frame->GetScanline(0));
   const Bytes Plain = SaveGif(One.Picture);
   return Bytes(Plain.begin(), Plain.begin() + 13) + Blocks + Bytes(Plain.begin() + 13, Plain.end());
 }
@@ -78,6 +79,34 @@ TEST(GIFExtensions, GraphicControlGoldenBytesAndFields) {
   EXPECT_FALSE(One.Frame->Transparent());
   EXPECT_EQ(nullptr, One.Frame->GraphicControlExtension());
   EXPECT_EQ(0, One.Frame->Extensions()->Count());
+}
+
+TEST(GIFExtensions, TheLastGraphicControlBeforeTheImageSpeaksForTheFrame) {
+  // Keep, 20/100 s, no transparency; then restore-background, 30/100 s, index 2 transparent.
+  const TLoaded Loaded = LoadGif(FileWithBlocks(
+      B("\x21\xF9\x04\x04\x14\x00\x00\x00", 8) + B("\x21\xF9\x04\x09\x1E\x00\x02\x00", 8), {0, 0, 2, 2}));
+  ASSERT_EQ(L"", Loaded.Error);
+  TGIFSubImage* Frame = Loaded.Picture->Frame(0);
+  ASSERT_NE(nullptr, Frame->GraphicControlExtension());
+  EXPECT_TRUE(Frame->Transparent());
+  EXPECT_EQ(2, Frame->GraphicControlExtension()->GetTransparentColorIndex());
+  EXPECT_EQ(30, Frame->GraphicControlExtension()->GetDelay());
+  EXPECT_EQ(dsRestoreBackground, Frame->GraphicControlExtension()->GetDisposal());
+  // Index 0 stays solid, index 2 is see-through.
+  Loaded.Picture->RenderFlags &= ~rfDither;
+  TBitmap Target;
+  Target.SetPixelFormat(pf24bit);
+  Target.SetSize(2, 2);
+  Target.Canvas()->Brush()->SetColor(clYellow);
+  Target.Canvas()->FillRect(RECT{0, 0, 2, 2});
+  Frame->Draw(Target.Canvas(), RECT{0, 0, 2, 2}, true, false);
+  EXPECT_EQ(RGB(0, 0, 0), Target.Canvas()->Pixels(1, 0) & 0xFFFFFF);
+  EXPECT_EQ(static_cast<COLORREF>(clYellow), Target.Canvas()->Pixels(1, 1) & 0xFFFFFF);
+  // Without the last block the one before speaks: no transparency, 20/100 s.
+  delete Frame->GraphicControlExtension();
+  ASSERT_NE(nullptr, Frame->GraphicControlExtension());
+  EXPECT_FALSE(Frame->Transparent());
+  EXPECT_EQ(20, Frame->GraphicControlExtension()->GetDelay());
 }
 
 TEST(GIFExtensions, TextAndCommentGoldenBytes) {

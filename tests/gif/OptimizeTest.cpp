@@ -109,6 +109,36 @@ TEST(GIFOptimize, FilesOfTheToolsPlayTheSameAndAreNotLarger) {
   }
 }
 
+TEST(GIFOptimize, IndicesBeyondTheTableShowTheSameAfterSortingAndSaving) {
+  // 2 x 2 on red, lime, blue, white with the transparent index 7, beyond the table: nothing hides, and
+  // a pixel beyond the table (9) shows entry 0.
+  auto Make = [](const Bytes& Pixels) {
+    auto Picture = std::make_unique<TGIFPicture>();
+    auto* Frame = new TGIFSubImage(Picture.get());
+    Frame->SetFrameRect(0, 0, 2, 2);
+    AddControl(Frame, 10, dsKeep, 7);  // before the table, which would refuse the index
+    for (TColor Color : {clRed, clLime, clBlue, clWhite}) Frame->LocalColorMap()->Add(Color);
+    std::copy(Pixels.begin(), Pixels.end(), Frame->GetScanline(0));
+    Picture->Add(Frame);
+    return Picture;
+  };
+  const auto Green = Make({1, 1, 1, 2});
+  const auto Before = Compose(*Green).Seen();
+  ASSERT_EQ(COLORREF{clLime}, Before.back().second[0]);
+  Optimize(*Green, optSortColorMaps);
+  EXPECT_EQ(2, Green->Frame(0)->LocalColorMap()->Count());
+  EXPECT_EQ(Before, Compose(*Green).Seen());
+  EXPECT_EQ(Before, Compose(*SavedAndLoaded(*Green)).Seen());
+  const auto Beyond = Make({1, 1, 9, 2});
+  const auto BeyondBefore = Compose(*Beyond).Seen();
+  ASSERT_EQ(COLORREF{clRed}, BeyondBefore.back().second[2]);
+  EXPECT_EQ(L"Color not in color table", MessageOf<GIFException>([&] { SaveGif(*Beyond); }));
+  Optimize(*Beyond, optSortColorMaps);
+  EXPECT_EQ(3, Beyond->Frame(0)->LocalColorMap()->Count());
+  EXPECT_EQ(BeyondBefore, Compose(*Beyond).Seen());
+  EXPECT_EQ(BeyondBefore, Compose(*SavedAndLoaded(*Beyond)).Seen());
+}
+
 TEST(GIFOptimize, WithoutOptionsNothingChangesButProgress) {
   const auto Picture = RandomAnimation(7);
   const std::string Before = Describe(*Picture);

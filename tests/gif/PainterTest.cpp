@@ -5,6 +5,7 @@
 #include <sstream>
 #include <thread>
 
+#include "tests/classlib/RaisedMessage.h"
 #include "tests/gif/PainterSupport.h"
 
 namespace {
@@ -158,6 +159,33 @@ TEST(GIFPainter, LoopCountsRepeatFlagsAndEmptyFrames) {
   AddFrame(*Gap, {0, 0, 2, 2}, 3, 5);
   AddLoop(Gap->Frame(0), 2);
   EXPECT_EQ("S 0 R 0 E", Events(*Gap, rfAnimate | rfRepeat));
+}
+
+TEST(GIFPainter, AnEmptyFirstFrameEndsAnAnimationThatRepeatsAlways) {
+  auto Picture = Screen(2, 2);
+  AddFrame(*Picture, {0, 0, 0, 0}, 1, 5);
+  AddFrame(*Picture, {0, 0, 2, 2}, 2, 5);
+  // On a thread, and on the caller's thread straight onto the canvas.
+  EXPECT_EQ("S E", Events(*Picture, rfAnimate | rfRepeat | rfRepeatAlways | rfThreaded));
+  ASSERT_FALSE(HasFatalFailure());
+  Picture->RenderFlags = rfAnimate | rfRepeat | rfRepeatAlways | rfDirect;
+  TBitmap Target;
+  Target.SetSize(2, 2);
+  Picture->Draw(Target.Canvas(), {0, 0, 2, 2});
+  EXPECT_EQ(0u, PainterCount(*Picture));
+}
+
+TEST(GIFPainter, OnePicturesWorkBitmapsStayWithinWhatOneFrameMayHold) {
+  // Three work bitmaps of 4 bytes a pixel for 8448 x 1273 hold 129 MB; a frame may hold 64 MiB.
+  auto Picture = Screen(8448, 1273);
+  for (uint8_t Color : {1, 2}) AddFrame(*Picture, {0, 0, 1, 1}, Color, 5, dsRestoreBackground);
+  Picture->RenderFlags |= rfDirect;
+  TBitmap Target;
+  Target.SetSize(1, 1);
+  EXPECT_EQ(L"Image is too large", MessageOf<GIFException>([&] {
+              Picture->Draw(Target.Canvas(), {0, 0, 8448, 1273});
+            }));
+  EXPECT_EQ(0u, PainterCount(*Picture));
 }
 
 TEST(GIFPainter, DisposalRestoresBackgroundOrPreviousAndUndefinedValuesKeep) {
