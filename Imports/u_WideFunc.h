@@ -89,7 +89,7 @@ bool IsPictureExt(const std::wstring& Ext);
 using TPictureStyleSource = std::function<void(TFont* Font, TColor& Background)>;
 void SetPictureStyleSource(TPictureStyleSource Source);
 // The largest width and height of a picture of that format (GIF 65535, JPEG 65500, BMP without a limit
-// of its own); no picture has more than MaxPicturePixels.
+// of its own); no picture has more than MaxPicturePixels, its width counted up to a multiple of 4.
 int64_t MaxPictureSide(const std::wstring& Ext);
 constexpr int64_t MaxPicturePixels = int64_t{64} * 1024 * 1024;
 // Draws the lines of Text (cut at CR LF) in the picture style, 10 pixels from the edges, one line below

@@ -33,7 +33,8 @@ void CheckPictureSize(const std::wstring& Ext, int64_t Width, int64_t Height) {
     throw EUCodeGeneralError(Format(
         L"The picture of %d x %d pixels is too large: a %s picture can be at most %d pixels wide and high.",
         {Width, Height, FormatName(Ext), Side}));
-  if (Width * Height > MaxPicturePixels)
+  // Counted as the GIF codec holds a picture: 8-bit rows padded to 4 bytes.
+  if ((Width + 3) / 4 * 4 * Height > MaxPicturePixels)
     throw EUCodeGeneralError(
         Format(L"The picture of %d x %d pixels is too large: a picture can have at most %d pixels.",
                {Width, Height, MaxPicturePixels}));

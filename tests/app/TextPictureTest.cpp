@@ -215,6 +215,41 @@ TEST(TextPicture, PicturesBeyondTheirFormatOrMemoryAreRefusedBeforeDrawing) {
   EXPECT_FALSE(PathExists(Dir.File(L"wide.bmp")));
 }
 
+TEST(TextPicture, AGifAtThePixelLimitIsWrittenAndOneLineMoreRefusedBeforeDrawing) {
+  TStyleScope Style("Arial", 8, TextColor, Background);
+  TBitmap Probe;
+  Probe.Canvas()->Font()->SetName("Arial");
+  Probe.Canvas()->Font()->SetSize(8);
+  const int64_t LineHeight = WideTextHeight(Probe.Canvas(), L"Wg");
+  // Rows are counted as 8-bit rows padded to 4 bytes: a width that is no multiple of 4, and one line
+  // more that is within the limit only when its rows are not padded.
+  auto Padded = [](int64_t Width) { return (Width + 3) / 4 * 4; };
+  std::wstring Line;
+  int64_t Width = 0, Lines = 0;
+  for (int Chars = 93; Chars < 200; ++Chars) {
+    Line.assign(static_cast<size_t>(Chars), L'W');
+    Width = WideTextWidth(Probe.Canvas(), Line) + 20;
+    Lines = (MaxPicturePixels / Padded(Width) - 20) / LineHeight;
+    if (Width * ((Lines + 1) * LineHeight + 20) <= MaxPicturePixels) break;
+  }
+  ASSERT_LE(Width * ((Lines + 1) * LineHeight + 20), MaxPicturePixels);
+  std::wstring Text;
+  for (int64_t I = 0; I < Lines; ++I) Text += Line + L"\r\n";
+  Text.resize(Text.size() - 2);
+  TempDir Dir;
+  const std::wstring Name = Dir.File(L"limit.gif");
+  WideSaveTextFile(Text, Name, cpUTF8);
+  const Bytes Gif = ReadBytes(Name);
+  ASSERT_GE(Gif.size(), 10u);
+  EXPECT_EQ(Width, Gif[6] | Gif[7] << 8);
+  EXPECT_EQ(Lines * LineHeight + 20, Gif[8] | Gif[9] << 8);
+  WriteBytes(Name, {'o', 'l', 'd'});
+  const std::wstring Message =
+      MessageOf<EUCodeGeneralError>([&] { WideSaveTextFile(Text + L"\r\n" + Line, Name, cpUTF8); });
+  EXPECT_NE(std::wstring::npos, Message.find(L"too large")) << Message;
+  EXPECT_EQ((Bytes{'o', 'l', 'd'}), ReadBytes(Name));
+}
+
 TEST(TextPicture, AFileThatCannotBeWrittenRaisesAnErrorNamingIt) {
   TStyleScope Style("Arial", 10, TextColor, Background);
   TempDir Dir;
