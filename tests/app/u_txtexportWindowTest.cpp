@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "Imports/UCodeClipBrd.h"
+#include "Imports/UCodeGraphics.h"
+#include "Imports/u_WideFunc.h"
 #include "app/u_funktionen.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
+#include "tests/support/Fonts.h"
 
 namespace {
 
@@ -241,6 +244,10 @@ TEST_F(ExportWindow, APictureNameSavesThePictureInTheOutputSettingsLook) {
   txtexport->SchreibenClick(nullptr);
   CaptionSetzen(einstausgabe->Edit1, L"#FFFFCC");
   einstausgabe->Edit1Change(nullptr);
+  TFont* Sample = einstausgabe->Label3->Font();
+  Sample->SetName(InstalledFace());
+  Sample->SetSize(17);
+  Sample->SetColor(static_cast<TColor>(RGB(0, 0, 153)));
   const std::string Folder = WideToAnsi(Dir.Path());
   for (const char* Name : {"liste.gif", "liste.JPG", "liste.bmp"}) {
     AnswerNextDialog(Folder + "\\" + Name);
@@ -257,7 +264,20 @@ TEST_F(ExportWindow, APictureNameSavesThePictureInTheOutputSettingsLook) {
   TBitmap Bmp;
   Bmp.LoadFromFile(Folder + "\\liste.bmp");
   EXPECT_EQ(RGB(255, 255, 204), Bmp.Canvas()->Pixels(0, 0) & 0xFFFFFF);  // the chosen background
-  EXPECT_GT(Bmp.Height(), 3 * 10);                                       // three songs, a line each
+  // The sample's face and size measure the picture; its colour draws the text.
+  TBitmap Probe;
+  Probe.Canvas()->Font()->Assign(Sample);
+  TWideStrArray Lines;
+  WideSplitString(Lines, L"\r\n", Memo());
+  int Width = 0;
+  for (const std::wstring& Line : Lines) Width = std::max(Width, WideTextWidth(Probe.Canvas(), Line));
+  EXPECT_EQ(Width + 20, Bmp.Width());
+  EXPECT_EQ(static_cast<int>(Lines.size()) * WideTextHeight(Probe.Canvas(), L"Wg") + 20, Bmp.Height());
+  bool Drawn = false;
+  for (int Y = 0; Y < Bmp.Height() && !Drawn; ++Y)
+    for (int X = 0; X < Bmp.Width() && !Drawn; ++X)
+      Drawn = (Bmp.Canvas()->Pixels(X, Y) & 0xFFFFFF) == RGB(0, 0, 153);
+  EXPECT_TRUE(Drawn);
 }
 
 TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {

@@ -1,6 +1,7 @@
 // The invariants that every ditherer keeps, run for each kind.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <set>
@@ -157,6 +158,59 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, GIFDither,
 TEST(GIFDitherKinds, UnknownKindHasNoDitherer) {
   TNetscapeColorLookup Web;
   EXPECT_EQ(nullptr, CreateDitherer(static_cast<TGIFDitherKind>(7), 4, &Web));
+}
+
+TEST(GIFDitherKinds, EachKernelSpreadsTheErrorWithItsPublishedWeightsAndPlaces) {
+  // Every colour is in the palette but white, which becomes black: one white pixel's error of 255 alone
+  // reaches the pixels after it, in the direction of its row.
+  class TAllButWhite : public TColorLookup {
+   public:
+    TAllButWhite() : TColorLookup(1) {}
+    int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override {
+      const bool White = Red == 255;
+      R = White ? 0 : Red;
+      G = White ? 0 : Green;
+      B = White ? 0 : Blue;
+      return 0;
+    }
+  } Lookup;
+  // The published kernels: the rows from the pixel's own down, the columns 3 before to 3 after it.
+  struct TKernel {
+    TGIFDitherKind Kind;
+    int Divisor;
+    std::vector<std::array<int, 7>> Rows;
+  };
+  const TKernel Kernels[] = {
+      {dkFloydSteinberg, 16, {{0, 0, 0, 0, 7, 0, 0}, {0, 0, 3, 5, 1, 0, 0}}},
+      {dkStucki, 42, {{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}, {0, 1, 2, 4, 2, 1, 0}}},
+      {dkSierra, 32, {{0, 0, 0, 0, 5, 3, 0}, {0, 2, 4, 5, 4, 2, 0}, {0, 0, 2, 3, 2, 0, 0}}},
+      {dkJaJuNi, 48, {{0, 0, 0, 0, 7, 5, 0}, {0, 3, 5, 7, 5, 3, 0}, {0, 1, 3, 5, 3, 1, 0}}},
+      {dkSteveArche,
+       200,
+       {{0, 0, 0, 0, 0, 32, 0},
+        {12, 0, 26, 0, 30, 0, 16},
+        {0, 12, 0, 26, 0, 12, 0},
+        {5, 0, 12, 0, 12, 0, 5}}},
+      {dkBurkes, 32, {{0, 0, 0, 0, 8, 4, 0}, {0, 2, 4, 8, 4, 2, 0}}},
+  };
+  constexpr int Width = 7, Height = 6;
+  for (const TKernel& Kernel : Kernels)
+    for (int WhiteRow : {0, 1}) {  // left to right, then right to left
+      SCOPED_TRACE(testing::Message() << "kind " << int{Kernel.Kind} << " row " << WhiteRow);
+      const TDithered D = Walk(Kernel.Kind, Lookup, Width, Height, [&](int X, int Y, int) {
+        return static_cast<uint8_t>(X == 3 && Y == WhiteRow ? 255 : 0);
+      });
+      const int Direction = WhiteRow == 0 ? 1 : -1;
+      for (int Y = WhiteRow; Y < Height; ++Y)
+        for (int X = 0; X < Width; ++X) {
+          const size_t Row = static_cast<size_t>(Y - WhiteRow);
+          const int Weight = Row < Kernel.Rows.size() && !(Row == 0 && X == 3)
+                                 ? Kernel.Rows[Row][3 + (X - 3) * Direction]
+                                 : 0;
+          EXPECT_EQ((255 * Weight + Kernel.Divisor / 2) / Kernel.Divisor, D.Chosen[3 * (Y * Width + X)])
+              << X << ", " << Y;
+        }
+    }
 }
 
 TEST(GIFDitherKinds, NearestTakesEachPixelsOwnLookup) {

@@ -82,15 +82,15 @@ TEST(GIFExtensions, GraphicControlGoldenBytesAndFields) {
 }
 
 TEST(GIFExtensions, TheLastGraphicControlBeforeTheImageSpeaksForTheFrame) {
-  // Keep, 20/100 s, no transparency; then restore-background, 30/100 s, index 2 transparent.
+  // Keep, 20/100 s, no transparency; then restore-background, 300/100 s, index 2 transparent.
   const TLoaded Loaded = LoadGif(FileWithBlocks(
-      B("\x21\xF9\x04\x04\x14\x00\x00\x00", 8) + B("\x21\xF9\x04\x09\x1E\x00\x02\x00", 8), {0, 0, 2, 2}));
+      B("\x21\xF9\x04\x04\x14\x00\x00\x00", 8) + B("\x21\xF9\x04\x09\x2C\x01\x02\x00", 8), {0, 0, 2, 2}));
   ASSERT_EQ(L"", Loaded.Error);
   TGIFSubImage* Frame = Loaded.Picture->Frame(0);
   ASSERT_NE(nullptr, Frame->GraphicControlExtension());
   EXPECT_TRUE(Frame->Transparent());
   EXPECT_EQ(2, Frame->GraphicControlExtension()->GetTransparentColorIndex());
-  EXPECT_EQ(30, Frame->GraphicControlExtension()->GetDelay());
+  EXPECT_EQ(300, Frame->GraphicControlExtension()->GetDelay());
   EXPECT_EQ(dsRestoreBackground, Frame->GraphicControlExtension()->GetDisposal());
   // Index 0 stays solid, index 2 is see-through.
   Loaded.Picture->RenderFlags &= ~rfDither;
