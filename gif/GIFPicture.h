@@ -145,6 +145,9 @@ class TColorLookup {
   TColorLookup(const TColorLookup&) = delete;
   TColorLookup& operator=(const TColorLookup&) = delete;
   virtual int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) = 0;
+  // Dest[x] := the index of each pixel of a row of Width pixels (blue, green, red), visited from its
+  // first pixel when Direction is 1, from its last when -1: the order in which Lookup would see them.
+  virtual void LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction);
   // Entries of the palette that the lookup serves.
   int Colors() const { return FColors; }
 
@@ -159,6 +162,7 @@ class TNetscapeColorLookup : public TColorLookup {
  public:
   TNetscapeColorLookup() : TColorLookup(216) {}
   int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+  void LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) override;
 };
 
 // 256 grays: (77 red + 150 green + 29 blue) shr 8.
@@ -181,9 +185,16 @@ class TFastColorLookup : public TColorLookup {
  public:
   explicit TFastColorLookup(HPALETTE Palette);
   int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
+  void LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) override;
 
  private:
+  // The cell's index, searched when the cell is still unknown.
+  int CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue);
+  int Nearest(uint8_t Red, uint8_t Green, uint8_t Blue) const;
+
   PALETTEENTRY FEntries[256];
+  // Per channel and value, the distance to each entry's channel (1000 beyond the entries).
+  std::vector<int16_t> FDistances;
   std::vector<uint16_t> FCache;  // 32768 cells, 65535 while unknown
 };
 
@@ -198,14 +209,15 @@ class TSlowColorLookup : public TColorLookup {
   std::vector<PALETTEENTRY> FEntries;
 };
 
+// Sums of 64 bits: one leaf may collect every pixel of the largest picture, 255 x 64 Mi of them.
 struct TOctreeNode {
   bool Leaf = false;
-  uint32_t PixelCount = 0;
-  uint32_t RedSum = 0;
-  uint32_t GreenSum = 0;
-  uint32_t BlueSum = 0;
-  TOctreeNode* NextReducible = nullptr;
-  std::unique_ptr<TOctreeNode> Children[8];
+  uint64_t PixelCount = 0;
+  uint64_t RedSum = 0;
+  uint64_t GreenSum = 0;
+  uint64_t BlueSum = 0;
+  TOctreeNode* NextReducible = nullptr;  // also the next free node of the quantizer's pool
+  TOctreeNode* Children[8] = {};
 };
 
 // Octree quantization: colours are added to a tree of ColorBits levels, and the deepest reducible node
@@ -219,11 +231,28 @@ class TColorQuantizer {
   int LeafCount() const { return FLeafCount; }
 
  private:
-  void AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue);
+  // Count pixels of the colour.
+  void AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count);
   // False when no node is left to merge.
   bool MergeDeepestNode();
+  // Nodes come from blocks that the quantizer owns; merged children go back to a free list, so that the
+  // paths a noisy image makes and merges at once cost no allocation.
+  TOctreeNode* NewNode();
+  void FreeNode(TOctreeNode* Node);
 
-  std::unique_ptr<TOctreeNode> FRoot;
+  std::vector<std::unique_ptr<TOctreeNode[]>> FBlocks;
+  int FBlockUsed = 0;
+  TOctreeNode* FFree = nullptr;
+  TOctreeNode* FRoot = nullptr;
+  // Per top four bits of each channel: the node of that path at level 4, or the leaf above it, as long
+  // as no merge above level 4 has happened since (Generation counts those).
+  struct TShortcut {
+    TOctreeNode* Node = nullptr;
+    int Level = 0;
+    uint64_t Generation = 0;
+  };
+  std::vector<TShortcut> FShortcuts = std::vector<TShortcut>(4096);
+  uint64_t FShallowMerges = 0;
   int FLeafCount = 0;
   TOctreeNode* FReducible[9] = {};
   int FMaxColors;
@@ -424,7 +453,7 @@ class THashTable {
   void Put(int Slot, uint32_t Key, int Code) { FSlots[Slot] = Key << 12 | static_cast<uint32_t>(Code); }
 
  private:
-  static constexpr int Size = 8192;
+  static constexpr int Size = 16384;
   static constexpr uint32_t EmptySlot = 0xFFFFFFFF;
   uint32_t FSlots[Size];
 };
@@ -497,7 +526,14 @@ class TLZWEncoder : public TGIFEncoder {
   void EncodePixels() override;
 
  private:
+  // The code of Prefix followed by Pixel when the table has it; otherwise Prefix is written, the string
+  // is added, and the result is Pixel.
+  int Extend(int Prefix, int Pixel);
+
   int FNextFreeCode = 0;
+  // Per code the child string met last (pixel shl 12 or its code), all ones when none: runs and repeated
+  // strings are found without the hash table.
+  std::array<uint32_t, 4096> FLastChild;
   std::unique_ptr<THashTable> FHashTable;
 };
 

@@ -111,6 +111,56 @@ HPALETTE CreateHalftonePalette256() {
 // ---------------------------------------------------------------------------------------------
 // Colour lookups
 
+namespace {
+
+// Walks a row of blue-green-red pixels in the order of Direction; a pixel equal to the one before it
+// takes its index without asking Index again (every lookup gives one colour one index).
+template <class F>
+void WalkRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction, F Index) {
+  int X = Direction > 0 ? 0 : Width - 1;
+  uint32_t Last = 0xFFFFFFFF;
+  uint8_t LastIndex = 0;
+  for (int N = 0; N < Width; ++N, X += Direction) {
+    const uint8_t* P = Pixels + 3 * X;
+    const uint32_t Color = P[0] | P[1] << 8 | P[2] << 16;
+    if (Color != Last) {
+      Last = Color;
+      LastIndex = static_cast<uint8_t>(Index(P[2], P[1], P[0]));
+    }
+    Dest[X] = LastIndex;
+  }
+}
+
+// The web lookup's index parts of each channel value: 36, 6 and 1 times its level.
+struct TWebLevels {
+  uint8_t Red[256], Green[256], Blue[256];
+  constexpr TWebLevels() : Red(), Green(), Blue() {
+    for (int V = 0; V < 256; ++V) {
+      const int Level = (V + 3) / 51;
+      Red[V] = static_cast<uint8_t>(36 * Level);
+      Green[V] = static_cast<uint8_t>(6 * Level);
+      Blue[V] = static_cast<uint8_t>(Level);
+    }
+  }
+};
+
+constexpr TWebLevels WebLevels;
+
+}  // namespace
+
+void TColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) {
+  uint8_t R, G, B;
+  WalkRow(Pixels, Dest, Width, Direction,
+          [&](uint8_t Red, uint8_t Green, uint8_t Blue) { return Lookup(Red, Green, Blue, R, G, B); });
+}
+
+void TNetscapeColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int /*Direction*/) {
+  // Each pixel alone: the order does not matter.
+  for (int X = 0; X < Width; ++X, Pixels += 3)
+    Dest[X] = static_cast<uint8_t>(WebLevels.Red[Pixels[2]] + WebLevels.Green[Pixels[1]] +
+                                   WebLevels.Blue[Pixels[0]]);
+}
+
 int TNetscapeColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
                                  uint8_t& B) {
   const int RL = (Red + 3) / 51;
@@ -134,35 +184,55 @@ int TMonochromeLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t&
   return White ? 1 : 0;
 }
 
-TFastColorLookup::TFastColorLookup(HPALETTE Palette) : TColorLookup(0), FCache(32768, 65535) {
+TFastColorLookup::TFastColorLookup(HPALETTE Palette)
+    : TColorLookup(0), FDistances(3 * 256 * 256, 1000), FCache(32768, 65535) {
   FColors = Palette ? static_cast<int>(GetPaletteEntries(Palette, 0, 256, FEntries)) : 0;
   for (int I = 0; I < FColors; ++I) {
     const PALETTEENTRY& E = FEntries[I];
+    const int Channels[3] = {E.peRed, E.peGreen, E.peBlue};
+    for (int C = 0; C < 3; ++C)
+      for (int V = 0; V < 256; ++V)
+        FDistances[static_cast<size_t>((C * 256 + V) * 256 + I)] =
+            static_cast<int16_t>(std::abs(V - Channels[C]));
     uint16_t& Cell = FCache[(E.peRed >> 3) | (E.peGreen >> 3) << 5 | (E.peBlue >> 3) << 10];
     if (Cell == 65535) Cell = static_cast<uint16_t>(I);
   }
 }
 
 int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) {
-  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
-  if (Cell == 65535) {
-    int Best = 0;
-    int BestSum = 196608;
-    for (int I = 0; I < FColors; ++I) {
-      const PALETTEENTRY& E = FEntries[I];
-      const int Sum = std::abs(Red - E.peRed) + std::abs(Green - E.peGreen) + std::abs(Blue - E.peBlue);
-      if (Sum < BestSum) {
-        BestSum = Sum;
-        Best = I;
-      }
-    }
-    Cell = static_cast<uint16_t>(Best);
-  }
-  const PALETTEENTRY& E = FEntries[Cell];
+  const int Index = CellIndex(Red, Green, Blue);
+  const PALETTEENTRY& E = FEntries[Index];
   R = E.peRed;
   G = E.peGreen;
   B = E.peBlue;
+  return Index;
+}
+
+void TFastColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) {
+  WalkRow(Pixels, Dest, Width, Direction,
+          [this](uint8_t Red, uint8_t Green, uint8_t Blue) { return CellIndex(Red, Green, Blue); });
+}
+
+int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
+  if (Cell == 65535) Cell = static_cast<uint16_t>(Nearest(Red, Green, Blue));
   return Cell;
+}
+
+// Every entry's sum first, then the first least one: both loops run over all 256 slots of 16-bit arrays
+// and vectorise; a slot beyond the palette lies too far away (1000 a channel) to be the least.
+int TFastColorLookup::Nearest(uint8_t Red, uint8_t Green, uint8_t Blue) const {
+  if (FColors == 0) return 0;
+  const int16_t* ToRed = &FDistances[static_cast<size_t>(Red) * 256];
+  const int16_t* ToGreen = &FDistances[static_cast<size_t>(256 + Green) * 256];
+  const int16_t* ToBlue = &FDistances[static_cast<size_t>(512 + Blue) * 256];
+  int16_t Sums[256];
+  for (int I = 0; I < 256; ++I) Sums[I] = static_cast<int16_t>(ToRed[I] + ToGreen[I] + ToBlue[I]);
+  int16_t Least = Sums[0];
+  for (int I = 1; I < 256; ++I) Least = std::min(Least, Sums[I]);
+  int Index = 0;
+  while (Sums[Index] != Least) ++Index;
+  return Index;
 }
 
 TSlowColorLookup::TSlowColorLookup(HPALETTE Palette)
@@ -185,23 +255,57 @@ int TSlowColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& 
 TColorQuantizer::TColorQuantizer(int MaxColors, int ColorBits)
     : FMaxColors(std::max(MaxColors, 1)), FColorBits(std::clamp(ColorBits, 1, 8)) {}
 
+namespace {
+
+void AddToLeaf(TOctreeNode* Leaf, uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
+  Leaf->PixelCount += Count;
+  Leaf->RedSum += uint64_t{Red} * Count;
+  Leaf->GreenSum += uint64_t{Green} * Count;
+  Leaf->BlueSum += uint64_t{Blue} * Count;
+}
+
+int ChildIndex(uint8_t Red, uint8_t Green, uint8_t Blue, int Level) {
+  const int Shift = 7 - Level;
+  return ((Red >> Shift) & 1) << 2 | ((Green >> Shift) & 1) << 1 | ((Blue >> Shift) & 1);
+}
+
+}  // namespace
+
+// A run of one colour is added at once: the pixels after the first would only follow the first to its
+// leaf (or to the node that a reduction merged it into), which ends with the same sums.
 void TColorQuantizer::AddImage(TDIB* Reader) {
   for (int Y = 0; Y < Reader->Height(); ++Y) {
-    const uint8_t* Pixel = Reader->GetScanline(Y);
-    for (int X = 0; X < Reader->Width(); ++X, Pixel += 3) {
-      AddColorToTree(Pixel[2], Pixel[1], Pixel[0]);
+    const uint8_t* Row = Reader->GetScanline(Y);
+    const int Width = Reader->Width();
+    for (int X = 0; X < Width;) {
+      const uint8_t* Pixel = Row + 3 * X;
+      int Run = 1;
+      while (X + Run < Width && std::memcmp(Pixel, Pixel + 3 * Run, 3) == 0) ++Run;
+      AddColorToTree(Pixel[2], Pixel[1], Pixel[0], static_cast<uint32_t>(Run));
       while (FLeafCount > FMaxColors)
         if (!MergeDeepestNode()) break;
+      X += Run;
     }
   }
 }
 
-void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue) {
-  std::unique_ptr<TOctreeNode>* Slot = &FRoot;
-  for (int Level = 0;; ++Level) {
+// The walk starts at the node that colours of the same top bits reached at the shortcut level (or at the
+// leaf above it): the nodes above it stay as they are until a merge above that level frees nodes.
+void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
+  const int ShortcutLevel = std::min(FColorBits, 4);
+  const int Key = (Red >> 4) << 8 | (Green >> 4) << 4 | (Blue >> 4);
+  TShortcut& Shortcut = FShortcuts[static_cast<size_t>(Key)];
+  TOctreeNode** Slot = &FRoot;
+  int Level = 0;
+  if (Shortcut.Node && Shortcut.Generation == FShallowMerges) {
+    TOctreeNode* Start = Shortcut.Node;
+    if (Start->Leaf) return AddToLeaf(Start, Red, Green, Blue, Count);
+    Level = Shortcut.Level;
+    Slot = &Start->Children[ChildIndex(Red, Green, Blue, Level++)];
+  }
+  for (;; ++Level) {
     if (!*Slot) {
-      *Slot = std::make_unique<TOctreeNode>();
-      TOctreeNode* Node = Slot->get();
+      TOctreeNode* Node = *Slot = NewNode();
       if (Level == FColorBits) {
         Node->Leaf = true;
         ++FLeafCount;
@@ -210,17 +314,11 @@ void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue) {
         FReducible[Level] = Node;
       }
     }
-    TOctreeNode* Node = Slot->get();
-    if (Node->Leaf) {
-      ++Node->PixelCount;
-      Node->RedSum += Red;
-      Node->GreenSum += Green;
-      Node->BlueSum += Blue;
-      return;
-    }
-    const int Shift = 7 - Level;
-    const int Child = ((Red >> Shift) & 1) << 2 | ((Green >> Shift) & 1) << 1 | ((Blue >> Shift) & 1);
-    Slot = &Node->Children[Child];
+    TOctreeNode* Node = *Slot;
+    if (Level <= ShortcutLevel && (Level == ShortcutLevel || Node->Leaf))
+      Shortcut = {Node, Level, FShallowMerges};
+    if (Node->Leaf) return AddToLeaf(Node, Red, Green, Blue, Count);
+    Slot = &Node->Children[ChildIndex(Red, Green, Blue, Level)];
   }
 }
 
@@ -233,18 +331,40 @@ bool TColorQuantizer::MergeDeepestNode() {
   FReducible[Level] = Node->NextReducible;
   Node->NextReducible = nullptr;
   int Children = 0;
-  for (std::unique_ptr<TOctreeNode>& Child : Node->Children) {
+  for (TOctreeNode*& Child : Node->Children) {
     if (!Child) continue;
+    // The deepest reducible level's children are all leaves.
     Node->PixelCount += Child->PixelCount;
     Node->RedSum += Child->RedSum;
     Node->GreenSum += Child->GreenSum;
     Node->BlueSum += Child->BlueSum;
-    Child.reset();
+    FreeNode(std::exchange(Child, nullptr));
     ++Children;
   }
   Node->Leaf = true;
   FLeafCount -= Children - 1;
+  // Children at or above the shortcut level are gone.
+  if (Level < std::min(FColorBits, 4)) ++FShallowMerges;
   return true;
+}
+
+TOctreeNode* TColorQuantizer::NewNode() {
+  constexpr int BlockSize = 1024;
+  if (TOctreeNode* Node = FFree) {
+    FFree = Node->NextReducible;
+    *Node = TOctreeNode{};
+    return Node;
+  }
+  if (FBlocks.empty() || FBlockUsed == BlockSize) {
+    FBlocks.push_back(std::make_unique<TOctreeNode[]>(BlockSize));
+    FBlockUsed = 0;
+  }
+  return &FBlocks.back()[FBlockUsed++];
+}
+
+void TColorQuantizer::FreeNode(TOctreeNode* Node) {
+  Node->NextReducible = FFree;
+  FFree = Node;
 }
 
 int TColorQuantizer::FillPalette(RGBQUAD* Entries, int Capacity) const {
@@ -261,9 +381,9 @@ int TColorQuantizer::FillPalette(RGBQUAD* Entries, int Capacity) const {
       }
       return;
     }
-    for (const std::unique_ptr<TOctreeNode>& Child : Node->Children) Collect(Child.get());
+    for (const TOctreeNode* Child : Node->Children) Collect(Child);
   };
-  Collect(FRoot.get());
+  Collect(FRoot);
   return Count;
 }
 
@@ -433,10 +553,15 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(TBitmap* Bitmap, TGIFPaletteMode Red
   for (int Y = 0; Y < Height; ++Y) {
     const uint8_t* Source = Reader.GetScanline(Y);
     uint8_t* Dest = Writer.GetScanline(Y);
-    uint8_t R, G, B;
-    for (int X = Ditherer->Column(); X >= 0 && X < Width; X = Ditherer->Column()) {
-      const uint8_t* Pixel = Source + 3 * X;
-      Dest[X] = static_cast<uint8_t>(Ditherer->Dither(Pixel[2], Pixel[1], Pixel[0], R, G, B));
+    if (DitherMode == dkNearest) {
+      // Nothing is spread between pixels: the lookup takes the row at once.
+      Lookup->LookupRow(Source, Dest, Width, Ditherer->Direction());
+    } else {
+      uint8_t R, G, B;
+      for (int X = Ditherer->Column(); X >= 0 && X < Width; X = Ditherer->Column()) {
+        const uint8_t* Pixel = Source + 3 * X;
+        Dest[X] = static_cast<uint8_t>(Ditherer->Dither(Pixel[2], Pixel[1], Pixel[0], R, G, B));
+      }
     }
     Ditherer->NextLine();
   }

@@ -93,7 +93,7 @@ void TGIFWriter::FlushBuffer() {
 namespace {
 
 int HashOf(uint32_t Key) {
-  return static_cast<int>((Key * 0x9E3779B1u) >> 19);
+  return static_cast<int>((Key * 0x9E3779B1u) >> 18);
 }
 
 }  // namespace
@@ -209,28 +209,42 @@ void TLZWEncoder::PutCode(int Code) {
 void TLZWEncoder::EmitClear() {
   TGIFEncoder::EmitClear();
   FHashTable->Clear();
+  FLastChild.fill(0xFFFFFFFF);
   FNextFreeCode = FFirstFreeCode;
+}
+
+int TLZWEncoder::Extend(int Prefix, int Pixel) {
+  if (Pixel >= FColorCount) RaiseGIFError("Color not in color table");
+  uint32_t& Last = FLastChild[static_cast<size_t>(Prefix)];
+  if (Last >> 12 == static_cast<uint32_t>(Pixel)) return static_cast<int>(Last & 0xFFF);
+  const uint32_t Key = static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel);
+  const int Slot = FHashTable->SlotOf(Key);
+  if (const int Found = FHashTable->CodeAt(Slot); Found >= 0) {
+    Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(Found);
+    return Found;
+  }
+  TLZWEncoder::PutCode(Prefix);
+  if (FNextFreeCode >= MaxCode) {
+    EmitClear();
+  } else {
+    FHashTable->Put(Slot, Key, FNextFreeCode);
+    Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
+  }
+  return Pixel;
 }
 
 void TLZWEncoder::EncodePixels() {
   FHashTable = std::make_unique<THashTable>();
   EmitClear();
   int Prefix = CurrentPixel();
-  while (NextPixel()) {
-    const int Pixel = CurrentPixel();
-    const uint32_t Key = static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel);
-    const int Slot = FHashTable->SlotOf(Key);
-    const int Found = FHashTable->CodeAt(Slot);
-    if (Found >= 0) {
-      Prefix = Found;
-      continue;
-    }
-    TLZWEncoder::PutCode(Prefix);
-    Prefix = Pixel;
-    if (FNextFreeCode >= MaxCode)
-      EmitClear();
-    else
-      FHashTable->Put(Slot, Key, FNextFreeCode++);
+  // The walk in spans of adjacent pixels: the rest of the frame, or of a row when interlaced.
+  for (const uint8_t* Span = FPixel + 1;;) {
+    const uint8_t* const End = FPixel + FPixelsLeft;
+    for (const uint8_t* P = Span; P < End; ++P) Prefix = Extend(Prefix, *P);
+    FPixel = End - 1;
+    FPixelsLeft = 1;
+    if (!NextPixel()) break;
+    Span = FPixel;
   }
   PutCode(Prefix);
   FHashTable.reset();

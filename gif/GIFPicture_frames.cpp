@@ -302,10 +302,15 @@ void TGIFSubImage::ImportBitmap(TBitmap* Bitmap) {
     FCachedBitmap = std::make_unique<TBitmap>();
     FCachedBitmap->Assign(Bitmap);
   } else {
-    TBitmap Copy;  // the reduction converts its source, which stays the caller's
-    Copy.Assign(Bitmap);
+    // The reduction converts a source of another format to 24 bits; the caller's bitmap stays as it was.
+    TBitmap Copy;
+    TBitmap* Source = Bitmap;
+    if (SourceFormat != pf24bit) {
+      Copy.Assign(Bitmap);
+      Source = &Copy;
+    }
     FCachedBitmap =
-        ReduceBitmapColors(&Copy, FImage->PaletteMode, FImage->DitherKind, FImage->OctreeBits, nullptr);
+        ReduceBitmapColors(Source, FImage->PaletteMode, FImage->DitherKind, FImage->OctreeBits, nullptr);
     if (FCachedBitmap->Empty()) {
       FCachedBitmap.reset();
       RaiseGIFError("Invalid reduction method");
