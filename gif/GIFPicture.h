@@ -436,8 +436,9 @@ class TGIFWriter : public TGIFStream {
   bool FDirty = false;
 };
 
-// The LZW encoder's string table: 8192 open-addressed slots of (prefix x 256 + pixel) shl 12 or code,
-// found by a multiplicative hash and linear probing. At most 3837 strings are held between two clears.
+// The LZW encoder's string table: 16384 open-addressed slots of (prefix x 256 + pixel) shl 12 or code,
+// found by a multiplicative hash and linear probing. At most 3837 strings are held between two clears,
+// so the table is never more than a quarter full.
 class THashTable {
  public:
   THashTable() { Clear(); }

@@ -102,7 +102,7 @@ void THashTable::Clear() {
   std::fill(std::begin(FSlots), std::end(FSlots), EmptySlot);
 }
 
-// The multiplier's top 13 bits of the product spread the keys; no division on the encoder's hot path.
+// The multiplier's top 14 bits of the product spread the keys; no division on the encoder's hot path.
 // Keys are at most 20 bits, so an occupied slot never has all ones above its code.
 int THashTable::SlotOf(uint32_t Key) const {
   int H = HashOf(Key);
