@@ -1,4 +1,4 @@
-// Times the LZW encoder and decoder on an 8-bit image and prints megapixels per second; lzw-bench.py
+// Times the LZW encoder and decoder on an 8-bit image and prints megapixels per second; bench.py
 // runs it next to Pillow's GIF encoder and decoder on the same image. Not a test.
 // Usage: gif_lzw_bench <raw indices file> <width> <height> [rounds]
 #include <windows.h>

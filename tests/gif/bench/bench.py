@@ -18,7 +18,7 @@ import time
 
 from PIL import Image, ImageDraw, ImageFont
 
-WIDTH, HEIGHT, ROUNDS = 1920, 1080, 5
+WIDTH, HEIGHT, ROUNDS = 1920, 1080, 9
 
 
 def photo_like():
