@@ -18,7 +18,7 @@ import time
 
 from PIL import Image, ImageDraw, ImageFont
 
-WIDTH, HEIGHT, ROUNDS = 1920, 1080, 9
+WIDTH, HEIGHT, ROUNDS, TURNS = 1920, 1080, 5, 3
 
 
 def photo_like():
@@ -134,29 +134,43 @@ def raw_file(data):
     return f.name
 
 
+def interleaved(ours, pillow):
+    """The best of each side over TURNS turns taken in alternation, so that both meet the same load."""
+    best_ours, best_pillow = None, None
+    for _ in range(TURNS):
+        o, p = ours(), pillow()
+        best_ours = o if best_ours is None else [max(x, y) for x, y in zip(best_ours, o)]
+        best_pillow = p if best_pillow is None else [max(x, y) for x, y in zip(best_pillow, p)]
+    return best_ours, best_pillow
+
+
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/x86_64")
     rows = []
-    indices = raw_file(photo_like())
+    pixels = photo_like()
+    indices = raw_file(pixels)
     try:
-        with open(indices, "rb") as f:
-            pil = pillow_lzw(f.read())
-        our = run_ours(build, "gif_lzw_bench", "Z:" + indices.replace("/", "\\"), WIDTH, HEIGHT, ROUNDS)
+        our, pil = interleaved(
+            lambda: (lambda v: [v["encode"], v["decode"]])(
+                run_ours(build, "gif_lzw_bench", "Z:" + indices.replace("/", "\\"), WIDTH, HEIGHT, ROUNDS)),
+            lambda: list(pillow_lzw(pixels)[:2]))
     finally:
         os.unlink(indices)
-    rows.append(("LZW encode, indexed", our["encode"], pil[0]))
-    rows.append(("LZW decode, indexed", our["decode"], pil[1]))
+    rows.append(("LZW encode, indexed", our[0], pil[0]))
+    rows.append(("LZW decode, indexed", our[1], pil[1]))
     for name, rgb in (("photo-like", photo_rgb()), ("text-like", text_rgb())):
         path = raw_file(rgb)
         try:
             for method in ("web", "octree"):
-                pil = pillow_export(rgb, method)
-                our = run_ours(build, "gif_export_bench", "Z:" + path.replace("/", "\\"), WIDTH, HEIGHT, method,
-                               ROUNDS)
-                rows.append(("export %s, %s" % (method, name), our["export"], pil[0]))
+                our, pil = interleaved(
+                    lambda: [run_ours(build, "gif_export_bench", "Z:" + path.replace("/", "\\"), WIDTH, HEIGHT,
+                                      method, ROUNDS)["export"]],
+                    lambda: [pillow_export(rgb, method)[0]])
+                rows.append(("export %s, %s" % (method, name), our[0], pil[0]))
         finally:
             os.unlink(path)
-    print("%dx%d, best of %d, megapixels per second" % (WIDTH, HEIGHT, ROUNDS))
+    print("%dx%d, best of %d rounds in %d alternating turns, megapixels per second"
+          % (WIDTH, HEIGHT, ROUNDS, TURNS))
     print("%-26s %8s %8s %7s" % ("", "ours", "Pillow", "ratio"))
     for name, ours, pillow in rows:
         print("%-26s %8.1f %8.1f %7.2f" % (name, ours, pillow, ours / pillow))
