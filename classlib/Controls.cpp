@@ -651,6 +651,7 @@ void TWinControl::CreateWnd() {
   TCreateParams Params;
   CreateParams(Params);
   FDefWndProc = Params.WindowClass.lpfnWndProc;
+  FSystemClass = FDefWndProc != DefWindowProcA;
   WNDCLASSA Registered;
   const HINSTANCE Instance = Params.WindowClass.hInstance;
   const bool Known = GetClassInfoA(Instance, Params.WinClassName.c_str(), &Registered);
@@ -1019,6 +1020,8 @@ void THintWindow::CreateParams(TCreateParams& Params) {
 TCanvas* THintWindow::Canvas() {
   if (!FCanvas) FCanvas = std::make_unique<TMeasureCanvas>();
   FCanvas->Font()->Assign(Font());
+  // Selected now: those who measure with the handle alone would otherwise measure in the DC's system font.
+  FCanvas->RequiredState(csHandleValid | csFontValid);
   return FCanvas.get();
 }
 

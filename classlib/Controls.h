@@ -353,7 +353,8 @@ class TWinControl : public TControl {
   // Draws the client area before the children without windows are drawn over it.
   virtual void PaintWindow(TCanvas* /*Canvas*/) {}
   // True when the wrapped window paints itself (a system class): WM_PAINT then goes its default way.
-  virtual bool PaintsItself() const { return FDefWndProc != DefWindowProcA; }
+  // Decided from the create parameters, as a Unicode window's default procedure is never DefWindowProcA.
+  virtual bool PaintsItself() const { return FSystemClass; }
 
   void Dispatch(TMessage& Message) override;
   TControlActionLinkClass GetActionLinkClass() override;
@@ -369,6 +370,7 @@ class TWinControl : public TControl {
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
+  bool FSystemClass = false;
 
  private:
   friend class TControl;

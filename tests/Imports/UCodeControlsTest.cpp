@@ -15,6 +15,7 @@
 #include "classlib/StdCtrls.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/Pixels.h"
 
 namespace {
 
@@ -261,6 +262,26 @@ TEST_F(UCodeWindows, TheParentsShortHintShowsWideForAChildWithoutOne) {
   EXPECT_GE(Client.right, WideTextWidth(Window->Canvas(), L"Kurz " + Greek));
   Application->CancelHint();
   EXPECT_FALSE(IsWindowVisible(Window->Handle()));
+}
+
+TEST_F(UCodeWindows, AHintWindowIsSizedInTheHintFontAndDrawsItsText) {
+  Edit->SetShowHint(true);
+  SetControlWideHint(Edit, L"Search for this Term " + Greek);
+  Form->Show();
+  Application->ActivateHint(Edit, Edit->ClientToScreen({5, 5}));
+  auto* Window = dynamic_cast<TUCodeCustomHintWindow*>(Application->HintWindow());
+  ASSERT_NE(Window, nullptr);
+  TBitmap Measure;
+  Measure.Canvas()->Font()->Assign(Window->Font());
+  const int TextWidth = WideTextWidth(Measure.Canvas(), Window->Caption());
+  const int TextHeight = WideTextHeight(Measure.Canvas(), Window->Caption());
+  // As wide and high as the text needs in the window's own font, with the margins and the border.
+  EXPECT_LE(Window->Width(), TextWidth + 12);
+  EXPECT_GE(Window->Width(), TextWidth + 6);
+  EXPECT_LE(Window->Height(), TextHeight + 10);
+  const TPixels Shown = PaintedClient(Window->Handle(), RGB(255, 0, 255));
+  EXPECT_GT(Shown.Count({2, 2, 2 + TextWidth, 2 + TextHeight}, ColorToRGB(clInfoText)), 30);
+  Application->CancelHint();
 }
 
 TEST_F(UCodeWindows, AHintWithTheActionsShortCutShowsTheWideShortCut) {

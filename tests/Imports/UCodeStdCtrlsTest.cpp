@@ -12,6 +12,7 @@
 #include "classlib/FormReader.h"
 #include "classlib/Forms.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
+#include "tests/support/Pixels.h"
 
 namespace {
 
@@ -211,6 +212,26 @@ TEST_F(UCodeStdCtrls, CaptionsOfButtonsAndGroupBoxesLiveInTheirUnicodeWindows) {
   Box->RecreateWnd();
   EXPECT_EQ(Box->Caption(), Japanese);
   EXPECT_EQ(Check->Caption(), Clef + Greek);
+}
+
+TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
+  auto* Box = Make<TUCodeGroupBox>();
+  Box->SetBounds(10, 10, 300, 120);
+  Box->SetCaption(Greek + Japanese);
+  auto* Label = new TUCodeLabel(Form.get());
+  Label->SetParent(Box);
+  Label->SetBounds(20, 40, 100, 20);
+  Label->SetCaption(Cyrillic + L" Wort");
+  Form->Show();
+  const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+  const COLORREF Text = ColorToRGB(clWindowText);
+  const int TextHeight = Label->Height();
+  EXPECT_GT(Shown.Count({8, 0, 150, TextHeight}, Text), 10);                     // the caption
+  EXPECT_GT(Shown.Count({0, TextHeight, 2, 120}, ColorToRGB(clBtnShadow)), 50);  // the frame's left
+  EXPECT_GT(
+      Shown.Count({Label->Left(), Label->Top(), Label->Left() + Label->Width(), Label->Top() + 20}, Text),
+      10);
+  EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);  // all of it erased
 }
 
 // An item's text as the window tells it wide: its length asked with LengthMsg, the text with TextMsg.
