@@ -216,10 +216,57 @@ void TUCodeCustomListView::GetDispInfoW(NMLVDISPINFOW* Info) {
   Request.pszText[Count] = L'\0';
 }
 
+int TUCodeCustomListView::OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex,
+                                        bool Wrap) {
+  return DoOwnerDataFindW(Find, FFindTextW ? std::wstring(FFindTextW) : AnsiToWide(FindString), StartIndex,
+                          Wrap);
+}
+
+int TUCodeCustomListView::DoOwnerDataFindW(TItemFind Find, const std::wstring& FindString, int StartIndex,
+                                           bool Wrap) {
+  if (!OnDataFind) return TListView::OwnerDataFind(Find, WideToAnsi(FindString), StartIndex, Wrap);
+  int Index = -1;
+  OnDataFind(this, Find, FindString, StartIndex, Wrap, Index);
+  return Index;
+}
+
+namespace {
+
+// A wide find request shown to the library under its 8-bit code, without text; put back on leaving.
+class TAnsiFindRequest {
+ public:
+  TAnsiFindRequest(NMLVFINDITEMW* Request, const wchar_t*& WideText)
+      : FRequest(Request), FText(Request->lvfi.psz), FWideText(WideText) {
+    const bool Text = (Request->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && FText;
+    FWideText = Text ? FText : L"";
+    Request->lvfi.psz = nullptr;
+    Request->hdr.code = LVN_ODFINDITEMA;
+  }
+  ~TAnsiFindRequest() {
+    FRequest->hdr.code = LVN_ODFINDITEMW;
+    FRequest->lvfi.psz = FText;
+    FWideText = nullptr;
+  }
+  TAnsiFindRequest(const TAnsiFindRequest&) = delete;
+  TAnsiFindRequest& operator=(const TAnsiFindRequest&) = delete;
+
+ private:
+  NMLVFINDITEMW* FRequest;
+  LPCWSTR FText;
+  const wchar_t*& FWideText;
+};
+
+}  // namespace
+
 void TUCodeCustomListView::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_NOTIFY && IsUnicodePlatform &&
-      reinterpret_cast<NMHDR*>(Message.LParam)->code == LVN_GETDISPINFOW) {
+  const UINT Code = Message.Msg == CN_NOTIFY ? reinterpret_cast<NMHDR*>(Message.LParam)->code : 0;
+  if (IsUnicodePlatform && Code == LVN_GETDISPINFOW) {
     GetDispInfoW(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam));
+    return;
+  }
+  if (IsUnicodePlatform && Code == LVN_ODFINDITEMW) {
+    const TAnsiFindRequest Ansi(reinterpret_cast<NMLVFINDITEMW*>(Message.LParam), FFindTextW);
+    TListView::Dispatch(Message);
     return;
   }
   TListView::Dispatch(Message);
@@ -249,6 +296,7 @@ const TClassInfo* UCodeListViewClass() {
     return MakeClassInfo<TUCodeListView>(
         "TUCodeListView", GetClass("TListView"),
         {Object<TUCodeListView>("Columns", [](TUCodeListView* C) { return C->Columns(); }),
+         Event<TUCodeCustomListView>("OnDataFind", &TUCodeCustomListView::OnDataFind),
          WideStr<TUCodeListView>(
              "Hint", [](TUCodeListView* C) { return C->Hint(); },
              [](TUCodeListView* C, const std::wstring& V) { C->SetHint(V); })});

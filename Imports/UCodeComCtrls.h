@@ -2,6 +2,7 @@
 // The library's list view with a Unicode window, wide column titles, wide item captions and sub-items.
 // The control answers the wide display requests itself; everything else takes the library's road.
 // Forms reach it as TListView through UCodeRepComCtrls.
+#include <functional>
 #include <string>
 
 #include "Imports/UCodeStdCtrls.h"
@@ -77,11 +78,18 @@ class TUCodeListItems : public TListItems {
   TUCodeListItem* Item(int Index) { return static_cast<TUCodeListItem*>(TListItems::Item(Index)); }
 };
 
+// The library's owner-data find event with the wide text the control was asked for.
+using TLVOwnerDataFindEventW = std::function<void(
+    TObject* Sender, TItemFind Find, const std::wstring& FindString, int StartIndex, bool Wrap, int& Index)>;
+
 class TUCodeCustomListView : public TUCodeControlOf<TListView> {
  public:
   using TUCodeControlOf::TUCodeControlOf;
   TUCodeListColumns* Columns() { return static_cast<TUCodeListColumns*>(TListView::Columns()); }
   TUCodeListItems* Items() { return static_cast<TUCodeListItems*>(TListView::Items()); }
+
+  // Asked before the library's 8-bit OnDataFind, which is asked only without this one.
+  TLVOwnerDataFindEventW OnDataFind;
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -95,10 +103,15 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   void OwnerDataFetch(TListItem* Item) override;
   // Without OnCompare the wide captions, as lstrcmpW compares them.
   int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) override;
+  int OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap) override;
+  // The wide OnDataFind, else the library's with the 8-bit text; -1 without either.
+  virtual int DoOwnerDataFindW(TItemFind Find, const std::wstring& FindString, int StartIndex, bool Wrap);
 
  private:
   bool SetColumnWide(TMessage& Message);
   void GetDispInfoW(NMLVDISPINFOW* Info);
+
+  const wchar_t* FFindTextW = nullptr;  // the wide text of the find request being answered
 };
 
 class TUCodeListView : public TUCodeCustomListView {

@@ -256,6 +256,23 @@ void TListView::OwnerDataFetch(TListItem* Item) {
   if (OnData) OnData(this, Item);
 }
 
+namespace {
+
+TItemFind FindKind(UINT Flags) {
+  if (Flags & LVFI_PARAM) return ifData;
+  if (Flags & LVFI_PARTIAL) return ifPartialString;
+  if (Flags & LVFI_STRING) return ifExactString;
+  return ifNearest;
+}
+
+}  // namespace
+
+int TListView::OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap) {
+  int Index = -1;
+  if (OnDataFind) OnDataFind(this, Find, FindString, StartIndex, Wrap, Index);
+  return Index;
+}
+
 TListItem* TListView::TempItem() {
   if (!FTempItem) FTempItem.reset(CreateListItem(-1));
   return FTempItem.get();
@@ -491,6 +508,14 @@ void TListView::Dispatch(TMessage& Message) {
     case LVN_GETDISPINFOA:
       GetDispInfo(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam));
       break;
+    case LVN_ODFINDITEMA: {
+      const auto* Request = reinterpret_cast<NMLVFINDITEMA*>(Message.LParam);
+      const LVFINDINFOA& Info = Request->lvfi;
+      const bool Text = (Info.flags & (LVFI_STRING | LVFI_PARTIAL)) && Info.psz;
+      Message.Result = OwnerDataFind(FindKind(Info.flags), Text ? Info.psz : "", Request->iStart,
+                                     (Info.flags & LVFI_WRAP) != 0);
+      break;
+    }
     case LVN_COLUMNCLICK: {
       const int Column = reinterpret_cast<NMLISTVIEW*>(Message.LParam)->iSubItem;
       if (OnColumnClick && Column >= 0 && Column < Columns()->Count())
@@ -760,7 +785,7 @@ void RegisterComCtrls() {
        Bool<TListView>(
            "ReadOnly", [](TListView* C) { return C->ReadOnly(); },
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
-       Event<TListView>("OnData", &TListView::OnData),
+       Event<TListView>("OnData", &TListView::OnData), Event<TListView>("OnDataFind", &TListView::OnDataFind),
        Event<TListView>("OnColumnClick", &TListView::OnColumnClick),
        Event<TListView>("OnCompare", &TListView::OnCompare)});
   static TClassInfo TabSheetInfo =

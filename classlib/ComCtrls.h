@@ -155,6 +155,12 @@ enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
+// What an owner-data find request looks for: the row's data, a caption that begins with or equals the
+// text, or the row nearest to a point.
+enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
+// Sets Index to the row found from StartIndex on (past the end to the beginning when Wrap), or leaves -1.
+using TLVOwnerDataFindEvent = std::function<void(
+    TObject* Sender, TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap, int& Index)>;
 // Compare < 0 puts Item1 before Item2; Data is what the sort was given.
 using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, intptr_t Data, int& Compare)>;
@@ -197,6 +203,7 @@ class TListView : public TWinControl {
   void AlphaSort(intptr_t Data = 0);
 
   TLVOwnerDataEvent OnData;
+  TLVOwnerDataFindEvent OnDataFind;
   TLVColumnClickEvent OnColumnClick;
   TLVCompareEvent OnCompare;
 
@@ -213,6 +220,9 @@ class TListView : public TWinControl {
   virtual TListItem* CreateListItem(int Index);
   // Fills the temporary row of owner data: OnData.
   virtual void OwnerDataFetch(TListItem* Item);
+  // The row an owner-data find request asks for (typing in the list): OnDataFind's; -1 without it, so
+  // that the selection stays.
+  virtual int OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap);
   // The row a display request asks about: the list's own, or with owner data the temporary row, emptied
   // and filled by OwnerDataFetch; nullptr for a row that does not exist.
   TListItem* DispInfoItem(int Row);

@@ -76,6 +76,30 @@ TEST_F(UCodeListView, OwnerDataRowsShowTheirWideCellsAndEmptyOnesWhereNoneIsSet)
   EXPECT_EQ(Cell(View, 0, 0, 4), Greek.substr(0, 3));
 }
 
+TEST_F(UCodeListView, TypingInAnOwnerDataListSelectsOnlyWhatTheFindHandlerFinds) {
+  View->SetOwnerData(true);
+  View->OnData = [](TObject*, TListItem* Row) {
+    static_cast<TUCodeListItem*>(Row)->SetCaption(Greek + std::to_wstring(Row->Index()));
+  };
+  View->Items()->SetCount(5);
+  Form->Show();
+  View->SetItemIndex(3);
+  // Without a handler nothing is found: the selection stays where it was.
+  SendMessageW(View->Handle(), WM_CHAR, 'x', 1);
+  EXPECT_EQ(View->ItemIndex(), 3);
+  std::wstring Asked;
+  TItemFind Kind = ifData;
+  View->OnDataFind = [&](TObject*, TItemFind Find, const std::wstring& Text, int, bool, int& Index) {
+    Kind = Find;
+    Asked = Text;
+    Index = 1;
+  };
+  SendMessageW(View->Handle(), WM_CHAR, Greek[0], 1);
+  EXPECT_EQ(Kind, ifPartialString);
+  EXPECT_EQ(Asked.substr(Asked.size() - 1), Greek.substr(0, 1));
+  EXPECT_EQ(View->ItemIndex(), 1);
+}
+
 TEST_F(UCodeListView, TheTemporaryRowIsTheListsOwn) {
   View->SetOwnerData(true);
   View->OnData = [](TObject*, TListItem* Row) { static_cast<TUCodeListItem*>(Row)->SetCaption(Greek); };
