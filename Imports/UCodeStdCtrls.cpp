@@ -651,8 +651,15 @@ void TUCodeCustomComboBox::KeepingText(const std::function<void()>& Change) {
   }
   const TCountingScope Setting(FSettingText);
   const std::wstring Kept = Text();
+  // Setting the text again puts the caret at the start: one typing on would write in front of it.
+  DWORD SelStart = 0, SelEnd = 0;
+  SendMessageW(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&SelStart),
+               reinterpret_cast<LPARAM>(&SelEnd));
   Change();
-  if (Style() != csDropDownList) SetText(Kept);
+  if (Style() != csDropDownList) {
+    SetText(Kept);
+    SendMessageW(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(SelStart, SelEnd));
+  }
 }
 
 int TUCodeCustomComboBox::GetSelStart() {

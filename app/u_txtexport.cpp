@@ -443,8 +443,9 @@ void Ttxtexport::FormCreate(TObject* /*Sender*/) {
   for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
 }
 
-void Ttxtexport::AutoUpdate(TObject* Sender) {
-  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) SchreibenClick(Sender);
+void Ttxtexport::AutoUpdate(TObject* /*Sender*/) {
+  // A format still being typed is no format of the history yet.
+  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) ListeSchreiben();
 }
 
 void Ttxtexport::cb_einghilfeClick(TObject* /*Sender*/) {
@@ -526,8 +527,12 @@ void Ttxtexport::FormatMerken(const std::wstring& F) {
 }
 
 void Ttxtexport::SchreibenClick(TObject* /*Sender*/) {
+  FormatMerken(TextLesen(formstr));
+  ListeSchreiben();
+}
+
+void Ttxtexport::ListeSchreiben() {
   const TExportOptionen O = Optionen();
-  FormatMerken(O.Format);
   // Always every song of the playlist, whatever the player window's search shows.
   const std::wstring Text = ExportText(AlleSongs, O);
   if (O.Html && !cb_autodel->Checked())

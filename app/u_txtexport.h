@@ -174,6 +174,8 @@ class Ttxtexport : public TForm {
  private:
   // Adds F to the format history unless an entry equals it exactly.
   void FormatMerken(const std::wstring& F);
+  // Builds the export into the memo from the switches, without touching the history.
+  void ListeSchreiben();
   int FBoxenSetzen = 0;  // rb_alleClick is setting the field boxes: one build at its end
 };
 

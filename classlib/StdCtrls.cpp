@@ -812,8 +812,14 @@ void TComboBox::InsertRow(int Index) {
 void TComboBox::KeepingText(const std::function<void()>& Change) {
   const TCountingScope Setting(FSettingText);
   const std::string Kept = Text();
+  // Setting the text again puts the caret at the start: one typing on would write in front of it.
+  DWORD SelStart = 0, SelEnd = 0;
+  SendMessageA(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&SelStart),
+               reinterpret_cast<LPARAM>(&SelEnd));
   Change();
-  if (FStyle != csDropDownList) SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
+  if (FStyle == csDropDownList) return;
+  SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
+  SendMessageA(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(SelStart, SelEnd));
 }
 
 void TComboBox::ItemsChanged(TListChange Change, int Index, int Index2) {

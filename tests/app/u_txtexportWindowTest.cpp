@@ -101,6 +101,29 @@ TEST_F(ExportWindow, TheAssistanceButtonsAndTheKeyEnterBuildTheFormat) {
   EXPECT_EQ(txtexport->formstr->Items()->Get(Before), L"%titel%");
 }
 
+TEST_F(ExportWindow, ANewFormatIsTypedInOrderAndJoinsTheHistoryWhenCommitted) {
+  const auto Tippen = [](const std::wstring& Text) {
+    for (const wchar_t Ch : Text) SendMessageW(txtexport->formstr->EditHandle(), WM_CHAR, Ch, 1);
+  };
+  TUCodeStrings* Verlauf = txtexport->formstr->Items();
+  const int Before = Verlauf->Count();
+  Format(L"");
+  Tippen(L"%123%. %artist%");
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%123%. %artist%");
+  EXPECT_EQ(Memo(), L"1. ABBA\r\n2. Abba\r\n3. Queen\r\n");
+  EXPECT_EQ(Verlauf->Count(), Before);
+  Tippen(L"\r");
+  EXPECT_EQ(Verlauf->Count(), Before + 1);
+  EXPECT_EQ(Verlauf->Get(Before), L"%123%. %artist%");
+  // Without the automatic build the history still takes the format only on Enter, and typing goes on
+  // where the caret is.
+  txtexport->cb_autoupdate->SetChecked(false);
+  Format(L"");
+  Tippen(L"%titel%\r X");
+  EXPECT_EQ(TextLesen(txtexport->formstr), L"%titel% X");
+  EXPECT_EQ(Verlauf->Count(), Before + 2);
+}
+
 TEST_F(ExportWindow, AGreekAndJapaneseFormatJoinsTheHistoryAndTypingCompletesToIt) {
   const std::wstring Wide = L"%titel% \u03A9 \u6771\u4EAC";
   Format(Wide);
