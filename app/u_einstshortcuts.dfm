@@ -1,7 +1,7 @@
 object einstshortcuts: Teinstshortcuts
   Caption = 'Verkn'#252'pfungen'
   ClientWidth = 409
-  ClientHeight = 526
+  ClientHeight = 554
   BorderStyle = bsSingle
   FormStyle = fsStayOnTop
   Position = poDesktopCenter
@@ -140,7 +140,7 @@ object einstshortcuts: Teinstshortcuts
     Left = 8
     Top = 260
     Width = 393
-    Height = 142
+    Height = 156
     Caption = 'Verkn'#252'pfung mit Dateien'
     object Label10: TLabel
       Left = 10
@@ -189,21 +189,21 @@ object einstshortcuts: Teinstshortcuts
       Left = 10
       Top = 88
       Width = 373
-      Height = 16
+      Height = 30
       AutoSize = False
       WordWrap = True
       Caption = 'Anzeige dieses Programms im Explorer Kontextmen'#252' dieser Dateien:'
     end
     object beldateien: TEdit
       Left = 10
-      Top = 109
+      Top = 123
       Width = 180
       Height = 21
       Text = 'mp3,wav,ogg,wma'
     end
     object BeliebigeDateienAn: TButton
       Left = 200
-      Top = 107
+      Top = 121
       Width = 90
       Height = 25
       Caption = 'Verkn'#252'pfen'
@@ -211,7 +211,7 @@ object einstshortcuts: Teinstshortcuts
     end
     object BeliebigeDateienAus: TButton
       Left = 296
-      Top = 107
+      Top = 121
       Width = 90
       Height = 25
       Caption = 'Entfernen'
@@ -220,7 +220,7 @@ object einstshortcuts: Teinstshortcuts
   end
   object Label6: TLabel
     Left = 8
-    Top = 408
+    Top = 422
     Width = 393
     Height = 28
     AutoSize = False
@@ -229,7 +229,7 @@ object einstshortcuts: Teinstshortcuts
   end
   object Label9: TLabel
     Left = 8
-    Top = 438
+    Top = 452
     Width = 393
     Height = 16
     AutoSize = False
@@ -238,7 +238,7 @@ object einstshortcuts: Teinstshortcuts
   end
   object AlsAdminStarten: TButton
     Left = 8
-    Top = 456
+    Top = 470
     Width = 200
     Height = 25
     Caption = 'Programm als Admin neu starten'
@@ -246,16 +246,16 @@ object einstshortcuts: Teinstshortcuts
   end
   object Label12: TLabel
     Left = 8
-    Top = 486
+    Top = 500
     Width = 300
-    Height = 16
+    Height = 30
     AutoSize = False
     WordWrap = True
     Caption = 'Hilfe und weitere Informationen zu Verkn'#252'pfungen und Administratorrechten auf:'
   end
   object Label70: TLabel
     Left = 8
-    Top = 504
+    Top = 532
     Cursor = crHandPoint
     Caption = 'example.com/de/velmaro/hilfe/verknuepfungen'
     Font.Color = clBlue
@@ -264,7 +264,7 @@ object einstshortcuts: Teinstshortcuts
   end
   object OK: TButton
     Left = 320
-    Top = 493
+    Top = 521
     Width = 81
     Height = 25
     Caption = 'OK'

@@ -122,7 +122,7 @@ object suchopt: Tsuchopt
     object s_oder: TRadioButton
       Left = 12
       Top = 126
-      Width = 260
+      Width = 270
       Height = 17
       Caption = 'ODER-Verkn'#252'pfung zwischen Einzelw'#246'rtern'
       OnClick = AkPanel

@@ -36,13 +36,13 @@ object txtexport: Ttxtexport
     object Button1: TButton
       Left = 8
       Top = 22
-      Width = 74
+      Width = 78
       Height = 25
       Caption = '%interpret%'
       OnClick = CaptionAdden
     end
     object Button2: TButton
-      Left = 86
+      Left = 90
       Top = 22
       Width = 74
       Height = 25
@@ -50,7 +50,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button3: TButton
-      Left = 164
+      Left = 168
       Top = 22
       Width = 74
       Height = 25
@@ -58,7 +58,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button4: TButton
-      Left = 242
+      Left = 246
       Top = 22
       Width = 74
       Height = 25
@@ -66,7 +66,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button5: TButton
-      Left = 320
+      Left = 324
       Top = 22
       Width = 74
       Height = 25
@@ -74,7 +74,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button6: TButton
-      Left = 398
+      Left = 402
       Top = 22
       Width = 74
       Height = 25
@@ -82,7 +82,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button7: TButton
-      Left = 476
+      Left = 480
       Top = 22
       Width = 74
       Height = 25
@@ -90,7 +90,7 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object Button8: TButton
-      Left = 554
+      Left = 558
       Top = 22
       Width = 74
       Height = 25
@@ -108,13 +108,13 @@ object txtexport: Ttxtexport
     object Button11: TButton
       Left = 86
       Top = 50
-      Width = 74
+      Width = 86
       Height = 25
       Caption = '%dateiname%'
       OnClick = CaptionAdden
     end
     object Button13: TButton
-      Left = 164
+      Left = 176
       Top = 50
       Width = 74
       Height = 25
@@ -122,9 +122,9 @@ object txtexport: Ttxtexport
       OnClick = CaptionAdden
     end
     object edtxt: TEdit
-      Left = 246
+      Left = 258
       Top = 52
-      Width = 120
+      Width = 110
       Height = 21
       Text = ' - '
     end
