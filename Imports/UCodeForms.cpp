@@ -174,9 +174,35 @@ bool TUCodeApplication::FilterWideCharMessage(MSG& Msg) {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+
+constexpr wchar_t WideTextProcProp[] = L"UCodeWideTextProc";
+
+// The procedure before a form's window was made to answer its text wide; it gets everything else.
+LRESULT CALLBACK WideTextProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  const auto Previous = reinterpret_cast<WNDPROC>(GetPropW(Wnd, WideTextProcProp));
+  if (Msg == WM_GETTEXT || Msg == WM_GETTEXTLENGTH) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  if (Msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Previous));
+    RemovePropW(Wnd, WideTextProcProp);
+  }
+  return CallWindowProcW(Previous, Wnd, Msg, WParam, LParam);
+}
+
+// Whoever asks an 8-bit window for its text wide (the title bar among them) gets its text through the
+// 8-bit procedure, with "?" for every character outside the code page: this window answers wide itself.
+void AnswerTextWide(HWND Wnd) {
+  if (GetPropW(Wnd, WideTextProcProp)) return;
+  SetPropW(Wnd, WideTextProcProp, reinterpret_cast<HANDLE>(GetWindowLongPtrW(Wnd, GWLP_WNDPROC)));
+  SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WideTextProc));
+}
+
+}  // namespace
+
 void SetWideFormCaption(TForm* Form, const std::wstring& Caption) {
   Form->SetCaption(WideToAnsi(Caption));
   if (!IsUnicodePlatform) return;
+  if (AnsiToWide(WideToAnsi(Caption)) != Caption) AnswerTextWide(Form->Handle());
   DefWindowProcW(Form->Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Caption.c_str()));
 }
 

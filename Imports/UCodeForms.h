@@ -62,7 +62,8 @@ bool WideCharHookInstalled();
 extern HHOOK(WINAPI* UCodeSetWindowsHookEx)(int IdHook, HOOKPROC Proc, HINSTANCE Module, DWORD ThreadId);
 
 // A form's caption with characters outside the ANSI code page: its window (made when needed) stores the
-// wide text itself, as the application's title does; the library keeps the 8-bit form.
+// wide text itself, as the application's title does; once it has such a caption it answers wide requests for
+// its text (the title bar's among them) itself. The library keeps the 8-bit form.
 void SetWideFormCaption(TForm* Form, const std::wstring& Caption);
 
 // IsDialogMessageW for a Unicode dialog window of the library, IsDialogMessageA for another; false without

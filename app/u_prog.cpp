@@ -415,6 +415,8 @@ Tprog::Tprog(TComponent* AOwner) : TForm(AOwner) {
 // Life cycle and command line
 
 void Tprog::FormCreate(TObject* /*Sender*/) {
+  ProgrammTitel = AnsiToWide(Caption());
+  AnwendungsTitel = UCodeApplication()->Title();
   BuildSoftwareMenus(this);
   PositionKorrigieren = true;
   StatusZeigtSong = false;

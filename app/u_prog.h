@@ -486,6 +486,8 @@ class Tprog : public TForm, public IDropSource {
   void FensterbereichLaden(TCustomIniFile& Ini);
   void SuchschalterLaden(TCustomIniFile& Ini);
   void SongAnzeigeLaden(TCustomIniFile& Ini);
+  // The window's and the application's title: Text, or their own names when Text is empty.
+  void TitelSetzen(const std::wstring& Text);
   void FensterbereichSpeichern(TCustomIniFile& Ini);
 
   int32_t MausX = 0;  // the last left-button press in the list, client coordinates
@@ -500,6 +502,9 @@ class Tprog : public TForm, public IDropSource {
   std::wstring AktuelleDatei;  // its resolved path (status's hint, uncut)
   unsigned PlayerNummer = 0;   // counts the players made, so a late end notice finds its own
   std::string EndeFehler;      // the graph's error of the song that ended, empty when none
+  // The titles of the window and of the application while no song shows in them.
+  std::wstring ProgrammTitel;
+  std::wstring AnwendungsTitel;
 };
 
 extern Tprog* prog;

@@ -318,7 +318,12 @@ void Tprog::SongAnzeige() {
   if (saatg->Checked()) Text = Artist + L" - " + Title + L" (" + Genre + L")";
   if (saf->Checked()) Text = AktuelleDatei.substr(AktuelleDatei.find_last_of(L"\\:") + 1);
   if (sastatus->Checked()) status->SetCaption(Text);
-  if (saheader->Checked()) SetWideFormCaption(this, Text + L" - Korriband Velmaro");
+  if (saheader->Checked()) TitelSetzen(Text + L" - Korriband Velmaro");
+}
+
+void Tprog::TitelSetzen(const std::wstring& Text) {
+  SetWideFormCaption(this, Text.empty() ? ProgrammTitel : Text);
+  UCodeApplication()->SetTitle(Text.empty() ? AnwendungsTitel : Text);
 }
 
 void Tprog::saatClick(TObject* Sender) {
@@ -330,6 +335,7 @@ void Tprog::saatClick(TObject* Sender) {
 
 void Tprog::saheaderClick(TObject* /*Sender*/) {
   saheader->SetChecked(!saheader->Checked());
+  if (!saheader->Checked()) TitelSetzen(L"");
   SongAnzeige();
 }
 

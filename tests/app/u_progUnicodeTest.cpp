@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "Imports/UCodeForms.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
 
@@ -63,6 +64,28 @@ TEST_F(ProgUnicode, AFolderOfGreekAndJapaneseSongsShowsInTheListTheStatusLineAnd
   EXPECT_EQ(prog->status->Hint(), Fixture(L"intl\\" + Athen + L".mp3"));
   EXPECT_EQ(Title(), Eleftheria + L" - " + Nacht + L" - Korriband Velmaro");
   EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(ProgUnicode, TheTitleBarAndTheTaskbarShowTheSongInAnyScriptAndTheNamesWhenSwitchedOff) {
+  // The title bar is drawn from the text the window gives when asked wide.
+  const auto Gezeigt = [] {
+    wchar_t Buffer[256] = {};
+    GetWindowTextW(prog->Handle(), Buffer, 256);
+    return std::wstring(Buffer);
+  };
+  prog->Show();
+  const std::wstring Name = Gezeigt();
+  const std::wstring Anwendung = UCodeApplication()->Title();
+  prog->Wiederholen->SetChecked(true);
+  prog->saheaderClick(prog->saheader);
+  prog->DateiAbspielen(Fixture(L"intl\\" + Athen + L".mp3"));
+  ASSERT_NE(prog->AktuellerPlayer(), nullptr);
+  const std::wstring Titel = Eleftheria + L" - " + Nacht + L" - Korriband Velmaro";
+  EXPECT_EQ(Gezeigt(), Titel);
+  EXPECT_EQ(UCodeApplication()->Title(), Titel);
+  prog->saheaderClick(prog->saheader);
+  EXPECT_EQ(Gezeigt(), Name);
+  EXPECT_EQ(UCodeApplication()->Title(), Anwendung);
 }
 
 TEST_F(ProgUnicode, NamesChosenInTheOpenDialogAreAddedWithTheirTagsAndPlay) {
