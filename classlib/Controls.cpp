@@ -478,7 +478,9 @@ void TWinControl::HandleNeeded() {
 
 void TWinControl::CreateHandle() {
   CreateWnd();
-  SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
+  // A window shown at once may have drawn its text already (a caption set after creation is drawn at
+  // once), in the system font: it draws again in its own.
+  SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), IsWindowVisible(FHandle));
   const std::vector<TControl*> Children = FControls;
   for (TControl* Child : Children) {
     auto* WinChild = dynamic_cast<TWinControl*>(Child);

@@ -10,6 +10,7 @@
 #include "Imports/UCodeRepStdCtrls.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
+#include "classlib/ExtCtrls.h"
 #include "classlib/Forms.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/Pixels.h"
@@ -232,6 +233,34 @@ TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
       Shown.Count({Label->Left(), Label->Top(), Label->Left() + Label->Width(), Label->Top() + 20}, Text),
       10);
   EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);  // all of it erased
+}
+
+// A check box that draws as soon as its window exists, as one made while its parent shows may do before the
+// font arrives.
+class TEagerCheckBox : public TUCodeCheckBox {
+ public:
+  using TUCodeCheckBox::TUCodeCheckBox;
+
+ protected:
+  void CreateWnd() override {
+    TUCodeCheckBox::CreateWnd();
+    UpdateWindow(FHandle);
+  }
+};
+
+TEST_F(UCodeStdCtrls, AControlThatDrewBeforeItsFontArrivedDrawsAgainInIt) {
+  auto* Panel = Make<TPanel>();
+  Panel->SetBounds(0, 0, 300, 120);
+  Panel->SetVisible(false);
+  auto* Check = new TEagerCheckBox(Form.get());
+  Check->SetParent(Panel);
+  Check->SetBounds(10, 10, 200, 25);
+  Check->SetCaption(Greek + L" Wort");
+  Form->Show();
+  Panel->Show();
+  const TPixels Shown = ShownWindow(Check->Handle());
+  InvalidateRect(Check->Handle(), nullptr, TRUE);
+  EXPECT_EQ(Shown, ShownWindow(Check->Handle()));  // nothing left in the system font
 }
 
 // An item's text as the window tells it wide: its length asked with LengthMsg, the text with TextMsg.

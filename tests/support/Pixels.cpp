@@ -81,8 +81,7 @@ TPixels PaintedClient(HWND Wnd, COLORREF Background) {
 }
 
 TPixels ShownWindow(HWND Wnd) {
-  RedrawWindow(Wnd, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(Wnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT Bounds;
   GetWindowRect(Wnd, &Bounds);
   const HWND Top = GetAncestor(Wnd, GA_ROOT);

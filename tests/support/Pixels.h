@@ -15,6 +15,7 @@ class TPixels {
   // How many pixels inside Rect (cut to the picture) are no further than Tolerance in each channel from
   // Color.
   int Count(RECT Rect, COLORREF Color, int Tolerance = 0) const;
+  friend bool operator==(const TPixels&, const TPixels&) = default;
 
  private:
   int FWidth;
@@ -26,6 +27,7 @@ class TPixels {
 // filled with Background. Children with windows of their own are not part of it.
 TPixels PaintedClient(HWND Wnd, COLORREF Background);
 
-// The window (with its frame) as it is shown: pending paints are done first, then the pixels are read from
-// the top-level window's surface, so that other windows over it do not matter.
+// The window (with its frame) as it is shown: pending paints are done first (nothing else is painted
+// again), then the pixels are read from the top-level window's surface, so that other windows over it do
+// not matter.
 TPixels ShownWindow(HWND Wnd);
