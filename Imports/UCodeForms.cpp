@@ -178,7 +178,8 @@ namespace {
 
 constexpr wchar_t WideTextProcProp[] = L"UCodeWideTextProc";
 
-// The procedure before a form's window was made to answer its text wide; it gets everything else.
+// The window procedure of a form that answers its text wide; the procedure it had before (kept in the
+// property) gets every other message.
 LRESULT CALLBACK WideTextProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   const auto Previous = reinterpret_cast<WNDPROC>(GetPropW(Wnd, WideTextProcProp));
   if (Msg == WM_GETTEXT || Msg == WM_GETTEXTLENGTH) return DefWindowProcW(Wnd, Msg, WParam, LParam);
