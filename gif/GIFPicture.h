@@ -38,7 +38,7 @@ T CheckGDIResult(T Value) {
   return Value;
 }
 
-// 0 for 0, 1 for up to 2 colours, else the smallest b with 2^b >= Count.
+// The bits a colour table of Count entries needs. A file has no 0-bit table, so one colour takes a bit too.
 int ColorCountToBits(int Count);
 // Bytes of one row: Width x BitsPerPixel rounded up to a multiple of Alignment bits. 64 bits wide, so that
 // no width and bit count can overflow it.
@@ -155,9 +155,9 @@ class TColorLookup {
   int FColors;
 };
 
-// The 216 web colours. Each channel's level is (value + 3) div 51: a truncating rule, not the nearest
-// level (250 gives level 4 = 204, not 5 = 255), kept because pictures made by earlier versions of the
-// export carry exactly these indices. Index = blue level + 6 x green level + 36 x red level.
+// The 216 web colours. Each channel's level is (value + 3) / 51: one addition and one division instead of a
+// search, at the price of some error (250 gives level 4 = 204, though 255 is nearer), which a ditherer
+// spreads on to the neighbours. Index = blue level + 6 x green level + 36 x red level.
 class TNetscapeColorLookup : public TColorLookup {
  public:
   TNetscapeColorLookup() : TColorLookup(216) {}
@@ -165,7 +165,7 @@ class TNetscapeColorLookup : public TColorLookup {
   void LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) override;
 };
 
-// 256 grays: (77 red + 150 green + 29 blue) shr 8.
+// 256 grays: (77 red + 150 green + 29 blue) >> 8, the luma weights in 8-bit fixed point.
 class TGrayScaleLookup : public TColorLookup {
  public:
   TGrayScaleLookup() : TColorLookup(256) {}
@@ -179,8 +179,8 @@ class TMonochromeLookup : public TColorLookup {
   int Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) override;
 };
 
-// The entry with the least sum of channel differences, searched once per 15-bit colour cell and cached;
-// the first of equal entries wins, and each entry owns the cell of its own colour.
+// The closest entry by summed channel differences. A picture has far fewer 15-bit colour cells than pixels,
+// so each cell is searched once and cached; the palette's own colours claim their cells up front.
 class TFastColorLookup : public TColorLookup {
  public:
   explicit TFastColorLookup(HPALETTE Palette);
@@ -436,7 +436,7 @@ class TGIFWriter : public TGIFStream {
   bool FDirty = false;
 };
 
-// The LZW encoder's string table: 16384 open-addressed slots of (prefix x 256 + pixel) shl 12 or code,
+// The LZW encoder's string table: 16384 open-addressed slots of (prefix x 256 + pixel) << 12 | code,
 // found by a multiplicative hash and linear probing. At most 3837 strings are held between two clears,
 // so the table is never more than a quarter full.
 class THashTable {
@@ -467,8 +467,9 @@ class TGIFEncoder {
   TGIFEncoder() = default;
   TGIFEncoder(const TGIFEncoder&) = delete;
   TGIFEncoder& operator=(const TGIFEncoder&) = delete;
-  // A pixel value not below ColorCount raises GIFException "Color not in color table"; the data written
-  // so far stays in the stream. BitsPerPixel below 2 is written as 2.
+  // Each pixel is checked against ColorCount: an index past the table would make a file that decoders
+  // reject. What was written before such a pixel stays in the stream. LZW codes start at 2 bits in a GIF,
+  // so BitsPerPixel 1 is written as 2.
   void EncodeFrame(TStream* Stream, int BitsPerPixel, int ColorCount, const uint8_t* Data, bool Interlace,
                    int Height, int Width);
 
@@ -482,7 +483,7 @@ class TGIFEncoder {
   bool NextRow();
 
  protected:
-  // Moves to the next pixel of the walk; false after the last one.
+  // False once the walk is done.
   bool NextPixel() {
     if (--FPixelsLeft > 0) {
       ++FPixel;
@@ -1109,18 +1110,19 @@ class TGIFSubImage : public TGIFItem {
 // The picture class, registered with TPicture for the extension "gif" and the clipboard format
 // "GIF Image".
 
+// How Draw shows a picture. A picture of one frame neither animates nor gets a thread of its own.
 enum TGIFRenderFlag : uint16_t {
-  rfThreaded = 0x01,           // a painter runs on its own thread
-  rfTransparent = 0x02,        // draw transparently
-  rfAnimate = 0x04,            // animate the frames
-  rfRepeat = 0x08,             // repeat the animation
-  rfRepeatAlways = 0x10,       // repeat forever whatever the loop count
-  rfCanvasCheck = 0x20,        // a painter checks that its canvas is still valid
-  rfDirect = 0x40,             // painters draw onto the target canvas, not into the cached bitmap
-  rfRestoreEachPass = 0x80,    // restore the background at each repetition
-  rfTile = 0x100,              // tile the image over the rectangle
-  rfDither = 0x200,            // dither to the 216-colour palette for display
-  rfDitherPaletteOnly = 0x400  // dither only on a palette display
+  rfThreaded = 0x01,  // without it Draw returns only when the animation has ended
+  rfTransparent = 0x02,
+  rfAnimate = 0x04,
+  rfRepeat = 0x08,           // as often as the loop extension asks
+  rfRepeatAlways = 0x10,     // past the loop extension's count, until stopped
+  rfCanvasCheck = 0x20,      // for a canvas whose device context may go while a painter still draws
+  rfDirect = 0x40,           // saves the cached bitmap; a repaint then cannot be served from it
+  rfRestoreEachPass = 0x80,  // so that every pass looks as the first did
+  rfTile = 0x100,
+  rfDither = 0x200,            // to the 216 web colours
+  rfDitherPaletteOnly = 0x400  // a true-colour screen shows the picture's colours as they are
 };
 using TGIFRenderFlags = uint16_t;
 
@@ -1144,13 +1146,13 @@ class TGIFPainterClock {
 };
 std::shared_ptr<TGIFPainterClock> SystemPainterClock();
 
-// What Optimize may do.
+// What Optimize may do. Each step makes the file smaller without changing what is seen.
 enum TGIFOptimizeOption : uint8_t {
-  optCropBorders = 0x01,    // crop transparent borders; drop frames that become empty
-  optMergeRepeats = 0x02,   // make pixels that repeat the visible previous frame transparent
-  optCleanup = 0x04,        // drop unused transparency, extensions that change nothing and empty frames
-  optSortColorMaps = 0x08,  // sort colour tables by use and drop unused colours
-  optReduceColors = 0x10    // only checked: no colour reduction is done
+  optCropBorders = 0x01,    // a frame keeps only the rectangle it paints; one that paints nothing goes
+  optMergeRepeats = 0x02,   // runs of the transparent index compress better than the pixels they repeat
+  optCleanup = 0x04,        // transparency, extensions and frames that show nothing go
+  optSortColorMaps = 0x08,  // unused colours go, so a table can shrink to fewer bits per pixel
+  optReduceColors = 0x10    // only checked: fewer colours would change what is seen
 };
 using TGIFOptimizeOptions = uint8_t;
 

@@ -255,8 +255,8 @@ void TLZWEncoder::EncodePixels() {
 
 namespace {
 
-// The fewest codes that express Count pixels with run codes of 1..N pixels: whole triangles of N codes
-// (1 + 2 + ... + N pixels), then the smallest K with K (K + 1) / 2 covering the rest.
+// What Count pixels cost when codes stand for runs of 1 to N pixels: N codes per N (N + 1) / 2 pixels,
+// and for what is left over, K codes where 1 + ... + K first reaches it. Decides whether a clear pays.
 int64_t TriangleCount(int64_t Count, int64_t N) {
   const int64_t Triangle = N * (N + 1) / 2;
   int64_t Cost = Count / Triangle * N;

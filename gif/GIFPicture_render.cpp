@@ -183,7 +183,7 @@ std::unique_ptr<TBitmap> TGIFSubImage::RenderDithered(TGIFProgressScope& Progres
   TNetscapeColorLookup Lookup;
   TFloydSteinbergDitherer Ditherer(Width(), &Lookup);
   uint8_t R, G, B;
-  // Masked pixels are never shown; they hold the web colour nearest the transparent colour.
+  // Masked pixels are never shown; they hold the transparent colour's web colour.
   uint8_t Hidden = 0;
   if (Transparent >= 0) {
     const TGIFColor& C = Colors[static_cast<size_t>(Transparent)];

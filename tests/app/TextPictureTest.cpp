@@ -81,7 +81,7 @@ bool Same(COLORREF Want, COLORREF Got) {
   return Want == Got;
 }
 
-// As the GIF's web palette holds a colour: each part at its level (value + 3) div 51.
+// As the GIF's web palette holds a colour: each part at its level (value + 3) / 51.
 bool SameInWebColors(COLORREF Want, COLORREF Got) {
   auto Level = [](int Value) { return (Value + 3) / 51 * 51; };
   return RGB(Level(GetRValue(Want)), Level(GetGValue(Want)), Level(GetBValue(Want))) == Got;

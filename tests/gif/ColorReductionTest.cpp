@@ -122,8 +122,8 @@ TEST(GIFColors, FixedPalettesHoldTheirColours) {
   EXPECT_GE(EntriesOf(Halftone.get()).size(), 16u);
 }
 
-// The web palette's lookup takes (value + 3) div 51 as each channel's level, as the export always did;
-// it is not the nearest level.
+// The web palette's lookup takes (value + 3) / 51 as each channel's level, not the nearest one; the
+// picture export's tests expect exactly these colours.
 TEST(GIFColors, WebLookupTakesTheTruncatedLevel) {
   EXPECT_EQ(0, NetscapeIndex({0, 0, 0}));
   EXPECT_EQ(43, NetscapeIndex({48, 48, 48}));

@@ -96,7 +96,7 @@ TEST_P(GIFDither, ErrorDiffusionKeepsTheMeanColour) {
   const double FlatMean = FlatSum / static_cast<double>(Flat.Chosen.size());
   const double RampError = std::abs(RampSum - RampInput) / static_cast<double>(Ramp.Chosen.size());
   if (GetParam() == dkNearest) {
-    // Each pixel alone: gray 128 is level (128 + 3) div 51 = 2, i.e. 102, everywhere.
+    // Each pixel alone: gray 128 is level (128 + 3) / 51 = 2, i.e. 102, everywhere.
     EXPECT_EQ(102.0, FlatMean);
     EXPECT_EQ(1u, FlatIndices.size());
   } else {

@@ -167,7 +167,7 @@ TEST(GIFOracleFiles, AnAssignedBitmapIsReadBackPixelForPixel) {
   }
   const std::wstring Folder = OracleFolder(L"output");
   for (auto [Name, Bitmap] : {std::pair{"export-text", Text.get()}, {"export-gradient", Gradient.get()}}) {
-    // The colours expected: each channel at its web level, (value + 3) div 51.
+    // The colours expected: each channel at its web level, (value + 3) / 51.
     Bytes Colours;
     for (int Y = 0; Y < Bitmap->Height(); ++Y) {
       const auto* Row = static_cast<const uint8_t*>(Bitmap->ScanLine(Y));

@@ -121,7 +121,7 @@ TEST(GIFStructure, BlocksBetweenFramesAndTheTrailer) {
   const auto Picture = TwoPixels(2, 0);
   Bytes Data = SaveGif(*Picture);
   const size_t Trailer = Data.size() - 1;
-  // Zero bytes between blocks are skipped; a file that ends without a trailer loads without a warning.
+  // Damage that costs nothing: padding zeros between blocks, and a file cut before its trailer.
   const ptrdiff_t FirstBlock = 13 + 6;  // after the header and its 2 colours
   Bytes Padded(Data.begin(), Data.begin() + FirstBlock);
   Padded = Padded + Bytes{0, 0, 0} + Bytes(Data.begin() + FirstBlock, Data.end());
