@@ -49,7 +49,8 @@ TUnit& Unit() {
   return Instance;
 }
 
-// The control whose Unicode window is being created; nullptr outside CreateUnicodeHandle.
+// Set only while CreateWindowExW runs: a common control asks its parent WM_NOTIFYFORMAT from inside its
+// own creation, and the answer must already be Unicode.
 TWinControl* UnicodeCreationControl = nullptr;
 
 class TUnicodeCreationScope {

@@ -33,7 +33,7 @@ std::wstring GetControlWideHint(TControl* Control);
 void SetControlWideHint(TControl* Control, const std::wstring& Hint);
 // The wide hint of the control or of its nearest parent that has one; empty when none.
 std::wstring GetParentWideHint(TControl* Control);
-// The text before / after the first "|"; the whole text when there is none.
+// GetShortHint and GetLongHint for wide hints: split in 8 bits, a hint would lose what the code page lacks.
 std::wstring WideGetShortHint(const std::wstring& Hint);
 std::wstring WideGetLongHint(const std::wstring& Hint);
 
@@ -52,12 +52,13 @@ std::wstring RegisterUnicodeClass(const TCreateParams& Params);
 // Puts the control's trap on its new Unicode window and gives the window the control's wide caption (or
 // Caption widened).
 void SubClassUnicodeControl(TWinControl* Control, const std::string& Caption);
-// The first window procedure of every Unicode window class registered here.
+// CreateWindowExW delivers messages before it returns the handle: the first of them binds the new window to
+// the control being created, and the library's procedure takes over from there.
 LRESULT CALLBACK InitialUnicodeWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 
-// A WM_CHAR of a character above 255 passes through the library's 8-bit key handling packed: the
-// character in the high word of wParam and 255 in the low word. A key handler that replaces the
-// character changes the low word, and the packed character is dropped.
+// The library's key handling holds a character in one byte. So that one above 255 comes through it, its
+// code rides in wParam's high word with 255 in the low word until the window gets it back. A key handler
+// that writes another character into the low word wins over the one riding along.
 void PackWideCharMessage(TMessage& Message);
 void UnpackWideCharMessage(TMessage& Message);
 wchar_t GetWideCharFromMessage(const TMessage& Message);

@@ -34,7 +34,8 @@ LRESULT CALLBACK GetMessageHookProc(int Code, WPARAM WParam, LPARAM LParam) {
   return CallNextHookEx(WideCharHook, Code, WParam, LParam);
 }
 
-// The unit from its first use to the end of the program.
+// Made on first use, so that the application object and the character hook exist before any form needs
+// them; it goes with the program.
 class TUnit {
  public:
   TUnit() {

@@ -5,8 +5,7 @@
 #include "Imports/UCodeActnList.h"
 #include "classlib/Menus.h"
 
-// The 1-based position of the character after the last single "&" ("&&" is a literal ampersand); 0
-// when there is none.
+// Counted from 1, so that 0 can say there is no hot key; of several single "&", the last one counts.
 int WideGetHotKeyPos(const std::wstring& S);
 // That character, or the empty text.
 std::wstring WideGetHotKey(const std::wstring& S);

@@ -30,7 +30,7 @@ HANDLE WideFileCreate(const std::wstring& FileName);
 HANDLE WideFileOpen(const std::wstring& FileName, uint16_t Mode);
 bool WideFileExists(const std::wstring& FileName);  // false for folders
 DWORD WideFileGetAttr(const std::wstring& FileName);
-// 0 or the platform error code (2 file not found, 18 no more files).
+// 0, else GetLastError's code: ERROR_NO_MORE_FILES ends a search loop, and is no error to report.
 int WideFindFirst(const std::wstring& Path, DWORD Attr, TWideSearchRec& F);
 int WideFindNext(TWideSearchRec& F);
 void WideFindClose(TWideSearchRec& F);
@@ -65,6 +65,7 @@ enum TWideTextLineBreakStyle { tlbsLF = 0, tlbsCRLF = 1, tlbsCR = 2 };
 std::wstring WideAdjustLineBreaks(const std::wstring& S, TWideTextLineBreakStyle Style);
 void WideTokenize(const std::wstring& S, wchar_t Delimiter, std::vector<std::wstring>& Parts);
 
-// The text at P up to its zero, or its first Len characters when that comes first.
+// Platform buffers come with a length that may reach past the terminating zero; whichever comes first ends
+// the text.
 std::wstring PWideCharLenToWideString(const wchar_t* P, int Len);
 bool IsResourceId(const void* P);  // true for a value of 65535 or less

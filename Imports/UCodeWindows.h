@@ -1,6 +1,6 @@
 #pragma once
-// Wide forms of the platform functions the library needs: the W function on a Unicode platform,
-// else the A function with the text converted in the system code page.
+// The library calls the platform's text functions through these, so that the same program also runs where
+// the W functions are missing: there the text goes through the system code page.
 #include <windows.h>
 
 #include <string>
