@@ -1,8 +1,6 @@
 #pragma once
-// The add-folder window: searches a folder, with or without its sub-folders, for audio files of the
-// ticked types (or reads the paths of a text file instead) and adds them to the playlist, optionally
-// only those it does not hold yet and with paths relative to the program folder. Counters and a
-// progress bar move while it works, and its close button cancels a run.
+// The add-folder window. A run keeps the user-interface thread and lets waiting messages through now and
+// then: so the counters move, and the close button can cancel it, without a second thread.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -107,7 +107,7 @@ bool IstFarbText(const std::wstring& Text) {
 }
 
 void Teinstausgabe::Edit1Change(TObject* /*Sender*/) {
-  // The last valid colour stays in force while the text is incomplete or wrong.
+  // Only a whole colour repaints: while one is being typed, the box keeps the colour it had.
   const std::wstring Text = TextLesen(Edit1);
   if (IstFarbText(Text)) HintergrundSetzen(HexToColor(Text.substr(1)));
 }

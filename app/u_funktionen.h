@@ -77,10 +77,10 @@ void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const 
 void CopyFilesToClipboardA(const std::string& Names);
 // The size in bytes of the first file matching Name; -1 when none does.
 int64_t GetFileSizeByName(const std::wstring& Name);
-// The colour's red, green and blue bytes as two upper-case hex digits each, in that order ("00FF10").
+// "RRGGBB", the notation users know from HTML; TColor holds the bytes the other way round.
 std::wstring ColorToHex(TColor Color);
-// Characters 1-2, 3-4 and 5-6 of Text as hex numbers: red + green * 256 + blue * 65536. Default when
-// Text does not begin with six hex digits.
+// Reads what ColorToHex writes. Default for a text that does not begin with six hex digits, so that a
+// colour half typed in changes nothing.
 TColor HexToColor(const std::wstring& Text, TColor Default = clWhite);
 
 // The command a shell verb runs: the program and the parameter, each in double quotes, a blank between.
@@ -96,8 +96,8 @@ bool RegisterFileType(std::wstring Ext, const std::wstring& TypeName, const std:
 bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Command);
 // The user's Send To folder; empty when the shell does not name one.
 std::wstring GetSpecialFolderPath();
-// Saves a shortcut to Target as LinkFile; its icon is set only when IconFile is given and IconIndex is 0
-// or more. True when the shortcut was saved.
+// Saves a shortcut to Target as LinkFile; without IconFile, or with a negative IconIndex, the shortcut shows
+// the target's own icon. True when it was saved.
 bool CreateShellLink(const std::wstring& LinkFile, const std::wstring& Target,
                      const std::wstring& Description, const std::wstring& WorkDir,
                      const std::wstring& Arguments, const std::wstring& IconFile, int IconIndex);

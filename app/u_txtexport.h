@@ -1,7 +1,6 @@
 #pragma once
-// The text export window: the whole playlist as one line per song, built from a format with
-// placeholders, filtered, rewritten by search and replace, freed of duplicates and empty lines, sorted,
-// numbered, as plain text or as an HTML table; and the window-free steps that build and save it.
+// The text export window. The steps from playlist to saved text need no window; they stand here as free
+// functions, which tests drive without one.
 #include <array>
 #include <cstdint>
 #include <string>
