@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "classlib/ActionClient.h"
 #include "classlib/Menus.h"
 #include "classlib/SysUtils.h"
 
@@ -281,17 +282,9 @@ TBasicAction* TControl::Action() const {
 }
 
 void TControl::SetAction(TBasicAction* Value) {
-  if (!Value) {
-    FActionLink.reset();
-    return;
-  }
-  if (!FActionLink) FActionLink.reset(GetActionLinkClass()(this));
-  FActionLink->SetAction(Value);
-  FActionLink->OnChange = [this](TObject* Sender) {
-    if (Sender == Action()) ActionChange(Sender, false);
-  };
-  ActionChange(Value, (ComponentState() & csLoading) != 0);
-  Value->FreeNotification(this);
+  SetClientAction(
+      this, FActionLink, Value, [this] { return GetActionLinkClass()(this); },
+      [this](TObject* Sender, bool CheckDefaults) { ActionChange(Sender, CheckDefaults); });
 }
 
 void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 
+#include "classlib/ActionClient.h"
 #include "classlib/Controls.h"
 #include "classlib/Forms.h"
 #include "classlib/SysUtils.h"
@@ -292,17 +293,9 @@ TBasicAction* TMenuItem::Action() const {
 }
 
 void TMenuItem::SetAction(TBasicAction* Value) {
-  if (!Value) {
-    FActionLink.reset();
-    return;
-  }
-  if (!FActionLink) FActionLink.reset(GetActionLinkClass()(this));
-  FActionLink->SetAction(Value);
-  FActionLink->OnChange = [this](TObject* Sender) {
-    if (Sender == Action()) ActionChange(Sender, false);
-  };
-  ActionChange(Value, (ComponentState() & csLoading) != 0);
-  Value->FreeNotification(this);
+  SetClientAction(
+      this, FActionLink, Value, [this] { return GetActionLinkClass()(this); },
+      [this](TObject* Sender, bool CheckDefaults) { ActionChange(Sender, CheckDefaults); });
 }
 
 void TMenuItem::ActionChange(TObject* Sender, bool CheckDefaults) {
