@@ -704,7 +704,7 @@ class TGIFColorMap : public TPersistent {
  private:
   void Grow(int Needed);
 
-  std::vector<TGIFColor> FData;  // Capacity entries: 16, then multiples of 32, at most 256
+  std::vector<TGIFColor> FData;  // 16 entries, then steps of 32: colours added one by one rarely move it
   int FCount = 0;
   bool FSorted = false;
 };
@@ -759,7 +759,8 @@ class TGIFHeader : public TGIFItem {
   void Clear();
   // From a TGIFHeader its table and descriptor; from a TGIFColorMap the table.
   void Assign(TPersistent* Source) override;
-  // fv89a for a sorted table or an aspect ratio; the file's version is decided by the frames.
+  // fv89a where the header uses what 87a lacks (a sorted table, an aspect ratio). A saved file carries the
+  // frames' version, not this one.
   TGIFFormatVersion GetVersion() const override;
   void BuildPackedFields();
   // The version is the picture's: GIFException "Unsupported GIF version" for a picture without frames.
