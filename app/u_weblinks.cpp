@@ -27,6 +27,8 @@ const TWebSeite VelmaroAnwendung{WebSeiten::Velmaro.AdresseDe, WebSeiten::Velmar
                                  L"Audio-Player f\u00FCr MP3, WMA, Ogg Vorbis und WAV",
                                  L"Audio player for MP3, WMA, Ogg Vorbis and WAV"};
 
+// The maker's one application is this program; the menus and the information window take a list of any
+// length.
 const TAnwendung AnwendungsListe[] = {
     {L"Velmaro", &VelmaroAnwendung},
 };
@@ -60,8 +62,10 @@ std::wstring TWebSeite::MenuText(bool Deutsch) const {
   return Beschreibung ? Adresse(Deutsch) + L" - " + Beschreibung : Adresse(Deutsch);
 }
 
+std::span<const TAnwendung> AnwendungenErsatz;
+
 std::span<const TAnwendung> Anwendungen() {
-  return AnwendungsListe;
+  return AnwendungenErsatz.empty() ? std::span<const TAnwendung>(AnwendungsListe) : AnwendungenErsatz;
 }
 
 std::wstring WebAdresse(const std::wstring& Text, wchar_t Quelle) {

@@ -46,6 +46,8 @@ struct TAnwendung {
   const TWebSeite* Seite;  // its page; the description is the application's
 };
 std::span<const TAnwendung> Anwendungen();
+// A list that tests put in place of the program's before the windows are made; empty: the program's.
+extern std::span<const TAnwendung> AnwendungenErsatz;
 
 // The address that a link's text opens: the prefix and the text, a bare host closed by "/", then the
 // parameter rf with the product code and the source letter, after "?" or, when the address has a query

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
+#include <vector>
+
+#include "Imports/UCodeControls.h"
 #include "app/template_software_de.h"
 #include "app/u_bugreport_de.h"
 #include "app/u_bugreport_en.h"
@@ -185,6 +190,63 @@ TEST_F(Info, TheSoftwareListScrollsTenPixelsAWheelTurn) {
   SendMessageA(Wnd, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
   EXPECT_EQ(Box->VertScrollBar()->Position(), 10);
   EXPECT_TRUE(Box->VertScrollBar()->Tracking());
+}
+
+// Seventeen applications, each with a page of its own, in place of the program's one.
+class LongSoftwareList : public Info {
+ protected:
+  void SetUp() override {
+    for (int I = 1; I <= 17; ++I) {
+      const std::wstring N = std::to_wstring(I);
+      Texte.push_back({L"App " + N, L"example.com/de/app" + N, L"example.com/en/app" + N, L"Programm " + N,
+                       L"Application " + N});
+    }
+    for (const auto& T : Texte) Seiten.push_back({T[1].c_str(), T[2].c_str(), T[3].c_str(), T[4].c_str()});
+    for (size_t I = 0; I < Texte.size(); ++I) Liste.push_back({Texte[I][0].c_str(), &Seiten[I]});
+    AnwendungenErsatz = Liste;
+    Info::SetUp();
+  }
+  void TearDown() override {
+    Info::TearDown();
+    AnwendungenErsatz = {};
+  }
+  std::vector<std::array<std::wstring, 5>> Texte;
+  std::vector<TWebSeite> Seiten;
+  std::vector<TAnwendung> Liste;
+};
+
+TEST_F(LongSoftwareList, EveryApplicationGetsItsMenuItemsAndItsEntryAboveTheSiteLink) {
+  ASSERT_EQ(prog->m_soft_de->Count(), 17 + 4);
+  for (int I = 0; I < 17; ++I) {
+    const std::string N = std::to_string(I + 1);
+    EXPECT_EQ(prog->m_soft_de->Items(I)->Name(), "linkde" + std::to_string(I));
+    EXPECT_EQ(prog->m_soft_de->Items(I)->Caption(), "example.com/de/app" + N + " - Programm " + N);
+    EXPECT_EQ(prog->m_soft_en->Items(I)->Caption(), "example.com/en/app" + N + " - Application " + N);
+  }
+  EXPECT_EQ(prog->m_soft_de->Items(17), Item("N4"));  // the fixed items follow the list
+  {
+    TShellRecorder Shell;
+    prog->m_soft_de->Items(16)->Click();
+    EXPECT_EQ(Shell.Take(), L"https://www.example.com/de/app17?rf=mm");
+  }
+
+  TForm Host(nullptr);
+  Host.SetBounds(0, 0, 300, 200);
+  auto* Frame = new TFrame1(&Host);
+  Frame->SetParent(&Host);
+  TScrollBox* Box = Frame->ScrollBox();
+  std::vector<TButton*> Knoepfe;
+  for (int I = 0; I < Box->ControlCount(); ++I)
+    if (auto* Knopf = dynamic_cast<TButton*>(Box->Controls(I))) Knoepfe.push_back(Knopf);
+  ASSERT_EQ(Knoepfe.size(), 17u);
+  EXPECT_EQ(GetControlWideHint(Knoepfe.front()), L"example.com/de/app1");
+  EXPECT_EQ(GetControlWideHint(Knoepfe.back()), L"example.com/de/app17");
+  // Scrolled to the end, the site link shows whole, below the last application.
+  Box->VertScrollBar()->SetPosition(Box->VertScrollBar()->Range());
+  const TControl* Link = Frame->SeitenLink();
+  EXPECT_GT(Link->Top(), Knoepfe.back()->Top() + Knoepfe.back()->Height());
+  EXPECT_GE(Link->Top(), 0);
+  EXPECT_LE(Link->Top() + Link->Height(), Box->ClientHeight());
 }
 
 TEST_F(Info, CloseEndsTheProgramAndTheErrorLogShows) {
