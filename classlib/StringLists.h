@@ -20,7 +20,7 @@ enum TDuplicates { dupIgnore, dupAccept, dupError };
 void ListQuickSort(int L, int R, const std::function<int(int, int)>& Compare,
                    const std::function<void(int, int)>& Exchange);
 // Binary search of a sorted list; CompareAt(I) compares item I with the searched value.
-// Unless Duplicates is dupAccept the first of equal items is found. Index := where it is or belongs.
+// Unless Duplicates is dupAccept the first of equal items is found. Index: where it is or belongs.
 bool SortedFind(int Count, const std::function<int(int)>& CompareAt, TDuplicates Duplicates, int& Index);
 
 // Index errors raise EStringListError "List index out of bounds (%d)".

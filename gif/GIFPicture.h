@@ -689,7 +689,7 @@ class TGIFColorMap : public TPersistent {
   void SwapRedBlue();
 
   virtual void Warning(int Severity, const std::string& Message) = 0;
-  // Usage[i] := (uses of entry i, i) over the pixels of the frames that draw with this table; a
+  // Usage[i] = (uses of entry i, i) over the pixels of the frames that draw with this table; a
   // frame's transparent index and the screen's background index count as one use each.
   virtual void CountUsage(TGIFUsageTable& Usage) = 0;
   // Each pixel p of those frames becomes Map[p], and so do a transparent and the background index.
