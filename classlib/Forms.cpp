@@ -783,6 +783,9 @@ void TApplication::Run() {
 void TApplication::Terminate() {
   if (FTerminated) return;
   FTerminated = true;
+  // A menu being tracked runs its own loop, which swallows the quit message and would keep the program
+  // running without a window: end it, so that control comes back to Run.
+  EndMenu();
   PostQuitMessage(0);
 }
 

@@ -386,20 +386,31 @@ std::wstring Song(const std::wstring& Name) {
   return FixtureFolder(L"APP_FIXTURES") + L"\\songs\\" + Name;
 }
 
-TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
-  // A copy of the program of its own: no other test's copies meet it, and the folder holds no playlists.
-  TempDir Dir;
+// A copy of the program of its own in Dir: no other test's copies meet it, and the folder holds no
+// playlists. Returns its path.
+std::wstring OwnProgram(const TempDir& Dir) {
   const std::wstring Program = Dir.File(L"velmaro.exe");
-  ASSERT_TRUE(CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE));
+  CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE);
+  return Program;
+}
+
+// True when the copy's player window shows and its splash is gone: up to the splash window's end its
+// timer brings the player window to the front by itself.
+bool Shown(const TCopy& Copy) {
+  return WaitUntil([&] {
+    return IsWindowVisible(Copy.Window(L"Tprog")) && Copy.Window(L"Tstart") &&
+           !IsWindowVisible(Copy.Window(L"Tstart"));
+  });
+}
+
+TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
+  TempDir Dir;
+  const std::wstring Program = OwnProgram(Dir);
   const std::wstring Quoted = L"\"" + Program + L"\"";
 
   const TCopy First(Program, Quoted, Dir.Path());
   ASSERT_TRUE(First.Started);
-  // Up to the splash window's end its timer brings the player window to the front by itself.
-  ASSERT_TRUE(WaitUntil([&] {
-    return IsWindowVisible(First.Window(L"Tprog")) && First.Window(L"Tstart") &&
-           !IsWindowVisible(First.Window(L"Tstart"));
-  }));
+  ASSERT_TRUE(Shown(First));
   const HWND Player = First.Window(L"Tprog");
   // Another program has the front when the later copy starts (it answers its messages, as programs do).
   const TOtherProgram Other;
@@ -430,6 +441,21 @@ TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
   EXPECT_TRUE(Fourth.Running());
   EXPECT_TRUE(First.Running());
   EXPECT_EQ(First.Playlist().size(), 3u);
+}
+
+TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {
+  TempDir Dir;
+  const std::wstring Program = OwnProgram(Dir);
+  const TCopy Copy(Program, L"\"" + Program + L"\"", Dir.Path());
+  ASSERT_TRUE(Shown(Copy));
+  const HWND Player = Copy.Window(L"Tprog");
+  // The File menu opened and closed with Escape leaves the menu bar selected; then a plain close, as a
+  // task kill without force or a shutdown sends it. The menu reads the keys in the order they are posted.
+  PostMessageW(Player, WM_SYSCOMMAND, SC_KEYMENU, 0);
+  PostMessageW(Player, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(Player, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageW(Player, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Copy.Ended());
 }
 
 }  // namespace
