@@ -43,14 +43,22 @@ bool HandOver(HWND Wnd, const std::wstring& CmdLine, DWORD ProcessId, UINT Timeo
   return static_cast<LRESULT>(Reply) == OneInstReplyHalt;
 }
 
+std::vector<std::wstring> AbsoluteCommandLineParams(const std::wstring& CmdLine) {
+  std::vector<std::wstring> Params = WideCommandLineParams(CmdLine);
+  for (size_t I = 1; I < Params.size(); ++I) Params[I] = WideExpandFileName(Params[I]);
+  return Params;
+}
+
 bool SendCmdLineToFirstInstance() {
   const HWND Wnd = FindWindowW(OneInstWndClassName.c_str(), nullptr);
   if (!Wnd) return false;
-  const wchar_t* CmdLine = GetCommandLineW();
+  const std::vector<std::wstring> Params = AbsoluteCommandLineParams(GetCommandLineW());
   // Without parameters there is nothing to hand over: this copy starts as a further one.
-  if (WideCommandLineParams(CmdLine).size() < 2) return false;
-  return HandOver(Wnd, std::wstring(CmdLine, PWideCharLen(CmdLine)), GetCurrentProcessId(),
-                  HandOverTimeoutMs);
+  if (Params.size() < 2) return false;
+  // The running copy has another current folder. A file name holds no quote.
+  std::wstring CmdLine;
+  for (const std::wstring& Param : Params) CmdLine += (CmdLine.empty() ? L"\"" : L" \"") + Param + L"\"";
+  return HandOver(Wnd, CmdLine, GetCurrentProcessId(), HandOverTimeoutMs);
 }
 
 LRESULT CALLBACK OneInstWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {

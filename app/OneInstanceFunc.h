@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Replies of the utility window: the sender goes on starting, or ends.
 constexpr LRESULT OneInstReplyContinue = 0xDA860080;
@@ -30,7 +31,12 @@ extern HWND OneInstWnd;
 // Sends CmdLine from process ProcessId to the utility window Wnd and waits at most TimeoutMs; true when the
 // running copy took it (OneInstReplyHalt). A hung, slow or refusing copy gives false.
 bool HandOver(HWND Wnd, const std::wstring& CmdLine, DWORD ProcessId, UINT TimeoutMs);
-// True when a running copy of this program file took this copy's parameters: this copy then ends.
+// The parameters of CmdLine, item 0 the program, the others made absolute against the current folder: a
+// name given relative to the folder the program was started in means a file there, wherever the name
+// goes afterwards.
+std::vector<std::wstring> AbsoluteCommandLineParams(const std::wstring& CmdLine);
+// True when a running copy of this program file took this copy's parameters, each as an absolute quoted
+// name: this copy then ends.
 bool SendCmdLineToFirstInstance();
 LRESULT CALLBACK OneInstWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 // The hidden utility window of this copy, of the class OneInstWndClassName; nullptr when it cannot be made.

@@ -11,6 +11,7 @@
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
 #include "Imports/UCodeWindows.h"
+#include "app/OneInstanceFunc.h"
 #include "app/template_menu.h"
 #include "app/u_addordner.h"
 #include "app/u_lastfile.h"
@@ -227,7 +228,7 @@ bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default) {
 }
 
 std::vector<std::wstring> KommandozeilenParameter() {
-  std::vector<std::wstring> Result = WideCommandLineParams(GetCommandLineW());
+  std::vector<std::wstring> Result = AbsoluteCommandLineParams(GetCommandLineW());
   if (!Result.empty()) Result.erase(Result.begin());  // the program itself
   return Result;
 }
@@ -553,12 +554,19 @@ void Tprog::FormDestroy(TObject* /*Sender*/) {
 
 void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/, TUCodeStringList* Params,
                                    bool& /*Allow*/) {
-  for (int I = 1; I < Params->Count(); ++I) {
-    // No message box: the later copy waits for the reply, and would start on its own after its timeout.
+  // The later copy waits for the reply and starts on its own after its timeout, so it is answered as soon
+  // as the names are here; reading their tags may take long.
+  for (int I = 1; I < Params->Count(); ++I) Uebergeben.push_back(Params->Get(I));
+  if (!PostMessageA(Handle(), WM_UEBERGEBEN, 0, 0)) UebergebeneHinzufuegen();
+}
+
+void Tprog::UebergebeneHinzufuegen() {
+  for (const std::wstring& Name : std::exchange(Uebergeben, {})) {
+    // No message box: another copy may be waiting for its reply meanwhile.
     try {
-      ParameterHinzufuegen(Params->Get(I));
+      ParameterHinzufuegen(Name);
     } catch (const std::exception& E) {
-      FehlerMelden(Params->Get(I), {L"  " + AnsiToWide(E.what(), CP_UTF8)});
+      FehlerMelden(Name, {L"  " + AnsiToWide(E.what(), CP_UTF8)});
       fehler->Show();
     }
     ListeAktualisieren();
@@ -569,6 +577,9 @@ void Tprog::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_SONGENDE:
       SongEnde(Message);
+      return;
+    case WM_UEBERGEBEN:
+      UebergebeneHinzufuegen();
       return;
     case WM_APPCOMMAND:
       WMAppCommand(Message);

@@ -122,6 +122,8 @@ std::vector<std::wstring> KommandozeilenParameter();
 
 // Posted to the player window when a song has ended; wParam: the number of the ended player.
 constexpr UINT WM_SONGENDE = WM_USER + 101;
+// Posted to the player window when another copy of the program handed it names.
+constexpr UINT WM_UEBERGEBEN = WM_USER + 102;
 // Starts no more songs after this many failures in a row.
 constexpr int32_t MaxFehlerInFolge = 15;
 
@@ -286,8 +288,8 @@ class Tprog : public TForm, public IDropSource {
   void FormCloseQuery(TObject* Sender, bool& CanClose);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
-  // The parameters of a later copy of the program; item 0 is its program path. A parameter that fails
-  // goes to the error log, which is shown: the later copy is waiting for the reply.
+  // The parameters of a later copy of the program; item 0 is its program path. They are added once the
+  // reply is on its way (WM_UEBERGEBEN); a parameter that fails then goes to the error log, which is shown.
   void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& Allow);
 
   // Playback.
@@ -452,6 +454,10 @@ class Tprog : public TForm, public IDropSource {
 
  private:
   void ParameterHinzufuegen(const std::wstring& Param);
+  // Adds the names other copies handed over, in the order they came.
+  void UebergebeneHinzufuegen();
+  // Names handed over by other copies, not yet added.
+  std::vector<std::wstring> Uebergeben;
   void AbgelegteDateiHinzufuegen(const std::wstring& Name);
   void AbgelegteHinzufuegen(const std::vector<std::wstring>& Names);
   // The resolved paths of the selected rows whose files exist, in row order.

@@ -193,6 +193,26 @@ TEST_F(OneInstanceContract, TheSenderEndsOnlyWhenTheRunningCopyTookTheFiles) {
   EXPECT_FALSE(HandOver(Hung.Wnd(), L"\"v.exe\" a.mp3", 99, 200));
 }
 
+LRESULT CALLBACK AnswerOne(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  return Msg == WM_COPYDATA ? 1 : DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+TEST(OneInstanceHandOver, OnlyTheHaltReplyEndsTheSender) {
+  // A window of another kind under the class name answers what it likes: the files must not be lost.
+  const HWND Zero =
+      CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(HandOver(Zero, L"\"v.exe\" a.mp3", 99, 10000));
+  WNDCLASSW Class{};
+  Class.lpfnWndProc = AnswerOne;
+  Class.lpszClassName = L"VelmaroTestAnswerOne";
+  RegisterClassW(&Class);
+  const HWND One =
+      CreateWindowExW(0, Class.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(HandOver(One, L"\"v.exe\" a.mp3", 99, 10000));
+  DestroyWindow(Zero);
+  DestroyWindow(One);
+}
+
 TEST(OneInstanceCheck, OneComponentDecidesOnceThePlayerWindowExists) {
   bool Allow = false;
   ASSERT_EQ(OneInstanceCheckInstance, nullptr);
@@ -422,6 +442,8 @@ TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
                        Dir.Path());
     EXPECT_TRUE(Second.Ended());
   }
+  // The files are read after the answer.
+  EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == 2; }));
   EXPECT_EQ(First.Playlist(), (std::vector<std::wstring>{Song(L"Band - Song.mp3"), Song(L"sub\\b.ogg")}));
   // The player window, not the hidden splash; the other program hears of it by a message of its own.
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == Player; })) << GetForegroundWindow();
@@ -431,7 +453,7 @@ TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
     ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Wide.c_str(), FALSE));
     const TCopy Third(Program, Program + L" " + Wide, Dir.Path());
     EXPECT_TRUE(Third.Ended());
-    EXPECT_EQ(First.Playlist().size(), 3u);
+    EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == 3; }));
     EXPECT_EQ(First.Playlist().back(), Wide);
   }
 
@@ -441,6 +463,25 @@ TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
   EXPECT_TRUE(Fourth.Running());
   EXPECT_TRUE(First.Running());
   EXPECT_EQ(First.Playlist().size(), 3u);
+}
+
+TEST(OneInstancePrograms, NamesCountFromTheFolderTheCopyWasStartedIn) {
+  TempDir Dir;
+  const std::wstring Program = OwnProgram(Dir);
+  const std::wstring Quoted = L"\"" + Program + L"\"";
+  // Started in the songs' folder, the first copy stores the whole path: the name still finds the song
+  // when the program's current folder changes.
+  const TCopy First(Program, Quoted + L" a.mp3", Song(L""));
+  ASSERT_TRUE(Shown(First));
+  EXPECT_EQ(First.Playlist(), std::vector<std::wstring>{Song(L"a.mp3")});
+  {
+    // Handed over from another folder than the running copy's.
+    const TCopy Second(Program, Quoted + L" b.ogg \"..\\Band - Song.mp3\"", Song(L"sub"));
+    EXPECT_TRUE(Second.Ended());
+  }
+  EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == 3; }));
+  EXPECT_EQ(First.Playlist(),
+            (std::vector<std::wstring>{Song(L"a.mp3"), Song(L"sub\\b.ogg"), Song(L"Band - Song.mp3")}));
 }
 
 TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {

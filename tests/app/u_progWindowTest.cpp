@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app/OneInstanceFunc.h"
 #include "app/u_funktionen.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
@@ -156,16 +157,19 @@ TEST_F(ProgWindow, RelativePathsOnlyInsideTheProgramFolder) {
   EXPECT_EQ(Got[1], L"songs\\sub\\deeper\\c.wav");
 }
 
-TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgram) {
-  TUCodeStringList Params;
-  for (const std::wstring& Param :
-       {std::wstring(L"C:\\velmaro.exe"), Fixture(L"songs\\a.mp3"), Fixture(L"songs\\sub")})
-    Params.Add(Param);
-  bool Allow = false;
-  prog->OneInstanceNewInstance(prog, 1, &Params, Allow);
-  EXPECT_FALSE(Allow);
-  EXPECT_EQ(AlleSongs.size(), 3u);
+TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgramAfterItHasItsAnswer) {
+  // The utility window of this copy, as the later copy finds it.
+  OneInstWndClassName = OneInstanceClassName(Dir.File(L"velmaro.exe"));
+  const HWND Utility = CreateOneInstWindow();
+  const std::wstring CmdLine =
+      L"\"C:\\velmaro.exe\" \"" + Fixture(L"songs\\a.mp3") + L"\" \"" + Fixture(L"songs\\sub") + L"\"";
+  COPYDATASTRUCT Data{1, static_cast<DWORD>(CmdLine.size() * 2), const_cast<wchar_t*>(CmdLine.data())};
+  // The later copy waits for the answer only so long: the tags are read after it has it.
+  EXPECT_EQ(SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data)), OneInstReplyHalt);
+  EXPECT_TRUE(AlleSongs.empty());
+  EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
+  DestroyWindow(Utility);
 }
 
 TEST_F(ProgWindow, AFailingParameterOfAnotherCopyGoesToTheErrorLogAndTheOthersLoad) {
@@ -174,8 +178,9 @@ TEST_F(ProgWindow, AFailingParameterOfAnotherCopyGoesToTheErrorLogAndTheOthersLo
     Params.Add(Param);
   bool Allow = false;
   prog->OneInstanceNewInstance(prog, 1, &Params, Allow);
+  EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 1; }, 10000));
   EXPECT_EQ(Paths(), std::vector<std::wstring>{Fixture(L"songs\\a.mp3")});
-  EXPECT_TRUE(Shown.empty());  // no message box: the other copy waits for the answer
+  EXPECT_TRUE(Shown.empty());  // no message box: another copy may be waiting for its answer
   const std::vector<std::string> Lines = Log();
   ASSERT_FALSE(Lines.empty());
   EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Dir.File(L"gone.vlm")) + "\"");
