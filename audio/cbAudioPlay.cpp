@@ -399,6 +399,14 @@ void TcbAudioPlay::SetPosition(int64_t Position, DWORD Flags) {
   DSCheck(FMediaSeeking->SetPositions(&Current, Flags, &Stop, AM_SEEKING_NoPositioning));
 }
 
+void TcbAudioPlay::PlayFromStart() {
+  // Stopped, not paused: after its end a paused graph plays the song again but keeps reporting the end
+  // position for good under Wine; a stop clears that.
+  DSCheck(FMediaControl->Stop());
+  SetPosition(0, AM_SEEKING_AbsolutePositioning);
+  Play();
+}
+
 void TcbAudioPlay::GetTimeFormat(GUID& Format) {
   DSCheck(FMediaSeeking->GetTimeFormat(&Format));
 }
@@ -443,9 +451,7 @@ bool TcbAudioPlay::FetchGraphEvents(std::unique_ptr<EcbAudioPlayError>& Failure)
     DSCheck(FMediaEvent->FreeEventParams(Code, Param1, Param2));
     if (Code == EC_COMPLETE || Code == EC_USERABORT) {
       if (!Repeat) return true;
-      Pause();
-      SetPosition(0, AM_SEEKING_AbsolutePositioning);
-      Play();
+      PlayFromStart();
       if (OnComplete) OnComplete(this);
     } else if (IsGraphError(Code)) {
       const auto Result = static_cast<HRESULT>(Param1);

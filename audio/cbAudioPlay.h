@@ -137,6 +137,8 @@ class TcbAudioPlay : public TObject, public ISampleGrabberCB {
   void CheckConnections();
   void ReleaseGraph();
   void ReplaceByNullRenderer(IBaseFilter* Filter, IPin* InputPin);
+  // The repeat after the song's end.
+  void PlayFromStart();
   // True when the song has ended (normally, or with the error in Failure).
   bool FetchGraphEvents(std::unique_ptr<EcbAudioPlayError>& Failure);
 };

@@ -419,22 +419,42 @@ TEST(cbAudioPlayPlayback, PauseAndPlayChangeStateAndSeekingReachesTheEnd) {
   EXPECT_LT(GetTickCount64() - Start, 2500u);
 }
 
-TEST(cbAudioPlayPlayback, RepeatRestartsWithoutTheSeamUntilSwitchedOff) {
+TEST(cbAudioPlayPlayback, RepeatPlaysTheSongAgainFromItsStartWithItsTimeRunning) {
   TSongEnds Ends;
   Ends.Engine = new TGraphProbe(nullptr, Fixture(L"tone.wav"), -1);
+  const int64_t Duration = Ends.Engine->Duration;
+  std::atomic<int> Buffers{0};
+  Ends.Engine->OnBuffer = [&](TObject*, BYTE*, long Length) {
+    if (Length > 0) ++Buffers;
+  };
   int Completions = 0;
+  int BuffersAtRestart = 0;
+  int64_t PositionAtRestart = -1;
   Ends.Engine->OnComplete = [&](TObject* Sender) {
     EXPECT_EQ(Sender, Ends.Engine);
-    if (++Completions == 2) Ends.Engine->Repeat = false;
+    if (++Completions == 1) {
+      BuffersAtRestart = Buffers;
+      PositionAtRestart = Ends.Engine->GetPosition();
+    } else {
+      Ends.Engine->Repeat = false;
+    }
   };
   Ends.Engine->Repeat = true;
   Ends.Engine->Play();
   ASSERT_TRUE(PumpMessagesUntil([&] { return Completions == 1; }, 6000));
   EXPECT_EQ(Ends.Engine->State, 2);
   EXPECT_EQ(Ends.Calls, 0);
+  // The second pass starts at the beginning and its time runs, as the position bar shows it.
+  EXPECT_LT(PositionAtRestart, Duration / 2);
+  int64_t Running = 0;
+  EXPECT_TRUE(PumpMessagesUntil(
+      [&] { return Completions > 1 || (Running = Ends.Engine->GetPosition()) > PositionAtRestart; }, 6000));
+  EXPECT_GT(Running, PositionAtRestart);
+  EXPECT_LT(Running, Duration);
   ASSERT_TRUE(Ends.WaitForCall(6000));  // played once more, then ended for good
   EXPECT_EQ(Completions, 2);
   EXPECT_EQ(Ends.Calls, 1);
+  EXPECT_GT(Buffers.load(), BuffersAtRestart);  // the second pass went through the graph
 }
 
 TEST(cbAudioPlayPlayback, GraphErrorsEndTheSongAsFailures) {
