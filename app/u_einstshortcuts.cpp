@@ -65,11 +65,14 @@ bool VerbSchreiben(const std::wstring& Shell, const std::wstring& Caption) {
   return true;
 }
 
-// Deletes the verb below Shell; nothing happens when Shell does not exist.
+// Deletes the verb below Shell, and Shell and its parent when the install made them only for the verb;
+// nothing happens when Shell does not exist.
 void VerbLoeschen(const std::wstring& Shell) {
   TRegistry Reg(KEY_ALL_ACCESS | Ansicht());
   Reg.SetRootKey(HKEY_CLASSES_ROOT);
-  if (Reg.OpenKey(L"\\" + Shell, false)) Reg.DeleteKey(VerbKeyName);
+  if (!Reg.OpenKey(L"\\" + Shell, false)) return;
+  Reg.DeleteKey(VerbKeyName);
+  DeleteEmptyKeys(Reg, Shell);
 }
 
 std::wstring FolderVerbCaption() {

@@ -243,6 +243,9 @@ bool RegisterFileType(std::wstring Ext, const std::wstring& TypeName, const std:
   TRegistry Reg;
   Reg.SetRootKey(HKEY_CLASSES_ROOT);
   if (!Reg.OpenKey(L"\\" + Ext, true)) return false;
+  // Another program's type is kept beside ours, so that removing ours gives it back.
+  const std::wstring Former = Reg.ReadString(L"");
+  if (!Former.empty() && Former != TypeName) Reg.WriteString(FormerTypeValue, Former);
   Reg.WriteString(L"", TypeName);
   if (!Reg.OpenKey(L"\\" + TypeName, true)) return false;
   Reg.WriteString(L"", Description);
@@ -261,8 +264,26 @@ bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const st
   if (!Reg.OpenKeyReadOnly(L"\\" + Ext) || Reg.ReadString(L"") != TypeName) return false;
   if (!Reg.OpenKeyReadOnly(L"\\" + TypeName + L"\\Shell\\Open\\Command") || Reg.ReadString(L"") != Command)
     return false;
+  if (!Reg.DeleteKey(L"\\" + TypeName) || !Reg.OpenKey(L"\\" + Ext, false)) return false;
+  const std::wstring Former = Reg.ReadString(FormerTypeValue);
+  if (Former.empty()) {
+    Reg.DeleteValue(L"");
+  } else {
+    Reg.WriteString(L"", Former);
+    Reg.DeleteValue(FormerTypeValue);
+  }
+  DeleteEmptyKeys(Reg, Ext);
+  return true;
+}
+
+void DeleteEmptyKeys(TRegistry& Reg, std::wstring Key) {
+  while (!Key.empty() && Reg.OpenKey(L"\\" + Key, false) && Reg.IsEmpty()) {
+    Reg.CloseKey();
+    Reg.DeleteKey(L"\\" + Key);
+    const size_t Slash = Key.rfind(L'\\');
+    Key.erase(Slash == std::wstring::npos ? 0 : Slash);
+  }
   Reg.CloseKey();
-  return Reg.DeleteKey(L"\\" + Ext) && Reg.DeleteKey(L"\\" + TypeName);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include "classlib/Forms.h"
 #include "classlib/Menus.h"
 #include "classlib/Graphics.h"
+#include "classlib/Registry.h"
 
 // True when Text converts to an integer (converting with default 0 and with default 1 agree).
 bool IsInteger(const std::string& Text);
@@ -91,9 +92,15 @@ std::wstring ShellCommand(const std::wstring& ExeName, const std::wstring& Param
 // nothing. A refused write raises ERegistryException.
 bool RegisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Description,
                       const std::wstring& Param, const std::wstring& ExeName);
-// Removes Ext and its file type, but only when Ext names the type TypeName and that type opens its files
-// with Command: a type another program wrote is left alone. True when both keys were deleted.
+// Removes the file type TypeName and gives Ext the type it named before RegisterFileType (none: Ext goes
+// when nothing else is left in it), but only when Ext names TypeName and that type opens its files with
+// Command: a type another program wrote is left alone. True when the type was removed.
 bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const std::wstring& Command);
+// The value of an extension's key that keeps the type it named before RegisterFileType.
+inline constexpr wchar_t FormerTypeValue[] = L"Velmaro.FormerType";
+// Deletes Key below Reg's root key and then each key above it, as long as the key holds neither sub-keys
+// nor values: what was made only to hold an entry goes with it.
+void DeleteEmptyKeys(TRegistry& Reg, std::wstring Key);
 // The user's Send To folder; empty when the shell does not name one.
 std::wstring GetSpecialFolderPath();
 // Saves a shortcut to Target as LinkFile; without IconFile, or with a negative IconIndex, the shortcut shows

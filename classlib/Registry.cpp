@@ -119,6 +119,18 @@ bool TRegistry::DeleteKey(const std::wstring& Key) {
   return DeleteTree(BaseKey(Key), Sub, View());
 }
 
+bool TRegistry::IsEmpty() {
+  DWORD SubKeys = 0, Values = 0;
+  return FCurrentKey &&
+         RegQueryInfoKeyW(FCurrentKey, nullptr, nullptr, nullptr, &SubKeys, nullptr, nullptr, &Values,
+                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+         SubKeys == 0 && Values == 0;
+}
+
+bool TRegistry::DeleteValue(const std::wstring& Name) {
+  return FCurrentKey && RegDeleteValueW(FCurrentKey, Name.c_str()) == ERROR_SUCCESS;
+}
+
 bool TRegistry::ValueExists(const std::wstring& Name) {
   return FCurrentKey &&
          RegQueryValueExW(FCurrentKey, Name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;

@@ -45,8 +45,13 @@ class TRegistry : public TObject {
   // Deletes Key with all its sub-keys; false when it does not exist or cannot be deleted.
   bool DeleteKey(const std::wstring& Key);
 
+  // Whether the open key holds neither sub-keys nor values; false when none is open.
+  bool IsEmpty();
+
   // The open key's value of that name ("" for the default value).
   bool ValueExists(const std::wstring& Name);
+  // False when no key is open or the value is missing.
+  bool DeleteValue(const std::wstring& Name);
   // "" when the value is missing or no text.
   std::wstring ReadString(const std::wstring& Name);
   // Writes a REG_SZ value; raises ERegistryException when no key is open or the platform refuses.

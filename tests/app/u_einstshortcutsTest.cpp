@@ -20,14 +20,14 @@
 
 namespace {
 
-// The default value of a key below HKEY_CLASSES_ROOT, or "<missing>".
-std::wstring Wert(const std::wstring& Key) {
+// The default value (or the value Name) of a key below HKEY_CLASSES_ROOT, or "<missing>".
+std::wstring Wert(const std::wstring& Key, const wchar_t* Name = nullptr) {
   HKEY Opened;
   if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &Opened) != ERROR_SUCCESS)
     return L"<missing>";
   wchar_t Text[512] = {};
   DWORD Size = sizeof Text - sizeof(wchar_t), Type = 0;
-  const LONG Result = RegQueryValueExW(Opened, nullptr, nullptr, &Type, reinterpret_cast<BYTE*>(Text), &Size);
+  const LONG Result = RegQueryValueExW(Opened, Name, nullptr, &Type, reinterpret_cast<BYTE*>(Text), &Size);
   RegCloseKey(Opened);
   if (Result != ERROR_SUCCESS) return L"<no value>";
   return Type == REG_SZ ? Text : L"<not a text>";
@@ -35,6 +35,17 @@ std::wstring Wert(const std::wstring& Key) {
 
 bool Da(const std::wstring& Key) {
   return Wert(Key) != L"<missing>";
+}
+
+// The number of values of a key below HKEY_CLASSES_ROOT; -1 when it is missing.
+int Werte(const std::wstring& Key) {
+  HKEY Opened;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Key.c_str(), 0, KEY_READ, &Opened) != ERROR_SUCCESS) return -1;
+  DWORD Values = 0;
+  RegQueryInfoKeyW(Opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &Values, nullptr, nullptr,
+                   nullptr, nullptr);
+  RegCloseKey(Opened);
+  return static_cast<int>(Values);
 }
 
 struct TShortcut {
@@ -329,4 +340,54 @@ TEST_F(ShellIntegration, TheRestartEndsThisCopyOnlyWhenTheNewOneStarted) {
   ProgrammDateiErsatz = std::wstring(System) + L"\\rundll32.exe";
   EXPECT_TRUE(RestartAsAdmin());
   EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(ShellIntegration, RemovingThePlaylistTypeGivesBackTheTypeItReplaced) {
+  RegSetValueW(HKEY_CLASSES_ROOT, L".vlm", REG_SZ, L"Fremd.Playlist", 0);
+  const wchar_t Content[] = L"audio/x-vlm";
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, L".vlm", L"Content Type", REG_SZ, Content, sizeof Content);
+  for (int Round = 0; Round < 2; ++Round) Window->KonfigAnClick(Window->KonfigAn);
+  EXPECT_EQ(Wert(L".vlm"), L"Playlist KRB Velmaro");
+  EXPECT_EQ(Status(Window->ver_konfig), L"Aktiv green");
+
+  Window->KonfigAusClick(Window->KonfigAus);
+  EXPECT_EQ(Wert(L".vlm"), L"Fremd.Playlist");
+  EXPECT_EQ(Wert(L".vlm", L"Content Type"), Content);
+  EXPECT_EQ(Werte(L".vlm"), 2);  // nothing of ours is left
+  EXPECT_FALSE(Da(L"Playlist KRB Velmaro"));
+  EXPECT_EQ(Status(Window->ver_konfig), L"Nicht aktiv red");
+}
+
+TEST_F(ShellIntegration, RemovingTheVerbsLeavesNoKeyThatOnlyTheirInstallMade) {
+  ASSERT_FALSE(Da(L".vmtesta") || Da(L".vmtestb") || Da(L"VelmaroTest.B"));
+  const TKeysMade Made{{L".vmtesta", L".vmtestb", L"VelmaroTest.B"}};
+  RegSetValueW(HKEY_CLASSES_ROOT, L".vmtestb", REG_SZ, L"VelmaroTest.B", 0);
+  // An earlier run may have left "*\shell" empty; a "*\shell" that holds more stays.
+  HKEY Shell;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"*\\shell", 0, KEY_READ, &Shell) == ERROR_SUCCESS) {
+    DWORD SubKeys = 1, Values = 1;
+    RegQueryInfoKeyW(Shell, nullptr, nullptr, nullptr, &SubKeys, nullptr, nullptr, &Values, nullptr, nullptr,
+                     nullptr, nullptr);
+    RegCloseKey(Shell);
+    if (SubKeys == 0 && Values == 0) RegDeleteKeyW(HKEY_CLASSES_ROOT, L"*\\shell");
+  }
+  const bool StarShell = Da(L"*\\shell");
+
+  Window->beldateien->SetText(L"vmtesta,vmtestb");
+  Window->BeliebigeDateienAnClick(nullptr);
+  Window->AlleDateienAnClick(nullptr);
+  Window->OrdnerAnClick(nullptr);
+  ASSERT_EQ(Wert(L".vmtesta\\shell\\KRBvelmaro\\command"), Command());
+  ASSERT_EQ(Wert(L"VelmaroTest.B\\shell\\KRBvelmaro\\command"), Command());
+  Window->BeliebigeDateienAusClick(nullptr);
+  Window->AlleDateienAusClick(nullptr);
+  Window->OrdnerAusClick(nullptr);
+
+  EXPECT_FALSE(Da(L".vmtesta"));
+  EXPECT_FALSE(Da(L"VelmaroTest.B"));
+  EXPECT_EQ(Wert(L".vmtestb"), L"VelmaroTest.B");
+  EXPECT_EQ(Werte(L".vmtestb"), 1);
+  EXPECT_EQ(Da(L"*\\shell"), StarShell);
+  EXPECT_TRUE(Da(L"*"));
+  EXPECT_TRUE(Da(L"Folder\\shell"));
 }
