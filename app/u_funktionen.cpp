@@ -264,6 +264,7 @@ bool UnregisterFileType(std::wstring Ext, const std::wstring& TypeName, const st
   if (!Reg.OpenKeyReadOnly(L"\\" + Ext) || Reg.ReadString(L"") != TypeName) return false;
   if (!Reg.OpenKeyReadOnly(L"\\" + TypeName + L"\\Shell\\Open\\Command") || Reg.ReadString(L"") != Command)
     return false;
+  Reg.CloseKey();
   if (!Reg.DeleteKey(L"\\" + TypeName) || !Reg.OpenKey(L"\\" + Ext, false)) return false;
   const std::wstring Former = Reg.ReadString(FormerTypeValue);
   if (Former.empty()) {
