@@ -407,11 +407,10 @@ std::wstring Song(const std::wstring& Name) {
 }
 
 // A copy of the program of its own in Dir: no other test's copies meet it, and the folder holds no
-// playlists. Returns its path.
+// playlists. Returns its path, or "" when it could not be copied.
 std::wstring OwnProgram(const TempDir& Dir) {
   const std::wstring Program = Dir.File(L"velmaro.exe");
-  CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE);
-  return Program;
+  return CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE) ? Program : L"";
 }
 
 // True when the copy's player window shows and its splash is gone: up to the splash window's end its
@@ -426,6 +425,7 @@ bool Shown(const TCopy& Copy) {
 TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
   TempDir Dir;
   const std::wstring Program = OwnProgram(Dir);
+  ASSERT_FALSE(Program.empty());
   const std::wstring Quoted = L"\"" + Program + L"\"";
 
   const TCopy First(Program, Quoted, Dir.Path());
@@ -468,6 +468,7 @@ TEST(OneInstancePrograms, ALaterCopyHandsItsFilesToTheRunningOneAndEnds) {
 TEST(OneInstancePrograms, NamesCountFromTheFolderTheCopyWasStartedIn) {
   TempDir Dir;
   const std::wstring Program = OwnProgram(Dir);
+  ASSERT_FALSE(Program.empty());
   const std::wstring Quoted = L"\"" + Program + L"\"";
   // Started in the songs' folder, the first copy stores the whole path: the name still finds the song
   // when the program's current folder changes.
@@ -487,6 +488,7 @@ TEST(OneInstancePrograms, NamesCountFromTheFolderTheCopyWasStartedIn) {
 TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {
   TempDir Dir;
   const std::wstring Program = OwnProgram(Dir);
+  ASSERT_FALSE(Program.empty());
   const TCopy Copy(Program, L"\"" + Program + L"\"", Dir.Path());
   ASSERT_TRUE(Shown(Copy));
   const HWND Player = Copy.Window(L"Tprog");
