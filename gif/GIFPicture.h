@@ -533,7 +533,7 @@ class TLZWEncoder : public TGIFEncoder {
   int Extend(int Prefix, int Pixel);
 
   int FNextFreeCode = 0;
-  // Per code the child string met last (pixel shl 12 or its code), all ones when none: runs and repeated
+  // Per code the child string met last (pixel << 12 | its code), all ones when none: runs and repeated
   // strings are found without the hash table.
   std::array<uint32_t, 4096> FLastChild;
   std::unique_ptr<THashTable> FHashTable;

@@ -86,8 +86,10 @@ class OneInstanceContract : public testing::Test {
     Record = TRecord{};
     Allow = false;
     Raise = false;
-    // A long path outside the ANSI code page still gives a class that registers and is found.
-    OneInstWndClassName = OneInstanceClassName(L"C:\\" + std::wstring(300, L'\u0416') + L"\\velmaro.exe");
+    // A long path outside the ANSI code page still gives a class that registers and is found. The
+    // process id keeps it apart from the windows of this program's other tests running at the same time.
+    OneInstWndClassName = OneInstanceClassName(L"C:\\" + std::wstring(300, L'\u0416') + L"\\" +
+                                               std::to_wstring(GetCurrentProcessId()) + L"\\velmaro.exe");
     Wnd = CreateOneInstWindow();
   }
   void TearDown() override {
