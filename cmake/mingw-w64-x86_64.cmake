@@ -12,9 +12,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # 64-bit programs run on Wine's 64-bit loader itself. Debian's "wine" starts every program on the 32-bit
 # loader once 32-bit Wine is installed, which hands a 64-bit one on through start.exe and a second
 # process; under load that hand-over sometimes fails ("ShellExecuteEx failed: Internal error").
+# Tests start through a launcher that ends a program hung in its exit after writing its results.
 find_program(VELMARO_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CACHE)
-if(VELMARO_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${VELMARO_WINE64})
-else()
-  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+if(NOT VELMARO_WINE64)
+  set(VELMARO_WINE64 wine)
 endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR python3 ${CMAKE_CURRENT_LIST_DIR}/../scripts/run-test-program.py ${VELMARO_WINE64})
