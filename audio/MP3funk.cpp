@@ -25,11 +25,12 @@ static std::wstring TrackText(const std::wstring& Track) {
   return Track == L"0" ? std::wstring() : Track;
 }
 
-// A name longer than 8.3 cannot be a short alias: it is its own long name. Asking the platform costs a
-// folder search for every part of the path.
+// Only a name of 8.3 size holding "~" can be a generated short alias; any other is its own long name.
+// Asking the platform costs a folder search for every part of the path.
 static std::wstring LongFileName(const std::wstring& FileName) {
   const std::wstring Name = WideExtractFileName(FileName);
-  return Name.size() > 12 ? Name : WideExtractFileName(WideGetLongPathName(FileName));
+  if (Name.size() > 12 || Name.find(L'~') == std::wstring::npos) return Name;
+  return WideExtractFileName(WideGetLongPathName(FileName));
 }
 
 // Whole seconds, halves to the even neighbour.
