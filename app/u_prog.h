@@ -155,6 +155,10 @@ class TSuchTexte {
   std::wstring_view Heu(size_t I) const {
     return std::wstring_view(FText).substr(FAnfang[I], FAnfang[I + 1] - FAnfang[I]);
   }
+  // All haystacks back to back, and where song I's starts and ends in them.
+  std::wstring_view Alles() const { return FText; }
+  size_t Anfang(size_t I) const { return FAnfang[I]; }
+  size_t Ende(size_t I) const { return FAnfang[I + 1]; }
 
  private:
   std::array<bool, SongFieldCount> FSpalten;

@@ -230,7 +230,9 @@ void Tprog::mp7Click(TObject* /*Sender*/) {
 
 void Tprog::mp5Click(TObject* /*Sender*/) {
   IstGefiltert = false;
-  ListeAktualisieren();
+  // No song changed, so the search texts are kept for the next search.
+  ZeilenAuffrischen();
+  TotalsAnzeigen();
 }
 
 void Tprog::AlleClick(TObject* Sender) {

@@ -4,6 +4,9 @@
 #include "app/u_prog_intern.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -70,32 +73,76 @@ wchar_t* SuchTextSchreiben(wchar_t* Ziel, const Song& S, const std::array<bool, 
   return Ziel;
 }
 
-// A substring search (Horspool, shifts by the low byte of a character) prepared once per term, so that
-// the loop per song calls nothing.
+// A substring search that tests eight places at a time for the term's first and last character and
+// compares the rest only where both agree.
 class TFinder {
  public:
-  explicit TFinder(std::wstring Begriff) : FBegriff(std::move(Begriff)) {
+  explicit TFinder(std::wstring Begriff) : FBegriff(std::move(Begriff)) {}
+  size_t Laenge() const { return FBegriff.size(); }
+  // The first place at or after From where the term starts in Text, or npos.
+  size_t Finde(std::wstring_view Text, size_t From) const {
     const size_t M = FBegriff.size();
-    FSprung.fill(M);
-    for (size_t I = 0; I + 1 < M; ++I) FSprung[FBegriff[I] & 0xFF] = M - 1 - I;
-  }
-  bool In(std::wstring_view Text) const {
-    const size_t M = FBegriff.size();
-    if (M == 0) return true;
-    const wchar_t Letztes = FBegriff[M - 1];
-    for (size_t Pos = 0; Pos + M <= Text.size(); Pos += FSprung[Text[Pos + M - 1] & 0xFF]) {
-      if (Text[Pos + M - 1] != Letztes) continue;
-      size_t I = 0;
-      while (I + 1 < M && Text[Pos + I] == FBegriff[I]) ++I;
-      if (I + 1 == M) return true;
+    if (M == 0) return From <= Text.size() ? From : std::wstring_view::npos;
+    const wchar_t* T = Text.data();
+    size_t Pos = From;
+    if (Text.size() >= M + 7) {
+      const TAcht Erstes = TAcht{} + static_cast<unsigned short>(FBegriff.front());
+      const TAcht Letztes = TAcht{} + static_cast<unsigned short>(FBegriff.back());
+      for (; Pos <= Text.size() - M - 7; Pos += 8) {
+        TAcht A, B;
+        std::memcpy(&A, T + Pos, sizeof A);
+        std::memcpy(&B, T + Pos + M - 1, sizeof B);
+        const auto Beide = (A == Erstes) & (B == Letztes);
+        uint64_t Haelften[2];
+        std::memcpy(Haelften, &Beide, sizeof Haelften);
+        // Four places to a half, 16 bits each, all set where both characters agree: one bit is enough.
+        for (size_t H = 0; H < 2; ++H)
+          for (uint64_t Bits = Haelften[H] & 0x0001000100010001u; Bits != 0; Bits &= Bits - 1) {
+            const size_t Stelle = Pos + H * 4 + std::countr_zero(Bits) / 16;
+            if (Gleich(T + Stelle)) return Stelle;
+          }
+      }
     }
-    return false;
+    for (; Pos + M <= Text.size(); ++Pos)
+      if (T[Pos] == FBegriff.front() && Gleich(T + Pos)) return Pos;
+    return std::wstring_view::npos;
   }
 
  private:
+  using TAcht = unsigned short __attribute__((vector_size(16)));
+  bool Gleich(const wchar_t* Stelle) const {
+    return std::equal(FBegriff.begin() + 1, FBegriff.end(), Stelle + 1);
+  }
   std::wstring FBegriff;
-  std::array<size_t, 256> FSprung;
 };
+
+// Sets Ja[I] to whether song I's haystack holds the term, for the songs whose Ja[I] is Offen; the others
+// are not searched. Each run of such songs is one pass; after a find it goes on at the next song.
+void Suchen(const TSuchTexte& Texte, const TFinder& Finder, std::vector<bool>& Ja, bool Offen) {
+  const size_t Anzahl = Ja.size();
+  for (size_t Song = 0; Song < Anzahl;) {
+    if (Ja[Song] != Offen) {
+      ++Song;
+      continue;
+    }
+    size_t Ende = Song + 1;
+    while (Ende < Anzahl && Ja[Ende] == Offen) ++Ende;
+    const std::wstring_view Lauf = Texte.Alles().substr(0, Texte.Ende(Ende - 1));
+    for (size_t Pos = Texte.Anfang(Song); Song < Ende;) {
+      Pos = Finder.Finde(Lauf, Pos);
+      for (; Song < Ende && (Pos == std::wstring_view::npos || Texte.Ende(Song) <= Pos); ++Song)
+        Ja[Song] = false;
+      if (Song == Ende) break;
+      // A find that runs on into the next haystack is none.
+      if (Pos + Finder.Laenge() <= Texte.Ende(Song)) {
+        Ja[Song] = true;
+        Pos = Texte.Ende(Song++);
+      } else {
+        ++Pos;
+      }
+    }
+  }
+}
 
 }  // namespace
 
@@ -152,18 +199,17 @@ std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Tex
   } else if (O.Modus == smGanz) {
     std::wstring Begriff = O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text;
     if (!O.GrossKlein) Grossschreiben(Begriff);
-    const TFinder Finder(std::move(Begriff));
-    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Finder.In(Texte.Heu(I)));
+    std::vector<bool> Ja(Texte.Anzahl(), false);
+    Suchen(Texte, TFinder(std::move(Begriff)), Ja, false);
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Ja[I]);
   } else {
-    std::vector<TFinder> Woerter;
-    for (std::wstring& Wort : SuchWoerter(Text, O)) Woerter.emplace_back(std::move(Wort));
-    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
-      const auto Kommt = [&](const TFinder& Wort) { return Wort.In(Texte.Heu(I)); };
-      const bool Passt = O.Modus == smUnd
-                             ? !Woerter.empty() && std::all_of(Woerter.begin(), Woerter.end(), Kommt)
-                             : std::any_of(Woerter.begin(), Woerter.end(), Kommt);
-      Behalten(I, Passt);
-    }
+    const std::vector<std::wstring> Woerter = SuchWoerter(Text, O);
+    // Each word searches only the songs it can still decide: for "all words" those that hold every word
+    // so far, for "any word" those that hold none. "All words" finds nothing without a word.
+    const bool Offen = O.Modus == smUnd;
+    std::vector<bool> Ja(Texte.Anzahl(), Offen && !Woerter.empty());
+    for (const std::wstring& Wort : Woerter) Suchen(Texte, TFinder(Wort), Ja, Offen);
+    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Ja[I]);
   }
   return Treffer;
 }
