@@ -1,5 +1,6 @@
-// Writes and reads a playlist of 200,000 songs and sorts it by every column, timing each step next to
-// a baseline that only reads the file's bytes and splits them into lines.
+// Writes and reads a playlist of 200,000 songs (into an empty list, as at a start, and again) and sorts
+// it by every column, timing each step next to a baseline that only reads the file's bytes and splits
+// them into lines.
 #include <windows.h>
 
 #include <algorithm>
@@ -84,10 +85,14 @@ int main() {
   std::printf("%-30s %8.3f s\n", "write (UTF-8)", Timed([&] { PlaylistSpeichern(Songs, FileName); }));
   // The best of rounds taken in turns, so that a busy moment of the machine hits neither side alone.
   size_t Lines = 0;
-  double Baseline = 1e9, Load = 1e9, Copy = 1e9;
+  double Baseline = 1e9, First = 1e9, Load = 1e9, Copy = 1e9;
   TWideSongArray Kopie;
   for (int Round = 0; Round < 3; ++Round) {
     Baseline = std::min(Baseline, Timed([&] { Lines = ReadLinesOnly(FileName); }));
+    // The first load, as at a start: into a list that has never held songs.
+    TWideSongArray().swap(AlleSongs);
+    First = std::min(First, Timed([&] { LoadPlaylist(FileName); }));
+    // A reload: the list keeps the room of the songs it held.
     AlleSongs.clear();
     Load = std::min(Load, Timed([&] { LoadPlaylist(FileName); }));
     // What the songs' strings alone cost: a copy makes the same buffers and nothing else. Its song
@@ -96,8 +101,9 @@ int main() {
     Copy = std::min(Copy, Timed([&] { Kopie.assign(AlleSongs.begin(), AlleSongs.end()); }));
   }
   std::printf("%-30s %8.3f s  (%zu lines)\n", "baseline: bytes + lines", Baseline, Lines);
-  std::printf("%-30s %8.3f s  (%zu songs, %.1f x baseline)\n", "LoadPlaylist", Load, AlleSongs.size(),
-              Load / Baseline);
+  std::printf("%-30s %8.3f s  (%zu songs, %.2f x baseline)\n", "LoadPlaylist, first", First, AlleSongs.size(),
+              First / Baseline);
+  std::printf("%-30s %8.3f s  (%.2f x baseline)\n", "LoadPlaylist, again", Load, Load / Baseline);
   std::printf("%-30s %8.3f s  (%.1f x baseline)\n", "copy of the loaded songs", Copy, Copy / Baseline);
   static const char* const Names[] = {"artist", "title", "length", "album", "track", "year", "genre", "path"};
   for (int Field = 0; Field < SongFieldCount; ++Field) {
