@@ -62,10 +62,14 @@ class Taddordner : public TForm {
   void Zeichnen();
   // True when the counters were painted long enough ago (or not yet in this run).
   bool ZeitZumZeichnen();
+  // Lets waiting messages run (the cancel among them) when the counters were just painted, else only
+  // when they last ran long enough ago (or not yet in this run).
+  void NachrichtenDurchlassen(bool Gezeichnet);
 
   bool FLaeuft = false;
-  int FHinzugefuegt = 0;      // files really added by the run
-  ULONGLONG FGezeichnet = 0;  // when the counters were painted last
+  int FHinzugefuegt = 0;         // files really added by the run
+  ULONGLONG FGezeichnet = 0;     // when the counters were painted last
+  ULONGLONG FDurchgelassen = 0;  // when messages last ran
 };
 
 extern Taddordner* addordner;
