@@ -104,12 +104,19 @@ constexpr wchar_t MarkeTab = L'\uFDD1';
 const std::wstring NummerText = L"%123%";
 const std::wstring TabText = L"%tab%";
 
+static_assert((MarkeNummer | 1) == MarkeTab);
+constexpr auto IstMarke = [](wchar_t C) { return (C | 1) == MarkeTab; };
+
+// A loop of its own: find_first_of asks the runtime library once per character.
+bool HatMarken(std::wstring_view Text) {
+  return std::any_of(Text.begin(), Text.end(), IstMarke);
+}
+
 void AppendText(std::wstring& Line, const std::wstring& Text) {
   const size_t Start = Line.size();
   Line += Text;
-  for (size_t I = Line.find_first_of(L"\uFDD0\uFDD1", Start); I != std::wstring::npos;
-       I = Line.find_first_of(L"\uFDD0\uFDD1", I + 1))
-    Line[I] = L'\uFFFD';
+  if (HatMarken(Text))
+    std::replace_if(Line.begin() + static_cast<ptrdiff_t>(Start), Line.end(), IstMarke, L'\uFFFD');
 }
 
 std::wstring OhneMarken(const std::wstring& Text) {
@@ -127,7 +134,7 @@ std::wstring MitMarken(const std::wstring& Text) {
 
 // How a line reads: its markers as their placeholders.
 std::wstring Lesbar(const std::wstring& Line) {
-  if (Line.find_first_of(L"\uFDD0\uFDD1") == std::wstring::npos) return Line;
+  if (!HatMarken(Line)) return Line;
   return WideStringReplaceAll(WideStringReplaceAll(Line, std::wstring(1, MarkeNummer), NummerText),
                               std::wstring(1, MarkeTab), TabText);
 }
@@ -140,6 +147,7 @@ std::wstring Dateiname(const std::wstring& Path) {
 
 std::wstring Zeile(const Song& S, const TExportFormat& Format) {
   std::wstring Line;
+  Line.reserve(Format.Codes.size() * 16);  // spares most of the growing
   for (const int32_t Code : Format.Codes) {
     if (Code == tcNummer)
       Line += MarkeNummer;
@@ -159,9 +167,17 @@ std::wstring Zeile(const Song& S, const TExportFormat& Format) {
 
 std::string Sortierschluessel(const std::wstring& Text) {
   constexpr DWORD Flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int Size = LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, nullptr, 0);
-  std::string Key(static_cast<size_t>(std::max(Size, 0)), '\0');
-  LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, reinterpret_cast<LPWSTR>(Key.data()), Size);
+  // A key seldom needs more than a few bytes a character, so one call mostly does; asking the size
+  // first would double the platform's work.
+  std::string Key(Text.size() * 8 + 32, '\0');
+  int Size = LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, reinterpret_cast<LPWSTR>(Key.data()),
+                          static_cast<int>(Key.size()));
+  if (Size == 0) {
+    Size = LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, nullptr, 0);
+    Key.assign(static_cast<size_t>(std::max(Size, 0)), '\0');
+    LCMapStringW(LOCALE_USER_DEFAULT, Flags, Text.c_str(), -1, reinterpret_cast<LPWSTR>(Key.data()), Size);
+  }
+  Key.resize(static_cast<size_t>(std::max(Size, 0)));
   return Key;
 }
 
@@ -172,7 +188,7 @@ namespace {
 void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
   std::vector<std::string> Keys;
   Keys.reserve(Lines.size());
-  for (const std::wstring& L : Lines) Keys.push_back(Sortierschluessel(Lesbar(L)));
+  for (const std::wstring& L : Lines) Keys.push_back(Sortierschluessel(HatMarken(L) ? Lesbar(L) : L));
   std::vector<size_t> Order(Lines.size());
   std::iota(Order.begin(), Order.end(), 0);
   std::stable_sort(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] < Keys[B]; });
@@ -209,17 +225,25 @@ void LeereEntfernen(std::vector<std::wstring>& Lines) {
 void Nummerieren(std::vector<std::wstring>& Lines, bool Nullen) {
   const size_t Breite = Nullen ? std::to_wstring(Lines.size()).size() : 0;
   for (size_t I = 0; I < Lines.size(); ++I) {
-    if (Lines[I].find(MarkeNummer) == std::wstring::npos) continue;
+    if (std::find(Lines[I].begin(), Lines[I].end(), MarkeNummer) == Lines[I].end()) continue;
     std::wstring Nummer = std::to_wstring(I + 1);
     if (Nummer.size() < Breite) Nummer.insert(0, Breite - Nummer.size(), L'0');
     Lines[I] = WideStringReplaceAll(Lines[I], std::wstring(1, MarkeNummer), Nummer);
   }
 }
 
-// A line as the text of its HTML row's cells.
+bool HtmlBesonders(wchar_t C) {
+  return C == L'&' || C == L'<' || C == L'>' || C == L'"' || C == MarkeTab;
+}
+
+// A line as the text of its HTML row's cells; the runs between special characters go in whole.
 void HtmlZelleAnhaengen(std::wstring& Out, const std::wstring& Line) {
-  for (const wchar_t C : Line) {
-    switch (C) {
+  for (auto Von = Line.begin(); Von != Line.end();) {
+    const auto Bis = std::find_if(Von, Line.end(), HtmlBesonders);
+    Out.append(Von, Bis);
+    if (Bis == Line.end()) break;
+    Von = Bis + 1;
+    switch (*Bis) {
       case L'&':
         Out += L"&amp;";
         break;
@@ -232,18 +256,23 @@ void HtmlZelleAnhaengen(std::wstring& Out, const std::wstring& Line) {
       case L'"':
         Out += L"&quot;";
         break;
-      case MarkeTab:
+      default:  // the cell marker
         Out += L"</td><td>";
-        break;
-      default:
-        Out += C;
     }
   }
 }
 
+// How much longer a line's cells are than the line: room made at once spares a copy of the whole text.
+size_t HtmlZuwachs(const std::wstring& Line) {
+  size_t Zuwachs = 0;
+  for (const wchar_t C : Line)
+    if (HtmlBesonders(C)) Zuwachs += C == MarkeTab ? 8 : 5;
+  return Zuwachs;
+}
+
 std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
   size_t Size = 32;
-  for (const std::wstring& L : Lines) Size += L.size() + 24;
+  for (const std::wstring& L : Lines) Size += L.size() + 24 + (Html ? HtmlZuwachs(L) : 0);
   std::wstring Out;
   Out.reserve(Size);
   if (Html) Out += L"<table>\r\n";
@@ -252,8 +281,10 @@ std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
       Out += L"<tr><td>";
       HtmlZelleAnhaengen(Out, L);
       Out += L"</td></tr>";
-    } else {
+    } else if (HatMarken(L)) {
       Out += Lesbar(L);
+    } else {
+      Out += L;
     }
     Out += L"\r\n";
   }
