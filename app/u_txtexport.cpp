@@ -1,7 +1,11 @@
 #include "app/u_txtexport.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
 #include <numeric>
+#include <thread>
 
 #include "Imports/UCodeClipBrd.h"
 #include "Imports/UCodeSysUtils.h"
@@ -183,15 +187,59 @@ std::string Sortierschluessel(const std::wstring& Text) {
 
 namespace {
 
+// The sort keys of the lines as they read. The platform takes about a microsecond a key, so a long list
+// is shared out among the processors.
+std::vector<std::string> Schluessel(const std::vector<std::wstring>& Lines) {
+  std::vector<std::string> Keys(Lines.size());
+  const auto Machen = [&](size_t Von, size_t Bis) {
+    for (size_t I = Von; I < Bis; ++I)
+      Keys[I] = Sortierschluessel(HatMarken(Lines[I]) ? Lesbar(Lines[I]) : Lines[I]);
+  };
+  constexpr size_t ZeilenJeFaden = 4096;
+  const size_t Faeden =
+      std::clamp<size_t>(Lines.size() / ZeilenJeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
+  const size_t Stueck = (Lines.size() + Faeden - 1) / Faeden;
+  std::vector<std::exception_ptr> Fehler(Faeden);
+  {
+    std::vector<std::jthread> Helfer;
+    for (size_t F = 1; F < Faeden; ++F)
+      Helfer.emplace_back([&, F] {
+        try {
+          Machen(F * Stueck, std::min(Lines.size(), (F + 1) * Stueck));
+        } catch (...) {
+          Fehler[F] = std::current_exception();
+        }
+      });
+    Machen(0, std::min(Lines.size(), Stueck));
+  }
+  for (const std::exception_ptr& E : Fehler)
+    if (E) std::rethrow_exception(E);
+  return Keys;
+}
+
+// Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
+bool KleinerAls(const std::string& A, const std::string& B) {
+  const size_t N = std::min(A.size(), B.size());
+  size_t I = 0;
+  for (; I + 8 <= N; I += 8) {
+    uint64_t X, Y;
+    std::memcpy(&X, A.data() + I, 8);
+    std::memcpy(&Y, B.data() + I, 8);
+    if (X != Y) return __builtin_bswap64(X) < __builtin_bswap64(Y);
+  }
+  for (; I < N; ++I)
+    if (A[I] != B[I]) return static_cast<unsigned char>(A[I]) < static_cast<unsigned char>(B[I]);
+  return A.size() < B.size();
+}
+
 // Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
 // of equal lines stays, which is what a sorted list that ignores duplicates keeps.
 void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
-  std::vector<std::string> Keys;
-  Keys.reserve(Lines.size());
-  for (const std::wstring& L : Lines) Keys.push_back(Sortierschluessel(HatMarken(L) ? Lesbar(L) : L));
+  const std::vector<std::string> Keys = Schluessel(Lines);
   std::vector<size_t> Order(Lines.size());
   std::iota(Order.begin(), Order.end(), 0);
-  std::stable_sort(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] < Keys[B]; });
+  std::stable_sort(Order.begin(), Order.end(),
+                   [&Keys](size_t A, size_t B) { return KleinerAls(Keys[A], Keys[B]); });
   if (Einmal)
     Order.erase(
         std::unique(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] == Keys[B]; }),
