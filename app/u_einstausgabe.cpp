@@ -1,5 +1,7 @@
 #include "app/u_einstausgabe.h"
 
+#include <string>
+
 #include "Imports/u_WideFunc.h"
 #include "app/u_funktionen.h"
 #include "app/u_start.h"
@@ -102,14 +104,25 @@ void Teinstausgabe::BitBtn1Click(TObject* /*Sender*/) {
   CaptionSetzen(Edit1, L"#" + ColorToHex(cd->Color));
 }
 
+namespace {
+
+// The digits of a typed colour: every "#" goes, wherever it stands.
+std::wstring FarbZiffern(std::wstring Text) {
+  std::erase(Text, L'#');
+  return Text;
+}
+
+}  // namespace
+
 bool IstFarbText(const std::wstring& Text) {
-  return Text.size() == 7 && Text[0] == L'#' && HexToColor(Text.substr(1), clNone) != clNone;
+  const std::wstring Ziffern = FarbZiffern(Text);
+  return Ziffern.size() == 6 && HexToColor(Ziffern, clNone) != clNone;
 }
 
 void Teinstausgabe::Edit1Change(TObject* /*Sender*/) {
   // Only a whole colour repaints: while one is being typed, the box keeps the colour it had.
   const std::wstring Text = TextLesen(Edit1);
-  if (IstFarbText(Text)) HintergrundSetzen(HexToColor(Text.substr(1)));
+  if (IstFarbText(Text)) HintergrundSetzen(HexToColor(FarbZiffern(Text)));
 }
 
 void Teinstausgabe::HintergrundSetzen(TColor Farbe) {

@@ -65,5 +65,5 @@ class Teinstausgabe : public TForm {
 
 extern Teinstausgabe* einstausgabe;
 
-// True for a colour text of the window: "#" and six hex digits.
+// True for a colour text of the window: six hex digits once every "#" is removed ("#FF0000", "FF0000").
 bool IstFarbText(const std::wstring& Text);

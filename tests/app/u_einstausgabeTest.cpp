@@ -34,9 +34,10 @@ TEST(OutputColorText, HexDigitsInRedGreenBlueOrder) {
   for (const wchar_t* Bad : {L"", L"12345", L"-12345", L"GG0000", L"12 456", L"0x1234"})
     EXPECT_EQ(HexToColor(Bad, clNone), clNone) << WideToAnsi(Bad);
   EXPECT_EQ(HexToColor(L"zz"), clWhite);
-  EXPECT_TRUE(IstFarbText(L"#00ff00"));
-  for (const wchar_t* Bad :
-       {L"00ff00", L"##FF0000", L"#FF000", L"#FF00000", L"-12345", L"#-12345", L"#GG0000"})
+  // Every "#" is removed before the digits are read, wherever it stands.
+  for (const wchar_t* Good : {L"#00ff00", L"00ff00", L"##FF0000", L"#FF#00#00"})
+    EXPECT_TRUE(IstFarbText(Good)) << WideToAnsi(Good);
+  for (const wchar_t* Bad : {L"#FF000", L"#FF00000", L"-12345", L"#-12345", L"#GG0000", L"#"})
     EXPECT_FALSE(IstFarbText(Bad)) << WideToAnsi(Bad);
 }
 
@@ -46,11 +47,16 @@ TEST_F(OutputSettings, TypedColoursSetTheBackgroundAndAReadableTextColour) {
   Tippen(L"#00ff00");
   EXPECT_EQ(Hintergrund(), clLime);
   EXPECT_EQ(Schrift(), clWhite);  // sum 255
+  // Every "#" is removed: with two, or with none, the six digits still count.
+  Tippen(L"##FF0000");
+  EXPECT_EQ(Hintergrund(), clRed);
+  Tippen(L"0000FF");
+  EXPECT_EQ(Hintergrund(), clBlue);
   Tippen(L"#FFFF00");
   EXPECT_EQ(Hintergrund(), clYellow);
   EXPECT_EQ(Schrift(), clBlack);  // sum 510
-  // Anything but "#" and six hex digits leaves the last good colour.
-  for (const wchar_t* Bad : {L"#FF00", L"#GGHHII", L"##FF0000", L"-12345", L"FF0000", L""}) {
+  // Anything but six hex digits leaves the last good colour.
+  for (const wchar_t* Bad : {L"#FF00", L"#GGHHII", L"-12345", L"#FF00000", L""}) {
     Tippen(Bad);
     EXPECT_EQ(Hintergrund(), clYellow) << WideToAnsi(Bad);
     EXPECT_EQ(Schrift(), clBlack);
