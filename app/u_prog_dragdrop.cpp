@@ -58,6 +58,13 @@ std::wstring UebergeordneterOrdner(const std::wstring& Folder) {
   return Slash == std::wstring::npos || Slash < 2 ? std::wstring() : Folder.substr(0, Slash + 1);
 }
 
+// A path that names its place only from some folder: no drive ("C:"), no server and no root ("\").
+bool IstRelativ(const std::wstring& Path) {
+  const bool MitLaufwerk = Path.size() >= 2 && Path[1] == L':';
+  const bool AbWurzel = !Path.empty() && (Path[0] == L'\\' || Path[0] == L'/');
+  return !MitLaufwerk && !AbWurzel;
+}
+
 void OrdnerOeffnen(HWND Owner, const std::wstring& Path) {
   ShellExecuteW(Owner, L"open", L"explorer.exe", ExplorerAuswahl(Path).c_str(), nullptr, SW_SHOWNORMAL);
 }
@@ -208,7 +215,7 @@ std::vector<std::wstring> Tprog::MarkierteDateien() {
   for (const int Row : SelectedRows()) {
     std::wstring Datei = DateiFinden(AngezeigteSongs()[Row][sfPath]);
     // A relative name that was found nowhere must not be looked up in the current folder.
-    if (Datei.find(L":\\") == std::wstring::npos) Datei = ProgrammOrdner() + Datei;
+    if (IstRelativ(Datei)) Datei = ProgrammOrdner() + Datei;
     if (WideFileExists(Datei)) Dateien.push_back(std::move(Datei));
   }
   return Dateien;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/u_funktionen.h"
@@ -140,6 +141,43 @@ TEST_F(ProgDragDrop, CopyingRowsPutsTheExistingFilesAsAWideList) {
   prog->p_copyfileClick(prog);
   EXPECT_EQ(ClipboardFiles(&Wide), (std::vector<std::wstring>{Existing, Dir.File(L"rel.mp3")}));
   EXPECT_TRUE(Wide);
+}
+
+// A folder on a network share, \\server\share: Wine serves it from the prefix's dosdevices\unc.
+class TShare {
+ public:
+  TShare() {
+    wchar_t Prefix[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"WINEPREFIX", Prefix, MAX_PATH);
+    std::wstring Unix = std::wstring(L"Z:") + Prefix + L"/dosdevices/unc";
+    std::replace(Unix.begin(), Unix.end(), L'/', L'\\');
+    FServer = L"velmaro" + std::to_wstring(GetCurrentProcessId());
+    FLocal = Unix + L"\\" + FServer;
+    for (const std::wstring& Folder : {Unix, FLocal, FLocal + L"\\share"})
+      CreateDirectoryW(Folder.c_str(), nullptr);
+  }
+  ~TShare() {
+    DeleteFileW((FLocal + L"\\share\\a.mp3").c_str());
+    RemoveDirectoryW((FLocal + L"\\share").c_str());
+    RemoveDirectoryW(FLocal.c_str());
+  }
+  TShare(const TShare&) = delete;
+  TShare& operator=(const TShare&) = delete;
+  // The network name of a file in the share.
+  std::wstring File(const std::wstring& Name) const { return L"\\\\" + FServer + L"\\share\\" + Name; }
+
+ private:
+  std::wstring FServer;
+  std::wstring FLocal;
+};
+
+TEST_F(ProgDragDrop, ASongOnANetworkShareIsCopiedByItsNetworkName) {
+  const TShare Share;
+  ASSERT_TRUE(CopyFileW(Fixture(L"songs\\a.mp3").c_str(), Share.File(L"a.mp3").c_str(), FALSE));
+  SetSongs({Share.File(L"a.mp3")});
+  SelectRows({0});
+  prog->p_copyfileClick(prog);
+  EXPECT_EQ(ClipboardFiles(), std::vector<std::wstring>{Share.File(L"a.mp3")});
 }
 
 TEST(ProgDragOut, AMoveOfFivePixelsInEitherDirectionStartsADrag) {
