@@ -483,6 +483,19 @@ class TTempFileGuard {
       Format(L"Cannot create file \"%s\". %s", {WideExpandFileName(FileName), WideSysErrorMessage(Code)}));
 }
 
+// The temporary file beside FileName, open for writing. Its create error names FileName: the user knows
+// no other name.
+class TTempFileStream : public THandleStream {
+ public:
+  TTempFileStream(const std::wstring& TempName, const std::wstring& FileName)
+      : THandleStream(WideFileCreate(TempName)) {
+    if (FHandle == INVALID_HANDLE_VALUE) RaiseCreateError(FileName, GetLastError());
+  }
+  ~TTempFileStream() override { CloseHandle(FHandle); }
+  TTempFileStream(const TTempFileStream&) = delete;
+  TTempFileStream& operator=(const TTempFileStream&) = delete;
+};
+
 // A rename would replace what creating the file refuses: a read-only file or a folder.
 void CheckReplaceable(const std::wstring& FileName) {
   const DWORD Attr = UCode_GetFileAttributesW(FileName.c_str());
@@ -496,7 +509,7 @@ void WriteFileReplacing(const std::wstring& FileName, const std::function<void(T
   CheckReplaceable(FileName);
   TTempFileGuard Temp(TempNameBeside(FileName));
   {
-    TUCodeFileStream Stream(Temp.Name(), fmCreate);
+    TTempFileStream Stream(Temp.Name(), FileName);
     Write(&Stream);
   }
   if (!UCode_MoveFileExW(Temp.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING))

@@ -233,6 +233,15 @@ TEST_F(TextFileFailedSave, UnwritableTargets) {
   ExpectOldFileKept({L"folder.txt", L"old.txt"});
 }
 
+// The file is written beside the target first; the error names the target, the name the user knows.
+TEST_F(TextFileFailedSave, AMissingFolderIsReportedForTheChosenName) {
+  for (const wchar_t* Name : {L"missing\\new.txt", L"missing\\new.bmp"})
+    EXPECT_EQ(
+        MessageOf<EFCreateError>([&] { WideSaveTextFile(L"new", Dir.File(Name), cpUTF8); }),
+        L"Cannot create file \"" + Dir.File(Name) + L"\". " + WideSysErrorMessage(ERROR_PATH_NOT_FOUND));
+  ExpectOldFileKept();
+}
+
 // Pictures in any case; GIF pictures need the GIF codec, which this program does not link.
 TEST_F(TextFileFailedSave, PictureExtensionsInAnyCase) {
   for (auto [Ext, Magic] : {std::pair{L".bmp", B("BM", 2)},
