@@ -88,6 +88,9 @@ bool IsPictureExt(const std::wstring& Ext);
 // is Courier New of 8 points in the window-text colour on white.
 using TPictureStyleSource = std::function<void(TFont* Font, TColor& Background)>;
 void SetPictureStyleSource(TPictureStyleSource Source);
+// The language of the picture writer's messages: German while German answers true, else English. The
+// program hands in its language switch.
+void SetPictureLanguageSource(std::function<bool()> German);
 // The largest width and height of a picture of that format (GIF 65535, JPEG 65500, BMP without a limit
 // of its own); no picture has more than MaxPicturePixels, its width counted up to a multiple of 4.
 int64_t MaxPictureSide(const std::wstring& Ext);

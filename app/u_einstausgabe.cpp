@@ -48,6 +48,7 @@ Teinstausgabe::Teinstausgabe(TComponent* AOwner) : TForm(AOwner) {
 
 Teinstausgabe::~Teinstausgabe() {
   SetPictureStyleSource(nullptr);
+  SetPictureLanguageSource(nullptr);
 }
 
 void Teinstausgabe::FormCreate(TObject* /*Sender*/) {
@@ -58,6 +59,7 @@ void Teinstausgabe::FormCreate(TObject* /*Sender*/) {
     Font->Assign(Label3->Font());
     Background = Edit1->Color();
   });
+  SetPictureLanguageSource([] { return start->spr->Caption() == "de"; });
 }
 
 void Teinstausgabe::rb_ansiClick(TObject* /*Sender*/) {

@@ -260,6 +260,20 @@ TEST(TextPicture, AFileThatCannotBeWrittenRaisesAnErrorNamingIt) {
 
 class TextPictureOfTheList : public TProgFixture {};
 
+TEST_F(TextPictureOfTheList, ATooLargePictureIsRefusedInTheProgramsLanguage) {
+  std::wstring Tall;
+  for (int I = 0; I < 10000; ++I) Tall += L"Artist - Title\r\n";
+  const auto Message = [&] {
+    return MessageOf<EUCodeGeneralError>([&] { WideSaveTextFile(Tall, Dir.File(L"tall.gif"), cpUTF8); });
+  };
+  EXPECT_EQ(Message().rfind(L"Das Bild von ", 0), 0u) << WideToAnsi(Message());
+  EXPECT_NE(Message().find(L"ist zu gro\u00DF: ein GIF-Bild kann h\u00F6chstens 65535 Pixel"),
+            std::wstring::npos);
+  start->spr->SetCaption("en");
+  EXPECT_NE(Message().find(L"is too large: a GIF picture can be at most 65535 pixels"), std::wstring::npos)
+      << WideToAnsi(Message());
+}
+
 TEST_F(TextPictureOfTheList, TheScreenshotsSongsAreLeftAsAGif) {
   TStyleScope Style("Arial", 11, TextColor, Background);
   prog->Parameter = {Fixture(L"songs"), Fixture(L"intl")};
