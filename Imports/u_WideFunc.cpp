@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "Imports/UCodeClasses.h"
 #include "Imports/UCodeRepSystem.h"
@@ -176,11 +177,6 @@ bool IsDirectory(const TWideSearchRec& F) {
   return (F.Attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Junctions and folder links can point back up the tree; they are not followed.
-bool IsReparsePoint(const TWideSearchRec& F) {
-  return (F.FindData.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 // What one pass over a folder finds: its sub-folders, and its files by extension.
 struct TFolderEntries {
   std::vector<std::wstring> SubFolders;
@@ -198,7 +194,7 @@ TFolderEntries ListFolder(const std::wstring& Folder, const std::vector<std::wst
   TSearchGuard Guard(F);
   do {
     if (IsDirectory(F)) {
-      if (!IsReparsePoint(F) && F.Name != L"." && F.Name != L"..") Entries.SubFolders.push_back(F.Name);
+      if (F.Name != L"." && F.Name != L"..") Entries.SubFolders.push_back(F.Name);
       continue;
     }
     const std::wstring Ext = WideUpperCase(WideExtractFileExt(F.Name));
@@ -208,15 +204,42 @@ TFolderEntries ListFolder(const std::wstring& Folder, const std::vector<std::wst
   return Entries;
 }
 
-// Sub-folders first, deepest first; then this folder's files grouped by extension.
+// What tells a folder from every other, whichever path or link leads to it.
+struct TFolderId {
+  DWORD Volume;
+  DWORD IndexHigh;
+  DWORD IndexLow;
+  bool operator==(const TFolderId&) const = default;
+};
+
+// The folder that Dir names, links followed; none when it cannot be opened.
+std::optional<TFolderId> FolderId(const std::wstring& Dir) {
+  const HANDLE Handle =
+      UCode_CreateFileW(Dir.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (Handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION Info{};
+  const BOOL Read = GetFileInformationByHandle(Handle, &Info);
+  CloseHandle(Handle);
+  if (!Read) return std::nullopt;
+  return TFolderId{Info.dwVolumeSerialNumber, Info.nFileIndexHigh, Info.nFileIndexLow};
+}
+
+// Sub-folders first, deepest first; then this folder's files grouped by extension. Links to folders are
+// followed, except to a folder that the walk is inside already (Path): that would never end.
 bool FindFilesByExt(const std::wstring& Folder, const std::vector<std::wstring>& UpperExts, bool Recursive,
-                    const TFolderSearchStep& Step) {
+                    const TFolderSearchStep& Step, std::vector<TFolderId>& Path) {
   const std::wstring Dir = WideIncludeTrailingBackslash(Folder);
+  const std::optional<TFolderId> Id = FolderId(Dir);
+  if (Id && std::find(Path.begin(), Path.end(), *Id) != Path.end()) return true;
   if (!Step(Dir, true)) return false;
   const TFolderEntries Entries = ListFolder(Dir, UpperExts);
-  if (Recursive)
+  if (Recursive) {
+    if (Id) Path.push_back(*Id);
     for (const std::wstring& Sub : Entries.SubFolders)
-      if (!FindFilesByExt(Dir + Sub, UpperExts, true, Step)) return false;
+      if (!FindFilesByExt(Dir + Sub, UpperExts, true, Step, Path)) return false;
+    if (Id) Path.pop_back();
+  }
   for (const std::vector<std::wstring>& Files : Entries.FilesByExt)
     for (const std::wstring& Name : Files)
       if (!Step(Dir + Name, false)) return false;
@@ -229,7 +252,8 @@ bool WideFindFilesByExt(const std::wstring& Folder, const std::vector<std::wstri
                         const TFolderSearchStep& Step) {
   std::vector<std::wstring> UpperExts;
   for (const std::wstring& Ext : Exts) UpperExts.push_back(WideUpperCase(Ext));
-  return FindFilesByExt(Folder, UpperExts, Recursive, Step);
+  std::vector<TFolderId> Path;
+  return FindFilesByExt(Folder, UpperExts, Recursive, Step, Path);
 }
 
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,

@@ -42,6 +42,7 @@ using TItemIdList = std::unique_ptr<ITEMIDLIST, TCoTaskMemDeleter>;
 
 void WideBrowseForFolder(int RootFolder, const std::wstring& Title, std::wstring& Folder);
 // Adds the full names of the files below Folder whose extension (".mp3", with its dot) is one of Exts.
+// Links to folders are followed, except to a folder that the search is inside already.
 void WideFindFilesByExt(TWideStrings* List, const std::wstring& Folder, const std::vector<std::wstring>& Exts,
                         bool Recursive);
 // One step of a folder search: a folder (its path ending in "\") about to be read, or a file found.

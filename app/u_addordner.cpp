@@ -49,6 +49,16 @@ std::vector<std::wstring> Listenzeilen(const std::wstring& Datei) {
   return Result;
 }
 
+// A mistyped name must not end as a search that silently finds nothing. A name whose attributes cannot
+// be read for another reason (a folder the user may not see, say) is searched as before.
+void NichtGefunden(const std::wstring& Ort) {
+  const DWORD Fehler = GetLastError();
+  if (Fehler != ERROR_FILE_NOT_FOUND && Fehler != ERROR_PATH_NOT_FOUND) return;
+  throw Exception(Format(Sprachtext(L"Die Datei oder der Ordner \u201E%s\u201C wurde nicht gefunden.",
+                                    L"The file or folder \"%s\" was not found."),
+                         {Ort}));
+}
+
 }  // namespace
 
 Taddordner::Taddordner(TComponent* AOwner) : TForm(AOwner) {
@@ -153,16 +163,18 @@ std::vector<std::wstring> Taddordner::Kandidaten() {
     if (Box->Checked()) Exts.push_back(Ext);
   GefundeneDateien = 0;
   const std::wstring Ort = ed_ort->Text();
+  // An empty name would search the root of the current drive.
+  if (Ort.empty()) return {};
   // The name's attributes tell a list of paths from a folder: a folder may well hold ".txt" in its name.
   const DWORD Attr = GetFileAttributesW(Ort.c_str());
+  if (Attr == INVALID_FILE_ATTRIBUTES) NichtGefunden(Ort);
   if (Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY)) {
     std::vector<std::wstring> Zeilen = Listenzeilen(Ort);
     GefundeneDateien = static_cast<int32_t>(Zeilen.size());
     return Zeilen;
   }
   std::vector<std::wstring> Gefunden;
-  // An empty name would search the root of the current drive.
-  if (!Ort.empty() && !Exts.empty()) WideFindAllFilesANZ(Gefunden, Ort, Exts, uv->Checked());
+  if (!Exts.empty()) WideFindAllFilesANZ(Gefunden, Ort, Exts, uv->Checked());
   return Gefunden;
 }
 

@@ -66,3 +66,13 @@ mkdir -p cycle/sub
 : >cycle/a.mp3
 : >cycle/sub/b.mp3
 ln -sfn .. cycle/sub/loop
+
+# A music folder with links: one to another music folder, which links back to the first, and one back up
+# its own tree. The other folder is searched; the links back are not followed.
+mkdir -p linked/music/sub linked/other
+: >linked/music/a.mp3
+: >linked/music/sub/b.mp3
+: >linked/other/o.mp3
+ln -sfn ../../other linked/music/sub/more
+ln -sfn .. linked/music/sub/loop
+ln -sfn ../music linked/other/back

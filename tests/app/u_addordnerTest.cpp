@@ -85,6 +85,36 @@ TEST_F(AddFolder, ALinkBackUpTheTreeIsNotFollowed) {
   EXPECT_EQ(Added(), (std::vector<std::wstring>{Cycle + L"\\sub\\b.mp3", Cycle + L"\\a.mp3"}));
 }
 
+TEST_F(AddFolder, LinksToOtherFoldersAreFollowedButNotBackIntoTheWalk) {
+  // sub\more links to another music folder, whose link back and sub\loop lead to the folder searched.
+  const std::wstring Music = Fixture(L"linked\\music");
+  Run(Music);
+  EXPECT_EQ(Added(), (std::vector<std::wstring>{Music + L"\\sub\\more\\o.mp3", Music + L"\\sub\\b.mp3",
+                                                Music + L"\\a.mp3"}));
+}
+
+TEST_F(AddFolder, ANameThatDoesNotExistIsReportedInTheProgramsLanguage) {
+  // As a click: the message goes to the application.
+  const auto Click = [this](const std::wstring& Place) {
+    CaptionSetzen(Window->ed_ort, Place);
+    SendMessageA(Window->hinzufuegen->Handle(), BM_CLICK, 0, 0);
+  };
+  Click(Dir.File(L"root\\liste.txt"));
+  ASSERT_EQ(Shown.size(), 1u);
+  EXPECT_EQ(
+      AnsiToWide(Shown[0], CP_UTF8),
+      L"Die Datei oder der Ordner \u201E" + Dir.File(L"root\\liste.txt") + L"\u201C wurde nicht gefunden.");
+  EXPECT_EQ(Counters(), "0/0/0");
+  ExpectIdle();
+
+  prog->English1Click(nullptr);
+  Click(Dir.File(L"gone\\music"));
+  ASSERT_EQ(Shown.size(), 2u);
+  EXPECT_EQ(AnsiToWide(Shown[1], CP_UTF8),
+            L"The file or folder \"" + Dir.File(L"gone\\music") + L"\" was not found.");
+  EXPECT_TRUE(AlleSongs.empty());
+}
+
 TEST_F(AddFolder, OnlyTheTickedTypesAreSearched) {
   Window->cbWAV->SetChecked(false);
   Window->cbOGG->SetChecked(false);
