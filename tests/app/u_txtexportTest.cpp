@@ -225,6 +225,20 @@ TEST(TxtExportHtml, CellsAreEscapedAndOnlyTheFormatsMarkersSplitOrNumber) {
   EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script> / 1 / \"Live\" > x", L"%tab% / 2 / %123%"}));
 }
 
+// While lines are built, numbers and cells are two noncharacters of the export's own: the same
+// characters in a tag, a file name or the format's text must neither number a line nor split it.
+TEST(TxtExportHtml, TheBuildsOwnMarkersInTagsAndTextStayText) {
+  const std::wstring Marken = L"\uFDD0\uFDD1";
+  const TWideSongArray Songs{
+      Lied(L"a" + Marken, L"t" + Marken, L"C:\\m" + Marken + L"\\f" + Marken + L".mp3")};
+  TExportOptionen O = Mit(L"%123% %artist% %title% %filename% x" + Marken);
+  const std::wstring Ersatz = L"\uFFFD\uFFFD";
+  const std::wstring Zeile = L"1 a" + Ersatz + L" t" + Ersatz + L" f" + Ersatz + L".mp3 x" + Ersatz;
+  EXPECT_EQ(ExportText(Songs, O), Zeile + L"\r\n");
+  O.Html = true;
+  EXPECT_EQ(ExportText(Songs, O), L"<table>\r\n<tr><td>" + Zeile + L"</td></tr>\r\n</table>\r\n");
+}
+
 TEST(TxtExportSave, PresetNamesAndAppendedExtensionsInBothLanguages) {
   EXPECT_EQ(ExportVorgabeName("de", false), L"Musikliste.txt");
   EXPECT_EQ(ExportVorgabeName("de", true), L"Musikliste.htm");
