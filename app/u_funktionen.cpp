@@ -165,6 +165,20 @@ std::wstring Sprachtext(const wchar_t* De, const wchar_t* En) {
   return start->spr->Caption() == "de" ? De : En;
 }
 
+bool JaNeinFrage(const std::wstring& Frage) {
+  TForm* Aktiv = Screen->ActiveForm();
+  return MessageBoxW(Aktiv ? Aktiv->Handle() : Application->Handle(), Frage.c_str(),
+                     AnsiToWide(Application->Title()).c_str(),
+                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+bool ErsetzenErlaubt(const std::wstring& Datei) {
+  if (!WideFileExists(Datei)) return true;
+  return JaNeinFrage(Format(Sprachtext(L"Die Datei \u201E%s\u201C gibt es schon.\n\nSoll sie ersetzt werden?",
+                                       L"The file \"%s\" already exists.\n\nDo you want to replace it?"),
+                            {Datei}));
+}
+
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code) {
   if (Code != "de" && Code != "en") return;
   for (const TFensterText& T : Texte) TextSetzen(Form, T, Code == "de" ? T.De : T.En);

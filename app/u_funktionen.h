@@ -68,6 +68,11 @@ void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wst
 // De when the language code is "de", else En: a text picked at the moment it is shown.
 std::wstring Sprachtext(const wchar_t* De, const wchar_t* En);
 
+// Asks Frage with the buttons Yes and No (No the default) over the active window; true for Yes.
+bool JaNeinFrage(const std::wstring& Frage);
+// True when Datei may be written: no file of that name exists, or the user agrees to replace it.
+bool ErsetzenErlaubt(const std::wstring& Datei);
+
 // Sets the texts of Form for the language code: the German ones for "de", the English ones for "en";
 // another code changes nothing. A name that the window does not hold raises EComponentError.
 void FensterTexteSetzen(TForm* Form, std::span<const TFensterText> Texte, const std::string& Code);

@@ -153,10 +153,7 @@ bool AnsiVerlustErlaubt() {
                 : L"Some characters of the playlist do not exist in the ANSI coding. They would be saved as "
                   L"\"?\", and those songs could not be found any more.\n\nSave anyway? (A Unicode coding "
                   L"in the Saving Options keeps every character.)";
-  TForm* Aktiv = Screen->ActiveForm();
-  return MessageBoxW(Aktiv ? Aktiv->Handle() : Application->Handle(), Frage,
-                     AnsiToWide(Application->Title()).c_str(),
-                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+  return JaNeinFrage(Frage);
 }
 
 }  // namespace
@@ -173,9 +170,10 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
   }
   // A UTF-7 file without its signature reads back as ANSI text.
   const int Kodierung = AusgabeKodierung == cpUTF7NoSignature ? cpUTF7 : AusgabeKodierung;
-  if (Kodierung == cpAnsi && !AnsiHaeltText(Text) && !AnsiVerlustErlaubt()) return;
   // Case-sensitive on purpose: "x.VLM" becomes "x.VLM.vlm", "a.vlm.bak" stays as it is.
   const std::wstring Name = FileName.find(L".vlm") == std::wstring::npos ? FileName + L".vlm" : FileName;
+  if (!ErsetzenErlaubt(Name)) return;
+  if (Kodierung == cpAnsi && !AnsiHaeltText(Text) && !AnsiVerlustErlaubt()) return;
   WideSaveTextFile(Text, Name, Kodierung);
 }
 

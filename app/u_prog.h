@@ -104,8 +104,8 @@ std::wstring DateiFinden(const std::wstring& StoredPath);
 std::wstring EscapeField(const std::wstring& S);
 // Writes Songs as a playlist in AusgabeKodierung, UTF-7 always with its signature so that it reads
 // back. FileName is the save dialog's choice (empty when cancelled: nothing is written); ".vlm" is
-// appended unless the name holds it. In ANSI, text that the code page cannot hold is written only after
-// the user agreed to lose it.
+// appended unless the name holds it. An existing file of that name is replaced only after the user
+// agreed; in ANSI, text that the code page cannot hold is written only after the user agreed to lose it.
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName);
 // The load (Ersetzen) and append commands after their open dialog; FileName is empty when the
 // dialog was cancelled. Ends the filter. Loading replaces AlleSongs only once the file has been read:

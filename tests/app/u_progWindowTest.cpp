@@ -480,6 +480,41 @@ TEST_F(ProgWindow, APlaylistSavedThroughTheMenuLoadsBackInOrder) {
   EXPECT_TRUE(Shown.empty());
 }
 
+TEST_F(ProgWindow, SavingOverAPlaylistAsksFirstForTheNameReallyWritten) {
+  prog->Show();
+  SetSongs({L"C:\\a.mp3", L"C:\\b.mp3"});
+  const Bytes Old{'o', 'l', 'd'};
+  WriteBytes(Dir.File(L"list.vlm"), Old);
+  std::string Asked;
+  // The save dialog gets the name without its extension, the question that follows gets Button.
+  const auto Answer = [this, &Asked](int Button) {
+    Asked.clear();
+    AnswerDialogs(Dir.File(L"list"), 2, [&Asked, Button](HWND Dialog) {
+      if (GetDlgItem(Dialog, 0x470)) return;  // the save dialog itself
+      Asked = DialogText(Dialog);
+      PostMessageA(Dialog, WM_COMMAND, static_cast<WPARAM>(Button), 0);
+    });
+  };
+  Answer(IDNO);
+  prog->lv->SetFocus();
+  PressKey(prog->lv->Handle(), 'S', ssCtrl);
+  EXPECT_NE(Asked.find(WideToAnsi(Dir.File(L"list.vlm"))), std::string::npos) << Asked;
+  EXPECT_NE(Asked.find("gibt es schon"), std::string::npos) << Asked;
+  EXPECT_EQ(ReadBytes(Dir.File(L"list.vlm")), Old);
+
+  // The search result, in English, replaced after a yes.
+  prog->English1Click(nullptr);
+  prog->suchwort->SetText(L"b.mp3");
+  prog->SuchenClick(prog->Suchen);
+  Answer(IDYES);
+  ChooseMenuItem("ergalsemp");
+  EXPECT_NE(Asked.find("already exists"), std::string::npos) << Asked;
+  TWideSongArray Read;
+  ReadPlaylist(Dir.File(L"list.vlm"), Read);
+  EXPECT_EQ(Read, SuchErgebnis);
+  EXPECT_TRUE(Shown.empty());
+}
+
 TEST_F(ProgWindow, CancellingTheLoadDialogKeepsTheListAndShowsAllSongs) {
   prog->Show();
   SetSongs({L"C:\\a.mp3", L"C:\\b.mp3"});
