@@ -366,8 +366,18 @@ std::wstring ExportVorgabeName(const std::string& Sprache, bool Html) {
   return Html ? L"Music List.htm" : L"Music List.txt";
 }
 
-std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html) {
+std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateityp) {
   if (IsPictureExt(WideUpperCase(WideExtractFileExt(Gewaehlt)))) return Gewaehlt;
+  switch (Dateityp) {
+    case dtBmp:
+      return Gewaehlt + L".bmp";
+    case dtJpeg:
+      return Gewaehlt + L".jpg";
+    case dtGif:
+      return Gewaehlt + L".gif";
+    default:
+      break;
+  }
   const std::wstring Ext = Html ? L".htm" : L".txt";
   return Gewaehlt.find(Ext) == std::wstring::npos ? Gewaehlt + Ext : Gewaehlt;
 }
@@ -639,12 +649,13 @@ void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
 void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {
   sd->SetFileName(ExportVorgabeName(start->spr->Caption(), cb_html->Checked()));
   if (!sd->Execute() || sd->FileName().empty()) return;
-  ListeSpeichern(sd->FileName());
+  ListeSpeichern(sd->FileName(), sd->FilterIndex);
 }
 
-void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt) {
+void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt, int Dateityp) {
   const bool Html = cb_html->Checked();
-  ExportSpeichern(MitZeilenEnde(AusgabeText()), ExportDateiName(Gewaehlt, Html), AusgabeKodierung, Html);
+  const std::wstring Name = ExportDateiName(Gewaehlt, Html, Dateityp);
+  if (ErsetzenErlaubt(Name)) ExportSpeichern(MitZeilenEnde(AusgabeText()), Name, AusgabeKodierung, Html);
 }
 
 void Ttxtexport::LocalSpr() {

@@ -416,6 +416,6 @@ object txtexport: Ttxtexport
     end
   end
   object sd: TSaveDialog
-    Filter = 'Text, HTML|*.txt;*.htm;*.html|BMP, JPEG, GIF|*.bmp;*.jpg;*.jpeg;*.gif'
+    Filter = 'Text, HTML|*.txt;*.htm;*.html|BMP|*.bmp|JPEG|*.jpg;*.jpeg|GIF|*.gif'
   end
 end

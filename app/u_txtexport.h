@@ -68,8 +68,12 @@ std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O);
 
 // The file name that the save dialog proposes, by language code and kind of export.
 std::wstring ExportVorgabeName(const std::string& Sprache, bool Html);
-// The chosen name with ".htm" or ".txt" appended unless the name holds it anywhere (case-sensitive).
-std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html);
+// The file types of the save dialog, by their place in its list (its filter index).
+enum TExportDateityp { dtText = 1, dtBmp, dtJpeg, dtGif };
+// The name that the export is written under. For a picture type the chosen name with that type's
+// extension appended unless it ends in a picture extension already; for the text type the name with
+// ".htm" or ".txt" appended unless the name holds it anywhere (case-sensitive).
+std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateityp = dtText);
 // The HTML name of a text-file code page's character set; empty when there is none.
 std::wstring HtmlZeichensatz(int CodePage);
 // Writes Text to FileName in CodePage. An HTML export into an ".htm" or ".html" file is headed by a
@@ -167,8 +171,9 @@ class Ttxtexport : public TForm {
   // The memo's text: the one place where the export text enters and leaves the window.
   std::wstring AusgabeText();
   void AusgabeSetzen(const std::wstring& Text);
-  // What the save dialog's choice Gewaehlt leads to: the memo's lines written under the export's name.
-  void ListeSpeichern(const std::wstring& Gewaehlt);
+  // What the save dialog's choice Gewaehlt of that file type leads to: the memo's lines written under
+  // the export's name, over an existing file only when the user agrees.
+  void ListeSpeichern(const std::wstring& Gewaehlt, int Dateityp);
 
  private:
   // Adds F to the format history unless an entry equals it exactly.

@@ -253,6 +253,12 @@ TEST(TxtExportSave, PresetNamesAndAppendedExtensionsInBothLanguages) {
       {L"liste.html", true, L"liste.html"},          {L"a.htm.jpg", true, L"a.htm.jpg"},
       {L"\u6771\u4eac", true, L"\u6771\u4eac.htm"}};
   for (const auto& [Given, Html, Written] : Cases) EXPECT_EQ(ExportDateiName(Given, Html), Written);
+  // A picture type of the dialog appends its own extension, unless the name ends in a picture's.
+  const std::vector<std::tuple<std::wstring, int, std::wstring>> Pictures{
+      {L"bild", dtBmp, L"bild.bmp"},   {L"bild", dtJpeg, L"bild.jpg"}, {L"bild", dtGif, L"bild.gif"},
+      {L"a.txt", dtGif, L"a.txt.gif"}, {L"b.GIF", dtBmp, L"b.GIF"},    {L"c.jpeg", dtGif, L"c.jpeg"},
+      {L"bild", dtText, L"bild.htm"}};
+  for (const auto& [Given, Typ, Written] : Pictures) EXPECT_EQ(ExportDateiName(Given, true, Typ), Written);
 }
 
 TEST(TxtExportSave, BytesAndByteOrderMarkInEveryEncoding) {

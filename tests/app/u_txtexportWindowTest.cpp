@@ -303,6 +303,75 @@ TEST_F(ExportWindow, APictureNameSavesThePictureInTheOutputSettingsLook) {
   EXPECT_TRUE(Drawn);
 }
 
+// Picks the file type at Index (from 0) in the save dialog, as a choice in its list does.
+void ChooseType(HWND Dialog, int Index) {
+  const HWND Types = GetDlgItem(Dialog, 0x470);
+  SendMessageA(Types, CB_SETCURSEL, static_cast<WPARAM>(Index), 0);
+  for (const WORD Notification : {CBN_SELCHANGE, CBN_SELENDOK})
+    SendMessageA(Dialog, WM_COMMAND, MAKEWPARAM(0x470, Notification), reinterpret_cast<LPARAM>(Types));
+}
+
+TEST_F(ExportWindow, ThePictureTypeChosenInTheDialogDecidesTheExtension) {
+  txtexport->SchreibenClick(nullptr);
+  const std::string Folder = WideToAnsi(Dir.Path());
+  const std::tuple<int, const wchar_t*, std::string> Types[] = {
+      {1, L"bild.bmp", "BM"}, {2, L"bild.jpg", "\xFF\xD8"}, {3, L"bild.gif", "GIF8"}};
+  for (const auto& [Index, Name, Signature] : Types) {
+    AnswerNextDialog(Folder + "\\bild", [Index](HWND Dialog) { ChooseType(Dialog, Index); });
+    SendMessageA(txtexport->Speichern->Handle(), BM_CLICK, 0, 0);
+    const Bytes Written = ReadBytes(Dir.File(Name));
+    ASSERT_GE(Written.size(), Signature.size()) << WideToAnsi(Name);
+    EXPECT_EQ(std::string(Written.begin(), Written.begin() + Signature.size()), Signature);
+  }
+  EXPECT_FALSE(PathExists(Dir.File(L"bild.txt")));
+  EXPECT_TRUE(Shown.empty()) << Shown[0];
+}
+
+// Answers the save dialog with Typed and the question that may follow it with Button; notes the
+// question's text in Asked.
+void AnswerSaving(const std::wstring& Typed, int Button, std::string& Asked) {
+  Asked.clear();
+  AnswerDialogs(Typed, 2, [&Asked, Button](HWND Dialog) {
+    if (GetDlgItem(Dialog, 0x470)) return;  // the save dialog itself
+    Asked = DialogText(Dialog);
+    PostMessageA(Dialog, WM_COMMAND, static_cast<WPARAM>(Button), 0);
+  });
+}
+
+TEST_F(ExportWindow, SavingOverAFileAsksFirstForTheNameReallyWritten) {
+  txtexport->SchreibenClick(nullptr);
+  const Bytes Old{'o', 'l', 'd'};
+  for (const wchar_t* Name : {L"liste.txt", L"liste.htm", L"bild.gif"}) WriteBytes(Dir.File(Name), Old);
+  std::string Asked;
+  // The name typed without its extension: only the program knows the clash.
+  AnswerSaving(Dir.File(L"liste"), IDNO, Asked);
+  txtexport->Speichern->Click();
+  EXPECT_NE(Asked.find(WideToAnsi(Dir.File(L"liste.txt"))), std::string::npos) << Asked;
+  EXPECT_NE(Asked.find("gibt es schon"), std::string::npos) << Asked;
+  EXPECT_EQ(ReadBytes(Dir.File(L"liste.txt")), Old);
+
+  start->spr->SetCaption("en");
+  txtexport->cb_html->SetChecked(true);
+  AnswerSaving(Dir.File(L"liste"), IDNO, Asked);
+  txtexport->Speichern->Click();
+  EXPECT_NE(Asked.find(WideToAnsi(Dir.File(L"liste.htm"))), std::string::npos) << Asked;
+  EXPECT_NE(Asked.find("already exists"), std::string::npos) << Asked;
+  EXPECT_EQ(ReadBytes(Dir.File(L"liste.htm")), Old);
+
+  // Yes replaces the file.
+  AnswerSaving(Dir.File(L"bild.gif"), IDYES, Asked);
+  txtexport->Speichern->Click();
+  EXPECT_NE(Asked.find("bild.gif"), std::string::npos) << Asked;
+  const Bytes Gif = ReadBytes(Dir.File(L"bild.gif"));
+  ASSERT_GE(Gif.size(), 4u);
+  EXPECT_EQ(std::string(Gif.begin(), Gif.begin() + 4), "GIF8");
+
+  // A new name is written without a question.
+  AnswerNextDialog(Dir.File(L"neu"));
+  txtexport->Speichern->Click();
+  EXPECT_TRUE(PathExists(Dir.File(L"neu.htm")));
+}
+
 TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
   txtexport->AusgabeSetzen(L"Queen\r\nR&B\r\n");
   txtexport->Button14->Click();
