@@ -19,6 +19,12 @@ exec xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   # The programs list their tests without sound drivers (see wine-env.sh); one that cannot list them
   # fails the run below.
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$NO_SOUND_DRIVERS" ctest --test-dir "$B" -N >/dev/null 2>&1 || true
+  export VELMARO_JUDGED_LOG="$B/judged-by-results.log"
+  rm -f "$VELMARO_JUDGED_LOG"
   rc=0; timeout 3600 ctest --test-dir "$B" --output-on-failure --no-tests=error "$@" || rc=$?
+  if [ -s "$VELMARO_JUDGED_LOG" ]; then
+    echo "Test programs that Wine did not end properly after their results (see run-test-program.py):"
+    cat "$VELMARO_JUDGED_LOG"
+  fi
   wineserver -k
   exit $rc' sh "$BUILD" "$@"
