@@ -7,7 +7,7 @@ process under load), or the Wine loader died of a Linux signal (32-bit Wine some
 Such a program is judged by the results it wrote: passed only when they say so and name no failure, and
 no crash of the program itself was reported (a crash in its own code is a Windows exception, which the
 test main reports and ends with its code). A program that fails, or stops before its results, is never
-judged by them.
+judged by them. A program that ends without writing anything is started again (see main).
 """
 import os
 import subprocess
@@ -19,6 +19,25 @@ RAN = b"[==========] "  # the line after the last test: "[==========] N tests fr
 
 
 def main():
+    # A program that ended without a word never reached its main (a test program's first act is to name
+    # its filter): Wine failed to start it, which happens now and then under load. It is started again,
+    # twice at the most; a program that ran is never run again.
+    for attempt in range(3):
+        code, output = run_once()
+        if code == 0 or output or attempt == 2:
+            return code
+        log(f"the program ended with {code} before writing anything; started again")
+
+
+def log(note):
+    note = "run-test-program: " + note
+    print(note, flush=True)
+    if os.environ.get("VELMARO_JUDGED_LOG"):  # CTest shows no output of a passed test: a list for the run
+        with open(os.environ["VELMARO_JUDGED_LOG"], "a") as log_file:
+            log_file.write(" ".join(sys.argv[2:]) + ": " + note + "\n")
+
+
+def run_once():
     proc = subprocess.Popen(sys.argv[1:], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     lines = []
     ran = threading.Event()
@@ -38,7 +57,7 @@ def main():
             code = proc.wait(timeout=GRACE if ran.is_set() else 1)
             reader.join(timeout=5)  # the lines still in the pipe
             if code >= 0 or not ran.is_set():
-                return code
+                return code, b"".join(lines)
             how = f"Wine died of signal {-code} after its results"
             break
         except subprocess.TimeoutExpired:
@@ -51,12 +70,8 @@ def main():
     output = b"".join(lines)
     results = b"".join(lines[-50:])
     passed = b"[  PASSED  ]" in results and b"[  FAILED  ]" not in results and b"Crash: " not in output
-    note = f"run-test-program: {how}; judged by them: {'passed' if passed else 'failed'}"
-    print(note, flush=True)
-    if os.environ.get("VELMARO_JUDGED_LOG"):  # CTest shows no output of a passed test: a list for the run
-        with open(os.environ["VELMARO_JUDGED_LOG"], "a") as log:
-            log.write(" ".join(sys.argv[2:]) + ": " + note + "\n")
-    return 0 if passed else 1
+    log(f"{how}; judged by them: {'passed' if passed else 'failed'}")
+    return (0 if passed else 1), output
 
 
 if __name__ == "__main__":
