@@ -286,9 +286,24 @@ void Teinstshortcuts::SendenAnAnClick(TObject* Sender) {
   RegistriertMelden(Sender, SendenAnAn, Ok);
 }
 
+namespace {
+
+// Deletes a file that another program (the shell reading a new shortcut) may hold open for a moment.
+bool DeleteHeldFile(const std::wstring& Name) {
+  for (int Versuch = 0; Versuch < 20; ++Versuch) {
+    if (DeleteFileW(Name.c_str())) return true;
+    const DWORD Fehler = GetLastError();
+    if (Fehler != ERROR_SHARING_VIOLATION && Fehler != ERROR_ACCESS_DENIED) return false;
+    Sleep(50);
+  }
+  return false;
+}
+
+}  // namespace
+
 void Teinstshortcuts::SendenAnAusClick(TObject* Sender) {
   const std::wstring Link = SendToLink();
-  const bool Ok = !Link.empty() && WideFileExists(Link) && DeleteFileW(Link.c_str());
+  const bool Ok = !Link.empty() && WideFileExists(Link) && DeleteHeldFile(Link);
   AssoziationenGeaendert();
   CheckShortCuts();
   EntferntMelden(Sender, SendenAnAus, Ok);
