@@ -492,19 +492,6 @@ LRESULT TWinControlTrap::DefWin32Message(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
 
 namespace {
 
-// Keeps a flag set for one scope and gives it its former value back.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag), FSaved(Flag) { Flag = true; }
-  ~TFlagScope() { FFlag = FSaved; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FFlag;
-  bool FSaved;
-};
-
 constexpr UINT WideHintFlags = DT_NOPREFIX | DT_WORDBREAK;
 
 }  // namespace
@@ -548,7 +535,7 @@ void TUCodeCustomHintWindow::Dispatch(TMessage& Message) {
 }
 
 void TUCodeCustomHintWindow::ActivateHint(RECT Rect, const std::string& AHint) {
-  const TFlagScope Activating(FActivating);
+  const TValueScope<bool> Activating(FActivating, true);
   THintWindow::ActivateHint(Rect, AHint);
 }
 
@@ -558,8 +545,8 @@ void TUCodeCustomHintWindow::ActivateHintData(RECT Rect, const std::string& AHin
     return;
   }
   {
-    const TFlagScope SuspendPaint(FSuspendPaint);
-    const TFlagScope Activating(FActivating);
+    const TValueScope<bool> SuspendPaint(FSuspendPaint, true);
+    const TValueScope<bool> Activating(FActivating, true);
     THintWindow::ActivateHintData(Rect, AHint, AData);
     SetCaption(WideHintWithShortCut(static_cast<const THintInfo*>(AData)));
   }

@@ -59,7 +59,7 @@ void Teinstausgabe::FormCreate(TObject* /*Sender*/) {
     Font->Assign(Label3->Font());
     Background = Edit1->Color();
   });
-  SetPictureLanguageSource([] { return start->spr->Caption() == "de"; });
+  SetPictureLanguageSource(Deutsch);
 }
 
 void Teinstausgabe::rb_ansiClick(TObject* /*Sender*/) {

@@ -161,8 +161,12 @@ void TextSetzen(TForm* Form, const TFensterText& T, const std::wstring& Text) {
 
 }  // namespace
 
+bool Deutsch() {
+  return start->spr->Caption() == "de";
+}
+
 std::wstring Sprachtext(const wchar_t* De, const wchar_t* En) {
-  return start->spr->Caption() == "de" ? De : En;
+  return Deutsch() ? De : En;
 }
 
 bool JaNeinFrage(const std::wstring& Frage) {

@@ -65,6 +65,8 @@ void MenuTextSetzen(TMenuItem* Item, const std::wstring& Text);
 // Replaces every Alt in the dialog's filter by Neu.
 void FilterErsetzen(TOpenDialog* Dialog, const std::wstring& Alt, const std::wstring& Neu);
 
+// True while the program speaks German (language code "de").
+bool Deutsch();
 // De when the language code is "de", else En: a text picked at the moment it is shown.
 std::wstring Sprachtext(const wchar_t* De, const wchar_t* En);
 

@@ -100,10 +100,6 @@ std::wstring EscapeField(const std::wstring& S) {
   return Result;
 }
 
-bool Deutsch() {
-  return start->spr->Caption() == "de";
-}
-
 namespace {
 
 // Removes every occurrence of What from S.

@@ -5,8 +5,6 @@
 
 #include "app/u_WideMP3Func.h"
 
-// True while the program speaks German.
-bool Deutsch();
 // A title "Band - Song.mp3" without an artist gives the artist Band and the title Song.
 void InterpretAusTitel(std::wstring& Artist, std::wstring& Title);
 // Fields 0 to 6 of a song as the playlist stores them, from the file's tags; false when the file does
