@@ -53,15 +53,17 @@ def run_once():
     reader = threading.Thread(target=pump, daemon=True)
     reader.start()
     while True:
+        # The grace counts from the results: a wait that began before them only looks again.
+        after_results = ran.is_set()
         try:
-            code = proc.wait(timeout=GRACE if ran.is_set() else 1)
+            code = proc.wait(timeout=GRACE if after_results else 1)
             reader.join(timeout=5)  # the lines still in the pipe
             if code >= 0 or not ran.is_set():
                 return code, b"".join(lines)
             how = f"Wine died of signal {-code} after its results"
             break
         except subprocess.TimeoutExpired:
-            if ran.is_set():
+            if after_results:
                 how = f"the program had not ended {GRACE} s after its results"
                 proc.kill()
                 proc.wait()
