@@ -202,6 +202,7 @@ TEST_F(ProgSettings, TheOptionsPanelBringsTheSearchPanelAlong) {
   prog->EinstellungenLaden();
   EXPECT_TRUE(prog->pa_suche->Visible());
   EXPECT_TRUE(prog->pa_suchopt->Visible());
+  EXPECT_TRUE(prog->suchoptpanel->Checked());  // its menu item shows it open, so one click closes it
   EXPECT_TRUE(prog->msuche->Checked());
   EXPECT_FALSE(IstGefiltert);  // the closed search panel ended the filter first
 }

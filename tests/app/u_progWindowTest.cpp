@@ -172,6 +172,37 @@ TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgramAfterItHasItsAnswer) {
   DestroyWindow(Utility);
 }
 
+// The same between two processes: a real later copy ends on its answer. Until it has ended this copy
+// answers only sent messages, so any tag read before the answer would show in the list.
+TEST_F(ProgWindow, ARealLaterCopyEndsBeforeItsFilesAreRead) {
+  const std::wstring Program = Dir.File(L"velmaro.exe");
+  ASSERT_TRUE(CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE));
+  OneInstWndClassName = OneInstanceClassName(Program);
+  const HWND Utility = CreateOneInstWindow();
+  std::wstring CmdLine =
+      L"\"" + Program + L"\" \"" + Fixture(L"songs\\a.mp3") + L"\" \"" + Fixture(L"songs\\sub") + L"\"";
+  STARTUPINFOW Startup{};
+  Startup.cb = sizeof Startup;
+  PROCESS_INFORMATION Later{};
+  ASSERT_TRUE(CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             Dir.Path().c_str(), &Startup, &Later));
+  DWORD Waited;
+  MSG Msg;
+  while ((Waited = MsgWaitForMultipleObjects(1, &Later.hProcess, FALSE, 60000, QS_SENDMESSAGE)) ==
+         WAIT_OBJECT_0 + 1)
+    PeekMessageW(&Msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  DWORD Code = 1;
+  EXPECT_EQ(Waited, WAIT_OBJECT_0);  // else it went on as a second player
+  EXPECT_TRUE(GetExitCodeProcess(Later.hProcess, &Code) && Code == 0);
+  EXPECT_TRUE(AlleSongs.empty());
+  EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
+  if (Waited != WAIT_OBJECT_0) TerminateProcess(Later.hProcess, 1);
+  WaitForSingleObject(Later.hProcess, 30000);
+  CloseHandle(Later.hThread);
+  CloseHandle(Later.hProcess);
+  DestroyWindow(Utility);
+}
+
 TEST_F(ProgWindow, AFailingParameterOfAnotherCopyGoesToTheErrorLogAndTheOthersLoad) {
   TUCodeStringList Params;
   for (const std::wstring& Param : {std::wstring(L"v.exe"), Dir.File(L"gone.vlm"), Fixture(L"songs\\a.mp3")})
