@@ -222,17 +222,21 @@ TEST(TextPicture, AGifAtThePixelLimitIsWrittenAndOneLineMoreRefusedBeforeDrawing
   Probe.Canvas()->Font()->SetSize(8);
   const int64_t LineHeight = WideTextHeight(Probe.Canvas(), L"Wg");
   // Rows are counted as 8-bit rows padded to 4 bytes: a width that is no multiple of 4, and one line
-  // more that is within the limit only when its rows are not padded.
+  // more that is within the limit only when its rows are not padded. Lines wide enough that the
+  // picture's height stays within the GIF's side, whatever the font's width.
   auto Padded = [](int64_t Width) { return (Width + 3) / 4 * 4; };
   std::wstring Line;
   int64_t Width = 0, Lines = 0;
-  for (int Chars = 93; Chars < 200; ++Chars) {
+  for (int Chars = 60; Chars < 300; ++Chars) {
     Line.assign(static_cast<size_t>(Chars), L'W');
     Width = WideTextWidth(Probe.Canvas(), Line) + 20;
     Lines = (MaxPicturePixels / Padded(Width) - 20) / LineHeight;
-    if (Width * ((Lines + 1) * LineHeight + 20) <= MaxPicturePixels) break;
+    if (Width * ((Lines + 1) * LineHeight + 20) <= MaxPicturePixels &&
+        (Lines + 1) * LineHeight + 20 <= MaxPictureSide(L".GIF"))
+      break;
   }
   ASSERT_LE(Width * ((Lines + 1) * LineHeight + 20), MaxPicturePixels);
+  ASSERT_LE((Lines + 1) * LineHeight + 20, MaxPictureSide(L".GIF"));
   std::wstring Text;
   for (int64_t I = 0; I < Lines; ++I) Text += Line + L"\r\n";
   Text.resize(Text.size() - 2);
