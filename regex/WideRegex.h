@@ -414,7 +414,6 @@ class TWideRegex {
   bool FEmitOverflow = false;
   int FEmitPos = 0;
   int FProgramSize = 0;
-  int FGroupEnd = 1;  // one past the program's highest group
 
   std::vector<wchar_t> FProgram;
   std::wstring FPattern;
