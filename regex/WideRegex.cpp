@@ -187,6 +187,23 @@ const wchar_t* FindEither(const wchar_t* P, const wchar_t* End, wchar_t A, wchar
   return End;
 }
 
+// Whether two strings are equal, eight characters at a time where the processor can: every search
+// compares the public character sets with the tables made from them.
+bool SameChars(const std::wstring& A, const std::wstring& B) {
+  if (A.size() != B.size()) return false;
+  const wchar_t* P = A.data();
+  const wchar_t* Q = B.data();
+  const wchar_t* End = P + A.size();
+#if defined(__SSE2__)
+  for (; End - P >= 8; P += 8, Q += 8) {
+    const __m128i X = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+    const __m128i Y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Q));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(X, Y)) != 0xFFFF) return false;
+  }
+#endif
+  return std::equal(P, End, Q);
+}
+
 bool IsSimpleRepeat(int Code) {
   return Code == opStar || Code == opPlus || Code == opRepeat || Code == opStarLazy || Code == opPlusLazy ||
          Code == opRepeatLazy;
@@ -289,7 +306,10 @@ void TWideRegex::SetInputString(const std::wstring& Input) {
   ClearMatchPositions();
   FInput = Input;
   FHasInput = true;
-  FInputEnd = static_cast<int>(std::min<size_t>(RegStrLen(FInput.c_str()), kMaxInput));
+  // The text ends at its first U+0000.
+  const wchar_t* Chars = FInput.c_str();
+  const size_t Len = FindEither(Chars, Chars + FInput.size(), 0, 0) - Chars;
+  FInputEnd = static_cast<int>(std::min<size_t>(Len, kMaxInput));
 }
 
 bool TWideRegex::Modifier(int Index) const {
@@ -440,7 +460,6 @@ bool TWideRegex::CompileProgram(const wchar_t* Pattern) {
     return FailCompile();
   }
   FParsePos = nullptr;
-  FGroupEnd = FNextGroup;
   SetHints(Flags);
   return true;
 }
@@ -1141,7 +1160,7 @@ bool TWideRegex::ExecFrom(int Offset) {
 
 bool TWideRegex::Search(int From) {
   try {
-    if (FSearchHints && !FMust.empty() && !HoldsRequiredLiteral(From)) return false;
+    if (FSearchHints && !HoldsRequiredText(From)) return false;
     if (FSearchHints && FStartKind == TStartKind::AtOffset) return TryAt(From);
     for (int P = NextCandidate(From, From); P >= 0; P = NextCandidate(P + 1, From)) {
       if (!FLeadingChecks.empty() && !LeadingChecksHold(P)) continue;
@@ -1158,9 +1177,8 @@ bool TWideRegex::Search(int From) {
 }
 
 bool TWideRegex::TryAt(int Pos) {
-  // Only the program's own groups can hold what the last try left; the whole match is set on success only.
-  std::fill(FStartP + 1, FStartP + FGroupEnd, -1);
-  std::fill(FEndP + 1, FEndP + FGroupEnd, -1);
+  // All slots at once: a fixed count costs a few stores, a variable one a call at every try.
+  ClearMatchPositions();
   FLoops.clear();
   FCurPos = Pos;
   if (!MatchNode(FSearchHints ? FFirstNode : 1)) return false;
@@ -1234,6 +1252,10 @@ bool TWideRegex::MatchNode(int Node) {
                !FBreakTable.Holds(S[FCurPos]);
           if (Ok) ++FCurPos;
           break;
+        case opWordChar:  // the commonest class, without TestChar's second dispatch
+          Ok = FCurPos < FInputEnd && FWordTable.Holds(S[FCurPos]);
+          if (Ok) ++FCurPos;
+          break;
         case opAnyChar:
         case opAnyOf:
         case opNoneOf:
@@ -1241,7 +1263,6 @@ bool TWideRegex::MatchNode(int Node) {
         case opNoneOfNoCase:
         case opDigit:
         case opNonDigit:
-        case opWordChar:
         case opNonWordChar:
         case opSpace:
         case opNonSpace:
@@ -1845,6 +1866,7 @@ void TWideRegex::PlanMemo() {
       if (R.Min < R.Max) Points.push_back(Node);  // a fixed count is no choice
     }
   }
+  FCanBacktrack = !Points.empty();
   if (!FMemoAllowed) return;
   std::vector<int64_t> Known(Size, -1);
   for (const int Node : Points)
@@ -1925,12 +1947,12 @@ bool TWideRegex::TCharTable::Holds(wchar_t C) const {
 
 // The tables follow the sets; the plan follows the program, the sets it read and the case inverter.
 void TWideRegex::PrepareSearch() {
-  if (LineBreakSet != FBreakTable.Source) FBreakTable.Build(LineBreakSet);
-  if (WordSet != FWordTable.Source) {
+  if (!SameChars(LineBreakSet, FBreakTable.Source)) FBreakTable.Build(LineBreakSet);
+  if (!SameChars(WordSet, FWordTable.Source)) {
     FWordTable.Build(WordSet);
     FPlanValid = false;
   }
-  if (SpaceSet != FSpaceTable.Source) {
+  if (!SameChars(SpaceSet, FSpaceTable.Source)) {
     FSpaceTable.Build(SpaceSet);
     FPlanValid = false;
   }
@@ -1957,6 +1979,7 @@ void TWideRegex::MakePlan() {
   FFirstKnown = AddFirstChars(1, 0);
   FMust.clear();
   FMustOther.clear();
+  FRunNode = kNoNode;
   // The rest needs one top-level alternative, whose chain every match runs through.
   const int Next = NextNode(1);
   if (Next == kNoNode || Op(Next) != opEnd) return;
@@ -1966,7 +1989,7 @@ void TWideRegex::MakePlan() {
   FStartKind = Op(Scan) == opLineStart ? TStartKind::AtOffset : LeadingRepeat(Scan);
   for (; Scan != kNoNode && (IsAssertion(Op(Scan)) || ConsumesNothing(Op(Scan))); Scan = NextNode(Scan))
     if (IsAssertion(Op(Scan))) FLeadingChecks.push_back(Scan);
-  ChooseRequiredLiteral();
+  ChooseRequiredText();
 }
 
 void TWideRegex::AddFirstChar(wchar_t C) {
@@ -2088,34 +2111,108 @@ TWideRegex::TStartKind TWideRegex::LeadingRepeat(int Node) const {
   return TStartKind::Scan;
 }
 
-// The longest literal on the alternative's own chain (the later one of equal length).
-void TWideRegex::ChooseRequiredLiteral() {
-  int Best = kNoNode;
-  size_t BestLen = 0;
-  for (int Scan = 4, Guard = 0; Scan != kNoNode && Guard < FProgramSize; Scan = NextNode(Scan), ++Guard) {
-    if (Op(Scan) != opLiteral && Op(Scan) != opLiteralNoCase) continue;
-    const size_t Len = RegStrLen(Operand(Scan));
-    if (Len > 0 && Len >= BestLen) {
-      Best = Scan;
-      BestLen = Len;
-    }
-  }
-  if (Best == kNoNode) return;
-  FMust.assign(Operand(Best), BestLen);
-  FMustOther = FMust;
-  if (Op(Best) == opLiteralNoCase)
-    for (wchar_t& C : FMustOther) C = CaseInverter(C);
+// What every match holds, from the chain that every match runs through and from the rounds of its loops:
+// the literal run worth most (length times the rounds it is needed in) and the longest run of one class.
+void TWideRegex::ChooseRequiredText() {
+  FMust.clear();
+  FMustOther.clear();
+  FMustCount = 0;
+  FRunNode = kNoNode;
+  FRunMin = 0;
+  GatherRequired(4, kNoNode, 1);
+  if (FRunNode == kNoNode) return;
+  for (wchar_t C = 1; C < 256; ++C) FRunLow[C] = TestChar(FRunNode, C);
 }
 
+// Walks the chain from Node to Stop. Literals with only zero-width nodes between are one run; a group of
+// one alternative is part of the chain, one of several is passed over, and so is a loop inside a loop.
+void TWideRegex::GatherRequired(int Node, int Stop, int32_t Rounds) {
+  std::wstring Run, RunOther;
+  for (int Guard = 0; Node != kNoNode && Node != Stop && Guard < FProgramSize; ++Guard) {
+    const int Code = Op(Node);
+    const int Next = NextNode(Node);
+    if ((Code == opLiteral || Code == opLiteralNoCase) && *Operand(Node)) {
+      for (const wchar_t* C = Operand(Node); *C; ++C) {
+        Run += *C;
+        RunOther += Code == opLiteralNoCase ? CaseInverter(*C) : *C;
+      }
+      Node = Next;
+      continue;
+    }
+    const bool OneAlternative = Code == opBranch && (Next == kNoNode || Op(Next) != opBranch);
+    if (OneAlternative || ConsumesNothing(Code) || IsAssertion(Code)) {
+      Node = OneAlternative ? Node + 3 : Next;
+      continue;
+    }
+    OfferLiteral(Run, RunOther, Rounds);
+    Run.clear();
+    RunOther.clear();
+    if (Code == opBranch) {
+      while (Node != kNoNode && Op(Node) == opBranch) Node = NextNode(Node);
+    } else if (Code == opLoopEntry) {
+      if (Next == kNoNode || (Op(Next) != opLoop && Op(Next) != opLoopLazy)) return;
+      // A round holding a literal is never empty, so the loop runs at least its minimum of rounds.
+      const int32_t Min = ReadInt32(Operand(Next));
+      if (Rounds == 1 && Min > 0) GatherRequired(Next + ReadInt32(Operand(Next) + 4), Next, Min);
+      Node = NextNode(Next);
+    } else {
+      if (IsSimpleRepeat(Code)) OfferClassRun(Node);
+      Node = Next;
+    }
+  }
+  OfferLiteral(Run, RunOther, Rounds);
+}
+
+void TWideRegex::OfferLiteral(const std::wstring& Run, const std::wstring& RunOther, int32_t Rounds) {
+  const auto Worth = [](int32_t Count, const std::wstring& S) {
+    return int64_t{Count} * static_cast<int64_t>(S.size());
+  };
+  if (Run.empty() || Worth(Rounds, Run) < Worth(FMustCount, FMust)) return;
+  FMust = Run;
+  FMustOther = RunOther;
+  FMustCount = Rounds;
+}
+
+// Only a search that can backtrack pays for the scan.
+void TWideRegex::OfferClassRun(int Repeat) {
+  const TRepeat R = RepeatOf(Repeat);
+  if (!FCanBacktrack || R.Min < 2 || R.Min < FRunMin || Op(R.Operand) == opBackRef ||
+      Op(R.Operand) == opBackRefNoCase)
+    return;
+  FRunNode = R.Operand;
+  FRunMin = R.Min;
+}
+
+bool TWideRegex::HoldsRequiredText(int From) const {
+  return (FMust.empty() || HoldsRequiredLiteral(From)) && (FRunNode == kNoNode || HoldsClassRun(From));
+}
+
+// Whether the literal occurs FMustCount times without overlap: the earliest end each time finds the most.
 bool TWideRegex::HoldsRequiredLiteral(int From) const {
   const wchar_t* End = FInput.c_str() + FInputEnd;
   const size_t Len = FMust.size();
+  int32_t Needed = FMustCount;
   for (const wchar_t* P = FInput.c_str() + From; static_cast<size_t>(End - P) >= Len; ++P) {
     P = FindEither(P, End, FMust[0], FMustOther[0]);
     if (static_cast<size_t>(End - P) < Len) return false;
     size_t I = 1;
     while (I < Len && (P[I] == FMust[I] || P[I] == FMustOther[I])) ++I;
-    if (I == Len) return true;
+    if (I < Len) continue;
+    if (--Needed == 0) return true;
+    P += Len - 1;
+  }
+  return false;
+}
+
+bool TWideRegex::HoldsClassRun(int From) const {
+  const wchar_t* S = FInput.c_str();
+  int32_t Length = 0;
+  for (int P = From; P < FInputEnd; ++P) {
+    const wchar_t C = S[P];
+    if (!(C < 256 ? FRunLow[C] : TestChar(FRunNode, C)))
+      Length = 0;
+    else if (++Length == FRunMin)
+      return true;
   }
   return false;
 }

@@ -165,8 +165,8 @@ class TWideRegex {
   static bool ParseModifierLetters(const wchar_t* First, const wchar_t* Last, uint32_t& Modifiers);
 
   // The compiled program and its search hints, for inspection. The search itself goes by a plan that
-  // covers these hints and more (first characters in either case, required literals of either kind,
-  // leading ".*", "^" and "\b").
+  // covers these hints and more (first characters in either case, required literals of either kind, runs of
+  // a class, leading ".*", "^" and "\b").
   const std::vector<wchar_t>& Program() const { return FProgram; }
   wchar_t FirstCharHint() const { return FFirstChar; }
   bool Anchored() const { return FAnchored; }
@@ -336,8 +336,13 @@ class TWideRegex {
   bool AddNodeChars(int Node);
   void AddFirstChar(wchar_t C);
   TStartKind LeadingRepeat(int Node) const;
-  void ChooseRequiredLiteral();
+  void ChooseRequiredText();
+  void GatherRequired(int Node, int Stop, int32_t Rounds);
+  void OfferLiteral(const std::wstring& Run, const std::wstring& RunOther, int32_t Rounds);
+  void OfferClassRun(int Repeat);
+  bool HoldsRequiredText(int From) const;
   bool HoldsRequiredLiteral(int From) const;
+  bool HoldsClassRun(int From) const;
   int NextCandidate(int P, int From) const;
   bool LeadingChecksHold(int Pos);
   bool IsUnconsumedBreak(int Pos) const;
@@ -360,6 +365,7 @@ class TWideRegex {
 
   // Memory of failed states, for the search of one text.
   bool FMemoAllowed = false;           // the program's outcomes depend on no captured text and no history
+  bool FCanBacktrack = false;          // the program holds a choice
   std::vector<uint8_t> FMemoKinds;     // per cell: not remembered, or how its key is made
   std::vector<TMemoSlot> FMemo;        // open addressing; slots of older generations are free
   std::vector<TMemoKey> FMemoPending;  // keys of the memo entries on the backtrack stack
@@ -396,6 +402,10 @@ class TWideRegex {
   wchar_t FFirstPair[2] = {};  // the first two of them, for a vectorised scan
   int FPlanVisits = 0;
   std::wstring FMust, FMustOther;  // a literal every match holds; FMustOther its other case, if any
+  int32_t FMustCount = 0;          // how often, without overlap
+  int FRunNode = -1;               // a class every match holds a run of, or -1
+  int32_t FRunMin = 0;             // the run's length
+  std::bitset<256> FRunLow;        // the class below 256, quicker to test
 
   // Compiler state.
   const wchar_t* FParsePos = nullptr;
@@ -404,7 +414,6 @@ class TWideRegex {
   bool FEmitOverflow = false;
   int FEmitPos = 0;
   int FProgramSize = 0;
-  int FGroupEnd = 1;  // one past the program's highest group
 
   std::vector<wchar_t> FProgram;
   std::wstring FPattern;

@@ -188,4 +188,24 @@ TEST(RegexSearchPlan, EitherCaseOfTheFirstCharacterAndRequiredLiteral) {
   EXPECT_EQ(FirstMatch(L"[\\x00]", L"abc"), std::nullopt);     // a set that a U+0000 left empty
 }
 
+// A text without what every match needs (a run of a class, adjacent literals, a loop's literal in each of
+// its rounds) ends the search before any runaway backtracking; a text with it still matches.
+TEST(RegexSearchPlan, RequiredTextEndsHopelessSearchesAtOnce) {
+  const std::wstring Letters = Repeat(L"bcdefghij", 4);
+  const std::vector<std::pair<const wchar_t*, std::wstring>> Hopeless = {
+      {L"(\\w+)*\\1\\d{5}", Letters + L"1234"},
+      {L"(\\w+)*\\1\\(\\)", L"(" + Letters + L")"},
+      {L"((\\w+)*\\2a){3}", Letters + L"aa"},
+  };
+  for (const auto& [Pattern, Text] : Hopeless) {
+    TRecordingRegex R;
+    R.SetExpression(Pattern);
+    EXPECT_FALSE(R.Exec(Text)) << testing::PrintToString(Pattern);
+    EXPECT_TRUE(R.Codes.empty()) << testing::PrintToString(Pattern);
+  }
+  EXPECT_EQ(FirstMatch(L"(\\w+)*\\1\\d{5}", L"x bb12345"), L"bb12345");
+  EXPECT_EQ(FirstMatch(L"x(?-i)(Y)\\B(z)", L"xyz XYz"), L"XYz");
+  EXPECT_EQ(FirstMatch(L"(aa){2}", L"aaxaAAa"), L"aAAa");
+}
+
 }  // namespace
