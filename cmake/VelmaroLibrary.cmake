@@ -19,8 +19,10 @@ endfunction()
 # LOCKS: Stem=Resource pairs; the tests of that program never run beside others that hold the
 # resource (the clipboard is one per session, and CTest runs tests in parallel). The resource is also
 # the tests' label, so a run can take them apart from the rest.
+# SERIAL: Stem=Regex pairs; the tests of that program whose names match run alone, for what no lock can
+# keep: which window is in front, which any window of any test on the display can change.
 function(velmaro_tests prefix)
-  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES;LOCKS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;PROPERTIES;LOCKS;SERIAL" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_custom_target(${prefix}_tests)  # builds all of the folder's test programs
   foreach(source ${sources})
@@ -42,12 +44,26 @@ function(velmaro_tests prefix)
     # Parameterised cases are named by what they are; CTest's names carry no printed parameter values.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT ${VELMARO_TEST_TIMEOUT} NO_PRETTY_VALUES
                          PROPERTIES TIMEOUT ${VELMARO_TEST_TIMEOUT} ${ARG_PROPERTIES})
-    if(locks)
+    set(serial)
+    foreach(pattern ${ARG_SERIAL})
+      string(REGEX MATCH "^${stem}=(.*)" matched ${pattern})
+      if(matched)
+        set(serial ${CMAKE_MATCH_1})
+      endif()
+    endforeach()
+    if(locks OR serial)
       # Set once the tests are discovered: the discovery's properties cannot carry a list of resources.
       set(lock_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_locks.cmake)
-      file(WRITE ${lock_script} "foreach(test \${${name}_TESTS})\n"
-           "  set_tests_properties(\"\${test}\" PROPERTIES RESOURCE_LOCK \"${locks}\" LABELS \"${locks}\")\n"
-           "endforeach()\n")
+      file(WRITE ${lock_script} "foreach(test \${${name}_TESTS})\n")
+      if(locks)
+        file(APPEND ${lock_script}
+             "  set_tests_properties(\"\${test}\" PROPERTIES RESOURCE_LOCK \"${locks}\" LABELS \"${locks}\")\n")
+      endif()
+      if(serial)
+        file(APPEND ${lock_script} "  if(test MATCHES \"${serial}\")\n"
+             "    set_tests_properties(\"\${test}\" PROPERTIES RUN_SERIAL TRUE)\n  endif()\n")
+      endif()
+      file(APPEND ${lock_script} "endforeach()\n")
       set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${lock_script})
     endif()
     add_dependencies(${prefix}_tests ${name})
