@@ -257,16 +257,13 @@ TColorQuantizer::TColorQuantizer(int MaxColors, int ColorBits)
 
 namespace {
 
-void AddToLeaf(TOctreeNode* Leaf, uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
-  Leaf->PixelCount += Count;
-  Leaf->RedSum += uint64_t{Red} * Count;
-  Leaf->GreenSum += uint64_t{Green} * Count;
-  Leaf->BlueSum += uint64_t{Blue} * Count;
-}
-
 int ChildIndex(uint8_t Red, uint8_t Green, uint8_t Blue, int Level) {
   const int Shift = 7 - Level;
   return ((Red >> Shift) & 1) << 2 | ((Green >> Shift) & 1) << 1 | ((Blue >> Shift) & 1);
+}
+
+int TopBitsKey(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  return (Red >> 4) << 8 | (Green >> 4) << 4 | (Blue >> 4);
 }
 
 }  // namespace
@@ -274,6 +271,7 @@ int ChildIndex(uint8_t Red, uint8_t Green, uint8_t Blue, int Level) {
 // A run of one colour is added at once: the pixels after the first would only follow the first to its
 // leaf (or to the node that a reduction merged it into), which ends with the same sums.
 void TColorQuantizer::AddImage(TDIB* Reader) {
+  const int ShortcutLevel = std::min(FColorBits, 4);
   for (int Y = 0; Y < Reader->Height(); ++Y) {
     const uint8_t* Row = Reader->GetScanline(Y);
     const int Width = Reader->Width();
@@ -281,26 +279,33 @@ void TColorQuantizer::AddImage(TDIB* Reader) {
       const uint8_t* Pixel = Row + 3 * X;
       int Run = 1;
       while (X + Run < Width && std::memcmp(Pixel, Pixel + 3 * Run, 3) == 0) ++Run;
-      AddColorToTree(Pixel[2], Pixel[1], Pixel[0], static_cast<uint32_t>(Run));
+      const uint8_t Red = Pixel[2], Green = Pixel[1], Blue = Pixel[0];
+      TColorSums* Sums = &FSettled[static_cast<size_t>(TopBitsKey(Red, Green, Blue))];
+      if (Sums->PixelCount == 0) {
+        int Level = 0;
+        TOctreeNode* Leaf = LeafOf(Red, Green, Blue, Level);
+        if (Level > ShortcutLevel) Sums = &Leaf->Sums;
+      }
+      Sums->Add(Red, Green, Blue, static_cast<uint32_t>(Run));
       while (FLeafCount > FMaxColors)
         if (!MergeDeepestNode()) break;
       X += Run;
     }
   }
+  SettleSums();
 }
 
 // The walk starts at the node that colours of the same top bits reached at the shortcut level (or at the
 // leaf above it): the nodes above it stay as they are until a merge above that level frees nodes.
-void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
+TOctreeNode* TColorQuantizer::LeafOf(uint8_t Red, uint8_t Green, uint8_t Blue, int& Level) {
   const int ShortcutLevel = std::min(FColorBits, 4);
-  const int Key = (Red >> 4) << 8 | (Green >> 4) << 4 | (Blue >> 4);
-  TShortcut& Shortcut = FShortcuts[static_cast<size_t>(Key)];
+  TShortcut& Shortcut = FShortcuts[static_cast<size_t>(TopBitsKey(Red, Green, Blue))];
   TOctreeNode** Slot = &FRoot;
-  int Level = 0;
+  Level = 0;
   if (Shortcut.Node && Shortcut.Generation == FShallowMerges) {
     TOctreeNode* Start = Shortcut.Node;
-    if (Start->Leaf) return AddToLeaf(Start, Red, Green, Blue, Count);
     Level = Shortcut.Level;
+    if (Start->Leaf) return Start;
     Slot = &Start->Children[ChildIndex(Red, Green, Blue, Level++)];
   }
   for (;; ++Level) {
@@ -317,8 +322,23 @@ void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, u
     TOctreeNode* Node = *Slot;
     if (Level <= ShortcutLevel && (Level == ShortcutLevel || Node->Leaf))
       Shortcut = {Node, Level, FShallowMerges};
-    if (Node->Leaf) return AddToLeaf(Node, Red, Green, Blue, Count);
+    if (Node->Leaf) return Node;
     Slot = &Node->Children[ChildIndex(Red, Green, Blue, Level)];
+  }
+}
+
+// A leaf at the shortcut level or above covers all colours of its top bits, and so does the leaf that
+// takes it in: a walk with the bits of the key alone ends there.
+void TColorQuantizer::SettleSums() {
+  for (int Key = 0; Key < 4096; ++Key) {
+    TColorSums& Sums = FSettled[static_cast<size_t>(Key)];
+    if (Sums.PixelCount == 0) continue;
+    const uint8_t Red = static_cast<uint8_t>(Key >> 8 << 4);
+    const uint8_t Green = static_cast<uint8_t>((Key >> 4 & 15) << 4);
+    const uint8_t Blue = static_cast<uint8_t>((Key & 15) << 4);
+    TOctreeNode* Node = FRoot;
+    for (int Level = 0; !Node->Leaf; ++Level) Node = Node->Children[ChildIndex(Red, Green, Blue, Level)];
+    Node->Sums += std::exchange(Sums, TColorSums{});
   }
 }
 
@@ -334,10 +354,7 @@ bool TColorQuantizer::MergeDeepestNode() {
   for (TOctreeNode*& Child : Node->Children) {
     if (!Child) continue;
     // The deepest reducible level's children are all leaves.
-    Node->PixelCount += Child->PixelCount;
-    Node->RedSum += Child->RedSum;
-    Node->GreenSum += Child->GreenSum;
-    Node->BlueSum += Child->BlueSum;
+    Node->Sums += Child->Sums;
     FreeNode(std::exchange(Child, nullptr));
     ++Children;
   }
@@ -374,10 +391,10 @@ int TColorQuantizer::FillPalette(RGBQUAD* Entries, int Capacity) const {
     if (Node->Leaf) {
       RGBQUAD& E = Entries[Count++];
       E = {0, 0, 0, 0};
-      if (Node->PixelCount) {
-        E.rgbRed = static_cast<BYTE>(Node->RedSum / Node->PixelCount);
-        E.rgbGreen = static_cast<BYTE>(Node->GreenSum / Node->PixelCount);
-        E.rgbBlue = static_cast<BYTE>(Node->BlueSum / Node->PixelCount);
+      if (const TColorSums& Sums = Node->Sums; Sums.PixelCount) {
+        E.rgbRed = static_cast<BYTE>(Sums.RedSum / Sums.PixelCount);
+        E.rgbGreen = static_cast<BYTE>(Sums.GreenSum / Sums.PixelCount);
+        E.rgbBlue = static_cast<BYTE>(Sums.BlueSum / Sums.PixelCount);
       }
       return;
     }
