@@ -187,16 +187,20 @@ int TMonochromeLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t&
 TFastColorLookup::TFastColorLookup(HPALETTE Palette)
     : TColorLookup(0), FDistances(3 * 256 * 256, 1000), FCache(32768, 65535) {
   FColors = Palette ? static_cast<int>(GetPaletteEntries(Palette, 0, 256, FEntries)) : 0;
+  uint8_t Channels[3][256];
   for (int I = 0; I < FColors; ++I) {
     const PALETTEENTRY& E = FEntries[I];
-    const int Channels[3] = {E.peRed, E.peGreen, E.peBlue};
-    for (int C = 0; C < 3; ++C)
-      for (int V = 0; V < 256; ++V)
-        FDistances[static_cast<size_t>((C * 256 + V) * 256 + I)] =
-            static_cast<int16_t>(std::abs(V - Channels[C]));
+    Channels[0][I] = E.peRed;
+    Channels[1][I] = E.peGreen;
+    Channels[2][I] = E.peBlue;
     uint16_t& Cell = FCache[(E.peRed >> 3) | (E.peGreen >> 3) << 5 | (E.peBlue >> 3) << 10];
     if (Cell == 65535) Cell = static_cast<uint16_t>(I);
   }
+  for (int C = 0; C < 3; ++C)
+    for (int V = 0; V < 256; ++V) {
+      int16_t* ToEntries = &FDistances[static_cast<size_t>(C * 256 + V) * 256];
+      for (int I = 0; I < FColors; ++I) ToEntries[I] = static_cast<int16_t>(std::abs(V - Channels[C][I]));
+    }
 }
 
 int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) {
@@ -219,20 +223,31 @@ int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
   return Cell;
 }
 
-// Every entry's sum first, then the first least one: both loops run over all 256 slots of 16-bit arrays
-// and vectorise; a slot beyond the palette lies too far away (1000 a channel) to be the least.
+// Eight lanes each keep the least sum they met and where they met it first: the loop runs over all 256 slots
+// of 16-bit arrays and vectorises. A slot beyond the palette lies too far away (1000 a channel) to be the
+// least. The first least entry is the least of the lanes, the earlier one on a tie.
 int TFastColorLookup::Nearest(uint8_t Red, uint8_t Green, uint8_t Blue) const {
   if (FColors == 0) return 0;
   const int16_t* ToRed = &FDistances[static_cast<size_t>(Red) * 256];
   const int16_t* ToGreen = &FDistances[static_cast<size_t>(256 + Green) * 256];
   const int16_t* ToBlue = &FDistances[static_cast<size_t>(512 + Blue) * 256];
-  int16_t Sums[256];
-  for (int I = 0; I < 256; ++I) Sums[I] = static_cast<int16_t>(ToRed[I] + ToGreen[I] + ToBlue[I]);
-  int16_t Least = Sums[0];
-  for (int I = 1; I < 256; ++I) Least = std::min(Least, Sums[I]);
-  int Index = 0;
-  while (Sums[Index] != Least) ++Index;
-  return Index;
+  constexpr int Lanes = 8;
+  int16_t Least[Lanes], At[Lanes];
+  for (int J = 0; J < Lanes; ++J) {
+    Least[J] = INT16_MAX;
+    At[J] = 0;
+  }
+  for (int I = 0; I < 256; I += Lanes)
+    for (int J = 0; J < Lanes; ++J) {
+      const int16_t Sum = static_cast<int16_t>(ToRed[I + J] + ToGreen[I + J] + ToBlue[I + J]);
+      const bool Less = Sum < Least[J];
+      Least[J] = Less ? Sum : Least[J];
+      At[J] = Less ? static_cast<int16_t>(I + J) : At[J];
+    }
+  int Best = 0;
+  for (int J = 1; J < Lanes; ++J)
+    if (Least[J] < Least[Best] || (Least[J] == Least[Best] && At[J] < At[Best])) Best = J;
+  return At[Best];
 }
 
 TSlowColorLookup::TSlowColorLookup(HPALETTE Palette)
