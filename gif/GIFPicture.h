@@ -449,6 +449,16 @@ class TGIFWriter : public TGIFStream {
     FBuffer[FFill++] = Value;
     if (FFill == sizeof(FBuffer)) FlushBuffer();
   }
+  // The four bytes of Bytes, lowest first.
+  void PutFourBytes(uint32_t Bytes) {
+    if (FFill > static_cast<int>(sizeof(FBuffer)) - 4) {
+      for (int I = 0; I < 4; ++I, Bytes >>= 8) PutByte(static_cast<uint8_t>(Bytes));
+      return;
+    }
+    FDirty = true;
+    for (int I = 0; I < 4; ++I, Bytes >>= 8) FBuffer[FFill++] = static_cast<uint8_t>(Bytes);
+    if (FFill == sizeof(FBuffer)) FlushBuffer();
+  }
   void FlushBuffer();
   void Finish() {
     if (FDirty) FlushBuffer();
@@ -529,7 +539,7 @@ class TGIFEncoder {
   bool FInterlace = false;
   const uint8_t* FData = nullptr;
   TGIFWriter* FWriter = nullptr;
-  uint32_t FBitBuffer = 0;
+  uint64_t FBitBuffer = 0;  // written four bytes at a time
   int FBitCount = 0;
   bool FJustCleared = false;
   int FCodeWidth = 0;

@@ -154,15 +154,16 @@ void TGIFEncoder::EncodeFrame(TStream* Stream, int BitsPerPixel, int ColorCount,
 }
 
 void TGIFEncoder::PutCode(int Code) {
-  FBitBuffer |= static_cast<uint32_t>(Code) << FBitCount;
+  FBitBuffer |= static_cast<uint64_t>(Code) << FBitCount;
   FBitCount += FCodeWidth;
-  while (FBitCount >= 8) {
-    FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
-    FBitBuffer >>= 8;
-    FBitCount -= 8;
+  if (FBitCount >= 32) {
+    FWriter->PutFourBytes(static_cast<uint32_t>(FBitBuffer));
+    FBitBuffer >>= 32;
+    FBitCount -= 32;
   }
-  if (Code == FEndCode && FBitCount > 0) {
-    FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
+  if (Code == FEndCode) {
+    for (; FBitCount > 0; FBitCount -= 8, FBitBuffer >>= 8)
+      FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
     FBitBuffer = 0;
     FBitCount = 0;
   }
