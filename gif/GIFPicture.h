@@ -565,6 +565,9 @@ class TLZWEncoder : public TGIFEncoder {
   // The code of Prefix followed by Pixel when the table has it; otherwise Prefix is written, the string
   // is added, and the result is Pixel.
   int Extend(int Prefix, int Pixel);
+  // Writes Prefix and adds Prefix followed by Pixel at Slot, the empty slot where the search ended, or
+  // clears the table when it is full.
+  void AddString(int Prefix, int Pixel, int Slot);
 
   int FNextFreeCode = 0;
   // Per code the child string met last (pixel << 12 | its code), all ones when none: runs and repeated

@@ -14,6 +14,11 @@ int CodeMask(int Bits) {
 
 constexpr int MaxCode = 4095;
 
+// Out of line, so that the pixel loops that check every pixel stay small.
+[[noreturn, gnu::noinline]] void RaiseColorNotInTable() {
+  RaiseGIFError("Color not in color table");
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -214,8 +219,9 @@ void TLZWEncoder::EmitClear() {
   FNextFreeCode = FFirstFreeCode;
 }
 
-int TLZWEncoder::Extend(int Prefix, int Pixel) {
-  if (Pixel >= FColorCount) RaiseGIFError("Color not in color table");
+// Inline in the pixel loop; what happens once per code, and the error, are calls.
+inline int TLZWEncoder::Extend(int Prefix, int Pixel) {
+  if (Pixel >= FColorCount) RaiseColorNotInTable();
   uint32_t& Last = FLastChild[static_cast<size_t>(Prefix)];
   if (Last >> 12 == static_cast<uint32_t>(Pixel)) return static_cast<int>(Last & 0xFFF);
   const uint32_t Key = static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel);
@@ -224,14 +230,16 @@ int TLZWEncoder::Extend(int Prefix, int Pixel) {
     Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(Found);
     return Found;
   }
-  TLZWEncoder::PutCode(Prefix);
-  if (FNextFreeCode >= MaxCode) {
-    EmitClear();
-  } else {
-    FHashTable->Put(Slot, Key, FNextFreeCode);
-    Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
-  }
+  AddString(Prefix, Pixel, Slot);
   return Pixel;
+}
+
+void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
+  TLZWEncoder::PutCode(Prefix);
+  if (FNextFreeCode >= MaxCode) return EmitClear();
+  FHashTable->Put(Slot, static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel), FNextFreeCode);
+  FLastChild[static_cast<size_t>(Prefix)] =
+      static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
 }
 
 void TLZWEncoder::EncodePixels() {
