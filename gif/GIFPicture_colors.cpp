@@ -203,6 +203,13 @@ TFastColorLookup::TFastColorLookup(HPALETTE Palette)
     }
 }
 
+// Inline in the row walk: the search is a call, made once per cell.
+inline int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
+  if (Cell == 65535) Cell = static_cast<uint16_t>(Nearest(Red, Green, Blue));
+  return Cell;
+}
+
 int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) {
   const int Index = CellIndex(Red, Green, Blue);
   const PALETTEENTRY& E = FEntries[Index];
@@ -215,12 +222,6 @@ int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& 
 void TFastColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) {
   WalkRow(Pixels, Dest, Width, Direction,
           [this](uint8_t Red, uint8_t Green, uint8_t Blue) { return CellIndex(Red, Green, Blue); });
-}
-
-int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
-  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
-  if (Cell == 65535) Cell = static_cast<uint16_t>(Nearest(Red, Green, Blue));
-  return Cell;
 }
 
 // Eight lanes each keep the least sum they met and where they met it first: the loop runs over all 256 slots
