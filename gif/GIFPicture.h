@@ -210,12 +210,30 @@ class TSlowColorLookup : public TColorLookup {
 };
 
 // Sums of 64 bits: one leaf may collect every pixel of the largest picture, 255 x 64 Mi of them.
-struct TOctreeNode {
-  bool Leaf = false;
+struct TColorSums {
   uint64_t PixelCount = 0;
   uint64_t RedSum = 0;
   uint64_t GreenSum = 0;
   uint64_t BlueSum = 0;
+
+  void Add(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
+    PixelCount += Count;
+    RedSum += uint64_t{Red} * Count;
+    GreenSum += uint64_t{Green} * Count;
+    BlueSum += uint64_t{Blue} * Count;
+  }
+  TColorSums& operator+=(const TColorSums& Other) {
+    PixelCount += Other.PixelCount;
+    RedSum += Other.RedSum;
+    GreenSum += Other.GreenSum;
+    BlueSum += Other.BlueSum;
+    return *this;
+  }
+};
+
+struct TOctreeNode {
+  bool Leaf = false;
+  TColorSums Sums;
   TOctreeNode* NextReducible = nullptr;  // also the next free node of the quantizer's pool
   TOctreeNode* Children[8] = {};
 };
@@ -231,8 +249,10 @@ class TColorQuantizer {
   int LeafCount() const { return FLeafCount; }
 
  private:
-  // Count pixels of the colour.
-  void AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count);
+  // The leaf that the colour reaches, made with its path when there is none, and its level.
+  TOctreeNode* LeafOf(uint8_t Red, uint8_t Green, uint8_t Blue, int& Level);
+  // Hands the settled sums to the leaves that now cover their top bits.
+  void SettleSums();
   // False when no node is left to merge.
   bool MergeDeepestNode();
   // Nodes come from blocks that the quantizer owns; merged children go back to a free list, so that the
@@ -252,6 +272,10 @@ class TColorQuantizer {
     uint64_t Generation = 0;
   };
   std::vector<TShortcut> FShortcuts = std::vector<TShortcut>(4096);
+  // Per top four bits of each channel, from the first pixel of them that reached a leaf at the shortcut
+  // level or nearer the root: their pixels, summed apart. Each would end in that leaf or in the one that a
+  // merge gave it to, which covers the same bits, and would leave the tree as it is; no walk is needed.
+  std::vector<TColorSums> FSettled = std::vector<TColorSums>(4096);
   uint64_t FShallowMerges = 0;
   int FLeafCount = 0;
   TOctreeNode* FReducible[9] = {};
@@ -425,6 +449,16 @@ class TGIFWriter : public TGIFStream {
     FBuffer[FFill++] = Value;
     if (FFill == sizeof(FBuffer)) FlushBuffer();
   }
+  // The four bytes of Bytes, lowest first.
+  void PutFourBytes(uint32_t Bytes) {
+    if (FFill > static_cast<int>(sizeof(FBuffer)) - 4) {
+      for (int I = 0; I < 4; ++I, Bytes >>= 8) PutByte(static_cast<uint8_t>(Bytes));
+      return;
+    }
+    FDirty = true;
+    for (int I = 0; I < 4; ++I, Bytes >>= 8) FBuffer[FFill++] = static_cast<uint8_t>(Bytes);
+    if (FFill == sizeof(FBuffer)) FlushBuffer();
+  }
   void FlushBuffer();
   void Finish() {
     if (FDirty) FlushBuffer();
@@ -505,7 +539,7 @@ class TGIFEncoder {
   bool FInterlace = false;
   const uint8_t* FData = nullptr;
   TGIFWriter* FWriter = nullptr;
-  uint32_t FBitBuffer = 0;
+  uint64_t FBitBuffer = 0;  // written four bytes at a time
   int FBitCount = 0;
   bool FJustCleared = false;
   int FCodeWidth = 0;
@@ -531,6 +565,9 @@ class TLZWEncoder : public TGIFEncoder {
   // The code of Prefix followed by Pixel when the table has it; otherwise Prefix is written, the string
   // is added, and the result is Pixel.
   int Extend(int Prefix, int Pixel);
+  // Writes Prefix and adds Prefix followed by Pixel at Slot, the empty slot where the search ended, or
+  // clears the table when it is full.
+  void AddString(int Prefix, int Pixel, int Slot);
 
   int FNextFreeCode = 0;
   // Per code the child string met last (pixel << 12 | its code), all ones when none: runs and repeated

@@ -187,16 +187,27 @@ int TMonochromeLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t&
 TFastColorLookup::TFastColorLookup(HPALETTE Palette)
     : TColorLookup(0), FDistances(3 * 256 * 256, 1000), FCache(32768, 65535) {
   FColors = Palette ? static_cast<int>(GetPaletteEntries(Palette, 0, 256, FEntries)) : 0;
+  uint8_t Channels[3][256];
   for (int I = 0; I < FColors; ++I) {
     const PALETTEENTRY& E = FEntries[I];
-    const int Channels[3] = {E.peRed, E.peGreen, E.peBlue};
-    for (int C = 0; C < 3; ++C)
-      for (int V = 0; V < 256; ++V)
-        FDistances[static_cast<size_t>((C * 256 + V) * 256 + I)] =
-            static_cast<int16_t>(std::abs(V - Channels[C]));
+    Channels[0][I] = E.peRed;
+    Channels[1][I] = E.peGreen;
+    Channels[2][I] = E.peBlue;
     uint16_t& Cell = FCache[(E.peRed >> 3) | (E.peGreen >> 3) << 5 | (E.peBlue >> 3) << 10];
     if (Cell == 65535) Cell = static_cast<uint16_t>(I);
   }
+  for (int C = 0; C < 3; ++C)
+    for (int V = 0; V < 256; ++V) {
+      int16_t* ToEntries = &FDistances[static_cast<size_t>(C * 256 + V) * 256];
+      for (int I = 0; I < FColors; ++I) ToEntries[I] = static_cast<int16_t>(std::abs(V - Channels[C][I]));
+    }
+}
+
+// Inline in the row walk: the search is a call, made once per cell.
+inline int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
+  if (Cell == 65535) Cell = static_cast<uint16_t>(Nearest(Red, Green, Blue));
+  return Cell;
 }
 
 int TFastColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G, uint8_t& B) {
@@ -213,26 +224,31 @@ void TFastColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width
           [this](uint8_t Red, uint8_t Green, uint8_t Blue) { return CellIndex(Red, Green, Blue); });
 }
 
-int TFastColorLookup::CellIndex(uint8_t Red, uint8_t Green, uint8_t Blue) {
-  uint16_t& Cell = FCache[(Red >> 3) | (Green >> 3) << 5 | (Blue >> 3) << 10];
-  if (Cell == 65535) Cell = static_cast<uint16_t>(Nearest(Red, Green, Blue));
-  return Cell;
-}
-
-// Every entry's sum first, then the first least one: both loops run over all 256 slots of 16-bit arrays
-// and vectorise; a slot beyond the palette lies too far away (1000 a channel) to be the least.
+// Eight lanes each keep the least sum they met and where they met it first: the loop runs over all 256 slots
+// of 16-bit arrays and vectorises. A slot beyond the palette lies too far away (1000 a channel) to be the
+// least. The first least entry is the least of the lanes, the earlier one on a tie.
 int TFastColorLookup::Nearest(uint8_t Red, uint8_t Green, uint8_t Blue) const {
   if (FColors == 0) return 0;
   const int16_t* ToRed = &FDistances[static_cast<size_t>(Red) * 256];
   const int16_t* ToGreen = &FDistances[static_cast<size_t>(256 + Green) * 256];
   const int16_t* ToBlue = &FDistances[static_cast<size_t>(512 + Blue) * 256];
-  int16_t Sums[256];
-  for (int I = 0; I < 256; ++I) Sums[I] = static_cast<int16_t>(ToRed[I] + ToGreen[I] + ToBlue[I]);
-  int16_t Least = Sums[0];
-  for (int I = 1; I < 256; ++I) Least = std::min(Least, Sums[I]);
-  int Index = 0;
-  while (Sums[Index] != Least) ++Index;
-  return Index;
+  constexpr int Lanes = 8;
+  int16_t Least[Lanes], At[Lanes];
+  for (int J = 0; J < Lanes; ++J) {
+    Least[J] = INT16_MAX;
+    At[J] = 0;
+  }
+  for (int I = 0; I < 256; I += Lanes)
+    for (int J = 0; J < Lanes; ++J) {
+      const int16_t Sum = static_cast<int16_t>(ToRed[I + J] + ToGreen[I + J] + ToBlue[I + J]);
+      const bool Less = Sum < Least[J];
+      Least[J] = Less ? Sum : Least[J];
+      At[J] = Less ? static_cast<int16_t>(I + J) : At[J];
+    }
+  int Best = 0;
+  for (int J = 1; J < Lanes; ++J)
+    if (Least[J] < Least[Best] || (Least[J] == Least[Best] && At[J] < At[Best])) Best = J;
+  return At[Best];
 }
 
 TSlowColorLookup::TSlowColorLookup(HPALETTE Palette)
@@ -257,16 +273,13 @@ TColorQuantizer::TColorQuantizer(int MaxColors, int ColorBits)
 
 namespace {
 
-void AddToLeaf(TOctreeNode* Leaf, uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
-  Leaf->PixelCount += Count;
-  Leaf->RedSum += uint64_t{Red} * Count;
-  Leaf->GreenSum += uint64_t{Green} * Count;
-  Leaf->BlueSum += uint64_t{Blue} * Count;
-}
-
 int ChildIndex(uint8_t Red, uint8_t Green, uint8_t Blue, int Level) {
   const int Shift = 7 - Level;
   return ((Red >> Shift) & 1) << 2 | ((Green >> Shift) & 1) << 1 | ((Blue >> Shift) & 1);
+}
+
+int TopBitsKey(uint8_t Red, uint8_t Green, uint8_t Blue) {
+  return (Red >> 4) << 8 | (Green >> 4) << 4 | (Blue >> 4);
 }
 
 }  // namespace
@@ -274,6 +287,7 @@ int ChildIndex(uint8_t Red, uint8_t Green, uint8_t Blue, int Level) {
 // A run of one colour is added at once: the pixels after the first would only follow the first to its
 // leaf (or to the node that a reduction merged it into), which ends with the same sums.
 void TColorQuantizer::AddImage(TDIB* Reader) {
+  const int ShortcutLevel = std::min(FColorBits, 4);
   for (int Y = 0; Y < Reader->Height(); ++Y) {
     const uint8_t* Row = Reader->GetScanline(Y);
     const int Width = Reader->Width();
@@ -281,26 +295,33 @@ void TColorQuantizer::AddImage(TDIB* Reader) {
       const uint8_t* Pixel = Row + 3 * X;
       int Run = 1;
       while (X + Run < Width && std::memcmp(Pixel, Pixel + 3 * Run, 3) == 0) ++Run;
-      AddColorToTree(Pixel[2], Pixel[1], Pixel[0], static_cast<uint32_t>(Run));
+      const uint8_t Red = Pixel[2], Green = Pixel[1], Blue = Pixel[0];
+      TColorSums* Sums = &FSettled[static_cast<size_t>(TopBitsKey(Red, Green, Blue))];
+      if (Sums->PixelCount == 0) {
+        int Level = 0;
+        TOctreeNode* Leaf = LeafOf(Red, Green, Blue, Level);
+        if (Level > ShortcutLevel) Sums = &Leaf->Sums;
+      }
+      Sums->Add(Red, Green, Blue, static_cast<uint32_t>(Run));
       while (FLeafCount > FMaxColors)
         if (!MergeDeepestNode()) break;
       X += Run;
     }
   }
+  SettleSums();
 }
 
 // The walk starts at the node that colours of the same top bits reached at the shortcut level (or at the
 // leaf above it): the nodes above it stay as they are until a merge above that level frees nodes.
-void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, uint32_t Count) {
+TOctreeNode* TColorQuantizer::LeafOf(uint8_t Red, uint8_t Green, uint8_t Blue, int& Level) {
   const int ShortcutLevel = std::min(FColorBits, 4);
-  const int Key = (Red >> 4) << 8 | (Green >> 4) << 4 | (Blue >> 4);
-  TShortcut& Shortcut = FShortcuts[static_cast<size_t>(Key)];
+  TShortcut& Shortcut = FShortcuts[static_cast<size_t>(TopBitsKey(Red, Green, Blue))];
   TOctreeNode** Slot = &FRoot;
-  int Level = 0;
+  Level = 0;
   if (Shortcut.Node && Shortcut.Generation == FShallowMerges) {
     TOctreeNode* Start = Shortcut.Node;
-    if (Start->Leaf) return AddToLeaf(Start, Red, Green, Blue, Count);
     Level = Shortcut.Level;
+    if (Start->Leaf) return Start;
     Slot = &Start->Children[ChildIndex(Red, Green, Blue, Level++)];
   }
   for (;; ++Level) {
@@ -317,8 +338,23 @@ void TColorQuantizer::AddColorToTree(uint8_t Red, uint8_t Green, uint8_t Blue, u
     TOctreeNode* Node = *Slot;
     if (Level <= ShortcutLevel && (Level == ShortcutLevel || Node->Leaf))
       Shortcut = {Node, Level, FShallowMerges};
-    if (Node->Leaf) return AddToLeaf(Node, Red, Green, Blue, Count);
+    if (Node->Leaf) return Node;
     Slot = &Node->Children[ChildIndex(Red, Green, Blue, Level)];
+  }
+}
+
+// A leaf at the shortcut level or above covers all colours of its top bits, and so does the leaf that
+// takes it in: a walk with the bits of the key alone ends there.
+void TColorQuantizer::SettleSums() {
+  for (int Key = 0; Key < 4096; ++Key) {
+    TColorSums& Sums = FSettled[static_cast<size_t>(Key)];
+    if (Sums.PixelCount == 0) continue;
+    const uint8_t Red = static_cast<uint8_t>(Key >> 8 << 4);
+    const uint8_t Green = static_cast<uint8_t>((Key >> 4 & 15) << 4);
+    const uint8_t Blue = static_cast<uint8_t>((Key & 15) << 4);
+    TOctreeNode* Node = FRoot;
+    for (int Level = 0; !Node->Leaf; ++Level) Node = Node->Children[ChildIndex(Red, Green, Blue, Level)];
+    Node->Sums += std::exchange(Sums, TColorSums{});
   }
 }
 
@@ -334,10 +370,7 @@ bool TColorQuantizer::MergeDeepestNode() {
   for (TOctreeNode*& Child : Node->Children) {
     if (!Child) continue;
     // The deepest reducible level's children are all leaves.
-    Node->PixelCount += Child->PixelCount;
-    Node->RedSum += Child->RedSum;
-    Node->GreenSum += Child->GreenSum;
-    Node->BlueSum += Child->BlueSum;
+    Node->Sums += Child->Sums;
     FreeNode(std::exchange(Child, nullptr));
     ++Children;
   }
@@ -374,10 +407,10 @@ int TColorQuantizer::FillPalette(RGBQUAD* Entries, int Capacity) const {
     if (Node->Leaf) {
       RGBQUAD& E = Entries[Count++];
       E = {0, 0, 0, 0};
-      if (Node->PixelCount) {
-        E.rgbRed = static_cast<BYTE>(Node->RedSum / Node->PixelCount);
-        E.rgbGreen = static_cast<BYTE>(Node->GreenSum / Node->PixelCount);
-        E.rgbBlue = static_cast<BYTE>(Node->BlueSum / Node->PixelCount);
+      if (const TColorSums& Sums = Node->Sums; Sums.PixelCount) {
+        E.rgbRed = static_cast<BYTE>(Sums.RedSum / Sums.PixelCount);
+        E.rgbGreen = static_cast<BYTE>(Sums.GreenSum / Sums.PixelCount);
+        E.rgbBlue = static_cast<BYTE>(Sums.BlueSum / Sums.PixelCount);
       }
       return;
     }

@@ -14,6 +14,11 @@ int CodeMask(int Bits) {
 
 constexpr int MaxCode = 4095;
 
+// Out of line, so that the pixel loops that check every pixel stay small.
+[[noreturn, gnu::noinline]] void RaiseColorNotInTable() {
+  RaiseGIFError("Color not in color table");
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -154,15 +159,16 @@ void TGIFEncoder::EncodeFrame(TStream* Stream, int BitsPerPixel, int ColorCount,
 }
 
 void TGIFEncoder::PutCode(int Code) {
-  FBitBuffer |= static_cast<uint32_t>(Code) << FBitCount;
+  FBitBuffer |= static_cast<uint64_t>(Code) << FBitCount;
   FBitCount += FCodeWidth;
-  while (FBitCount >= 8) {
-    FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
-    FBitBuffer >>= 8;
-    FBitCount -= 8;
+  if (FBitCount >= 32) {
+    FWriter->PutFourBytes(static_cast<uint32_t>(FBitBuffer));
+    FBitBuffer >>= 32;
+    FBitCount -= 32;
   }
-  if (Code == FEndCode && FBitCount > 0) {
-    FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
+  if (Code == FEndCode) {
+    for (; FBitCount > 0; FBitCount -= 8, FBitBuffer >>= 8)
+      FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
     FBitBuffer = 0;
     FBitCount = 0;
   }
@@ -213,8 +219,9 @@ void TLZWEncoder::EmitClear() {
   FNextFreeCode = FFirstFreeCode;
 }
 
-int TLZWEncoder::Extend(int Prefix, int Pixel) {
-  if (Pixel >= FColorCount) RaiseGIFError("Color not in color table");
+// Inline in the pixel loop; what happens once per code, and the error, are calls.
+inline int TLZWEncoder::Extend(int Prefix, int Pixel) {
+  if (Pixel >= FColorCount) RaiseColorNotInTable();
   uint32_t& Last = FLastChild[static_cast<size_t>(Prefix)];
   if (Last >> 12 == static_cast<uint32_t>(Pixel)) return static_cast<int>(Last & 0xFFF);
   const uint32_t Key = static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel);
@@ -223,14 +230,16 @@ int TLZWEncoder::Extend(int Prefix, int Pixel) {
     Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(Found);
     return Found;
   }
-  TLZWEncoder::PutCode(Prefix);
-  if (FNextFreeCode >= MaxCode) {
-    EmitClear();
-  } else {
-    FHashTable->Put(Slot, Key, FNextFreeCode);
-    Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
-  }
+  AddString(Prefix, Pixel, Slot);
   return Pixel;
+}
+
+void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
+  TLZWEncoder::PutCode(Prefix);
+  if (FNextFreeCode >= MaxCode) return EmitClear();
+  FHashTable->Put(Slot, static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel), FNextFreeCode);
+  FLastChild[static_cast<size_t>(Prefix)] =
+      static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
 }
 
 void TLZWEncoder::EncodePixels() {
