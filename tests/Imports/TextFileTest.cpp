@@ -10,6 +10,7 @@
 #include "Imports/u_WideFunc.h"
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ TEST(TextFileRead, CodePageAndText) {
                 cpUTF32LE, L"?"}};
   TempDir Dir;
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
+    TRACE_CASE(C.Name);
     WriteBytes(Dir.File(L"t.txt"), C.Data);
     EXPECT_EQ(WideGetTextFileCodePage(Dir.File(L"t.txt")), C.CodePage);
     EXPECT_EQ(Load(Dir.File(L"t.txt")), C.Text);
@@ -151,7 +152,7 @@ TEST(TextFileWrite, Bytes) {
   TempDir Dir;
   WriteBytes(Dir.File(L"t.txt"), Bytes(100, 'x'));  // longer than every text: nothing of it may stay
   for (const auto& C : Cases) {
-    SCOPED_TRACE(C.Name);
+    TRACE_CASE(C.Name);
     WideSaveTextFile(C.Text, Dir.File(L"t.txt"), C.CodePage);
     EXPECT_EQ(ReadBytes(Dir.File(L"t.txt")), C.Expected);
   }

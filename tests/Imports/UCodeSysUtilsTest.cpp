@@ -7,6 +7,7 @@
 #include "classlib/Streams.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ TEST(UCodeSysUtilsPaths, SplitAndChangeExtension) {
       {L"\\", L"\\", L"\\", L"", L"", L"\\.x"},
   };
   for (const PathCase& C : Cases) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(C.Name)));
+    TRACE_CASE(testing::PrintToString(std::wstring(C.Name)));
     EXPECT_EQ(WideExtractFilePath(C.Name), C.Path);
     EXPECT_EQ(WideExtractFileDir(C.Name), C.Dir);
     EXPECT_EQ(WideExtractFileName(C.Name), C.FileName);
@@ -76,7 +77,7 @@ TEST(UCodeSysUtilsText, StringReplace) {
       {L"abc", L"", L"x", false, rfReplaceAll, L"abc"},
   };
   for (const ReplaceCase& C : Cases) {
-    SCOPED_TRACE(testing::PrintToString(std::wstring(C.S)));
+    TRACE_CASE(testing::PrintToString(std::wstring(C.S)));
     EXPECT_EQ(WideStringReplace(C.S, C.Old, C.New, C.WholeWord, C.Flags), C.Result);
   }
 }

@@ -5,6 +5,7 @@
 #include "Imports/UCodeSysUtils.h"
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ TEST(UCodeWindowsCopyAnsiResult, RulesForFittingAndShortBuffers) {
       {3, "C:\\ab\\cd\\ef.txt", cwrPathComponents, 16, nullptr},
   };
   for (const CopyCase& C : Cases) {
-    SCOPED_TRACE(std::string(C.Ansi) + " in " + std::to_string(C.BufLen) + ", rules " +
-                 std::to_string(C.Rules));
+    TRACE_CASE(std::string(C.Ansi) + " in " + std::to_string(C.BufLen) + ", rules " +
+               std::to_string(C.Rules));
     std::wstring Buf(20, L'#');
     EXPECT_EQ(CopyAnsiResultToWideBuffer(C.BufLen, Buf.data(), C.Ansi, C.Rules), C.Result);
     EXPECT_EQ(Buf.c_str(), std::wstring(C.Buffer ? C.Buffer : L"####################"));

@@ -58,8 +58,7 @@ TEST(VistaAltFix, FreedWithItsOwnerFormLeavesNothingBehind) {
   Fix->ApplicationIdle(nullptr, Done);
   EXPECT_FALSE(Owner->WindowProcIsOwn());
   Owner->Handle();
-  delete Owner;  // frees the fix while the form's window goes
-  SUCCEED();
+  delete Owner;  // frees the fix while the form's window goes: no crash
 }
 
 }  // namespace

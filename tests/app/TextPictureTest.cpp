@@ -8,6 +8,7 @@
 #include "Imports/u_WideFunc.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/classlib/RaisedMessage.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -137,7 +138,7 @@ TEST(TextPicture, ThreeSongsInEachFormatAreDrawnWhereDrawTextPutsThem) {
   for (auto [Ext, Alike, Tolerance, MaxMismatch] : {std::tuple{L"bmp", &Same, 0, 0.0},
                                                     {L"gif", &SameInWebColors, 0, 0.0},
                                                     {L"jpg", &SameBrightness, 12, 0.02}}) {
-    SCOPED_TRACE(Ext);
+    TRACE_CASE(Ext);
     const std::wstring Name = Dir.File(std::wstring(L"list.") + Ext);
     WideSaveTextFile(ThreeSongs, Name, cpUTF8);
     const auto Got = Loaded(Name);

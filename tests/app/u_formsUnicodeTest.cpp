@@ -2,6 +2,8 @@
 // holding Greek and Japanese text, is read into a window of its class.
 #include <gtest/gtest.h>
 
+#include "tests/support/Trace.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -68,7 +70,7 @@ TEST(FormsUnicode, EveryWindowReadsWideCaptionsAndHints) {
       {"TEINSTSHORTCUTS", Maker<Teinstshortcuts>()},
   };
   for (const auto& [Resource, Make] : Forms) {
-    SCOPED_TRACE(Resource);
+    TRACE_CASE(Resource);
     const std::unique_ptr<TForm> Form(Make());
     TReader Reader(WithProbe(Resource), Resource);
     Reader.ReadRootComponent(Form.get());

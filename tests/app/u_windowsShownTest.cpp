@@ -25,6 +25,7 @@
 #include "tests/app/ProgFixture.h"
 #include "tests/support/KeyPress.h"
 #include "tests/support/Pixels.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -204,7 +205,7 @@ class WindowsShown : public TProgFixture {
  protected:
   // Shows the form alone, looks at every text on it and saves its picture under Name.
   static void Look(TForm* Form, const std::string& Name) {
-    SCOPED_TRACE(Name);
+    TRACE_CASE(Name);
     for (int F = 0; F < Screen->FormCount(); ++F)
       if (Screen->Forms(F) != Form && Screen->Forms(F) != prog) Screen->Forms(F)->Hide();
     Form->Show();

@@ -6,6 +6,7 @@
 
 #include "classlib/SysUtils.h"
 #include "tests/audio/TagBuilders.h"
+#include "tests/support/Trace.h"
 
 // ---- MPEG frames ----
 
@@ -37,7 +38,7 @@ TEST(MP3MpegHeader, DecodesAndRejectsHeaders) {
   for (const THeaderCase& C : Cases) {
     TMpegHeader H;
     TMpegInfo::DecodeHeader(C.Header, 0, H);
-    SCOPED_TRACE(testing::PrintToString(C.Header));
+    TRACE_CASE(testing::PrintToString(C.Header));
     EXPECT_EQ(H.Valid, C.Valid);
     if (!C.Valid) continue;
     EXPECT_EQ(H.Version, C.Version);
@@ -223,7 +224,7 @@ TEST(MP3ID3v2, TextEncodingsOfEveryVersion) {
       {3, Bytes{7} + Str("abc"), L""},
   };
   for (const TCase& C : Cases) {
-    SCOPED_TRACE(testing::PrintToString(C.Data));
+    TRACE_CASE(testing::PrintToString(C.Data));
     const std::string ID = C.Version == 2 ? "TT2" : "TIT2";
     EXPECT_EQ(LoadV2(Id3Tag(C.Version, 0, Id3Frame(C.Version, ID, C.Data)))->GetTitle(), C.Title);
   }

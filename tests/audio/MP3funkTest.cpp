@@ -6,6 +6,7 @@
 
 #include "Imports/UCodeSysUtils.h"
 #include "tests/audio/TagBuilders.h"
+#include "tests/support/Trace.h"
 
 struct TExpected {
   std::wstring Artist, Title, Album, Year, Genre, Track;
@@ -60,7 +61,7 @@ TEST_F(MP3funk, EncodedFiles) {
       {L"tagged.wma", {L"Wma Artist", L"Wma Title", L"Wma Album", L"2005", L"", L"6", 1}},
   };
   for (const TCase& C : Cases) {
-    SCOPED_TRACE(testing::PrintToString(C.Fixture));
+    TRACE_CASE(testing::PrintToString(C.Fixture));
     ExpectInfo(Read(FixturePath(C.Fixture)), C.Expected);
   }
   EXPECT_TRUE(Errors.Shown().empty());

@@ -6,6 +6,7 @@
 
 #include "classlib/SysUtils.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ class TagFileStream : public testing::Test {
 TEST_F(TagFileStream, ReadsWhatTheFileHolds) {
   const int64_t Head = TTagFileStream::HeadSize;
   for (const size_t Size : {size_t{0}, size_t{100}, size_t{Head}, size_t{3 * Head + 17}}) {
-    SCOPED_TRACE(Size);
+    TRACE_CASE(Size);
     const std::wstring Name = Write(Size);
     TTagFileStream Ours(Name);
     TUCodeFileStream Plain(Name, fmOpenRead | fmShareDenyNone);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/audio/TagBuilders.h"
+#include "tests/support/Trace.h"
 
 using WMA = TTagReaderTest<TWMATag>;
 
@@ -95,7 +96,7 @@ TEST_F(WMA, MalformedHeadersFail) {
   for (size_t I = 0; I < std::size(Cases); ++I) {
     Bytes Data = Cases[I];
     if (I == 3) Data[30 + Good.size() + 16] = 200;  // an object running past the header's end
-    SCOPED_TRACE(I);
+    TRACE_CASE(I);
     Read(Data, false);
     EXPECT_FALSE(Tag.Valid);
   }

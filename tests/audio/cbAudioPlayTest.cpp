@@ -14,6 +14,7 @@
 
 #include "tests/support/MessagePump.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 // Freed memory is overwritten, so that an engine used after the next-song command freed it fails loudly.
 // Every form is replaced: one left out would bring in the program's own memory manager with all of its
@@ -366,7 +367,7 @@ TEST(cbAudioPlayPlayback, EachFormatPlaysToItsEndAndCallsTheSeamOnce) {
       {L"subtitled.mkv", Frame2048, false},  // RenderFile answers VFW_S_PARTIAL_RENDER
   };
   for (const TPlayCase& Case : Cases) {
-    SCOPED_TRACE(testing::Message() << Case.File);
+    TRACE_CASE(testing::Message() << Case.File);
     TSongEnds Ends;
     std::atomic<int> Buffers{0};
     Ends.Engine = new TGraphProbe(nullptr, Fixture(Case.File), -1);
@@ -575,7 +576,7 @@ TEST(cbAudioPlayOutput, DeviceIndexChoosesTheRenderer) {
     EXPECT_FALSE(Engine.HasConnectedFilter(L"Audio Renderer")) << Index;
   }
   for (int Index = 0; Index < static_cast<int>(AudioDevices.size()); ++Index) {
-    SCOPED_TRACE(testing::Message() << Index);
+    TRACE_CASE(testing::Message() << Index);
     TGraphProbe Engine(nullptr, Fixture(L"tone.wav"), Index);
     EXPECT_TRUE(Engine.HasConnectedFilter(L"Audio Renderer"));
     Engine.Play();

@@ -8,6 +8,7 @@
 #include "classlib/Streams.h"
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ class TRedArea : public TGraphic {
 
 TEST(GraphicsBitmap, BmpRoundTripKeepsFormatPixelsAndColours) {
   for (const TFormatCase& Case : FormatCases) {
-    SCOPED_TRACE(Case.Bits);
+    TRACE_CASE(Case.Bits);
     std::unique_ptr<TBitmap> Source(NewBitmap(Case.Format, 13, 5));
     FillPattern(*Source, Case.Bits);
     TMemoryStream Stream;

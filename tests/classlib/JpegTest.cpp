@@ -8,6 +8,7 @@
 #include "classlib/Streams.h"
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -160,7 +161,7 @@ TEST(JpegImage, DamagedDataRaisesEjpeg) {
       {Random, L""},
   };
   for (const TCase& Case : Cases) {
-    SCOPED_TRACE(Case.Data.size());
+    TRACE_CASE(Case.Data.size());
     TJPEGImage Jpeg;
     const std::wstring Message = MessageOf<EJPEG>([&] { Decode(Case.Data, Jpeg); });
     EXPECT_NE(L"(no error)", Message);

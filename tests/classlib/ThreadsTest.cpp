@@ -101,7 +101,6 @@ TEST(Threads, AThreadThatFreesItselfIsGoneAfterItsEndAndARunningOneIsStoppedByIt
     while (!Looping) Sleep(1);
     EXPECT_EQ(Endless.Priority(), THREAD_PRIORITY_BELOW_NORMAL);
   }  // terminated and waited for here
-  SUCCEED();
 }
 
 TEST(Threads, TheApplicationsMessageLoopRunsSynchronisedCalls) {

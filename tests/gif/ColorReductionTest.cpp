@@ -6,6 +6,7 @@
 
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/gif/GifTestSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -237,7 +238,7 @@ TEST(GIFColors, WebReductionOfOnePixel) {
 
 TEST(GIFColors, WebReductionOfEveryPixelFormatMapsEachPixelByItsColour) {
   for (TPixelFormat Format : {pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
-    SCOPED_TRACE(static_cast<int>(Format));
+    TRACE_CASE(static_cast<int>(Format));
     auto Source = Bitmap24(37, 5, RandomColors(37 * 5, 17));
     Source->SetPixelFormat(Format);
     const std::vector<TRGB> Colors = ColorsOf(*Source);
@@ -261,7 +262,7 @@ TEST(GIFColors, EveryMethodGivesIndicesWithinItsPalette) {
       {pmOctree, 32},   {pmOctreeKeepSystem, 256},
       {pmCustom, 4}};
   for (auto [Mode, Count] : Modes) {
-    SCOPED_TRACE(static_cast<int>(Mode));
+    TRACE_CASE(static_cast<int>(Mode));
     const auto Reduced = ReduceBitmapColors(Source.get(), Mode, dkFloydSteinberg, 5, Custom.get());
     ASSERT_EQ(pf8bit, Reduced->PixelFormat());
     EXPECT_EQ(256u, EntriesOf(Reduced->Palette()).size());

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/gif/GifTestSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ TEST(GIFDitherKinds, EachKernelSpreadsTheErrorWithItsPublishedWeightsAndPlaces) 
   constexpr int Width = 7, Height = 6;
   for (const TKernel& Kernel : Kernels)
     for (int WhiteRow : {0, 1}) {  // left to right, then right to left
-      SCOPED_TRACE(testing::Message() << "kind " << int{Kernel.Kind} << " row " << WhiteRow);
+      TRACE_CASE(testing::Message() << "kind " << int{Kernel.Kind} << " row " << WhiteRow);
       const TDithered D = Walk(Kernel.Kind, Lookup, Width, Height, [&](int X, int Y, int) {
         return static_cast<uint8_t>(X == 3 && Y == WhiteRow ? 255 : 0);
       });

@@ -8,6 +8,7 @@
 
 #include "tests/gif/GifTestSupport.h"
 #include "tests/support/CpuTime.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ size_t DecodedCount(const Bytes& Pixels) {
 
 TEST(GIFLZWMalformed, EveryCaseEndsWithTheDecodersWarning) {
   for (const TMalformedCase& Case : Cases()) {
-    SCOPED_TRACE(Case.Name);
+    TRACE_CASE(Case.Name);
     const TDecoded Decoded = DecodeDamaged(Case.Data, 100, 100);
     if (Case.Warnings) {
       EXPECT_EQ(*Case.Warnings, Decoded.Warnings);
@@ -149,7 +150,7 @@ TEST(GIFLZWMalformed, DamagedValidDataKeepsThePixelsDecodedSoFar) {
   const Bytes& Pixels = SmallPixels();
   // A cut or a flipped final block keeps a correct prefix of the pixels.
   for (size_t Length = 0; Length <= Valid.size(); ++Length) {
-    SCOPED_TRACE(Length);
+    TRACE_CASE(Length);
     const TDecoded Decoded =
         DecodeDamaged(Bytes(Valid.begin(), Valid.begin() + static_cast<ptrdiff_t>(Length)), 8, 8);
     const size_t Count = DecodedCount(Decoded.Pixels);

@@ -4,6 +4,7 @@
 #include "classlib/StringLists.h"
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/gif/GifTestSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ TEST(GIFLZW, GoldenBytesOfSmallImages) {
       {"run of 6 by RLE", ckRLE, Bytes(6, 1), 1, 6, 4, {0x02, 0x02, 0x8C, 0x5F, 0x00}},
   };
   for (const TGoldenCase& Case : Cases) {
-    SCOPED_TRACE(Case.Name);
+    TRACE_CASE(Case.Name);
     const Bytes Data = EncodeImage(Case.Kind, Case.Pixels, Case.Width, Case.Height, Case.Colors);
     EXPECT_EQ(Case.Expected, Data);
     const TDecoded Decoded = DecodeImage(Data, Case.Width, Case.Height);
@@ -44,9 +45,8 @@ TEST(GIFLZW, RoundTripsEveryShapeTableAndCoder) {
     for (int Colors : {2, 4, 16, 256})
       for (TGIFCodingKind Kind : {ckLZW, ckRLE})
         for (bool Runs : {false, true}) {
-          SCOPED_TRACE(testing::Message()
-                       << Width << "x" << Height << ", " << Colors << " colours, "
-                       << (Kind == ckRLE ? "RLE" : "LZW") << (Runs ? ", runs" : ", random"));
+          TRACE_CASE(testing::Message() << Width << "x" << Height << ", " << Colors << " colours, "
+                                        << (Kind == ckRLE ? "RLE" : "LZW") << (Runs ? ", runs" : ", random"));
           const size_t Count = static_cast<size_t>(Width) * Height;
           const Bytes Pixels = Runs ? RunPixels(Count, Colors, 7) : RandomPixels(Count, Colors, 7);
           const Bytes Data = EncodeImage(Kind, Pixels, Width, Height, Colors);
@@ -70,7 +70,7 @@ TEST(GIFLZW, InterlacedFramesAreWrittenAndReadInPassOrder) {
   EXPECT_EQ((Bytes{0, 2, 1}), DecodeImage(EncodeImage(ckLZW, {0, 1, 2}, 1, 3, 4, true), 1, 3).Pixels);
   for (int Height = 1; Height <= 17; ++Height)
     for (TGIFCodingKind Kind : {ckLZW, ckRLE}) {
-      SCOPED_TRACE(Height);
+      TRACE_CASE(Height);
       Bytes Pixels;
       for (int Row = 0; Row < Height; ++Row) Pixels.insert(Pixels.end(), 3, static_cast<uint8_t>(Row));
       const Bytes Data = EncodeImage(Kind, Pixels, 3, Height, 32, true);
@@ -98,7 +98,7 @@ TEST(GIFLZW, EmptyFrameWritesOnlyTheEndCode) {
 
 TEST(GIFLZW, WriterCutsSubBlocksOf255Bytes) {
   for (int Count : {1, 254, 255, 256, 510, 511}) {
-    SCOPED_TRACE(Count);
+    TRACE_CASE(Count);
     TMemoryStream Target;
     TGIFWriter Writer(&Target);
     const Bytes Data = RandomPixels(static_cast<size_t>(Count), 256, 1);

@@ -10,6 +10,7 @@
 
 #include "tests/gif/GifTestSupport.h"
 #include "tests/support/CpuTime.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ std::vector<TFileCase> Cases() {
 
 TEST(GIFMalformedFile, EveryCaseEndsWithTheCodecsErrorOrWarnings) {
   for (const TFileCase& Case : Cases()) {
-    SCOPED_TRACE(Case.Name);
+    TRACE_CASE(Case.Name);
     const TLoaded Loaded = LoadAndDraw(Case.Data);
     EXPECT_EQ(Case.Error, Loaded.Error);
     if (Case.Warnings) {
@@ -207,7 +208,7 @@ TEST(GIFMalformedFile, CutsAtEveryBlockBoundaryKeepTheFramesBefore) {
   for (size_t Cut : BlockBoundaries(Valid))
     for (size_t Length : {Cut, Cut + 1}) {
       if (Length > Valid.size()) continue;
-      SCOPED_TRACE(Length);
+      TRACE_CASE(Length);
       const TLoaded Loaded =
           LoadAndDraw(Bytes(Valid.begin(), Valid.begin() + static_cast<ptrdiff_t>(Length)));
       ASSERT_LE(Loaded.Picture->Frames()->Count(), Whole.Picture->Frames()->Count());

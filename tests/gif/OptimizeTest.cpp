@@ -4,6 +4,7 @@
 
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/gif/PainterSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ std::unique_ptr<TGIFPicture> SavedAndLoaded(TGIFPicture& Picture) {
 TEST(GIFOptimize, RandomAnimationsPlayTheSameAfterEveryOptionAndAfterSaving) {
   int Smaller = 0;
   for (unsigned Seed = 0; Seed < 300; ++Seed) {
-    SCOPED_TRACE(Seed);
+    TRACE_CASE(Seed);
     for (TGIFOptimizeOptions Options :
          {AllOptions, TGIFOptimizeOptions{optMergeRepeats}, TGIFOptimizeOptions{optCropBorders},
           TGIFOptimizeOptions{optCleanup}, TGIFOptimizeOptions{optSortColorMaps}}) {
@@ -89,7 +90,7 @@ TEST(GIFOptimize, RandomAnimationsPlayTheSameAfterEveryOptionAndAfterSaving) {
 
 TEST(GIFOptimize, FilesOfTheToolsPlayTheSameAndAreNotLarger) {
   for (const std::string& Name : AnimationNames()) {
-    SCOPED_TRACE(Name);
+    TRACE_CASE(Name);
     const std::wstring Fixture = OracleFolder(L"fixtures") + L"\\" + AnsiToWide(Name);
     TGIFPicture Picture;
     Picture.LoadFromFile(WideToAnsi(Fixture + L".gif"));

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "tests/gif/GifTestSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ TEST(GIFOracleFiles, FilesOfTheToolsLoadAsTheToolsReportThem) {
   const std::vector<std::string> Names = FixtureNames();
   EXPECT_GE(Names.size(), 69u);
   for (const std::string& Name : Names) {
-    SCOPED_TRACE(Name);
+    TRACE_CASE(Name);
     TGIFPicture Picture;
     std::vector<std::string> Warnings;
     Picture.OnWarningMessage = [&](TObject*, int, const std::string& Message) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/gif/GifTestSupport.h"
+#include "tests/support/Trace.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ TEST(GIFOracle, ImageDataOfTheToolsDecodesToTheirPixels) {
   std::string Name;
   int Width, Height, Interlaced;
   while (Cases >> Name >> Width >> Height >> Interlaced) {
-    SCOPED_TRACE(Name);
+    TRACE_CASE(Name);
     const std::wstring Base = Folder + L"\\" + AnsiToWide(Name);
     const TDecoded Decoded = DecodeImage(ReadBytes(Base + L".lzw"), Width, Height, Interlaced != 0, 0xEE);
     EXPECT_EQ(ReadBytes(Base + L".idx"), Decoded.Pixels);
@@ -69,7 +70,7 @@ TEST(GIFOracle, OurImageDataIsLeftForTheTools) {
           std::ostringstream Name;
           Name << "lzw-" << (Kind == ckRLE ? "rle" : "lzw") << "-" << Width << "x" << Height << "-" << Colors
                << (Runs ? "-runs" : "-random") << (Interlaced ? "-interlaced" : "");
-          SCOPED_TRACE(Name.str());
+          TRACE_CASE(Name.str());
           const size_t Pixels = static_cast<size_t>(Width) * Height;
           const unsigned Seed = static_cast<unsigned>(Width * 31 + Height * 7 + Colors);
           const Bytes Indices = Runs ? RunPixels(Pixels, Colors, Seed) : RandomPixels(Pixels, Colors, Seed);

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "tests/support/Trace.h"
+
 // A crash must end the test program at once instead of waiting on a debugger dialog, and leave a trace
 // in the test's output: the code and the place, as a module and an offset for addr2line.
 static LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* Info) {
@@ -27,5 +29,6 @@ int main(int argc, char** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(EndOnCrash);
   testing::InitGoogleTest(&argc, argv);
+  AddTracePrinter();
   return RUN_ALL_TESTS();
 }
