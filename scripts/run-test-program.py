@@ -13,6 +13,7 @@ import os
 import subprocess
 import sys
 import threading
+import time
 
 GRACE = 60
 RAN = b"[==========] "  # the line after the last test: "[==========] N tests from M test suites ran."
@@ -23,10 +24,12 @@ def main():
     # its filter): Wine failed to start it, which happens now and then under load. It is started again,
     # twice at the most; a program that ran is never run again.
     for attempt in range(3):
+        started = time.monotonic()
         code, output = run_once()
         if code == 0 or output or attempt == 2:
             return code
-        log(f"the program ended with {code} before writing anything; started again")
+        log(f"the program ended with {code} after {time.monotonic() - started:.2f} s before writing anything; "
+            "started again")
 
 
 def log(note):
