@@ -101,6 +101,8 @@ bool PassesFilter(const Song& S, const TExportOptionen& O) {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // While lines are built, the format's "%123%" and "%tab%" are these two noncharacters, which no text
 // brings along (text that holds them gets U+FFFD instead): a song's field that reads "%tab%" stays text.
 constexpr wchar_t MarkeNummer = L'\uFDD0';
@@ -116,7 +118,7 @@ bool HatMarken(std::wstring_view Text) {
   return std::any_of(Text.begin(), Text.end(), IstMarke);
 }
 
-void AppendText(std::wstring& Line, const std::wstring& Text) {
+void AppendText(std::wstring& Line, std::wstring_view Text) {
   const size_t Start = Line.size();
   Line += Text;
   if (HatMarken(Text))
@@ -137,34 +139,60 @@ std::wstring MitMarken(const std::wstring& Text) {
 }
 
 // How a line reads: its markers as their placeholders.
-std::wstring Lesbar(const std::wstring& Line) {
-  if (!HatMarken(Line)) return Line;
-  return WideStringReplaceAll(WideStringReplaceAll(Line, std::wstring(1, MarkeNummer), NummerText),
-                              std::wstring(1, MarkeTab), TabText);
+std::wstring Lesbar(std::wstring_view Line) {
+  return WideStringReplaceAll(
+      WideStringReplaceAll(std::wstring(Line), std::wstring(1, MarkeNummer), NummerText),
+      std::wstring(1, MarkeTab), TabText);
 }
 
 // The file-name part of a path: the text after its last "\" or ":".
-std::wstring Dateiname(const std::wstring& Path) {
+std::wstring_view Dateiname(std::wstring_view Path) {
   const size_t Cut = Path.find_last_of(L"\\:");
-  return Cut == std::wstring::npos ? Path : Path.substr(Cut + 1);
+  return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
-std::wstring Zeile(const Song& S, const TExportFormat& Format) {
-  std::wstring Line;
-  Line.reserve(Format.Codes.size() * 16);  // spares most of the growing
+// Where a line lies in the text of all lines.
+struct TStrecke {
+  size_t Von;
+  size_t Laenge;
+};
+
+// The lines one after another in one text, so that a hundred thousand lines cost no hundred thousand
+// allocations, and sorting and removing move only the stretches.
+struct TZeilen {
+  std::wstring Text;
+  std::vector<TStrecke> Strecken;  // in the order of the lines
+
+  std::wstring_view Zeile(const TStrecke& S) const { return {Text.data() + S.Von, S.Laenge}; }
+  // Ends the line that Text took on from Von.
+  void Abschliessen(size_t Von) { Strecken.push_back({Von, Text.size() - Von}); }
+};
+
+void ZeileAnhaengen(std::wstring& Text, const Song& S, const TExportFormat& Format) {
   for (const int32_t Code : Format.Codes) {
     if (Code == tcNummer)
-      Line += MarkeNummer;
+      Text += MarkeNummer;
     else if (Code == tcTab)
-      Line += MarkeTab;
+      Text += MarkeTab;
     else if (Code == tcDateiname)
-      AppendText(Line, Dateiname(S[sfPath]));
+      AppendText(Text, Dateiname(S[sfPath]));
     else if (Code < tcDateiname)
-      AppendText(Line, S[Code - 1]);
+      AppendText(Text, S[Code - 1]);
     else
-      Line += Format.Stuecke[Code - tcErstesStueck];  // the pieces are free of markers already
+      Text += Format.Stuecke[Code - tcErstesStueck];  // the pieces are free of markers already
   }
-  return Line;
+}
+
+TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
+  TZeilen Z;
+  Z.Strecken.reserve(Songs.size());
+  for (const Song& S : Songs) {
+    if (!PassesFilter(S, O)) continue;
+    const size_t Von = Z.Text.size();
+    ZeileAnhaengen(Z.Text, S, Format);
+    Z.Abschliessen(Von);
+  }
+  return Z;
 }
 
 }  // namespace
@@ -189,28 +217,35 @@ namespace {
 
 // The sort keys of the lines as they read. The platform takes about a microsecond a key, so a long list
 // is shared out among the processors.
-std::vector<std::string> Schluessel(const std::vector<std::wstring>& Lines) {
-  std::vector<std::string> Keys(Lines.size());
+std::vector<std::string> Schluessel(const TZeilen& Z) {
+  std::vector<std::string> Keys(Z.Strecken.size());
   const auto Machen = [&](size_t Von, size_t Bis) {
-    for (size_t I = Von; I < Bis; ++I)
-      Keys[I] = Sortierschluessel(HatMarken(Lines[I]) ? Lesbar(Lines[I]) : Lines[I]);
+    std::wstring Zeile;  // the platform reads a line up to a terminating zero
+    for (size_t I = Von; I < Bis; ++I) {
+      const std::wstring_view L = Z.Zeile(Z.Strecken[I]);
+      if (HatMarken(L))
+        Zeile = Lesbar(L);
+      else
+        Zeile.assign(L);
+      Keys[I] = Sortierschluessel(Zeile);
+    }
   };
   constexpr size_t ZeilenJeFaden = 4096;
   const size_t Faeden =
-      std::clamp<size_t>(Lines.size() / ZeilenJeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
-  const size_t Stueck = (Lines.size() + Faeden - 1) / Faeden;
+      std::clamp<size_t>(Keys.size() / ZeilenJeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
+  const size_t Stueck = (Keys.size() + Faeden - 1) / Faeden;
   std::vector<std::exception_ptr> Fehler(Faeden);
   {
     std::vector<std::jthread> Helfer;
     for (size_t F = 1; F < Faeden; ++F)
       Helfer.emplace_back([&, F] {
         try {
-          Machen(F * Stueck, std::min(Lines.size(), (F + 1) * Stueck));
+          Machen(F * Stueck, std::min(Keys.size(), (F + 1) * Stueck));
         } catch (...) {
           Fehler[F] = std::current_exception();
         }
       });
-    Machen(0, std::min(Lines.size(), Stueck));
+    Machen(0, std::min(Keys.size(), Stueck));
   }
   for (const std::exception_ptr& E : Fehler)
     if (E) std::rethrow_exception(E);
@@ -234,9 +269,9 @@ bool KleinerAls(const std::string& A, const std::string& B) {
 
 // Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
 // of equal lines stays, which is what a sorted list that ignores duplicates keeps.
-void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
-  const std::vector<std::string> Keys = Schluessel(Lines);
-  std::vector<size_t> Order(Lines.size());
+void Sortieren(TZeilen& Z, bool Einmal) {
+  const std::vector<std::string> Keys = Schluessel(Z);
+  std::vector<size_t> Order(Keys.size());
   std::iota(Order.begin(), Order.end(), 0);
   std::stable_sort(Order.begin(), Order.end(),
                    [&Keys](size_t A, size_t B) { return KleinerAls(Keys[A], Keys[B]); });
@@ -244,97 +279,111 @@ void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
     Order.erase(
         std::unique(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] == Keys[B]; }),
         Order.end());
-  std::vector<std::wstring> Sorted;
+  std::vector<TStrecke> Sorted;
   Sorted.reserve(Order.size());
-  for (const size_t I : Order) Sorted.push_back(std::move(Lines[I]));
-  Lines = std::move(Sorted);
+  for (const size_t I : Order) Sorted.push_back(Z.Strecken[I]);
+  Z.Strecken = std::move(Sorted);
 }
 
 // True when a line changed.
-bool Ersetzen(std::vector<std::wstring>& Lines, const std::wstring& Suchen, const std::wstring& Durch) {
+bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch) {
   if (Suchen.empty() || Suchen == Durch) return false;
   const std::wstring Alt = MitMarken(Suchen);
   const std::wstring Neu = MitMarken(Durch);
+  TZeilen Ersetzt;
+  Ersetzt.Text.reserve(Z.Text.size());
+  Ersetzt.Strecken.reserve(Z.Strecken.size());
   bool Geaendert = false;
-  for (std::wstring& L : Lines) {
-    if (L.find(Alt) == std::wstring::npos) continue;
-    L = WideStringReplaceAll(L, Alt, Neu);
-    Geaendert = true;
+  for (const TStrecke& S : Z.Strecken) {
+    const std::wstring_view L = Z.Zeile(S);
+    const size_t Von = Ersetzt.Text.size();
+    if (L.find(Alt) == std::wstring_view::npos) {
+      Ersetzt.Text += L;
+    } else {
+      Ersetzt.Text += WideStringReplaceAll(std::wstring(L), Alt, Neu);
+      Geaendert = true;
+    }
+    Ersetzt.Abschliessen(Von);
   }
+  Z = std::move(Ersetzt);
   return Geaendert;
 }
 
-void LeereEntfernen(std::vector<std::wstring>& Lines) {
-  std::erase_if(Lines,
-                [](const std::wstring& L) { return L.empty() || (L.size() == 1 && L[0] == MarkeNummer); });
-}
-
-// Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
-void Nummerieren(std::vector<std::wstring>& Lines, bool Nullen) {
-  const size_t Breite = Nullen ? std::to_wstring(Lines.size()).size() : 0;
-  for (size_t I = 0; I < Lines.size(); ++I) {
-    if (std::find(Lines[I].begin(), Lines[I].end(), MarkeNummer) == Lines[I].end()) continue;
-    std::wstring Nummer = std::to_wstring(I + 1);
-    if (Nummer.size() < Breite) Nummer.insert(0, Breite - Nummer.size(), L'0');
-    Lines[I] = WideStringReplaceAll(Lines[I], std::wstring(1, MarkeNummer), Nummer);
-  }
+void LeereEntfernen(TZeilen& Z) {
+  std::erase_if(Z.Strecken, [&Z](const TStrecke& S) {
+    return S.Laenge == 0 || (S.Laenge == 1 && Z.Text[S.Von] == MarkeNummer);
+  });
 }
 
 bool HtmlBesonders(wchar_t C) {
-  return C == L'&' || C == L'<' || C == L'>' || C == L'"' || C == MarkeTab;
+  return C == L'&' || C == L'<' || C == L'>' || C == L'"';
 }
 
-// A line as the text of its HTML row's cells; the runs between special characters go in whole.
-void HtmlZelleAnhaengen(std::wstring& Out, const std::wstring& Line) {
-  for (auto Von = Line.begin(); Von != Line.end();) {
-    const auto Bis = std::find_if(Von, Line.end(), HtmlBesonders);
-    Out.append(Von, Bis);
-    if (Bis == Line.end()) break;
-    Von = Bis + 1;
-    switch (*Bis) {
-      case L'&':
-        Out += L"&amp;";
-        break;
-      case L'<':
-        Out += L"&lt;";
-        break;
-      case L'>':
-        Out += L"&gt;";
-        break;
-      case L'"':
-        Out += L"&quot;";
-        break;
-      default:  // the cell marker
-        Out += L"</td><td>";
-    }
+// What a marker or, in HTML, a special character of a line stands for in the export; the number marker
+// stands for the line's number.
+std::wstring_view Ersatz(wchar_t C, bool Html) {
+  switch (C) {
+    case L'&':
+      return L"&amp;"sv;
+    case L'<':
+      return L"&lt;"sv;
+    case L'>':
+      return L"&gt;"sv;
+    case L'"':
+      return L"&quot;"sv;
+    default:  // the cell marker
+      return Html ? L"</td><td>"sv : TabText;
   }
 }
 
-// How much longer a line's cells are than the line: room made at once spares a copy of the whole text.
-size_t HtmlZuwachs(const std::wstring& Line) {
-  size_t Zuwachs = 0;
-  for (const wchar_t C : Line)
-    if (HtmlBesonders(C)) Zuwachs += C == MarkeTab ? 8 : 5;
-  return Zuwachs;
+bool Besonders(wchar_t C, bool Html) {
+  return IstMarke(C) || (Html && HtmlBesonders(C));
 }
 
-std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
-  size_t Size = 32;
-  for (const std::wstring& L : Lines) Size += L.size() + 24 + (Html ? HtmlZuwachs(L) : 0);
+// The line's position from 1, with zeros in front up to Breite digits.
+void NummerAnhaengen(std::wstring& Out, size_t Nummer, size_t Breite) {
+  const std::wstring Ziffern = std::to_wstring(Nummer);
+  if (Ziffern.size() < Breite) Out.append(Breite - Ziffern.size(), L'0');
+  Out += Ziffern;
+}
+
+// A line as the export shows it; the runs between special characters go in whole.
+void ZeileAusgeben(std::wstring& Out, std::wstring_view Line, size_t Nummer, size_t Breite, bool Html) {
+  size_t Von = 0;
+  for (size_t I = 0; I < Line.size(); ++I) {
+    if (!Besonders(Line[I], Html)) continue;
+    Out.append(Line.data() + Von, I - Von);
+    Von = I + 1;
+    if (Line[I] == MarkeNummer)
+      NummerAnhaengen(Out, Nummer, Breite);
+    else
+      Out += Ersatz(Line[I], Html);
+  }
+  Out.append(Line.data() + Von, Line.size() - Von);
+}
+
+// How much longer the lines come out than their text, numbers of at most Stellen digits: room made at
+// once spares a copy of the whole text.
+size_t Zuwachs(const TZeilen& Z, size_t Stellen, bool Html) {
+  size_t Mehr = Z.Strecken.size() * (Html ? 21 : 2);  // the row's tags and the line end
+  for (const TStrecke& S : Z.Strecken)
+    for (const wchar_t C : Z.Zeile(S))
+      if (Besonders(C, Html)) Mehr += (C == MarkeNummer ? Stellen : Ersatz(C, Html).size()) - 1;
+  return Mehr;
+}
+
+std::wstring Ausgeben(const TZeilen& Z, bool Nullen, bool Html) {
+  // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
+  const size_t Stellen = std::to_wstring(Z.Strecken.size()).size();
+  const size_t Breite = Nullen ? Stellen : 0;
   std::wstring Out;
-  Out.reserve(Size);
+  Out.reserve(Z.Text.size() + Zuwachs(Z, Stellen, Html) + 32);
   if (Html) Out += L"<table>\r\n";
-  for (const std::wstring& L : Lines) {
-    if (Html) {
-      Out += L"<tr><td>";
-      HtmlZelleAnhaengen(Out, L);
-      Out += L"</td></tr>";
-    } else if (HatMarken(L)) {
-      Out += Lesbar(L);
-    } else {
-      Out += L;
-    }
-    Out += L"\r\n";
+  for (size_t I = 0; I < Z.Strecken.size(); ++I) {
+    if (Html) Out += L"<tr><td>"sv;
+    ZeileAusgeben(Out, Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html);
+    if (Html) Out += L"</td></tr>"sv;
+    Out += L"\r\n"sv;
   }
   if (Html) Out += L"</table>\r\n";
   return Out;
@@ -345,17 +394,13 @@ std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
   for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
-  std::vector<std::wstring> Lines;
-  Lines.reserve(Songs.size());
-  for (const Song& S : Songs)
-    if (PassesFilter(S, O)) Lines.push_back(Zeile(S, Format));
-  if (O.DoppelteWeg) Sortieren(Lines, true);
-  const bool Ersetzt = O.Ersetzen && Ersetzen(Lines, O.Suchen, O.ErsetzenDurch);
+  TZeilen Zeilen = Bauen(Songs, O, Format);
+  if (O.DoppelteWeg) Sortieren(Zeilen, true);
+  const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch);
   // Without duplicates the lines are in order already, unless the replacement changed one.
-  if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Lines, false);
-  if (O.LeereWeg) LeereEntfernen(Lines);
-  Nummerieren(Lines, O.Nullen);
-  return Ausgeben(Lines, O.Html);
+  if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
+  if (O.LeereWeg) LeereEntfernen(Zeilen);
+  return Ausgeben(Zeilen, O.Nullen, O.Html);
 }
 
 // ---------------------------------------------------------------------------------------------------------
