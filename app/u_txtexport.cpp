@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
-#include <numeric>
+#include <memory>
 #include <thread>
 
 #include "Imports/UCodeClipBrd.h"
@@ -215,74 +215,218 @@ std::string Sortierschluessel(const std::wstring& Text) {
 
 namespace {
 
-// The sort keys of the lines as they read. The platform takes about a microsecond a key, so a long list
-// is shared out among the processors.
-std::vector<std::string> Schluessel(const TZeilen& Z) {
-  std::vector<std::string> Keys(Z.Strecken.size());
-  const auto Machen = [&](size_t Von, size_t Bis) {
-    std::wstring Zeile;  // the platform reads a line up to a terminating zero
-    for (size_t I = Von; I < Bis; ++I) {
-      const std::wstring_view L = Z.Zeile(Z.Strecken[I]);
-      if (HatMarken(L))
-        Zeile = Lesbar(L);
-      else
-        Zeile.assign(L);
-      Keys[I] = Sortierschluessel(Zeile);
-    }
-  };
-  constexpr size_t ZeilenJeFaden = 4096;
+// Runs Machen(Von, Bis) over the numbers below Anzahl, shared out among the processors when there are
+// many: the platform takes about a microsecond a sort key.
+template <typename TMachen>
+void Verteilt(size_t Anzahl, const TMachen& Machen) {
+  constexpr size_t JeFaden = 4096;
   const size_t Faeden =
-      std::clamp<size_t>(Keys.size() / ZeilenJeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
-  const size_t Stueck = (Keys.size() + Faeden - 1) / Faeden;
+      std::clamp<size_t>(Anzahl / JeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
+  const size_t Stueck = (Anzahl + Faeden - 1) / Faeden;
   std::vector<std::exception_ptr> Fehler(Faeden);
   {
     std::vector<std::jthread> Helfer;
     for (size_t F = 1; F < Faeden; ++F)
       Helfer.emplace_back([&, F] {
         try {
-          Machen(F * Stueck, std::min(Keys.size(), (F + 1) * Stueck));
+          Machen(F * Stueck, std::min(Anzahl, (F + 1) * Stueck));
         } catch (...) {
           Fehler[F] = std::current_exception();
         }
       });
-    Machen(0, std::min(Keys.size(), Stueck));
+    Machen(0, std::min(Anzahl, Stueck));
   }
   for (const std::exception_ptr& E : Fehler)
     if (E) std::rethrow_exception(E);
-  return Keys;
 }
 
+// The first level of a sort key: its bytes before the first byte below 2, which ends that level and is
+// below every byte of it. Keys whose first levels differ are in the order of these alone.
+std::string_view ErsteStufe(std::string_view Key) {
+  const auto Ende = std::find_if(Key.begin(), Key.end(), [](char C) { return static_cast<uint8_t>(C) < 2; });
+  return Key.substr(0, static_cast<size_t>(Ende - Key.begin()));
+}
+
+// The first levels of single characters, learned from the platform, so that a line over them needs no
+// key of its own: its first level is theirs one after another. That holds unless letters sort together
+// (as "cs" in Hungarian), which would show in a text of every pair of them; then no character is used.
+class TErsteStufen {
+ public:
+  // For the characters of Texte, all or none.
+  explicit TErsteStufen(const TZeilen& Texte) : FStufe(0x10000), FLaenge(0x10000) {
+    std::vector<uint8_t> Gesehen(0x10000);
+    std::vector<wchar_t> Zeichen;
+    for (const wchar_t C : Texte.Text) {
+      if (Gesehen[C]) continue;
+      Gesehen[C] = 1;
+      Zeichen.push_back(C);
+    }
+    if (Zeichen.size() > GroessteZahl) return;
+    std::wstring Paare;
+    for (const wchar_t C : Zeichen)
+      for (const wchar_t D : Zeichen) Paare += {C, D};
+    if (!std::all_of(Zeichen.begin(), Zeichen.end(), [this](wchar_t C) { return Lernen(C); }) ||
+        ErsteStufe(Sortierschluessel(Paare)) != Stufe(Paare))
+      std::fill(FLaenge.begin(), FLaenge.end(), 0);
+  }
+
+  // Writes the first level of Text to Ziel, which has room for eight bytes a character and eight more;
+  // returns its end, or nullptr when a character of Text is not known.
+  char* Schreiben(std::wstring_view Text, char* Ziel) const {
+    for (const wchar_t C : Text) {
+      if (FLaenge[C] == 0) return nullptr;
+      std::memcpy(Ziel, &FStufe[C], 8);
+      Ziel += FLaenge[C] - 1;
+    }
+    return Ziel;
+  }
+
+ private:
+  // More would make the text of all pairs take longer than the keys it spares.
+  static constexpr size_t GroessteZahl = 300;
+
+  // The end of text, surrogates and characters whose first level is longer than eight bytes stay unknown.
+  bool Lernen(wchar_t C) {
+    if (C == 0 || (C >= 0xD800 && C <= 0xDFFF)) return false;
+    const std::string Key = Sortierschluessel(std::wstring(1, C));
+    const std::string_view Erste = ErsteStufe(Key);
+    if (Erste.size() > 8) return false;
+    std::memcpy(&FStufe[C], Erste.data(), Erste.size());
+    FLaenge[C] = static_cast<uint8_t>(Erste.size() + 1);  // 0 stands for unknown
+    return true;
+  }
+
+  // Empty when a character of Text is not known.
+  std::string Stufe(std::wstring_view Text) const {
+    std::string Out(Text.size() * 8 + 8, '\0');
+    const char* Ende = Schreiben(Text, Out.data());
+    Out.resize(Ende ? static_cast<size_t>(Ende - Out.data()) : 0);
+    return Out;
+  }
+
+  std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
+  std::vector<uint8_t> FLaenge;  // its length plus one
+};
+
 // Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
-bool KleinerAls(const std::string& A, const std::string& B) {
+int Vergleich(std::string_view A, std::string_view B) {
   const size_t N = std::min(A.size(), B.size());
   size_t I = 0;
   for (; I + 8 <= N; I += 8) {
     uint64_t X, Y;
     std::memcpy(&X, A.data() + I, 8);
     std::memcpy(&Y, B.data() + I, 8);
-    if (X != Y) return __builtin_bswap64(X) < __builtin_bswap64(Y);
+    if (X != Y) return __builtin_bswap64(X) < __builtin_bswap64(Y) ? -1 : 1;
   }
   for (; I < N; ++I)
-    if (A[I] != B[I]) return static_cast<unsigned char>(A[I]) < static_cast<unsigned char>(B[I]);
-  return A.size() < B.size();
+    if (A[I] != B[I]) return static_cast<uint8_t>(A[I]) < static_cast<uint8_t>(B[I]) ? -1 : 1;
+  return (A.size() > B.size()) - (A.size() < B.size());
 }
 
-// Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
-// of equal lines stays, which is what a sorted list that ignores duplicates keeps.
+// The lines as they read: their markers as their placeholders.
+TZeilen Lesbare(const TZeilen& Z) {
+  TZeilen L;
+  for (const TStrecke& S : Z.Strecken) {
+    const size_t Von = L.Text.size();
+    L.Text += Lesbar(Z.Zeile(S));
+    L.Abschliessen(Von);
+  }
+  return L;
+}
+
+// What the sort knows of each line: the first level of its key, and the platform's whole key where the
+// characters' first levels do not give it or two lines are equal at it.
+struct TSortDaten {
+  std::unique_ptr<char[]> Erste;  // the first levels that come from the characters'
+  std::vector<std::string_view> Stufe;
+  std::vector<std::string> Voll;
+};
+
+// The platform's whole keys of the lines Welche.
+void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZeilen& Texte) {
+  Verteilt(Welche.size(), [&](size_t Von, size_t Bis) {
+    std::wstring Zeile;  // the platform reads a line up to a terminating zero
+    for (size_t I = Von; I < Bis; ++I) {
+      Zeile.assign(Texte.Zeile(Texte.Strecken[Welche[I]]));
+      D.Voll[Welche[I]] = Sortierschluessel(Zeile);
+    }
+  });
+}
+
+TSortDaten ErsteStufen(const TZeilen& Texte) {
+  const TErsteStufen Stufen(Texte);
+  const size_t Anzahl = Texte.Strecken.size();
+  TSortDaten D{std::make_unique_for_overwrite<char[]>(Texte.Text.size() * 8 + 8),
+               std::vector<std::string_view>(Anzahl), std::vector<std::string>(Anzahl)};
+  char* Ziel = D.Erste.get();
+  std::vector<size_t> Offen;
+  for (size_t I = 0; I < Anzahl; ++I) {
+    char* Ende = Stufen.Schreiben(Texte.Zeile(Texte.Strecken[I]), Ziel);
+    if (Ende == nullptr) {
+      Offen.push_back(I);
+      continue;
+    }
+    D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
+    Ziel = Ende;
+  }
+  VolleSchluessel(D, Offen, Texte);
+  for (const size_t I : Offen) D.Stufe[I] = ErsteStufe(D.Voll[I]);
+  return D;
+}
+
+// A line in the sort, with the first eight bytes of its first level as a number: most comparisons end
+// at that one step.
+struct TSortPlatz {
+  uint64_t Kopf;
+  size_t Zeile;
+};
+
+// Sorts ascending by the platform's case-insensitive order, equal lines in their order. With Einmal only
+// the first of equal lines stays, which is what a sorted list that ignores duplicates keeps. Most lines
+// differ at the first level of their keys, which comes from the characters' own; only the others need the
+// platform's keys.
 void Sortieren(TZeilen& Z, bool Einmal) {
-  const std::vector<std::string> Keys = Schluessel(Z);
-  std::vector<size_t> Order(Keys.size());
-  std::iota(Order.begin(), Order.end(), 0);
-  std::stable_sort(Order.begin(), Order.end(),
-                   [&Keys](size_t A, size_t B) { return KleinerAls(Keys[A], Keys[B]); });
-  if (Einmal)
-    Order.erase(
-        std::unique(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] == Keys[B]; }),
-        Order.end());
-  std::vector<TStrecke> Sorted;
-  Sorted.reserve(Order.size());
-  for (const size_t I : Order) Sorted.push_back(Z.Strecken[I]);
-  Z.Strecken = std::move(Sorted);
+  const bool MitMarken = HatMarken(Z.Text);
+  const TZeilen GelesenMitMarken = MitMarken ? Lesbare(Z) : TZeilen{};
+  const TZeilen& Texte = MitMarken ? GelesenMitMarken : Z;
+  TSortDaten D = ErsteStufen(Texte);
+  std::vector<TSortPlatz> Plaetze(D.Stufe.size());
+  for (size_t I = 0; I < Plaetze.size(); ++I) {
+    uint64_t Kopf = 0;
+    std::memcpy(&Kopf, D.Stufe[I].data(), std::min<size_t>(D.Stufe[I].size(), 8));
+    Plaetze[I] = {__builtin_bswap64(Kopf), I};
+  }
+  const auto Gleich = [&D](const TSortPlatz& A, const TSortPlatz& B) {
+    return A.Kopf == B.Kopf && D.Stufe[A.Zeile] == D.Stufe[B.Zeile];
+  };
+  std::stable_sort(Plaetze.begin(), Plaetze.end(), [&D](const TSortPlatz& A, const TSortPlatz& B) {
+    return A.Kopf != B.Kopf ? A.Kopf < B.Kopf : Vergleich(D.Stufe[A.Zeile], D.Stufe[B.Zeile]) < 0;
+  });
+
+  // Runs of lines equal at the first level go by their whole keys.
+  std::vector<std::pair<size_t, size_t>> Gleiche;
+  std::vector<size_t> Ohne;
+  for (size_t Von = 0, Bis; Von < Plaetze.size(); Von = Bis) {
+    for (Bis = Von + 1; Bis < Plaetze.size() && Gleich(Plaetze[Von], Plaetze[Bis]);) ++Bis;
+    if (Bis - Von < 2) continue;
+    Gleiche.emplace_back(Von, Bis);
+    for (size_t I = Von; I < Bis; ++I)
+      if (D.Voll[Plaetze[I].Zeile].empty()) Ohne.push_back(Plaetze[I].Zeile);
+  }
+  VolleSchluessel(D, Ohne, Texte);
+  for (const auto& [Von, Bis] : Gleiche)
+    std::stable_sort(Plaetze.begin() + Von, Plaetze.begin() + Bis,
+                     [&D](const TSortPlatz& A, const TSortPlatz& B) {
+                       return Vergleich(D.Voll[A.Zeile], D.Voll[B.Zeile]) < 0;
+                     });
+
+  std::vector<TStrecke> Strecken;
+  Strecken.reserve(Plaetze.size());
+  for (size_t I = 0; I < Plaetze.size(); ++I)
+    if (!Einmal || I == 0 || !Gleich(Plaetze[I - 1], Plaetze[I]) ||
+        D.Voll[Plaetze[I - 1].Zeile] != D.Voll[Plaetze[I].Zeile])
+      Strecken.push_back(Z.Strecken[Plaetze[I].Zeile]);
+  Z.Strecken = std::move(Strecken);
 }
 
 // True when a line changed.
