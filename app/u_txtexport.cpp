@@ -118,16 +118,16 @@ bool HatMarken(std::wstring_view Text) {
   return std::any_of(Text.begin(), Text.end(), IstMarke);
 }
 
-void AppendText(std::wstring& Line, std::wstring_view Text) {
-  const size_t Start = Line.size();
-  Line += Text;
-  if (HatMarken(Text))
-    std::replace_if(Line.begin() + static_cast<ptrdiff_t>(Start), Line.end(), IstMarke, L'\uFFFD');
+// Text as text of a line: markers that it brings along become U+FFFD. Character by character, as a copy
+// of a few characters asks the runtime library.
+wchar_t* FeldSchreiben(std::wstring_view Text, wchar_t* Ziel) {
+  for (const wchar_t C : Text) *Ziel++ = IstMarke(C) ? L'\uFFFD' : C;
+  return Ziel;
 }
 
 std::wstring OhneMarken(const std::wstring& Text) {
-  std::wstring Result;
-  AppendText(Result, Text);
+  std::wstring Result(Text.size(), L'\0');
+  FeldSchreiben(Text, Result.data());
   return Result;
 }
 
@@ -168,30 +168,53 @@ struct TZeilen {
   void Abschliessen(size_t Von) { Strecken.push_back({Von, Text.size() - Von}); }
 };
 
-void ZeileAnhaengen(std::wstring& Text, const Song& S, const TExportFormat& Format) {
+// Writes the song's line to Ziel, which has room for Hoechstens(S, Format); returns its end.
+wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Ziel) {
   for (const int32_t Code : Format.Codes) {
     if (Code == tcNummer)
-      Text += MarkeNummer;
+      *Ziel++ = MarkeNummer;
     else if (Code == tcTab)
-      Text += MarkeTab;
+      *Ziel++ = MarkeTab;
     else if (Code == tcDateiname)
-      AppendText(Text, Dateiname(S[sfPath]));
+      Ziel = FeldSchreiben(Dateiname(S[sfPath]), Ziel);
     else if (Code < tcDateiname)
-      AppendText(Text, S[Code - 1]);
+      Ziel = FeldSchreiben(S[Code - 1], Ziel);
     else
-      Text += Format.Stuecke[Code - tcErstesStueck];  // the pieces are free of markers already
+      Ziel = FeldSchreiben(Format.Stuecke[Code - tcErstesStueck], Ziel);  // free of markers already
   }
+  return Ziel;
+}
+
+// The room a song's line takes at most: the file name counts as the whole path.
+size_t Hoechstens(const Song& S, const TExportFormat& Format) {
+  size_t Summe = 0;
+  for (const int32_t Code : Format.Codes)
+    Summe += Code == tcNummer || Code == tcTab ? 1
+             : Code == tcDateiname             ? S[sfPath].size()
+             : Code < tcDateiname              ? S[Code - 1].size()
+                                               : Format.Stuecke[Code - tcErstesStueck].size();
+  return Summe;
 }
 
 TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
+  std::vector<const Song*> Gefiltert;
+  Gefiltert.reserve(Songs.size());
+  size_t Platz = 0;
+  for (const Song& S : Songs)
+    if (PassesFilter(S, O)) {
+      Gefiltert.push_back(&S);
+      Platz += Hoechstens(S, Format);
+    }
   TZeilen Z;
-  Z.Strecken.reserve(Songs.size());
-  for (const Song& S : Songs) {
-    if (!PassesFilter(S, O)) continue;
-    const size_t Von = Z.Text.size();
-    ZeileAnhaengen(Z.Text, S, Format);
-    Z.Abschliessen(Von);
+  Z.Text.resize(Platz);
+  Z.Strecken.reserve(Gefiltert.size());
+  wchar_t* Ziel = Z.Text.data();
+  for (const Song* S : Gefiltert) {
+    wchar_t* Ende = ZeileSchreiben(*S, Format, Ziel);
+    Z.Strecken.push_back({static_cast<size_t>(Ziel - Z.Text.data()), static_cast<size_t>(Ende - Ziel)});
+    Ziel = Ende;
   }
+  Z.Text.resize(static_cast<size_t>(Ziel - Z.Text.data()));
   return Z;
 }
 
@@ -463,8 +486,7 @@ bool HtmlBesonders(wchar_t C) {
   return C == L'&' || C == L'<' || C == L'>' || C == L'"';
 }
 
-// What a marker or, in HTML, a special character of a line stands for in the export; the number marker
-// stands for the line's number.
+// What a cell marker or, in HTML, a special character of a line stands for in the export.
 std::wstring_view Ersatz(wchar_t C, bool Html) {
   switch (C) {
     case L'&':
@@ -484,52 +506,70 @@ bool Besonders(wchar_t C, bool Html) {
   return IstMarke(C) || (Html && HtmlBesonders(C));
 }
 
+// Character by character: a copy of a few characters asks the runtime library.
+wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
+  for (const wchar_t C : Text) *Ziel++ = C;
+  return Ziel;
+}
+
 // The line's position from 1, with zeros in front up to Breite digits.
-void NummerAnhaengen(std::wstring& Out, size_t Nummer, size_t Breite) {
-  const std::wstring Ziffern = std::to_wstring(Nummer);
-  if (Ziffern.size() < Breite) Out.append(Breite - Ziffern.size(), L'0');
-  Out += Ziffern;
+wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
+  wchar_t Ziffern[24];
+  wchar_t* Anfang = std::end(Ziffern);
+  do {
+    *--Anfang = static_cast<wchar_t>(L'0' + Nummer % 10);
+    Nummer /= 10;
+  } while (Nummer != 0);
+  const size_t Stellen = static_cast<size_t>(std::end(Ziffern) - Anfang);
+  if (Stellen < Breite) Ziel = std::fill_n(Ziel, Breite - Stellen, L'0');
+  return Schreiben({Anfang, Stellen}, Ziel);
 }
 
-// A line as the export shows it; the runs between special characters go in whole.
-void ZeileAusgeben(std::wstring& Out, std::wstring_view Line, size_t Nummer, size_t Breite, bool Html) {
-  size_t Von = 0;
-  for (size_t I = 0; I < Line.size(); ++I) {
-    if (!Besonders(Line[I], Html)) continue;
-    Out.append(Line.data() + Von, I - Von);
-    Von = I + 1;
-    if (Line[I] == MarkeNummer)
-      NummerAnhaengen(Out, Nummer, Breite);
+// A line as the export shows it.
+wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html, wchar_t* Ziel) {
+  for (const wchar_t C : Line) {
+    if (!Besonders(C, Html))
+      *Ziel++ = C;
+    else if (C == MarkeNummer)
+      Ziel = NummerSchreiben(Nummer, Breite, Ziel);
     else
-      Out += Ersatz(Line[I], Html);
+      Ziel = Schreiben(Ersatz(C, Html), Ziel);
   }
-  Out.append(Line.data() + Von, Line.size() - Von);
+  return Ziel;
 }
 
-// How much longer the lines come out than their text, numbers of at most Stellen digits: room made at
-// once spares a copy of the whole text.
-size_t Zuwachs(const TZeilen& Z, size_t Stellen, bool Html) {
-  size_t Mehr = Z.Strecken.size() * (Html ? 21 : 2);  // the row's tags and the line end
-  for (const TStrecke& S : Z.Strecken)
+constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
+constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
+constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
+constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
+constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
+
+// The length of the export, numbers of at most Stellen digits: room made at once spares a copy of the
+// whole text.
+size_t Laenge(const TZeilen& Z, size_t Stellen, bool Html) {
+  size_t Summe = Html ? TabelleAnfang.size() + TabelleEnde.size() : 0;
+  for (const TStrecke& S : Z.Strecken) {
+    Summe += S.Laenge + (Html ? ZeilenAnfangHtml.size() + ZeilenEndeHtml.size() : ZeilenEnde.size());
     for (const wchar_t C : Z.Zeile(S))
-      if (Besonders(C, Html)) Mehr += (C == MarkeNummer ? Stellen : Ersatz(C, Html).size()) - 1;
-  return Mehr;
+      if (Besonders(C, Html)) Summe += (C == MarkeNummer ? Stellen : Ersatz(C, Html).size()) - 1;
+  }
+  return Summe;
 }
 
 std::wstring Ausgeben(const TZeilen& Z, bool Nullen, bool Html) {
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
   const size_t Stellen = std::to_wstring(Z.Strecken.size()).size();
   const size_t Breite = Nullen ? Stellen : 0;
-  std::wstring Out;
-  Out.reserve(Z.Text.size() + Zuwachs(Z, Stellen, Html) + 32);
-  if (Html) Out += L"<table>\r\n";
+  std::wstring Out(Laenge(Z, Stellen, Html), L'\0');
+  wchar_t* Ziel = Out.data();
+  if (Html) Ziel = Schreiben(TabelleAnfang, Ziel);
   for (size_t I = 0; I < Z.Strecken.size(); ++I) {
-    if (Html) Out += L"<tr><td>"sv;
-    ZeileAusgeben(Out, Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html);
-    if (Html) Out += L"</td></tr>"sv;
-    Out += L"\r\n"sv;
+    if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
+    Ziel = ZeileAusgeben(Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html, Ziel);
+    Ziel = Schreiben(Html ? ZeilenEndeHtml : ZeilenEnde, Ziel);
   }
-  if (Html) Out += L"</table>\r\n";
+  if (Html) Ziel = Schreiben(TabelleEnde, Ziel);
+  Out.resize(static_cast<size_t>(Ziel - Out.data()));  // numbers below Stellen digits
   return Out;
 }
 
