@@ -125,6 +125,12 @@ wchar_t* FeldSchreiben(std::wstring_view Text, wchar_t* Ziel) {
   return Ziel;
 }
 
+// Character by character: a copy of a few characters asks the runtime library.
+wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
+  for (const wchar_t C : Text) *Ziel++ = C;
+  return Ziel;
+}
+
 std::wstring OhneMarken(const std::wstring& Text) {
   std::wstring Result(Text.size(), L'\0');
   FeldSchreiben(Text, Result.data());
@@ -157,15 +163,30 @@ struct TStrecke {
   size_t Laenge;
 };
 
+constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
+
 // The lines one after another in one text, so that a hundred thousand lines cost no hundred thousand
-// allocations, and sorting and removing move only the stretches.
+// allocations, and sorting and removing move only the stretches. Each line is followed by its line end:
+// an export in the songs' order with nothing to put in is the text as it was built.
 struct TZeilen {
   std::wstring Text;
   std::vector<TStrecke> Strecken;  // in the order of the lines
 
   std::wstring_view Zeile(const TStrecke& S) const { return {Text.data() + S.Von, S.Laenge}; }
   // Ends the line that Text took on from Von.
-  void Abschliessen(size_t Von) { Strecken.push_back({Von, Text.size() - Von}); }
+  void Abschliessen(size_t Von) {
+    Strecken.push_back({Von, Text.size() - Von});
+    Text += ZeilenEnde;
+  }
+  // True when the lines are still the whole text in their order.
+  bool WieGebaut() const {
+    size_t Von = 0;
+    for (const TStrecke& S : Strecken) {
+      if (S.Von != Von) return false;
+      Von += S.Laenge + ZeilenEnde.size();
+    }
+    return Von == Text.size();
+  }
 };
 
 // Writes the song's line to Ziel, which has room for Hoechstens(S, Format); returns its end.
@@ -185,9 +206,9 @@ wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Zie
   return Ziel;
 }
 
-// The room a song's line takes at most: the file name counts as the whole path.
+// The room a song's line and its line end take at most: the file name counts as the whole path.
 size_t Hoechstens(const Song& S, const TExportFormat& Format) {
-  size_t Summe = 0;
+  size_t Summe = ZeilenEnde.size();
   for (const int32_t Code : Format.Codes)
     Summe += Code == tcNummer || Code == tcTab ? 1
              : Code == tcDateiname             ? S[sfPath].size()
@@ -212,7 +233,7 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   for (const Song* S : Gefiltert) {
     wchar_t* Ende = ZeileSchreiben(*S, Format, Ziel);
     Z.Strecken.push_back({static_cast<size_t>(Ziel - Z.Text.data()), static_cast<size_t>(Ende - Ziel)});
-    Ziel = Ende;
+    Ziel = Schreiben(ZeilenEnde, Ende);
   }
   Z.Text.resize(static_cast<size_t>(Ziel - Z.Text.data()));
   return Z;
@@ -279,11 +300,12 @@ class TErsteStufen {
   explicit TErsteStufen(const TZeilen& Texte) : FStufe(0x10000), FLaenge(0x10000) {
     std::vector<uint8_t> Gesehen(0x10000);
     std::vector<wchar_t> Zeichen;
-    for (const wchar_t C : Texte.Text) {
-      if (Gesehen[C]) continue;
-      Gesehen[C] = 1;
-      Zeichen.push_back(C);
-    }
+    for (const TStrecke& S : Texte.Strecken)
+      for (const wchar_t C : Texte.Zeile(S)) {
+        if (Gesehen[C]) continue;
+        Gesehen[C] = 1;
+        Zeichen.push_back(C);
+      }
     if (Zeichen.size() > GroessteZahl) return;
     std::wstring Paare;
     for (const wchar_t C : Zeichen)
@@ -506,12 +528,6 @@ bool Besonders(wchar_t C, bool Html) {
   return IstMarke(C) || (Html && HtmlBesonders(C));
 }
 
-// Character by character: a copy of a few characters asks the runtime library.
-wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
-  for (const wchar_t C : Text) *Ziel++ = C;
-  return Ziel;
-}
-
 // The line's position from 1, with zeros in front up to Breite digits.
 wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
   wchar_t Ziffern[24];
@@ -538,7 +554,6 @@ wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, boo
   return Ziel;
 }
 
-constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
 constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
 constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
 constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
@@ -556,7 +571,8 @@ size_t Laenge(const TZeilen& Z, size_t Stellen, bool Html) {
   return Summe;
 }
 
-std::wstring Ausgeben(const TZeilen& Z, bool Nullen, bool Html) {
+std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
+  if (!Html && !HatMarken(Z.Text) && Z.WieGebaut()) return std::move(Z.Text);
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
   const size_t Stellen = std::to_wstring(Z.Strecken.size()).size();
   const size_t Breite = Nullen ? Stellen : 0;
@@ -584,7 +600,7 @@ std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   // Without duplicates the lines are in order already, unless the replacement changed one.
   if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
   if (O.LeereWeg) LeereEntfernen(Zeilen);
-  return Ausgeben(Zeilen, O.Nullen, O.Html);
+  return Ausgeben(std::move(Zeilen), O.Nullen, O.Html);
 }
 
 // ---------------------------------------------------------------------------------------------------------
