@@ -144,13 +144,6 @@ std::wstring MitMarken(const std::wstring& Text) {
       std::wstring(1, MarkeTab));
 }
 
-// How a line reads: its markers as their placeholders.
-std::wstring Lesbar(std::wstring_view Line) {
-  return WideStringReplaceAll(
-      WideStringReplaceAll(std::wstring(Line), std::wstring(1, MarkeNummer), NummerText),
-      std::wstring(1, MarkeTab), TabText);
-}
-
 // The file-name part of a path: the text after its last "\" or ":".
 std::wstring_view Dateiname(std::wstring_view Path) {
   const size_t Cut = Path.find_last_of(L"\\:");
@@ -371,9 +364,17 @@ int Vergleich(std::string_view A, std::string_view B) {
 // The lines as they read: their markers as their placeholders.
 TZeilen Lesbare(const TZeilen& Z) {
   TZeilen L;
+  L.Text.reserve(Z.Text.size());
   for (const TStrecke& S : Z.Strecken) {
     const size_t Von = L.Text.size();
-    L.Text += Lesbar(Z.Zeile(S));
+    for (const wchar_t C : Z.Zeile(S)) {
+      if (C == MarkeNummer)
+        L.Text += NummerText;
+      else if (C == MarkeTab)
+        L.Text += TabText;
+      else
+        L.Text += C;
+    }
     L.Abschliessen(Von);
   }
   return L;
