@@ -286,10 +286,10 @@ std::string_view ErsteStufe(std::string_view Key) {
 
 // The first levels of single characters, learned from the platform, so that a line over them needs no
 // key of its own: its first level is theirs one after another. That holds unless letters sort together
-// (as "cs" in Hungarian), which would show in a text of every pair of them; then no character is used.
+// (as "cs" in Hungarian), which would show in a text of every pair of them; then no character is known.
 class TErsteStufen {
  public:
-  // For the characters of Texte, all or none.
+  // For the characters of Texte.
   explicit TErsteStufen(const TZeilen& Texte) : FStufe(0x10000), FLaenge(0x10000) {
     std::vector<uint8_t> Gesehen(0x10000);
     std::vector<wchar_t> Zeichen;
@@ -300,16 +300,21 @@ class TErsteStufen {
         Zeichen.push_back(C);
       }
     if (Zeichen.size() > GroessteZahl) return;
+    std::erase_if(Zeichen, [this](wchar_t C) { return !Lernen(C); });
     std::wstring Paare;
     for (const wchar_t C : Zeichen)
       for (const wchar_t D : Zeichen) Paare += {C, D};
-    if (!std::all_of(Zeichen.begin(), Zeichen.end(), [this](wchar_t C) { return Lernen(C); }) ||
-        ErsteStufe(Sortierschluessel(Paare)) != Stufe(Paare))
-      std::fill(FLaenge.begin(), FLaenge.end(), 0);
+    if (ErsteStufe(Sortierschluessel(Paare)) == Stufe(Paare)) return;
+    std::fill(FLaenge.begin(), FLaenge.end(), 0);
+    FGroesste = 0;
   }
 
-  // Writes the first level of Text to Ziel, which has room for eight bytes a character and eight more;
-  // returns its end, or nullptr when a character of Text is not known.
+  // The room that the first level of a text of Zeichen characters takes at most, eight bytes more
+  // included.
+  size_t Platz(size_t Zeichen) const { return Zeichen * FGroesste + 8; }
+
+  // Writes the first level of Text to Ziel, which has room for Platz(Text.size()); returns its end, or
+  // nullptr when a character of Text is not known.
   char* Schreiben(std::wstring_view Text, char* Ziel) const {
     for (const wchar_t C : Text) {
       if (FLaenge[C] == 0) return nullptr;
@@ -331,19 +336,19 @@ class TErsteStufen {
     if (Erste.size() > 8) return false;
     std::memcpy(&FStufe[C], Erste.data(), Erste.size());
     FLaenge[C] = static_cast<uint8_t>(Erste.size() + 1);  // 0 stands for unknown
+    FGroesste = std::max(FGroesste, Erste.size());
     return true;
   }
 
-  // Empty when a character of Text is not known.
   std::string Stufe(std::wstring_view Text) const {
-    std::string Out(Text.size() * 8 + 8, '\0');
-    const char* Ende = Schreiben(Text, Out.data());
-    Out.resize(Ende ? static_cast<size_t>(Ende - Out.data()) : 0);
+    std::string Out(Platz(Text.size()), '\0');
+    Out.resize(static_cast<size_t>(Schreiben(Text, Out.data()) - Out.data()));
     return Out;
   }
 
   std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
   std::vector<uint8_t> FLaenge;  // its length plus one
+  size_t FGroesste = 0;          // the longest first level of a character
 };
 
 // Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
@@ -402,7 +407,7 @@ void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZe
 TSortDaten ErsteStufen(const TZeilen& Texte) {
   const TErsteStufen Stufen(Texte);
   const size_t Anzahl = Texte.Strecken.size();
-  TSortDaten D{std::make_unique_for_overwrite<char[]>(Texte.Text.size() * 8 + 8),
+  TSortDaten D{std::make_unique_for_overwrite<char[]>(Stufen.Platz(Texte.Text.size())),
                std::vector<std::string_view>(Anzahl), std::vector<std::string>(Anzahl)};
   char* Ziel = D.Erste.get();
   std::vector<size_t> Offen;
