@@ -371,7 +371,6 @@ class Tprog : public TForm, public IDropSource {
   void sp_rballesClick(TObject* Sender);
   void sp_rbnixClick(TObject* Sender);
   void sp_rbstandardClick(TObject* Sender);
-  void ErgebnisHinzufuegen(int Index);
   // Songs like the selected row (SongsSuchen) or the playing song (AkSongsSuchen) in field Column.
   void SongsSuchen(TObject* Sender, int Column);
   void AkSongsSuchen(TObject* Sender, int Column);

@@ -241,10 +241,6 @@ TSuchOptionen Tprog::SuchOptionen() {
   return O;
 }
 
-void Tprog::ErgebnisHinzufuegen(int Index) {
-  SuchErgebnis.push_back(AlleSongs[Index]);
-}
-
 void Tprog::SuchenClick(TObject* /*Sender*/) {
   NaechsterTitel.clear();
   const std::wstring Text = suchwort->Text();
@@ -262,8 +258,10 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   };
   // The list paints from the last result while the search runs, so it is replaced only afterwards.
   const std::vector<size_t> Treffer = SongsFinden(*SuchTexte, Text, O, Zeichnen);
-  SuchErgebnis.clear();
-  for (const size_t I : Treffer) ErgebnisHinzufuegen(static_cast<int>(I));
+  // The songs of the last result are copied over, so that their strings' room serves again: the same
+  // search after "Alle Zeigen" makes and frees no string.
+  SuchErgebnis.resize(Treffer.size());
+  for (size_t I = 0; I < Treffer.size(); ++I) SuchErgebnis[I] = AlleSongs[Treffer[I]];
   IstGefiltert = true;
   ZeilenAuffrischen();
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +

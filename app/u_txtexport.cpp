@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <exception>
-#include <numeric>
+#include <memory>
 #include <thread>
 
 #include "Imports/UCodeClipBrd.h"
@@ -101,6 +101,8 @@ bool PassesFilter(const Song& S, const TExportOptionen& O) {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // While lines are built, the format's "%123%" and "%tab%" are these two noncharacters, which no text
 // brings along (text that holds them gets U+FFFD instead): a song's field that reads "%tab%" stays text.
 constexpr wchar_t MarkeNummer = L'\uFDD0';
@@ -116,16 +118,22 @@ bool HatMarken(std::wstring_view Text) {
   return std::any_of(Text.begin(), Text.end(), IstMarke);
 }
 
-void AppendText(std::wstring& Line, const std::wstring& Text) {
-  const size_t Start = Line.size();
-  Line += Text;
-  if (HatMarken(Text))
-    std::replace_if(Line.begin() + static_cast<ptrdiff_t>(Start), Line.end(), IstMarke, L'\uFFFD');
+// Text as text of a line: markers that it brings along become U+FFFD. Character by character, as a copy
+// of a few characters asks the runtime library.
+wchar_t* FeldSchreiben(std::wstring_view Text, wchar_t* Ziel) {
+  for (const wchar_t C : Text) *Ziel++ = IstMarke(C) ? L'\uFFFD' : C;
+  return Ziel;
+}
+
+// Character by character: a copy of a few characters asks the runtime library.
+wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
+  for (const wchar_t C : Text) *Ziel++ = C;
+  return Ziel;
 }
 
 std::wstring OhneMarken(const std::wstring& Text) {
-  std::wstring Result;
-  AppendText(Result, Text);
+  std::wstring Result(Text.size(), L'\0');
+  FeldSchreiben(Text, Result.data());
   return Result;
 }
 
@@ -136,35 +144,92 @@ std::wstring MitMarken(const std::wstring& Text) {
       std::wstring(1, MarkeTab));
 }
 
-// How a line reads: its markers as their placeholders.
-std::wstring Lesbar(const std::wstring& Line) {
-  if (!HatMarken(Line)) return Line;
-  return WideStringReplaceAll(WideStringReplaceAll(Line, std::wstring(1, MarkeNummer), NummerText),
-                              std::wstring(1, MarkeTab), TabText);
-}
-
 // The file-name part of a path: the text after its last "\" or ":".
-std::wstring Dateiname(const std::wstring& Path) {
+std::wstring_view Dateiname(std::wstring_view Path) {
   const size_t Cut = Path.find_last_of(L"\\:");
-  return Cut == std::wstring::npos ? Path : Path.substr(Cut + 1);
+  return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
-std::wstring Zeile(const Song& S, const TExportFormat& Format) {
-  std::wstring Line;
-  Line.reserve(Format.Codes.size() * 16);  // spares most of the growing
+// Where a line lies in the text of all lines.
+struct TStrecke {
+  size_t Von;
+  size_t Laenge;
+};
+
+constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
+
+// The lines one after another in one text, so that a hundred thousand lines cost no hundred thousand
+// allocations, and sorting and removing move only the stretches. Each line is followed by its line end:
+// an export in the songs' order with nothing to put in is the text as it was built.
+struct TZeilen {
+  std::wstring Text;
+  std::vector<TStrecke> Strecken;  // in the order of the lines
+
+  std::wstring_view Zeile(const TStrecke& S) const { return {Text.data() + S.Von, S.Laenge}; }
+  // Ends the line that Text took on from Von.
+  void Abschliessen(size_t Von) {
+    Strecken.push_back({Von, Text.size() - Von});
+    Text += ZeilenEnde;
+  }
+  // True when the lines are still the whole text in their order.
+  bool WieGebaut() const {
+    size_t Von = 0;
+    for (const TStrecke& S : Strecken) {
+      if (S.Von != Von) return false;
+      Von += S.Laenge + ZeilenEnde.size();
+    }
+    return Von == Text.size();
+  }
+};
+
+// Writes the song's line to Ziel, which has room for Hoechstens(S, Format); returns its end.
+wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Ziel) {
   for (const int32_t Code : Format.Codes) {
     if (Code == tcNummer)
-      Line += MarkeNummer;
+      *Ziel++ = MarkeNummer;
     else if (Code == tcTab)
-      Line += MarkeTab;
+      *Ziel++ = MarkeTab;
     else if (Code == tcDateiname)
-      AppendText(Line, Dateiname(S[sfPath]));
+      Ziel = FeldSchreiben(Dateiname(S[sfPath]), Ziel);
     else if (Code < tcDateiname)
-      AppendText(Line, S[Code - 1]);
+      Ziel = FeldSchreiben(S[Code - 1], Ziel);
     else
-      Line += Format.Stuecke[Code - tcErstesStueck];  // the pieces are free of markers already
+      Ziel = FeldSchreiben(Format.Stuecke[Code - tcErstesStueck], Ziel);  // free of markers already
   }
-  return Line;
+  return Ziel;
+}
+
+// The room a song's line and its line end take at most: the file name counts as the whole path.
+size_t Hoechstens(const Song& S, const TExportFormat& Format) {
+  size_t Summe = ZeilenEnde.size();
+  for (const int32_t Code : Format.Codes)
+    Summe += Code == tcNummer || Code == tcTab ? 1
+             : Code == tcDateiname             ? S[sfPath].size()
+             : Code < tcDateiname              ? S[Code - 1].size()
+                                               : Format.Stuecke[Code - tcErstesStueck].size();
+  return Summe;
+}
+
+TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
+  std::vector<const Song*> Gefiltert;
+  Gefiltert.reserve(Songs.size());
+  size_t Platz = 0;
+  for (const Song& S : Songs)
+    if (PassesFilter(S, O)) {
+      Gefiltert.push_back(&S);
+      Platz += Hoechstens(S, Format);
+    }
+  TZeilen Z;
+  Z.Text.resize(Platz);
+  Z.Strecken.reserve(Gefiltert.size());
+  wchar_t* Ziel = Z.Text.data();
+  for (const Song* S : Gefiltert) {
+    wchar_t* Ende = ZeileSchreiben(*S, Format, Ziel);
+    Z.Strecken.push_back({static_cast<size_t>(Ziel - Z.Text.data()), static_cast<size_t>(Ende - Ziel)});
+    Ziel = Schreiben(ZeilenEnde, Ende);
+  }
+  Z.Text.resize(static_cast<size_t>(Ziel - Z.Text.data()));
+  return Z;
 }
 
 }  // namespace
@@ -187,156 +252,346 @@ std::string Sortierschluessel(const std::wstring& Text) {
 
 namespace {
 
-// The sort keys of the lines as they read. The platform takes about a microsecond a key, so a long list
-// is shared out among the processors.
-std::vector<std::string> Schluessel(const std::vector<std::wstring>& Lines) {
-  std::vector<std::string> Keys(Lines.size());
-  const auto Machen = [&](size_t Von, size_t Bis) {
-    for (size_t I = Von; I < Bis; ++I)
-      Keys[I] = Sortierschluessel(HatMarken(Lines[I]) ? Lesbar(Lines[I]) : Lines[I]);
-  };
-  constexpr size_t ZeilenJeFaden = 4096;
+// Runs Machen(Von, Bis) over the numbers below Anzahl, shared out among the processors when there are
+// many: the platform takes about a microsecond a sort key.
+template <typename TMachen>
+void Verteilt(size_t Anzahl, const TMachen& Machen) {
+  constexpr size_t JeFaden = 4096;
   const size_t Faeden =
-      std::clamp<size_t>(Lines.size() / ZeilenJeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
-  const size_t Stueck = (Lines.size() + Faeden - 1) / Faeden;
+      std::clamp<size_t>(Anzahl / JeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
+  const size_t Stueck = (Anzahl + Faeden - 1) / Faeden;
   std::vector<std::exception_ptr> Fehler(Faeden);
   {
     std::vector<std::jthread> Helfer;
     for (size_t F = 1; F < Faeden; ++F)
       Helfer.emplace_back([&, F] {
         try {
-          Machen(F * Stueck, std::min(Lines.size(), (F + 1) * Stueck));
+          Machen(F * Stueck, std::min(Anzahl, (F + 1) * Stueck));
         } catch (...) {
           Fehler[F] = std::current_exception();
         }
       });
-    Machen(0, std::min(Lines.size(), Stueck));
+    Machen(0, std::min(Anzahl, Stueck));
   }
   for (const std::exception_ptr& E : Fehler)
     if (E) std::rethrow_exception(E);
-  return Keys;
 }
 
+// The first level of a sort key: its bytes before the first byte below 2, which ends that level and is
+// below every byte of it. Keys whose first levels differ are in the order of these alone.
+std::string_view ErsteStufe(std::string_view Key) {
+  const auto Ende = std::find_if(Key.begin(), Key.end(), [](char C) { return static_cast<uint8_t>(C) < 2; });
+  return Key.substr(0, static_cast<size_t>(Ende - Key.begin()));
+}
+
+// The first levels of single characters, learned from the platform, so that a line over them needs no
+// key of its own: its first level is theirs one after another. That holds unless letters sort together
+// (as "cs" in Hungarian), which would show in a text of every pair of them; then no character is known.
+class TErsteStufen {
+ public:
+  // For the characters of Texte.
+  explicit TErsteStufen(const TZeilen& Texte) : FStufe(0x10000), FLaenge(0x10000) {
+    std::vector<uint8_t> Gesehen(0x10000);
+    std::vector<wchar_t> Zeichen;
+    for (const TStrecke& S : Texte.Strecken)
+      for (const wchar_t C : Texte.Zeile(S)) {
+        if (Gesehen[C]) continue;
+        Gesehen[C] = 1;
+        Zeichen.push_back(C);
+      }
+    if (Zeichen.size() > GroessteZahl) return;
+    std::erase_if(Zeichen, [this](wchar_t C) { return !Lernen(C); });
+    std::wstring Paare;
+    for (const wchar_t C : Zeichen)
+      for (const wchar_t D : Zeichen) Paare += {C, D};
+    if (ErsteStufe(Sortierschluessel(Paare)) == Stufe(Paare)) return;
+    std::fill(FLaenge.begin(), FLaenge.end(), 0);
+    FGroesste = 0;
+  }
+
+  // The room that the first level of a text of Zeichen characters takes at most, eight bytes more
+  // included.
+  size_t Platz(size_t Zeichen) const { return Zeichen * FGroesste + 8; }
+
+  // Writes the first level of Text to Ziel, which has room for Platz(Text.size()); returns its end, or
+  // nullptr when a character of Text is not known.
+  char* Schreiben(std::wstring_view Text, char* Ziel) const {
+    for (const wchar_t C : Text) {
+      if (FLaenge[C] == 0) return nullptr;
+      std::memcpy(Ziel, &FStufe[C], 8);
+      Ziel += FLaenge[C] - 1;
+    }
+    return Ziel;
+  }
+
+ private:
+  // More would make the text of all pairs take longer than the keys it spares.
+  static constexpr size_t GroessteZahl = 300;
+
+  // The end of text, surrogates and characters whose first level is longer than eight bytes stay unknown.
+  bool Lernen(wchar_t C) {
+    if (C == 0 || (C >= 0xD800 && C <= 0xDFFF)) return false;
+    const std::string Key = Sortierschluessel(std::wstring(1, C));
+    const std::string_view Erste = ErsteStufe(Key);
+    if (Erste.size() > 8) return false;
+    std::memcpy(&FStufe[C], Erste.data(), Erste.size());
+    FLaenge[C] = static_cast<uint8_t>(Erste.size() + 1);  // 0 stands for unknown
+    FGroesste = std::max(FGroesste, Erste.size());
+    return true;
+  }
+
+  std::string Stufe(std::wstring_view Text) const {
+    std::string Out(Platz(Text.size()), '\0');
+    Out.resize(static_cast<size_t>(Schreiben(Text, Out.data()) - Out.data()));
+    return Out;
+  }
+
+  std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
+  std::vector<uint8_t> FLaenge;  // its length plus one
+  size_t FGroesste = 0;          // the longest first level of a character
+};
+
 // Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
-bool KleinerAls(const std::string& A, const std::string& B) {
+int Vergleich(std::string_view A, std::string_view B) {
   const size_t N = std::min(A.size(), B.size());
   size_t I = 0;
   for (; I + 8 <= N; I += 8) {
     uint64_t X, Y;
     std::memcpy(&X, A.data() + I, 8);
     std::memcpy(&Y, B.data() + I, 8);
-    if (X != Y) return __builtin_bswap64(X) < __builtin_bswap64(Y);
+    if (X != Y) return __builtin_bswap64(X) < __builtin_bswap64(Y) ? -1 : 1;
   }
   for (; I < N; ++I)
-    if (A[I] != B[I]) return static_cast<unsigned char>(A[I]) < static_cast<unsigned char>(B[I]);
-  return A.size() < B.size();
+    if (A[I] != B[I]) return static_cast<uint8_t>(A[I]) < static_cast<uint8_t>(B[I]) ? -1 : 1;
+  return (A.size() > B.size()) - (A.size() < B.size());
 }
 
-// Sorts ascending without regard to letter case, equal lines in their order. With Einmal only the first
-// of equal lines stays, which is what a sorted list that ignores duplicates keeps.
-void Sortieren(std::vector<std::wstring>& Lines, bool Einmal) {
-  const std::vector<std::string> Keys = Schluessel(Lines);
-  std::vector<size_t> Order(Lines.size());
-  std::iota(Order.begin(), Order.end(), 0);
-  std::stable_sort(Order.begin(), Order.end(),
-                   [&Keys](size_t A, size_t B) { return KleinerAls(Keys[A], Keys[B]); });
-  if (Einmal)
-    Order.erase(
-        std::unique(Order.begin(), Order.end(), [&Keys](size_t A, size_t B) { return Keys[A] == Keys[B]; }),
-        Order.end());
-  std::vector<std::wstring> Sorted;
-  Sorted.reserve(Order.size());
-  for (const size_t I : Order) Sorted.push_back(std::move(Lines[I]));
-  Lines = std::move(Sorted);
+// The lines as they read: their markers as their placeholders.
+TZeilen Lesbare(const TZeilen& Z) {
+  TZeilen L;
+  L.Text.reserve(Z.Text.size());
+  for (const TStrecke& S : Z.Strecken) {
+    const size_t Von = L.Text.size();
+    for (const wchar_t C : Z.Zeile(S)) {
+      if (C == MarkeNummer)
+        L.Text += NummerText;
+      else if (C == MarkeTab)
+        L.Text += TabText;
+      else
+        L.Text += C;
+    }
+    L.Abschliessen(Von);
+  }
+  return L;
+}
+
+// What the sort knows of each line: the first level of its key, and the platform's whole key where the
+// characters' first levels do not give it or two lines are equal at it.
+struct TSortDaten {
+  std::unique_ptr<char[]> Erste;  // the first levels that come from the characters'
+  std::vector<std::string_view> Stufe;
+  std::vector<std::string> Voll;
+};
+
+// The platform's whole keys of the lines Welche.
+void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZeilen& Texte) {
+  Verteilt(Welche.size(), [&](size_t Von, size_t Bis) {
+    std::wstring Zeile;  // the platform reads a line up to a terminating zero
+    for (size_t I = Von; I < Bis; ++I) {
+      Zeile.assign(Texte.Zeile(Texte.Strecken[Welche[I]]));
+      D.Voll[Welche[I]] = Sortierschluessel(Zeile);
+    }
+  });
+}
+
+TSortDaten ErsteStufen(const TZeilen& Texte) {
+  const TErsteStufen Stufen(Texte);
+  const size_t Anzahl = Texte.Strecken.size();
+  TSortDaten D{std::make_unique_for_overwrite<char[]>(Stufen.Platz(Texte.Text.size())),
+               std::vector<std::string_view>(Anzahl), std::vector<std::string>(Anzahl)};
+  char* Ziel = D.Erste.get();
+  std::vector<size_t> Offen;
+  for (size_t I = 0; I < Anzahl; ++I) {
+    char* Ende = Stufen.Schreiben(Texte.Zeile(Texte.Strecken[I]), Ziel);
+    if (Ende == nullptr) {
+      Offen.push_back(I);
+      continue;
+    }
+    D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
+    Ziel = Ende;
+  }
+  VolleSchluessel(D, Offen, Texte);
+  for (const size_t I : Offen) D.Stufe[I] = ErsteStufe(D.Voll[I]);
+  return D;
+}
+
+// A line in the sort, with the first eight bytes of its first level as a number: most comparisons end
+// at that one step.
+struct TSortPlatz {
+  uint64_t Kopf;
+  size_t Zeile;
+};
+
+// Sorts ascending by the platform's case-insensitive order, equal lines in their order. With Einmal only
+// the first of equal lines stays, which is what a sorted list that ignores duplicates keeps. Most lines
+// differ at the first level of their keys, which comes from the characters' own; only the others need the
+// platform's keys.
+void Sortieren(TZeilen& Z, bool Einmal) {
+  const bool MitMarken = HatMarken(Z.Text);
+  const TZeilen GelesenMitMarken = MitMarken ? Lesbare(Z) : TZeilen{};
+  const TZeilen& Texte = MitMarken ? GelesenMitMarken : Z;
+  TSortDaten D = ErsteStufen(Texte);
+  std::vector<TSortPlatz> Plaetze(D.Stufe.size());
+  for (size_t I = 0; I < Plaetze.size(); ++I) {
+    uint64_t Kopf = 0;
+    std::memcpy(&Kopf, D.Stufe[I].data(), std::min<size_t>(D.Stufe[I].size(), 8));
+    Plaetze[I] = {__builtin_bswap64(Kopf), I};
+  }
+  const auto Gleich = [&D](const TSortPlatz& A, const TSortPlatz& B) {
+    return A.Kopf == B.Kopf && D.Stufe[A.Zeile] == D.Stufe[B.Zeile];
+  };
+  std::stable_sort(Plaetze.begin(), Plaetze.end(), [&D](const TSortPlatz& A, const TSortPlatz& B) {
+    return A.Kopf != B.Kopf ? A.Kopf < B.Kopf : Vergleich(D.Stufe[A.Zeile], D.Stufe[B.Zeile]) < 0;
+  });
+
+  // Runs of lines equal at the first level go by their whole keys.
+  std::vector<std::pair<size_t, size_t>> Gleiche;
+  std::vector<size_t> Ohne;
+  for (size_t Von = 0, Bis; Von < Plaetze.size(); Von = Bis) {
+    for (Bis = Von + 1; Bis < Plaetze.size() && Gleich(Plaetze[Von], Plaetze[Bis]);) ++Bis;
+    if (Bis - Von < 2) continue;
+    Gleiche.emplace_back(Von, Bis);
+    for (size_t I = Von; I < Bis; ++I)
+      if (D.Voll[Plaetze[I].Zeile].empty()) Ohne.push_back(Plaetze[I].Zeile);
+  }
+  VolleSchluessel(D, Ohne, Texte);
+  for (const auto& [Von, Bis] : Gleiche)
+    std::stable_sort(Plaetze.begin() + Von, Plaetze.begin() + Bis,
+                     [&D](const TSortPlatz& A, const TSortPlatz& B) {
+                       return Vergleich(D.Voll[A.Zeile], D.Voll[B.Zeile]) < 0;
+                     });
+
+  std::vector<TStrecke> Strecken;
+  Strecken.reserve(Plaetze.size());
+  for (size_t I = 0; I < Plaetze.size(); ++I)
+    if (!Einmal || I == 0 || !Gleich(Plaetze[I - 1], Plaetze[I]) ||
+        D.Voll[Plaetze[I - 1].Zeile] != D.Voll[Plaetze[I].Zeile])
+      Strecken.push_back(Z.Strecken[Plaetze[I].Zeile]);
+  Z.Strecken = std::move(Strecken);
 }
 
 // True when a line changed.
-bool Ersetzen(std::vector<std::wstring>& Lines, const std::wstring& Suchen, const std::wstring& Durch) {
+bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch) {
   if (Suchen.empty() || Suchen == Durch) return false;
   const std::wstring Alt = MitMarken(Suchen);
   const std::wstring Neu = MitMarken(Durch);
+  TZeilen Ersetzt;
+  Ersetzt.Text.reserve(Z.Text.size());
+  Ersetzt.Strecken.reserve(Z.Strecken.size());
   bool Geaendert = false;
-  for (std::wstring& L : Lines) {
-    if (L.find(Alt) == std::wstring::npos) continue;
-    L = WideStringReplaceAll(L, Alt, Neu);
-    Geaendert = true;
+  for (const TStrecke& S : Z.Strecken) {
+    const std::wstring_view L = Z.Zeile(S);
+    const size_t Von = Ersetzt.Text.size();
+    if (L.find(Alt) == std::wstring_view::npos) {
+      Ersetzt.Text += L;
+    } else {
+      Ersetzt.Text += WideStringReplaceAll(std::wstring(L), Alt, Neu);
+      Geaendert = true;
+    }
+    Ersetzt.Abschliessen(Von);
   }
+  Z = std::move(Ersetzt);
   return Geaendert;
 }
 
-void LeereEntfernen(std::vector<std::wstring>& Lines) {
-  std::erase_if(Lines,
-                [](const std::wstring& L) { return L.empty() || (L.size() == 1 && L[0] == MarkeNummer); });
-}
-
-// Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
-void Nummerieren(std::vector<std::wstring>& Lines, bool Nullen) {
-  const size_t Breite = Nullen ? std::to_wstring(Lines.size()).size() : 0;
-  for (size_t I = 0; I < Lines.size(); ++I) {
-    if (std::find(Lines[I].begin(), Lines[I].end(), MarkeNummer) == Lines[I].end()) continue;
-    std::wstring Nummer = std::to_wstring(I + 1);
-    if (Nummer.size() < Breite) Nummer.insert(0, Breite - Nummer.size(), L'0');
-    Lines[I] = WideStringReplaceAll(Lines[I], std::wstring(1, MarkeNummer), Nummer);
-  }
+void LeereEntfernen(TZeilen& Z) {
+  std::erase_if(Z.Strecken, [&Z](const TStrecke& S) {
+    return S.Laenge == 0 || (S.Laenge == 1 && Z.Text[S.Von] == MarkeNummer);
+  });
 }
 
 bool HtmlBesonders(wchar_t C) {
-  return C == L'&' || C == L'<' || C == L'>' || C == L'"' || C == MarkeTab;
+  return C == L'&' || C == L'<' || C == L'>' || C == L'"';
 }
 
-// A line as the text of its HTML row's cells; the runs between special characters go in whole.
-void HtmlZelleAnhaengen(std::wstring& Out, const std::wstring& Line) {
-  for (auto Von = Line.begin(); Von != Line.end();) {
-    const auto Bis = std::find_if(Von, Line.end(), HtmlBesonders);
-    Out.append(Von, Bis);
-    if (Bis == Line.end()) break;
-    Von = Bis + 1;
-    switch (*Bis) {
-      case L'&':
-        Out += L"&amp;";
-        break;
-      case L'<':
-        Out += L"&lt;";
-        break;
-      case L'>':
-        Out += L"&gt;";
-        break;
-      case L'"':
-        Out += L"&quot;";
-        break;
-      default:  // the cell marker
-        Out += L"</td><td>";
-    }
+// What a cell marker or, in HTML, a special character of a line stands for in the export.
+std::wstring_view Ersatz(wchar_t C, bool Html) {
+  switch (C) {
+    case L'&':
+      return L"&amp;"sv;
+    case L'<':
+      return L"&lt;"sv;
+    case L'>':
+      return L"&gt;"sv;
+    case L'"':
+      return L"&quot;"sv;
+    default:  // the cell marker
+      return Html ? L"</td><td>"sv : TabText;
   }
 }
 
-// How much longer a line's cells are than the line: room made at once spares a copy of the whole text.
-size_t HtmlZuwachs(const std::wstring& Line) {
-  size_t Zuwachs = 0;
-  for (const wchar_t C : Line)
-    if (HtmlBesonders(C)) Zuwachs += C == MarkeTab ? 8 : 5;
-  return Zuwachs;
+bool Besonders(wchar_t C, bool Html) {
+  return IstMarke(C) || (Html && HtmlBesonders(C));
 }
 
-std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
-  size_t Size = 32;
-  for (const std::wstring& L : Lines) Size += L.size() + 24 + (Html ? HtmlZuwachs(L) : 0);
-  std::wstring Out;
-  Out.reserve(Size);
-  if (Html) Out += L"<table>\r\n";
-  for (const std::wstring& L : Lines) {
-    if (Html) {
-      Out += L"<tr><td>";
-      HtmlZelleAnhaengen(Out, L);
-      Out += L"</td></tr>";
-    } else if (HatMarken(L)) {
-      Out += Lesbar(L);
-    } else {
-      Out += L;
-    }
-    Out += L"\r\n";
+// The line's position from 1, with zeros in front up to Breite digits.
+wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
+  wchar_t Ziffern[24];
+  wchar_t* Anfang = std::end(Ziffern);
+  do {
+    *--Anfang = static_cast<wchar_t>(L'0' + Nummer % 10);
+    Nummer /= 10;
+  } while (Nummer != 0);
+  const size_t Stellen = static_cast<size_t>(std::end(Ziffern) - Anfang);
+  if (Stellen < Breite) Ziel = std::fill_n(Ziel, Breite - Stellen, L'0');
+  return Schreiben({Anfang, Stellen}, Ziel);
+}
+
+// A line as the export shows it.
+wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html, wchar_t* Ziel) {
+  for (const wchar_t C : Line) {
+    if (!Besonders(C, Html))
+      *Ziel++ = C;
+    else if (C == MarkeNummer)
+      Ziel = NummerSchreiben(Nummer, Breite, Ziel);
+    else
+      Ziel = Schreiben(Ersatz(C, Html), Ziel);
   }
-  if (Html) Out += L"</table>\r\n";
+  return Ziel;
+}
+
+constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
+constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
+constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
+constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
+
+// The length of the export, numbers of at most Stellen digits: room made at once spares a copy of the
+// whole text.
+size_t Laenge(const TZeilen& Z, size_t Stellen, bool Html) {
+  size_t Summe = Html ? TabelleAnfang.size() + TabelleEnde.size() : 0;
+  for (const TStrecke& S : Z.Strecken) {
+    Summe += S.Laenge + (Html ? ZeilenAnfangHtml.size() + ZeilenEndeHtml.size() : ZeilenEnde.size());
+    for (const wchar_t C : Z.Zeile(S))
+      if (Besonders(C, Html)) Summe += (C == MarkeNummer ? Stellen : Ersatz(C, Html).size()) - 1;
+  }
+  return Summe;
+}
+
+std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
+  if (!Html && !HatMarken(Z.Text) && Z.WieGebaut()) return std::move(Z.Text);
+  // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
+  const size_t Stellen = std::to_wstring(Z.Strecken.size()).size();
+  const size_t Breite = Nullen ? Stellen : 0;
+  std::wstring Out(Laenge(Z, Stellen, Html), L'\0');
+  wchar_t* Ziel = Out.data();
+  if (Html) Ziel = Schreiben(TabelleAnfang, Ziel);
+  for (size_t I = 0; I < Z.Strecken.size(); ++I) {
+    if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
+    Ziel = ZeileAusgeben(Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html, Ziel);
+    Ziel = Schreiben(Html ? ZeilenEndeHtml : ZeilenEnde, Ziel);
+  }
+  if (Html) Ziel = Schreiben(TabelleEnde, Ziel);
+  Out.resize(static_cast<size_t>(Ziel - Out.data()));  // numbers below Stellen digits
   return Out;
 }
 
@@ -345,17 +600,13 @@ std::wstring Ausgeben(const std::vector<std::wstring>& Lines, bool Html) {
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
   for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
-  std::vector<std::wstring> Lines;
-  Lines.reserve(Songs.size());
-  for (const Song& S : Songs)
-    if (PassesFilter(S, O)) Lines.push_back(Zeile(S, Format));
-  if (O.DoppelteWeg) Sortieren(Lines, true);
-  const bool Ersetzt = O.Ersetzen && Ersetzen(Lines, O.Suchen, O.ErsetzenDurch);
+  TZeilen Zeilen = Bauen(Songs, O, Format);
+  if (O.DoppelteWeg) Sortieren(Zeilen, true);
+  const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch);
   // Without duplicates the lines are in order already, unless the replacement changed one.
-  if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Lines, false);
-  if (O.LeereWeg) LeereEntfernen(Lines);
-  Nummerieren(Lines, O.Nullen);
-  return Ausgeben(Lines, O.Html);
+  if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
+  if (O.LeereWeg) LeereEntfernen(Zeilen);
+  return Ausgeben(std::move(Zeilen), O.Nullen, O.Html);
 }
 
 // ---------------------------------------------------------------------------------------------------------
