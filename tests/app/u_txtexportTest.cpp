@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,54 @@ TEST(TxtExportBuild, SortKeysOrderAsTheCaseInsensitiveComparison) {
       EXPECT_EQ((Keys > 0) - (Keys < 0), (Compared > 0) - (Compared < 0))
           << WideToAnsi(A) << " / " << WideToAnsi(B);
     }
+}
+
+// The sort goes by the lines' first key levels, made from their characters', and by whole keys where those
+// are equal; the order must be the whole keys' own, and "no duplicates" keep the first of equal keys.
+TEST(TxtExportBuild, SortedLinesFollowTheirWholeKeys) {
+  const std::vector<std::wstring> Names{L"\u00E9t\u00E9",
+                                        L"ete",
+                                        L"Ete",
+                                        L"\u00C9TE",
+                                        L"\u00C4rger",
+                                        L"Aerger",
+                                        L"\u00E6ther",
+                                        L"aether",
+                                        L"stra\u00DFe",
+                                        L"STRASSE",
+                                        L"co-op",
+                                        L"coop",
+                                        L"co op",
+                                        L"it's",
+                                        L"its",
+                                        L"10",
+                                        L"9",
+                                        L"\u0391\u03B8",
+                                        L"\u03B1\u03B8",
+                                        L"\u6771",
+                                        L"\u30AB\u30FC",
+                                        L"\u30AB\u30A2",
+                                        L"\u30AB",
+                                        L"a\U0001F3B5",
+                                        L"a\U0001F3B6",
+                                        L"e\u0301t\u0065",
+                                        L"",
+                                        L"ete"};
+  std::vector<std::pair<std::string, std::wstring>> Keyed;
+  for (const std::wstring& N : Names) Keyed.emplace_back(Sortierschluessel(N), N);
+  std::stable_sort(Keyed.begin(), Keyed.end(),
+                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  std::vector<std::wstring> Sorted, Once;
+  for (size_t I = 0; I < Keyed.size(); ++I) {
+    Sorted.push_back(Keyed[I].second);
+    if (I == 0 || Keyed[I - 1].first != Keyed[I].first) Once.push_back(Keyed[I].second);
+  }
+  Sorted.erase(std::find(Sorted.begin(), Sorted.end(), L""));  // an empty line goes
+  Once.erase(std::find(Once.begin(), Once.end(), L""));
+  TExportOptionen O = Mit(L"%artist%");
+  EXPECT_EQ(ExportText(Artists(Names), O), Lines(Sorted));
+  O.DoppelteWeg = true;
+  EXPECT_EQ(ExportText(Artists(Names), O), Lines(Once));
 }
 
 TEST(TxtExportBuild, NumbersFollowTheFinalOrderWithZerosAsWideAsTheLineCount) {
