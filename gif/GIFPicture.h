@@ -562,17 +562,19 @@ class TLZWEncoder : public TGIFEncoder {
   void EncodePixels() override;
 
  private:
-  // The code of Prefix followed by Pixel when the table has it; otherwise Prefix is written, the string
-  // is added, and the result is Pixel.
-  int Extend(int Prefix, int Pixel);
+  // The pixels from P up to End after the string Prefix; gives the string they leave.
+  uint32_t EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_t* End);
   // Writes Prefix and adds Prefix followed by Pixel at Slot, the empty slot where the search ended, or
   // clears the table when it is full.
   void AddString(int Prefix, int Pixel, int Slot);
 
+  static constexpr uint16_t NoChild = 0xFFFF;
+
   int FNextFreeCode = 0;
-  // Per code the child string met last (pixel << 12 | its code), all ones when none: runs and repeated
-  // strings are found without the hash table.
-  std::array<uint32_t, 4096> FLastChild;
+  // Per code the child string met last, its pixel (NoChild when none) and its code: runs and repeated
+  // strings are found without the hash table. The code is loaded straight into the next prefix.
+  std::array<uint16_t, 4096> FLastChildPixel;
+  std::array<uint16_t, 4096> FLastChildCode;
   std::unique_ptr<THashTable> FHashTable;
 };
 

@@ -215,47 +215,61 @@ void TLZWEncoder::PutCode(int Code) {
 void TLZWEncoder::EmitClear() {
   TGIFEncoder::EmitClear();
   FHashTable->Clear();
-  FLastChild.fill(0xFFFFFFFF);
+  FLastChildPixel.fill(NoChild);
   FNextFreeCode = FFirstFreeCode;
 }
 
-// Inline in the pixel loop; what happens once per code, and the error, are calls.
-inline int TLZWEncoder::Extend(int Prefix, int Pixel) {
-  if (Pixel >= FColorCount) RaiseColorNotInTable();
-  uint32_t& Last = FLastChild[static_cast<size_t>(Prefix)];
-  if (Last >> 12 == static_cast<uint32_t>(Pixel)) return static_cast<int>(Last & 0xFFF);
-  const uint32_t Key = static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel);
-  const int Slot = FHashTable->SlotOf(Key);
-  if (const int Found = FHashTable->CodeAt(Slot); Found >= 0) {
-    Last = static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(Found);
-    return Found;
+// Each pixel waits for the one before it, so the chain between them is kept short: the table, the last
+// children and the colour count stay in registers, and the prefix is unsigned and indexes as it is, so that
+// a string found among the last children costs one load. What happens once per code, and the error, are
+// calls.
+uint32_t TLZWEncoder::EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_t* End) {
+  THashTable& Table = *FHashTable;
+  uint16_t* const LastPixel = FLastChildPixel.data();
+  uint16_t* const LastCode = FLastChildCode.data();
+  const auto Colors = static_cast<uint32_t>(FColorCount);
+  for (; P < End; ++P) {
+    const uint32_t Pixel = *P;
+    if (Pixel >= Colors) RaiseColorNotInTable();
+    if (LastPixel[Prefix] == Pixel) {
+      Prefix = LastCode[Prefix];
+      continue;
+    }
+    const int Slot = Table.SlotOf(Prefix << 8 | Pixel);
+    if (const int Found = Table.CodeAt(Slot); Found >= 0) {
+      LastPixel[Prefix] = static_cast<uint16_t>(Pixel);
+      LastCode[Prefix] = static_cast<uint16_t>(Found);
+      Prefix = static_cast<uint32_t>(Found);
+    } else {
+      AddString(static_cast<int>(Prefix), static_cast<int>(Pixel), Slot);
+      Prefix = Pixel;
+    }
   }
-  AddString(Prefix, Pixel, Slot);
-  return Pixel;
+  return Prefix;
 }
 
 void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
   TLZWEncoder::PutCode(Prefix);
   if (FNextFreeCode >= MaxCode) return EmitClear();
   FHashTable->Put(Slot, static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel), FNextFreeCode);
-  FLastChild[static_cast<size_t>(Prefix)] =
-      static_cast<uint32_t>(Pixel) << 12 | static_cast<uint32_t>(FNextFreeCode++);
+  FLastChildPixel[static_cast<size_t>(Prefix)] = static_cast<uint16_t>(Pixel);
+  FLastChildCode[static_cast<size_t>(Prefix)] = static_cast<uint16_t>(FNextFreeCode++);
 }
 
 void TLZWEncoder::EncodePixels() {
   FHashTable = std::make_unique<THashTable>();
   EmitClear();
-  int Prefix = CurrentPixel();
+  auto Prefix = static_cast<uint32_t>(CurrentPixel());
   // The walk in spans of adjacent pixels: the rest of the frame, or of a row when interlaced.
   for (const uint8_t* Span = FPixel + 1;;) {
     const uint8_t* const End = FPixel + FPixelsLeft;
-    for (const uint8_t* P = Span; P < End; ++P) Prefix = Extend(Prefix, *P);
+    Prefix = EncodeSpan(Prefix, Span, End);
     FPixel = End - 1;
     FPixelsLeft = 1;
     if (!NextPixel()) break;
     Span = FPixel;
   }
-  PutCode(Prefix);
+  PutCode(static_cast<int>(Prefix));
   FHashTable.reset();
 }
 
