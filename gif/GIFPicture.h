@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -456,7 +457,9 @@ class TGIFWriter : public TGIFStream {
       return;
     }
     FDirty = true;
-    for (int I = 0; I < 4; ++I, Bytes >>= 8) FBuffer[FFill++] = static_cast<uint8_t>(Bytes);
+    // One store: the targets are little-endian.
+    std::memcpy(FBuffer + FFill, &Bytes, 4);
+    FFill += 4;
     if (FFill == sizeof(FBuffer)) FlushBuffer();
   }
   void FlushBuffer();
@@ -511,6 +514,17 @@ class TGIFEncoder {
   virtual void PutCode(int Code);
   virtual void EmitClear();
   virtual void EncodePixels() = 0;
+  // Adds Code's bits to the buffer, whose four lowest bytes go out once it holds 32 bits; PutCode also
+  // writes out what is left after the end code.
+  void PackCode(int Code) {
+    FBitBuffer |= static_cast<uint64_t>(Code) << FBitCount;
+    FBitCount += FCodeWidth;
+    if (FBitCount >= 32) {
+      FWriter->PutFourBytes(static_cast<uint32_t>(FBitBuffer));
+      FBitBuffer >>= 32;
+      FBitCount -= 32;
+    }
+  }
 
  private:
   // The first pixel of the next row of an interlaced walk.
@@ -562,6 +576,9 @@ class TLZWEncoder : public TGIFEncoder {
   void EncodePixels() override;
 
  private:
+  // Widens the codes after the one that made the decoder's next free code reach the next power of two,
+  // and narrows them after a clear.
+  void AdjustWidth();
   // The pixels from P up to End after the string Prefix; gives the string they leave.
   uint32_t EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_t* End);
   // Writes Prefix and adds Prefix followed by Pixel at Slot, the empty slot where the search ended, or

@@ -159,13 +159,7 @@ void TGIFEncoder::EncodeFrame(TStream* Stream, int BitsPerPixel, int ColorCount,
 }
 
 void TGIFEncoder::PutCode(int Code) {
-  FBitBuffer |= static_cast<uint64_t>(Code) << FBitCount;
-  FBitCount += FCodeWidth;
-  if (FBitCount >= 32) {
-    FWriter->PutFourBytes(static_cast<uint32_t>(FBitBuffer));
-    FBitBuffer >>= 32;
-    FBitCount -= 32;
-  }
+  PackCode(Code);
   if (Code == FEndCode) {
     for (; FBitCount > 0; FBitCount -= 8, FBitBuffer >>= 8)
       FWriter->PutByte(static_cast<uint8_t>(FBitBuffer));
@@ -200,8 +194,7 @@ std::unique_ptr<TGIFEncoder> CreateEncoder(TGIFCodingKind Kind) {
 
 // A decoder adds its table entry one code after the encoder and widens its codes when its next free
 // code reaches the next power of two; the encoder widens after the same code, so both agree.
-void TLZWEncoder::PutCode(int Code) {
-  TGIFEncoder::PutCode(Code);
+inline void TLZWEncoder::AdjustWidth() {
   if (FJustCleared) {
     FCodeWidth = FInitialCodeWidth;
     FLargestCode = CodeMask(FCodeWidth);
@@ -210,6 +203,11 @@ void TLZWEncoder::PutCode(int Code) {
     ++FCodeWidth;
     FLargestCode = FCodeWidth >= 12 ? MaxCode + 1 : CodeMask(FCodeWidth);
   }
+}
+
+void TLZWEncoder::PutCode(int Code) {
+  TGIFEncoder::PutCode(Code);
+  AdjustWidth();
 }
 
 void TLZWEncoder::EmitClear() {
@@ -249,7 +247,9 @@ uint32_t TLZWEncoder::EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_
 }
 
 void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
-  TLZWEncoder::PutCode(Prefix);
+  // A prefix is never the end code: nothing is left to write out.
+  PackCode(Prefix);
+  AdjustWidth();
   if (FNextFreeCode >= MaxCode) return EmitClear();
   FHashTable->Put(Slot, static_cast<uint32_t>(Prefix) << 8 | static_cast<uint32_t>(Pixel), FNextFreeCode);
   FLastChildPixel[static_cast<size_t>(Prefix)] = static_cast<uint16_t>(Pixel);
