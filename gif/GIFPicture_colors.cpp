@@ -7,6 +7,10 @@
 
 #include "gif/GIFPicture.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr BYTE NoCollapse = PC_NOCOLLAPSE;
@@ -146,6 +150,34 @@ struct TWebLevels {
 
 constexpr TWebLevels WebLevels;
 
+int WebIndex(const uint8_t* Pixel) {
+  return WebLevels.Red[Pixel[2]] + WebLevels.Green[Pixel[1]] + WebLevels.Blue[Pixel[0]];
+}
+
+#ifdef __SSE2__
+// The web indices of four pixels in 32-bit lanes. A channel's level (value + 3) / 51 is the high half of
+// (value + 3) * 1286, exact for every byte; 36 R + 6 G + B are two multiply-adds. Reads a byte past the
+// fourth pixel.
+[[gnu::always_inline]] inline __m128i WebIndicesOfFour(const uint8_t* Pixels) {
+  __m128i Words[4];
+  for (int I = 0; I < 4; ++I) {
+    int32_t Word = 0;
+    std::memcpy(&Word, Pixels + 3 * I, 4);
+    Words[I] = _mm_cvtsi32_si128(Word);
+  }
+  const __m128i Bytes =
+      _mm_unpacklo_epi64(_mm_unpacklo_epi32(Words[0], Words[1]), _mm_unpacklo_epi32(Words[2], Words[3]));
+  const __m128i Zero = _mm_setzero_si128();
+  const __m128i Three = _mm_set1_epi16(3);
+  const __m128i Divide = _mm_set1_epi16(1286);
+  const __m128i Weights = _mm_setr_epi16(1, 6, 36, 0, 1, 6, 36, 0);
+  const __m128i Low = _mm_mulhi_epu16(_mm_add_epi16(_mm_unpacklo_epi8(Bytes, Zero), Three), Divide);
+  const __m128i High = _mm_mulhi_epu16(_mm_add_epi16(_mm_unpackhi_epi8(Bytes, Zero), Three), Divide);
+  const __m128i Parts = _mm_packs_epi32(_mm_madd_epi16(Low, Weights), _mm_madd_epi16(High, Weights));
+  return _mm_madd_epi16(Parts, _mm_set1_epi16(1));
+}
+#endif
+
 }  // namespace
 
 void TColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int Direction) {
@@ -156,9 +188,16 @@ void TColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, in
 
 void TNetscapeColorLookup::LookupRow(const uint8_t* Pixels, uint8_t* Dest, int Width, int /*Direction*/) {
   // Each pixel alone: the order does not matter.
-  for (int X = 0; X < Width; ++X, Pixels += 3)
-    Dest[X] = static_cast<uint8_t>(WebLevels.Red[Pixels[2]] + WebLevels.Green[Pixels[1]] +
-                                   WebLevels.Blue[Pixels[0]]);
+  int X = 0;
+#ifdef __SSE2__
+  // Sixteen pixels at a time while a pixel follows them, for the byte read past each four.
+  for (; X + 16 < Width; X += 16, Pixels += 48) {
+    const __m128i Low = _mm_packs_epi32(WebIndicesOfFour(Pixels), WebIndicesOfFour(Pixels + 12));
+    const __m128i High = _mm_packs_epi32(WebIndicesOfFour(Pixels + 24), WebIndicesOfFour(Pixels + 36));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(Dest + X), _mm_packus_epi16(Low, High));
+  }
+#endif
+  for (; X < Width; ++X, Pixels += 3) Dest[X] = static_cast<uint8_t>(WebIndex(Pixels));
 }
 
 int TNetscapeColorLookup::Lookup(uint8_t Red, uint8_t Green, uint8_t Blue, uint8_t& R, uint8_t& G,
