@@ -568,7 +568,8 @@ class TGIFEncoder {
   int FPass = 0;
 };
 
-// True LZW with a hashed string table; the table is cleared when 4095 codes are in use.
+// True LZW; the strings of two or more pixels that start a code are held in a table indexed by pixel and
+// pixel, the longer ones in a hashed table. The tables are cleared when 4095 codes are in use.
 class TLZWEncoder : public TGIFEncoder {
  protected:
   void PutCode(int Code) override;
@@ -582,12 +583,18 @@ class TLZWEncoder : public TGIFEncoder {
   // The pixels from P up to End after the string Prefix; gives the string they leave.
   uint32_t EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_t* End);
   // Writes Prefix and adds Prefix followed by Pixel at Slot, the empty slot where the search ended, or
-  // clears the table when it is full.
+  // clears the tables when they are full.
   void AddString(int Prefix, int Pixel, int Slot);
+  // The same for a Prefix of one pixel.
+  void AddPairString(int Prefix, int Pixel);
 
   static constexpr uint16_t NoChild = 0xFFFF;
 
   int FNextFreeCode = 0;
+  // Per pixel x 256 + pixel, the code of the two pixels, 0 when absent: after each code written the next
+  // string starts with one pixel, and its search needs no hash. The entries in use are listed for the clear.
+  std::vector<uint16_t> FPairCodes;
+  std::vector<uint16_t> FPairsInUse;
   // Per code the child string met last, its pixel (NoChild when none) and its code: runs and repeated
   // strings are found without the hash table. The code is loaded straight into the next prefix.
   std::array<uint16_t, 4096> FLastChildPixel;

@@ -213,37 +213,58 @@ void TLZWEncoder::PutCode(int Code) {
 void TLZWEncoder::EmitClear() {
   TGIFEncoder::EmitClear();
   FHashTable->Clear();
+  for (const uint16_t Pair : FPairsInUse) FPairCodes[Pair] = 0;
+  FPairsInUse.clear();
   FLastChildPixel.fill(NoChild);
   FNextFreeCode = FFirstFreeCode;
 }
 
-// Each pixel waits for the one before it, so the chain between them is kept short: the table, the last
-// children and the colour count stay in registers, and the prefix is unsigned and indexes as it is, so that
-// a string found among the last children costs one load. What happens once per code, and the error, are
+// Each pixel waits for the one before it, so the chain between them is kept short: the tables and the
+// colour count stay in registers, and the prefix is unsigned and indexes as it is, so that a string found
+// among the last children costs one load. A string of one pixel has its own loop: its search is one load
+// from two known pixels, and is seldom wrongly guessed. What happens once per code, and the error, are
 // calls.
 uint32_t TLZWEncoder::EncodeSpan(uint32_t Prefix, const uint8_t* P, const uint8_t* End) {
   THashTable& Table = *FHashTable;
   uint16_t* const LastPixel = FLastChildPixel.data();
   uint16_t* const LastCode = FLastChildCode.data();
+  uint16_t* const PairCodes = FPairCodes.data();
   const auto Colors = static_cast<uint32_t>(FColorCount);
-  for (; P < End; ++P) {
-    const uint32_t Pixel = *P;
-    if (Pixel >= Colors) RaiseColorNotInTable();
-    if (LastPixel[Prefix] == Pixel) {
-      Prefix = LastCode[Prefix];
-      continue;
+  const auto ClearCode = static_cast<uint32_t>(FClearCode);
+  for (;;) {
+    // Codes below the clear code are one pixel: a code was just written, or the span starts with one.
+    while (Prefix < ClearCode) {
+      if (P == End) return Prefix;
+      const uint32_t Pixel = *P++;
+      if (Pixel >= Colors) RaiseColorNotInTable();
+      if (const uint32_t Code = PairCodes[Prefix << 8 | Pixel]; Code != 0) {
+        Prefix = Code;
+      } else {
+        AddPairString(static_cast<int>(Prefix), static_cast<int>(Pixel));
+        Prefix = Pixel;
+      }
     }
-    const int Slot = Table.SlotOf(Prefix << 8 | Pixel);
-    if (const int Found = Table.CodeAt(Slot); Found >= 0) {
-      LastPixel[Prefix] = static_cast<uint16_t>(Pixel);
-      LastCode[Prefix] = static_cast<uint16_t>(Found);
-      Prefix = static_cast<uint32_t>(Found);
-    } else {
+    // A longer string, until a code is written.
+    for (;;) {
+      if (P == End) return Prefix;
+      const uint32_t Pixel = *P++;
+      if (Pixel >= Colors) RaiseColorNotInTable();
+      if (LastPixel[Prefix] == Pixel) {
+        Prefix = LastCode[Prefix];
+        continue;
+      }
+      const int Slot = Table.SlotOf(Prefix << 8 | Pixel);
+      if (const int Found = Table.CodeAt(Slot); Found >= 0) {
+        LastPixel[Prefix] = static_cast<uint16_t>(Pixel);
+        LastCode[Prefix] = static_cast<uint16_t>(Found);
+        Prefix = static_cast<uint32_t>(Found);
+        continue;
+      }
       AddString(static_cast<int>(Prefix), static_cast<int>(Pixel), Slot);
       Prefix = Pixel;
+      break;
     }
   }
-  return Prefix;
 }
 
 void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
@@ -256,8 +277,19 @@ void TLZWEncoder::AddString(int Prefix, int Pixel, int Slot) {
   FLastChildCode[static_cast<size_t>(Prefix)] = static_cast<uint16_t>(FNextFreeCode++);
 }
 
+void TLZWEncoder::AddPairString(int Prefix, int Pixel) {
+  PackCode(Prefix);
+  AdjustWidth();
+  if (FNextFreeCode >= MaxCode) return EmitClear();
+  const auto Pair = static_cast<uint16_t>(Prefix << 8 | Pixel);
+  FPairCodes[Pair] = static_cast<uint16_t>(FNextFreeCode++);
+  FPairsInUse.push_back(Pair);
+}
+
 void TLZWEncoder::EncodePixels() {
   FHashTable = std::make_unique<THashTable>();
+  FPairCodes.assign(static_cast<size_t>(FClearCode) << 8, 0);
+  FPairsInUse.reserve(MaxCode);
   EmitClear();
   auto Prefix = static_cast<uint32_t>(CurrentPixel());
   // The walk in spans of adjacent pixels: the rest of the frame, or of a row when interlaced.
@@ -271,6 +303,8 @@ void TLZWEncoder::EncodePixels() {
   }
   PutCode(static_cast<int>(Prefix));
   FHashTable.reset();
+  FPairCodes = {};
+  FPairsInUse = {};
 }
 
 // ---------------------------------------------------------------------------------------------
