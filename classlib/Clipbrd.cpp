@@ -7,6 +7,10 @@
 
 namespace {
 
+// Tries at opening the clipboard, and the pause between them: a second in all.
+constexpr int OpenTries = 40;
+constexpr DWORD OpenRetryMs = 25;
+
 // Keeps the clipboard open for one scope.
 class TOpenGuard {
  public:
@@ -48,7 +52,11 @@ void TClipboard::Open() {
     if (!FWindow)
       FWindow = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!FWindow) RaiseLastOSError();
-    if (!OpenClipboard(FWindow)) throw EClipboardException(L"Cannot open clipboard");
+    // Another program (a clipboard manager, the one that just put data on it) may hold it for a moment.
+    for (int Try = 1; !OpenClipboard(FWindow); ++Try) {
+      if (Try == OpenTries) throw EClipboardException(L"Cannot open clipboard");
+      Sleep(OpenRetryMs);
+    }
     FEmptied = false;
   }
   ++FOpenRefCount;

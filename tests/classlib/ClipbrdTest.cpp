@@ -96,3 +96,11 @@ TEST(ClipbrdClipboard, ARefusedHandleIsFreedAndTheErrorRaised) {
   EXPECT_EQ(GlobalSize(Data), 0u);  // freed: the caller handed it over for good
   EXPECT_FALSE(Clipboard()->HasFormat(TestFormat()));
 }
+
+// A clipboard manager holds the clipboard for a moment after each change: opening waits for it.
+TEST(ClipbrdClipboard, OpensWhenAnotherProgramLetsGoWithinAMoment) {
+  const TClipboardHolder Holder(50);
+  ASSERT_TRUE(Holder.Holds());
+  EXPECT_NO_THROW(Clipboard()->Open());
+  Clipboard()->Close();
+}

@@ -4,15 +4,15 @@
 
 #include <cstring>
 
-TClipboardHolder::TClipboardHolder()
+TClipboardHolder::TClipboardHolder(DWORD ReleaseAfterMs)
     : FOpened(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       FDone(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-  FThread = std::thread([this] {
+  FThread = std::thread([this, ReleaseAfterMs] {
     const HWND Owner =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     FHolds = OpenClipboard(Owner) != FALSE;
     SetEvent(FOpened);
-    WaitForSingleObject(FDone, 30000);
+    WaitForSingleObject(FDone, ReleaseAfterMs);
     if (FHolds) CloseClipboard();
     DestroyWindow(Owner);
   });

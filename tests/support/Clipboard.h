@@ -8,11 +8,11 @@
 #include <thread>
 #include <vector>
 
-// Keeps the clipboard open in another thread for its lifetime, so that every attempt of this one to
-// open it fails as it does while another program holds it.
+// Keeps the clipboard open in another thread for its lifetime, or for ReleaseAfterMs if that is shorter, so
+// that every attempt of this one to open it fails meanwhile as it does while another program holds it.
 class TClipboardHolder {
  public:
-  TClipboardHolder();
+  explicit TClipboardHolder(DWORD ReleaseAfterMs = 30000);
   ~TClipboardHolder();
   TClipboardHolder(const TClipboardHolder&) = delete;
   TClipboardHolder& operator=(const TClipboardHolder&) = delete;
