@@ -12,14 +12,14 @@ void DispatchPending() {
   }
 }
 
-BOOL CALLBACK CountChild(HWND /*Wnd*/, LPARAM Count) {
-  ++*reinterpret_cast<int*>(Count);
+BOOL CALLBACK AddChild(HWND Wnd, LPARAM Windows) {
+  reinterpret_cast<std::vector<HWND>*>(Windows)->push_back(Wnd);
   return TRUE;
 }
 
-BOOL CALLBACK CountTopLevel(HWND Wnd, LPARAM Count) {
-  ++*reinterpret_cast<int*>(Count);
-  EnumChildWindows(Wnd, CountChild, Count);
+BOOL CALLBACK AddTopLevel(HWND Wnd, LPARAM Windows) {
+  AddChild(Wnd, Windows);
+  EnumChildWindows(Wnd, AddChild, Windows);
   return TRUE;
 }
 
@@ -41,15 +41,19 @@ void PumpMessagesFor(DWORD Ms) {
   PumpMessagesUntil([] { return false; }, Ms);
 }
 
-int CountThreadWindows() {
-  int Count = 0;
-  EnumThreadWindows(GetCurrentThreadId(), CountTopLevel, reinterpret_cast<LPARAM>(&Count));
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> Windows;
+  EnumThreadWindows(GetCurrentThreadId(), AddTopLevel, reinterpret_cast<LPARAM>(&Windows));
   // Message-only windows are not top-level: they are children of the message window.
   for (HWND Wnd = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); Wnd;
        Wnd = FindWindowExA(HWND_MESSAGE, Wnd, nullptr, nullptr))
     if (GetWindowThreadProcessId(Wnd, nullptr) == GetCurrentThreadId())
-      CountTopLevel(Wnd, reinterpret_cast<LPARAM>(&Count));
-  return Count;
+      AddTopLevel(Wnd, reinterpret_cast<LPARAM>(&Windows));
+  return Windows;
+}
+
+int CountThreadWindows() {
+  return static_cast<int>(ThreadWindows().size());
 }
 
 namespace {
