@@ -7,6 +7,7 @@
 #include "app/OneInstanceFunc.h"
 #include "app/u_funktionen.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/app/ProgramCopy.h"
 #include "tests/support/DialogAnswer.h"
 #include "tests/support/KeyPress.h"
 
@@ -179,27 +180,20 @@ TEST_F(ProgWindow, ARealLaterCopyEndsBeforeItsFilesAreRead) {
   ASSERT_TRUE(CopyFileW(WinePath(VELMARO_PROGRAM).c_str(), Program.c_str(), FALSE));
   OneInstWndClassName = OneInstanceClassName(Program);
   const HWND Utility = CreateOneInstWindow();
-  std::wstring CmdLine =
-      L"\"" + Program + L"\" \"" + Fixture(L"songs\\a.mp3") + L"\" \"" + Fixture(L"songs\\sub") + L"\"";
-  STARTUPINFOW Startup{};
-  Startup.cb = sizeof Startup;
-  PROCESS_INFORMATION Later{};
-  ASSERT_TRUE(CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                             Dir.Path().c_str(), &Startup, &Later));
+  const TCopy Later(
+      Program,
+      L"\"" + Program + L"\" \"" + Fixture(L"songs\\a.mp3") + L"\" \"" + Fixture(L"songs\\sub") + L"\"",
+      Dir.Path());
+  ASSERT_TRUE(Later.Started);
+  const HANDLE Process = Later.Process();
   DWORD Waited;
   MSG Msg;
-  while ((Waited = MsgWaitForMultipleObjects(1, &Later.hProcess, FALSE, 60000, QS_SENDMESSAGE)) ==
-         WAIT_OBJECT_0 + 1)
+  while ((Waited = MsgWaitForMultipleObjects(1, &Process, FALSE, 60000, QS_SENDMESSAGE)) == WAIT_OBJECT_0 + 1)
     PeekMessageW(&Msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  DWORD Code = 1;
   EXPECT_EQ(Waited, WAIT_OBJECT_0);  // else it went on as a second player
-  EXPECT_TRUE(GetExitCodeProcess(Later.hProcess, &Code) && Code == 0);
+  EXPECT_TRUE(Later.Ended());
   EXPECT_TRUE(AlleSongs.empty());
   EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
-  if (Waited != WAIT_OBJECT_0) TerminateProcess(Later.hProcess, 1);
-  WaitForSingleObject(Later.hProcess, 30000);
-  CloseHandle(Later.hThread);
-  CloseHandle(Later.hProcess);
   DestroyWindow(Utility);
 }
 
