@@ -1,11 +1,17 @@
 #include "app/u_txtexport.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <numeric>
 #include <thread>
+#include <vector>
 
 #include "Imports/UCodeClipBrd.h"
 #include "Imports/UCodeSysUtils.h"
@@ -150,6 +156,90 @@ std::wstring_view Dateiname(std::wstring_view Path) {
   return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
+// The numbers below Anzahl in parts, one part per processor at most and none smaller than JeTeil: the
+// bounds of the parts, the first 0 and the last Anzahl.
+std::vector<size_t> Grenzen(size_t Anzahl, size_t JeTeil = 4096) {
+  const size_t Teile =
+      std::clamp<size_t>(Anzahl / JeTeil, 1, std::max(1u, std::thread::hardware_concurrency()));
+  std::vector<size_t> G(Teile + 1);
+  for (size_t T = 0; T <= Teile; ++T) G[T] = Anzahl * T / Teile;
+  return G;
+}
+
+// The threads that share out a step: a pool of our own with a thread for each further processor, started
+// at the first step and kept. The system's shared pool starts a thread at a time and leaves most processors
+// idle, and threads started for each step cost more than the step.
+class TFaeden {
+ public:
+  static PTP_CALLBACK_ENVIRON Umgebung() {
+    static TFaeden Faeden;
+    return Faeden.FPool ? &Faeden.FUmgebung : nullptr;  // else the shared pool
+  }
+
+ private:
+  TFaeden() : FPool(CreateThreadpool(nullptr), &CloseThreadpool) {
+    InitializeThreadpoolEnvironment(&FUmgebung);
+    if (!FPool) return;
+    const DWORD Weitere = std::max(1u, std::thread::hardware_concurrency()) - 1;
+    SetThreadpoolThreadMaximum(FPool.get(), std::max<DWORD>(Weitere, 1));
+    SetThreadpoolThreadMinimum(FPool.get(), Weitere);  // without them the pool starts threads as it needs
+    SetThreadpoolCallbackPool(&FUmgebung, FPool.get());
+  }
+
+  std::unique_ptr<TP_POOL, decltype(&CloseThreadpool)> FPool;
+  TP_CALLBACK_ENVIRON FUmgebung;
+};
+
+// Runs Machen(T) for every part T below Teile: the calling thread and the pool's take parts until none is
+// left.
+template <typename TMachen>
+class TParallel {
+ public:
+  TParallel(size_t Teile, const TMachen& Machen) : FTeile(Teile), FMachen(Machen), FFehler(Teile) {}
+
+  void Ausfuehren() {
+    std::unique_ptr<TP_WORK, decltype(&CloseThreadpoolWork)> Arbeit(
+        FTeile > 1 ? CreateThreadpoolWork(&Rueckruf, this, TFaeden::Umgebung()) : nullptr,
+        &CloseThreadpoolWork);
+    if (Arbeit)
+      for (size_t T = 1; T < FTeile; ++T) SubmitThreadpoolWork(Arbeit.get());
+    Teile();
+    if (Arbeit) WaitForThreadpoolWorkCallbacks(Arbeit.get(), FALSE);
+    for (const std::exception_ptr& E : FFehler)
+      if (E) std::rethrow_exception(E);
+  }
+
+ private:
+  static void NTAPI Rueckruf(PTP_CALLBACK_INSTANCE, void* Kontext, PTP_WORK) {
+    static_cast<TParallel*>(Kontext)->Teile();
+  }
+
+  void Teile() {
+    for (size_t T; (T = FNaechster++) < FTeile;) try {
+        FMachen(T);
+      } catch (...) {
+        FFehler[T] = std::current_exception();
+      }
+  }
+
+  const size_t FTeile;
+  const TMachen& FMachen;
+  std::atomic<size_t> FNaechster{0};
+  std::vector<std::exception_ptr> FFehler;
+};
+
+template <typename TMachen>
+void Parallel(size_t Teile, const TMachen& Machen) {
+  TParallel<TMachen>(Teile, Machen).Ausfuehren();
+}
+
+// Runs Machen(Von, Bis) over the parts of the numbers below Anzahl.
+template <typename TMachen>
+void Verteilt(size_t Anzahl, const TMachen& Machen) {
+  const std::vector<size_t> G = Grenzen(Anzahl);
+  Parallel(G.size() - 1, [&](size_t T) { Machen(G[T], G[T + 1]); });
+}
+
 // Where a line lies in the text of all lines.
 struct TStrecke {
   size_t Von;
@@ -164,6 +254,7 @@ constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
 struct TZeilen {
   std::wstring Text;
   std::vector<TStrecke> Strecken;  // in the order of the lines
+  bool MitMarken = false;          // false when no line holds a marker
 
   std::wstring_view Zeile(const TStrecke& S) const { return {Text.data() + S.Von, S.Laenge}; }
   // Ends the line that Text took on from Von.
@@ -182,7 +273,7 @@ struct TZeilen {
   }
 };
 
-// Writes the song's line to Ziel, which has room for Hoechstens(S, Format); returns its end.
+// Writes the song's line to Ziel, which has room for it; returns its end.
 wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Ziel) {
   for (const int32_t Code : Format.Codes) {
     if (Code == tcNummer)
@@ -199,36 +290,51 @@ wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Zie
   return Ziel;
 }
 
-// The room a song's line and its line end take at most: the file name counts as the whole path.
-size_t Hoechstens(const Song& S, const TExportFormat& Format) {
+// The length of a song's line with its line end.
+size_t ZeilenLaenge(const Song& S, const TExportFormat& Format) {
   size_t Summe = ZeilenEnde.size();
   for (const int32_t Code : Format.Codes)
     Summe += Code == tcNummer || Code == tcTab ? 1
-             : Code == tcDateiname             ? S[sfPath].size()
+             : Code == tcDateiname             ? Dateiname(S[sfPath]).size()
              : Code < tcDateiname              ? S[Code - 1].size()
                                                : Format.Stuecke[Code - tcErstesStueck].size();
   return Summe;
 }
 
+// The lines of the songs that pass the filter, built in parts side by side: first each line's length,
+// then each part writes its lines where they belong.
 TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
-  std::vector<const Song*> Gefiltert;
-  Gefiltert.reserve(Songs.size());
-  size_t Platz = 0;
-  for (const Song& S : Songs)
-    if (PassesFilter(S, O)) {
-      Gefiltert.push_back(&S);
-      Platz += Hoechstens(S, Format);
-    }
   TZeilen Z;
-  Z.Text.resize(Platz);
-  Z.Strecken.reserve(Gefiltert.size());
-  wchar_t* Ziel = Z.Text.data();
-  for (const Song* S : Gefiltert) {
-    wchar_t* Ende = ZeileSchreiben(*S, Format, Ziel);
-    Z.Strecken.push_back({static_cast<size_t>(Ziel - Z.Text.data()), static_cast<size_t>(Ende - Ziel)});
-    Ziel = Schreiben(ZeilenEnde, Ende);
-  }
-  Z.Text.resize(static_cast<size_t>(Ziel - Z.Text.data()));
+  Z.MitMarken = std::ranges::any_of(Format.Codes, [](int32_t C) { return C == tcNummer || C == tcTab; });
+  const std::vector<size_t> G = Grenzen(Songs.size());
+  const size_t Teile = G.size() - 1;
+  std::vector<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
+  std::vector<size_t> Zeichen(Teile + 1), Zeilen(Teile + 1);
+  Parallel(Teile, [&](size_t T) {
+    size_t Summe = 0, Anzahl = 0;  // not in the shared vectors: parts side by side would share their memory
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (!PassesFilter(Songs[I], O)) continue;
+      Laengen[I] = ZeilenLaenge(Songs[I], Format);
+      Summe += Laengen[I];
+      ++Anzahl;
+    }
+    Zeichen[T + 1] = Summe;
+    Zeilen[T + 1] = Anzahl;
+  });
+  std::partial_sum(Zeichen.begin(), Zeichen.end(), Zeichen.begin());
+  std::partial_sum(Zeilen.begin(), Zeilen.end(), Zeilen.begin());
+  Z.Text.resize(Zeichen[Teile]);
+  Z.Strecken.resize(Zeilen[Teile]);
+  Parallel(Teile, [&](size_t T) {
+    size_t Von = Zeichen[T];
+    TStrecke* Strecke = Z.Strecken.data() + Zeilen[T];
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (Laengen[I] == 0) continue;
+      Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.data() + Von));
+      *Strecke++ = {Von, Laengen[I] - ZeilenEnde.size()};
+      Von += Laengen[I];
+    }
+  });
   return Z;
 }
 
@@ -252,31 +358,6 @@ std::string Sortierschluessel(const std::wstring& Text) {
 
 namespace {
 
-// Runs Machen(Von, Bis) over the numbers below Anzahl, shared out among the processors when there are
-// many: the platform takes about a microsecond a sort key.
-template <typename TMachen>
-void Verteilt(size_t Anzahl, const TMachen& Machen) {
-  constexpr size_t JeFaden = 4096;
-  const size_t Faeden =
-      std::clamp<size_t>(Anzahl / JeFaden, 1, std::max(1u, std::thread::hardware_concurrency()));
-  const size_t Stueck = (Anzahl + Faeden - 1) / Faeden;
-  std::vector<std::exception_ptr> Fehler(Faeden);
-  {
-    std::vector<std::jthread> Helfer;
-    for (size_t F = 1; F < Faeden; ++F)
-      Helfer.emplace_back([&, F] {
-        try {
-          Machen(F * Stueck, std::min(Anzahl, (F + 1) * Stueck));
-        } catch (...) {
-          Fehler[F] = std::current_exception();
-        }
-      });
-    Machen(0, std::min(Anzahl, Stueck));
-  }
-  for (const std::exception_ptr& E : Fehler)
-    if (E) std::rethrow_exception(E);
-}
-
 // The first level of a sort key: its bytes before the first byte below 2, which ends that level and is
 // below every byte of it. Keys whose first levels differ are in the order of these alone.
 std::string_view ErsteStufe(std::string_view Key) {
@@ -284,49 +365,74 @@ std::string_view ErsteStufe(std::string_view Key) {
   return Key.substr(0, static_cast<size_t>(Ende - Key.begin()));
 }
 
-// The first levels of single characters, learned from the platform, so that a line over them needs no
-// key of its own: its first level is theirs one after another. That holds unless letters sort together
-// (as "cs" in Hungarian), which would show in a text of every pair of them; then no character is known.
+// A line as it reads: its markers as their placeholders.
+std::wstring Lesbar(std::wstring_view Zeile) {
+  std::wstring L;
+  L.reserve(Zeile.size());
+  for (const wchar_t C : Zeile) {
+    if (C == MarkeNummer)
+      L += NummerText;
+    else if (C == MarkeTab)
+      L += TabText;
+    else
+      L += C;
+  }
+  return L;
+}
+
+// The first levels of single characters, learned from the platform, so that a line over them needs no key
+// of its own: its first level is theirs one after another, a marker's that of its placeholder. That holds
+// unless letters sort together (as "cs" in Hungarian), which would show in a text of every pair of them;
+// then no character is known.
 class TErsteStufen {
  public:
-  // For the characters of Texte.
-  explicit TErsteStufen(const TZeilen& Texte) : FStufe(0x10000), FLaenge(0x10000) {
-    std::vector<uint8_t> Gesehen(0x10000);
-    std::vector<wchar_t> Zeichen;
-    for (const TStrecke& S : Texte.Strecken)
-      for (const wchar_t C : Texte.Zeile(S)) {
-        if (Gesehen[C]) continue;
-        Gesehen[C] = 1;
-        Zeichen.push_back(C);
-      }
-    if (Zeichen.size() > GroessteZahl) return;
-    std::erase_if(Zeichen, [this](wchar_t C) { return !Lernen(C); });
-    std::wstring Paare;
-    for (const wchar_t C : Zeichen)
-      for (const wchar_t D : Zeichen) Paare += {C, D};
-    if (ErsteStufe(Sortierschluessel(Paare)) == Stufe(Paare)) return;
-    std::fill(FLaenge.begin(), FLaenge.end(), 0);
-    FGroesste = 0;
+  // For the characters Gesehen, markers among them.
+  explicit TErsteStufen(std::vector<wchar_t> Gesehen) : FStufe(0x10000), FLaenge(0x10000) {
+    for (const wchar_t C : Gesehen)
+      if (IstMarke(C)) Gesehen.insert(Gesehen.end(), Platzhalter(C).begin(), Platzhalter(C).end());
+    std::ranges::sort(Gesehen);
+    Gesehen.erase(std::unique(Gesehen.begin(), Gesehen.end()), Gesehen.end());
+    if (Gesehen.size() > GroessteZahl) return;
+    std::erase_if(Gesehen, [this](wchar_t C) { return IstMarke(C) || !Lernen(C); });
+    for (const wchar_t M : {MarkeNummer, MarkeTab}) MarkeLernen(M);
+    if (!Bestaetigt(Gesehen)) {
+      std::ranges::fill(FLaenge, Unbekannt);
+      FGroesste = 0;
+    }
   }
 
-  // The room that the first level of a text of Zeichen characters takes at most, eight bytes more
-  // included.
-  size_t Platz(size_t Zeichen) const { return Zeichen * FGroesste + 8; }
+  // The room that the first level of Zeichen characters, Marken of them markers, takes at most.
+  size_t Platz(size_t Zeichen, size_t Marken) const {
+    return Zeichen * FGroesste + Marken * FMarkeGroesste + 8;
+  }
 
-  // Writes the first level of Text to Ziel, which has room for Platz(Text.size()); returns its end, or
-  // nullptr when a character of Text is not known.
+  // Writes the first level of the line Text to Ziel, which has room for it; returns its end, or nullptr when
+  // a character of Text is not known.
   char* Schreiben(std::wstring_view Text, char* Ziel) const {
     for (const wchar_t C : Text) {
-      if (FLaenge[C] == 0) return nullptr;
-      std::memcpy(Ziel, &FStufe[C], 8);
-      Ziel += FLaenge[C] - 1;
+      const uint8_t L = FLaenge[C];
+      if (L >= Bekannt) {
+        std::memcpy(Ziel, &FStufe[C], 8);
+        Ziel += L - Bekannt;
+      } else if (L == Marke) {
+        const std::string& S = FMarken[C - MarkeNummer];
+        Ziel = std::copy(S.begin(), S.end(), Ziel);
+      } else {
+        return nullptr;
+      }
     }
     return Ziel;
   }
 
  private:
+  // FLaenge: cannot be known, a marker, else Bekannt plus the first level's length.
+  static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
   // More would make the text of all pairs take longer than the keys it spares.
   static constexpr size_t GroessteZahl = 300;
+
+  static const std::wstring& Platzhalter(wchar_t Marke) {
+    return Marke == MarkeNummer ? NummerText : TabText;
+  }
 
   // The end of text, surrogates and characters whose first level is longer than eight bytes stay unknown.
   bool Lernen(wchar_t C) {
@@ -335,20 +441,39 @@ class TErsteStufen {
     const std::string_view Erste = ErsteStufe(Key);
     if (Erste.size() > 8) return false;
     std::memcpy(&FStufe[C], Erste.data(), Erste.size());
-    FLaenge[C] = static_cast<uint8_t>(Erste.size() + 1);  // 0 stands for unknown
+    FLaenge[C] = static_cast<uint8_t>(Bekannt + Erste.size());
     FGroesste = std::max(FGroesste, Erste.size());
     return true;
   }
 
-  std::string Stufe(std::wstring_view Text) const {
-    std::string Out(Platz(Text.size()), '\0');
-    Out.resize(static_cast<size_t>(Schreiben(Text, Out.data()) - Out.data()));
-    return Out;
+  // A marker's first level is its placeholder's, known when each of its characters is.
+  void MarkeLernen(wchar_t M) {
+    std::string S;
+    for (const wchar_t C : Platzhalter(M)) {
+      if (FLaenge[C] < Bekannt) return;
+      S.append(reinterpret_cast<const char*>(&FStufe[C]), FLaenge[C] - Bekannt);
+    }
+    FMarkeGroesste = std::max(FMarkeGroesste, S.size());
+    FMarken[M - MarkeNummer] = std::move(S);
+    FLaenge[M] = Marke;
+  }
+
+  // True when the first levels of all pairs of the characters are theirs one after another.
+  bool Bestaetigt(const std::vector<wchar_t>& Zeichen) const {
+    std::wstring Paare;
+    Paare.reserve(Zeichen.size() * Zeichen.size() * 2);
+    for (const wchar_t C : Zeichen)
+      for (const wchar_t D : Zeichen) Paare += {C, D};
+    std::string Erwartet(Platz(Paare.size(), 0), '\0');
+    Erwartet.resize(static_cast<size_t>(Schreiben(Paare, Erwartet.data()) - Erwartet.data()));
+    return ErsteStufe(Sortierschluessel(Paare)) == Erwartet;
   }
 
   std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
-  std::vector<uint8_t> FLaenge;  // its length plus one
-  size_t FGroesste = 0;          // the longest first level of a character
+  std::vector<uint8_t> FLaenge;
+  std::string FMarken[2];  // the markers' first levels
+  size_t FGroesste = 0;    // the longest first level of a character
+  size_t FMarkeGroesste = 0;
 };
 
 // Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
@@ -366,23 +491,10 @@ int Vergleich(std::string_view A, std::string_view B) {
   return (A.size() > B.size()) - (A.size() < B.size());
 }
 
-// The lines as they read: their markers as their placeholders.
-TZeilen Lesbare(const TZeilen& Z) {
-  TZeilen L;
-  L.Text.reserve(Z.Text.size());
-  for (const TStrecke& S : Z.Strecken) {
-    const size_t Von = L.Text.size();
-    for (const wchar_t C : Z.Zeile(S)) {
-      if (C == MarkeNummer)
-        L.Text += NummerText;
-      else if (C == MarkeTab)
-        L.Text += TabText;
-      else
-        L.Text += C;
-    }
-    L.Abschliessen(Von);
-  }
-  return L;
+// The platform's whole key of line I, as it reads.
+std::string VollerSchluessel(const TZeilen& Z, size_t I) {
+  const std::wstring_view Text = Z.Zeile(Z.Strecken[I]);
+  return Sortierschluessel(Z.MitMarken ? Lesbar(Text) : std::wstring(Text));
 }
 
 // What the sort knows of each line: the first level of its key, and the platform's whole key where the
@@ -393,90 +505,205 @@ struct TSortDaten {
   std::vector<std::string> Voll;
 };
 
-// The platform's whole keys of the lines Welche.
-void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZeilen& Texte) {
+// The platform's whole keys of the lines Welche, side by side.
+void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZeilen& Z) {
   Verteilt(Welche.size(), [&](size_t Von, size_t Bis) {
-    std::wstring Zeile;  // the platform reads a line up to a terminating zero
-    for (size_t I = Von; I < Bis; ++I) {
-      Zeile.assign(Texte.Zeile(Texte.Strecken[Welche[I]]));
-      D.Voll[Welche[I]] = Sortierschluessel(Zeile);
-    }
+    for (size_t I = Von; I < Bis; ++I) D.Voll[Welche[I]] = VollerSchluessel(Z, Welche[I]);
   });
 }
 
-TSortDaten ErsteStufen(const TZeilen& Texte) {
-  const TErsteStufen Stufen(Texte);
-  const size_t Anzahl = Texte.Strecken.size();
-  TSortDaten D{std::make_unique_for_overwrite<char[]>(Stufen.Platz(Texte.Text.size())),
-               std::vector<std::string_view>(Anzahl), std::vector<std::string>(Anzahl)};
-  char* Ziel = D.Erste.get();
-  std::vector<size_t> Offen;
-  for (size_t I = 0; I < Anzahl; ++I) {
-    char* Ende = Stufen.Schreiben(Texte.Zeile(Texte.Strecken[I]), Ziel);
-    if (Ende == nullptr) {
-      Offen.push_back(I);
-      continue;
+// What a part of the lines holds: its characters, how many, how many of them markers.
+struct TTeilZeichen {
+  std::vector<uint64_t> Gesehen = std::vector<uint64_t>(0x10000 / 64);
+  size_t Zeichen = 0;
+  size_t Marken = 0;
+};
+
+// The first levels of the lines, in parts side by side: from their characters' where the platform's agree,
+// else from the platform's whole keys.
+TSortDaten ErsteStufen(const TZeilen& Z, const std::vector<size_t>& G) {
+  const size_t Teile = G.size() - 1;
+  std::vector<TTeilZeichen> Teil(Teile);
+  Parallel(Teile, [&](size_t T) {
+    TTeilZeichen Z0;  // the part's own: parts side by side would share memory
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+      Z0.Zeichen += Zeile.size();
+      for (const wchar_t C : Zeile) {
+        Z0.Gesehen[C / 64] |= uint64_t{1} << (C % 64);
+        Z0.Marken += IstMarke(C);
+      }
     }
-    D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
-    Ziel = Ende;
+    Teil[T] = std::move(Z0);
+  });
+  std::vector<wchar_t> Gesehen;
+  for (size_t W = 0; W < 0x10000 / 64; ++W) {
+    uint64_t Bits = 0;
+    for (const TTeilZeichen& T : Teil) Bits |= T.Gesehen[W];
+    for (; Bits != 0; Bits &= Bits - 1)
+      Gesehen.push_back(static_cast<wchar_t>(W * 64 + std::countr_zero(Bits)));
   }
-  VolleSchluessel(D, Offen, Texte);
-  for (const size_t I : Offen) D.Stufe[I] = ErsteStufe(D.Voll[I]);
+  const TErsteStufen Stufen(std::move(Gesehen));
+
+  const size_t Anzahl = Z.Strecken.size();
+  std::vector<size_t> Anfang(Teile + 1);
+  for (size_t T = 0; T < Teile; ++T)
+    Anfang[T + 1] = Anfang[T] + Stufen.Platz(Teil[T].Zeichen, Teil[T].Marken);
+  TSortDaten D{std::make_unique_for_overwrite<char[]>(Anfang[Teile]), std::vector<std::string_view>(Anzahl),
+               std::vector<std::string>(Anzahl)};
+  std::vector<std::vector<size_t>> Offen(Teile);
+  Parallel(Teile, [&](size_t T) {
+    char* Ziel = D.Erste.get() + Anfang[T];
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (char* Ende = Stufen.Schreiben(Z.Zeile(Z.Strecken[I]), Ziel)) {
+        D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
+        Ziel = Ende;
+      } else {
+        Offen[T].push_back(I);
+      }
+    }
+  });
+  std::vector<size_t> Alle;
+  for (const std::vector<size_t>& O : Offen) Alle.insert(Alle.end(), O.begin(), O.end());
+  VolleSchluessel(D, Alle, Z);
+  for (const size_t I : Alle) D.Stufe[I] = ErsteStufe(D.Voll[I]);
   return D;
 }
 
-// A line in the sort, with the first eight bytes of its first level as a number: most comparisons end
-// at that one step.
+bool StufeVor(const TSortDaten& D, size_t A, size_t B) {
+  return Vergleich(D.Stufe[A], D.Stufe[B]) < 0;
+}
+
+// A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers: a sort over
+// them looks at nothing else.
 struct TSortPlatz {
-  uint64_t Kopf;
-  size_t Zeile;
+  uint64_t Kopf[2];
+  uint32_t Zeile;
+  uint32_t Laenge;  // of the first level
 };
+
+constexpr size_t KopfBytes = sizeof(TSortPlatz::Kopf);
+
+// The sixteen bytes of the first level of P's line from Tiefe on.
+void KopfLaden(const TSortDaten& D, size_t Tiefe, TSortPlatz& P) {
+  const std::string_view Stufe = D.Stufe[P.Zeile];
+  char Kopf[KopfBytes] = {};  // first-level bytes are 2 and above: a level that ends sorts first
+  if (Stufe.size() > Tiefe)
+    std::memcpy(Kopf, Stufe.data() + Tiefe, std::min(Stufe.size() - Tiefe, KopfBytes));
+  for (size_t K = 0; K < std::size(P.Kopf); ++K) {
+    std::memcpy(&P.Kopf[K], Kopf + 8 * K, 8);
+    P.Kopf[K] = __builtin_bswap64(P.Kopf[K]);
+  }
+}
+
+bool KopfGleich(const TSortPlatz& A, const TSortPlatz& B) {
+  return A.Kopf[0] == B.Kopf[0] && A.Kopf[1] == B.Kopf[1];
+}
+
+bool KopfVor(const TSortPlatz& A, const TSortPlatz& B) {
+  return A.Kopf[0] != B.Kopf[0]   ? A.Kopf[0] < B.Kopf[0]
+         : A.Kopf[1] != B.Kopf[1] ? A.Kopf[1] < B.Kopf[1]
+                                  : A.Zeile < B.Zeile;
+}
+
+using TGleiche = std::vector<std::pair<TSortPlatz*, TSortPlatz*>>;
+
+// Sorts the places Von to Bis, whose first levels agree before byte Tiefe and whose heads hold the bytes
+// from there, by their first levels, equal ones by their lines' order, sixteen bytes at a depth; runs of
+// equal levels are added to Gleiche.
+void KoepfeSortieren(TSortPlatz* Von, TSortPlatz* Bis, size_t Tiefe, const TSortDaten& D, TGleiche& Gleiche) {
+  std::sort(Von, Bis, KopfVor);
+  for (TSortPlatz *A = Von, *B; A != Bis; A = B) {
+    bool Weiter = A->Laenge > Tiefe + KopfBytes;
+    for (B = A + 1; B != Bis && KopfGleich(*A, *B); ++B) Weiter |= B->Laenge > Tiefe + KopfBytes;
+    if (B - A < 2) continue;
+    if (Weiter) {
+      for (TSortPlatz* P = A; P != B; ++P) KopfLaden(D, Tiefe + KopfBytes, *P);
+      KoepfeSortieren(A, B, Tiefe + KopfBytes, D, Gleiche);
+    } else {
+      Gleiche.emplace_back(A, B);
+    }
+  }
+}
 
 // Sorts ascending by the platform's case-insensitive order, equal lines in their order. With Einmal only
 // the first of equal lines stays, which is what a sorted list that ignores duplicates keeps. Most lines
 // differ at the first level of their keys, which comes from the characters' own; only the others need the
-// platform's keys.
+// platform's keys. The lines are shared out among the processors: first their levels, then buckets
+// between lines of a sample, each bucket sorted on its own.
 void Sortieren(TZeilen& Z, bool Einmal) {
-  const bool MitMarken = HatMarken(Z.Text);
-  const TZeilen GelesenMitMarken = MitMarken ? Lesbare(Z) : TZeilen{};
-  const TZeilen& Texte = MitMarken ? GelesenMitMarken : Z;
-  TSortDaten D = ErsteStufen(Texte);
-  std::vector<TSortPlatz> Plaetze(D.Stufe.size());
-  for (size_t I = 0; I < Plaetze.size(); ++I) {
-    uint64_t Kopf = 0;
-    std::memcpy(&Kopf, D.Stufe[I].data(), std::min<size_t>(D.Stufe[I].size(), 8));
-    Plaetze[I] = {__builtin_bswap64(Kopf), I};
+  const size_t Anzahl = Z.Strecken.size();
+  const std::vector<size_t> G = Grenzen(Anzahl);
+  const size_t Teile = G.size() - 1;
+  TSortDaten D = ErsteStufen(Z, G);
+
+  // A bucket per part, between the levels of an even sample: lines equal at the level share a bucket.
+  std::vector<size_t> Grenzzeilen;
+  for (size_t I = 0; I < 32 * Teile && Teile > 1; ++I) Grenzzeilen.push_back(I * Anzahl / (32 * Teile));
+  std::sort(Grenzzeilen.begin(), Grenzzeilen.end(), [&D](size_t A, size_t B) { return StufeVor(D, A, B); });
+  for (size_t T = 1; T < Teile; ++T) Grenzzeilen[T - 1] = Grenzzeilen[T * 32];
+  Grenzzeilen.resize(Teile - 1);
+  std::vector<uint32_t> Eimer(Anzahl);
+  std::vector<std::vector<size_t>> Start(Teile);  // per part and bucket
+  Parallel(Teile, [&](size_t T) {
+    std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      Eimer[I] =
+          static_cast<uint32_t>(std::upper_bound(Grenzzeilen.begin(), Grenzzeilen.end(), I,
+                                                 [&D](size_t A, size_t B) { return StufeVor(D, A, B); }) -
+                                Grenzzeilen.begin());
+      ++Zaehler[Eimer[I]];
+    }
+    Start[T] = std::move(Zaehler);
+  });
+  std::vector<size_t> EimerGrenzen(Teile + 1);
+  for (size_t E = 0, Summe = 0; E < Teile; ++E) {
+    EimerGrenzen[E] = Summe;
+    for (size_t T = 0; T < Teile; ++T) Summe += std::exchange(Start[T][E], Summe);
+    EimerGrenzen[E + 1] = Summe;
   }
-  const auto Gleich = [&D](const TSortPlatz& A, const TSortPlatz& B) {
-    return A.Kopf == B.Kopf && D.Stufe[A.Zeile] == D.Stufe[B.Zeile];
-  };
-  std::stable_sort(Plaetze.begin(), Plaetze.end(), [&D](const TSortPlatz& A, const TSortPlatz& B) {
-    return A.Kopf != B.Kopf ? A.Kopf < B.Kopf : Vergleich(D.Stufe[A.Zeile], D.Stufe[B.Zeile]) < 0;
+  const auto Plaetze = std::make_unique_for_overwrite<TSortPlatz[]>(Anzahl);
+  Parallel(Teile, [&](size_t T) {
+    std::vector<size_t> Wo = Start[T];
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      TSortPlatz& P = Plaetze[Wo[Eimer[I]]++];
+      P.Zeile = static_cast<uint32_t>(I);
+      P.Laenge = static_cast<uint32_t>(D.Stufe[I].size());
+      KopfLaden(D, 0, P);  // here, where the lines' levels come in order
+    }
+  });
+  std::vector<TGleiche> Gleiche(Teile);
+  Parallel(Teile, [&](size_t E) {
+    KoepfeSortieren(Plaetze.get() + EimerGrenzen[E], Plaetze.get() + EimerGrenzen[E + 1], 0, D, Gleiche[E]);
   });
 
   // Runs of lines equal at the first level go by their whole keys.
-  std::vector<std::pair<size_t, size_t>> Gleiche;
+  std::vector<uint8_t> WieDavor(Anzahl);  // a place whose line is equal at the first level to the one before
   std::vector<size_t> Ohne;
-  for (size_t Von = 0, Bis; Von < Plaetze.size(); Von = Bis) {
-    for (Bis = Von + 1; Bis < Plaetze.size() && Gleich(Plaetze[Von], Plaetze[Bis]);) ++Bis;
-    if (Bis - Von < 2) continue;
-    Gleiche.emplace_back(Von, Bis);
-    for (size_t I = Von; I < Bis; ++I)
-      if (D.Voll[Plaetze[I].Zeile].empty()) Ohne.push_back(Plaetze[I].Zeile);
-  }
-  VolleSchluessel(D, Ohne, Texte);
-  for (const auto& [Von, Bis] : Gleiche)
-    std::stable_sort(Plaetze.begin() + Von, Plaetze.begin() + Bis,
-                     [&D](const TSortPlatz& A, const TSortPlatz& B) {
-                       return Vergleich(D.Voll[A.Zeile], D.Voll[B.Zeile]) < 0;
-                     });
+  for (const TGleiche& Liste : Gleiche)
+    for (const auto& [Von, Bis] : Liste)
+      for (TSortPlatz* P = Von; P != Bis; ++P) {
+        WieDavor[static_cast<size_t>(P - Plaetze.get())] = P != Von;
+        if (D.Voll[P->Zeile].empty()) Ohne.push_back(P->Zeile);
+      }
+  VolleSchluessel(D, Ohne, Z);
+  for (const TGleiche& Liste : Gleiche)
+    for (const auto& [Von, Bis] : Liste)
+      std::stable_sort(Von, Bis, [&D](const TSortPlatz& A, const TSortPlatz& B) {
+        return Vergleich(D.Voll[A.Zeile], D.Voll[B.Zeile]) < 0;
+      });
 
-  std::vector<TStrecke> Strecken;
-  Strecken.reserve(Plaetze.size());
-  for (size_t I = 0; I < Plaetze.size(); ++I)
-    if (!Einmal || I == 0 || !Gleich(Plaetze[I - 1], Plaetze[I]) ||
-        D.Voll[Plaetze[I - 1].Zeile] != D.Voll[Plaetze[I].Zeile])
-      Strecken.push_back(Z.Strecken[Plaetze[I].Zeile]);
+  std::vector<TStrecke> Strecken(Anzahl);
+  Verteilt(Anzahl, [&](size_t Von, size_t Bis) {
+    for (size_t I = Von; I < Bis; ++I) Strecken[I] = Z.Strecken[Plaetze[I].Zeile];
+  });
+  if (Einmal) {
+    size_t Bleiben = 0;
+    for (size_t I = 0; I < Anzahl; ++I)
+      if (!WieDavor[I] || D.Voll[Plaetze[I - 1].Zeile] != D.Voll[Plaetze[I].Zeile])
+        Strecken[Bleiben++] = Strecken[I];
+    Strecken.resize(Bleiben);
+  }
   Z.Strecken = std::move(Strecken);
 }
 
@@ -500,6 +727,7 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
     }
     Ersetzt.Abschliessen(Von);
   }
+  Ersetzt.MitMarken = Z.MitMarken || HatMarken(Neu);
   Z = std::move(Ersetzt);
   return Geaendert;
 }
@@ -530,8 +758,9 @@ std::wstring_view Ersatz(wchar_t C, bool Html) {
   }
 }
 
+// The HTML characters lie below the letters, the markers above them.
 bool Besonders(wchar_t C, bool Html) {
-  return IstMarke(C) || (Html && HtmlBesonders(C));
+  return C > L'>' ? IstMarke(C) : Html && HtmlBesonders(C);
 }
 
 // The line's position from 1, with zeros in front up to Breite digits.
@@ -542,9 +771,9 @@ wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
     *--Anfang = static_cast<wchar_t>(L'0' + Nummer % 10);
     Nummer /= 10;
   } while (Nummer != 0);
-  const size_t Stellen = static_cast<size_t>(std::end(Ziffern) - Anfang);
-  if (Stellen < Breite) Ziel = std::fill_n(Ziel, Breite - Stellen, L'0');
-  return Schreiben({Anfang, Stellen}, Ziel);
+  const size_t Anzahl = static_cast<size_t>(std::end(Ziffern) - Anfang);
+  if (Anzahl < Breite) Ziel = std::fill_n(Ziel, Breite - Anzahl, L'0');
+  return Schreiben({Anfang, Anzahl}, Ziel);
 }
 
 // A line as the export shows it.
@@ -565,33 +794,54 @@ constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
 constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
 constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
 
-// The length of the export, numbers of at most Stellen digits: room made at once spares a copy of the
-// whole text.
-size_t Laenge(const TZeilen& Z, size_t Stellen, bool Html) {
-  size_t Summe = Html ? TabelleAnfang.size() + TabelleEnde.size() : 0;
-  for (const TStrecke& S : Z.Strecken) {
-    Summe += S.Laenge + (Html ? ZeilenAnfangHtml.size() + ZeilenEndeHtml.size() : ZeilenEnde.size());
-    for (const wchar_t C : Z.Zeile(S))
-      if (Besonders(C, Html)) Summe += (C == MarkeNummer ? Stellen : Ersatz(C, Html).size()) - 1;
-  }
+// The number of digits of Nummer.
+size_t Stellen(size_t Nummer) {
+  size_t N = 1;
+  for (; Nummer >= 10; Nummer /= 10) ++N;
+  return N;
+}
+
+// The length of the line as the export shows it, its number Breite digits at least.
+size_t AusgabeLaenge(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html) {
+  size_t Summe = Line.size();
+  for (const wchar_t C : Line)
+    if (Besonders(C, Html))
+      Summe += (C == MarkeNummer ? std::max(Breite, Stellen(Nummer)) : Ersatz(C, Html).size()) - 1;
   return Summe;
 }
 
+// The export of the lines, written in parts side by side: first each part's length, then each part where
+// it belongs.
 std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
-  if (!Html && !HatMarken(Z.Text) && Z.WieGebaut()) return std::move(Z.Text);
+  if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::move(Z.Text);
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
-  const size_t Stellen = std::to_wstring(Z.Strecken.size()).size();
-  const size_t Breite = Nullen ? Stellen : 0;
-  std::wstring Out(Laenge(Z, Stellen, Html), L'\0');
-  wchar_t* Ziel = Out.data();
-  if (Html) Ziel = Schreiben(TabelleAnfang, Ziel);
-  for (size_t I = 0; I < Z.Strecken.size(); ++I) {
-    if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
-    Ziel = ZeileAusgeben(Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html, Ziel);
-    Ziel = Schreiben(Html ? ZeilenEndeHtml : ZeilenEnde, Ziel);
-  }
-  if (Html) Ziel = Schreiben(TabelleEnde, Ziel);
-  Out.resize(static_cast<size_t>(Ziel - Out.data()));  // numbers below Stellen digits
+  const size_t Breite = Nullen ? Stellen(Z.Strecken.size()) : 0;
+  const std::wstring_view Anfang = Html ? TabelleAnfang : L""sv, Ende = Html ? TabelleEnde : L""sv;
+  const std::wstring_view Schluss = Html ? ZeilenEndeHtml : ZeilenEnde;
+  const size_t Rahmen = (Html ? ZeilenAnfangHtml.size() : 0) + Schluss.size();
+  const bool Einfach = !Html && !Z.MitMarken;
+  const std::vector<size_t> G = Grenzen(Z.Strecken.size());
+  const size_t Teile = G.size() - 1;
+  std::vector<size_t> Laengen(Teile + 1);
+  Parallel(Teile, [&](size_t T) {
+    size_t Summe = 0;
+    for (size_t I = G[T]; I < G[T + 1]; ++I)
+      Summe += Rahmen +
+               (Einfach ? Z.Strecken[I].Laenge : AusgabeLaenge(Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html));
+    Laengen[T + 1] = Summe;
+  });
+  std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
+  std::wstring Out(Anfang.size() + Laengen[Teile] + Ende.size(), L'\0');
+  Schreiben(Ende, Schreiben(Anfang, Out.data()) + Laengen[Teile]);
+  Parallel(Teile, [&](size_t T) {
+    wchar_t* Ziel = Out.data() + Anfang.size() + Laengen[T];
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
+      const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
+      Ziel = Einfach ? Schreiben(Line, Ziel) : ZeileAusgeben(Line, I + 1, Breite, Html, Ziel);
+      Ziel = Schreiben(Schluss, Ziel);
+    }
+  });
   return Out;
 }
 
