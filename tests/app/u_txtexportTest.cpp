@@ -171,6 +171,49 @@ TEST(TxtExportBuild, SortedLinesFollowTheirWholeKeys) {
   EXPECT_EQ(ExportText(Artists(Names), O), Lines(Once));
 }
 
+// Lines stably sorted by the platform's whole keys of their texts as they read; with Einmal the first of
+// equal keys only.
+std::vector<std::wstring> NachSchluesseln(const std::vector<std::wstring>& Zeilen, const std::wstring& Vorne,
+                                          bool Einmal) {
+  std::vector<std::pair<std::string, std::wstring>> Keyed;
+  for (const std::wstring& Z : Zeilen) Keyed.emplace_back(Sortierschluessel(Vorne + Z), Z);
+  std::stable_sort(Keyed.begin(), Keyed.end(),
+                   [](const auto& A, const auto& B) { return A.first < B.first; });
+  std::vector<std::wstring> Sorted;
+  for (size_t I = 0; I < Keyed.size(); ++I)
+    if (!Einmal || I == 0 || Keyed[I - 1].first != Keyed[I].first) Sorted.push_back(Keyed[I].second);
+  return Sorted;
+}
+
+// A list long enough to be built, sorted and written in parts side by side comes out as one would: in the
+// order of the whole keys, the first of equal lines kept, numbers and cells running on over the parts. Lines
+// equal at the first level come in three cases, the last in the list first in the order, five times each.
+TEST(TxtExportBuild, ALongListComesOutAsAShortOneWould) {
+  static const wchar_t* const Cases[3][5] = {
+      {L"NIGHT", L"\u00C4RGER", L"BLUE", L"\u0391\u0398\u0389\u039D\u0391", L"R&B"},
+      {L"Night", L"\u00C4rger", L"Blue", L"\u0391\u03B8\u03AE\u03BD\u03B1", L"R&b"},
+      {L"night", L"\u00E4rger", L"blue", L"\u03B1\u03B8\u03AE\u03BD\u03B1", L"r&b"}};
+  std::vector<std::wstring> Names;
+  for (int I = 0; I < 30000; ++I)
+    Names.push_back(std::wstring(Cases[I / 10000][I % 5]) + L" " + std::to_wstring(I % 2000));
+  const TWideSongArray Songs = Artists(Names);
+  TExportOptionen O = Mit(L"%artist%");
+  EXPECT_EQ(ExportText(Songs, O), Lines(NachSchluesseln(Names, L"", false)));
+  O.DoppelteWeg = true;
+  EXPECT_EQ(ExportText(Songs, O), Lines(NachSchluesseln(Names, L"", true)));
+
+  O = Mit(L"%123%%tab%%artist%");
+  O.Html = true;
+  std::wstring Table = L"<table>\r\n";
+  const std::vector<std::wstring> Sorted = NachSchluesseln(Names, L"%123%%tab%", false);
+  for (size_t I = 0; I < Sorted.size(); ++I) {
+    const std::wstring Number = std::to_wstring(I + 1);
+    Table += L"<tr><td>" + std::wstring(5 - Number.size(), L'0') + Number + L"</td><td>" +
+             WideStringReplaceAll(Sorted[I], L"&", L"&amp;") + L"</td></tr>\r\n";
+  }
+  EXPECT_EQ(ExportText(Songs, O), Table + L"</table>\r\n");
+}
+
 TEST(TxtExportBuild, NumbersFollowTheFinalOrderWithZerosAsWideAsTheLineCount) {
   std::vector<std::wstring> Names;
   for (int I = 100; I >= 1; --I)
