@@ -502,13 +502,19 @@ std::string VollerSchluessel(const TZeilen& Z, size_t I) {
 struct TSortDaten {
   std::unique_ptr<char[]> Erste;  // the first levels that come from the characters'
   std::vector<std::string_view> Stufe;
-  std::vector<std::string> Voll;
+  std::vector<uint32_t> VollNr;    // for each line, 1 + where its whole key is in Volle, or 0
+  std::vector<std::string> Volle;  // the few whole keys that are needed
+
+  const std::string& Voll(size_t Zeile) const { return Volle[VollNr[Zeile] - 1]; }
 };
 
-// The platform's whole keys of the lines Welche, side by side.
+// The platform's whole keys of the lines Welche, which have none yet, side by side.
 void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZeilen& Z) {
+  const size_t Erster = D.Volle.size();
+  D.Volle.resize(Erster + Welche.size());
+  for (size_t I = 0; I < Welche.size(); ++I) D.VollNr[Welche[I]] = static_cast<uint32_t>(Erster + I + 1);
   Verteilt(Welche.size(), [&](size_t Von, size_t Bis) {
-    for (size_t I = Von; I < Bis; ++I) D.Voll[Welche[I]] = VollerSchluessel(Z, Welche[I]);
+    for (size_t I = Von; I < Bis; ++I) D.Volle[Erster + I] = VollerSchluessel(Z, Welche[I]);
   });
 }
 
@@ -549,8 +555,10 @@ TSortDaten ErsteStufen(const TZeilen& Z, const std::vector<size_t>& G) {
   std::vector<size_t> Anfang(Teile + 1);
   for (size_t T = 0; T < Teile; ++T)
     Anfang[T + 1] = Anfang[T] + Stufen.Platz(Teil[T].Zeichen, Teil[T].Marken);
-  TSortDaten D{std::make_unique_for_overwrite<char[]>(Anfang[Teile]), std::vector<std::string_view>(Anzahl),
-               std::vector<std::string>(Anzahl)};
+  TSortDaten D{std::make_unique_for_overwrite<char[]>(Anfang[Teile]),
+               std::vector<std::string_view>(Anzahl),
+               std::vector<uint32_t>(Anzahl),
+               {}};
   std::vector<std::vector<size_t>> Offen(Teile);
   Parallel(Teile, [&](size_t T) {
     char* Ziel = D.Erste.get() + Anfang[T];
@@ -566,7 +574,7 @@ TSortDaten ErsteStufen(const TZeilen& Z, const std::vector<size_t>& G) {
   std::vector<size_t> Alle;
   for (const std::vector<size_t>& O : Offen) Alle.insert(Alle.end(), O.begin(), O.end());
   VolleSchluessel(D, Alle, Z);
-  for (const size_t I : Alle) D.Stufe[I] = ErsteStufe(D.Voll[I]);
+  for (const size_t I : Alle) D.Stufe[I] = ErsteStufe(D.Voll(I));
   return D;
 }
 
@@ -578,18 +586,17 @@ bool StufeVor(const TSortDaten& D, size_t A, size_t B) {
 // them looks at nothing else.
 struct TSortPlatz {
   uint64_t Kopf[2];
+  const char* Stufe;  // the first level
+  uint32_t Laenge;    // of the first level
   uint32_t Zeile;
-  uint32_t Laenge;  // of the first level
 };
 
 constexpr size_t KopfBytes = sizeof(TSortPlatz::Kopf);
 
 // The sixteen bytes of the first level of P's line from Tiefe on.
-void KopfLaden(const TSortDaten& D, size_t Tiefe, TSortPlatz& P) {
-  const std::string_view Stufe = D.Stufe[P.Zeile];
+void KopfLaden(size_t Tiefe, TSortPlatz& P) {
   char Kopf[KopfBytes] = {};  // first-level bytes are 2 and above: a level that ends sorts first
-  if (Stufe.size() > Tiefe)
-    std::memcpy(Kopf, Stufe.data() + Tiefe, std::min(Stufe.size() - Tiefe, KopfBytes));
+  if (P.Laenge > Tiefe) std::memcpy(Kopf, P.Stufe + Tiefe, std::min(P.Laenge - Tiefe, KopfBytes));
   for (size_t K = 0; K < std::size(P.Kopf); ++K) {
     std::memcpy(&P.Kopf[K], Kopf + 8 * K, 8);
     P.Kopf[K] = __builtin_bswap64(P.Kopf[K]);
@@ -611,15 +618,19 @@ using TGleiche = std::vector<std::pair<TSortPlatz*, TSortPlatz*>>;
 // Sorts the places Von to Bis, whose first levels agree before byte Tiefe and whose heads hold the bytes
 // from there, by their first levels, equal ones by their lines' order, sixteen bytes at a depth; runs of
 // equal levels are added to Gleiche.
-void KoepfeSortieren(TSortPlatz* Von, TSortPlatz* Bis, size_t Tiefe, const TSortDaten& D, TGleiche& Gleiche) {
+void KoepfeSortieren(TSortPlatz* Von, TSortPlatz* Bis, size_t Tiefe, TGleiche& Gleiche) {
   std::sort(Von, Bis, KopfVor);
   for (TSortPlatz *A = Von, *B; A != Bis; A = B) {
     bool Weiter = A->Laenge > Tiefe + KopfBytes;
     for (B = A + 1; B != Bis && KopfGleich(*A, *B); ++B) Weiter |= B->Laenge > Tiefe + KopfBytes;
     if (B - A < 2) continue;
     if (Weiter) {
-      for (TSortPlatz* P = A; P != B; ++P) KopfLaden(D, Tiefe + KopfBytes, *P);
-      KoepfeSortieren(A, B, Tiefe + KopfBytes, D, Gleiche);
+      constexpr ptrdiff_t Voraus = 8;  // the levels lie anywhere: ask for them before they are needed
+      for (TSortPlatz* P = A; P != B; ++P) {
+        if (B - P > Voraus) __builtin_prefetch(P[Voraus].Stufe + Tiefe + KopfBytes);
+        KopfLaden(Tiefe + KopfBytes, *P);
+      }
+      KoepfeSortieren(A, B, Tiefe + KopfBytes, Gleiche);
     } else {
       Gleiche.emplace_back(A, B);
     }
@@ -667,14 +678,15 @@ void Sortieren(TZeilen& Z, bool Einmal) {
     std::vector<size_t> Wo = Start[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       TSortPlatz& P = Plaetze[Wo[Eimer[I]]++];
-      P.Zeile = static_cast<uint32_t>(I);
+      P.Stufe = D.Stufe[I].data();
       P.Laenge = static_cast<uint32_t>(D.Stufe[I].size());
-      KopfLaden(D, 0, P);  // here, where the lines' levels come in order
+      P.Zeile = static_cast<uint32_t>(I);
+      KopfLaden(0, P);  // here, where the lines' levels come in order
     }
   });
   std::vector<TGleiche> Gleiche(Teile);
   Parallel(Teile, [&](size_t E) {
-    KoepfeSortieren(Plaetze.get() + EimerGrenzen[E], Plaetze.get() + EimerGrenzen[E + 1], 0, D, Gleiche[E]);
+    KoepfeSortieren(Plaetze.get() + EimerGrenzen[E], Plaetze.get() + EimerGrenzen[E + 1], 0, Gleiche[E]);
   });
 
   // Runs of lines equal at the first level go by their whole keys.
@@ -684,13 +696,13 @@ void Sortieren(TZeilen& Z, bool Einmal) {
     for (const auto& [Von, Bis] : Liste)
       for (TSortPlatz* P = Von; P != Bis; ++P) {
         WieDavor[static_cast<size_t>(P - Plaetze.get())] = P != Von;
-        if (D.Voll[P->Zeile].empty()) Ohne.push_back(P->Zeile);
+        if (D.VollNr[P->Zeile] == 0) Ohne.push_back(P->Zeile);
       }
   VolleSchluessel(D, Ohne, Z);
   for (const TGleiche& Liste : Gleiche)
     for (const auto& [Von, Bis] : Liste)
       std::stable_sort(Von, Bis, [&D](const TSortPlatz& A, const TSortPlatz& B) {
-        return Vergleich(D.Voll[A.Zeile], D.Voll[B.Zeile]) < 0;
+        return Vergleich(D.Voll(A.Zeile), D.Voll(B.Zeile)) < 0;
       });
 
   std::vector<TStrecke> Strecken(Anzahl);
@@ -700,7 +712,7 @@ void Sortieren(TZeilen& Z, bool Einmal) {
   if (Einmal) {
     size_t Bleiben = 0;
     for (size_t I = 0; I < Anzahl; ++I)
-      if (!WieDavor[I] || D.Voll[Plaetze[I - 1].Zeile] != D.Voll[Plaetze[I].Zeile])
+      if (!WieDavor[I] || D.Voll(Plaetze[I - 1].Zeile) != D.Voll(Plaetze[I].Zeile))
         Strecken[Bleiben++] = Strecken[I];
     Strecken.resize(Bleiben);
   }
