@@ -805,6 +805,9 @@ constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
 constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
 constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
 constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
+// Room for the line that declares the character set at the head of a saved HTML file: the table then moves
+// up in place rather than to new memory.
+constexpr size_t ZeichensatzRaum = 64;
 
 // The number of digits of Nummer.
 size_t Stellen(size_t Nummer) {
@@ -843,7 +846,9 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
     Laengen[T + 1] = Summe;
   });
   std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
-  std::wstring Out(Anfang.size() + Laengen[Teile] + Ende.size(), L'\0');
+  std::wstring Out;
+  Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size() + (Html ? ZeichensatzRaum : 0));
+  Out.resize(Anfang.size() + Laengen[Teile] + Ende.size());
   Schreiben(Ende, Schreiben(Anfang, Out.data()) + Laengen[Teile]);
   Parallel(Teile, [&](size_t T) {
     wchar_t* Ziel = Out.data() + Anfang.size() + Laengen[T];
@@ -946,12 +951,11 @@ std::wstring HtmlZeichensatz(int CodePage) {
   }
 }
 
-void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage, bool Html) {
+void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html) {
   const std::wstring Zeichensatz = HtmlZeichensatz(CodePage);
   if (Html && IstHtmlDatei(FileName) && !Zeichensatz.empty())
-    WideSaveTextFile(L"<meta charset=\"" + Zeichensatz + L"\">\r\n" + Text, FileName, CodePage);
-  else
-    WideSaveTextFile(Text, FileName, CodePage);
+    Text.insert(0, L"<meta charset=\"" + Zeichensatz + L"\">\r\n");
+  WideSaveTextFile(Text, FileName, CodePage);
 }
 
 // ---------------------------------------------------------------------------------------------------------

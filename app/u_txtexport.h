@@ -78,7 +78,7 @@ std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateit
 std::wstring HtmlZeichensatz(int CodePage);
 // Writes Text to FileName in CodePage. An HTML export into an ".htm" or ".html" file is headed by a
 // declaration of its character set.
-void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage, bool Html);
+void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html);
 
 class Ttxtexport : public TForm {
  public:
