@@ -252,15 +252,16 @@ constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
 // allocations, and sorting and removing move only the stretches. Each line is followed by its line end:
 // an export in the songs' order with nothing to put in is the text as it was built.
 struct TZeilen {
-  std::wstring Text;
-  std::vector<TStrecke> Strecken;  // in the order of the lines
-  bool MitMarken = false;          // false when no line holds a marker
+  std::unique_ptr<wchar_t[]> Text;  // made without zeros, as every character of it is written
+  size_t Laenge = 0;                // of Text
+  std::vector<TStrecke> Strecken;   // in the order of the lines
+  bool MitMarken = false;           // false when no line holds a marker
 
-  std::wstring_view Zeile(const TStrecke& S) const { return {Text.data() + S.Von, S.Laenge}; }
-  // Ends the line that Text took on from Von.
-  void Abschliessen(size_t Von) {
-    Strecken.push_back({Von, Text.size() - Von});
-    Text += ZeilenEnde;
+  std::wstring_view Zeile(const TStrecke& S) const { return {Text.get() + S.Von, S.Laenge}; }
+  // Room for a text of N characters.
+  void Platz(size_t N) {
+    Text = std::make_unique_for_overwrite<wchar_t[]>(N);
+    Laenge = N;
   }
   // True when the lines are still the whole text in their order.
   bool WieGebaut() const {
@@ -269,7 +270,7 @@ struct TZeilen {
       if (S.Von != Von) return false;
       Von += S.Laenge + ZeilenEnde.size();
     }
-    return Von == Text.size();
+    return Von == Laenge;
   }
 };
 
@@ -323,14 +324,14 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   });
   std::partial_sum(Zeichen.begin(), Zeichen.end(), Zeichen.begin());
   std::partial_sum(Zeilen.begin(), Zeilen.end(), Zeilen.begin());
-  Z.Text.resize(Zeichen[Teile]);
+  Z.Platz(Zeichen[Teile]);
   Z.Strecken.resize(Zeilen[Teile]);
   Parallel(Teile, [&](size_t T) {
     size_t Von = Zeichen[T];
     TStrecke* Strecke = Z.Strecken.data() + Zeilen[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       if (Laengen[I] == 0) continue;
-      Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.data() + Von));
+      Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.get() + Von));
       *Strecke++ = {Von, Laengen[I] - ZeilenEnde.size()};
       Von += Laengen[I];
     }
@@ -724,23 +725,27 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
   if (Suchen.empty() || Suchen == Durch) return false;
   const std::wstring Alt = MitMarken(Suchen);
   const std::wstring Neu = MitMarken(Durch);
-  TZeilen Ersetzt;
-  Ersetzt.Text.reserve(Z.Text.size());
-  Ersetzt.Strecken.reserve(Z.Strecken.size());
+  std::wstring Text;
+  Text.reserve(Z.Laenge);
+  std::vector<TStrecke> Strecken;
+  Strecken.reserve(Z.Strecken.size());
   bool Geaendert = false;
   for (const TStrecke& S : Z.Strecken) {
     const std::wstring_view L = Z.Zeile(S);
-    const size_t Von = Ersetzt.Text.size();
+    const size_t Von = Text.size();
     if (L.find(Alt) == std::wstring_view::npos) {
-      Ersetzt.Text += L;
+      Text += L;
     } else {
-      Ersetzt.Text += WideStringReplaceAll(std::wstring(L), Alt, Neu);
+      Text += WideStringReplaceAll(std::wstring(L), Alt, Neu);
       Geaendert = true;
     }
-    Ersetzt.Abschliessen(Von);
+    Strecken.push_back({Von, Text.size() - Von});
+    Text += ZeilenEnde;
   }
-  Ersetzt.MitMarken = Z.MitMarken || HatMarken(Neu);
-  Z = std::move(Ersetzt);
+  Z.Platz(Text.size());
+  std::copy(Text.begin(), Text.end(), Z.Text.get());
+  Z.Strecken = std::move(Strecken);
+  Z.MitMarken = Z.MitMarken || HatMarken(Neu);
   return Geaendert;
 }
 
@@ -828,7 +833,7 @@ size_t AusgabeLaenge(std::wstring_view Line, size_t Nummer, size_t Breite, bool 
 // The export of the lines, written in parts side by side: first each part's length, then each part where
 // it belongs.
 std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
-  if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::move(Z.Text);
+  if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::wstring(Z.Text.get(), Z.Laenge);
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
   const size_t Breite = Nullen ? Stellen(Z.Strecken.size()) : 0;
   const std::wstring_view Anfang = Html ? TabelleAnfang : L""sv, Ende = Html ? TabelleEnde : L""sv;
