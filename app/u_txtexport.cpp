@@ -526,61 +526,115 @@ struct TTeilZeichen {
   size_t Marken = 0;
 };
 
-// The first levels of the lines, in parts side by side: from their characters' where the platform's agree,
-// else from the platform's whole keys.
-TSortDaten ErsteStufen(const TZeilen& Z, const std::vector<size_t>& G) {
-  const size_t Teile = G.size() - 1;
-  std::vector<TTeilZeichen> Teil(Teile);
-  Parallel(Teile, [&](size_t T) {
-    TTeilZeichen Z0;  // the part's own: parts side by side would share memory
-    for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
-      Z0.Zeichen += Zeile.size();
-      for (const wchar_t C : Zeile) {
-        Z0.Gesehen[C / 64] |= uint64_t{1} << (C % 64);
-        Z0.Marken += IstMarke(C);
-      }
+// The first levels of the lines and their buckets: for each part of the lines the bucket of each line,
+// and how many of its lines each bucket holds.
+struct TEingeteilt {
+  TSortDaten D;
+  std::vector<uint32_t> Eimer;
+  std::vector<std::vector<size_t>> Anzahl;  // per part and bucket
+};
+
+// The characters the lines Von to Bis hold.
+TTeilZeichen Zeichen(const TZeilen& Z, size_t Von, size_t Bis) {
+  TTeilZeichen T;
+  for (size_t I = Von; I < Bis; ++I) {
+    const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+    T.Zeichen += Zeile.size();
+    for (const wchar_t C : Zeile) {
+      T.Gesehen[C / 64] |= uint64_t{1} << (C % 64);
+      T.Marken += IstMarke(C);
     }
-    Teil[T] = std::move(Z0);
-  });
-  std::vector<wchar_t> Gesehen;
+  }
+  return T;
+}
+
+// The characters that any of the parts holds.
+std::vector<wchar_t> Gesehen(const std::vector<TTeilZeichen>& Teil) {
+  std::vector<wchar_t> Alle;
   for (size_t W = 0; W < 0x10000 / 64; ++W) {
     uint64_t Bits = 0;
     for (const TTeilZeichen& T : Teil) Bits |= T.Gesehen[W];
-    for (; Bits != 0; Bits &= Bits - 1)
-      Gesehen.push_back(static_cast<wchar_t>(W * 64 + std::countr_zero(Bits)));
+    for (; Bits != 0; Bits &= Bits - 1) Alle.push_back(static_cast<wchar_t>(W * 64 + std::countr_zero(Bits)));
   }
-  const TErsteStufen Stufen(std::move(Gesehen));
+  return Alle;
+}
+
+// The first level of line I: from its characters', else from the platform's whole key.
+std::string ProbenStufe(const TZeilen& Z, size_t I, const TErsteStufen& Stufen) {
+  const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+  std::string Stufe(Stufen.Platz(Zeile.size(), Zeile.size()), '\0');
+  if (char* Ende = Stufen.Schreiben(Zeile, Stufe.data())) {
+    Stufe.resize(static_cast<size_t>(Ende - Stufe.data()));
+    return Stufe;
+  }
+  return std::string(ErsteStufe(VollerSchluessel(Z, I)));
+}
+
+// The bounds between Teile buckets: the levels of an even sample of the lines.
+std::vector<std::string> EimerGrenzen(const TZeilen& Z, size_t Teile, const TErsteStufen& Stufen) {
+  constexpr size_t JeEimer = 32;
+  std::vector<std::string> Probe;
+  for (size_t I = 0; I < JeEimer * Teile && Teile > 1; ++I)
+    Probe.push_back(ProbenStufe(Z, I * Z.Strecken.size() / (JeEimer * Teile), Stufen));
+  std::sort(Probe.begin(), Probe.end(),
+            [](const std::string& A, const std::string& B) { return Vergleich(A, B) < 0; });
+  std::vector<std::string> Grenzen;
+  for (size_t T = 1; T < Teile; ++T) Grenzen.push_back(std::move(Probe[T * JeEimer]));
+  return Grenzen;
+}
+
+// The bucket of a level: lines equal at the level share one.
+uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) {
+  return static_cast<uint32_t>(
+      std::upper_bound(Grenzen.begin(), Grenzen.end(), Stufe,
+                       [](std::string_view A, const std::string& B) { return Vergleich(A, B) < 0; }) -
+      Grenzen.begin());
+}
+
+// The first levels of the lines, in parts side by side: from their characters' where the platform's agree,
+// else from the platform's whole keys; each line in a bucket as it gets its level.
+TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
+  const size_t Teile = G.size() - 1;
+  std::vector<TTeilZeichen> Teil(Teile);
+  Parallel(Teile, [&](size_t T) { Teil[T] = Zeichen(Z, G[T], G[T + 1]); });
+  const TErsteStufen Stufen(Gesehen(Teil));
+  const std::vector<std::string> Grenzen = EimerGrenzen(Z, Teile, Stufen);
 
   const size_t Anzahl = Z.Strecken.size();
   std::vector<size_t> Anfang(Teile + 1);
   for (size_t T = 0; T < Teile; ++T)
     Anfang[T + 1] = Anfang[T] + Stufen.Platz(Teil[T].Zeichen, Teil[T].Marken);
-  TSortDaten D{std::make_unique_for_overwrite<char[]>(Anfang[Teile]),
-               std::vector<std::string_view>(Anzahl),
-               std::vector<uint32_t>(Anzahl),
-               {}};
+  TEingeteilt E{{std::make_unique_for_overwrite<char[]>(Anfang[Teile]),
+                 std::vector<std::string_view>(Anzahl),
+                 std::vector<uint32_t>(Anzahl),
+                 {}},
+                std::vector<uint32_t>(Anzahl),
+                std::vector<std::vector<size_t>>(Teile)};
+  TSortDaten& D = E.D;
   std::vector<std::vector<size_t>> Offen(Teile);
   Parallel(Teile, [&](size_t T) {
+    std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
     char* Ziel = D.Erste.get() + Anfang[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       if (char* Ende = Stufen.Schreiben(Z.Zeile(Z.Strecken[I]), Ziel)) {
         D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
         Ziel = Ende;
+        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, D.Stufe[I])];
       } else {
         Offen[T].push_back(I);
       }
     }
+    E.Anzahl[T] = std::move(Zaehler);
   });
   std::vector<size_t> Alle;
   for (const std::vector<size_t>& O : Offen) Alle.insert(Alle.end(), O.begin(), O.end());
   VolleSchluessel(D, Alle, Z);
-  for (const size_t I : Alle) D.Stufe[I] = ErsteStufe(D.Voll(I));
-  return D;
-}
-
-bool StufeVor(const TSortDaten& D, size_t A, size_t B) {
-  return Vergleich(D.Stufe[A], D.Stufe[B]) < 0;
+  for (size_t T = 0; T < Teile; ++T)
+    for (const size_t I : Offen[T]) {
+      D.Stufe[I] = ErsteStufe(D.Voll(I));
+      ++E.Anzahl[T][E.Eimer[I] = Eimer(Grenzen, D.Stufe[I])];
+    }
+  return E;
 }
 
 // A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers: a sort over
@@ -647,38 +701,20 @@ void Sortieren(TZeilen& Z, bool Einmal) {
   const size_t Anzahl = Z.Strecken.size();
   const std::vector<size_t> G = Grenzen(Anzahl);
   const size_t Teile = G.size() - 1;
-  TSortDaten D = ErsteStufen(Z, G);
-
-  // A bucket per part, between the levels of an even sample: lines equal at the level share a bucket.
-  std::vector<size_t> Grenzzeilen;
-  for (size_t I = 0; I < 32 * Teile && Teile > 1; ++I) Grenzzeilen.push_back(I * Anzahl / (32 * Teile));
-  std::sort(Grenzzeilen.begin(), Grenzzeilen.end(), [&D](size_t A, size_t B) { return StufeVor(D, A, B); });
-  for (size_t T = 1; T < Teile; ++T) Grenzzeilen[T - 1] = Grenzzeilen[T * 32];
-  Grenzzeilen.resize(Teile - 1);
-  std::vector<uint32_t> Eimer(Anzahl);
-  std::vector<std::vector<size_t>> Start(Teile);  // per part and bucket
-  Parallel(Teile, [&](size_t T) {
-    std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
-    for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      Eimer[I] =
-          static_cast<uint32_t>(std::upper_bound(Grenzzeilen.begin(), Grenzzeilen.end(), I,
-                                                 [&D](size_t A, size_t B) { return StufeVor(D, A, B); }) -
-                                Grenzzeilen.begin());
-      ++Zaehler[Eimer[I]];
-    }
-    Start[T] = std::move(Zaehler);
-  });
-  std::vector<size_t> EimerGrenzen(Teile + 1);
+  TEingeteilt Teilung = Einteilen(Z, G);
+  TSortDaten& D = Teilung.D;
+  std::vector<std::vector<size_t>>& Start = Teilung.Anzahl;  // becomes where a part's lines of a bucket go
+  std::vector<size_t> EimerAnfang(Teile + 1);
   for (size_t E = 0, Summe = 0; E < Teile; ++E) {
-    EimerGrenzen[E] = Summe;
+    EimerAnfang[E] = Summe;
     for (size_t T = 0; T < Teile; ++T) Summe += std::exchange(Start[T][E], Summe);
-    EimerGrenzen[E + 1] = Summe;
+    EimerAnfang[E + 1] = Summe;
   }
   const auto Plaetze = std::make_unique_for_overwrite<TSortPlatz[]>(Anzahl);
   Parallel(Teile, [&](size_t T) {
     std::vector<size_t> Wo = Start[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      TSortPlatz& P = Plaetze[Wo[Eimer[I]]++];
+      TSortPlatz& P = Plaetze[Wo[Teilung.Eimer[I]]++];
       P.Stufe = D.Stufe[I].data();
       P.Laenge = static_cast<uint32_t>(D.Stufe[I].size());
       P.Zeile = static_cast<uint32_t>(I);
@@ -687,7 +723,7 @@ void Sortieren(TZeilen& Z, bool Einmal) {
   });
   std::vector<TGleiche> Gleiche(Teile);
   Parallel(Teile, [&](size_t E) {
-    KoepfeSortieren(Plaetze.get() + EimerGrenzen[E], Plaetze.get() + EimerGrenzen[E + 1], 0, Gleiche[E]);
+    KoepfeSortieren(Plaetze.get() + EimerAnfang[E], Plaetze.get() + EimerAnfang[E + 1], 0, Gleiche[E]);
   });
 
   // Runs of lines equal at the first level go by their whole keys.
