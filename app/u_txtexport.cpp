@@ -156,11 +156,12 @@ std::wstring_view Dateiname(std::wstring_view Path) {
   return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
-// The numbers below Anzahl in parts, one part per processor at most and none smaller than JeTeil: the
-// bounds of the parts, the first 0 and the last Anzahl.
+// The numbers below Anzahl in parts, three per processor at most, so that a processor held up by others
+// leaves its share to them, and none smaller than JeTeil: the bounds of the parts, the first 0 and the last
+// Anzahl.
 std::vector<size_t> Grenzen(size_t Anzahl, size_t JeTeil = 4096) {
   const size_t Teile =
-      std::clamp<size_t>(Anzahl / JeTeil, 1, std::max(1u, std::thread::hardware_concurrency()));
+      std::clamp<size_t>(Anzahl / JeTeil, 1, 3 * std::max(1u, std::thread::hardware_concurrency()));
   std::vector<size_t> G(Teile + 1);
   for (size_t T = 0; T <= Teile; ++T) G[T] = Anzahl * T / Teile;
   return G;
