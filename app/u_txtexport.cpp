@@ -257,6 +257,7 @@ struct TZeilen {
   size_t Laenge = 0;                // of Text
   std::vector<TStrecke> Strecken;   // in the order of the lines
   bool MitMarken = false;           // false when no line holds a marker
+  int Nummern = -1, Tabs = -1;      // the markers each line holds, when every line holds the same
 
   std::wstring_view Zeile(const TStrecke& S) const { return {Text.get() + S.Von, S.Laenge}; }
   // Room for a text of N characters.
@@ -307,7 +308,9 @@ size_t ZeilenLaenge(const Song& S, const TExportFormat& Format) {
 // then each part writes its lines where they belong.
 TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
   TZeilen Z;
-  Z.MitMarken = std::ranges::any_of(Format.Codes, [](int32_t C) { return C == tcNummer || C == tcTab; });
+  Z.Nummern = static_cast<int>(std::ranges::count(Format.Codes, tcNummer));
+  Z.Tabs = static_cast<int>(std::ranges::count(Format.Codes, tcTab));
+  Z.MitMarken = Z.Nummern + Z.Tabs > 0;
   const std::vector<size_t> G = Grenzen(Songs.size());
   const size_t Teile = G.size() - 1;
   std::vector<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
@@ -783,6 +786,7 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
   std::copy(Text.begin(), Text.end(), Z.Text.get());
   Z.Strecken = std::move(Strecken);
   Z.MitMarken = Z.MitMarken || HatMarken(Neu);
+  Z.Nummern = Z.Tabs = -1;
   return Geaendert;
 }
 
@@ -858,12 +862,17 @@ size_t Stellen(size_t Nummer) {
   return N;
 }
 
-// The length of the line as the export shows it, its number Breite digits at least.
-size_t AusgabeLaenge(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html) {
+// The length of line I as the export shows it, its number Breite digits at least: without looking at it,
+// when it holds only the markers that every line does.
+size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Html) {
+  const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
+  const auto NummerBreite = [&] { return std::max(Breite, Stellen(I + 1)); };
+  if (!Html && Z.Nummern >= 0)
+    return Line.size() + (Z.Nummern == 0 ? 0 : static_cast<size_t>(Z.Nummern) * (NummerBreite() - 1)) +
+           static_cast<size_t>(Z.Tabs) * (TabText.size() - 1);
   size_t Summe = Line.size();
   for (const wchar_t C : Line)
-    if (Besonders(C, Html))
-      Summe += (C == MarkeNummer ? std::max(Breite, Stellen(Nummer)) : Ersatz(C, Html).size()) - 1;
+    if (Besonders(C, Html)) Summe += (C == MarkeNummer ? NummerBreite() : Ersatz(C, Html).size()) - 1;
   return Summe;
 }
 
@@ -882,9 +891,7 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
   std::vector<size_t> Laengen(Teile + 1);
   Parallel(Teile, [&](size_t T) {
     size_t Summe = 0;
-    for (size_t I = G[T]; I < G[T + 1]; ++I)
-      Summe += Rahmen +
-               (Einfach ? Z.Strecken[I].Laenge : AusgabeLaenge(Z.Zeile(Z.Strecken[I]), I + 1, Breite, Html));
+    for (size_t I = G[T]; I < G[T + 1]; ++I) Summe += Rahmen + AusgabeLaenge(Z, I, Breite, Html);
     Laengen[T + 1] = Summe;
   });
   std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
