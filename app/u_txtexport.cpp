@@ -429,6 +429,41 @@ class TErsteStufen {
     return Ziel;
   }
 
+  // Fills Kopf, sixteen bytes and eight to spare, with the first level of the known characters from Zeichen
+  // on, Versatz bytes of the first one's level left out; the characters taken whole are counted off Rest.
+  // Returns the number of bytes filled; Kopf is zero behind them.
+  size_t KopfFuellen(const wchar_t*& Zeichen, uint32_t& Rest, uint8_t& Versatz, char* Kopf) const {
+    size_t N = 0;
+    while (N < 16 && Rest > 0) {
+      const wchar_t C = *Zeichen;
+      const uint8_t L = FLaenge[C];
+      if (L >= Bekannt && Versatz == 0) {  // the most: a whole character's level of eight bytes at most
+        std::memcpy(Kopf + N, &FStufe[C], 8);
+        if (N + (L - Bekannt) > 16) {
+          Versatz = static_cast<uint8_t>(16 - N);
+          return 16;
+        }
+        N += L - Bekannt;
+      } else {
+        const std::string_view S =
+            L == Marke ? std::string_view(FMarken[C - MarkeNummer])
+                       : std::string_view(reinterpret_cast<const char*>(&FStufe[C]), L - Bekannt);
+        const size_t Teil = std::min(S.size() - Versatz, 16 - N);
+        std::copy_n(S.data() + Versatz, Teil, Kopf + N);
+        N += Teil;
+        if (Versatz + Teil < S.size()) {
+          Versatz = static_cast<uint8_t>(Versatz + Teil);
+          return N;
+        }
+        Versatz = 0;
+      }
+      ++Zeichen;
+      --Rest;
+    }
+    std::fill(Kopf + N, Kopf + 24, '\0');
+    return N;
+  }
+
  private:
   // FLaenge: cannot be known, a marker, else Bekannt plus the first level's length.
   static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
@@ -505,8 +540,6 @@ std::string VollerSchluessel(const TZeilen& Z, size_t I) {
 // What the sort knows of each line: the first level of its key, and the platform's whole key where the
 // characters' first levels do not give it or two lines are equal at it.
 struct TSortDaten {
-  std::unique_ptr<char[]> Erste;  // the first levels that come from the characters'
-  std::vector<std::string_view> Stufe;
   std::vector<uint32_t> VollNr;    // for each line, 1 + where its whole key is in Volle, or 0
   std::vector<std::string> Volle;  // the few whole keys that are needed
 
@@ -530,9 +563,11 @@ struct TTeilZeichen {
   size_t Marken = 0;
 };
 
-// The first levels of the lines and their buckets: for each part of the lines the bucket of each line,
-// and how many of its lines each bucket holds.
+// The buckets of the lines by their first levels: for each part of the lines the bucket of each line, and
+// how many of its lines each bucket holds; the characters' levels, and the whole keys of the lines whose
+// levels do not come from them.
 struct TEingeteilt {
+  std::unique_ptr<TErsteStufen> Stufen;
   TSortDaten D;
   std::vector<uint32_t> Eimer;
   std::vector<std::vector<size_t>> Anzahl;  // per part and bucket
@@ -595,67 +630,66 @@ uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) 
       Grenzen.begin());
 }
 
-// The first levels of the lines, in parts side by side: from their characters' where the platform's agree,
-// else from the platform's whole keys; each line in a bucket as it gets its level.
+// Each line in a bucket by its first level, in parts side by side: the level from the characters' where the
+// platform's agree, else from the platform's whole key.
 TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   const size_t Teile = G.size() - 1;
   std::vector<TTeilZeichen> Teil(Teile);
   Parallel(Teile, [&](size_t T) { Teil[T] = Zeichen(Z, G[T], G[T + 1]); });
-  const TErsteStufen Stufen(Gesehen(Teil));
-  const std::vector<std::string> Grenzen = EimerGrenzen(Z, Teile, Stufen);
-
   const size_t Anzahl = Z.Strecken.size();
-  std::vector<size_t> Anfang(Teile + 1);
-  for (size_t T = 0; T < Teile; ++T)
-    Anfang[T + 1] = Anfang[T] + Stufen.Platz(Teil[T].Zeichen, Teil[T].Marken);
-  TEingeteilt E{{std::make_unique_for_overwrite<char[]>(Anfang[Teile]),
-                 std::vector<std::string_view>(Anzahl),
-                 std::vector<uint32_t>(Anzahl),
-                 {}},
+  TEingeteilt E{std::make_unique<TErsteStufen>(Gesehen(Teil)),
+                {std::vector<uint32_t>(Anzahl), {}},
                 std::vector<uint32_t>(Anzahl),
                 std::vector<std::vector<size_t>>(Teile)};
-  TSortDaten& D = E.D;
+  const TErsteStufen& Stufen = *E.Stufen;
+  const std::vector<std::string> Grenzen = EimerGrenzen(Z, Teile, Stufen);
   std::vector<std::vector<size_t>> Offen(Teile);
   Parallel(Teile, [&](size_t T) {
     std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
-    char* Ziel = D.Erste.get() + Anfang[T];
+    std::string Stufe;
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      if (char* Ende = Stufen.Schreiben(Z.Zeile(Z.Strecken[I]), Ziel)) {
-        D.Stufe[I] = {Ziel, static_cast<size_t>(Ende - Ziel)};
-        Ziel = Ende;
-        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, D.Stufe[I])];
-      } else {
+      const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+      Stufe.resize(Stufen.Platz(Zeile.size(), Zeile.size()));
+      if (const char* Ende = Stufen.Schreiben(Zeile, Stufe.data()))
+        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, {Stufe.data(), static_cast<size_t>(Ende - Stufe.data())})];
+      else
         Offen[T].push_back(I);
-      }
     }
     E.Anzahl[T] = std::move(Zaehler);
   });
   std::vector<size_t> Alle;
   for (const std::vector<size_t>& O : Offen) Alle.insert(Alle.end(), O.begin(), O.end());
-  VolleSchluessel(D, Alle, Z);
+  VolleSchluessel(E.D, Alle, Z);
   for (size_t T = 0; T < Teile; ++T)
-    for (const size_t I : Offen[T]) {
-      D.Stufe[I] = ErsteStufe(D.Voll(I));
-      ++E.Anzahl[T][E.Eimer[I] = Eimer(Grenzen, D.Stufe[I])];
-    }
+    for (const size_t I : Offen[T]) ++E.Anzahl[T][E.Eimer[I] = Eimer(Grenzen, ErsteStufe(E.D.Voll(I)))];
   return E;
 }
 
-// A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers: a sort over
-// them looks at nothing else.
+// A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers, and where the
+// rest of the level comes from: the line's characters, or a level the platform made.
 struct TSortPlatz {
   uint64_t Kopf[2];
-  const char* Stufe;  // the first level
-  uint32_t Laenge;    // of the first level
+  const void* Weiter;  // the next character, or the next byte
+  uint32_t Rest;       // characters or bytes
   uint32_t Zeile;
+  uint8_t Versatz;  // of the next character's level, the bytes already in a head
+  bool AusZeichen;
 };
 
-constexpr size_t KopfBytes = sizeof(TSortPlatz::Kopf);
-
-// The sixteen bytes of the first level of P's line from Tiefe on.
-void KopfLaden(size_t Tiefe, TSortPlatz& P) {
-  char Kopf[KopfBytes] = {};  // first-level bytes are 2 and above: a level that ends sorts first
-  if (P.Laenge > Tiefe) std::memcpy(Kopf, P.Stufe + Tiefe, std::min(P.Laenge - Tiefe, KopfBytes));
+// The next sixteen bytes of P's first level.
+void KopfLaden(const TErsteStufen& Stufen, TSortPlatz& P) {
+  char Kopf[24];  // first-level bytes are 2 and above: a level that ends, padded with zeros, sorts first
+  if (P.AusZeichen) {
+    auto* Zeichen = static_cast<const wchar_t*>(P.Weiter);
+    Stufen.KopfFuellen(Zeichen, P.Rest, P.Versatz, Kopf);
+    P.Weiter = Zeichen;
+  } else {
+    const size_t N = std::min<size_t>(P.Rest, 16);
+    std::copy_n(static_cast<const char*>(P.Weiter), N, Kopf);
+    std::fill(Kopf + N, Kopf + 16, '\0');
+    P.Weiter = static_cast<const char*>(P.Weiter) + N;
+    P.Rest -= static_cast<uint32_t>(N);
+  }
   for (size_t K = 0; K < std::size(P.Kopf); ++K) {
     std::memcpy(&P.Kopf[K], Kopf + 8 * K, 8);
     P.Kopf[K] = __builtin_bswap64(P.Kopf[K]);
@@ -674,22 +708,21 @@ bool KopfVor(const TSortPlatz& A, const TSortPlatz& B) {
 
 using TGleiche = std::vector<std::pair<TSortPlatz*, TSortPlatz*>>;
 
-// Sorts the places Von to Bis, whose first levels agree before byte Tiefe and whose heads hold the bytes
-// from there, by their first levels, equal ones by their lines' order, sixteen bytes at a depth; runs of
-// equal levels are added to Gleiche.
-void KoepfeSortieren(TSortPlatz* Von, TSortPlatz* Bis, size_t Tiefe, TGleiche& Gleiche) {
+// Sorts the places Von to Bis, whose first levels agree before their heads, by their first levels, equal
+// ones by their lines' order, sixteen bytes at a depth; runs of equal levels are added to Gleiche.
+void KoepfeSortieren(TSortPlatz* Von, TSortPlatz* Bis, const TErsteStufen& Stufen, TGleiche& Gleiche) {
   std::sort(Von, Bis, KopfVor);
   for (TSortPlatz *A = Von, *B; A != Bis; A = B) {
-    bool Weiter = A->Laenge > Tiefe + KopfBytes;
-    for (B = A + 1; B != Bis && KopfGleich(*A, *B); ++B) Weiter |= B->Laenge > Tiefe + KopfBytes;
+    bool Weiter = A->Rest > 0;
+    for (B = A + 1; B != Bis && KopfGleich(*A, *B); ++B) Weiter |= B->Rest > 0;
     if (B - A < 2) continue;
     if (Weiter) {
-      constexpr ptrdiff_t Voraus = 8;  // the levels lie anywhere: ask for them before they are needed
+      constexpr ptrdiff_t Voraus = 8;  // the lines lie anywhere: ask for them before they are needed
       for (TSortPlatz* P = A; P != B; ++P) {
-        if (B - P > Voraus) __builtin_prefetch(P[Voraus].Stufe + Tiefe + KopfBytes);
-        KopfLaden(Tiefe + KopfBytes, *P);
+        if (B - P > Voraus) __builtin_prefetch(P[Voraus].Weiter);
+        KopfLaden(Stufen, *P);
       }
-      KoepfeSortieren(A, B, Tiefe + KopfBytes, Gleiche);
+      KoepfeSortieren(A, B, Stufen, Gleiche);
     } else {
       Gleiche.emplace_back(A, B);
     }
@@ -707,6 +740,7 @@ void Sortieren(TZeilen& Z, bool Einmal) {
   const size_t Teile = G.size() - 1;
   TEingeteilt Teilung = Einteilen(Z, G);
   TSortDaten& D = Teilung.D;
+  const TErsteStufen& Stufen = *Teilung.Stufen;
   std::vector<std::vector<size_t>>& Start = Teilung.Anzahl;  // becomes where a part's lines of a bucket go
   std::vector<size_t> EimerAnfang(Teile + 1);
   for (size_t E = 0, Summe = 0; E < Teile; ++E) {
@@ -719,15 +753,24 @@ void Sortieren(TZeilen& Z, bool Einmal) {
     std::vector<size_t> Wo = Start[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       TSortPlatz& P = Plaetze[Wo[Teilung.Eimer[I]]++];
-      P.Stufe = D.Stufe[I].data();
-      P.Laenge = static_cast<uint32_t>(D.Stufe[I].size());
       P.Zeile = static_cast<uint32_t>(I);
-      KopfLaden(0, P);  // here, where the lines' levels come in order
+      P.Versatz = 0;
+      P.AusZeichen = D.VollNr[I] == 0;
+      if (P.AusZeichen) {
+        const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+        P.Weiter = Zeile.data();
+        P.Rest = static_cast<uint32_t>(Zeile.size());
+      } else {
+        const std::string_view Stufe = ErsteStufe(D.Voll(I));
+        P.Weiter = Stufe.data();
+        P.Rest = static_cast<uint32_t>(Stufe.size());
+      }
+      KopfLaden(Stufen, P);  // here, where the lines come in order
     }
   });
   std::vector<TGleiche> Gleiche(Teile);
   Parallel(Teile, [&](size_t E) {
-    KoepfeSortieren(Plaetze.get() + EimerAnfang[E], Plaetze.get() + EimerAnfang[E + 1], 0, Gleiche[E]);
+    KoepfeSortieren(Plaetze.get() + EimerAnfang[E], Plaetze.get() + EimerAnfang[E + 1], Stufen, Gleiche[E]);
   });
 
   // Runs of lines equal at the first level go by their whole keys.
