@@ -3,19 +3,17 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include "Imports/UCodeClipBrd.h"
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
+#include "app/Parallel.h"
 #include "app/u_einstausgabe.h"
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
@@ -154,91 +152,6 @@ std::wstring MitMarken(const std::wstring& Text) {
 std::wstring_view Dateiname(std::wstring_view Path) {
   const size_t Cut = Path.find_last_of(L"\\:");
   return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
-}
-
-// The numbers below Anzahl in parts, three per processor at most, so that a processor held up by others
-// leaves its share to them, and none smaller than JeTeil: the bounds of the parts, the first 0 and the last
-// Anzahl.
-std::vector<size_t> Grenzen(size_t Anzahl, size_t JeTeil = 4096) {
-  const size_t Teile =
-      std::clamp<size_t>(Anzahl / JeTeil, 1, 3 * std::max(1u, std::thread::hardware_concurrency()));
-  std::vector<size_t> G(Teile + 1);
-  for (size_t T = 0; T <= Teile; ++T) G[T] = Anzahl * T / Teile;
-  return G;
-}
-
-// The threads that share out a step: a pool of our own with a thread for each further processor, started
-// at the first step and kept. The system's shared pool starts a thread at a time and leaves most processors
-// idle, and threads started for each step cost more than the step.
-class TFaeden {
- public:
-  static PTP_CALLBACK_ENVIRON Umgebung() {
-    static TFaeden Faeden;
-    return Faeden.FPool ? &Faeden.FUmgebung : nullptr;  // else the shared pool
-  }
-
- private:
-  TFaeden() : FPool(CreateThreadpool(nullptr), &CloseThreadpool) {
-    InitializeThreadpoolEnvironment(&FUmgebung);
-    if (!FPool) return;
-    const DWORD Weitere = std::max(1u, std::thread::hardware_concurrency()) - 1;
-    SetThreadpoolThreadMaximum(FPool.get(), std::max<DWORD>(Weitere, 1));
-    SetThreadpoolThreadMinimum(FPool.get(), Weitere);  // without them the pool starts threads as it needs
-    SetThreadpoolCallbackPool(&FUmgebung, FPool.get());
-  }
-
-  std::unique_ptr<TP_POOL, decltype(&CloseThreadpool)> FPool;
-  TP_CALLBACK_ENVIRON FUmgebung;
-};
-
-// Runs Machen(T) for every part T below Teile: the calling thread and the pool's take parts until none is
-// left.
-template <typename TMachen>
-class TParallel {
- public:
-  TParallel(size_t Teile, const TMachen& Machen) : FTeile(Teile), FMachen(Machen), FFehler(Teile) {}
-
-  void Ausfuehren() {
-    std::unique_ptr<TP_WORK, decltype(&CloseThreadpoolWork)> Arbeit(
-        FTeile > 1 ? CreateThreadpoolWork(&Rueckruf, this, TFaeden::Umgebung()) : nullptr,
-        &CloseThreadpoolWork);
-    if (Arbeit)
-      for (size_t T = 1; T < FTeile; ++T) SubmitThreadpoolWork(Arbeit.get());
-    Teile();
-    if (Arbeit) WaitForThreadpoolWorkCallbacks(Arbeit.get(), FALSE);
-    for (const std::exception_ptr& E : FFehler)
-      if (E) std::rethrow_exception(E);
-  }
-
- private:
-  static void NTAPI Rueckruf(PTP_CALLBACK_INSTANCE, void* Kontext, PTP_WORK) {
-    static_cast<TParallel*>(Kontext)->Teile();
-  }
-
-  void Teile() {
-    for (size_t T; (T = FNaechster++) < FTeile;) try {
-        FMachen(T);
-      } catch (...) {
-        FFehler[T] = std::current_exception();
-      }
-  }
-
-  const size_t FTeile;
-  const TMachen& FMachen;
-  std::atomic<size_t> FNaechster{0};
-  std::vector<std::exception_ptr> FFehler;
-};
-
-template <typename TMachen>
-void Parallel(size_t Teile, const TMachen& Machen) {
-  TParallel<TMachen>(Teile, Machen).Ausfuehren();
-}
-
-// Runs Machen(Von, Bis) over the parts of the numbers below Anzahl.
-template <typename TMachen>
-void Verteilt(size_t Anzahl, const TMachen& Machen) {
-  const std::vector<size_t> G = Grenzen(Anzahl);
-  Parallel(G.size() - 1, [&](size_t T) { Machen(G[T], G[T + 1]); });
 }
 
 // Where a line lies in the text of all lines.
