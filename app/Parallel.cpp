@@ -7,6 +7,7 @@
 #include <exception>
 #include <memory>
 #include <thread>
+#include <utility>
 
 std::vector<size_t> Grenzen(size_t Anzahl, size_t JeTeil) {
   const size_t Teile =
@@ -83,4 +84,37 @@ class TParallel {
 
 void ParallelAusfuehren(size_t Teile, void (*Machen)(const void* Kontext, size_t Teil), const void* Kontext) {
   TParallel(Teile, Machen, Kontext).Ausfuehren();
+}
+
+struct TNebenbei::TArbeit {
+  std::unique_ptr<TP_WORK, decltype(&CloseThreadpoolWork)> Arbeit{nullptr, &CloseThreadpoolWork};
+
+  static void NTAPI Rueckruf(PTP_CALLBACK_INSTANCE, void* Kontext, PTP_WORK) {
+    auto* N = static_cast<TNebenbei*>(Kontext);
+    try {
+      N->FSchritt();
+    } catch (...) {
+      N->FFehler = std::current_exception();
+    }
+  }
+};
+
+TNebenbei::TNebenbei(std::function<void()> Schritt) : FSchritt(std::move(Schritt)), FArbeit(new TArbeit) {
+  FArbeit->Arbeit.reset(CreateThreadpoolWork(&TArbeit::Rueckruf, this, TFaeden::Umgebung()));
+  if (FArbeit->Arbeit) {
+    SubmitThreadpoolWork(FArbeit->Arbeit.get());
+    return;
+  }
+  FArbeit.reset();  // no pool: the step runs now
+  FSchritt();
+}
+
+TNebenbei::~TNebenbei() {
+  if (FArbeit) WaitForThreadpoolWorkCallbacks(FArbeit->Arbeit.get(), FALSE);
+}
+
+void TNebenbei::Warten() {
+  if (FArbeit) WaitForThreadpoolWorkCallbacks(FArbeit->Arbeit.get(), FALSE);
+  FArbeit.reset();
+  if (FFehler) std::rethrow_exception(std::exchange(FFehler, nullptr));
 }

@@ -3,6 +3,9 @@
 // is started at the first step and kept.
 
 #include <cstddef>
+#include <exception>
+#include <functional>
+#include <memory>
 #include <vector>
 
 // The numbers below Anzahl in parts, three per processor at most, so that a processor held up by others
@@ -27,3 +30,20 @@ void Verteilt(size_t Anzahl, const TMachen& Machen, size_t JeTeil = 4096) {
   const std::vector<size_t> G = Grenzen(Anzahl, JeTeil);
   Parallel(G.size() - 1, [&](size_t T) { Machen(G[T], G[T + 1]); });
 }
+
+// A step that runs on the pool beside the calling thread, from its making until Warten().
+class TNebenbei {
+ public:
+  explicit TNebenbei(std::function<void()> Schritt);
+  TNebenbei(const TNebenbei&) = delete;
+  TNebenbei& operator=(const TNebenbei&) = delete;
+  ~TNebenbei();
+  // Waits for the step's end; rethrows what it threw.
+  void Warten();
+
+ private:
+  struct TArbeit;
+  std::function<void()> FSchritt;
+  std::exception_ptr FFehler;
+  std::unique_ptr<TArbeit> FArbeit;  // none once waited for, or when the step ran at once
+};

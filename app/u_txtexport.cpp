@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 #include "Imports/UCodeClipBrd.h"
@@ -834,7 +835,17 @@ size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Html) {
 
 // The export of the lines, written in parts side by side: first each part's length, then each part where
 // it belongs.
-std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
+// The room that the export of Z, not as HTML, takes at most, whatever the lines' order and however many
+// of them go; 0 when it is not known.
+size_t Hoechstens(const TZeilen& Z) {
+  if (Z.Nummern < 0) return 0;
+  const size_t Zeilen = Z.Strecken.size();
+  return Z.Laenge + Zeilen * (static_cast<size_t>(Z.Nummern) * (Stellen(Zeilen) - 1) +
+                              static_cast<size_t>(Z.Tabs) * (TabText.size() - 1));
+}
+
+// Out is the room for the export, made and cleared already when it is big enough.
+std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
   if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::wstring(Z.Text.get(), Z.Laenge);
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
   const size_t Breite = Nullen ? Stellen(Z.Strecken.size()) : 0;
@@ -851,8 +862,10 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html) {
     Laengen[T + 1] = Summe;
   });
   std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
-  std::wstring Out;
-  Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size() + (Html ? ZeichensatzRaum : 0));
+  if (Out.size() < Anfang.size() + Laengen[Teile] + Ende.size()) {
+    Out.clear();
+    Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size() + (Html ? ZeichensatzRaum : 0));
+  }
   Out.resize(Anfang.size() + Laengen[Teile] + Ende.size());
   Schreiben(Ende, Schreiben(Anfang, Out.data()) + Laengen[Teile]);
   Parallel(Teile, [&](size_t T) {
@@ -873,12 +886,18 @@ std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
   for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
   TZeilen Zeilen = Bauen(Songs, O, Format);
+  // The room for a sorted export is made and cleared beside the sort, when it is known before.
+  std::wstring Out;
+  std::optional<TNebenbei> Raum;
+  if ((O.Sortieren || O.DoppelteWeg) && !O.Html && !O.Ersetzen)
+    Raum.emplace([&Out, N = Hoechstens(Zeilen)] { Out.resize(N); });
   if (O.DoppelteWeg) Sortieren(Zeilen, true);
   const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch);
   // Without duplicates the lines are in order already, unless the replacement changed one.
   if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
   if (O.LeereWeg) LeereEntfernen(Zeilen);
-  return Ausgeben(std::move(Zeilen), O.Nullen, O.Html);
+  if (Raum) Raum->Warten();
+  return Ausgeben(std::move(Zeilen), O.Nullen, O.Html, std::move(Out));
 }
 
 // ---------------------------------------------------------------------------------------------------------
