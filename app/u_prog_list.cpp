@@ -88,8 +88,15 @@ void Tprog::ItemCountAuffrischen() {
 }
 
 void Tprog::ZeilenAuffrischen() {
+  // The count goes to 0 first, so that the list forgets its selection and asks for every row again. It is
+  // not drawn meanwhile, so that it sets its scroll bar once rather than twice (milliseconds each under
+  // Wine); then it starts at its top, as the empty count made it.
+  lv->Items()->BeginUpdate();
   lv->Items()->SetCount(0);
   lv->Items()->SetCount(static_cast<int>(AngezeigteSongs().size()));
+  lv->Items()->EndUpdate();
+  if (lv->HandleAllocated() && SendMessageA(lv->Handle(), LVM_GETTOPINDEX, 0, 0) != 0)
+    SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, 0, FALSE);
 }
 
 std::wstring Tprog::TotalsText() {
