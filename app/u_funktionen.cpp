@@ -70,6 +70,10 @@ std::string PlayTimeText(const TWideSongArray& Songs) {
   if (Songs.empty()) return "";
   int64_t Total = 0;
   for (const Song& S : Songs) Total += LengthSeconds(S[sfLength]);
+  return PlayTimeText(Total);
+}
+
+std::string PlayTimeText(int64_t Total) {
   static const struct {
     int64_t Seconds;
     const char* Unit;

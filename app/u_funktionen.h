@@ -25,6 +25,8 @@ void LoadDroppedPlaylist(const std::wstring& FileName);
 // days, hours, minutes and seconds, then ")"; empty for no songs. A length that is neither m:ss nor
 // h:mm:ss counts as 0 s.
 std::string PlayTimeText(const TWideSongArray& Songs);
+// The same for songs of Total seconds together, however many.
+std::string PlayTimeText(int64_t Total);
 // A length field in seconds; 0 when it is not of the two patterns.
 int64_t LengthSeconds(const std::wstring& Text);
 

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 #include <string_view>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "Imports/UCodeWindows.h"
 #include "app/u_funktionen.h"
 #include "app/u_suchopt.h"
+#include "app/Parallel.h"
 #include "regex/WideRegex.h"
 
 namespace {
@@ -116,32 +118,44 @@ class TFinder {
   std::wstring FBegriff;
 };
 
-// Sets Ja[I] to whether song I's haystack holds the term, for the songs whose Ja[I] is Offen; the others
-// are not searched. Each run of such songs is one pass; after a find it goes on at the next song.
-void Suchen(const TSuchTexte& Texte, const TFinder& Finder, std::vector<bool>& Ja, bool Offen) {
-  const size_t Anzahl = Ja.size();
-  for (size_t Song = 0; Song < Anzahl;) {
-    if (Ja[Song] != Offen) {
+// Sets Ja[I - Von] to whether song I's haystack holds the term, for the songs from Von on whose Ja is
+// Offen; the others are not searched. Each run of such songs is one pass; after a find it goes on at the
+// next song.
+void Suchen(const TSuchTexte& Texte, const TFinder& Finder, size_t Von, std::vector<bool>& Ja, bool Offen) {
+  const size_t Bis = Von + Ja.size();
+  for (size_t Song = Von; Song < Bis;) {
+    if (Ja[Song - Von] != Offen) {
       ++Song;
       continue;
     }
     size_t Ende = Song + 1;
-    while (Ende < Anzahl && Ja[Ende] == Offen) ++Ende;
+    while (Ende < Bis && Ja[Ende - Von] == Offen) ++Ende;
     const std::wstring_view Lauf = Texte.Alles().substr(0, Texte.Ende(Ende - 1));
     for (size_t Pos = Texte.Anfang(Song); Song < Ende;) {
       Pos = Finder.Finde(Lauf, Pos);
       for (; Song < Ende && (Pos == std::wstring_view::npos || Texte.Ende(Song) <= Pos); ++Song)
-        Ja[Song] = false;
+        Ja[Song - Von] = false;
       if (Song == Ende) break;
       // A find that runs on into the next haystack is none.
       if (Pos + Finder.Laenge() <= Texte.Ende(Song)) {
-        Ja[Song] = true;
+        Ja[Song - Von] = true;
         Pos = Texte.Ende(Song++);
       } else {
         ++Pos;
       }
     }
   }
+}
+
+// Appends to Treffer the songs from Von up to Bis whose haystacks hold every term (Alle) or one term at
+// least, or with Invers the others. Each term searches only the songs it can still decide: with Alle
+// those that hold every term so far, else those that hold none. Alle without a term keeps nothing.
+void TermeFinden(const TSuchTexte& Texte, const std::vector<TFinder>& Terme, bool Alle, bool Invers,
+                 size_t Von, size_t Bis, std::vector<size_t>& Treffer) {
+  std::vector<bool> Ja(Bis - Von, Alle && !Terme.empty());
+  for (const TFinder& Finder : Terme) Suchen(Texte, Finder, Von, Ja, Alle);
+  for (size_t I = 0; I < Ja.size(); ++I)
+    if (Ja[I] != Invers) Treffer.push_back(Von + I);
 }
 
 }  // namespace
@@ -181,9 +195,6 @@ std::vector<size_t> SongsFinden(const TWideSongArray& Songs, const std::wstring&
 std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Text, const TSuchOptionen& O,
                                 const std::function<void()>& Zwischendurch) {
   std::vector<size_t> Treffer;
-  const auto Behalten = [&](size_t I, bool Passt) {
-    if (Passt != O.Invers) Treffer.push_back(I);
-  };
   if (O.RegEx) {
     std::wstring Muster = O.Exakt ? L"^" + Text + L"$" : Text;
     if (O.GrossKlein) Muster = L"(?-i)" + Muster;
@@ -194,22 +205,24 @@ std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Tex
       // A pattern can cost milliseconds per song; a few songs at a time stay well below what the eye notices.
       if (Zwischendurch && I % 16 == 15) Zwischendurch();
       Eingabe.assign(Texte.Heu(I));
-      Behalten(I, Regex.Exec(Eingabe));
+      if (Regex.Exec(Eingabe) != O.Invers) Treffer.push_back(I);
     }
-  } else if (O.Modus == smGanz) {
-    std::wstring Begriff = O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text;
-    if (!O.GrossKlein) Grossschreiben(Begriff);
-    std::vector<bool> Ja(Texte.Anzahl(), false);
-    Suchen(Texte, TFinder(std::move(Begriff)), Ja, false);
-    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Ja[I]);
   } else {
-    const std::vector<std::wstring> Woerter = SuchWoerter(Text, O);
-    // Each word searches only the songs it can still decide: for "all words" those that hold every word
-    // so far, for "any word" those that hold none. "All words" finds nothing without a word.
-    const bool Offen = O.Modus == smUnd;
-    std::vector<bool> Ja(Texte.Anzahl(), Offen && !Woerter.empty());
-    for (const std::wstring& Wort : Woerter) Suchen(Texte, TFinder(Wort), Ja, Offen);
-    for (size_t I = 0; I < Texte.Anzahl(); ++I) Behalten(I, Ja[I]);
+    std::vector<std::wstring> Begriffe;
+    if (O.Modus == smGanz) {
+      Begriffe.push_back(O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text);
+      if (!O.GrossKlein) Grossschreiben(Begriffe.back());
+    } else {
+      Begriffe = SuchWoerter(Text, O);
+    }
+    const std::vector<TFinder> Terme(Begriffe.begin(), Begriffe.end());
+    // Parts of the playlist are searched side by side; their finds join in song order.
+    const std::vector<size_t> G = Grenzen(Texte.Anzahl());
+    std::vector<std::vector<size_t>> Teile(G.size() - 1);
+    Parallel(Teile.size(), [&](size_t T) {
+      TermeFinden(Texte, Terme, O.Modus == smUnd, O.Invers, G[T], G[T + 1], Teile[T]);
+    });
+    for (const std::vector<size_t>& Teil : Teile) Treffer.insert(Treffer.end(), Teil.begin(), Teil.end());
   }
   return Treffer;
 }
@@ -259,14 +272,25 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   // The list paints from the last result while the search runs, so it is replaced only afterwards.
   const std::vector<size_t> Treffer = SongsFinden(*SuchTexte, Text, O, Zeichnen);
   // The songs of the last result are copied over, so that their strings' room serves again: the same
-  // search after "Alle Zeigen" makes and frees no string.
+  // search after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up
+  // its play time while its songs are at hand.
   SuchErgebnis.resize(Treffer.size());
-  for (size_t I = 0; I < Treffer.size(); ++I) SuchErgebnis[I] = AlleSongs[Treffer[I]];
+  const std::vector<size_t> G = Grenzen(Treffer.size());
+  std::vector<int64_t> Sekunden(G.size() - 1);
+  Parallel(Sekunden.size(), [&](size_t T) {
+    int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      SuchErgebnis[I] = AlleSongs[Treffer[I]];
+      Summe += LengthSeconds(SuchErgebnis[I][sfLength]);
+    }
+    Sekunden[T] = Summe;
+  });
   IstGefiltert = true;
   ZeilenAuffrischen();
+  const int64_t Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
                      (Deutsch() ? L" Dateien gefunden " : L" Files Found ") +
-                     AnsiToWide(PlayTimeText(SuchErgebnis)));
+                     AnsiToWide(SuchErgebnis.empty() ? std::string() : PlayTimeText(Spielzeit)));
 }
 
 void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {
