@@ -158,6 +158,13 @@ void TermeFinden(const TSuchTexte& Texte, const std::vector<TFinder>& Terme, boo
     if (Ja[I] != Invers) Treffer.push_back(Von + I);
 }
 
+// True when every string of Ziel has room for Quelle's: copying makes none.
+bool HatPlatz(const Song& Ziel, const Song& Quelle) {
+  for (int F = 0; F < SongFieldCount; ++F)
+    if (Ziel[F].capacity() < Quelle[F].size()) return false;
+  return true;
+}
+
 }  // namespace
 
 std::wstring SuchText(const Song& S, const std::array<bool, SongFieldCount>& Spalten) {
@@ -274,20 +281,32 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   // The songs of the last result are copied over, so that their strings' room serves again: the same
   // search after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up
   // its play time while its songs are at hand.
+  // A song whose strings need more room is copied afterwards by this thread alone: threads that make
+  // strings side by side wait for each other.
   SuchErgebnis.resize(Treffer.size());
   const std::vector<size_t> G = Grenzen(Treffer.size());
   std::vector<int64_t> Sekunden(G.size() - 1);
+  std::vector<std::vector<size_t>> Spaeter(G.size() - 1);
   Parallel(Sekunden.size(), [&](size_t T) {
     int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (!HatPlatz(SuchErgebnis[I], AlleSongs[Treffer[I]])) {
+        Spaeter[T].push_back(I);
+        continue;
+      }
       SuchErgebnis[I] = AlleSongs[Treffer[I]];
       Summe += LengthSeconds(SuchErgebnis[I][sfLength]);
     }
     Sekunden[T] = Summe;
   });
+  int64_t Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
+  for (const std::vector<size_t>& Teil : Spaeter)
+    for (const size_t I : Teil) {
+      SuchErgebnis[I] = AlleSongs[Treffer[I]];
+      Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
+    }
   IstGefiltert = true;
   ZeilenAuffrischen();
-  const int64_t Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
                      (Deutsch() ? L" Dateien gefunden " : L" Files Found ") +
                      AnsiToWide(SuchErgebnis.empty() ? std::string() : PlayTimeText(Spielzeit)));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/u_funktionen.h"
 #include "app/u_suchopt.h"
 #include "tests/app/ProgFixture.h"
 
@@ -202,6 +203,44 @@ TEST_F(ProgSearch, ASearchFiltersShowsTheCountAndForgetsTheQueuedSong) {
   EXPECT_FALSE(IstGefiltert);
   EXPECT_EQ(prog->lv->Items()->Count(), 4);
   EXPECT_EQ(prog->status->Caption().substr(0, 18), L"4 Dateien geladen ");
+}
+
+// A list long enough to be searched and copied in parts side by side: the finds in song order in every
+// plain mode, as its pieces give them; in the window the result and its play time are right whether its
+// strings are made anew or copied over those of an older result, longer or shorter.
+TEST_F(ProgSearch, ALongListIsSearchedInPartsAsItsPiecesAre) {
+  const TWideSongArray Kurz = Liste();
+  TWideSongArray Lang;
+  for (size_t I = 0; I < 20000; ++I) {
+    Lang.push_back(Kurz[I % Kurz.size()]);
+    Lang.back()[sfPath] += std::to_wstring(I);
+  }
+  const auto Erwartet = [&](const std::wstring& Text, const TSuchOptionen& O) {
+    const std::vector<size_t> Stueck = SongsFinden(Kurz, Text, O);
+    std::vector<size_t> Alle;
+    for (size_t I = 0; I < Lang.size(); ++I)
+      if (std::ranges::count(Stueck, I % Kurz.size()) > 0) Alle.push_back(I);
+    return Alle;
+  };
+  for (const TSuchModus Modus : {smGanz, smUnd, smOder})
+    for (const bool Invers : {false, true}) {
+      TSuchOptionen O = Optionen(Modus);
+      O.Invers = Invers;
+      for (const wchar_t* Text : {L"abba", L"abba waterloo", L"queen \u00E4rzte"})
+        EXPECT_EQ(SongsFinden(Lang, Text, O), Erwartet(Text, O)) << Modus << Invers << WideToAnsi(Text);
+    }
+
+  AlleSongs = Lang;
+  prog->ListeAktualisieren();
+  for (const std::string Text : {"abba", "rhapsody", "abba"}) {
+    Suche(Text);
+    TWideSongArray Gefunden;
+    for (const size_t I : Erwartet(AnsiToWide(Text), Optionen())) Gefunden.push_back(Lang[I]);
+    EXPECT_EQ(SuchErgebnis, Gefunden) << Text;
+    EXPECT_EQ(prog->status->Caption(),
+              std::to_wstring(Gefunden.size()) + L" Dateien gefunden " + AnsiToWide(PlayTimeText(Gefunden)));
+    prog->mp5Click(prog);
+  }
 }
 
 TEST_F(ProgSearch, EnterInTheSearchFieldSearchesOnceAndInsertsNothing) {
