@@ -299,6 +299,9 @@ std::wstring Lesbar(std::wstring_view Zeile) {
   return L;
 }
 
+// The bytes of a first level that a sort compares at one depth.
+constexpr size_t KopfBytes = 16;
+
 // The first levels of single characters, learned from the platform, so that a line over them needs no key
 // of its own: its first level is theirs one after another, a marker's that of its placeholder. That holds
 // unless letters sort together (as "cs" in Hungarian), which would show in a text of every pair of them;
@@ -343,26 +346,26 @@ class TErsteStufen {
     return Ziel;
   }
 
-  // Fills Kopf, sixteen bytes and eight to spare, with the first level of the known characters from Zeichen
+  // Fills Kopf, KopfBytes and eight to spare, with the first level of the known characters from Zeichen
   // on, Versatz bytes of the first one's level left out; the characters taken whole are counted off Rest.
   // Returns the number of bytes filled; Kopf is zero behind them.
   size_t KopfFuellen(const wchar_t*& Zeichen, uint32_t& Rest, uint8_t& Versatz, char* Kopf) const {
     size_t N = 0;
-    while (N < 16 && Rest > 0) {
+    while (N < KopfBytes && Rest > 0) {
       const wchar_t C = *Zeichen;
       const uint8_t L = FLaenge[C];
       if (L >= Bekannt && Versatz == 0) {  // the most: a whole character's level of eight bytes at most
         std::memcpy(Kopf + N, &FStufe[C], 8);
-        if (N + (L - Bekannt) > 16) {
-          Versatz = static_cast<uint8_t>(16 - N);
-          return 16;
+        if (N + (L - Bekannt) > KopfBytes) {
+          Versatz = static_cast<uint8_t>(KopfBytes - N);
+          return KopfBytes;
         }
         N += L - Bekannt;
       } else {
         const std::string_view S =
             L == Marke ? std::string_view(FMarken[C - MarkeNummer])
                        : std::string_view(reinterpret_cast<const char*>(&FStufe[C]), L - Bekannt);
-        const size_t Teil = std::min(S.size() - Versatz, 16 - N);
+        const size_t Teil = std::min(S.size() - Versatz, KopfBytes - N);
         std::copy_n(S.data() + Versatz, Teil, Kopf + N);
         N += Teil;
         if (Versatz + Teil < S.size()) {
@@ -374,7 +377,7 @@ class TErsteStufen {
       ++Zeichen;
       --Rest;
     }
-    std::fill(Kopf + N, Kopf + 24, '\0');
+    std::fill(Kopf + N, Kopf + KopfBytes + 8, '\0');
     return N;
   }
 
@@ -582,7 +585,7 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
 // A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers, and where the
 // rest of the level comes from: the line's characters, or a level the platform made.
 struct TSortPlatz {
-  uint64_t Kopf[2];
+  uint64_t Kopf[KopfBytes / 8];
   const void* Weiter;  // the next character, or the next byte
   uint32_t Rest;       // characters or bytes
   uint32_t Zeile;
@@ -592,15 +595,16 @@ struct TSortPlatz {
 
 // The next sixteen bytes of P's first level.
 void KopfLaden(const TErsteStufen& Stufen, TSortPlatz& P) {
-  char Kopf[24];  // first-level bytes are 2 and above: a level that ends, padded with zeros, sorts first
+  char Kopf[KopfBytes +
+            8];  // first-level bytes are 2 and above: a level that ends, padded with zeros, sorts first
   if (P.AusZeichen) {
     auto* Zeichen = static_cast<const wchar_t*>(P.Weiter);
     Stufen.KopfFuellen(Zeichen, P.Rest, P.Versatz, Kopf);
     P.Weiter = Zeichen;
   } else {
-    const size_t N = std::min<size_t>(P.Rest, 16);
+    const size_t N = std::min<size_t>(P.Rest, KopfBytes);
     std::copy_n(static_cast<const char*>(P.Weiter), N, Kopf);
-    std::fill(Kopf + N, Kopf + 16, '\0');
+    std::fill(Kopf + N, Kopf + KopfBytes, '\0');
     P.Weiter = static_cast<const char*>(P.Weiter) + N;
     P.Rest -= static_cast<uint32_t>(N);
   }
@@ -611,13 +615,13 @@ void KopfLaden(const TErsteStufen& Stufen, TSortPlatz& P) {
 }
 
 bool KopfGleich(const TSortPlatz& A, const TSortPlatz& B) {
-  return A.Kopf[0] == B.Kopf[0] && A.Kopf[1] == B.Kopf[1];
+  return std::equal(std::begin(A.Kopf), std::end(A.Kopf), std::begin(B.Kopf));
 }
 
 bool KopfVor(const TSortPlatz& A, const TSortPlatz& B) {
-  return A.Kopf[0] != B.Kopf[0]   ? A.Kopf[0] < B.Kopf[0]
-         : A.Kopf[1] != B.Kopf[1] ? A.Kopf[1] < B.Kopf[1]
-                                  : A.Zeile < B.Zeile;
+  for (size_t K = 0; K < std::size(A.Kopf); ++K)
+    if (A.Kopf[K] != B.Kopf[K]) return A.Kopf[K] < B.Kopf[K];
+  return A.Zeile < B.Zeile;
 }
 
 using TGleiche = std::vector<std::pair<TSortPlatz*, TSortPlatz*>>;
