@@ -473,12 +473,8 @@ void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZe
   });
 }
 
-// What a part of the lines holds: its characters, how many, how many of them markers.
-struct TTeilZeichen {
-  std::vector<uint64_t> Gesehen = std::vector<uint64_t>(0x10000 / 64);
-  size_t Zeichen = 0;
-  size_t Marken = 0;
-};
+// A set of characters, a bit for each.
+using TZeichenMenge = std::vector<uint64_t>;
 
 // The buckets of the lines by their first levels: for each part of the lines the bucket of each line, and
 // how many of its lines each bucket holds; the characters' levels, and the whole keys of the lines whose
@@ -491,25 +487,19 @@ struct TEingeteilt {
 };
 
 // The characters the lines Von to Bis hold.
-TTeilZeichen Zeichen(const TZeilen& Z, size_t Von, size_t Bis) {
-  TTeilZeichen T;
-  for (size_t I = Von; I < Bis; ++I) {
-    const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
-    T.Zeichen += Zeile.size();
-    for (const wchar_t C : Zeile) {
-      T.Gesehen[C / 64] |= uint64_t{1} << (C % 64);
-      T.Marken += IstMarke(C);
-    }
-  }
-  return T;
+TZeichenMenge Zeichen(const TZeilen& Z, size_t Von, size_t Bis) {
+  TZeichenMenge Menge(0x10000 / 64);
+  for (size_t I = Von; I < Bis; ++I)
+    for (const wchar_t C : Z.Zeile(Z.Strecken[I])) Menge[C / 64] |= uint64_t{1} << (C % 64);
+  return Menge;
 }
 
 // The characters that any of the parts holds.
-std::vector<wchar_t> Gesehen(const std::vector<TTeilZeichen>& Teil) {
+std::vector<wchar_t> Gesehen(const std::vector<TZeichenMenge>& Teil) {
   std::vector<wchar_t> Alle;
   for (size_t W = 0; W < 0x10000 / 64; ++W) {
     uint64_t Bits = 0;
-    for (const TTeilZeichen& T : Teil) Bits |= T.Gesehen[W];
+    for (const TZeichenMenge& T : Teil) Bits |= T[W];
     for (; Bits != 0; Bits &= Bits - 1) Alle.push_back(static_cast<wchar_t>(W * 64 + std::countr_zero(Bits)));
   }
   return Alle;
@@ -551,7 +541,7 @@ uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) 
 // platform's agree, else from the platform's whole key.
 TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   const size_t Teile = G.size() - 1;
-  std::vector<TTeilZeichen> Teil(Teile);
+  std::vector<TZeichenMenge> Teil(Teile);
   Parallel(Teile, [&](size_t T) { Teil[T] = Zeichen(Z, G[T], G[T + 1]); });
   const size_t Anzahl = Z.Strecken.size();
   TEingeteilt E{std::make_unique<TErsteStufen>(Gesehen(Teil)),
