@@ -95,8 +95,7 @@ void Tprog::ZeilenAuffrischen() {
   lv->Items()->SetCount(0);
   lv->Items()->SetCount(static_cast<int>(AngezeigteSongs().size()));
   lv->Items()->EndUpdate();
-  if (lv->HandleAllocated() && SendMessageA(lv->Handle(), LVM_GETTOPINDEX, 0, 0) != 0)
-    SendMessageA(lv->Handle(), LVM_ENSUREVISIBLE, 0, FALSE);
+  if (lv->TopIndex() != 0) lv->EnsureVisible(0);
 }
 
 std::wstring Tprog::TotalsText() {

@@ -323,9 +323,57 @@ class TErsteStufen {
     }
   }
 
-  // The room that the first level of Zeichen characters, Marken of them markers, takes at most.
-  size_t Platz(size_t Zeichen, size_t Marken) const {
-    return Zeichen * FGroesste + Marken * FMarkeGroesste + 8;
+  // Sets Ziel to the first level of the line Text; false when a character of Text is not known.
+  bool Stufe(std::wstring_view Text, std::string& Ziel) const {
+    Ziel.resize(Text.size() * (FGroesste + FMarkeGroesste) + 8);  // room for eight bytes written whole
+    const char* Ende = Schreiben(Text, Ziel.data());
+    if (Ende == nullptr) return false;
+    Ziel.resize(static_cast<size_t>(Ende - Ziel.data()));
+    return true;
+  }
+
+  // Fills Kopf, KopfBytes and eight to spare, with the first level of the known characters from Zeichen
+  // on, Versatz bytes of the first one's level left out; the characters taken whole are counted off Rest.
+  // Kopf is zero behind the level's bytes.
+  void KopfFuellen(const wchar_t*& Zeichen, uint32_t& Rest, uint8_t& Versatz, char* Kopf) const {
+    size_t N = 0;
+    while (N < KopfBytes && Rest > 0) {
+      const wchar_t C = *Zeichen;
+      const uint8_t L = FLaenge[C];
+      if (L >= Bekannt && Versatz == 0) {  // the most: a whole character's level of eight bytes at most
+        std::memcpy(Kopf + N, &FStufe[C], 8);
+        if (N + (L - Bekannt) > KopfBytes) {
+          Versatz = static_cast<uint8_t>(KopfBytes - N);
+          return;
+        }
+        N += L - Bekannt;
+      } else {
+        const std::string_view S =
+            L == Marke ? std::string_view(FMarken[C - MarkeNummer])
+                       : std::string_view(reinterpret_cast<const char*>(&FStufe[C]), L - Bekannt);
+        const size_t Teil = std::min(S.size() - Versatz, KopfBytes - N);
+        std::copy_n(S.data() + Versatz, Teil, Kopf + N);
+        N += Teil;
+        if (Versatz + Teil < S.size()) {
+          Versatz = static_cast<uint8_t>(Versatz + Teil);
+          return;
+        }
+        Versatz = 0;
+      }
+      ++Zeichen;
+      --Rest;
+    }
+    std::fill(Kopf + N, Kopf + KopfBytes + 8, '\0');
+  }
+
+ private:
+  // FLaenge: cannot be known, a marker, else Bekannt plus the first level's length.
+  static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
+  // More would make the text of all pairs take longer than the keys it spares.
+  static constexpr size_t GroessteZahl = 300;
+
+  static const std::wstring& Platzhalter(wchar_t Marke) {
+    return Marke == MarkeNummer ? NummerText : TabText;
   }
 
   // Writes the first level of the line Text to Ziel, which has room for it; returns its end, or nullptr when
@@ -344,51 +392,6 @@ class TErsteStufen {
       }
     }
     return Ziel;
-  }
-
-  // Fills Kopf, KopfBytes and eight to spare, with the first level of the known characters from Zeichen
-  // on, Versatz bytes of the first one's level left out; the characters taken whole are counted off Rest.
-  // Returns the number of bytes filled; Kopf is zero behind them.
-  size_t KopfFuellen(const wchar_t*& Zeichen, uint32_t& Rest, uint8_t& Versatz, char* Kopf) const {
-    size_t N = 0;
-    while (N < KopfBytes && Rest > 0) {
-      const wchar_t C = *Zeichen;
-      const uint8_t L = FLaenge[C];
-      if (L >= Bekannt && Versatz == 0) {  // the most: a whole character's level of eight bytes at most
-        std::memcpy(Kopf + N, &FStufe[C], 8);
-        if (N + (L - Bekannt) > KopfBytes) {
-          Versatz = static_cast<uint8_t>(KopfBytes - N);
-          return KopfBytes;
-        }
-        N += L - Bekannt;
-      } else {
-        const std::string_view S =
-            L == Marke ? std::string_view(FMarken[C - MarkeNummer])
-                       : std::string_view(reinterpret_cast<const char*>(&FStufe[C]), L - Bekannt);
-        const size_t Teil = std::min(S.size() - Versatz, KopfBytes - N);
-        std::copy_n(S.data() + Versatz, Teil, Kopf + N);
-        N += Teil;
-        if (Versatz + Teil < S.size()) {
-          Versatz = static_cast<uint8_t>(Versatz + Teil);
-          return N;
-        }
-        Versatz = 0;
-      }
-      ++Zeichen;
-      --Rest;
-    }
-    std::fill(Kopf + N, Kopf + KopfBytes + 8, '\0');
-    return N;
-  }
-
- private:
-  // FLaenge: cannot be known, a marker, else Bekannt plus the first level's length.
-  static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
-  // More would make the text of all pairs take longer than the keys it spares.
-  static constexpr size_t GroessteZahl = 300;
-
-  static const std::wstring& Platzhalter(wchar_t Marke) {
-    return Marke == MarkeNummer ? NummerText : TabText;
   }
 
   // The end of text, surrogates and characters whose first level is longer than eight bytes stay unknown.
@@ -421,9 +424,8 @@ class TErsteStufen {
     Paare.reserve(Zeichen.size() * Zeichen.size() * 2);
     for (const wchar_t C : Zeichen)
       for (const wchar_t D : Zeichen) Paare += {C, D};
-    std::string Erwartet(Platz(Paare.size(), 0), '\0');
-    Erwartet.resize(static_cast<size_t>(Schreiben(Paare, Erwartet.data()) - Erwartet.data()));
-    return ErsteStufe(Sortierschluessel(Paare)) == Erwartet;
+    std::string Erwartet;
+    return Stufe(Paare, Erwartet) && ErsteStufe(Sortierschluessel(Paare)) == Erwartet;
   }
 
   std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
@@ -507,13 +509,9 @@ std::vector<wchar_t> Gesehen(const std::vector<TZeichenMenge>& Teil) {
 
 // The first level of line I: from its characters', else from the platform's whole key.
 std::string ProbenStufe(const TZeilen& Z, size_t I, const TErsteStufen& Stufen) {
-  const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
-  std::string Stufe(Stufen.Platz(Zeile.size(), Zeile.size()), '\0');
-  if (char* Ende = Stufen.Schreiben(Zeile, Stufe.data())) {
-    Stufe.resize(static_cast<size_t>(Ende - Stufe.data()));
-    return Stufe;
-  }
-  return std::string(ErsteStufe(VollerSchluessel(Z, I)));
+  std::string Stufe;
+  return Stufen.Stufe(Z.Zeile(Z.Strecken[I]), Stufe) ? Stufe
+                                                     : std::string(ErsteStufe(VollerSchluessel(Z, I)));
 }
 
 // The bounds between Teile buckets: the levels of an even sample of the lines.
@@ -554,14 +552,11 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   Parallel(Teile, [&](size_t T) {
     std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
     std::string Stufe;
-    for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
-      Stufe.resize(Stufen.Platz(Zeile.size(), Zeile.size()));
-      if (const char* Ende = Stufen.Schreiben(Zeile, Stufe.data()))
-        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, {Stufe.data(), static_cast<size_t>(Ende - Stufe.data())})];
+    for (size_t I = G[T]; I < G[T + 1]; ++I)
+      if (Stufen.Stufe(Z.Zeile(Z.Strecken[I]), Stufe))
+        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, Stufe)];
       else
         Offen[T].push_back(I);
-    }
     E.Anzahl[T] = std::move(Zaehler);
   });
   std::vector<size_t> Alle;
@@ -572,7 +567,7 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   return E;
 }
 
-// A line in the sort, with sixteen bytes of its first level, from some depth on, as numbers, and where the
+// A line in the sort, with KopfBytes of its first level, from some depth on, as numbers, and where the
 // rest of the level comes from: the line's characters, or a level the platform made.
 struct TSortPlatz {
   uint64_t Kopf[KopfBytes / 8];
@@ -583,10 +578,10 @@ struct TSortPlatz {
   bool AusZeichen;
 };
 
-// The next sixteen bytes of P's first level.
+// The next KopfBytes of P's first level.
 void KopfLaden(const TErsteStufen& Stufen, TSortPlatz& P) {
-  char Kopf[KopfBytes +
-            8];  // first-level bytes are 2 and above: a level that ends, padded with zeros, sorts first
+  // First-level bytes are 2 and above: a level that ends, padded with zeros, sorts first.
+  char Kopf[KopfBytes + 8];
   if (P.AusZeichen) {
     auto* Zeichen = static_cast<const wchar_t*>(P.Weiter);
     Stufen.KopfFuellen(Zeichen, P.Rest, P.Versatz, Kopf);
@@ -813,32 +808,32 @@ size_t Stellen(size_t Nummer) {
   return N;
 }
 
+// What the format's markers add to a line when its number is NummerBreite digits wide.
+size_t MarkenZusatz(const TZeilen& Z, size_t NummerBreite) {
+  return static_cast<size_t>(Z.Nummern) * (NummerBreite - 1) +
+         static_cast<size_t>(Z.Tabs) * (TabText.size() - 1);
+}
+
 // The length of line I as the export shows it, its number Breite digits at least: without looking at it,
 // when it holds only the markers that every line does.
 size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Html) {
   const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
   const auto NummerBreite = [&] { return std::max(Breite, Stellen(I + 1)); };
-  if (!Html && Z.Nummern >= 0)
-    return Line.size() + (Z.Nummern == 0 ? 0 : static_cast<size_t>(Z.Nummern) * (NummerBreite() - 1)) +
-           static_cast<size_t>(Z.Tabs) * (TabText.size() - 1);
+  if (!Html && Z.Nummern >= 0) return Line.size() + MarkenZusatz(Z, Z.Nummern == 0 ? 1 : NummerBreite());
   size_t Summe = Line.size();
   for (const wchar_t C : Line)
     if (Besonders(C, Html)) Summe += (C == MarkeNummer ? NummerBreite() : Ersatz(C, Html).size()) - 1;
   return Summe;
 }
 
-// The export of the lines, written in parts side by side: first each part's length, then each part where
-// it belongs.
-// The room that the export of Z, not as HTML, takes at most, whatever the lines' order and however many
-// of them go; 0 when it is not known.
+// The room that the export of the lines as built, not as HTML, takes at most, whatever their order and
+// however many of them go.
 size_t Hoechstens(const TZeilen& Z) {
-  if (Z.Nummern < 0) return 0;
-  const size_t Zeilen = Z.Strecken.size();
-  return Z.Laenge + Zeilen * (static_cast<size_t>(Z.Nummern) * (Stellen(Zeilen) - 1) +
-                              static_cast<size_t>(Z.Tabs) * (TabText.size() - 1));
+  return Z.Laenge + Z.Strecken.size() * MarkenZusatz(Z, Stellen(Z.Strecken.size()));
 }
 
-// Out is the room for the export, made and cleared already when it is big enough.
+// The export of the lines, written in parts side by side: first each part's length, then each part where
+// it belongs. Out is the room for it, made and cleared already when it is big enough.
 std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
   if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::wstring(Z.Text.get(), Z.Laenge);
   // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.

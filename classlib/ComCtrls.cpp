@@ -315,7 +315,7 @@ void TListView::CreateWnd() {
 
 void TListView::DestroyWnd() {
   FItemIndex = ItemIndex();
-  FTopIndex = static_cast<int>(SendMessageA(FHandle, LVM_GETTOPINDEX, 0, 0));
+  FTopIndex = TopIndex();
   // A new window shows the columns as wide as the user left them.
   for (int I = 0; I < Columns()->Count(); ++I)
     if (const int Shown = ColumnWidth(I); Shown >= 0) Columns()->Items(I)->FWidth = Shown;
@@ -445,6 +445,10 @@ void TListView::SetItemIndex(int Value) {
 int TListView::SelCount() {
   if (!FHandle) return FItemIndex >= 0 ? 1 : 0;
   return static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+int TListView::TopIndex() {
+  return FHandle ? static_cast<int>(SendMessageA(FHandle, LVM_GETTOPINDEX, 0, 0)) : 0;
 }
 
 void TListView::EnsureVisible(int Index) {

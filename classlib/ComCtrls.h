@@ -198,6 +198,8 @@ class TListView : public TWinControl {
   void SetItemIndex(int Value);
   int SelCount();
   void EnsureVisible(int Index);
+  // The row shown first; 0 without a window.
+  int TopIndex();
   // Orders the stored rows by OnCompare (by caption, as lstrcmp compares, without it); rows that
   // compare equal keep their order, and the selection moves with its rows.
   void AlphaSort(intptr_t Data = 0);
