@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 #include <utility>
 
 #if defined(__SSE2__)
@@ -12,6 +13,7 @@
 #include "Imports/UCodeClasses.h"
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeSystem.h"
+#include "app/Parallel.h"
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "classlib/SysUtils.h"
@@ -236,18 +238,59 @@ void SetField(std::wstring& Field, std::string_view Bytes) {
   UTF8ToWide(Bytes, Field);
 }
 
-// Room for a song per line end at once: growing by copies would move every song several times.
-void ReserveSongs(TWideSongArray& Songs, size_t LineFeeds) {
-  Songs.reserve(Songs.size() + LineFeeds + 1);
-}
+// The songs read from a playlist, in their order. Room for a song per line end is made at once: growing
+// by copies would move every song several times. The first touch of new room for a long list takes about
+// a quarter of its reading, so then its songs are decoded a batch at a time and moved into the list on
+// the pool beside the decoding of the next batch.
+class TNewSongs {
+ public:
+  TNewSongs(TWideSongArray& Songs, size_t LineFeeds)
+      : FSongs(Songs), FInBatches(LineFeeds >= 2 * Batch && Songs.capacity() - Songs.size() <= LineFeeds) {
+    Songs.reserve(Songs.size() + LineFeeds + 1);
+    if (FInBatches) {
+      FFilling.reserve(Batch);
+      FMoving.reserve(Batch);
+    }
+  }
+
+  Song& Add() {
+    if (!FInBatches) return FSongs.emplace_back();
+    if (FFilling.size() == Batch) HandOver();
+    return FFilling.emplace_back();
+  }
+
+  // Waits until every song is in the list.
+  void Finish() {
+    if (!FInBatches) return;
+    HandOver();
+    FMover->Warten();
+  }
+
+ private:
+  static constexpr size_t Batch = 8192;
+
+  void HandOver() {
+    if (FMover) FMover->Warten();
+    FFilling.swap(FMoving);
+    FMover.emplace([this] {
+      for (Song& S : FMoving) FSongs.push_back(std::move(S));
+      FMoving.clear();
+    });
+  }
+
+  TWideSongArray& FSongs;
+  const bool FInBatches;
+  TWideSongArray FFilling, FMoving;
+  std::optional<TNebenbei> FMover;  // last, so that it is waited for before the batches go
+};
 
 // Appends a song for each line of Text that holds exactly eight fields.
 template <class Char>
-void AppendSongs(std::basic_string_view<Char> Text, TWideSongArray& Songs) {
+void AppendSongs(std::basic_string_view<Char> Text, TNewSongs& Songs) {
   TLineFields<Char> Fields;
   for (size_t Pos = 0; Pos < Text.size();) {
     if (NextLineFields(Text, Pos, Fields) != SongFieldCount) continue;
-    Song& S = Songs.emplace_back();
+    Song& S = Songs.Add();
     for (int F = 0; F < SongFieldCount; ++F) SetField(S[F], Fields[F]);
   }
 }
@@ -280,9 +323,10 @@ void ReadUTF8Playlist(const std::wstring& FileName, TWideSongArray& Songs) {
   size_t Lines = 0;
   Stream.Seek(ByteOrderMark, soBeginning);
   ForEachPiece(Stream, Buffer, [&Lines](std::string_view Piece) { Lines += LineFeeds(Piece); });
-  ReserveSongs(Songs, Lines);
+  TNewSongs New(Songs, Lines);
   Stream.Seek(ByteOrderMark, soBeginning);
-  ForEachPiece(Stream, Buffer, [&Songs](std::string_view Piece) { AppendSongs(Piece, Songs); });
+  ForEachPiece(Stream, Buffer, [&New](std::string_view Piece) { AppendSongs(Piece, New); });
+  New.Finish();
 }
 
 // The decoded text of a playlist file. Raises the text reader's exception for an unreadable file.
@@ -305,8 +349,9 @@ void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs) {
     return;
   }
   const std::wstring Text = ReadPlaylistText(FileName);
-  ReserveSongs(Songs, LineFeeds(std::wstring_view(Text)));
-  AppendSongs(std::wstring_view(Text), Songs);
+  TNewSongs New(Songs, LineFeeds(std::wstring_view(Text)));
+  AppendSongs(std::wstring_view(Text), New);
+  New.Finish();
 }
 
 void LoadPlaylist(const std::wstring& FileName) {

@@ -81,6 +81,7 @@ int main() {
   const std::wstring FileName = std::wstring(Temp) + L"velmaro-bench.vlm";
   const TWideSongArray Songs = MakeSongs();
 
+  DeleteFileW(FileName.c_str());  // left by a run that was stopped: saving would ask before replacing it
   std::printf("%d songs\n", SongCount);
   std::printf("%-30s %8.3f s\n", "write (UTF-8)", Timed([&] { PlaylistSpeichern(Songs, FileName); }));
   // The best of rounds taken in turns, so that a busy moment of the machine hits neither side alone.
