@@ -163,6 +163,13 @@ struct TStrecke {
 
 constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
 
+// A set of characters, a bit for each.
+using TZeichenMenge = std::vector<uint64_t>;
+
+void Hinzufuegen(std::wstring_view Text, TZeichenMenge& Menge) {
+  for (const wchar_t C : Text) Menge[C / 64] |= uint64_t{1} << (C % 64);
+}
+
 // The lines one after another in one text, so that a hundred thousand lines cost no hundred thousand
 // allocations, and sorting and removing move only the stretches. Each line is followed by its line end:
 // an export in the songs' order with nothing to put in is the text as it was built.
@@ -172,6 +179,8 @@ struct TZeilen {
   std::vector<TStrecke> Strecken;   // in the order of the lines
   bool MitMarken = false;           // false when no line holds a marker
   int Nummern = -1, Tabs = -1;      // the markers each line holds, when every line holds the same
+  // The characters of the lines, a set for each part of them, when gathered as they were built.
+  std::vector<TZeichenMenge> Zeichen;
 
   std::wstring_view Zeile(const TStrecke& S) const { return {Text.get() + S.Von, S.Laenge}; }
   // Room for a text of N characters.
@@ -219,8 +228,10 @@ size_t ZeilenLaenge(const Song& S, const TExportFormat& Format) {
 }
 
 // The lines of the songs that pass the filter, built in parts side by side: first each line's length,
-// then each part writes its lines where they belong.
-TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format) {
+// then each part writes its lines where they belong, with Sammeln also gathering their characters, which
+// is cheaper than reading them again.
+TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExportFormat& Format,
+              bool Sammeln) {
   TZeilen Z;
   Z.Nummern = static_cast<int>(std::ranges::count(Format.Codes, tcNummer));
   Z.Tabs = static_cast<int>(std::ranges::count(Format.Codes, tcTab));
@@ -244,13 +255,16 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   std::partial_sum(Zeilen.begin(), Zeilen.end(), Zeilen.begin());
   Z.Platz(Zeichen[Teile]);
   Z.Strecken.resize(Zeilen[Teile]);
+  if (Sammeln) Z.Zeichen.assign(Teile, TZeichenMenge(0x10000 / 64));
   Parallel(Teile, [&](size_t T) {
     size_t Von = Zeichen[T];
     TStrecke* Strecke = Z.Strecken.data() + Zeilen[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       if (Laengen[I] == 0) continue;
       Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.get() + Von));
-      *Strecke++ = {Von, Laengen[I] - ZeilenEnde.size()};
+      *Strecke = {Von, Laengen[I] - ZeilenEnde.size()};
+      if (Sammeln) Hinzufuegen(Z.Zeile(*Strecke), Z.Zeichen[T]);
+      ++Strecke;
       Von += Laengen[I];
     }
   });
@@ -475,9 +489,6 @@ void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZe
   });
 }
 
-// A set of characters, a bit for each.
-using TZeichenMenge = std::vector<uint64_t>;
-
 // The buckets of the lines by their first levels: for each part of the lines the bucket of each line, and
 // how many of its lines each bucket holds; the characters' levels, and the whole keys of the lines whose
 // levels do not come from them.
@@ -491,8 +502,7 @@ struct TEingeteilt {
 // The characters the lines Von to Bis hold.
 TZeichenMenge Zeichen(const TZeilen& Z, size_t Von, size_t Bis) {
   TZeichenMenge Menge(0x10000 / 64);
-  for (size_t I = Von; I < Bis; ++I)
-    for (const wchar_t C : Z.Zeile(Z.Strecken[I])) Menge[C / 64] |= uint64_t{1} << (C % 64);
+  for (size_t I = Von; I < Bis; ++I) Hinzufuegen(Z.Zeile(Z.Strecken[I]), Menge);
   return Menge;
 }
 
@@ -539,8 +549,13 @@ uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) 
 // platform's agree, else from the platform's whole key.
 TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   const size_t Teile = G.size() - 1;
-  std::vector<TZeichenMenge> Teil(Teile);
-  Parallel(Teile, [&](size_t T) { Teil[T] = Zeichen(Z, G[T], G[T + 1]); });
+  // Those gathered while building may hold a line that went since, whose characters are only learned too.
+  std::vector<TZeichenMenge> Gelesen;
+  if (Z.Zeichen.empty()) {
+    Gelesen.resize(Teile);
+    Parallel(Teile, [&](size_t T) { Gelesen[T] = Zeichen(Z, G[T], G[T + 1]); });
+  }
+  const std::vector<TZeichenMenge>& Teil = Z.Zeichen.empty() ? Gelesen : Z.Zeichen;
   const size_t Anzahl = Z.Strecken.size();
   TEingeteilt E{std::make_unique<TErsteStufen>(Gesehen(Teil)),
                 {std::vector<uint32_t>(Anzahl), {}},
@@ -733,6 +748,7 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
   Z.Strecken = std::move(Strecken);
   Z.MitMarken = Z.MitMarken || HatMarken(Neu);
   Z.Nummern = Z.Tabs = -1;
+  if (Geaendert) Z.Zeichen.clear();
   return Geaendert;
 }
 
@@ -874,7 +890,7 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
   for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
-  TZeilen Zeilen = Bauen(Songs, O, Format);
+  TZeilen Zeilen = Bauen(Songs, O, Format, O.Sortieren || O.DoppelteWeg);
   // The room for a sorted export is made and cleared beside the sort, when it is known before.
   std::wstring Out;
   std::optional<TNebenbei> Raum;
