@@ -549,7 +549,8 @@ uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) 
 // platform's agree, else from the platform's whole key.
 TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   const size_t Teile = G.size() - 1;
-  // Those gathered while building may hold a line that went since, whose characters are only learned too.
+  // The sets gathered while building may still hold the characters of a line left out since: they are
+  // learned for nothing, which changes no order.
   std::vector<TZeichenMenge> Gelesen;
   if (Z.Zeichen.empty()) {
     Gelesen.resize(Teile);
