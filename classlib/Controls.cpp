@@ -974,6 +974,17 @@ void TWinControl::UpdateBounds() {
 
 namespace {
 
+// Rect moved, when it reaches past the work area of its nearest monitor, so that all of it shows there.
+RECT OnScreen(RECT Rect) {
+  MONITORINFO Monitor{};
+  Monitor.cbSize = sizeof(Monitor);
+  if (!GetMonitorInfoW(MonitorFromRect(&Rect, MONITOR_DEFAULTTONEAREST), &Monitor)) return Rect;
+  const RECT& Work = Monitor.rcWork;
+  OffsetRect(&Rect, std::min(0L, Work.right - Rect.right), std::min(0L, Work.bottom - Rect.bottom));
+  OffsetRect(&Rect, std::max(0L, Work.left - Rect.left), std::max(0L, Work.top - Rect.top));
+  return Rect;
+}
+
 // A memory DC for measuring text, made when first needed.
 class TMeasureCanvas : public TCanvas {
  public:
@@ -1057,6 +1068,7 @@ void THintWindow::ActivateHint(RECT Rect, const std::string& AHint) {
   try {
     SetText(AHint);
     Rect.bottom += 4;
+    Rect = OnScreen(Rect);  // a hint near the screen's edge is read whole
     SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
     SetWindowPos(Handle(), HWND_TOPMOST, Rect.left, Rect.top, Width(), Height(),
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);

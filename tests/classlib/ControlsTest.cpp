@@ -495,3 +495,29 @@ TEST(ControlsKeys, KeyHandlersSeeAndMayChangeOrSwallowKeys) {
 }
 
 }  // namespace
+
+TEST(ControlsHint, AHintAtTheScreensEdgeMovesInWhole) {
+  MONITORINFO Monitor{};
+  Monitor.cbSize = sizeof(Monitor);
+  ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &Monitor));
+  const RECT Work = Monitor.rcWork;
+  THintWindow Hint(nullptr);
+  // Past the right and bottom edges, then before the left and top ones: the size stays.
+  for (const POINT At : {POINT{Work.right - 50, Work.bottom - 5}, POINT{Work.left - 70, Work.top - 30}}) {
+    Hint.ActivateHint({At.x, At.y, At.x + 200, At.y + 20}, "tooltip");
+    RECT Shown;
+    ASSERT_TRUE(GetWindowRect(Hint.Handle(), &Shown));
+    EXPECT_EQ(Shown.right - Shown.left, 200);
+    EXPECT_EQ(Shown.bottom - Shown.top, 24);
+    EXPECT_GE(Shown.left, Work.left);
+    EXPECT_GE(Shown.top, Work.top);
+    EXPECT_LE(Shown.right, Work.right);
+    EXPECT_LE(Shown.bottom, Work.bottom);
+  }
+  // Inside the screen a hint stays where it is asked to be.
+  Hint.ActivateHint({Work.left + 10, Work.top + 10, Work.left + 110, Work.top + 30}, "tooltip");
+  RECT Shown;
+  ASSERT_TRUE(GetWindowRect(Hint.Handle(), &Shown));
+  EXPECT_EQ(Shown.left, Work.left + 10);
+  EXPECT_EQ(Shown.top, Work.top + 10);
+}
