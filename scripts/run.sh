@@ -9,4 +9,5 @@ ARGS=()
 for ARG in "$@"; do
   if [ -e "$ARG" ]; then ARGS+=("$(winepath -w "$ARG" 2>/dev/null)"); else ARGS+=("$ARG"); fi
 done
+"$ROOT/scripts/font-links.sh"
 exec wine "$ROOT/build/x86_64/app/velmaro.exe" "${ARGS[@]}"
