@@ -7,7 +7,7 @@ set -eu
 BUILD=$(cd "$1" && pwd); shift
 . "$(dirname "$0")/wine-env.sh"
 [ "${VELMARO_SOUND:-on}" = off ] && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$NO_SOUND_DRIVERS"
-export NO_SOUND_DRIVERS FONT_LINKS="$(cd "$(dirname "$0")" && pwd)/font-links.sh"
+export NO_SOUND_DRIVERS PREFIX_FONTS="$(cd "$(dirname "$0")" && pwd)/prefix-fonts.sh"
 exec xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   B=$1; shift
   # One server for the whole run. A server that Wine starts itself (Debian passes -p0) ends at the first
@@ -16,8 +16,8 @@ exec xvfb-run -a -n "${VELMARO_XVFB_NUM:-99}" -s "-screen 0 1024x768x24" sh -c '
   # Makes the prefix and starts the services with stdio away from ctest, which would wait on their pipes.
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f </dev/null >/dev/null 2>&1
-  # The fonts of the windows and of the pictures fall back to a Chinese and Japanese one.
-  sh "$FONT_LINKS"
+  # The fonts of the windows, and a Chinese and Japanese one for them and the pictures to fall back to.
+  sh "$PREFIX_FONTS"
   # The programs list their tests without sound drivers (see wine-env.sh); one that cannot list them
   # fails the run below.
   WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$NO_SOUND_DRIVERS" ctest --test-dir "$B" -N >/dev/null 2>&1 || true

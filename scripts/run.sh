@@ -9,5 +9,5 @@ ARGS=()
 for ARG in "$@"; do
   if [ -e "$ARG" ]; then ARGS+=("$(winepath -w "$ARG" 2>/dev/null)"); else ARGS+=("$ARG"); fi
 done
-"$ROOT/scripts/font-links.sh"
+"$ROOT/scripts/prefix-fonts.sh"
 exec wine "$ROOT/build/x86_64/app/velmaro.exe" "${ARGS[@]}"

@@ -11,8 +11,9 @@ PACKAGES=(
   cmake ninja-build wine wine64 xvfb xauth googletest
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly gstreamer1.0-libav
   sox lame vorbis-tools ffmpeg dpkg-dev nasm imagemagick
-  # Chinese and Japanese glyphs for the tests' windows and pictures (Wine has none of its own).
-  fonts-wqy-microhei
+  # Chinese and Japanese glyphs for the windows and pictures (Wine has none of its own), and Wine's own
+  # fonts (Marlett draws the title bars' buttons).
+  fonts-wqy-microhei fonts-wine
   # The independent GIF tools that check the GIF codec.
   python3-pil giflib-tools gifsicle netpbm
   # Independent readers of the HTML export: an HTML5 parser and a browser that renders it.
