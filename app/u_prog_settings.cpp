@@ -22,17 +22,12 @@ constexpr int MinSpaltenBreite = 20;
 // Bounds that lie within the work area of the screen nearest to them, no larger than that area and no
 // smaller than the system lets a window be: a window saved on a screen that is gone comes back.
 RECT AufDemBildschirm(RECT Bounds) {
-  MONITORINFO Monitor{};
-  Monitor.cbSize = sizeof Monitor;
-  GetMonitorInfoW(MonitorFromRect(&Bounds, MONITOR_DEFAULTTONEAREST), &Monitor);
-  const RECT& Area = Monitor.rcWork;
+  const RECT Area = WorkAreaNear(Bounds);
   const int Breite = std::clamp<int>(Bounds.right - Bounds.left, GetSystemMetrics(SM_CXMINTRACK),
                                      std::max<int>(Area.right - Area.left, GetSystemMetrics(SM_CXMINTRACK)));
   const int Hoehe = std::clamp<int>(Bounds.bottom - Bounds.top, GetSystemMetrics(SM_CYMINTRACK),
                                     std::max<int>(Area.bottom - Area.top, GetSystemMetrics(SM_CYMINTRACK)));
-  const int Links = std::max<int>(Area.left, std::min<int>(Bounds.left, Area.right - Breite));
-  const int Oben = std::max<int>(Area.top, std::min<int>(Bounds.top, Area.bottom - Hoehe));
-  return {Links, Oben, Links + Breite, Oben + Hoehe};
+  return MovedInto({Bounds.left, Bounds.top, Bounds.left + Breite, Bounds.top + Hoehe}, Area);
 }
 
 }  // namespace

@@ -124,6 +124,21 @@ std::string GetLongHint(const std::string& Hint) {
   return Bar == std::string::npos ? Hint : Hint.substr(Bar + 1);
 }
 
+RECT WorkAreaNear(const RECT& Rect) {
+  MONITORINFO Monitor{};
+  Monitor.cbSize = sizeof(Monitor);
+  if (GetMonitorInfoW(MonitorFromRect(&Rect, MONITOR_DEFAULTTONEAREST), &Monitor)) return Monitor.rcWork;
+  RECT Primary;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &Primary, 0);
+  return Primary;
+}
+
+RECT MovedInto(RECT Rect, const RECT& Area) {
+  OffsetRect(&Rect, std::min(0L, Area.right - Rect.right), std::min(0L, Area.bottom - Rect.bottom));
+  OffsetRect(&Rect, std::max(0L, Area.left - Rect.left), std::max(0L, Area.top - Rect.top));
+  return Rect;
+}
+
 char GetHotKey(const std::string& Caption) {
   for (size_t I = 0; I + 1 < Caption.size(); ++I) {
     if (Caption[I] != '&') continue;
@@ -974,17 +989,6 @@ void TWinControl::UpdateBounds() {
 
 namespace {
 
-// Rect moved, when it reaches past the work area of its nearest monitor, so that all of it shows there.
-RECT OnScreen(RECT Rect) {
-  MONITORINFO Monitor{};
-  Monitor.cbSize = sizeof(Monitor);
-  if (!GetMonitorInfoW(MonitorFromRect(&Rect, MONITOR_DEFAULTTONEAREST), &Monitor)) return Rect;
-  const RECT& Work = Monitor.rcWork;
-  OffsetRect(&Rect, std::min(0L, Work.right - Rect.right), std::min(0L, Work.bottom - Rect.bottom));
-  OffsetRect(&Rect, std::max(0L, Work.left - Rect.left), std::max(0L, Work.top - Rect.top));
-  return Rect;
-}
-
 // A memory DC for measuring text, made when first needed.
 class TMeasureCanvas : public TCanvas {
  public:
@@ -1068,7 +1072,7 @@ void THintWindow::ActivateHint(RECT Rect, const std::string& AHint) {
   try {
     SetText(AHint);
     Rect.bottom += 4;
-    Rect = OnScreen(Rect);  // a hint near the screen's edge is read whole
+    Rect = MovedInto(Rect, WorkAreaNear(Rect));  // a hint near the screen's edge is read whole
     SetBounds(Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top);
     SetWindowPos(Handle(), HWND_TOPMOST, Rect.left, Rect.top, Width(), Height(),
                  SWP_SHOWWINDOW | SWP_NOACTIVATE);

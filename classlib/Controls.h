@@ -441,6 +441,11 @@ ATOM ControlAtom();
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
 
+// The work area of the monitor nearest to Rect.
+RECT WorkAreaNear(const RECT& Rect);
+// Rect moved, not resized, so that it lies within Area; one larger than Area keeps its left and top there.
+RECT MovedInto(RECT Rect, const RECT& Area);
+
 // The accelerator character of a caption (the character after a single "&"), 0 when none.
 char GetHotKey(const std::string& Caption);
 // True when the key's character is the caption's accelerator, without regard to case.
