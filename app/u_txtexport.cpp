@@ -123,16 +123,39 @@ bool HatMarken(std::wstring_view Text) {
   return std::any_of(Text.begin(), Text.end(), IstMarke);
 }
 
-// Text as text of a line: markers that it brings along become U+FFFD. Character by character, as a copy
-// of a few characters asks the runtime library.
+// Copies go four characters at a step, as one 64-bit word that the compiler moves in place: the runtime
+// library's copy costs more than a field's few characters, and a character at a time takes four steps.
+constexpr size_t Wort = 8 / sizeof(wchar_t);
+constexpr uint64_t JedesZeichen(uint16_t C) {
+  return 0x0001000100010001ull * C;
+}
+
+// True when one of the four characters of W is a marker: the classic test for a zero lane, after the
+// markers' lanes are made zero.
+bool MitMarke(uint64_t W) {
+  const uint64_t X = (W | JedesZeichen(1)) ^ JedesZeichen(MarkeTab);
+  return ((X - JedesZeichen(1)) & ~X & JedesZeichen(0x8000)) != 0;
+}
+
+// Text as text of a line: markers that it brings along become U+FFFD.
 wchar_t* FeldSchreiben(std::wstring_view Text, wchar_t* Ziel) {
-  for (const wchar_t C : Text) *Ziel++ = IstMarke(C) ? L'\uFFFD' : C;
+  const wchar_t* Von = Text.data();
+  const wchar_t* const Ende = Von + Text.size();
+  for (uint64_t W; Ende - Von >= static_cast<ptrdiff_t>(Wort); Von += Wort, Ziel += Wort) {
+    std::memcpy(&W, Von, sizeof W);
+    if (MitMarke(W)) break;  // seldom: the rest a character at a time
+    std::memcpy(Ziel, &W, sizeof W);
+  }
+  for (; Von != Ende; ++Von) *Ziel++ = IstMarke(*Von) ? L'\uFFFD' : *Von;
   return Ziel;
 }
 
-// Character by character: a copy of a few characters asks the runtime library.
 wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
-  for (const wchar_t C : Text) *Ziel++ = C;
+  const wchar_t* Von = Text.data();
+  const wchar_t* const Ende = Von + Text.size();
+  for (; Ende - Von >= static_cast<ptrdiff_t>(Wort); Von += Wort, Ziel += Wort)
+    std::memcpy(Ziel, Von, sizeof(uint64_t));
+  while (Von != Ende) *Ziel++ = *Von++;
   return Ziel;
 }
 
@@ -161,6 +184,32 @@ struct TStrecke {
   size_t Laenge;
 };
 
+// Leaves the elements that a resize adds unwritten: the parts that write them side by side then also take
+// the cost of the fresh memory side by side, which a zeroing resize takes alone.
+template <typename T>
+struct TUngenullt : std::allocator<T> {
+  using value_type = T;
+  template <typename U>
+  struct rebind {
+    using other = TUngenullt<U>;
+  };
+  TUngenullt() = default;
+  template <typename U>
+  explicit TUngenullt(const TUngenullt<U>&) {}
+  template <typename U>
+  void construct(U* P) noexcept {
+    ::new (static_cast<void*>(P)) U;
+  }
+  template <typename U, typename... A>
+  void construct(U* P, A&&... Args) {
+    ::new (static_cast<void*>(P)) U(std::forward<A>(Args)...);
+  }
+};
+
+template <typename T>
+using TUngenulltListe = std::vector<T, TUngenullt<T>>;
+using TStreckenListe = TUngenulltListe<TStrecke>;
+
 constexpr std::wstring_view ZeilenEnde = L"\r\n"sv;
 
 // A set of characters, a bit for each.
@@ -176,7 +225,7 @@ void Hinzufuegen(std::wstring_view Text, TZeichenMenge& Menge) {
 struct TZeilen {
   std::unique_ptr<wchar_t[]> Text;  // made without zeros, as every character of it is written
   size_t Laenge = 0;                // of Text
-  std::vector<TStrecke> Strecken;   // in the order of the lines
+  TStreckenListe Strecken;          // in the order of the lines
   bool MitMarken = false;           // false when no line holds a marker
   int Nummern = -1, Tabs = -1;      // the markers each line holds, when every line holds the same
   // The characters of the lines, a set for each part of them, when gathered as they were built.
@@ -227,6 +276,31 @@ size_t ZeilenLaenge(const Song& S, const TExportFormat& Format) {
   return Summe;
 }
 
+// The song fields that a format reads.
+std::vector<int> Felder(const TExportFormat& Format) {
+  std::vector<int> F;
+  for (const int32_t Code : Format.Codes)
+    if (Code == tcDateiname)
+      F.push_back(sfPath);
+    else if (Code > tcNummer && Code < tcDateiname)
+      F.push_back(Code - 1);
+  std::ranges::sort(F);
+  F.erase(std::unique(F.begin(), F.end()), F.end());
+  return F;
+}
+
+// The songs and their texts lie all over memory, and a pass waits for each: it asks for what it reads
+// this many songs ahead, the texts half as far as the songs, as their places are read from the songs.
+constexpr size_t Voraus = 16;
+
+void SongVorholen(const Song& S, const std::vector<int>& Felder) {
+  for (const int F : Felder) __builtin_prefetch(&S[F]);
+}
+
+void TexteVorholen(const Song& S, const std::vector<int>& Felder) {
+  for (const int F : Felder) __builtin_prefetch(S[F].data());
+}
+
 // The lines of the songs that pass the filter, built in parts side by side: first each line's length,
 // then each part writes its lines where they belong, with Sammeln also gathering their characters, which
 // is cheaper than reading them again.
@@ -238,11 +312,14 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   Z.MitMarken = Z.Nummern + Z.Tabs > 0;
   const std::vector<size_t> G = Grenzen(Songs.size());
   const size_t Teile = G.size() - 1;
-  std::vector<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
+  TUngenulltListe<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
   std::vector<size_t> Zeichen(Teile + 1), Zeilen(Teile + 1);
+  const std::vector<int> Gelesen = Felder(Format);
   Parallel(Teile, [&](size_t T) {
     size_t Summe = 0, Anzahl = 0;  // not in the shared vectors: parts side by side would share their memory
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (I + Voraus < G[T + 1]) SongVorholen(Songs[I + Voraus], Gelesen);
+      Laengen[I] = 0;
       if (!PassesFilter(Songs[I], O)) continue;
       Laengen[I] = ZeilenLaenge(Songs[I], Format);
       Summe += Laengen[I];
@@ -260,6 +337,8 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
     size_t Von = Zeichen[T];
     TStrecke* Strecke = Z.Strecken.data() + Zeilen[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      if (I + Voraus < G[T + 1]) SongVorholen(Songs[I + Voraus], Gelesen);
+      if (I + Voraus / 2 < G[T + 1]) TexteVorholen(Songs[I + Voraus / 2], Gelesen);
       if (Laengen[I] == 0) continue;
       Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.get() + Von));
       *Strecke = {Von, Laengen[I] - ZeilenEnde.size()};
@@ -473,8 +552,8 @@ std::string VollerSchluessel(const TZeilen& Z, size_t I) {
 // What the sort knows of each line: the first level of its key, and the platform's whole key where the
 // characters' first levels do not give it or two lines are equal at it.
 struct TSortDaten {
-  std::vector<uint32_t> VollNr;    // for each line, 1 + where its whole key is in Volle, or 0
-  std::vector<std::string> Volle;  // the few whole keys that are needed
+  TUngenulltListe<uint32_t> VollNr;  // for each line, 1 + where its whole key is in Volle, or 0
+  std::vector<std::string> Volle;    // the few whole keys that are needed
 
   const std::string& Voll(size_t Zeile) const { return Volle[VollNr[Zeile] - 1]; }
 };
@@ -495,7 +574,7 @@ void VolleSchluessel(TSortDaten& D, const std::vector<size_t>& Welche, const TZe
 struct TEingeteilt {
   std::unique_ptr<TErsteStufen> Stufen;
   TSortDaten D;
-  std::vector<uint32_t> Eimer;
+  TUngenulltListe<uint32_t> Eimer;
   std::vector<std::vector<size_t>> Anzahl;  // per part and bucket
 };
 
@@ -559,8 +638,8 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   const std::vector<TZeichenMenge>& Teil = Z.Zeichen.empty() ? Gelesen : Z.Zeichen;
   const size_t Anzahl = Z.Strecken.size();
   TEingeteilt E{std::make_unique<TErsteStufen>(Gesehen(Teil)),
-                {std::vector<uint32_t>(Anzahl), {}},
-                std::vector<uint32_t>(Anzahl),
+                {TUngenulltListe<uint32_t>(Anzahl), {}},
+                TUngenulltListe<uint32_t>(Anzahl),
                 std::vector<std::vector<size_t>>(Teile)};
   const TErsteStufen& Stufen = *E.Stufen;
   const std::vector<std::string> Grenzen = EimerGrenzen(Z, Teile, Stufen);
@@ -568,11 +647,13 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
   Parallel(Teile, [&](size_t T) {
     std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
     std::string Stufe;
-    for (size_t I = G[T]; I < G[T + 1]; ++I)
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      E.D.VollNr[I] = 0;
       if (Stufen.Stufe(Z.Zeile(Z.Strecken[I]), Stufe))
         ++Zaehler[E.Eimer[I] = Eimer(Grenzen, Stufe)];
       else
         Offen[T].push_back(I);
+    }
     E.Anzahl[T] = std::move(Zaehler);
   });
   std::vector<size_t> Alle;
@@ -708,7 +789,7 @@ void Sortieren(TZeilen& Z, bool Einmal) {
         return Vergleich(D.Voll(A.Zeile), D.Voll(B.Zeile)) < 0;
       });
 
-  std::vector<TStrecke> Strecken(Anzahl);
+  TStreckenListe Strecken(Anzahl);
   Verteilt(Anzahl, [&](size_t Von, size_t Bis) {
     for (size_t I = Von; I < Bis; ++I) Strecken[I] = Z.Strecken[Plaetze[I].Zeile];
   });
@@ -729,7 +810,7 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
   const std::wstring Neu = MitMarken(Durch);
   std::wstring Text;
   Text.reserve(Z.Laenge);
-  std::vector<TStrecke> Strecken;
+  TStreckenListe Strecken;
   Strecken.reserve(Z.Strecken.size());
   bool Geaendert = false;
   for (const TStrecke& S : Z.Strecken) {
@@ -877,6 +958,8 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
   Parallel(Teile, [&](size_t T) {
     wchar_t* Ziel = Out.data() + Anfang.size() + Laengen[T];
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      // Sorted, the lines lie anywhere: ask for them before they are needed.
+      if (I + Voraus < G[T + 1]) __builtin_prefetch(Z.Text.get() + Z.Strecken[I + Voraus].Von);
       if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
       const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
       Ziel = Einfach ? Schreiben(Line, Ziel) : ZeileAusgeben(Line, I + 1, Breite, Html, Ziel);

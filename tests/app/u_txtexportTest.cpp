@@ -318,14 +318,15 @@ TEST(TxtExportHtml, CellsAreEscapedAndOnlyTheFormatsMarkersSplitOrNumber) {
 }
 
 // While lines are built, numbers and cells are two noncharacters of the export's own: the same
-// characters in a tag, a file name or the format's text must neither number a line nor split it.
+// characters in a tag, a file name or the format's text must neither number a line nor split it, also
+// where they come after the first four characters, which are copied as a whole.
 TEST(TxtExportHtml, TheBuildsOwnMarkersInTagsAndTextStayText) {
   const std::wstring Marken = L"\uFDD0\uFDD1";
   const TWideSongArray Songs{
-      Lied(L"a" + Marken, L"t" + Marken, L"C:\\m" + Marken + L"\\f" + Marken + L".mp3")};
+      Lied(L"a" + Marken, L"titlex" + Marken, L"C:\\m" + Marken + L"\\f" + Marken + L".mp3")};
   TExportOptionen O = Mit(L"%123% %artist% %title% %filename% x" + Marken);
   const std::wstring Ersatz = L"\uFFFD\uFFFD";
-  const std::wstring Zeile = L"1 a" + Ersatz + L" t" + Ersatz + L" f" + Ersatz + L".mp3 x" + Ersatz;
+  const std::wstring Zeile = L"1 a" + Ersatz + L" titlex" + Ersatz + L" f" + Ersatz + L".mp3 x" + Ersatz;
   EXPECT_EQ(ExportText(Songs, O), Zeile + L"\r\n");
   O.Html = true;
   EXPECT_EQ(ExportText(Songs, O), L"<table>\r\n<tr><td>" + Zeile + L"</td></tr>\r\n</table>\r\n");
