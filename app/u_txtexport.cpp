@@ -403,17 +403,17 @@ class TErsteStufen {
  public:
   // For the characters Gesehen, markers among them.
   explicit TErsteStufen(std::vector<wchar_t> Gesehen) : FStufe(0x10000), FLaenge(0x10000) {
-    for (const wchar_t C : Gesehen)
-      if (IstMarke(C)) Gesehen.insert(Gesehen.end(), Platzhalter(C).begin(), Platzhalter(C).end());
-    std::ranges::sort(Gesehen);
-    Gesehen.erase(std::unique(Gesehen.begin(), Gesehen.end()), Gesehen.end());
-    if (Gesehen.size() > GroessteZahl) return;
-    std::erase_if(Gesehen, [this](wchar_t C) { return IstMarke(C) || !Lernen(C); });
-    for (const wchar_t M : {MarkeNummer, MarkeTab}) MarkeLernen(M);
-    if (!Bestaetigt(Gesehen)) {
-      std::ranges::fill(FLaenge, Unbekannt);
-      FGroesste = 0;
-    }
+    const std::vector<wchar_t> Alle = Gesehen;
+    AlleLernen(std::move(Gesehen));
+    FAlleBekannt = std::ranges::none_of(Alle, [this](wchar_t C) { return FLaenge[C] == Unbekannt; });
+  }
+
+  // True when every character of the lines is known.
+  bool AlleBekannt() const { return FAlleBekannt; }
+
+  // True when every character of Text is known.
+  bool AlleBekannt(std::wstring_view Text) const {
+    return FAlleBekannt || std::ranges::none_of(Text, [this](wchar_t C) { return FLaenge[C] == Unbekannt; });
   }
 
   // Sets Ziel to the first level of the line Text; false when a character of Text is not known.
@@ -462,6 +462,21 @@ class TErsteStufen {
  private:
   // FLaenge: cannot be known, a marker, else Bekannt plus the first level's length.
   static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
+  // Learns the characters Gesehen and the markers' placeholders, all of them or none.
+  void AlleLernen(std::vector<wchar_t> Gesehen) {
+    for (const wchar_t C : Gesehen)
+      if (IstMarke(C)) Gesehen.insert(Gesehen.end(), Platzhalter(C).begin(), Platzhalter(C).end());
+    std::ranges::sort(Gesehen);
+    Gesehen.erase(std::unique(Gesehen.begin(), Gesehen.end()), Gesehen.end());
+    if (Gesehen.size() > GroessteZahl) return;
+    std::erase_if(Gesehen, [this](wchar_t C) { return IstMarke(C) || !Lernen(C); });
+    for (const wchar_t M : {MarkeNummer, MarkeTab}) MarkeLernen(M);
+    if (!Bestaetigt(Gesehen)) {
+      std::ranges::fill(FLaenge, Unbekannt);
+      FGroesste = 0;
+    }
+  }
+
   // More would make the text of all pairs take longer than the keys it spares.
   static constexpr size_t GroessteZahl = 300;
 
@@ -526,6 +541,7 @@ class TErsteStufen {
   std::string FMarken[2];  // the markers' first levels
   size_t FGroesste = 0;    // the longest first level of a character
   size_t FMarkeGroesste = 0;
+  bool FAlleBekannt = false;  // every character of the lines is known
 };
 
 // Byte order, eight bytes at a step: the runtime library's memcmp goes a byte at a time.
@@ -576,6 +592,7 @@ struct TEingeteilt {
   TSortDaten D;
   TUngenulltListe<uint32_t> Eimer;
   std::vector<std::vector<size_t>> Anzahl;  // per part and bucket
+  size_t Vorspann = 0;                      // the characters at the head of every line, left out
 };
 
 // The characters the lines Von to Bis hold.
@@ -596,32 +613,110 @@ std::vector<wchar_t> Gesehen(const std::vector<TZeichenMenge>& Teil) {
   return Alle;
 }
 
-// The first level of line I: from its characters', else from the platform's whole key.
-std::string ProbenStufe(const TZeilen& Z, size_t I, const TErsteStufen& Stufen) {
-  std::string Stufe;
-  return Stufen.Stufe(Z.Zeile(Z.Strecken[I]), Stufe) ? Stufe
-                                                     : std::string(ErsteStufe(VollerSchluessel(Z, I)));
+// How many characters every line begins with alike. Where every character is known, the lines' first
+// levels begin with the same bytes of these, which no comparison needs: a format that begins with a
+// number or a text would fill a sort's first heads with them.
+size_t GemeinsamerAnfang(const TZeilen& Z, const std::vector<size_t>& G) {
+  if (Z.Strecken.empty()) return 0;
+  const std::wstring_view Erste = Z.Zeile(Z.Strecken[0]);
+  std::vector<size_t> Teil(G.size() - 1);
+  Parallel(Teil.size(), [&](size_t T) {
+    std::wstring_view Gleich = Erste;
+    for (size_t I = G[T]; I < G[T + 1] && !Gleich.empty(); ++I)
+      Gleich = Gleich.substr(
+          0, static_cast<size_t>(std::ranges::mismatch(Gleich, Z.Zeile(Z.Strecken[I])).in1 - Gleich.begin()));
+    Teil[T] = Gleich.size();
+  });
+  return std::ranges::min(Teil);
 }
 
-// The bounds between Teile buckets: the levels of an even sample of the lines.
-std::vector<std::string> EimerGrenzen(const TZeilen& Z, size_t Teile, const TErsteStufen& Stufen) {
-  constexpr size_t JeEimer = 32;
+// The first level of line I after Vorspann characters: from its characters', else, with no Vorspann, from
+// the platform's whole key.
+std::string ProbenStufe(const TZeilen& Z, size_t I, const TErsteStufen& Stufen, size_t Vorspann) {
+  std::string Stufe;
+  return Stufen.Stufe(Z.Zeile(Z.Strecken[I]).substr(Vorspann), Stufe)
+             ? Stufe
+             : std::string(ErsteStufe(VollerSchluessel(Z, I)));
+}
+
+// The first 32 bytes of a first level, zeros behind its end, as numbers in the order of the bytes: these
+// alone put most lines in their buckets, with no level of their own made.
+using TPraefix = std::array<uint64_t, 4>;
+static_assert(sizeof(TPraefix) == 2 * KopfBytes);
+
+// Bytes as numbers in their order, eight to a number.
+template <size_t N>
+void AlsZahlen(const char* Bytes, uint64_t (&Zahlen)[N]) {
+  for (size_t K = 0; K < N; ++K) {
+    std::memcpy(&Zahlen[K], Bytes + 8 * K, 8);
+    Zahlen[K] = __builtin_bswap64(Zahlen[K]);
+  }
+}
+
+TPraefix AlsPraefix(const char* Bytes) {
+  uint64_t Zahlen[std::tuple_size_v<TPraefix>];
+  AlsZahlen(Bytes, Zahlen);
+  return std::to_array(Zahlen);
+}
+
+TPraefix Praefix(std::string_view Stufe) {
+  char Bytes[sizeof(TPraefix)] = {};
+  std::copy_n(Stufe.data(), std::min(Stufe.size(), sizeof Bytes), Bytes);
+  return AlsPraefix(Bytes);
+}
+
+// The same of a line whose characters are all known.
+TPraefix Praefix(const TErsteStufen& Stufen, std::wstring_view Zeile) {
+  char Bytes[sizeof(TPraefix) + 8];
+  const wchar_t* Zeichen = Zeile.data();
+  auto Rest = static_cast<uint32_t>(Zeile.size());
+  uint8_t Versatz = 0;
+  Stufen.KopfFuellen(Zeichen, Rest, Versatz, Bytes);
+  Stufen.KopfFuellen(Zeichen, Rest, Versatz, Bytes + KopfBytes);
+  return AlsPraefix(Bytes);
+}
+
+// A bound between buckets: a line's first level.
+struct TGrenze {
+  TPraefix Anfang;
+  std::string Stufe;
+};
+
+// The bounds between Eimerzahl buckets: the levels of an even sample of the lines.
+std::vector<TGrenze> EimerGrenzen(const TZeilen& Z, size_t Eimerzahl, const TErsteStufen& Stufen,
+                                  size_t Vorspann) {
+  constexpr size_t JeEimer = 8;
   std::vector<std::string> Probe;
-  for (size_t I = 0; I < JeEimer * Teile && Teile > 1; ++I)
-    Probe.push_back(ProbenStufe(Z, I * Z.Strecken.size() / (JeEimer * Teile), Stufen));
+  for (size_t I = 0; I < JeEimer * Eimerzahl && Eimerzahl > 1; ++I)
+    Probe.push_back(ProbenStufe(Z, I * Z.Strecken.size() / (JeEimer * Eimerzahl), Stufen, Vorspann));
   std::sort(Probe.begin(), Probe.end(),
             [](const std::string& A, const std::string& B) { return Vergleich(A, B) < 0; });
-  std::vector<std::string> Grenzen;
-  for (size_t T = 1; T < Teile; ++T) Grenzen.push_back(std::move(Probe[T * JeEimer]));
+  std::vector<TGrenze> Grenzen;
+  for (size_t T = 1; T < Eimerzahl; ++T)
+    Grenzen.push_back({Praefix(Probe[T * JeEimer]), std::move(Probe[T * JeEimer])});
   return Grenzen;
 }
 
 // The bucket of a level: lines equal at the level share one.
-uint32_t Eimer(const std::vector<std::string>& Grenzen, std::string_view Stufe) {
+uint32_t Eimer(const std::vector<TGrenze>& Grenzen, std::string_view Stufe) {
   return static_cast<uint32_t>(
-      std::upper_bound(Grenzen.begin(), Grenzen.end(), Stufe,
-                       [](std::string_view A, const std::string& B) { return Vergleich(A, B) < 0; }) -
+      std::ranges::partition_point(Grenzen,
+                                   [Stufe](const TGrenze& G) { return Vergleich(Stufe, G.Stufe) >= 0; }) -
       Grenzen.begin());
+}
+
+// The bucket of a line whose characters are all known. Where a bound begins as the line does, the line's
+// level is made in Stufe to tell them apart.
+uint32_t Eimer(const std::vector<TGrenze>& Grenzen, const TErsteStufen& Stufen, std::wstring_view Zeile,
+               std::string& Stufe) {
+  const TPraefix Anfang = Praefix(Stufen, Zeile);
+  bool Gemacht = false;
+  const auto NichtDavor = [&](const TGrenze& G) {
+    if (Anfang != G.Anfang) return Anfang > G.Anfang;
+    if (!Gemacht) Gemacht = Stufen.Stufe(Zeile, Stufe);
+    return Vergleich(Stufe, G.Stufe) >= 0;
+  };
+  return static_cast<uint32_t>(std::ranges::partition_point(Grenzen, NichtDavor) - Grenzen.begin());
 }
 
 // Each line in a bucket by its first level, in parts side by side: the level from the characters' where the
@@ -642,15 +737,19 @@ TEingeteilt Einteilen(const TZeilen& Z, const std::vector<size_t>& G) {
                 TUngenulltListe<uint32_t>(Anzahl),
                 std::vector<std::vector<size_t>>(Teile)};
   const TErsteStufen& Stufen = *E.Stufen;
-  const std::vector<std::string> Grenzen = EimerGrenzen(Z, Teile, Stufen);
+  if (Stufen.AlleBekannt()) E.Vorspann = GemeinsamerAnfang(Z, G);
+  // Some buckets take longer than others (their lines are alike further on): with several for each
+  // processor, the processors even out.
+  const std::vector<TGrenze> Grenzen = EimerGrenzen(Z, Teile > 1 ? 4 * Teile : 1, Stufen, E.Vorspann);
   std::vector<std::vector<size_t>> Offen(Teile);
   Parallel(Teile, [&](size_t T) {
-    std::vector<size_t> Zaehler(Teile);  // the part's own: parts side by side would share memory
+    std::vector<size_t> Zaehler(Grenzen.size() + 1);  // the part's own: parts side by side would share memory
     std::string Stufe;
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       E.D.VollNr[I] = 0;
-      if (Stufen.Stufe(Z.Zeile(Z.Strecken[I]), Stufe))
-        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, Stufe)];
+      const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]).substr(E.Vorspann);
+      if (Stufen.AlleBekannt(Zeile))
+        ++Zaehler[E.Eimer[I] = Eimer(Grenzen, Stufen, Zeile, Stufe)];
       else
         Offen[T].push_back(I);
     }
@@ -690,10 +789,7 @@ void KopfLaden(const TErsteStufen& Stufen, TSortPlatz& P) {
     P.Weiter = static_cast<const char*>(P.Weiter) + N;
     P.Rest -= static_cast<uint32_t>(N);
   }
-  for (size_t K = 0; K < std::size(P.Kopf); ++K) {
-    std::memcpy(&P.Kopf[K], Kopf + 8 * K, 8);
-    P.Kopf[K] = __builtin_bswap64(P.Kopf[K]);
-  }
+  AlsZahlen(Kopf, P.Kopf);
 }
 
 bool KopfGleich(const TSortPlatz& A, const TSortPlatz& B) {
@@ -742,8 +838,9 @@ void Sortieren(TZeilen& Z, bool Einmal) {
   TSortDaten& D = Teilung.D;
   const TErsteStufen& Stufen = *Teilung.Stufen;
   std::vector<std::vector<size_t>>& Start = Teilung.Anzahl;  // becomes where a part's lines of a bucket go
-  std::vector<size_t> EimerAnfang(Teile + 1);
-  for (size_t E = 0, Summe = 0; E < Teile; ++E) {
+  const size_t Eimerzahl = Start[0].size();
+  std::vector<size_t> EimerAnfang(Eimerzahl + 1);
+  for (size_t E = 0, Summe = 0; E < Eimerzahl; ++E) {
     EimerAnfang[E] = Summe;
     for (size_t T = 0; T < Teile; ++T) Summe += std::exchange(Start[T][E], Summe);
     EimerAnfang[E + 1] = Summe;
@@ -757,7 +854,7 @@ void Sortieren(TZeilen& Z, bool Einmal) {
       P.Versatz = 0;
       P.AusZeichen = D.VollNr[I] == 0;
       if (P.AusZeichen) {
-        const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]);
+        const std::wstring_view Zeile = Z.Zeile(Z.Strecken[I]).substr(Teilung.Vorspann);
         P.Weiter = Zeile.data();
         P.Rest = static_cast<uint32_t>(Zeile.size());
       } else {
@@ -768,8 +865,8 @@ void Sortieren(TZeilen& Z, bool Einmal) {
       KopfLaden(Stufen, P);  // here, where the lines come in order
     }
   });
-  std::vector<TGleiche> Gleiche(Teile);
-  Parallel(Teile, [&](size_t E) {
+  std::vector<TGleiche> Gleiche(Eimerzahl);
+  Parallel(Eimerzahl, [&](size_t E) {
     KoepfeSortieren(Plaetze.get() + EimerAnfang[E], Plaetze.get() + EimerAnfang[E + 1], Stufen, Gleiche[E]);
   });
 
@@ -880,7 +977,17 @@ wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
 
 // A line as the export shows it.
 wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html, wchar_t* Ziel) {
-  for (const wchar_t C : Line) {
+  const wchar_t* Von = Line.data();
+  const wchar_t* const Ende = Von + Line.size();
+  while (Von != Ende) {
+    // In text only the markers are special: what lies between them goes four characters at a step.
+    for (uint64_t W; !Html && Ende - Von >= static_cast<ptrdiff_t>(Wort); Von += Wort, Ziel += Wort) {
+      std::memcpy(&W, Von, sizeof W);
+      if (MitMarke(W)) break;
+      std::memcpy(Ziel, &W, sizeof W);
+    }
+    if (Von == Ende) break;
+    const wchar_t C = *Von++;
     if (!Besonders(C, Html))
       *Ziel++ = C;
     else if (C == MarkeNummer)

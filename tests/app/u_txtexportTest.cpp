@@ -186,7 +186,8 @@ std::vector<std::wstring> NachSchluesseln(const std::vector<std::wstring>& Zeile
 }
 
 // A list long enough to be built, sorted and written in parts side by side comes out as one would: in the
-// order of the whole keys, the first of equal lines kept, numbers and cells running on over the parts. Lines
+// order of the whole keys, the first of equal lines kept, numbers and cells running on over the parts, text
+// at the head of every line changing no order. Lines
 // equal at the first level come in three cases, the last in the list first in the order, five times each.
 TEST(TxtExportBuild, ALongListComesOutAsAShortOneWould) {
   static const wchar_t* const Cases[3][5] = {
@@ -201,6 +202,11 @@ TEST(TxtExportBuild, ALongListComesOutAsAShortOneWould) {
   EXPECT_EQ(ExportText(Songs, O), Lines(NachSchluesseln(Names, L"", false)));
   O.DoppelteWeg = true;
   EXPECT_EQ(ExportText(Songs, O), Lines(NachSchluesseln(Names, L"", true)));
+  // Text that begins every line is left out of the comparisons; the order stays the same.
+  O = Mit(L"Liste \u00C4: %artist%");
+  std::vector<std::wstring> Vorne = NachSchluesseln(Names, L"Liste \u00C4: ", false);
+  for (std::wstring& Zeile : Vorne) Zeile.insert(0, L"Liste \u00C4: ");
+  EXPECT_EQ(ExportText(Songs, O), Lines(Vorne));
 
   O = Mit(L"%123%%tab%%artist%");
   O.Html = true;
