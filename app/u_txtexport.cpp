@@ -402,7 +402,8 @@ constexpr size_t KopfBytes = 16;
 class TErsteStufen {
  public:
   // For the characters Gesehen, markers among them.
-  explicit TErsteStufen(std::vector<wchar_t> Gesehen) : FStufe(0x10000), FLaenge(0x10000) {
+  explicit TErsteStufen(std::vector<wchar_t> Gesehen)
+      : FStufe(std::make_unique_for_overwrite<uint64_t[]>(0x10000)), FLaenge(0x10000) {
     const std::vector<wchar_t> Alle = Gesehen;
     AlleLernen(std::move(Gesehen));
     FAlleBekannt = std::ranges::none_of(Alle, [this](wchar_t C) { return FLaenge[C] == Unbekannt; });
@@ -508,6 +509,7 @@ class TErsteStufen {
     const std::string Key = Sortierschluessel(std::wstring(1, C));
     const std::string_view Erste = ErsteStufe(Key);
     if (Erste.size() > 8) return false;
+    FStufe[C] = 0;
     std::memcpy(&FStufe[C], Erste.data(), Erste.size());
     FLaenge[C] = static_cast<uint8_t>(Bekannt + Erste.size());
     FGroesste = std::max(FGroesste, Erste.size());
@@ -536,7 +538,9 @@ class TErsteStufen {
     return Stufe(Paare, Erwartet) && ErsteStufe(Sortierschluessel(Paare)) == Erwartet;
   }
 
-  std::vector<uint64_t> FStufe;  // the first level's bytes in memory order
+  // The first level's bytes in memory order; written only for the characters learned, as a few hundred
+  // of the 65,536 are.
+  std::unique_ptr<uint64_t[]> FStufe;
   std::vector<uint8_t> FLaenge;
   std::string FMarken[2];  // the markers' first levels
   size_t FGroesste = 0;    // the longest first level of a character
@@ -619,13 +623,21 @@ std::vector<wchar_t> Gesehen(const std::vector<TZeichenMenge>& Teil) {
 size_t GemeinsamerAnfang(const TZeilen& Z, const std::vector<size_t>& G) {
   if (Z.Strecken.empty()) return 0;
   const std::wstring_view Erste = Z.Zeile(Z.Strecken[0]);
+  const auto Gleich = [&Z, Erste](size_t N, size_t I) {  // of the first N characters, those line I shares
+    return static_cast<size_t>(std::ranges::mismatch(Erste.substr(0, N), Z.Zeile(Z.Strecken[I])).in1 -
+                               Erste.begin());
+  };
+  // Mostly a few lines already begin differently: then no pass over all is needed.
+  constexpr size_t Proben = 64;
+  size_t Gemeinsam = Erste.size();
+  for (size_t P = 1; P < Proben && Gemeinsam > 0; ++P)
+    Gemeinsam = Gleich(Gemeinsam, P * (Z.Strecken.size() - 1) / (Proben - 1));
+  if (Gemeinsam == 0) return 0;
   std::vector<size_t> Teil(G.size() - 1);
   Parallel(Teil.size(), [&](size_t T) {
-    std::wstring_view Gleich = Erste;
-    for (size_t I = G[T]; I < G[T + 1] && !Gleich.empty(); ++I)
-      Gleich = Gleich.substr(
-          0, static_cast<size_t>(std::ranges::mismatch(Gleich, Z.Zeile(Z.Strecken[I])).in1 - Gleich.begin()));
-    Teil[T] = Gleich.size();
+    size_t N = Gemeinsam;
+    for (size_t I = G[T]; I < G[T + 1] && N > 0; ++I) N = Gleich(N, I);
+    Teil[T] = N;
   });
   return std::ranges::min(Teil);
 }
