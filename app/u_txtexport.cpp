@@ -125,6 +125,7 @@ bool HatMarken(std::wstring_view Text) {
 
 // Copies go four characters at a step, as one 64-bit word that the compiler moves in place: the runtime
 // library's copy costs more than a field's few characters, and a character at a time takes four steps.
+static_assert(sizeof(wchar_t) == 2);
 constexpr size_t Wort = 8 / sizeof(wchar_t);
 constexpr uint64_t JedesZeichen(uint16_t C) {
   return 0x0001000100010001ull * C;
