@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -239,49 +242,71 @@ void SetField(std::wstring& Field, std::string_view Bytes) {
 }
 
 // The songs read from a playlist, in their order. Room for a song per line end is made at once: growing
-// by copies would move every song several times. The first touch of new room for a long list takes about
-// a quarter of its reading, so then its songs are decoded a batch at a time and moved into the list on
-// the pool beside the decoding of the next batch.
+// by copies would move every song several times. The system makes the pages of new room at their first
+// touch, which for a long list costs about a quarter of its reading; a helper on the pool touches them
+// ahead of the songs. A page is taken by whichever comes first: the helper touches only pages that no song
+// has reached, and a song waits for a page that the helper is touching.
 class TNewSongs {
  public:
-  TNewSongs(TWideSongArray& Songs, size_t LineFeeds)
-      : FSongs(Songs), FInBatches(LineFeeds >= 2 * Batch && Songs.capacity() - Songs.size() <= LineFeeds) {
+  TNewSongs(TWideSongArray& Songs, size_t LineFeeds) : FSongs(Songs) {
+    const bool NewRoom = LineFeeds >= MinToTouch && Songs.capacity() - Songs.size() <= LineFeeds;
     Songs.reserve(Songs.size() + LineFeeds + 1);
-    if (FInBatches) {
-      FFilling.reserve(Batch);
-      FMoving.reserve(Batch);
-    }
+    if (!NewRoom) return;
+    FFirstPage = FOwnedUpTo = PageOf(Songs.data() + Songs.size());
+    FPageCount = PageOf(reinterpret_cast<const char*>(Songs.data() + Songs.capacity()) - 1) - FFirstPage + 1;
+    FPages = std::make_unique<std::atomic<uint8_t>[]>(FPageCount);
+    FToucher.emplace([this] { TouchPages(); });
   }
 
   Song& Add() {
-    if (!FInBatches) return FSongs.emplace_back();
-    if (FFilling.size() == Batch) HandOver();
-    return FFilling.emplace_back();
+    if (FPages && FSongs.size() == FSongs.capacity()) {  // the list moves: the helper must stop first
+      Finish();
+      FPages.reset();
+    }
+    if (FPages) {
+      const uintptr_t Last = PageOf(reinterpret_cast<const char*>(FSongs.data() + FSongs.size() + 1) - 1);
+      for (; FOwnedUpTo <= Last; ++FOwnedUpTo) Take(FOwnedUpTo);
+    }
+    return FSongs.emplace_back();
   }
 
-  // Waits until every song is in the list.
+  // Waits for the helper.
   void Finish() {
-    if (!FInBatches) return;
-    HandOver();
-    FMover->Warten();
+    FStop = true;
+    if (FToucher) FToucher->Warten();
   }
 
  private:
-  static constexpr size_t Batch = 8192;
+  static constexpr size_t MinToTouch = 16384;
+  static constexpr uintptr_t PageSize = 4096;
+  enum : uint8_t { Free, Touching, Ready };
 
-  void HandOver() {
-    if (FMover) FMover->Warten();
-    FFilling.swap(FMoving);
-    FMover.emplace([this] {
-      for (Song& S : FMoving) FSongs.push_back(std::move(S));
-      FMoving.clear();
-    });
+  static uintptr_t PageOf(const void* P) { return reinterpret_cast<uintptr_t>(P) / PageSize; }
+
+  std::atomic<uint8_t>& State(uintptr_t Page) { return FPages[Page - FFirstPage]; }
+
+  // Makes the page the songs': waits when the helper is touching it.
+  void Take(uintptr_t Page) {
+    uint8_t Was = Free;
+    if (State(Page).compare_exchange_strong(Was, Ready, std::memory_order_acquire)) return;
+    while (State(Page).load(std::memory_order_acquire) != Ready) YieldProcessor();
+  }
+
+  void TouchPages() {
+    for (uintptr_t Page = FFirstPage + 1; Page < FFirstPage + FPageCount && !FStop; ++Page) {
+      uint8_t Was = Free;
+      if (!State(Page).compare_exchange_strong(Was, Touching, std::memory_order_acquire)) continue;
+      *reinterpret_cast<volatile char*>(Page * PageSize) = 0;
+      State(Page).store(Ready, std::memory_order_release);
+    }
   }
 
   TWideSongArray& FSongs;
-  const bool FInBatches;
-  TWideSongArray FFilling, FMoving;
-  std::optional<TNebenbei> FMover;  // last, so that it is waited for before the batches go
+  uintptr_t FFirstPage = 0, FPageCount = 0;
+  uintptr_t FOwnedUpTo = 0;
+  std::unique_ptr<std::atomic<uint8_t>[]> FPages;
+  std::atomic<bool> FStop{false};
+  std::optional<TNebenbei> FToucher;  // last, so that it is waited for before the pages' states go
 };
 
 // Appends a song for each line of Text that holds exactly eight fields.
