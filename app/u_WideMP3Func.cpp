@@ -285,11 +285,16 @@ class TNewSongs {
 
   std::atomic<uint8_t>& State(uintptr_t Page) { return FPages[Page - FFirstPage]; }
 
-  // Makes the page the songs': waits when the helper is touching it.
+  // Makes the page the songs': waits when the helper is touching it. A helper that lost its processor
+  // in the middle gets it back sooner when the waiter gives up its time slice.
   void Take(uintptr_t Page) {
     uint8_t Was = Free;
     if (State(Page).compare_exchange_strong(Was, Ready, std::memory_order_acquire)) return;
-    while (State(Page).load(std::memory_order_acquire) != Ready) YieldProcessor();
+    for (int Spins = 0; State(Page).load(std::memory_order_acquire) != Ready; ++Spins)
+      if (Spins < 64)
+        YieldProcessor();
+      else
+        SwitchToThread();
   }
 
   void TouchPages() {
