@@ -107,7 +107,7 @@ char32_t DecodeUTF8Sequence(std::string_view S, size_t& Pos) {
     if (Pos >= S.size() || !IsContinuation(static_cast<unsigned char>(S[Pos]))) return ReplacementChar;
     Value = (Value << 6) | (static_cast<unsigned char>(S[Pos++]) & 0x3F);
   }
-  // Three-byte surrogates stay as they are: older files wrote pairs (and lone halves) that way.
+  // Three-byte surrogates are kept: text made by encoders that code each UTF-16 half alone then reads back.
   if (Value < MinValue[Length] || Value > 0x10FFFF) return ReplacementChar;
   return Value;
 }
@@ -425,7 +425,7 @@ const wchar_t* NextCommandLineParam(const wchar_t* P, std::wstring& Param) {
   for (;;) {
     while (*P >= 1 && *P <= L' ') ++P;
     if (P[0] != L'"' || P[1] != L'"') break;
-    P += 2;  // an empty quoted parameter does not count
+    P += 2;  // "" alone names nothing, so it is skipped rather than returned as an empty parameter
   }
   Param.clear();
   while (*P > L' ') {

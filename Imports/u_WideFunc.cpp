@@ -303,7 +303,7 @@ bool WriteDropFiles(HGLOBAL Block, const std::wstring& Names) {
   Header->pFiles = sizeof(DROPFILES);
   Header->pt = POINT{0, 0};
   Header->fNC = FALSE;
-  Header->fWide = static_cast<BOOL>(~0u);  // every bit set, as the program has always written it
+  Header->fWide = static_cast<BOOL>(~0u);  // any non-zero value means wide; readers test it for non-zero only
   std::memcpy(reinterpret_cast<uint8_t*>(Header) + sizeof(DROPFILES), Names.data(),
               Names.size() * sizeof(wchar_t));
   GlobalUnlock(Block);

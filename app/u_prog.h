@@ -42,11 +42,11 @@ struct TLetzterSong {
   std::wstring Pfad;     // its stored path
 };
 
-extern TWideSongArray AlleSongs;               // the whole playlist in list order
+extern TWideSongArray AlleSongs;               // all songs; the list shows them in this order unless it shows a search's
 extern TWideSongArray SuchErgebnis;            // copies of the songs the last search kept
 extern bool IstGefiltert;                      // the view shows SuchErgebnis instead of AlleSongs
 extern std::vector<TLetzterSong> LetzteSongs;  // play history, oldest first
-extern std::wstring NaechsterTitel;            // resolved path of the song queued next; empty when none
+extern std::wstring NaechsterTitel;            // the queued song's full path ("" when nothing is queued)
 extern int AktIndex;                           // row of the shown array last chosen or played
 extern int SortSpalte;                         // view column of the current column click (0: number column)
 extern int LetzteSortSpalte;                   // view column of the previous column click
@@ -54,11 +54,11 @@ extern int SortAbsteigend;                     // 0 ascending, 1 descending
 // Folders (ending in "\" or ":") of every playlist read, in reading order, duplicates included.
 extern TWideStrArray DateiQuellen;
 
-extern bool ErsteAktivierung;     // the first activation of the player window is still to come
-extern bool PositionKorrigieren;  // a one-time re-seek is pending for the song just started
-extern bool StatusZeigtSong;      // the status line shows the song rather than the playlist totals
-extern int32_t FehlerZaehler;     // failed starts in a row
-extern bool SpieltGerade;         // playback is running (not paused)
+extern bool ErsteAktivierung;     // settings are loaded once, on the window's first activation
+extern bool PositionKorrigieren;  // a new song is sought once to its own position after its first second
+extern bool StatusZeigtSong;      // false while the status line shows the list's totals
+extern int32_t FehlerZaehler;     // stops playback after too many unplayable songs in a row
+extern bool SpieltGerade;         // false while paused or stopped
 // The suffix of the totals text in the status line; set by the language switch.
 extern std::wstring DateienGeladenText;
 
@@ -501,7 +501,7 @@ class Tprog : public TForm, public IDropSource {
 
   int32_t MausX = 0;  // the last left-button press in the list, client coordinates
   int32_t MausY = 0;
-  // The haystacks of AlleSongs, kept from one search to the next until the songs or the switches change.
+  // Building the search texts costs more than a search: keep them until the songs or the switches change.
   std::unique_ptr<TSuchTexte> SuchTexte;
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;

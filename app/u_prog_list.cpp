@@ -28,8 +28,6 @@ class TFensterGesperrt {
 
 // The song record of an audio file; its path relative to the program folder when asked and possible.
 // False when the file does not exist.
-// The song record of an audio file; its path relative to the program folder when asked and possible.
-// False when the file does not exist.
 bool SongLesen(Song& S, const std::wstring& Path, bool Relative) {
   const bool Found = TagsLesen(S, Path);
   S[sfPath] = GespeicherterPfad(Path, Relative);

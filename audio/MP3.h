@@ -153,7 +153,7 @@ class TID3v2Tag : public TObject {
 
 // True when every character is 0-9 or A-Z (so also for an empty text).
 bool IsFrameID(const std::string& ID);
-// b0 * 2^21 + b1 * 2^14 + b2 * 2^7 + b3.
+// A tag size: seven bits a byte, so that no size byte can look like a frame sync.
 int UnSyncSafe(const uint8_t* Bytes);
 // "(13)" and "(13)Pop" give the name of genre 13; other texts stay as they are.
 std::wstring ExtractGenre(const std::wstring& Text);

@@ -117,7 +117,7 @@ bool GetInfo(const std::wstring& FileName, TOGGInfo& Info) {
   Info.Channels = Id[11];
   Info.SampleRate = static_cast<int>(GetLE32(Id.data() + 12));
   Info.NominalBitRate = static_cast<int>(GetLE32(Id.data() + 20));
-  // The identification packet is 30 bytes, so the second page starts right behind it.
+  // The identification packet fills the first page alone, so the comments start the next one.
   const int64_t SecondPage = Identification + IdentificationSize;
   const TBuffer Page2 = ReadAt(&Stream, SecondPage, PageHeaderSize);
   if (Page2.size() >= 27) {

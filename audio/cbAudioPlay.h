@@ -21,7 +21,8 @@ extern "C" const CLSID CLSID_NullRenderer;
 
 constexpr UINT WM_GRAPHNOTIFY = WM_USER + 13;
 
-// ErrorCode: 1000 no audio stream, 1001 renderer or grabber not connected, else the failing HRESULT.
+// ErrorCode is the failing HRESULT, or 1000 (no audio stream) and 1001 (renderer or grabber not
+// connected), which no HRESULT can be.
 class EcbAudioPlayError : public Exception {
  public:
   EcbAudioPlayError(const std::string& Msg, int AErrorCode) : Exception(Msg), ErrorCode(AErrorCode) {}
@@ -107,7 +108,7 @@ class TcbAudioPlay : public TObject, public ISampleGrabberCB {
   TcbAudioPlayEventListener* Listener = nullptr;
   int64_t Duration = 0;  // 100-ns units; 0 when the graph cannot tell
   DWORD Capabilities = 0;
-  int State = 0;  // 0 created, 1 paused, 2 running
+  int State = 0;  // OAFilterState's values (1 paused, 2 running); 0 before the first Run or Pause
   bool Repeat = false;
   bool GrabberAvailable = false;
   const int DeviceIndex;

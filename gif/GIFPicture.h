@@ -306,8 +306,8 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(TBitmap* Bitmap, TGIFPaletteMode Red
                                             HPALETTE CustomPalette);
 
 // ---------------------------------------------------------------------------------------------
-// Dithering. Every ditherer walks the image in serpentine order: the first row left to right, the next
-// right to left, and so on; the caller reads Column before each Dither and stops when it leaves the row.
+// Dithering. Rows alternate direction, so that the error a kernel spreads does not pile up on one side;
+// the caller reads Column before each Dither and stops when it leaves the row.
 
 class TDitherEngine {
  public:

@@ -9,7 +9,7 @@
 
 // Modifier bits of TWideRegex.
 constexpr uint32_t ModifierI = 1;   // case-insensitive literals, sets and back-references
-constexpr uint32_t ModifierR = 2;   // Russian letter ranges in sets
+constexpr uint32_t ModifierR = 2;   // [а-я] and [А-Я] also take ё and Ё, which lie outside the code range
 constexpr uint32_t ModifierS = 4;   // "." matches every character
 constexpr uint32_t ModifierG = 8;   // greedy quantifiers
 constexpr uint32_t ModifierM = 16;  // multi-line "^" and "$"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need and builds libjpeg-turbo for MinGW once.
 # Safe to run every time: it does nothing when all is there.
+# Usage: setup.sh [x86_64|i686]...  the targets to build libjpeg-turbo for (default: both).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -134,9 +135,19 @@ add_deb_src() {
 APT_LOCK_WAIT=(-o DPkg::Lock::Timeout=600)
 
 APT_UPDATED=
+# The package lists' lock has no time-out of its own: another update holding it is waited for, up to
+# ten minutes, and any other failure ends the script.
 apt_update() {
   [ -n "$APT_UPDATED" ] && return 0
-  as_root apt-get "${APT_LOCK_WAIT[@]}" update -qq
+  local tries=0 out
+  until out=$(as_root apt-get "${APT_LOCK_WAIT[@]}" update -qq 2>&1); do
+    if ! grep -q 'Could not get lock' <<<"$out" || [ $((tries += 1)) -ge 120 ]; then
+      echo "$out" >&2
+      return 1
+    fi
+    [ "$tries" -eq 1 ] && echo "setup: waiting for another apt to finish"
+    sleep 5
+  done
   APT_UPDATED=1
 }
 
@@ -152,20 +163,25 @@ install_packages() {
     $missing >/dev/null
 }
 
+jpeg_folder() { if [ "$1" = i686 ]; then echo "$DEPS/jpeg-i686"; else echo "$DEPS/jpeg"; fi; }
+
 build_libjpeg() {
-  [ -f "$DEPS/jpeg/lib/libjpeg.a" ] && [ -f "$DEPS/jpeg-i686/lib/libjpeg.a" ] && return 0
+  local arch wanted=()
+  for arch in "${TARGETS[@]}"; do
+    [ -f "$(jpeg_folder "$arch")/lib/libjpeg.a" ] || wanted+=("$arch")
+  done
+  [ ${#wanted[@]} -eq 0 ] && return 0
   mkdir -p "$DEPS"
   if ! ls -d "$DEPS"/libjpeg-turbo-*/ >/dev/null 2>&1; then
     add_deb_src
     apt_update
     (cd "$DEPS" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
   fi
-  local src arch tc out
+  local src tc out
   src=$(ls -d "$DEPS"/libjpeg-turbo-*/ | head -1)
-  for arch in x86_64 i686; do
+  for arch in "${wanted[@]}"; do
     tc=$ROOT/cmake/mingw-w64-$arch.cmake
-    out=$DEPS/jpeg; [ "$arch" = i686 ] && out=$DEPS/jpeg-i686
-    [ -f "$out/lib/libjpeg.a" ] && continue
+    out=$(jpeg_folder "$arch")
     echo "setup: building libjpeg-turbo for $arch"
     cmake -S "$src" -B "$DEPS/jpeg-build-$arch" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$tc" \
       -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$out" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
@@ -175,5 +191,7 @@ build_libjpeg() {
   done
 }
 
+TARGETS=("$@")
+[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(x86_64 i686)
 install_packages
 build_libjpeg
