@@ -146,9 +146,9 @@ void TUCodeMemoStrings::Put(int Index, const std::wstring& S) {
   SendMessageW(Wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(Line.c_str()));
 }
 
-// A line goes before line Index, or at the end: after the last line's break, or after a break put behind
-// a last line that has none. The line's own breaks become CR LF, which the window and the line count of
-// the library both take for breaks.
+// A line goes before line Index, or behind line Index - 1 when Index is one past the window's lines;
+// behind an empty or missing line nothing is inserted. The line's own breaks become CR LF, which the
+// window and the line count of the library both take for breaks.
 void TUCodeMemoStrings::Insert(int Index, const std::wstring& S) {
   const HWND Wnd = Window();
   if (!Wnd) {
@@ -160,9 +160,13 @@ void TUCodeMemoStrings::Insert(int Index, const std::wstring& S) {
   LRESULT Start = SendMessageW(Wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
   std::wstring Text = Line + L"\r\n";
   if (Start < 0) {
-    Start = GetWindowTextLengthW(Wnd);
-    const std::wstring All = GetControlWideText(FMemo);
-    if (!All.empty() && All.back() != L'\n') Text = L"\r\n" + Line;
+    if (Index == 0) return;
+    const LRESULT Previous = SendMessageW(Wnd, EM_LINEINDEX, static_cast<WPARAM>(Index - 1), 0);
+    if (Previous < 0) return;
+    const LRESULT Length = SendMessageW(Wnd, EM_LINELENGTH, static_cast<WPARAM>(Previous), 0);
+    if (Length == 0) return;
+    Start = Previous + Length;
+    Text = L"\r\n" + Line;
   }
   SendMessageW(Wnd, EM_SETSEL, static_cast<WPARAM>(Start), Start);
   SendMessageW(Wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(Text.c_str()));

@@ -12,6 +12,11 @@ std::wstring OneInstWndClassName;
 HWND OneInstWnd = nullptr;
 
 std::wstring OneInstanceClassName(const std::wstring& ProgramPath) {
+  // The path itself, wide so that folders named in different scripts stay apart; a class name is an
+  // atom of at most 255 characters, so a longer path is named by a hash of it.
+  constexpr size_t MaxClassName = 255;
+  const std::wstring Prefix = L"OneInstUtilWnd:";
+  if (Prefix.size() + ProgramPath.size() <= MaxClassName) return Prefix + ProgramPath;
   // FNV-1a over the upper-cased units: class names compare without regard to case, and so do paths.
   uint64_t Hash = 14695981039346656037ull;
   for (const wchar_t C : WideUpperCase(ProgramPath)) {
@@ -20,7 +25,7 @@ std::wstring OneInstanceClassName(const std::wstring& ProgramPath) {
   }
   wchar_t Hex[17];
   swprintf(Hex, 17, L"%016llX", static_cast<unsigned long long>(Hash));
-  return L"OneInstUtilWnd:" + std::wstring(Hex);
+  return Prefix + Hex;
 }
 
 size_t PWideCharLen(const wchar_t* Text) {

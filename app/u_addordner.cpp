@@ -168,11 +168,8 @@ std::vector<std::wstring> Taddordner::Kandidaten() {
   // The name's attributes tell a list of paths from a folder: a folder may well hold ".txt" in its name.
   const DWORD Attr = GetFileAttributesW(Ort.c_str());
   if (Attr == INVALID_FILE_ATTRIBUTES) NichtGefunden(Ort);
-  if (Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY)) {
-    std::vector<std::wstring> Zeilen = Listenzeilen(Ort);
-    GefundeneDateien = static_cast<int32_t>(Zeilen.size());
-    return Zeilen;
-  }
+  // A list's lines are not counted as found: nothing was searched.
+  if (Attr != INVALID_FILE_ATTRIBUTES && !(Attr & FILE_ATTRIBUTE_DIRECTORY)) return Listenzeilen(Ort);
   std::vector<std::wstring> Gefunden;
   if (!Exts.empty()) WideFindAllFilesANZ(Gefunden, Ort, Exts, uv->Checked());
   return Gefunden;
@@ -191,7 +188,7 @@ void Taddordner::Fortschritt(int K) {
 void Taddordner::AlleHinzufuegen(const std::vector<std::wstring>& Kandidaten) {
   const bool Relativ = relativ->Checked();
   for (size_t I = 0; I < Kandidaten.size() && !AbbruchOrdner; ++I) {
-    if (prog->VorhandeneDateiHinzufuegen(Kandidaten[I], Relativ)) ++FHinzugefuegt;
+    prog->VorhandeneDateiHinzufuegen(Kandidaten[I], Relativ);
     GefundeneDateien = static_cast<int32_t>(I + 1);
     if (I % 7 == 0) Fortschritt(GefundeneDateien);
   }
@@ -206,9 +203,8 @@ void Taddordner::NeueHinzufuegen(const std::vector<std::wstring>& Kandidaten) {
   TWideStrArray Sortiert(Kandidaten.begin(), Kandidaten.end());
   SortWideStrArray(Sortiert, 1);
   for (size_t I = 0; I < Sortiert.size() && !AbbruchOrdner; ++I) {
-    if (Gespeichert.insert(GespeicherterPfad(Sortiert[I], Relativ)).second &&
-        prog->VorhandeneDateiHinzufuegen(Sortiert[I], Relativ))
-      ++FHinzugefuegt;
+    if (Gespeichert.insert(GespeicherterPfad(Sortiert[I], Relativ)).second)
+      prog->VorhandeneDateiHinzufuegen(Sortiert[I], Relativ);
     GefundeneDateien = static_cast<int32_t>(I + 1);
     if ((I + 1) % 7 == 0) Fortschritt(GefundeneDateien);
   }
@@ -216,7 +212,6 @@ void Taddordner::NeueHinzufuegen(const std::vector<std::wstring>& Kandidaten) {
 
 void Taddordner::LaufBeginnen() {
   FLaeuft = true;
-  FHinzugefuegt = 0;
   FGezeichnet = FDurchgelassen = 0;
   hinzufuegen->SetEnabled(false);
   CaptionSetzen(Button1, AbbrechenText());
@@ -226,7 +221,8 @@ void Taddordner::LaufBeginnen() {
 }
 
 void Taddordner::LaufBeenden() {
-  ZahlZeigen(Label3, FHinzugefuegt);
+  // The last counter repeats the candidates gone through, added or skipped.
+  Label3->SetCaption(Label2->Caption());
   fs->SetPosition(fs->Max());
   prog->SetEnabled(true);
   CaptionSetzen(Button1, Sprachtext(L"Schlie\u00DFen", L"Close"));

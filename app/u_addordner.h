@@ -67,7 +67,6 @@ class Taddordner : public TForm {
   void NachrichtenDurchlassen(bool Gezeichnet);
 
   bool FLaeuft = false;
-  int FHinzugefuegt = 0;         // files really added by the run
   ULONGLONG FGezeichnet = 0;     // when the counters were painted last
   ULONGLONG FDurchgelassen = 0;  // when messages last ran
 };

@@ -27,6 +27,7 @@ constexpr TGuidBytes ExtendedContentDescriptionObject = {0x40, 0xA4, 0xD0, 0xD2,
 constexpr TGuidBytes AudioMedia = {0x40, 0x9E, 0x69, 0xF8, 0x4D, 0x5B, 0xCF, 0x11,
                                    0xA8, 0xFD, 0x00, 0x80, 0x5F, 0x5C, 0x44, 0x2B};
 
+constexpr size_t GuidSize = 16;
 constexpr size_t HeaderObjectSize = 30;  // GUID, size, object count, 2 reserved bytes
 constexpr size_t ObjectHeaderSize = 24;  // GUID, size
 constexpr size_t MaxFieldChars = 250;
@@ -127,9 +128,11 @@ bool ReadData(const std::wstring& FileName, TWMARaw& Raw) {
     TTagFileStream Stream(FileName);
     const int64_t FileSize = Stream.Size();
     Raw.FileSize = static_cast<uint32_t>(FileSize);
+    // Another kind of file counts as read, with nothing in it; a file too short to tell is unreadable.
+    if (FileSize < static_cast<int64_t>(GuidSize)) return false;
+    if (!SameGuid(ReadAt(&Stream, 0, GuidSize).data(), HeaderObject)) return true;
     if (FileSize < static_cast<int64_t>(HeaderObjectSize)) return false;
     const TBuffer Header = ReadAt(&Stream, 0, HeaderObjectSize);
-    if (!SameGuid(Header.data(), HeaderObject)) return false;
     const int64_t HeaderEnd = GetLE32(Header.data() + 16);
     if (HeaderEnd < static_cast<int64_t>(HeaderObjectSize) || HeaderEnd > FileSize) return false;
     const uint32_t Count = GetLE32(Header.data() + 24);

@@ -130,6 +130,11 @@ TEST_F(UCodeStdCtrls, MemoLinesAreWideAndALineAfterAnEmptyLastLineIsKept) {
   Memo->SetText(L"a");  // the last line has no break
   Lines->Insert(1, L"b");
   EXPECT_EQ(Memo->Text(), L"a\r\nb");
+  Lines->Insert(3, L"past the end");  // nothing, as behind an empty window line
+  EXPECT_EQ(Memo->Text(), L"a\r\nb");
+  Memo->SetText(L"a\r\n");
+  Lines->Insert(2, L"behind the empty window line");
+  EXPECT_EQ(Memo->Text(), L"a\r\n");
   Lines->SetText(L"x\ny");
   EXPECT_EQ(Memo->Text(), L"x\r\ny");
   EXPECT_EQ(Lines->Text(), L"x\r\ny");

@@ -47,14 +47,19 @@ TEST(OneInstanceParams, ReadByTheRulesOfTheProgramsOwnCommandLine) {
   EXPECT_EQ(PWideCharLen(L"ab\u0416"), 3u);
 }
 
-TEST(OneInstanceWindow, TheClassNameHashesThePathWithoutRegardToCase) {
-  const std::wstring Name = OneInstanceClassName(L"C:\\Program Files\\Velmaro\\velmaro.exe");
-  EXPECT_EQ(Name.rfind(L"OneInstUtilWnd:", 0), 0u);
-  EXPECT_EQ(Name.size(), 15u + 16u);
-  EXPECT_EQ(Name, OneInstanceClassName(L"c:\\program files\\velmaro\\VELMARO.EXE"));
-  EXPECT_NE(Name, OneInstanceClassName(L"C:\\Program Files\\Velmaro2\\velmaro.exe"));
+TEST(OneInstanceWindow, TheClassNameNamesThePathOrAHashOfATooLongOne) {
+  EXPECT_EQ(OneInstanceClassName(L"C:\\Program Files\\Velmaro\\velmaro.exe"),
+            L"OneInstUtilWnd:C:\\Program Files\\Velmaro\\velmaro.exe");
   EXPECT_NE(OneInstanceClassName(L"C:\\\u0416\\v.exe"), OneInstanceClassName(L"C:\\\u0516\\v.exe"));
-  EXPECT_EQ(OneInstanceClassName(L"C:\\" + std::wstring(2000, L'\u65E5')).size(), Name.size());
+  const std::wstring Long = L"C:\\" + std::wstring(2000, L'\u65E5');
+  const std::wstring Name = OneInstanceClassName(Long);
+  EXPECT_EQ(Name.size(), 15u + 16u);
+  EXPECT_EQ(Name.rfind(L"OneInstUtilWnd:", 0), 0u);
+  // Paths compare without regard to case, as class names do.
+  EXPECT_EQ(Name, OneInstanceClassName(L"c:\\" + std::wstring(2000, L'\u65E5')));
+  EXPECT_NE(Name, OneInstanceClassName(Long + L"x"));
+  EXPECT_EQ(OneInstanceClassName(std::wstring(240, L'x')).size(), 255u);
+  EXPECT_EQ(OneInstanceClassName(std::wstring(241, L'x')).size(), 31u);
 }
 
 // What the utility window handed to its callback.

@@ -100,7 +100,9 @@ TEST_F(MP3funk, TitleFromTheLongFileName) {
 }
 
 TEST_F(MP3funk, WmaThatIsNotAsfUsesTheFileName) {
-  ExpectInfo(ReadBytes(L"X - Y.wma", Str("plain text, not ASF")), {L"X", L"Y", L"", L"", L"", L"", 0});
+  // Read, with nothing in it: the whole name is the title; only an unreadable file has its name split.
+  ExpectInfo(ReadBytes(L"X - Y.wma", Str("plain text, not ASF")), {L"", L"X - Y.wma", L"", L"", L"", L"", 0});
+  ExpectInfo(ReadBytes(L"S - T.wma", Str("short")), {L"S", L"T", L"", L"", L"", L"", 0});
   // ASF whose stream values fail the plausibility test counts as read, without fields.
   const Bytes Implausible = AsfFile({AsfFileProperties(128000), AsfStreamProperties(6, 44100, 16000),
                                      AsfContentDescription(L"Hidden", L"Hidden")});
