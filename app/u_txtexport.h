@@ -56,10 +56,6 @@ struct TExportOptionen {
 // field of a ticked box.
 bool PassesFilter(const Song& S, const TExportOptionen& O);
 
-// Bytes whose order is that of the case-insensitive comparison of the platform's locale (WideCompareText):
-// a sort compares them without asking the platform each time.
-std::string Sortierschluessel(const std::wstring& Text);
-
 // The export of Songs: its lines, each followed by CR LF; with Html the lines "<table>", one row per line
 // with its text escaped and split into cells at the cell markers, and "</table>". The markers of the
 // format and of the search and replacement texts number and split lines; the same texts in a song's
