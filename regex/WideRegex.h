@@ -237,6 +237,8 @@ class TWideRegex {
   // Compiler.
   bool CompileProgram(const wchar_t* Pattern);
   bool FailCompile();
+  // An error after which the compile goes on: told once, by the sizing pass.
+  void ReportAndGoOn(int Code);
   void SetHints(int Flags);
   int ParseGroup(bool Parenthesised, int& Flags);
   int ParseBranch(int& Flags);
@@ -246,9 +248,9 @@ class TWideRegex {
   int ParseSet(int& Flags);
   int ParseLiteralRun(int& Flags);
   int ParseBraces(int32_t& Min, int32_t& Max);
-  bool ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value);
+  void ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value);
   bool DecodeEscape(const wchar_t*& P, wchar_t& Value);
-  bool HexDigitValue(wchar_t C, int& Value);
+  int HexDigitValue(wchar_t C);
   bool EmitSetRange(wchar_t First, wchar_t Last);
   void EmitSetString(const wchar_t* S);
   void EmitCountedRepeat(wchar_t Op, int Atom, int32_t Min, int32_t Max);

@@ -54,6 +54,10 @@ bool TWideRegex::CompileProgram(const wchar_t* Pattern) {
   return true;
 }
 
+void TWideRegex::ReportAndGoOn(int Code) {
+  if (FSizing) Error(Code);
+}
+
 bool TWideRegex::FailCompile() {
   FProgram.clear();
   FSizing = false;
@@ -155,9 +159,7 @@ int TWideRegex::ParseQuantified(int& Flags) {
   const wchar_t Quantifier = *FParsePos;
   int32_t Min = 0, Max = 0;
   if (Quantifier == L'{') {
-    const int Brace = ParseBraces(Min, Max);
-    if (Brace == kBadQuantifier) return kNoNode;
-    if (Brace == kNotQuantifier) {
+    if (ParseBraces(Min, Max) == kNotQuantifier) {
       Flags = AtomFlags;
       return Ret;
     }
@@ -165,10 +167,12 @@ int TWideRegex::ParseQuantified(int& Flags) {
     Flags = AtomFlags;
     return Ret;
   }
-  // A repeated empty atom would change the pattern's meaning: refuse it.
+  // An atom that may match nothing is not repeated: it stands alone, and its quantifier starts the next
+  // piece, where "*" and "+" fail and a brace is a literal.
   if (!(AtomFlags & pfHasWidth) && Quantifier != L'?') {
-    Error(reeCompOperandCouldBeEmpty);
-    return kNoNode;
+    ReportAndGoOn(reeCompOperandCouldBeEmpty);
+    Flags = AtomFlags;
+    return Ret;
   }
   ++FParsePos;
   bool Lazy = !(FCompModifiers & ModifierG);
@@ -213,10 +217,8 @@ int TWideRegex::ParseQuantified(int& Flags) {
         EmitCountedLoop(Lazy ? opLoopLazy : opLoop, Ret, Min, Max);
       break;
   }
-  if (StartsQuantifier(FParsePos)) {
-    Error(reeCompNestedQuantifier);
-    return kNoNode;
-  }
+  // A second quantifier starts the next piece, where "*", "+" and "?" fail and a brace is a literal.
+  if (IsQuantifierChar(*FParsePos)) ReportAndGoOn(reeCompNestedQuantifier);
   return Ret;
 }
 
@@ -226,29 +228,29 @@ int TWideRegex::ParseBraces(int32_t& Min, int32_t& Max) {
   const wchar_t* MinFirst = FParsePos + 1;
   const wchar_t* MinLast = MinFirst;
   while (IsDigit(*MinLast)) ++MinLast;
-  if (!ParseRepeatCount(MinFirst, MinLast, Min)) return kBadQuantifier;
+  ParseRepeatCount(MinFirst, MinLast, Min);
   if (*MinLast == L'}')
     Max = Min;
   else if (MinLast + 1 == Close)
     Max = kMaxLoopCount;
-  else if (!ParseRepeatCount(MinLast + 1, Close, Max))
-    return kBadQuantifier;
-  if (Max < Min) {
-    Error(reeCompBraceMinAboveMax);
-    return kBadQuantifier;
-  }
+  else
+    ParseRepeatCount(MinLast + 1, Close, Max);
   FParsePos = Close;
+  // Not a quantifier: the atom stands alone and the "}" starts a literal.
+  if (Max < Min) {
+    ReportAndGoOn(reeCompBraceMinAboveMax);
+    return kNotQuantifier;
+  }
   return kQuantifier;
 }
 
-bool TWideRegex::ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value) {
-  if (Last - First > kMaxCountDigits) {
-    Error(reeCompBracesTooBig);
-    return false;
-  }
+void TWideRegex::ParseRepeatCount(const wchar_t* First, const wchar_t* Last, int32_t& Value) {
   Value = 0;
+  if (Last - First > kMaxCountDigits) {
+    ReportAndGoOn(reeCompBracesTooBig);
+    return;
+  }
   for (const wchar_t* P = First; P < Last; ++P) Value = Value * 10 + (*P - L'0');
-  return true;
 }
 
 int TWideRegex::ParseAtom(int& Flags) {
@@ -416,31 +418,26 @@ bool TWideRegex::DecodeEscape(const wchar_t*& P, wchar_t& Value) {
       ++P;
       break;
     }
-    int Digit;
-    if (!HexDigitValue(*P, Digit)) return false;
+    // One digit more could not fit a character: it is dropped, and the escape ends behind it.
     if (Code >= 0x1000) {
-      Error(reeCompHexCodeTooBig);
-      return false;
+      ReportAndGoOn(reeCompHexCodeTooBig);
+      ++P;
+      break;
     }
-    Code = Code * 16 + Digit;
+    Code = Code * 16 + HexDigitValue(*P);
     ++P;
   }
   Value = static_cast<wchar_t>(Code);
   return true;
 }
 
-bool TWideRegex::HexDigitValue(wchar_t C, int& Value) {
-  if (C >= L'0' && C <= L'9')
-    Value = C - L'0';
-  else if (C >= L'a' && C <= L'f')
-    Value = C - L'a' + 10;
-  else if (C >= L'A' && C <= L'F')
-    Value = C - L'A' + 10;
-  else {
-    Error(reeCompBadHexDigit);
-    return false;
-  }
-  return true;
+// Any other character counts as 0.
+int TWideRegex::HexDigitValue(wchar_t C) {
+  if (C >= L'0' && C <= L'9') return C - L'0';
+  if (C >= L'a' && C <= L'f') return C - L'a' + 10;
+  if (C >= L'A' && C <= L'F') return C - L'A' + 10;
+  ReportAndGoOn(reeCompBadHexDigit);
+  return 0;
 }
 
 int TWideRegex::ParseSet(int& Flags) {

@@ -55,7 +55,7 @@ inline constexpr int pfSimple = 2;
 inline constexpr int pfStartsWithRepeat = 4;
 
 // Outcomes of reading a brace quantifier.
-enum { kNotQuantifier, kQuantifier, kBadQuantifier };
+enum { kNotQuantifier, kQuantifier };
 
 // Kinds of backtrack entries: choices resume matching, the others undo one change.
 enum {
@@ -128,10 +128,6 @@ inline const wchar_t* BraceQuantifierEnd(const wchar_t* P) {
     if (*Q != L'}') return nullptr;
   }
   return Q;
-}
-
-inline bool StartsQuantifier(const wchar_t* P) {
-  return *P == L'*' || *P == L'+' || *P == L'?' || (*P == L'{' && BraceQuantifierEnd(P));
 }
 
 inline constexpr const wchar_t* ModifierLetters = L"irsgmx";

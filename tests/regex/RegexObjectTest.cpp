@@ -209,27 +209,16 @@ TEST(RegexObject, CompileErrorsFailWithTheirCodeAndTexts) {
        L"Zu viele ()"},
       {L"(a", reeCompUnmatchedGroup, L"Unmatched ()", L"Fehlende Klammer ()"},
       {L"a)", reeCompUnmatchedClose, L"Unmatched ()", L"Fehlende Klammer ()"},
-      {L"^*", reeCompOperandCouldBeEmpty, L"*+ Operand Could Be Empty", L"*+ Operant kann leer sein"},
-      {L"\\b{2}", reeCompOperandCouldBeEmpty, L"*+ Operand Could Be Empty", L"*+ Operant kann leer sein"},
-      {L"a**", reeCompNestedQuantifier, L"Nested *?+", L"Verschachteltes *?+"},
-      {L"a*{2}", reeCompNestedQuantifier, L"Nested *?+", L"Verschachteltes *?+"},
-      {L"\\xZZ", reeCompBadHexDigit, L"Bad Hex Digit", L"Falsche HEX Zahl"},
-      {L"\\x{4G}", reeCompBadHexDigit, L"Bad Hex Digit", L"Falsche HEX Zahl"},
       {L"[b-a]", reeCompInvalidRange, L"Invalid [] Range", L"Invalide Menge []"},
       {L"[\u0430-\u042F]", reeCompInvalidRange, L"Invalid [] Range", L"Invalide Menge []"},
       {L"[a\\", reeCompTrailingBackslashInSet, L"Trailing \\", L"Abschlie\u00DFendes \\"},
       {L"\\x", reeCompNoHexCodeAfterX, L"No Hex Code After \\x", L"Kein HEX Code nach \\x"},
       {L"\\xA", reeCompNoHexCodeAfterX, L"No Hex Code After \\x", L"Kein HEX Code nach \\x"},
       {L"\\x{41", reeCompNoHexCodeAfterX, L"No Hex Code After \\x", L"Kein HEX Code nach \\x"},
-      {L"\\x{12345}", reeCompHexCodeTooBig, L"Hex Code After \\x Too Big", L"HEX Code nach \\x zu gro\u00DF"},
       {L"[abc", reeCompUnmatchedSet, L"Unmatched []", L"Fehlende Klammer []"},
       {L"*a", reeCompQuantifierFollowsNothing, L"?+*{ Follows Nothing", L"?+*{ folgt nichts"},
       {L"a|?", reeCompQuantifierFollowsNothing, L"?+*{ Follows Nothing", L"?+*{ folgt nichts"},
       {L"a\\", reeCompTrailingBackslash, L"Trailing \\", L"Abschlie\u00DFendes \\"},
-      {L"a{123456789}", reeCompBracesTooBig, L"Braces Argument Too Big", L"Quantor {} zu gro\u00DF"},
-      {L"a{1,123456789}", reeCompBracesTooBig, L"Braces Argument Too Big", L"Quantor {} zu gro\u00DF"},
-      {L"a{3,2}", reeCompBraceMinAboveMax, L"Brace Min Param Greater then Max",
-       L"Min-Quantor gr\u00F6\u00DFer als Max-Quantor"},
       {L"(?#note", reeCompUnclosedComment, L"Unclosed (?#Comment)", L"Ungeschlossener (?#Kommentar)"},
       {L"(?:a)", reeCompUnknownModifier, L"Urecognized Modifier", L"Unbekannter Modifikator"},
       {L"(?i", reeCompUnknownModifier, L"Urecognized Modifier", L"Unbekannter Modifikator"},
@@ -250,6 +239,61 @@ TEST(RegexObject, CompileErrorsFailWithTheirCodeAndTexts) {
   TWideRegex R;
   EXPECT_EQ(R.ErrorMsg(reeBadLinePairedSeparator),
             L"LinePairedSeparator must countain two different chars or no chars at all");
+  WideRegexLanguage = Saved;
+}
+
+// These errors are told, and the compile goes on with what the pattern then says.
+TEST(RegexObject, SomeErrorsAreToldAndTheCompileGoesOn) {
+  struct TCase {
+    std::wstring Pattern;
+    std::vector<int> Codes;
+    const wchar_t* Hit;  // nullptr: the compile fails after all
+    const wchar_t* Miss;
+  };
+  const std::vector<TCase> Cases = {
+      {L"^*", {reeCompOperandCouldBeEmpty, reeCompQuantifierFollowsNothing}, nullptr, nullptr},
+      {L"\\b{2}", {reeCompOperandCouldBeEmpty}, L"a{2}", L"aa"},
+      {L"a**", {reeCompNestedQuantifier, reeCompQuantifierFollowsNothing}, nullptr, nullptr},
+      {L"a*{2}", {reeCompNestedQuantifier}, L"{2}", L"aa"},
+      {L"\\xZZ", {reeCompBadHexDigit, reeCompBadHexDigit}, L"ZZ", nullptr},  // U+0000 ends the literal
+      {L"\\x{4G}", {reeCompBadHexDigit}, L"@", L"4G"},
+      {L"\\x{12345}", {reeCompHexCodeTooBig}, L"\u1234}", L"\u12345"},
+      {L"a{123456789}", {reeCompBracesTooBig}, L"b", nullptr},
+      {L"a{1,123456789}", {reeCompBracesTooBig, reeCompBraceMinAboveMax}, L"a}", L"aa"},
+      {L"a{3,2}", {reeCompBraceMinAboveMax}, L"a}", L"aaa"},
+  };
+  for (const TCase& C : Cases) {
+    TRecordingRegex R;
+    R.SetExpression(C.Pattern);
+    EXPECT_EQ(R.Compile(), C.Hit != nullptr || C.Miss != nullptr) << C.Pattern;
+    EXPECT_EQ(R.Codes, C.Codes) << C.Pattern;
+    if (C.Hit) {
+      EXPECT_TRUE(R.Exec(C.Hit)) << C.Pattern;
+    }
+    if (C.Miss) {
+      EXPECT_FALSE(R.Exec(C.Miss)) << C.Pattern;
+    }
+  }
+  const std::wstring Saved = WideRegexLanguage;
+  const struct {
+    int Code;
+    const wchar_t* English;
+    const wchar_t* German;
+  } Texts[] = {
+      {reeCompOperandCouldBeEmpty, L"*+ Operand Could Be Empty", L"*+ Operant kann leer sein"},
+      {reeCompNestedQuantifier, L"Nested *?+", L"Verschachteltes *?+"},
+      {reeCompBadHexDigit, L"Bad Hex Digit", L"Falsche HEX Zahl"},
+      {reeCompHexCodeTooBig, L"Hex Code After \\x Too Big", L"HEX Code nach \\x zu gro\u00DF"},
+      {reeCompBracesTooBig, L"Braces Argument Too Big", L"Quantor {} zu gro\u00DF"},
+      {reeCompBraceMinAboveMax, L"Brace Min Param Greater then Max", L"Min-Quantor gr\u00F6\u00DFer als Max-Quantor"},
+  };
+  TWideRegex R;
+  for (const auto& T : Texts) {
+    WideRegexLanguage = L"en";
+    EXPECT_EQ(R.ErrorMsg(T.Code), T.English);
+    WideRegexLanguage = L"de";
+    EXPECT_EQ(R.ErrorMsg(T.Code), T.German);
+  }
   WideRegexLanguage = Saved;
 }
 
@@ -289,7 +333,6 @@ TEST(RegexObject, MalformedPatternsEndDefined) {
       {L"a{1,", 0, L"a{1,"},
       {L"a{1,2", 0, L"a{1,2"},
       {L"*a", reeCompQuantifierFollowsNothing, nullptr},
-      {L"a**", reeCompNestedQuantifier, nullptr},
       {L"(?", reeCompUnknownModifier, nullptr},
       {L"(?#", reeCompUnclosedComment, nullptr},
       {L"\\x{", reeCompNoHexCodeAfterX, nullptr},
