@@ -106,6 +106,8 @@ std::wstring EscapeField(const std::wstring& S);
 // back. FileName is the save dialog's choice (empty when cancelled: nothing is written); ".vlm" is
 // appended unless the name holds it. An existing file of that name is replaced only after the user
 // agreed; in ANSI, text that the code page cannot hold is written only after the user agreed to lose it.
+// A relative path that the new file's folder would not find the song by is written as the path it is
+// found at now.
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName);
 // The load (Ersetzen) and append commands after their open dialog; FileName is empty when the
 // dialog was cancelled. Ends the filter. Loading replaces AlleSongs only once the file has been read:
