@@ -138,8 +138,11 @@ void Tprog::EinstellungenSpeichern() {
   Eintragen(Ini, "suchkriterien", "und", s_und->Checked());
   Eintragen(Ini, "suchkriterien", "oder", s_oder->Checked());
   Ini.push_back({"einstellungen", "sprache", start->spr->Caption()});
-  for (const auto& [Modus, Wert] : SongAnzeigeModi())
-    if (Modus->Checked()) Ini.push_back({"einstellungen", "songanzeige", Wert});
+  // One key: of two checked modes the last wins, as when each was written in turn.
+  const auto Modi = SongAnzeigeModi();
+  const auto Modus =
+      std::find_if(Modi.rbegin(), Modi.rend(), [](const auto& M) { return M.first->Checked(); });
+  if (Modus != Modi.rend()) Ini.push_back({"einstellungen", "songanzeige", Modus->second});
   Eintragen(Ini, "einstellungen", "headeranzeige", saheader->Checked());
   Eintragen(Ini, "einstellungen", "statusbaranzeige", sastatus->Checked());
   Eintragen(Ini, "einstellungen", "autosave", einstautosave->Checked());

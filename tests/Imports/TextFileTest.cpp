@@ -245,7 +245,8 @@ TEST_F(TextFileFailedSave, AMissingFolderIsReportedForTheChosenName) {
   ExpectOldFileKept();
 }
 
-// A full disk shows the same way as any refused write: the error names the file and the system's reason.
+// A full disk shows as any refused write does (here a buffer the system cannot read): the error names the
+// file and the system's reason.
 TEST_F(TextFileFailedSave, ARefusedWriteNamesTheFileAndTheReason) {
   const std::wstring Message = MessageOf<EWriteError>([&] {
     WriteFileReplacing(Dir.File(L"old.txt"), [](TStream* Stream) { Stream->WriteBuffer(nullptr, 16); });
