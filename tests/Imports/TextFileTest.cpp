@@ -267,6 +267,14 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
   PROCESS_INFORMATION Live{};
   ASSERT_TRUE(CreateProcessW(Self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                              &Startup, &Live));
+  struct TEnd {
+    PROCESS_INFORMATION& Process;
+    ~TEnd() {
+      TerminateProcess(Process.hProcess, 1);
+      CloseHandle(Process.hThread);
+      CloseHandle(Process.hProcess);
+    }
+  } End{Live};
   const auto Hex = [](DWORD V) {
     wchar_t Text[16];
     swprintf(Text, 16, L"%x", static_cast<unsigned>(V));
@@ -285,9 +293,6 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
   for (const auto& Name : Left) WriteBytes(Dir.File(Name), Old);
   for (const auto& Name : Kept) WriteBytes(Dir.File(Name), Old);
   WideSaveTextFile(L"new", Dir.File(L"old.txt"), cpAnsi);
-  TerminateProcess(Live.hProcess, 1);
-  CloseHandle(Live.hThread);
-  CloseHandle(Live.hProcess);
   EXPECT_EQ(ReadBytes(Dir.File(L"old.txt")), Str("new"));
   std::vector<std::wstring> Expected = Kept;
   Expected.push_back(L"old.txt");
