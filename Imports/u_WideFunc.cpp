@@ -507,18 +507,89 @@ class TTempFileGuard {
       Format(L"Cannot create file \"%s\". %s", {WideExpandFileName(FileName), WideSysErrorMessage(Code)}));
 }
 
-// The temporary file beside FileName, open for writing. Its create error names FileName: the user knows
-// no other name.
+[[noreturn]] void RaiseWriteError(const std::wstring& FileName, DWORD Code) {
+  throw EWriteError(
+      Format(L"Cannot write file \"%s\". %s", {WideExpandFileName(FileName), WideSysErrorMessage(Code)}));
+}
+
+// The temporary file beside FileName, open for writing. Its errors name FileName, the name the user knows,
+// and the system's reason: a full disk shows no other sign.
 class TTempFileStream : public THandleStream {
  public:
   TTempFileStream(const std::wstring& TempName, const std::wstring& FileName)
-      : THandleStream(WideFileCreate(TempName)) {
+      : THandleStream(WideFileCreate(TempName)), FFileName(FileName) {
     if (FHandle == INVALID_HANDLE_VALUE) RaiseCreateError(FileName, GetLastError());
   }
   ~TTempFileStream() override { CloseHandle(FHandle); }
   TTempFileStream(const TTempFileStream&) = delete;
   TTempFileStream& operator=(const TTempFileStream&) = delete;
+
+  int32_t Write(const void* Buffer, int32_t Count) override {
+    DWORD Done = 0;
+    if (Count <= 0) return 0;
+    if (!WriteFile(FHandle, Buffer, static_cast<DWORD>(Count), &Done, nullptr))
+      RaiseWriteError(FFileName, GetLastError());
+    // A file on a local disk takes fewer bytes only when the disk is full.
+    if (Done != static_cast<DWORD>(Count)) RaiseWriteError(FFileName, ERROR_DISK_FULL);
+    return Count;
+  }
+  // The bytes reach the disk before the file replaces the old one, so a crash cannot leave it empty.
+  void Flush() {
+    if (!FlushFileBuffers(FHandle)) RaiseWriteError(FFileName, GetLastError());
+  }
+
+ private:
+  std::wstring FFileName;
 };
+
+// The process whose save of Target made the temporary file Name (see TempNameBeside); none when Name is
+// not such a file.
+std::optional<DWORD> TempFileProcess(const std::wstring& Name, const std::wstring& Target) {
+  const std::wstring Head = Target + L".tmp";
+  if (Name.size() <= Head.size() || WideUpperCase(Name.substr(0, Head.size())) != WideUpperCase(Head))
+    return std::nullopt;
+  const std::wstring Numbers = Name.substr(Head.size());
+  int Groups = 0;
+  size_t Start = 0;
+  for (;;) {
+    const size_t End = std::min(Numbers.find(L'-', Start), Numbers.size());
+    if (End == Start || End - Start > 8 || Numbers.find_first_not_of(L"0123456789abcdefABCDEF", Start) < End)
+      return std::nullopt;
+    ++Groups;
+    if (End == Numbers.size()) break;
+    Start = End + 1;
+  }
+  if (Groups != 3) return std::nullopt;
+  return static_cast<DWORD>(std::wcstoul(Numbers.c_str(), nullptr, 16));
+}
+
+bool ProcessRuns(DWORD Id) {
+  const std::unique_ptr<void, decltype(&CloseHandle)> Process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, Id), &CloseHandle);
+  // Another user's process cannot be opened, but it runs.
+  if (!Process) return GetLastError() == ERROR_ACCESS_DENIED;
+  DWORD Code = 0;
+  return GetExitCodeProcess(Process.get(), &Code) && Code == STILL_ACTIVE;
+}
+
+// Removes the temporary files that saves of FileName killed before their end left beside it, up to the
+// size of the file each. The file of a save that another running process is making stays.
+void RemoveLeftoverTempFiles(const std::wstring& FileName) {
+  const std::wstring Folder = WideExtractFilePath(FileName);
+  const std::wstring Target = WideExtractFileName(FileName);
+  std::vector<std::wstring> Leftovers;
+  TWideSearchRec F;
+  if (WideFindFirst(FileName + L".tmp*", faAnyFile, F) != 0) return;
+  {
+    TSearchGuard Guard(F);
+    do {
+      const std::optional<DWORD> Process = TempFileProcess(F.Name, Target);
+      if (!IsDirectory(F) && Process && *Process != GetCurrentProcessId() && !ProcessRuns(*Process))
+        Leftovers.push_back(Folder + F.Name);
+    } while (WideFindNext(F) == 0);
+  }
+  for (const std::wstring& Name : Leftovers) UCode_DeleteFileW(Name.c_str());
+}
 
 // A rename would replace what creating the file refuses: a read-only file or a folder.
 void CheckReplaceable(const std::wstring& FileName) {
@@ -529,14 +600,19 @@ void CheckReplaceable(const std::wstring& FileName) {
 
 }  // namespace
 
+BOOL (*ReplacingMove)(LPCWSTR TempName, LPCWSTR FileName, DWORD Flags) = UCode_MoveFileExW;
+
 void WriteFileReplacing(const std::wstring& FileName, const std::function<void(TStream* Stream)>& Write) {
   CheckReplaceable(FileName);
+  RemoveLeftoverTempFiles(FileName);
   TTempFileGuard Temp(TempNameBeside(FileName));
   {
     TTempFileStream Stream(Temp.Name(), FileName);
     Write(&Stream);
+    Stream.Flush();
   }
-  if (!UCode_MoveFileExW(Temp.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING))
+  if (!ReplacingMove(Temp.Name().c_str(), FileName.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     RaiseCreateError(FileName, GetLastError());
   Temp.Keep();
 }

@@ -78,9 +78,13 @@ void WideLoadTextFile(const std::wstring& FileName, std::wstring& Text);
 // and leaves the file alone. A name ending in ".bmp", ".gif", ".jpg" or ".jpeg" (in any case) gets the
 // text as a picture instead (WideSaveTextAsPicture).
 void WideSaveTextFile(const std::wstring& Text, const std::wstring& FileName, int CodePage);
-// Creates FileName as a temporary file beside it, which Write fills and which then replaces FileName; on
-// any error the old file stays. The create error (EFCreateError) names FileName.
+// Creates FileName as a temporary file beside it, which Write fills and which, flushed to the disk, then
+// replaces FileName; on any error the old file stays. The errors (EFCreateError, EWriteError) name FileName
+// and the system's reason. Temporary files of FileName that killed saves left are removed first.
 void WriteFileReplacing(const std::wstring& FileName, const std::function<void(TStream* Stream)>& Write);
+// How the complete temporary file replaces the target (MoveFileExW); replaced by tests that stop a save
+// at that moment.
+extern BOOL (*ReplacingMove)(LPCWSTR TempName, LPCWSTR FileName, DWORD Flags);
 
 // Texts as pictures. Ext is an upper-cased extension with its dot.
 bool IsPictureExt(const std::wstring& Ext);

@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "Imports/UCodeForms.h"
@@ -152,22 +153,41 @@ bool AnsiVerlustErlaubt() {
   return JaNeinFrage(Frage);
 }
 
+// True when every relative path finds from Ordner what it finds now: every playlist read so far came from
+// there.
+bool QuellenSindOrdner(const std::wstring& Ordner) {
+  return std::all_of(DateiQuellen.begin(), DateiQuellen.end(),
+                     [&](const std::wstring& Q) { return WideUpperCase(Q) == WideUpperCase(Ordner); });
+}
+
+// The path a playlist in Ordner stores for a song: a relative path that the program folder or Ordner
+// finds the same file by stays; one that only a playlist read from elsewhere finds is written as the
+// file it finds now, which the new playlist then finds from wherever it is read.
+std::wstring PfadFuerPlaylist(const std::wstring& StoredPath, const std::wstring& Ordner) {
+  const std::wstring Gefunden = DateiFinden(StoredPath);
+  if (Gefunden == StoredPath || DateiFinden(StoredPath, ProgrammOrdner(), {Ordner}) == Gefunden)
+    return StoredPath;
+  return Gefunden;
+}
+
 }  // namespace
 
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName) {
   if (FileName.empty()) return;
+  // Case-sensitive on purpose: "x.VLM" becomes "x.VLM.vlm", "a.vlm.bak" stays as it is.
+  const std::wstring Name = FileName.find(L".vlm") == std::wstring::npos ? FileName + L".vlm" : FileName;
+  const std::wstring Ordner = WideExtractFilePath(Name);
+  const bool PfadeBleiben = QuellenSindOrdner(Ordner);
   std::wstring Text;
   for (const Song& S : Songs) {
     for (int F = 0; F < SongFieldCount; ++F) {
       if (F > 0) Text += L'|';
-      Text += EscapeField(S[F]);
+      Text += EscapeField(F == sfPath && !PfadeBleiben ? PfadFuerPlaylist(S[F], Ordner) : S[F]);
     }
     Text += L"\r\n";
   }
   // A UTF-7 file without its signature reads back as ANSI text.
   const int Kodierung = AusgabeKodierung == cpUTF7NoSignature ? cpUTF7 : AusgabeKodierung;
-  // Case-sensitive on purpose: "x.VLM" becomes "x.VLM.vlm", "a.vlm.bak" stays as it is.
-  const std::wstring Name = FileName.find(L".vlm") == std::wstring::npos ? FileName + L".vlm" : FileName;
   if (!ErsetzenErlaubt(Name)) return;
   if (Kodierung == cpAnsi && !AnsiHaeltText(Text) && !AnsiVerlustErlaubt()) return;
   WideSaveTextFile(Text, Name, Kodierung);

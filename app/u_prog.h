@@ -106,6 +106,8 @@ std::wstring EscapeField(const std::wstring& S);
 // back. FileName is the save dialog's choice (empty when cancelled: nothing is written); ".vlm" is
 // appended unless the name holds it. An existing file of that name is replaced only after the user
 // agreed; in ANSI, text that the code page cannot hold is written only after the user agreed to lose it.
+// A relative path that the new file's folder would not find the song by is written as the path it is
+// found at now.
 void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName);
 // The load (Ersetzen) and append commands after their open dialog; FileName is empty when the
 // dialog was cancelled. Ends the filter. Loading replaces AlleSongs only once the file has been read:
@@ -114,6 +116,12 @@ void PlaylistLaden(const std::wstring& FileName, bool Ersetzen);
 
 // The settings file: "velmaro.ini" in the program's folder.
 std::wstring EinstellungsDatei();
+// A key of the settings file and its value, as a save writes them.
+struct TEinstellung {
+  std::string Abschnitt;
+  std::string Schluessel;
+  std::string Wert;
+};
 // The "autoload" key of section "einstellungen" of the settings file IniFile; Default when the key is
 // missing.
 bool AutoloadGewuenscht(const std::wstring& IniFile, bool Default);
@@ -444,7 +452,8 @@ class Tprog : public TForm, public IDropSource {
   // Every web-link item: opens the address its caption shows.
   void BrowseToMenuCaption(TObject* Sender);
 
-  // The settings file. Saving raises EIniFileException when the platform refuses a write.
+  // The settings file. Saving raises EIniFileException, in the program's language and with the writer's
+  // reason, when the file cannot be replaced; the old file stays then.
   void EinstellungenSpeichern();
   void EinstellungenLaden();
   void einstsaveClick(TObject* Sender);
@@ -497,7 +506,7 @@ class Tprog : public TForm, public IDropSource {
   void SongAnzeigeLaden(TCustomIniFile& Ini);
   // The window's and the application's title: Text, or their own names when Text is empty.
   void TitelSetzen(const std::wstring& Text);
-  void FensterbereichSpeichern(TCustomIniFile& Ini);
+  void FensterbereichSpeichern(std::vector<TEinstellung>& Ini);
 
   int32_t MausX = 0;  // the last left-button press in the list, client coordinates
   int32_t MausY = 0;

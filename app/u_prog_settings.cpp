@@ -1,8 +1,10 @@
 // The settings file "velmaro.ini" beside the program: the whole state of the player window written on
 // demand or at closing, and read back on demand or at the first activation.
 #include <algorithm>
+#include <set>
 
 #include "Imports/UCodeSysUtils.h"
+#include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
 #include "app/u_suchopt.h"
@@ -30,44 +32,144 @@ RECT AufDemBildschirm(RECT Bounds) {
   return MovedInto({Bounds.left, Bounds.top, Bounds.left + Breite, Bounds.top + Hoehe}, Area);
 }
 
+std::wstring OhneRaender(const std::wstring& S) {
+  const size_t Anfang = S.find_first_not_of(L" \t");
+  return Anfang == std::wstring::npos ? std::wstring()
+                                      : S.substr(Anfang, S.find_last_not_of(L" \t") + 1 - Anfang);
+}
+
+// A section of an ini text: its header line as written, its upper-cased name and the lines after it.
+struct TAbschnitt {
+  std::wstring Kopf;
+  std::wstring Name;
+  std::vector<std::wstring> Zeilen;
+  bool Uebernommen = false;
+};
+
+// The sections of Text; the first, without header, holds the lines before the first section.
+std::vector<TAbschnitt> Abschnitte(const std::wstring& Text) {
+  std::vector<TAbschnitt> Result(1);
+  for (size_t Anfang = 0; Anfang < Text.size();) {
+    const size_t Ende = std::min(Text.find(L'\n', Anfang), Text.size());
+    std::wstring Zeile = Text.substr(Anfang, Ende - Anfang);
+    if (!Zeile.empty() && Zeile.back() == L'\r') Zeile.pop_back();
+    Anfang = Ende + 1;
+    const std::wstring Inhalt = OhneRaender(Zeile);
+    if (!Inhalt.empty() && Inhalt[0] == L'[')
+      Result.push_back({Zeile, WideUpperCase(OhneRaender(Inhalt.substr(1, Inhalt.find(L']') - 1))), {}});
+    else
+      Result.back().Zeilen.push_back(Zeile);
+  }
+  return Result;
+}
+
+// The upper-cased key of an ini line; empty for a comment or an empty line.
+std::wstring SchluesselDerZeile(const std::wstring& Zeile) {
+  const std::wstring Inhalt = OhneRaender(Zeile);
+  if (Inhalt.empty() || Inhalt[0] == L';') return {};
+  return WideUpperCase(OhneRaender(Inhalt.substr(0, Inhalt.find(L'='))));
+}
+
+// The new text of the settings file: the written keys section by section in their order, each section
+// followed by what the old text held in it besides them; then the old text's other sections. Keys and
+// sections of other versions and a user's comments stay, and a key not written this time (the bounds of a
+// maximised window) keeps its old value.
+std::wstring EinstellungsText(const std::wstring& Alt, const std::vector<TEinstellung>& Neu) {
+  std::vector<TAbschnitt> Alte = Abschnitte(Alt);
+  std::wstring Text;
+  const auto Zeile = [&Text](const std::wstring& Z) { Text += Z + L"\r\n"; };
+  for (const std::wstring& Z : Alte[0].Zeilen) Zeile(Z);
+  for (size_t I = 0; I < Neu.size();) {
+    const std::string& Name = Neu[I].Abschnitt;
+    Zeile(L"[" + AnsiToWide(Name) + L"]");
+    std::set<std::wstring> Geschrieben;
+    for (; I < Neu.size() && Neu[I].Abschnitt == Name; ++I) {
+      Zeile(AnsiToWide(Neu[I].Schluessel) + L"=" + AnsiToWide(Neu[I].Wert));
+      Geschrieben.insert(WideUpperCase(AnsiToWide(Neu[I].Schluessel)));
+    }
+    for (TAbschnitt& A : Alte) {
+      if (&A == &Alte[0] || A.Name != WideUpperCase(AnsiToWide(Name))) continue;
+      A.Uebernommen = true;
+      for (const std::wstring& Z : A.Zeilen)
+        if (!Geschrieben.contains(SchluesselDerZeile(Z))) Zeile(Z);
+    }
+  }
+  for (const TAbschnitt& A : Alte) {
+    if (&A == &Alte[0] || A.Uebernommen) continue;
+    Zeile(A.Kopf);
+    for (const std::wstring& Z : A.Zeilen) Zeile(Z);
+  }
+  return Text;
+}
+
+// The file keeps the encoding it has, as the profile functions that read it keep it; a new file is ANSI.
+int EinstellungsKodierung(const std::wstring& Datei) {
+  const int Kodierung = WideFileExists(Datei) ? WideGetTextFileCodePage(Datei) : cpAnsi;
+  return Kodierung == cpUTF8 || Kodierung == cpUTF16LE || Kodierung == cpUTF16BE ? Kodierung : cpAnsi;
+}
+
+void Eintragen(std::vector<TEinstellung>& Ini, const char* Abschnitt, const char* Schluessel, int Wert) {
+  Ini.push_back({Abschnitt, Schluessel, IntToStr(Wert)});
+}
+
+void Eintragen(std::vector<TEinstellung>& Ini, const char* Abschnitt, const char* Schluessel, bool Wert) {
+  Ini.push_back({Abschnitt, Schluessel, Wert ? "1" : "0"});
+}
+
 }  // namespace
 
 void Tprog::EinstellungenSpeichern() {
-  TIniFile Ini(EinstellungsDatei());
+  std::vector<TEinstellung> Ini;
   FensterbereichSpeichern(Ini);
   for (int I = 0; I < std::ssize(SpaltenSchluessel); ++I)
-    Ini.WriteInteger("programm", SpaltenSchluessel[I], lv->Columns()->Items(I)->Width());
-  Ini.WriteBool("wiedergabe", "zufall", zufall->Checked());
-  Ini.WriteBool("suche", "sucheoffen", msuche->Checked());
-  Ini.WriteBool("suche", "optionenoffen", suchoptpanel->Checked());
+    Eintragen(Ini, "programm", SpaltenSchluessel[I], lv->Columns()->Items(I)->Width());
+  Eintragen(Ini, "wiedergabe", "zufall", zufall->Checked());
+  Eintragen(Ini, "suche", "sucheoffen", msuche->Checked());
+  Eintragen(Ini, "suche", "optionenoffen", suchoptpanel->Checked());
   for (int F = 0; F < SongFieldCount; ++F)
-    Ini.WriteBool("suchspalten", SuchspaltenSchluessel[F], SpaltenSchalter()[F]->Checked());
-  Ini.WriteBool("suchspalten", "alle", sp_rballes->Checked());
-  Ini.WriteBool("suchspalten", "keine", sp_rbnix->Checked());
-  Ini.WriteBool("suchspalten", "standard", sp_rbstandard->Checked());
-  Ini.WriteBool("suchkriterien", "grossklein", s_grkl->Checked());
-  Ini.WriteBool("suchkriterien", "exakt", s_strexakt->Checked());
-  Ini.WriteBool("suchkriterien", "invers", s_invers->Checked());
-  Ini.WriteBool("suchkriterien", "ganz", s_ganz->Checked());
-  Ini.WriteBool("suchkriterien", "und", s_und->Checked());
-  Ini.WriteBool("suchkriterien", "oder", s_oder->Checked());
-  Ini.WriteString("einstellungen", "sprache", start->spr->Caption());
-  for (const auto& [Modus, Wert] : SongAnzeigeModi())
-    if (Modus->Checked()) Ini.WriteString("einstellungen", "songanzeige", Wert);
-  Ini.WriteBool("einstellungen", "headeranzeige", saheader->Checked());
-  Ini.WriteBool("einstellungen", "statusbaranzeige", sastatus->Checked());
-  Ini.WriteBool("einstellungen", "autosave", einstautosave->Checked());
-  Ini.WriteBool("einstellungen", "autoload", einstautoload->Checked());
+    Eintragen(Ini, "suchspalten", SuchspaltenSchluessel[F], SpaltenSchalter()[F]->Checked());
+  Eintragen(Ini, "suchspalten", "alle", sp_rballes->Checked());
+  Eintragen(Ini, "suchspalten", "keine", sp_rbnix->Checked());
+  Eintragen(Ini, "suchspalten", "standard", sp_rbstandard->Checked());
+  Eintragen(Ini, "suchkriterien", "grossklein", s_grkl->Checked());
+  Eintragen(Ini, "suchkriterien", "exakt", s_strexakt->Checked());
+  Eintragen(Ini, "suchkriterien", "invers", s_invers->Checked());
+  Eintragen(Ini, "suchkriterien", "ganz", s_ganz->Checked());
+  Eintragen(Ini, "suchkriterien", "und", s_und->Checked());
+  Eintragen(Ini, "suchkriterien", "oder", s_oder->Checked());
+  Ini.push_back({"einstellungen", "sprache", start->spr->Caption()});
+  // One key: of two checked modes the last wins, as when each was written in turn.
+  const auto Modi = SongAnzeigeModi();
+  const auto Modus =
+      std::find_if(Modi.rbegin(), Modi.rend(), [](const auto& M) { return M.first->Checked(); });
+  if (Modus != Modi.rend()) Ini.push_back({"einstellungen", "songanzeige", Modus->second});
+  Eintragen(Ini, "einstellungen", "headeranzeige", saheader->Checked());
+  Eintragen(Ini, "einstellungen", "statusbaranzeige", sastatus->Checked());
+  Eintragen(Ini, "einstellungen", "autosave", einstautosave->Checked());
+  Eintragen(Ini, "einstellungen", "autoload", einstautoload->Checked());
+  // Written whole and then put in place of the old file, so that a program ended at any moment leaves
+  // the old settings or the new ones.
+  const std::wstring Datei = EinstellungsDatei();
+  try {
+    std::wstring Alt;
+    if (WideFileExists(Datei)) WideLoadTextFile(Datei, Alt);
+    WideSaveTextFile(EinstellungsText(Alt, Ini), Datei, EinstellungsKodierung(Datei));
+  } catch (const Exception& E) {
+    throw EIniFileException(
+        Sprachtext(L"Die Einstellungen wurden nicht gespeichert, die Datei bleibt, wie sie war.\n\n",
+                   L"The settings were not saved; the file is left as it was.\n\n") +
+        E.Message());
+  }
 }
 
-void Tprog::FensterbereichSpeichern(TCustomIniFile& Ini) {
+void Tprog::FensterbereichSpeichern(std::vector<TEinstellung>& Ini) {
   // A minimised window's own bounds are the icon's: the bounds it comes back to are stored instead.
   WINDOWPLACEMENT Platz{};
   Platz.length = sizeof Platz;
   const bool Minimiert = WindowState() == wsMinimized && GetWindowPlacement(Handle(), &Platz);
   const bool Maximiert =
       WindowState() == wsMaximized || (Minimiert && (Platz.flags & WPF_RESTORETOMAXIMIZED));
-  Ini.WriteBool("programm", "maximiert", Maximiert);
+  Eintragen(Ini, "programm", "maximiert", Maximiert);
   if (Maximiert) return;
   RECT Bounds = BoundsRect();
   if (Minimiert) {
@@ -79,10 +181,10 @@ void Tprog::FensterbereichSpeichern(TCustomIniFile& Ini) {
     OffsetRect(&Bounds, Monitor.rcWork.left - Monitor.rcMonitor.left,
                Monitor.rcWork.top - Monitor.rcMonitor.top);
   }
-  Ini.WriteInteger("programm", "breite", Bounds.right - Bounds.left);
-  Ini.WriteInteger("programm", "hoehe", Bounds.bottom - Bounds.top);
-  Ini.WriteInteger("programm", "links", Bounds.left);
-  Ini.WriteInteger("programm", "oben", Bounds.top);
+  Eintragen(Ini, "programm", "breite", static_cast<int>(Bounds.right - Bounds.left));
+  Eintragen(Ini, "programm", "hoehe", static_cast<int>(Bounds.bottom - Bounds.top));
+  Eintragen(Ini, "programm", "links", static_cast<int>(Bounds.left));
+  Eintragen(Ini, "programm", "oben", static_cast<int>(Bounds.top));
 }
 
 void Tprog::EinstellungenLaden() {
@@ -133,8 +235,11 @@ void Tprog::FensterbereichLaden(TCustomIniFile& Ini) {
     return;
   }
   SendMessageA(Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-  const int Breite = Ini.ReadInteger("programm", "breite", Width());
-  const int Hoehe = Ini.ReadInteger("programm", "hoehe", Height());
+  // A size smaller than the system lets a window be is no size the window had: the current one stays.
+  int Breite = Ini.ReadInteger("programm", "breite", Width());
+  if (Breite < GetSystemMetrics(SM_CXMINTRACK)) Breite = Width();
+  int Hoehe = Ini.ReadInteger("programm", "hoehe", Height());
+  if (Hoehe < GetSystemMetrics(SM_CYMINTRACK)) Hoehe = Height();
   const int Links = Ini.ReadInteger("programm", "links", Left());
   const int Oben = Ini.ReadInteger("programm", "oben", Top());
   const RECT Bounds = AufDemBildschirm({Links, Oben, Links + Breite, Oben + Hoehe});

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <random>
 
 #include "Imports/UCodeRepSystem.h"
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
+#include "classlib/Streams.h"
 #include "tests/classlib/RaisedMessage.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/Trace.h"
@@ -241,6 +243,61 @@ TEST_F(TextFileFailedSave, AMissingFolderIsReportedForTheChosenName) {
         MessageOf<EFCreateError>([&] { WideSaveTextFile(L"new", Dir.File(Name), cpUTF8); }),
         L"Cannot create file \"" + Dir.File(Name) + L"\". " + WideSysErrorMessage(ERROR_PATH_NOT_FOUND));
   ExpectOldFileKept();
+}
+
+// A full disk shows as any refused write does (here a buffer the system cannot read): the error names the
+// file and the system's reason.
+TEST_F(TextFileFailedSave, ARefusedWriteNamesTheFileAndTheReason) {
+  const std::wstring Message = MessageOf<EWriteError>([&] {
+    WriteFileReplacing(Dir.File(L"old.txt"), [](TStream* Stream) { Stream->WriteBuffer(nullptr, 16); });
+  });
+  const std::wstring Head = L"Cannot write file \"" + Dir.File(L"old.txt") + L"\". ";
+  EXPECT_EQ(Message.substr(0, Head.size()), Head);
+  EXPECT_GT(Message.size(), Head.size());
+  ExpectOldFileKept();
+}
+
+// Temporary files that saves of the same file left when they were killed go; those of other files, of
+// this process and of a process that still runs (a save in progress) stay.
+TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
+  wchar_t Self[MAX_PATH];
+  GetModuleFileNameW(nullptr, Self, MAX_PATH);
+  STARTUPINFOW Startup{};
+  Startup.cb = sizeof Startup;
+  PROCESS_INFORMATION Live{};
+  ASSERT_TRUE(CreateProcessW(Self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &Startup, &Live));
+  struct TEnd {
+    PROCESS_INFORMATION& Process;
+    ~TEnd() {
+      TerminateProcess(Process.hProcess, 1);
+      CloseHandle(Process.hThread);
+      CloseHandle(Process.hProcess);
+    }
+  } End{Live};
+  const auto Hex = [](DWORD V) {
+    wchar_t Text[16];
+    swprintf(Text, 16, L"%x", static_cast<unsigned>(V));
+    return std::wstring(Text);
+  };
+  const std::wstring Ended = L"7ffffff0";  // no process has this id
+  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2",
+                                          L"OLD.TXT.TMP" + Ended + L"-0-0"};
+  const std::vector<std::wstring> Kept = {L"old.txt.tmp" + Hex(Live.dwProcessId) + L"-1-2",
+                                          L"old.txt.tmp" + Hex(GetCurrentProcessId()) + L"-1-2",
+                                          L"other.txt.tmp" + Ended + L"-1-2",
+                                          L"old.txt.tmp" + Ended + L"-1",
+                                          L"old.txt.tmp" + Ended + L"-1-2-3",
+                                          L"old.txt.tmp" + Ended + L"-1-x",
+                                          L"old.txt.tmpfile"};
+  for (const auto& Name : Left) WriteBytes(Dir.File(Name), Old);
+  for (const auto& Name : Kept) WriteBytes(Dir.File(Name), Old);
+  WideSaveTextFile(L"new", Dir.File(L"old.txt"), cpAnsi);
+  EXPECT_EQ(ReadBytes(Dir.File(L"old.txt")), Str("new"));
+  std::vector<std::wstring> Expected = Kept;
+  Expected.push_back(L"old.txt");
+  std::sort(Expected.begin(), Expected.end());
+  EXPECT_EQ(Entries(Dir.Path()), Expected);
 }
 
 // Pictures in any case; GIF pictures need the GIF codec, which this program does not link.

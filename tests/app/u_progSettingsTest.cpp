@@ -207,8 +207,11 @@ TEST_F(ProgSettings, TheOptionsPanelBringsTheSearchPanelAlong) {
   EXPECT_FALSE(IstGefiltert);  // the closed search panel ended the filter first
 }
 
-// A window stored on a screen that is gone comes back on this one; no column shrinks out of sight.
+// A window stored on a screen that is gone comes back on this one; a size smaller than any window gives
+// the window's own size; no column shrinks out of sight.
 TEST_F(ProgSettings, BoundsComeBackOnTheScreenAndColumnsKeepAWidth) {
+  SendMessageA(prog->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  prog->SetBounds(10, 10, 640, 480);
   IniSchreiben(
       "[programm]\r\nbreite=9000\r\nhoehe=5\r\nlinks=5000\r\noben=-3000\r\nspalte_num=0\r\nspalte_tit=-"
       "8\r\n");
@@ -219,10 +222,16 @@ TEST_F(ProgSettings, BoundsComeBackOnTheScreenAndColumnsKeepAWidth) {
   EXPECT_EQ(B.left, Area.left);
   EXPECT_EQ(B.right, Area.right);
   EXPECT_EQ(B.top, Area.top);
-  EXPECT_EQ(B.bottom - B.top, GetSystemMetrics(SM_CYMINTRACK));
+  EXPECT_EQ(B.bottom - B.top, 480);
   EXPECT_EQ(prog->lv->Columns()->Items(0)->Width(), 20);
   EXPECT_EQ(prog->lv->Columns()->Items(2)->Width(), 20);
   EXPECT_EQ(prog->lv->Columns()->Items(1)->Width(), 130);
+
+  prog->SetBounds(10, 10, 640, 480);
+  IniSchreiben("[programm]\r\nbreite=-500\r\nhoehe=-500\r\nlinks=40\r\noben=30\r\n");
+  prog->EinstellungenLaden();
+  const RECT N = prog->BoundsRect();
+  EXPECT_EQ(std::vector<long>({N.left, N.top, N.right, N.bottom}), std::vector<long>({40, 30, 680, 510}));
 }
 
 // An unknown mode gives the first one, so that the next save stores a mode again.
@@ -263,20 +272,79 @@ TEST_F(ProgSettings, TheStoredLanguageSwitchesEveryWindowAndIsNormalised) {
   EXPECT_EQ(prog->Suchen->Caption(), L"unber\xFChrt");
 }
 
-// The file can be read but not written: a handle that shares it for reading only (the read-only attribute
-// would not stop a test run as root).
+// The file cannot be replaced: a handle that shares it for reading only (the read-only attribute alone
+// would not stop a test run as root), then the read-only attribute. The old file stays, and the message
+// says so in the program's language, with the file and the system's reason.
 TEST_F(ProgSettings, ARefusedWriteIsReportedOnceAndTheProgramStillCloses) {
-  IniSchreiben("[programm]\r\n");
+  IniSchreiben("[programm]\r\nbreite=700\r\n");
+  const Bytes Alt = ReadBytes(Ini());
   const HANDLE NurLesen =
       CreateFileW(Ini().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(NurLesen, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(L"Unable to write to " + Ini(), MessageOf<EIniFileException>([] { prog->einstsaveClick(prog); }));
+  const std::wstring Meldung = MessageOf<EIniFileException>([] { prog->einstsaveClick(prog); });
+  EXPECT_EQ(Meldung.rfind(L"Die Einstellungen wurden nicht gespeichert, die Datei bleibt, wie sie war.", 0),
+            0u)
+      << WideToAnsi(Meldung);
+  EXPECT_NE(Meldung.find(L"\"" + Ini() + L"\". "), std::wstring::npos) << WideToAnsi(Meldung);
   prog->einstautosaveClick(prog->einstautosave);
   bool CanClose = false;
   prog->FormCloseQuery(prog, CanClose);
   EXPECT_TRUE(CanClose);
-  EXPECT_EQ(Shown, std::vector<std::string>{WideToAnsi(L"Unable to write to " + Ini(), CP_UTF8)});
+  EXPECT_EQ(Shown, std::vector<std::string>{WideToAnsi(Meldung, CP_UTF8)});
   CloseHandle(NurLesen);
+  EXPECT_EQ(ReadBytes(Ini()), Alt);
+
+  prog->English1Click(prog->English1);
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(MessageOf<EIniFileException>([] { prog->EinstellungenSpeichern(); }),
+            L"The settings were not saved; the file is left as it was.\n\nCannot create file \"" + Ini() +
+                L"\". " + WideSysErrorMessage(ERROR_ACCESS_DENIED));
+  SetFileAttributesW(Ini().c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(Ini()), Alt);
+  WIN32_FIND_DATAW Data;
+  EXPECT_EQ(FindFirstFileW((Ini() + L".tmp*").c_str(), &Data), INVALID_HANDLE_VALUE);
+}
+
+// A save is written whole beside the file and takes its place only then: the old file is whole until that
+// moment and the new one after it, so a program ended at any point leaves one of them. Sections, keys and
+// comments that the program does not write stay, and so does the file's encoding.
+TEST_F(ProgSettings, ASaveReplacesTheOldFileWholeAndKeepsWhatItDoesNotWrite) {
+  static Bytes AltBeimErsetzen, NeuBeimErsetzen;
+  const auto Echt = ReplacingMove;
+  ReplacingMove = [](LPCWSTR Temp, LPCWSTR Target, DWORD Flags) -> BOOL {
+    AltBeimErsetzen = ReadBytes(Target);
+    NeuBeimErsetzen = ReadBytes(Temp);
+    return MoveFileExW(Temp, Target, Flags);
+  };
+  struct TZurueck {
+    decltype(Echt) Move;
+    ~TZurueck() { ReplacingMove = Move; }
+  } Zurueck{Echt};
+  const std::string Alt =
+      "; mine\r\n[fremd]\r\nx=\xE4\r\n[Programm]\r\nbreite=700\r\nalt=5\r\n[einstellungen]\r\nautoload=0\r\n";
+  IniSchreiben(Alt);
+  prog->SetBounds(30, 20, 800, 600);
+  prog->EinstellungenSpeichern();
+  EXPECT_EQ(AltBeimErsetzen, Bytes(Alt.begin(), Alt.end()));
+  EXPECT_EQ(NeuBeimErsetzen, ReadBytes(Ini()));
+  const std::vector<std::string> Zeilen = IniZeilen();
+  ASSERT_EQ(Zeilen.size(), 50u);
+  EXPECT_EQ(std::vector<std::string>(Zeilen.begin(), Zeilen.begin() + 3),
+            (std::vector<std::string>{"; mine", "[programm]", "maximiert=0"}));
+  EXPECT_EQ(std::vector<std::string>(Zeilen.begin() + 15, Zeilen.begin() + 18),
+            (std::vector<std::string>{"spalte_dat=125", "alt=5", "[wiedergabe]"}));
+  EXPECT_EQ(std::count(Zeilen.begin(), Zeilen.end(), "breite=" + std::to_string(prog->Width())), 1);
+  EXPECT_EQ(std::count(Zeilen.begin(), Zeilen.end(), "autoload=1"), 1);
+  EXPECT_EQ(std::vector<std::string>(Zeilen.end() - 2, Zeilen.end()),
+            (std::vector<std::string>{"[fremd]", "x=\xE4"}));
+
+  // A file in UTF-16 stays in UTF-16 and reads as before.
+  WideSaveTextFile(L"[wiedergabe]\r\nzufall=0\r\n", Ini(), cpUTF16LE);
+  prog->EinstellungenSpeichern();
+  EXPECT_EQ(WideGetTextFileCodePage(Ini()), cpUTF16LE);
+  prog->zufallClick(prog->zufall);
+  prog->EinstellungenLaden();
+  EXPECT_TRUE(prog->zufall->Checked());
 }
 
 TEST_F(ProgSettings, AProgramFolderOutsideTheAnsiCodePageLoadsAndSavesItsSettings) {

@@ -96,6 +96,29 @@ TEST_F(ProgPlaylist, DateiFindenTriesProgramFolderThenEverySourceFolder) {
   for (const auto& [Stored, Resolved] : Cases) EXPECT_EQ(DateiFinden(Stored, Prog, DateiQuellen), Resolved);
 }
 
+// A copy saved into another folder finds every song from there; a copy beside the first keeps the relative
+// paths, which find the songs wherever both are moved together.
+TEST_F(ProgPlaylist, RelativeEntriesSavedIntoAnotherFolderStillFindTheirSongs) {
+  for (const wchar_t* F : {L"src", L"src\\sub", L"other"}) MakeDir(Dir.File(F));
+  for (const wchar_t* F : {L"src\\sub\\a.mp3", L"src\\b.mp3", L"c.mp3"}) WriteBytes(Dir.File(F), B("x", 1));
+  const std::string Text = "1|a||||||sub\\a.mp3\r\n2|b||||||b.mp3\r\n3|c||||||" +
+                           WideToAnsi(Dir.File(L"c.mp3")) + "\r\n4|d||||||gone.mp3\r\n";
+  WriteBytes(Dir.File(L"src\\list.vlm"), Bytes(Text.begin(), Text.end()));
+  PlaylistLaden(Dir.File(L"src\\list.vlm"), true);
+  const TWideSongArray Geladen = AlleSongs;
+  PlaylistSpeichern(AlleSongs, Dir.File(L"other\\copy.vlm"));
+  PlaylistSpeichern(AlleSongs, Dir.File(L"src\\beside.vlm"));
+
+  DateiQuellen.clear();
+  PlaylistLaden(Dir.File(L"other\\copy.vlm"), true);
+  ASSERT_EQ(AlleSongs.size(), 4u);
+  for (int I = 0; I < 3; ++I) EXPECT_TRUE(WideFileExists(DateiFinden(AlleSongs[I][sfPath]))) << I;
+  EXPECT_EQ(AlleSongs[3][sfPath], L"gone.mp3");
+  DateiQuellen.clear();
+  PlaylistLaden(Dir.File(L"src\\beside.vlm"), true);
+  EXPECT_EQ(AlleSongs, Geladen);
+}
+
 TEST(ProgDateiFinden, RelativePathsStartAtTheProgramFolder) {
   const std::wstring Name = L"prog-test-" + std::to_wstring(GetCurrentProcessId()) + L".mp3";
   const std::wstring Beside = ProgrammOrdner() + Name;
