@@ -175,6 +175,30 @@ TEST(GIFOptimize, IndicesBeyondTheTableShowTheSameAfterSortingAndSaving) {
   });
 }
 
+TEST(GIFOptimize, TheGraphicControlBlockThatSpeaksForAFrameStays) {
+  // Block A (transparent lime, delay 50) and then B, which asks for nothing and so speaks for a lime
+  // frame shown for the default delay.
+  TGIFPicture Picture;
+  for (TColor Color : {clRed, clLime}) Picture.GetGlobalColorMap()->Add(Color);
+  for (int F = 0; F < 2; ++F) {
+    auto* Frame = new TGIFSubImage(&Picture);
+    Frame->SetFrameRect(0, 0, 2, 2);
+    std::fill_n(Frame->GetScanline(0), 4, static_cast<uint8_t>(1 - F));
+    if (F == 0) AddControl(Frame, 50, dsKeep, 1);
+    AddControl(Frame, 0, dsUnspecified, -1);
+    Picture.Add(Frame);
+  }
+  const auto Before = Compose(Picture).Seen();
+  ASSERT_EQ(COLORREF{clLime}, Before.front().second[0]);
+  Optimize(Picture, optCleanup);
+  EXPECT_EQ(Before, Compose(Picture).Seen());
+  ExpectChangedAnimationsPlayTheSame([](TGIFSubImage* Changed, std::mt19937& Random) {
+    if (Random() % 2) return;
+    const int Transparent = Random() % 3 ? -1 : static_cast<int>(Random() % 2);
+    AddControl(Changed, Random() % 2 * 5, static_cast<TGIFDisposal>(Random() % 2), Transparent);
+  });
+}
+
 TEST(GIFOptimize, WithoutOptionsNothingChangesButProgress) {
   const auto Picture = RandomAnimation(7);
   const std::string Before = Describe(*Picture);
