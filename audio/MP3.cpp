@@ -506,9 +506,13 @@ std::wstring TID3v2Tag::GetFrameText(int FieldIndex) const {
     case 0:
       return TrimTagText(
           CodePageToWideString(FirstValue(std::string(reinterpret_cast<const char*>(Text), Count)), 0));
-    case 1:
+    case 1: {
       if (Count < 2) return {};
-      return FirstValue(Utf16Text(Text + 2, Count / 2 - 1, Text[0] == 0xFE && Text[1] == 0xFF));
+      // Some writers leave the mark out: the text then starts at once, little-endian.
+      const bool Marked = (Text[0] == 0xFF && Text[1] == 0xFE) || (Text[0] == 0xFE && Text[1] == 0xFF);
+      if (!Marked) return FirstValue(Utf16Text(Text, Count / 2, false));
+      return FirstValue(Utf16Text(Text + 2, Count / 2 - 1, Text[0] == 0xFE));
+    }
     case 2:
       return FirstValue(Utf16Text(Text, Count / 2, true));
     case 3:

@@ -113,9 +113,14 @@ void TGIFSubImage::ReleasePixels() {
 
 void TGIFSubImage::RemapPixels(const std::array<uint8_t, 256>& Map) {
   // A transparent index beyond the table hides nothing and stays beyond it.
-  if (const int Transparent = TransparentIndex(); Transparent >= 0)
-    FGraphicControlExtension->FTransparentColorIndex = Map[static_cast<size_t>(Transparent)];
-  for (uint8_t& P : FPixels) P = Map[P];
+  const int Transparent = TransparentIndex();
+  const int Hidden = Transparent >= 0 ? Map[static_cast<size_t>(Transparent)] : -1;
+  if (Transparent >= 0) FGraphicControlExtension->FTransparentColorIndex = static_cast<uint8_t>(Hidden);
+  // A value beyond the table shows entry 0 opaque; where entry 0 is the transparent colour it stays beyond
+  // the table, whose entry 0 keeps its place then.
+  const int Count = EffectiveColorMap()->Count();
+  for (uint8_t& P : FPixels)
+    if (P < Count || Map[P] != Hidden) P = Map[P];
   ReleaseBitmap();
   ReleaseMask();
 }

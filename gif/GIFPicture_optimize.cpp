@@ -203,8 +203,17 @@ void DropCoveredRestore(TGIFSubImage* Frame, TGIFSubImage* Next) {
     Frame->GraphicControlExtension()->SetDisposal(dsKeep);
 }
 
+bool HasOtherControl(TGIFSubImage* Frame, TGIFGraphicControlExtension* Control) {
+  for (int I = 0; I < Frame->Extensions()->Count(); ++I) {
+    TGIFExtension* Extension = Frame->Extensions()->Extension(I);
+    if (Extension != Control && dynamic_cast<TGIFGraphicControlExtension*>(Extension)) return true;
+  }
+  return false;
+}
+
 // Comments, plain texts, unknown applications and loop blocks that do not count go; so does a graphic
-// control block that asks for nothing; and a frame left without image and blocks.
+// control block that asks for nothing, unless another block would speak for the frame in its place; and
+// a frame left without image and blocks.
 void CleanUpFrame(TGIFPicture* Image, int Index) {
   TGIFSubImage* Frame = Image->Frame(Index);
   const bool Single = Image->Frames()->Count() == 1;
@@ -219,7 +228,7 @@ void CleanUpFrame(TGIFPicture* Image, int Index) {
   if (TGIFGraphicControlExtension* Control = Frame->GraphicControlExtension()) {
     const bool Keeps = Control->GetDisposal() == dsUnspecified || Control->GetDisposal() == dsKeep;
     if ((Control->GetDelay() == 0 || Single) && !Control->GetTransparent() && !Control->GetUserInput() &&
-        (Keeps || Single))
+        (Keeps || Single) && !HasOtherControl(Frame, Control))
       delete Control;  // it leaves the frame's list
   }
   if (Frame->IsEmpty() && Extensions->Count() == 0) Image->Frames()->Delete(Index);

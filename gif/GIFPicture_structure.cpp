@@ -207,10 +207,13 @@ bool TGIFColorMap::SortByUsage() {
   FSorted = true;
   TGIFUsageTable Usage{};
   CountUsage(Usage);
-  // A pixel beyond the table shows entry 0: it uses that entry and follows it.
+  // A value beyond the table shows entry 0: it uses that entry and follows it, even when no entry moves.
+  // Entry 0 then keeps its place, so that where it is the transparent colour the value can stay beyond.
+  const bool Beyond =
+      std::any_of(Usage.begin() + FCount, Usage.end(), [](const TGIFUsage& U) { return U.Count > 0; });
   for (size_t I = static_cast<size_t>(FCount); I < Usage.size(); ++I) Usage[0].Count += Usage[I].Count;
   // Most used first; the stable order keeps equally used entries where they were.
-  std::stable_sort(Usage.begin(), Usage.begin() + FCount,
+  std::stable_sort(Usage.begin() + (Beyond ? 1 : 0), Usage.begin() + FCount,
                    [](const TGIFUsage& A, const TGIFUsage& B) { return A.Count > B.Count; });
   bool Moved = false;
   for (int I = 0; I < FCount; ++I) Moved |= Usage[static_cast<size_t>(I)].Index != I;
@@ -220,7 +223,7 @@ bool TGIFColorMap::SortByUsage() {
     Map[static_cast<size_t>(Usage[static_cast<size_t>(I)].Index)] = static_cast<uint8_t>(I);
     if (Usage[static_cast<size_t>(I)].Count == 0 && Used == FCount) Used = I;
   }
-  if (!Moved) return true;
+  if (!Moved && !Beyond) return true;
   for (size_t I = static_cast<size_t>(FCount); I < Map.size(); ++I) Map[I] = Map[0];
   RemapFrames(Map);
   const std::vector<TGIFColor> Old = FData;

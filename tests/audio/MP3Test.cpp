@@ -211,6 +211,8 @@ TEST(MP3ID3v2, TextEncodingsOfEveryVersion) {
       {3, Bytes{1, 0xFE, 0xFF, 0, 'a', 0, 'b', 0, 'c', 0, 0}, L"abc"},
       {3, Bytes{1, 0xFF, 0xFE} + Utf16LE(L"abc"), L"abc"},
       {3, Bytes{1, 0xFE, 0xFF, 0, 'a', 0, 'b', 0, 'c'}, L"abc"},
+      {3, Bytes{1} + Utf16LE(L"Epic Rap") + Zeros(2), L"Epic Rap"},  // no mark: little-endian
+      {3, Bytes{1} + Utf16LE(L"\u0416"), L"\u0416"},
       {4, Bytes{2, 0x04, 0x14, 0, 'x'}, L"\u0414x"},
       {4,
        Bytes{3} + Str("\xC3\x9C"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "tests/classlib/RaisedMessage.h"
@@ -12,6 +13,7 @@ namespace {
 
 struct TRGB {
   uint8_t R, G, B;
+  bool operator==(const TRGB&) const = default;
 };
 
 struct TLogPalette4 {
@@ -73,6 +75,61 @@ Bytes IndicesOf(TBitmap& Bitmap) {
     Result.insert(Result.end(), Row, Row + Bitmap.Width());
   }
   return Result;
+}
+
+// The octree the plain way: each pixel walks down from the root, and while there are more leaves than
+// asked, the newest node of the deepest level that has any takes its children in.
+std::vector<TRGB> PlainOctreePalette(const std::vector<TRGB>& Pixels, int MaxColors, int Bits) {
+  struct TNode {
+    bool Leaf;
+    uint64_t Sums[4];  // pixels, red, green, blue
+    int Children[8];   // 0: none
+  };
+  std::vector<TNode> Nodes{{}, {}};  // the root is node 1
+  std::vector<int> Reducible[8] = {{1}};
+  int Leaves = 0;
+  for (const TRGB& C : Pixels) {
+    int Node = 1;
+    for (int Level = 1; !Nodes[Node].Leaf; ++Level) {
+      const int Shift = 8 - Level;
+      const int Index = (C.R >> Shift & 1) << 2 | (C.G >> Shift & 1) << 1 | (C.B >> Shift & 1);
+      if (!Nodes[Node].Children[Index]) {
+        Nodes.push_back({Level == Bits, {}, {}});
+        Nodes[Node].Children[Index] = static_cast<int>(Nodes.size()) - 1;
+        if (Level == Bits)
+          ++Leaves;
+        else
+          Reducible[Level].push_back(Nodes[Node].Children[Index]);
+      }
+      Node = Nodes[Node].Children[Index];
+    }
+    const uint64_t Added[4] = {1, C.R, C.G, C.B};
+    for (int I = 0; I < 4; ++I) Nodes[Node].Sums[I] += Added[I];
+    for (int Level = Bits - 1; Leaves > MaxColors; Level = Bits - 1) {
+      while (Level > 0 && Reducible[Level].empty()) --Level;
+      if (Reducible[Level].empty()) break;
+      TNode& Merged = Nodes[Reducible[Level].back()];
+      Reducible[Level].pop_back();
+      for (int& Child : Merged.Children) {
+        for (int I = 0; I < 4 && Child; ++I) Merged.Sums[I] += Nodes[Child].Sums[I];
+        Leaves -= Child != 0;
+        Child = 0;
+      }
+      Merged.Leaf = true;
+      ++Leaves;
+    }
+  }
+  std::vector<TRGB> Palette;
+  const std::function<void(int)> Collect = [&](int Node) {
+    const uint64_t* S = Nodes[Node].Sums;
+    if (Nodes[Node].Leaf)
+      Palette.push_back({static_cast<uint8_t>(S[1] / S[0]), static_cast<uint8_t>(S[2] / S[0]),
+                         static_cast<uint8_t>(S[3] / S[0])});
+    for (int Child : Nodes[Node].Children)
+      if (Child) Collect(Child);
+  };
+  Collect(1);
+  return Palette;
 }
 
 int NetscapeIndex(TRGB C) {
@@ -169,6 +226,47 @@ TEST(GIFColors, FastLookupSearchesTheLeastDifferenceAndTheFirstEqualEntryWins) {
   // Colours of one 15-bit cell share the first answer.
   EXPECT_EQ(3, Lookup.Lookup(0, 0, 207, R, G, B));
   EXPECT_EQ(0, Lookup.Lookup(12, 12, 12, R, G, B));
+  auto FastOf = [](const std::vector<TRGB>& Entries) {
+    struct {
+      WORD Version = 0x300, Count;
+      PALETTEENTRY Entries[256];
+    } Table{.Count = static_cast<WORD>(Entries.size()), .Entries = {}};
+    for (size_t I = 0; I < Entries.size(); ++I)
+      Table.Entries[I] = {Entries[I].R, Entries[I].G, Entries[I].B, 0};
+    const TPaletteHandle Palette(CreatePalette(reinterpret_cast<LOGPALETTE*>(&Table)));
+    return std::make_unique<TFastColorLookup>(Palette.get());
+  };
+  // Entries 1 and 8 tie in different lanes: the earlier wins.
+  std::vector<TRGB> Nine(9, {250, 250, 250});
+  Nine[1] = {0, 0, 0};
+  Nine[8] = {20, 0, 0};
+  EXPECT_EQ(1, FastOf(Nine)->Lookup(10, 0, 0, R, G, B));
+  // Tables of every size up to three rounds of the search's lanes and full ones, of few channel values
+  // so that entries repeat and equal sums meet in different lanes, against the plain search.
+  std::mt19937 Random(4);
+  auto Value = [&] { return static_cast<uint8_t>(std::array{0, 10, 20, 30, 250}[Random() % 5]); };
+  for (int Size = 1; Size <= 256; Size += Size < 26 ? 1 : 115) {
+    TRACE_CASE(Size);
+    std::vector<TRGB> Entries;
+    for (int I = 0; I < Size; ++I) Entries.push_back({Value(), Value(), Value()});
+    const auto Fast = FastOf(Entries);
+    // The plain search: each entry claims its own cell unless an earlier one did; an unknown cell takes
+    // the first entry of the least sum of channel differences.
+    std::map<int, int> Cells;
+    auto Cell = [](TRGB C) { return C.R >> 3 | (C.G >> 3) << 5 | (C.B >> 3) << 10; };
+    for (int I = 0; I < Size; ++I) Cells.emplace(Cell(Entries[static_cast<size_t>(I)]), I);
+    for (int N = 0; N < 300; ++N) {
+      const TRGB C{static_cast<uint8_t>(Value() + Random() % 6), Value(),
+                   static_cast<uint8_t>(Random() % 40)};
+      auto [Known, Unknown] = Cells.emplace(Cell(C), 0);
+      for (int I = 0, Least = 196608; Unknown && I < Size; ++I) {
+        const TRGB& E = Entries[static_cast<size_t>(I)];
+        const int Sum = std::abs(C.R - E.R) + std::abs(C.G - E.G) + std::abs(C.B - E.B);
+        if (Sum < Least) Least = Sum, Known->second = I;
+      }
+      ASSERT_EQ(Known->second, Fast->Lookup(C.R, C.G, C.B, R, G, B)) << +C.R << "," << +C.G << "," << +C.B;
+    }
+  }
 }
 
 TEST(GIFColors, SlowLookupIsThePlatformsNearestIndex) {
@@ -183,7 +281,7 @@ TEST(GIFColors, SlowLookupIsThePlatformsNearestIndex) {
   }
 }
 
-TEST(GIFColors, OctreeNeverHoldsMoreColoursThanAsked) {
+TEST(GIFColors, OctreeGivesThePlainOctreesPaletteAndNeverHoldsMoreColoursThanAsked) {
   const auto Source = Bitmap24(64, 64, RandomColors(64 * 64, 9));
   for (int Colors : {1, 2, 7, 16, 256}) {
     TColorQuantizer Quantizer(Colors, 8);
@@ -193,6 +291,32 @@ TEST(GIFColors, OctreeNeverHoldsMoreColoursThanAsked) {
     RGBQUAD Entries[256];
     EXPECT_EQ(Quantizer.LeafCount(), Quantizer.FillPalette(Entries, 256));
   }
+  // Two pictures, one of any colours and one of runs and clusters that share their top bits, into one
+  // tree of every depth, against the plain octree.
+  std::vector<TRGB> Clustered = RandomColors(64 * 64, 10);
+  for (size_t I = 1; I < Clustered.size(); ++I)
+    if (I % 3 == 0)
+      Clustered[I] = Clustered[I - 1];
+    else if (I % 3 == 1)
+      Clustered[I] = {static_cast<uint8_t>(Clustered[I].R & 0x8F),
+                      static_cast<uint8_t>(Clustered[I].G & 0x8F), 7};
+  for (int Bits : {8, 5, 3})
+    for (int Colors : {2, 5, 16, 40, 256}) {
+      TRACE_CASE(Bits * 1000 + Colors);
+      TColorQuantizer Quantizer(Colors, Bits);
+      std::vector<TRGB> All;
+      for (const auto& Colours : {RandomColors(64 * 64, 9), Clustered}) {
+        const auto Picture = Bitmap24(64, 64, Colours);
+        TDIBReader Reader(Picture.get(), pf24bit);
+        Quantizer.AddImage(&Reader);
+        All.insert(All.end(), Colours.begin(), Colours.end());
+      }
+      RGBQUAD Entries[256];
+      std::vector<TRGB> Palette(static_cast<size_t>(Quantizer.FillPalette(Entries, 256)));
+      for (size_t I = 0; I < Palette.size(); ++I)
+        Palette[I] = {Entries[I].rgbRed, Entries[I].rgbGreen, Entries[I].rgbBlue};
+      ASSERT_EQ(PlainOctreePalette(All, Colors, Bits), Palette);
+    }
   // Reduction bits outside 0..8 are clamped instead of overrunning the 256 entries.
   for (int Bits : {-1, 0, 1, 8, 9, 31}) {
     const auto Reduced = ReduceBitmapColors(Source.get(), pmOctree, dkNearest, Bits, nullptr);

@@ -61,6 +61,23 @@ std::unique_ptr<TGIFPicture> RandomAnimation(unsigned Seed) {
   return Picture;
 }
 
+// Random animations, each frame changed by Change, play as before after every option.
+void ExpectChangedAnimationsPlayTheSame(const std::function<void(TGIFSubImage*, std::mt19937&)>& Change) {
+  for (unsigned Seed = 0; Seed < 150; ++Seed) {
+    TRACE_CASE(Seed);
+    for (TGIFOptimizeOptions Options :
+         {AllOptions, TGIFOptimizeOptions{optSortColorMaps}, TGIFOptimizeOptions{optCleanup},
+          TGIFOptimizeOptions{optMergeRepeats}}) {
+      const auto Picture = RandomAnimation(Seed);
+      std::mt19937 Random(Seed);
+      for (int F = 0; F < Picture->Frames()->Count(); ++F) Change(Picture->Frame(F), Random);
+      const auto Before = Compose(*Picture).Seen();
+      Optimize(*Picture, Options);
+      ASSERT_EQ(Before, Compose(*Picture).Seen()) << int{Options};
+    }
+  }
+}
+
 std::unique_ptr<TGIFPicture> SavedAndLoaded(TGIFPicture& Picture) {
   TLoaded Loaded = LoadGif(SaveGif(Picture));
   EXPECT_EQ(L"", Loaded.Error);
@@ -138,6 +155,48 @@ TEST(GIFOptimize, IndicesBeyondTheTableShowTheSameAfterSortingAndSaving) {
   EXPECT_EQ(3, Beyond->Frame(0)->LocalColorMap()->Count());
   EXPECT_EQ(BeyondBefore, Compose(*Beyond).Seen());
   EXPECT_EQ(BeyondBefore, Compose(*SavedAndLoaded(*Beyond)).Seen());
+  // Red, the transparent entry 0, moves behind lime: the pixel beyond the table stays opaque red.
+  TGIFPicture Hiding;
+  auto* Frame = new TGIFSubImage(&Hiding);
+  Frame->SetFrameRect(0, 0, 2, 2);
+  for (TColor Color : {clRed, clLime}) Frame->LocalColorMap()->Add(Color);
+  AddControl(Frame, 10, dsKeep, 0);
+  std::copy_n(Bytes{1, 1, 1, 5}.begin(), 4, Frame->GetScanline(0));
+  Hiding.Add(Frame);
+  const auto HidingBefore = Compose(Hiding).Seen();
+  ASSERT_EQ(COLORREF{clRed}, HidingBefore.back().second[3]);
+  Optimize(Hiding, optSortColorMaps);
+  EXPECT_EQ(HidingBefore, Compose(Hiding).Seen());
+  ExpectChangedAnimationsPlayTheSame([](TGIFSubImage* Changed, std::mt19937& Random) {
+    const int Colors = Changed->EffectiveColorMap()->Count();
+    for (int Y = 0; Y < Changed->Height(); ++Y)
+      for (int X = 0; X < Changed->Width(); ++X)
+        if (Random() % 6 == 0) Changed->GetScanline(Y)[X] = static_cast<uint8_t>(Colors + Random() % 3);
+  });
+}
+
+TEST(GIFOptimize, TheGraphicControlBlockThatSpeaksForAFrameStays) {
+  // Block A (transparent lime, delay 50) and then B, which asks for nothing and so speaks for a lime
+  // frame shown for the default delay.
+  TGIFPicture Picture;
+  for (TColor Color : {clRed, clLime}) Picture.GetGlobalColorMap()->Add(Color);
+  for (int F = 0; F < 2; ++F) {
+    auto* Frame = new TGIFSubImage(&Picture);
+    Frame->SetFrameRect(0, 0, 2, 2);
+    std::fill_n(Frame->GetScanline(0), 4, static_cast<uint8_t>(1 - F));
+    if (F == 0) AddControl(Frame, 50, dsKeep, 1);
+    AddControl(Frame, 0, dsUnspecified, -1);
+    Picture.Add(Frame);
+  }
+  const auto Before = Compose(Picture).Seen();
+  ASSERT_EQ(COLORREF{clLime}, Before.front().second[0]);
+  Optimize(Picture, optCleanup);
+  EXPECT_EQ(Before, Compose(Picture).Seen());
+  ExpectChangedAnimationsPlayTheSame([](TGIFSubImage* Changed, std::mt19937& Random) {
+    if (Random() % 2) return;
+    const int Transparent = Random() % 3 ? -1 : static_cast<int>(Random() % 2);
+    AddControl(Changed, Random() % 2 * 5, static_cast<TGIFDisposal>(Random() % 2), Transparent);
+  });
 }
 
 TEST(GIFOptimize, WithoutOptionsNothingChangesButProgress) {

@@ -177,15 +177,21 @@ TEST(GIFPainter, AnEmptyFirstFrameEndsAnAnimationThatRepeatsAlways) {
 }
 
 TEST(GIFPainter, OnePicturesWorkBitmapsStayWithinWhatOneFrameMayHold) {
-  // Three work bitmaps of 4 bytes a pixel for 8448 x 1273 hold 129 MB; a frame may hold 64 MiB.
-  auto Picture = Screen(8448, 1273);
+  // Work bitmaps of 4 bytes a pixel for 4096 x 1600 hold 26 MB each; a frame may hold 64 MiB. Restoring
+  // the background takes two, and a third for what lies under a transparent picture.
+  auto Picture = Screen(4096, 1600);
   for (uint8_t Color : {1, 2}) AddFrame(*Picture, {0, 0, 1, 1}, Color, 5, dsRestoreBackground);
-  Picture->RenderFlags |= rfDirect;
+  Picture->RenderFlags = (Picture->RenderFlags | rfDirect) & ~rfThreaded;
+  Picture->PainterClock = std::make_shared<TTestClock>();
   TBitmap Target;
   Target.SetSize(1, 1);
   EXPECT_EQ(L"Image is too large", MessageOf<GIFException>([&] {
-              Picture->Draw(Target.Canvas(), {0, 0, 8448, 1273});
+              Picture->Draw(Target.Canvas(), {0, 0, 4096, 1600});
             }));
+  EXPECT_EQ(0u, PainterCount(*Picture));
+  Picture->RenderFlags &= ~rfTransparent;
+  Picture->Draw(Target.Canvas(), {0, 0, 4096, 1600});
+  EXPECT_EQ(COLORREF{clLime}, Target.Canvas()->Pixels(0, 0) & 0xFFFFFF);
   EXPECT_EQ(0u, PainterCount(*Picture));
 }
 
