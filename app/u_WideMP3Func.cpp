@@ -301,6 +301,7 @@ class TNewSongs {
     for (uintptr_t Page = FFirstPage + 1; Page < FFirstPage + FPageCount && !FStop; ++Page) {
       uint8_t Was = Free;
       if (!State(Page).compare_exchange_strong(Was, Touching, std::memory_order_acquire)) continue;
+      if (PageTakenByHelper) PageTakenByHelper();
       *reinterpret_cast<volatile char*>(Page * PageSize) = 0;
       State(Page).store(Ready, std::memory_order_release);
     }
@@ -372,6 +373,8 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
 }
 
 }  // namespace
+
+void (*PageTakenByHelper)() = nullptr;
 
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs) {
   if (WideGetTextFileCodePage(FileName) == cpUTF8) {

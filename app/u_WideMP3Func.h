@@ -37,5 +37,8 @@ void SortSongs(TWideSongArray& Songs, bool Descending, int Field);
 // Appends the songs of FileName to Songs: each line of exactly eight fields is one song, other lines
 // are skipped. Nothing is appended when the file cannot be read (the exception passes on).
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs);
+// Called, when set, by the helper that touches a long list's new room ahead of its songs, between taking
+// a page and marking it ready: a test holds the helper there to meet the songs on that page.
+extern void (*PageTakenByHelper)();
 // Appends the songs of FileName to AlleSongs and its folder to the source folders.
 void LoadPlaylist(const std::wstring& FileName);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <numeric>
 #include <random>
 #include <string>
@@ -13,6 +15,7 @@
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Watchdog.h"
 
 namespace {
 
@@ -249,6 +252,7 @@ std::string RandomLines(std::mt19937& Rng, size_t Size) {
 }  // namespace
 
 TEST(WideMP3FuncReaders, LongUtf8FilesGiveWhatTheirWholeTextHolds) {
+  const TWatchdog Watchdog(std::chrono::seconds(30));  // a helper left running as the list moves hangs
   // The reader takes a file in pieces of a few hundred KiB: lines cut at every place by a piece's end,
   // CR LF cut between CR and LF, a line longer than a piece and a part without any LF.
   constexpr size_t Piece = 256 * 1024;
@@ -271,4 +275,33 @@ TEST(WideMP3FuncReaders, LongUtf8FilesGiveWhatTheirWholeTextHolds) {
   ASSERT_GT(Expected.size(), 20000u);
   ASSERT_EQ(Songs.size(), Expected.size() + 1);
   for (size_t I = 0; I < Expected.size(); ++I) ASSERT_EQ(Songs[I + 1], Expected[I]) << I;
+}
+
+// A long list's new room is touched by a helper ahead of the songs, a page by one of them only. The helper
+// is held on the first page it takes for long enough that the songs reach it; fields of seven characters,
+// none with a zero byte, show any byte of theirs that the helper's touch overwrites.
+TEST(WideMP3FuncReaders, APageOfANewListIsTouchedByTheHelperOrWrittenBySongsNeverBoth) {
+  const TWatchdog Watchdog(std::chrono::seconds(30));
+  constexpr int Lines = 40000;
+  std::string Text = "\xEF\xBB\xBF";
+  for (int Line = 0; Line < Lines; ++Line)
+    for (int F = 0; F < SongFieldCount; ++F)
+      Text +=
+          char('a' + F) + std::to_string(1000000 + Line).substr(1) + (F + 1 < SongFieldCount ? "|" : "\r\n");
+  TempDir Dir;
+  const std::wstring File = Dir.File(L"race.vlm");
+  WriteBytes(File, Bytes(Text.begin(), Text.end()));
+  static std::atomic<int> Taken;
+  Taken = 0;
+  PageTakenByHelper = [] {
+    if (Taken++ == 0) Sleep(300);
+  };
+  TWideSongArray Songs;
+  ReadPlaylist(File, Songs);
+  PageTakenByHelper = nullptr;
+  EXPECT_GT(Taken, 0);
+  ASSERT_EQ(Songs.size(), static_cast<size_t>(Lines));
+  for (int Line = 0; Line < Lines; ++Line)
+    for (int F = 0; F < SongFieldCount; ++F)
+      ASSERT_EQ(Songs[Line][F], wchar_t(L'a' + F) + std::to_wstring(1000000 + Line).substr(1)) << Line;
 }

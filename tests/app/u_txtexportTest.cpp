@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/Watchdog.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ TEST(TxtExportFormat, PlaceholdersInBothLanguagesAndEverythingElseLiteral) {
 }
 
 TEST(TxtExportBuild, SortsWithoutCaseAndRemovesDuplicatesKeepingTheFirst) {
+  const TWatchdog Watchdog(std::chrono::seconds(30));  // the room for the text is made beside the sort
   const TWideSongArray Songs = Artists({L"beta", L"Alpha", L"alpha", L"Gamma", L"ALPHA"});
   EXPECT_EQ(Export(Songs, L"%artist%"), Lines({L"Alpha", L"alpha", L"ALPHA", L"beta", L"Gamma"}));
   TExportOptionen O = Mit(L"%artist%");

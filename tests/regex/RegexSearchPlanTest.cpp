@@ -72,12 +72,14 @@ TEST(RegexSearchPlan, HintsNeverHideAMatch) {
   }
 }
 
-// Nested and counted repeats over texts long enough for the search to start remembering failed states.
+// Nested and counted repeats, and back-references, over texts long enough for the search to start
+// remembering failed states.
 std::wstring BacktrackingPattern(std::mt19937& Random) {
   static const wchar_t* const Atoms[] = {
       L"a",     L"b",      L"ab",       L".",      L"\\w",   L"\\s",
       L"[ab]",  L"\\b",    L"$",        L"(a|ab)", L"(a|b)", L"(\\w+)",
-      L"(.*a)", L"(a+|b)", L"(a{0,2})", L"(ab|a)", L"(b*a)", L"(\\b\\w+\\b\\s*)"};
+      L"(.*a)", L"(a+|b)", L"(a{0,2})", L"(ab|a)", L"(b*a)", L"(\\b\\w+\\b\\s*)",
+      L"(a*)",  L"\\1",     L"(ab|b)",   L"\\1",    L"(?i)\\1"};
   static const wchar_t* const Quantifiers[] = {L"",     L"",     L"*",  L"+",  L"?",  L"{2}", L"{1,3}",
                                                L"{0,}", L"{2,}", L"*?", L"+?", L"??", L"{3}"};
   static const wchar_t* const Leads[] = {L"", L"", L"", L"(?-s)", L"(?g)", L"(?-i)"};
@@ -102,7 +104,7 @@ TEST(RegexSearchPlan, RememberedFailuresChangeNoResult) {
     Plain.SetExpression(Pattern);
     for (int T = 0; T < 4; ++T) {
       std::wstring Text;
-      for (int N = 10 + Random() % 40; N > 0; --N) Text += Letters[Random() % (std::size(Letters) - 1)];
+      for (int N = 10 + Random() % 80; N > 0; --N) Text += Letters[Random() % (std::size(Letters) - 1)];
       const std::vector<TFound> Expected = AllMatches(Plain, Text);
       if (Plain.Saw(reeStepLimitExceeded)) break;  // cut off: nothing to compare with
       ASSERT_EQ(AllMatches(Remembering, Text), Expected)
