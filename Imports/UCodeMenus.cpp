@@ -190,10 +190,11 @@ TMenuActionLinkClass TUCodeMenuItem::GetActionLinkClass() {
 
 namespace {
 
-// The flags of an entry's texts: single line, tabs expanded; left-aligned.
+// The flags of an entry's texts: single line, tabs expanded.
 constexpr UINT ItemTextFlags = DT_SINGLELINE | DT_EXPANDTABS;
 
 int WideTextWidth(HDC DC, const std::wstring& Text) {
+  if (Text.empty()) return 0;
   RECT Rect{0, 0, 0, 0};
   UCode_DrawTextW(DC, Text.c_str(), -1, &Rect, ItemTextFlags | DT_CALCRECT | DT_NOCLIP);
   return Rect.right;
@@ -226,25 +227,26 @@ void TUCodeMenuItem::AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool
   SetBkMode(DC, TRANSPARENT);
   const std::wstring Text = Caption();
   const std::wstring Keys = ShortCut() != scNone ? WideShortCutToText(ShortCut()) : std::wstring();
-  RECT Place = ItemTextRect(Rect, TopLevel);
-  const auto Draw = [&](RECT Where, COLORREF Color) {
+  const RECT Place = ItemTextRect(Rect, TopLevel);
+  const RECT Caption = CaptionRect(Place, WideTextWidth(DC, Keys));
+  const auto Draw = [&](int Offset, COLORREF Color) {
     SetTextColor(DC, Color);
-    UCode_DrawTextW(DC, Text.c_str(), -1, &Where, ItemTextFlags | DT_VCENTER);
+    RECT Where = Caption;
+    OffsetRect(&Where, Offset, Offset);
+    UCode_DrawTextW(DC, Text.c_str(), -1, &Where, ItemTextFlags | DT_VCENTER | TextAlignment());
+    Where = Place;
+    OffsetRect(&Where, Offset, Offset);
     UCode_DrawTextW(DC, Keys.c_str(), -1, &Where, ItemTextFlags | DT_VCENTER | DT_RIGHT);
   };
   if (!(State & (ODS_DISABLED | ODS_GRAYED))) {
-    Draw(Place, GetSysColor((State & ODS_SELECTED) ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    Draw(0, GetSysColor((State & ODS_SELECTED) ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
     return;
   }
   // Disabled: embossed, unless the two colours would not tell apart.
   const COLORREF Highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
   const COLORREF Shadow = GetSysColor(COLOR_BTNSHADOW);
-  if (Highlight != Shadow) {
-    RECT Below = Place;
-    OffsetRect(&Below, 1, 1);
-    Draw(Below, Highlight);
-  }
-  Draw(Place, Shadow);
+  if (Highlight != Shadow) Draw(1, Highlight);
+  Draw(0, Shadow);
 }
 
 std::wstring WideGetMenuItemHint(TMenuItem* Item) {

@@ -302,6 +302,18 @@ RECT TMenuItem::ItemTextRect(const RECT& Rect, bool TopLevel) {
   return Text;
 }
 
+RECT TMenuItem::CaptionRect(const RECT& TextRect, int ShortCutWidth) {
+  RECT Caption = TextRect;
+  if (ShortCutWidth > 0) Caption.right -= ShortCutWidth + ShortCutGap;
+  return Caption;
+}
+
+UINT TMenuItem::TextAlignment() const {
+  static const UINT Alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  const auto* Popup = dynamic_cast<const TPopupMenu*>(GetParentMenu());
+  return Popup ? Alignments[Popup->Alignment()] : DT_LEFT;
+}
+
 void TMenuItem::MeasureItem(HDC DC, int& Width, int& Height) {
   if (OnMeasureItem) {
     OnMeasureItem(this, DC, Width, Height);
@@ -344,8 +356,9 @@ void TMenuItem::AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool TopL
                                                              : COLOR_MENUTEXT));
   RECT Text = ItemTextRect(Rect, TopLevel);
   constexpr UINT Flags = DT_SINGLELINE | DT_EXPANDTABS | DT_VCENTER;
-  DrawTextA(DC, FCaption.c_str(), -1, &Text, Flags);
   const std::string ShortCut = ShortCutToText(FShortCut);
+  RECT Caption = CaptionRect(Text, ShortCut.empty() ? 0 : TextWidth(DC, ShortCut));
+  DrawTextA(DC, FCaption.c_str(), -1, &Caption, Flags | TextAlignment());
   DrawTextA(DC, ShortCut.c_str(), -1, &Text, Flags | DT_RIGHT);
   SelectObject(DC, Old);
 }
@@ -527,8 +540,9 @@ void TPopupMenu::Popup(int X, int Y) {
   DestroyMenuHandle();
   const HWND Owner = PopupList()->Window();
   SetForegroundWindow(Owner);
-  const auto Command =
-      static_cast<UINT>(TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, X, Y, 0, Owner, nullptr));
+  static const UINT Alignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
+  const auto Command = static_cast<UINT>(TrackPopupMenu(
+      Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | Alignments[FAlignment], X, Y, 0, Owner, nullptr));
   PostMessageA(Owner, WM_NULL, 0, 0);
   if (TMenuItem* Item = TMenuItem::FindCommand(Command)) Item->Click();
 }

@@ -26,6 +26,8 @@ std::string ShortCutModifierText(TShortCut ShortCut);
 TShortCut TextToShortCut(const std::string& Text);
 
 enum TMenuAutoFlag { maAutomatic, maManual };
+// Where a pop-up menu shows beside the point it is asked for, and how owner-drawn entries align their text.
+enum TPopupAlignment { paLeft, paRight, paCenter };
 
 class TMenu;
 class TMenuItem;
@@ -126,8 +128,12 @@ class TMenuItem : public TComponent {
   virtual TMenuActionLinkClass GetActionLinkClass();
   // An owner-drawn entry without its texts: the background, selected or not, and the check mark.
   void DrawItemBackground(HDC DC, const RECT& Rect, UINT State, bool TopLevel);
-  // Where an owner-drawn entry's texts go: after the check mark's column.
+  // Where an owner-drawn entry's texts go: after the check mark's column. The shortcut text is right-aligned
+  // there; the caption keeps to the left of a shortcut text ShortCutWidth wide (0: none).
   static RECT ItemTextRect(const RECT& Rect, bool TopLevel);
+  static RECT CaptionRect(const RECT& TextRect, int ShortCutWidth);
+  // DT_LEFT, DT_RIGHT or DT_CENTER: the alignment of the popup menu that holds the item, else left.
+  UINT TextAlignment() const;
 
  private:
   friend class TMenu;
@@ -206,12 +212,17 @@ class TPopupMenu : public TMenu {
   ~TPopupMenu() override;
   // Shows the menu at a screen point and runs the chosen item's Click.
   virtual void Popup(int X, int Y);
+  TPopupAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TPopupAlignment Value) { FAlignment = Value; }
   // The control whose context menu was asked for.
   TComponent* PopupComponent = nullptr;
   TNotifyEvent OnPopup;
 
  protected:
   HMENU CreateMenuHandle() override { return CreatePopupMenu(); }
+
+ private:
+  TPopupAlignment FAlignment = paLeft;
 };
 
 // A platform menu opens (WM_INITMENUPOPUP): the items of its entries run InitiateAction.

@@ -282,6 +282,17 @@ TEST(UCodePopupList, AnOwnerDrawnMenuMeasuresAndDrawsItsEntriesWide) {
   EXPECT_NE(Drawn, Background);
   EXPECT_NE(Drawn, DrawnEntry(Plain, Rect, 0));
   EXPECT_NE(Drawn, DrawnEntry(Item, Rect, ODS_DISABLED));
+  // Wider than measured, a right-aligned menu moves the caption towards its shortcut text.
+  const RECT Wider{0, 0, Rect.right + 60, Rect.bottom};
+  const auto FirstInk = [&](const std::vector<COLORREF>& Pixels) {
+    for (LONG X = 0; X < Wider.right; ++X)
+      for (LONG Y = 0; Y < Wider.bottom; ++Y)
+        if (Pixels[static_cast<size_t>(Y * Wider.right + X)] != GetSysColor(COLOR_MENU)) return X;
+    return -1L;
+  };
+  const LONG Left = FirstInk(DrawnEntry(Item, Wider, 0));
+  Popup.SetAlignment(paRight);
+  EXPECT_GE(FirstInk(DrawnEntry(Item, Wider, 0)), Left + 50);
   Item->OnAdvancedDrawItem = [](TObject*, HDC, const RECT&, UINT) {};  // the program's own drawing
   EXPECT_NE(DrawnEntry(Item, Rect, 0), Drawn);
 }
