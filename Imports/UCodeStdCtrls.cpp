@@ -480,6 +480,14 @@ void TUCodeMirroredStrings::Follow(TListChange Change, int Index, int Index2) {
   }
 }
 
+TUCodeComboBoxStrings::TUCodeComboBoxStrings(TUCodeCustomComboBox* ComboBox)
+    : TUCodeMirroredStrings(ComboBox->TComboBox::Items()), FComboBox(ComboBox) {}
+
+void TUCodeComboBoxStrings::Clear() {
+  TUCodeMirroredStrings::Clear();
+  FComboBox->Change();
+}
+
 std::wstring TUCodeComboBoxStrings::Get(int Index) const {
   return Index >= 0 && Index < GetCount() ? TUCodeMirroredStrings::Get(Index) : std::wstring();
 }
@@ -623,7 +631,7 @@ constexpr DWORD TypeAheadPause = 1250;
 }  // namespace
 
 TUCodeCustomComboBox::TUCodeCustomComboBox(TComponent* AOwner)
-    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeComboBoxStrings>(TComboBox::Items())) {}
+    : TUCodeControlOf(AOwner), FItems(std::make_unique<TUCodeComboBoxStrings>(this)) {}
 
 TUCodeCustomComboBox::~TUCodeCustomComboBox() {
   DestroyHandle();

@@ -263,11 +263,18 @@ class TUCodeListBox : public TUCodeCustomListBox {
 // ---------------------------------------------------------------------------------------------
 // Combo box
 
+class TUCodeCustomComboBox;
+
 // The items of a wide combo box; an item that is not there reads as the empty text.
 class TUCodeComboBoxStrings : public TUCodeMirroredStrings {
  public:
-  using TUCodeMirroredStrings::TUCodeMirroredStrings;
+  explicit TUCodeComboBoxStrings(TUCodeCustomComboBox* ComboBox);
   std::wstring Get(int Index) const override;
+  // The edit text stays; the combo tells its change, as the list it offers has changed.
+  void Clear() override;
+
+ private:
+  TUCodeCustomComboBox* FComboBox;
 };
 
 // A combo box whose window and edit part are Unicode windows. Typing completes to the items: in a
@@ -275,6 +282,8 @@ class TUCodeComboBoxStrings : public TUCodeMirroredStrings {
 // edit part a character typed at the end of the text completes it to the first item it begins, the rest
 // selected.
 class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox>, public IWideCustomListControl {
+  friend class TUCodeComboBoxStrings;
+
  public:
   explicit TUCodeCustomComboBox(TComponent* AOwner);
   ~TUCodeCustomComboBox() override;

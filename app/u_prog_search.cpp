@@ -26,14 +26,19 @@ void Grossschreiben(std::wstring& S) {
   if (!S.empty()) CharUpperBuffW(S.data(), static_cast<DWORD>(S.size()));
 }
 
-// The words of the text, prepared as the haystacks are. Empty words (from blanks in a row or at either
-// end) are left out: they would otherwise never be found and make "all words" find nothing.
-std::vector<std::wstring> SuchWoerter(const std::wstring& Text, const TSuchOptionen& O) {
+// The words of the text, prepared as the haystacks are. An empty word (from blanks in a row or at either
+// end) is found nowhere unless exact, where it finds an empty column: it is left out of the words and
+// Ungefunden tells that there was one.
+std::vector<std::wstring> SuchWoerter(const std::wstring& Text, const TSuchOptionen& O, bool& Ungefunden) {
   TWideStrArray Teile;
   WideSplitString(Teile, L" ", Text);
   std::vector<std::wstring> Woerter;
+  Ungefunden = false;
   for (std::wstring& Wort : Teile) {
-    if (Wort.empty()) continue;
+    if (Wort.empty() && !O.Exakt) {
+      Ungefunden = true;
+      continue;
+    }
     if (O.Exakt) Wort = ZeilenEnde + Wort + ZeilenEnde;
     if (!O.GrossKlein) Grossschreiben(Wort);
     Woerter.push_back(std::move(Wort));
@@ -216,11 +221,18 @@ std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Tex
     }
   } else {
     std::vector<std::wstring> Begriffe;
+    bool Ungefunden = false;
     if (O.Modus == smGanz) {
       Begriffe.push_back(O.Exakt ? ZeilenEnde + Text + ZeilenEnde : Text);
       if (!O.GrossKlein) Grossschreiben(Begriffe.back());
     } else {
-      Begriffe = SuchWoerter(Text, O);
+      Begriffe = SuchWoerter(Text, O, Ungefunden);
+    }
+    // A word found nowhere leaves no song holding all words.
+    if (Ungefunden && O.Modus == smUnd) {
+      if (O.Invers)
+        for (size_t I = 0; I < Texte.Anzahl(); ++I) Treffer.push_back(I);
+      return Treffer;
     }
     const std::vector<TFinder> Terme(Begriffe.begin(), Begriffe.end());
     // Parts of the playlist are searched side by side; their finds join in song order.

@@ -79,11 +79,14 @@ TEST(SuchenFinden, EveryModeAndSwitch) {
       {L"abba xyz", Optionen(smUnd), {2}},
       {L"abba xyz", Mit(Optionen(smUnd), Invers), {0, 1, 3}},
       {L"abba xyz", Mit(Optionen(smOder), Invers), {1, 3}},
-      // Blanks in a row or at either end make no empty words.
-      {L"  abba   xyz ", Optionen(smUnd), {2}},
-      {L"abba ", Optionen(smUnd), {0, 2}},
+      // Blanks in a row or at either end make empty words, found nowhere unless exact, where they find an
+      // empty column.
+      {L"  abba   xyz ", Optionen(smUnd), {}},
+      {L"abba ", Optionen(smUnd), {}},
+      {L"abba ", Mit(Optionen(smUnd), Invers), {0, 1, 2, 3}},
       {L" queen", Optionen(smOder), {1}},
       {L"   ", Optionen(smUnd), {}},
+      {L"queen ", Mit(Optionen(smOder), Exakt), {1, 2}},
       {L"waterloo queen", Mit(Optionen(smOder), Exakt), {0, 1}},
       {L"Queen Rock", Mit(Mit(Optionen(smUnd), Exakt), [](TSuchOptionen& O) { O.Spalten.fill(true); }), {1}},
       {L"a", Mit(Optionen(), Keine), {}},
