@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
@@ -70,6 +69,20 @@ void TWideSubItems::Exchange(int Index1, int Index2) {
   AnsiSubItems()->Exchange(Index1, Index2);
 }
 
+// Sorted by exchanges of the library's sub-items, which keep the objects: each is followed at once, so
+// that Compare sees the wide texts in their order of the moment.
+void TWideSubItems::CustomSort(const TUCodeStringListSortCompare& Compare) {
+  if (Sorted() || Count() < 2) return;
+  Changing();
+  BeginUpdate();
+  ListQuickSort(
+      0, Count() - 1, [&](int Index1, int Index2) { return Compare(this, Index1, Index2); },
+      [this](int Index1, int Index2) {
+        if (Index1 != Index2) Exchange(Index1, Index2);
+      });
+  EndUpdate();
+}
+
 std::wstring TWideSubItems::NewText(int Index) {
   if (!FPending) return AnsiToWide(AnsiSubItems()->Get(Index));
   std::wstring Text = *FPending;
@@ -97,19 +110,9 @@ void TWideSubItems::Follow(TListChange Change, int Index, int Index2) {
       TUCodeStringList::InsertItem(Index2, S, nullptr);
       break;
     }
-    case lcReset: {
-      // Cleared or sorted: a sub-item keeps its wide text where its 8-bit text is still the same.
-      TStrings* Ansi = AnsiSubItems();
-      std::vector<std::wstring> Followed;
-      for (int I = 0; I < Ansi->Count(); ++I) {
-        const bool Same = I < Count() && WideToAnsi(Get(I)) == Ansi->Get(I);
-        Followed.push_back(Same ? Get(I) : AnsiToWide(Ansi->Get(I)));
-      }
+    case lcReset:  // cleared
       TUCodeStringList::Clear();
-      for (int I = 0; I < static_cast<int>(Followed.size()); ++I)
-        TUCodeStringList::InsertItem(I, Followed[static_cast<size_t>(I)], nullptr);
       break;
-    }
   }
 }
 
@@ -258,8 +261,99 @@ class TAnsiFindRequest {
 
 }  // namespace
 
+// ---------------------------------------------------------------------------------------------
+// Label editing
+
+namespace {
+
+// The window property of a list view's label editor that names its list view.
+const wchar_t* const ListViewEditProp = L"VelmaroListViewEdit";
+
+}  // namespace
+
+TUCodeCustomListView::~TUCodeCustomListView() {
+  DestroyHandle();  // the label editor goes with the window, while this control is still whole
+}
+
+void TUCodeCustomListView::BeginLabelEdit(NMLVDISPINFOW* Info, TMessage& Message) {
+  TListItem* Item = DispInfoItem(Info->item.iItem);
+  if (!Item || !CanEdit(Item)) {
+    Message.Result = 1;
+    return;
+  }
+  FEditHandle = reinterpret_cast<HWND>(SendMessageA(FHandle, LVM_GETEDITCONTROL, 0, 0));
+  if (!FEditHandle) return;
+  SetPropW(FEditHandle, ListViewEditProp, this);
+  FDefEditProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditWndProcW)));
+}
+
+LRESULT CALLBACK TUCodeCustomListView::EditWndProcW(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* View = static_cast<TUCodeCustomListView*>(GetPropW(Wnd, ListViewEditProp));
+  if (!View) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    View->EditWndProc(Message);
+  } catch (...) {
+    try {
+      if (HandleWindowException) HandleWindowException(std::current_exception());
+    } catch (...) {
+    }
+  }
+  if (Msg == WM_NCDESTROY) {
+    RemovePropW(Wnd, ListViewEditProp);
+    View->FEditHandle = nullptr;
+  }
+  return Message.Result;
+}
+
+void TUCodeCustomListView::EditWndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_CHAR:
+      PackWideCharMessage(Message);
+      if (DoKeyPress(Message)) return;
+      UnpackWideCharMessage(Message);
+      break;
+    default:
+      break;
+  }
+  Message.Result = CallWindowProcW(FDefEditProc, FEditHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TUCodeCustomListView::Edit(const LVITEMA& Request) {
+  LabelEdited(Request.iItem, AnsiToWide(Request.pszText));
+}
+
+void TUCodeCustomListView::LabelEdited(int Row, std::wstring S) {
+  auto* Item = dynamic_cast<TUCodeListItem*>(DispInfoItem(Row));
+  if (!Item) return;
+  if (OnEdited) {
+    OnEdited(this, Item, S);
+  } else if (TListView::OnEdited) {
+    const std::string Typed = WideToAnsi(S);
+    std::string Ansi = Typed;
+    TListView::OnEdited(this, Item, Ansi);
+    if (Ansi != Typed) S = AnsiToWide(Ansi);  // an untouched text keeps what its 8-bit form cannot hold
+  }
+  Item->SetCaption(S);
+  SendMessageW(FHandle, LVM_UPDATE, static_cast<WPARAM>(Row), 0);
+}
+
 void TUCodeCustomListView::Dispatch(TMessage& Message) {
   const UINT Code = Message.Msg == CN_NOTIFY ? reinterpret_cast<NMHDR*>(Message.LParam)->code : 0;
+  if (IsUnicodePlatform && Code == LVN_BEGINLABELEDITW) {
+    BeginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam), Message);
+    return;
+  }
+  if (IsUnicodePlatform && Code == LVN_ENDLABELEDITW) {
+    const LVITEMW& Request = reinterpret_cast<NMLVDISPINFOW*>(Message.LParam)->item;
+    if (Request.pszText && Request.iItem != -1) LabelEdited(Request.iItem, Request.pszText);
+    return;
+  }
   if (IsUnicodePlatform && Code == LVN_GETDISPINFOW) {
     GetDispInfoW(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam));
     return;
@@ -297,6 +391,7 @@ const TClassInfo* UCodeListViewClass() {
         "TUCodeListView", GetClass("TListView"),
         {Object<TUCodeListView>("Columns", [](TUCodeListView* C) { return C->Columns(); }),
          Event<TUCodeCustomListView>("OnDataFind", &TUCodeCustomListView::OnDataFind),
+         Event<TUCodeCustomListView>("OnEdited", &TUCodeCustomListView::OnEdited),
          WideStr<TUCodeListView>(
              "Hint", [](TUCodeListView* C) { return C->Hint(); },
              [](TUCodeListView* C, const std::wstring& V) { C->SetHint(V); })});

@@ -486,6 +486,21 @@ int TListView::CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) {
   return Compare;
 }
 
+bool TListView::CanEdit(TListItem* Item) {
+  bool AllowEdit = true;
+  if (OnEditing) OnEditing(this, Item, AllowEdit);
+  return AllowEdit;
+}
+
+void TListView::Edit(const LVITEMA& Request) {
+  TListItem* Item = DispInfoItem(Request.iItem);
+  if (!Item) return;
+  std::string S = Request.pszText;
+  if (OnEdited) OnEdited(this, Item, S);
+  Item->Caption = S;
+  if (FHandle) SendMessageA(FHandle, LVM_UPDATE, static_cast<WPARAM>(Request.iItem), 0);
+}
+
 void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
   if (!(Info->item.mask & LVIF_TEXT)) return;
   TListItem* Item = DispInfoItem(Info->item.iItem);
@@ -518,6 +533,16 @@ void TListView::Dispatch(TMessage& Message) {
       const bool Text = (Info.flags & (LVFI_STRING | LVFI_PARTIAL)) && Info.psz;
       Message.Result = OwnerDataFind(FindKind(Info.flags), Text ? Info.psz : "", Request->iStart,
                                      (Info.flags & LVFI_WRAP) != 0);
+      break;
+    }
+    case LVN_BEGINLABELEDITA: {
+      TListItem* Item = DispInfoItem(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.iItem);
+      Message.Result = !Item || !CanEdit(Item);
+      break;
+    }
+    case LVN_ENDLABELEDITA: {
+      const LVITEMA& Request = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (Request.pszText && Request.iItem != -1) Edit(Request);
       break;
     }
     case LVN_COLUMNCLICK: {
@@ -791,7 +816,9 @@ void RegisterComCtrls() {
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
        Event<TListView>("OnData", &TListView::OnData), Event<TListView>("OnDataFind", &TListView::OnDataFind),
        Event<TListView>("OnColumnClick", &TListView::OnColumnClick),
-       Event<TListView>("OnCompare", &TListView::OnCompare)});
+       Event<TListView>("OnCompare", &TListView::OnCompare),
+       Event<TListView>("OnEditing", &TListView::OnEditing),
+       Event<TListView>("OnEdited", &TListView::OnEdited)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(

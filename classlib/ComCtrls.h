@@ -161,6 +161,10 @@ enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
 // Sets Index to the row found from StartIndex on (past the end to the beginning when Wrap), or leaves -1.
 using TLVOwnerDataFindEvent = std::function<void(
     TObject* Sender, TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap, int& Index)>;
+// The user starts editing Item's caption: AllowEdit false keeps it as it is.
+using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+// The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
+using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
 // Compare < 0 puts Item1 before Item2; Data is what the sort was given.
 using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, intptr_t Data, int& Compare)>;
@@ -208,6 +212,8 @@ class TListView : public TWinControl {
   TLVOwnerDataFindEvent OnDataFind;
   TLVColumnClickEvent OnColumnClick;
   TLVCompareEvent OnCompare;
+  TLVEditingEvent OnEditing;
+  TLVEditedEvent OnEdited;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -233,6 +239,10 @@ class TListView : public TWinControl {
   // How AlphaSort orders two rows (below 0: Item1 first): OnCompare, without it the captions as lstrcmp
   // compares them.
   virtual int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data);
+  // Whether the user may edit Item's caption: OnEditing's answer, yes without it.
+  virtual bool CanEdit(TListItem* Item);
+  // The user ended editing the caption of the request's row with its text (never nullptr).
+  virtual void Edit(const LVITEMA& Request);
 
  private:
   friend class TListColumn;

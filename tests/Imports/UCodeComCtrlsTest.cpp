@@ -171,4 +171,79 @@ TEST_F(UCodeListView, SubItemsChangedBy8BitCodeAreShownAndKeepTheOthersWide) {
   EXPECT_EQ(Item->SubItems()->Get(2), Cyrillic);
 }
 
+// Types Text into the label editor of Row and ends with Enter; the editor, or nullptr when refused.
+HWND EditLabel(TListView* View, int Row, const std::wstring& Text) {
+  View->SetFocus();
+  const auto Edit = reinterpret_cast<HWND>(SendMessageW(View->Handle(), LVM_EDITLABELW, Row, 0));
+  if (!Edit) return nullptr;
+  for (const wchar_t Ch : Text) SendMessageW(Edit, WM_CHAR, Ch, 1);
+  SendMessageW(Edit, WM_KEYDOWN, VK_RETURN, 1);
+  return Edit;
+}
+
+TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) {
+  TUCodeListItem* Item = View->Items()->Add();
+  Item->SetCaption(L"old");
+  View->Items()->Add()->SetCaption(Greek);
+  Form->Show();
+  std::wstring Edited;
+  View->OnEdited = [&](TObject*, TUCodeListItem* Row, std::wstring& S) {
+    EXPECT_EQ(Row, Item);
+    Edited = S;
+    S += L"!";
+  };
+  std::string Keys;
+  View->OnKeyPress = [&](TObject*, char& Key) {
+    Keys += Key;
+    if (Key == 'x') Key = 0;
+  };
+  ASSERT_NE(EditLabel(View, 0, L"\u0416nxew"), nullptr);
+  EXPECT_EQ(Edited, L"\u0416new");
+  EXPECT_EQ(Keys.size(), 5u);  // the editor's keys went through the control's key events
+  EXPECT_EQ(Item->Caption(), L"\u0416new!");
+  EXPECT_EQ(Cell(View, 0, 0), L"\u0416new!");
+  // The library's 8-bit OnEdited that leaves the text alone keeps it wide.
+  View->OnEdited = nullptr;
+  std::string Ansi;
+  View->TListView::OnEdited = [&](TObject*, TListItem*, std::string& S) { Ansi = S; };
+  EditLabel(View, 1, Cyrillic);
+  EXPECT_EQ(Ansi, WideToAnsi(Cyrillic));
+  EXPECT_EQ(View->Items()->Item(1)->Caption(), Cyrillic);
+  // Refused by OnEditing: no editor.
+  View->OnEditing = [](TObject*, TListItem*, bool& AllowEdit) { AllowEdit = false; };
+  EXPECT_EQ(EditLabel(View, 0, L"no"), nullptr);
+  EXPECT_EQ(Item->Caption(), L"\u0416new!");
+}
+
+// Whichever side sorts, the other follows, and the objects stay with their texts.
+TEST_F(UCodeListView, SortingSubItemsOnEitherSideKeepsTextsAndObjectsTogether) {
+  const std::wstring Zhe = L"\u0416", De = L"\u0414";
+  TUCodeListItem* Item = View->Items()->Add();
+  TWideSubItems* Wide = Item->SubItems();
+  TStringList* Ansi = Item->TListItem::SubItems();
+  Form->Show();
+  Wide->AddObject(Zhe + L"b", Form.get());
+  Wide->AddObject(De + L"a", View);
+  Ansi->Sort();
+  EXPECT_EQ(Wide->Get(0), De + L"a");
+  EXPECT_EQ(Wide->GetObject(0), View);
+  EXPECT_EQ(Cell(View, 0, 2), Zhe + L"b");
+  Wide->Clear();
+  Wide->AddObject(L"b", Form.get());
+  Wide->AddObject(L"a", View);
+  Wide->Sort();
+  EXPECT_EQ(Ansi->Get(0), "a");
+  EXPECT_EQ(Wide->GetObject(0), View);
+  EXPECT_EQ(Ansi->GetObject(1), Form.get());
+  Ansi->Put(0, "x");
+  EXPECT_EQ(Wide->Get(0), L"x");
+  EXPECT_EQ(Wide->Get(1), L"b");
+  Wide->SetSorted(true);
+  Wide->Add(Greek);
+  Wide->Add(L"c");
+  EXPECT_EQ(Wide->Text(), L"b\r\nc\r\nx\r\n" + Greek + L"\r\n");
+  EXPECT_EQ(Ansi->Get(1), "c");
+  EXPECT_EQ(Cell(View, 0, 4), Greek);
+}
+
 }  // namespace
