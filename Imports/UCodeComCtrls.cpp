@@ -138,7 +138,9 @@ void TUCodeListItem::Assign(TPersistent* Source) {
     return;
   }
   SetCaption(Item->Caption());
+  Data = Item->Data;
   FSubItems.Assign(Item->SubItems());
+  SetChecked(Item->Checked());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,7 +159,21 @@ std::unique_ptr<TListItems> TUCodeCustomListView::CreateListItems() {
 }
 
 TListItem* TUCodeCustomListView::CreateListItem(int Index) {
-  return new TUCodeListItem(this, Index);
+  TListItemClass ItemClass = [](TListView* Owner, int At) -> TListItem* {
+    return new TUCodeListItem(Owner, At);
+  };
+  if (TListView::OnCreateItemClass) TListView::OnCreateItemClass(this, ItemClass);
+  std::unique_ptr<TListItem> Item(ItemClass(this, Index));
+  if (!dynamic_cast<TUCodeListItem*>(Item.get()))
+    throw EUCodeInternalError(
+        L"Internal Error: OnCreateItemClass.ItemClass must inherit from TUCodeListItem.");
+  return Item.release();
+}
+
+void TUCodeCustomListView::AddItem(const std::wstring& Item, TObject* AObject) {
+  TUCodeListItem* Row = Items()->Add();
+  Row->SetCaption(Item);
+  Row->Data = AObject;
 }
 
 void TUCodeCustomListView::OwnerDataFetch(TListItem* Item) {
@@ -200,6 +216,12 @@ bool TUCodeCustomListView::SetColumnWide(TMessage& Message) {
 void TUCodeCustomListView::WndProc(TMessage& Message) {
   const bool Column = Message.Msg == LVM_SETCOLUMNA || Message.Msg == LVM_INSERTCOLUMNA;
   if (Column && IsUnicodePlatform && HandleAllocated() && SetColumnWide(Message)) return;
+  // Check boxes come with images in the sub-items and tips for cut texts.
+  if (Message.Msg == LVM_SETEXTENDEDLISTVIEWSTYLE && Checkboxes()) {
+    constexpr DWORD Added = LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
+    if (Message.WParam) Message.WParam |= Added;
+    Message.LParam |= Added;
+  }
   TListView::WndProc(Message);
 }
 

@@ -97,6 +97,8 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   TLVOwnerDataFindEventW OnDataFind;
   // Asked before the library's 8-bit OnEdited, which is asked only without this one.
   TUCodeLVEditedEvent OnEdited;
+  // A new row with that caption and AObject as its Data.
+  virtual void AddItem(const std::wstring& Item, TObject* AObject);
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -105,6 +107,7 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   std::unique_ptr<TListColumns> CreateListColumns() override;
   TListColumn* CreateListColumn(TCollection* Collection) override;
   std::unique_ptr<TListItems> CreateListItems() override;
+  // A TUCodeListItem, or the kind OnCreateItemClass chooses, which must descend from it.
   TListItem* CreateListItem(int Index) override;
   // The temporary row of owner data starts empty on the wide side too.
   void OwnerDataFetch(TListItem* Item) override;

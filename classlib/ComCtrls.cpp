@@ -158,6 +158,30 @@ bool TListItem::Selected() const {
   return SendMessageA(FOwner->Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(FIndex), LVIS_SELECTED) != 0;
 }
 
+bool TListItem::Checked() const {
+  if (!FOwner->HandleAllocated() || FIndex < 0) return FChecked;
+  const auto State =
+      SendMessageA(FOwner->Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(FIndex), LVIS_STATEIMAGEMASK);
+  return (State & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+void TListItem::SetChecked(bool Value) {
+  FChecked = Value;
+  if (FOwner->HandleAllocated() && FIndex >= 0) FOwner->ShowChecked(FIndex, Value);
+}
+
+void TListItem::Assign(TPersistent* Source) {
+  auto* Item = dynamic_cast<TListItem*>(Source);
+  if (!Item) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  Caption = Item->Caption;
+  Data = Item->Data;
+  FSubItems.Assign(Item->SubItems());
+  SetChecked(Item->Checked());
+}
+
 int TListItems::Count() const {
   return FOwner->FOwnerData ? FCount : static_cast<int>(FItems.size());
 }
@@ -249,7 +273,9 @@ std::unique_ptr<TListItems> TListView::CreateListItems() {
 }
 
 TListItem* TListView::CreateListItem(int Index) {
-  return new TListItem(this, Index);
+  TListItemClass ItemClass = [](TListView* Owner, int At) { return new TListItem(Owner, At); };
+  if (OnCreateItemClass) OnCreateItemClass(this, ItemClass);
+  return ItemClass(this, Index);
 }
 
 void TListView::OwnerDataFetch(TListItem* Item) {
@@ -316,6 +342,8 @@ void TListView::CreateWnd() {
 void TListView::DestroyWnd() {
   FItemIndex = ItemIndex();
   FTopIndex = TopIndex();
+  if (FCheckboxes && !FOwnerData)
+    for (const auto& Item : Items()->FItems) Item->FChecked = Item->Checked();
   // A new window shows the columns as wide as the user left them.
   for (int I = 0; I < Columns()->Count(); ++I)
     if (const int Shown = ColumnWidth(I); Shown >= 0) Columns()->Items(I)->FWidth = Shown;
@@ -327,7 +355,16 @@ void TListView::UpdateExStyle() {
   DWORD Style = 0;
   if (FRowSelect) Style |= LVS_EX_FULLROWSELECT;
   if (FGridLines) Style |= LVS_EX_GRIDLINES;
-  SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, Style);
+  if (FCheckboxes) Style |= LVS_EX_CHECKBOXES;
+  SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE,
+               LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES, Style);
+}
+
+void TListView::ShowChecked(int Index, bool Checked) {
+  LVITEMA State{};
+  State.stateMask = LVIS_STATEIMAGEMASK;
+  State.state = INDEXTOSTATEIMAGEMASK(Checked ? 2 : 1);
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
 }
 
 namespace {
@@ -388,6 +425,7 @@ void TListView::ShowItems() {
     Item.iItem = static_cast<int>(I);
     Item.pszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+    if (FCheckboxes && Items()->FItems[I]->FChecked) ShowChecked(static_cast<int>(I), true);
   }
 }
 
@@ -419,6 +457,17 @@ void TListView::SetGridLines(bool Value) {
 void TListView::SetHideSelection(bool Value) {
   FHideSelection = Value;
   RecreateWnd();
+}
+
+void TListView::SetCheckboxes(bool Value) {
+  if (FCheckboxes == Value) return;
+  if (!Value && !FOwnerData)
+    for (const auto& Item : Items()->FItems) Item->FChecked = Item->Checked();
+  FCheckboxes = Value;
+  UpdateExStyle();
+  if (!Value || !FHandle || FOwnerData) return;
+  for (const auto& Item : Items()->FItems)
+    if (Item->FChecked) ShowChecked(Item->FIndex, true);
 }
 
 void TListView::SetReadOnly(bool Value) {
@@ -812,13 +861,17 @@ void RegisterComCtrls() {
            "HideSelection", [](TListView* C) { return C->HideSelection(); },
            [](TListView* C, bool V) { C->SetHideSelection(V); }),
        Bool<TListView>(
+           "Checkboxes", [](TListView* C) { return C->Checkboxes(); },
+           [](TListView* C, bool V) { C->SetCheckboxes(V); }),
+       Bool<TListView>(
            "ReadOnly", [](TListView* C) { return C->ReadOnly(); },
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
        Event<TListView>("OnData", &TListView::OnData), Event<TListView>("OnDataFind", &TListView::OnDataFind),
        Event<TListView>("OnColumnClick", &TListView::OnColumnClick),
        Event<TListView>("OnCompare", &TListView::OnCompare),
        Event<TListView>("OnEditing", &TListView::OnEditing),
-       Event<TListView>("OnEdited", &TListView::OnEdited)});
+       Event<TListView>("OnEdited", &TListView::OnEdited),
+       Event<TListView>("OnCreateItemClass", &TListView::OnCreateItemClass)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(

@@ -113,16 +113,24 @@ class TListItem : public TPersistent {
   int Index() const { return FIndex; }
   TListView* ListView() const { return FOwner; }
   std::string Caption;
+  // The program's own, kept with the row.
+  TObject* Data = nullptr;
   // Each change is told by position (OnListChange).
   TTrackedStringList* SubItems() { return &FSubItems; }
   // Whether the window shows the row selected.
   bool Selected() const;
+  // The row's check box (Checkboxes), as the window shows it while there is one.
+  bool Checked() const;
+  void SetChecked(bool Value);
+  // Caption, Data, sub-items and check mark of another row.
+  void Assign(TPersistent* Source) override;
 
  private:
   friend class TListItems;
   friend class TListView;
   TListView* FOwner;
   int FIndex;
+  bool FChecked = false;
   TTrackedStringList FSubItems;
 };
 
@@ -154,6 +162,10 @@ class TListItems : public TPersistent {
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+// Makes a row of the list view (Index -1: the temporary row of owner data).
+using TListItemClass = TListItem* (*)(TListView* Owner, int Index);
+// May choose another kind of row before each row is made.
+using TLVCreateItemClassEvent = std::function<void(TObject* Sender, TListItemClass& ItemClass)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 // What an owner-data find request looks for: the row's data, a caption that begins with or equals the
 // text, or the row nearest to a point.
@@ -196,6 +208,9 @@ class TListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value);
+  // A check box in front of each row.
+  bool Checkboxes() const { return FCheckboxes; }
+  void SetCheckboxes(bool Value);
   // The first selected row; -1 when none.
   int ItemIndex();
   // Selects and focuses one row (-1: none).
@@ -214,6 +229,7 @@ class TListView : public TWinControl {
   TLVCompareEvent OnCompare;
   TLVEditingEvent OnEditing;
   TLVEditedEvent OnEdited;
+  TLVCreateItemClassEvent OnCreateItemClass;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -224,7 +240,8 @@ class TListView : public TWinControl {
   virtual std::unique_ptr<TListColumns> CreateListColumns();
   virtual TListColumn* CreateListColumn(TCollection* Collection);
   virtual std::unique_ptr<TListItems> CreateListItems();
-  // A row; Index -1 for the temporary row of owner data.
+  // A row of the kind OnCreateItemClass chooses, a TListItem without it; Index -1 for the temporary row of
+  // owner data.
   virtual TListItem* CreateListItem(int Index);
   // Fills the temporary row of owner data: OnData.
   virtual void OwnerDataFetch(TListItem* Item);
@@ -256,6 +273,8 @@ class TListView : public TWinControl {
   int ColumnWidth(int Index) const;
   void ShowItems();
   void UpdateExStyle();
+  // The window's check mark of the row at Index.
+  void ShowChecked(int Index, bool Checked);
   void GetDispInfo(NMLVDISPINFOA* Info);
 
   std::unique_ptr<TListColumns> FColumns;
@@ -267,6 +286,7 @@ class TListView : public TWinControl {
   bool FGridLines = false;
   bool FHideSelection = true;
   bool FReadOnly = false;
+  bool FCheckboxes = false;
   int FItemIndex = -1;
   int FTopIndex = 0;
   std::string FDispText;  // the text last handed to the control

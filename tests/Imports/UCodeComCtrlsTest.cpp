@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Imports/UCodeForms.h"
+#include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
 
 namespace {
@@ -213,6 +214,33 @@ TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) 
   View->OnEditing = [](TObject*, TListItem*, bool& AllowEdit) { AllowEdit = false; };
   EXPECT_EQ(EditLabel(View, 0, L"no"), nullptr);
   EXPECT_EQ(Item->Caption(), L"\u0416new!");
+}
+
+TEST_F(UCodeListView, RowsKeepTheirDataAndCheckMarksThroughCopiesAndNewWindowsAndMustBeWide) {
+  View->AddItem(Greek, Form.get());
+  TUCodeListItem* First = View->Items()->Item(0);
+  First->SubItems()->Add(Japanese);
+  View->SetCheckboxes(true);
+  Form->Show();
+  First->SetChecked(true);
+  const auto ExStyle = SendMessageW(View->Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_EQ(ExStyle & (LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP),
+            LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);
+  View->SetViewStyle(vsList);  // a new window
+  EXPECT_TRUE(First->Checked());
+  TUCodeListItem* Copy = View->Items()->Add();
+  Copy->Assign(First);
+  EXPECT_EQ(Copy->Caption(), Greek);
+  EXPECT_EQ(Copy->Data, Form.get());
+  EXPECT_EQ(Copy->SubItems()->Get(0), Japanese);
+  EXPECT_TRUE(Copy->Checked());
+  EXPECT_EQ(Cell(View, 1, 0), Greek);
+  // A kind of row that is not wide is refused.
+  View->TListView::OnCreateItemClass = [](TObject*, TListItemClass& ItemClass) {
+    ItemClass = [](TListView* Owner, int Index) { return new TListItem(Owner, Index); };
+  };
+  EXPECT_THROW(View->Items()->Add(), EUCodeInternalError);
+  EXPECT_EQ(View->Items()->Count(), 2);
 }
 
 // Whichever side sorts, the other follows, and the objects stay with their texts.
