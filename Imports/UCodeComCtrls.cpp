@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "Imports/UCodeGraphics.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
 
@@ -187,6 +188,16 @@ int TUCodeCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, intpt
   if (OnCompare || !IsUnicodePlatform) return TListView::CompareItems(Item1, Item2, Data);
   return lstrcmpW(static_cast<TUCodeListItem*>(Item1)->Caption().c_str(),
                   static_cast<TUCodeListItem*>(Item2)->Caption().c_str());
+}
+
+void TUCodeCustomListView::DrawItem(TListItem* Item, const RECT& Rect, UINT State) {
+  auto* Wide = dynamic_cast<TUCodeListItem*>(Item);
+  if (OnDrawItem || !Wide || !IsUnicodePlatform) {
+    TListView::DrawItem(Item, Rect, State);
+    return;
+  }
+  Canvas()->FillRect(Rect);
+  WideTextOut(Canvas(), Rect.left + 2, Rect.top, Wide->Caption());
 }
 
 void TUCodeCustomListView::CreateWindowHandle(const TCreateParams& Params) {

@@ -117,6 +117,8 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   // The wide OnDataFind, else the library's with the 8-bit text; -1 without either.
   virtual int DoOwnerDataFindW(TItemFind Find, const std::wstring& FindString, int StartIndex, bool Wrap);
   void Edit(const LVITEMA& Request) override;
+  // Without OnDrawItem the wide caption.
+  void DrawItem(TListItem* Item, const RECT& Rect, UINT State) override;
 
  private:
   // The label editor becomes a Unicode window whose keys go through this control's key events first.

@@ -324,6 +324,7 @@ void TListView::CreateParams(TCreateParams& Params) {
   if (!FMultiSelect) Params.Style |= LVS_SINGLESEL;
   if (!FHideSelection) Params.Style |= LVS_SHOWSELALWAYS;
   if (!FReadOnly) Params.Style |= LVS_EDITLABELS;
+  if (FOwnerDraw) Params.Style |= LVS_OWNERDRAWFIXED;
   Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -459,6 +460,11 @@ void TListView::SetHideSelection(bool Value) {
   RecreateWnd();
 }
 
+void TListView::SetOwnerDraw(bool Value) {
+  FOwnerDraw = Value;
+  RecreateWnd();
+}
+
 void TListView::SetCheckboxes(bool Value) {
   if (FCheckboxes == Value) return;
   if (!Value && !FOwnerData)
@@ -535,6 +541,32 @@ int TListView::CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) {
   return Compare;
 }
 
+void TListView::DrawItem(TListItem* Item, const RECT& Rect, UINT State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Item, Rect, State);
+    return;
+  }
+  FCanvas.FillRect(Rect);
+  FCanvas.TextOut(Rect.left + 2, Rect.top, Item->Caption);
+}
+
+void TListView::CNDrawItem(const DRAWITEMSTRUCT* Draw) {
+  TListItem* Item = DispInfoItem(static_cast<int>(Draw->itemID));
+  if (!Item) return;
+  const bool Selected = (Draw->itemState & ODS_SELECTED) != 0;
+  FCanvas.SetHandle(Draw->hDC);
+  FCanvas.Font()->Assign(Font());
+  FCanvas.Brush()->SetColor(Selected ? clHighlight : Color());
+  if (Selected) FCanvas.Font()->SetColor(clHighlightText);
+  try {
+    DrawItem(Item, Draw->rcItem, Draw->itemState);
+  } catch (...) {
+    FCanvas.SetHandle(nullptr);
+    throw;
+  }
+  FCanvas.SetHandle(nullptr);
+}
+
 bool TListView::CanEdit(TListItem* Item) {
   bool AllowEdit = true;
   if (OnEditing) OnEditing(this, Item, AllowEdit);
@@ -565,6 +597,11 @@ void TListView::Dispatch(TMessage& Message) {
   // The control answers a double click with NM_DBLCLK, the one place that fires OnDblClick.
   if (Message.Msg == WM_LBUTTONDBLCLK) {
     DefaultHandler(Message);
+    return;
+  }
+  if (Message.Msg == CN_DRAWITEM) {
+    CNDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam));
+    Message.Result = TRUE;
     return;
   }
   if (Message.Msg != CN_NOTIFY) {
@@ -861,6 +898,9 @@ void RegisterComCtrls() {
            "HideSelection", [](TListView* C) { return C->HideSelection(); },
            [](TListView* C, bool V) { C->SetHideSelection(V); }),
        Bool<TListView>(
+           "OwnerDraw", [](TListView* C) { return C->OwnerDraw(); },
+           [](TListView* C, bool V) { C->SetOwnerDraw(V); }),
+       Bool<TListView>(
            "Checkboxes", [](TListView* C) { return C->Checkboxes(); },
            [](TListView* C, bool V) { C->SetCheckboxes(V); }),
        Bool<TListView>(
@@ -871,7 +911,8 @@ void RegisterComCtrls() {
        Event<TListView>("OnCompare", &TListView::OnCompare),
        Event<TListView>("OnEditing", &TListView::OnEditing),
        Event<TListView>("OnEdited", &TListView::OnEdited),
-       Event<TListView>("OnCreateItemClass", &TListView::OnCreateItemClass)});
+       Event<TListView>("OnCreateItemClass", &TListView::OnCreateItemClass),
+       Event<TListView>("OnDrawItem", &TListView::OnDrawItem)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(

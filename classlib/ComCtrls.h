@@ -10,6 +10,7 @@
 
 #include "classlib/Collections.h"
 #include "classlib/Controls.h"
+#include "classlib/Graphics.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/StringLists.h"
 
@@ -173,6 +174,8 @@ enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
 // Sets Index to the row found from StartIndex on (past the end to the beginning when Wrap), or leaves -1.
 using TLVOwnerDataFindEvent = std::function<void(
     TObject* Sender, TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap, int& Index)>;
+// Draws Item in Rect on the list view's Canvas; State holds the ODS_ flags.
+using TLVDrawItemEvent = std::function<void(TObject* Sender, TListItem* Item, const RECT& Rect, UINT State)>;
 // The user starts editing Item's caption: AllowEdit false keeps it as it is.
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 // The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
@@ -208,6 +211,11 @@ class TListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value);
+  // The rows of the report view are drawn by DrawItem.
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool Value);
+  // While a row is drawn: its DC, with the control's font and colour, or the selection's.
+  TCanvas* Canvas() { return &FCanvas; }
   // A check box in front of each row.
   bool Checkboxes() const { return FCheckboxes; }
   void SetCheckboxes(bool Value);
@@ -230,6 +238,7 @@ class TListView : public TWinControl {
   TLVEditingEvent OnEditing;
   TLVEditedEvent OnEdited;
   TLVCreateItemClassEvent OnCreateItemClass;
+  TLVDrawItemEvent OnDrawItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -256,6 +265,9 @@ class TListView : public TWinControl {
   // How AlphaSort orders two rows (below 0: Item1 first): OnCompare, without it the captions as lstrcmp
   // compares them.
   virtual int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data);
+  // An owner-drawn row: OnDrawItem, without it the rectangle filled and the caption written at its left
+  // plus 2.
+  virtual void DrawItem(TListItem* Item, const RECT& Rect, UINT State);
   // Whether the user may edit Item's caption: OnEditing's answer, yes without it.
   virtual bool CanEdit(TListItem* Item);
   // The user ended editing the caption of the request's row with its text (never nullptr).
@@ -276,6 +288,7 @@ class TListView : public TWinControl {
   // The window's check mark of the row at Index.
   void ShowChecked(int Index, bool Checked);
   void GetDispInfo(NMLVDISPINFOA* Info);
+  void CNDrawItem(const DRAWITEMSTRUCT* Draw);
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
@@ -287,10 +300,12 @@ class TListView : public TWinControl {
   bool FHideSelection = true;
   bool FReadOnly = false;
   bool FCheckboxes = false;
+  bool FOwnerDraw = false;
   int FItemIndex = -1;
   int FTopIndex = 0;
   std::string FDispText;  // the text last handed to the control
   std::unique_ptr<TListItem> FTempItem;
+  TCanvas FCanvas;
 };
 
 class TPageControl;

@@ -7,6 +7,7 @@
 #include "Imports/UCodeForms.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
+#include "tests/support/Pixels.h"
 
 namespace {
 
@@ -241,6 +242,35 @@ TEST_F(UCodeListView, RowsKeepTheirDataAndCheckMarksThroughCopiesAndNewWindowsAn
   };
   EXPECT_THROW(View->Items()->Add(), EUCodeInternalError);
   EXPECT_EQ(View->Items()->Count(), 2);
+}
+
+// The first row's pixels as the window paints them.
+TPixels FirstRow(TListView* View) {
+  RECT Row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(View->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&Row));
+  const TPixels All = PaintedClient(View->Handle(), RGB(1, 2, 3));
+  std::vector<COLORREF> Pixels;
+  for (int Y = Row.top; Y < Row.bottom; ++Y)
+    for (int X = Row.left; X < Row.right; ++X) Pixels.push_back(All.At(X, Y));
+  return TPixels(Row.right - Row.left, Row.bottom - Row.top, Pixels);
+}
+
+TEST_F(UCodeListView, AnOwnerDrawnRowShowsItsWideCaptionUnlessOnDrawItemDrawsIt) {
+  View->SetOwnerDraw(true);
+  TUCodeListItem* Item = View->Items()->Add();
+  Item->SetCaption(Greek);
+  Form->Show();
+  const TPixels Wide = FirstRow(View);
+  Item->SetCaption(AnsiToWide(WideToAnsi(Greek)));
+  const TPixels Ansi = FirstRow(View);
+  EXPECT_NE(Wide, Ansi);
+  Item->SetCaption(L"");
+  const TPixels Empty = FirstRow(View);
+  EXPECT_NE(Wide, Empty);
+  TListItem* Drawn = nullptr;
+  View->OnDrawItem = [&](TObject*, TListItem* Row, const RECT&, UINT) { Drawn = Row; };
+  FirstRow(View);
+  EXPECT_EQ(Drawn, Item);
 }
 
 // Whichever side sorts, the other follows, and the objects stay with their texts.
