@@ -252,6 +252,29 @@ void TUCodeCustomListView::GetDispInfoW(NMLVDISPINFOW* Info) {
   Request.pszText[Count] = L'\0';
 }
 
+// The library answers an 8-bit copy of the request; a tip that it leaves as it was keeps its wide text.
+void TUCodeCustomListView::GetInfoTipW(TMessage& Message) {
+  auto* Tip = reinterpret_cast<NMLVGETINFOTIPW*>(Message.LParam);
+  if (!Tip->pszText || Tip->cchTextMax <= 0) return;
+  const std::string Offered = WideToAnsi(Tip->pszText);
+  std::string Buffer = Offered;
+  Buffer.resize(std::max(Buffer.size(), static_cast<size_t>(Tip->cchTextMax) * 2) + 1, '\0');
+  NMLVGETINFOTIPA Ansi;
+  static_assert(sizeof Ansi == sizeof *Tip);
+  std::memcpy(&Ansi, Tip, sizeof Ansi);
+  Ansi.hdr.code = LVN_GETINFOTIPA;
+  Ansi.pszText = Buffer.data();
+  Ansi.cchTextMax = static_cast<int>(Buffer.size());
+  TMessage AnsiMessage{Message.Msg, Message.WParam, reinterpret_cast<LPARAM>(&Ansi), 0};
+  TListView::Dispatch(AnsiMessage);
+  const std::string Answer = Buffer.c_str();
+  if (Answer == Offered) return;
+  const std::wstring Text = AnsiToWide(Answer);
+  const size_t Count = std::min(Text.size(), static_cast<size_t>(Tip->cchTextMax) - 1);
+  Text.copy(Tip->pszText, Count);
+  Tip->pszText[Count] = L'\0';
+}
+
 int TUCodeCustomListView::OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex,
                                         bool Wrap) {
   return DoOwnerDataFindW(Find, FFindTextW ? std::wstring(FFindTextW) : AnsiToWide(FindString), StartIndex,
@@ -346,6 +369,10 @@ void TUCodeCustomListView::EditWndProc(TMessage& Message) {
     case WM_SYSKEYDOWN:
       if (DoKeyDown(Message)) return;
       break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (DoKeyUp(Message)) return;
+      break;
     case WM_CHAR:
       PackWideCharMessage(Message);
       if (DoKeyPress(Message)) return;
@@ -389,6 +416,10 @@ void TUCodeCustomListView::Dispatch(TMessage& Message) {
   }
   if (IsUnicodePlatform && Code == LVN_GETDISPINFOW) {
     GetDispInfoW(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam));
+    return;
+  }
+  if (IsUnicodePlatform && Code == LVN_GETINFOTIPW) {
+    GetInfoTipW(Message);
     return;
   }
   if (IsUnicodePlatform && Code == LVN_ODFINDITEMW) {

@@ -129,6 +129,7 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   void LabelEdited(int Row, std::wstring S);
   bool SetColumnWide(TMessage& Message);
   void GetDispInfoW(NMLVDISPINFOW* Info);
+  void GetInfoTipW(TMessage& Message);
 
   const wchar_t* FFindTextW = nullptr;  // the wide text of the find request being answered
   HWND FEditHandle = nullptr;

@@ -567,6 +567,14 @@ void TListView::CNDrawItem(const DRAWITEMSTRUCT* Draw) {
   FCanvas.SetHandle(nullptr);
 }
 
+void TListView::GetInfoTip(NMLVGETINFOTIPA* Tip) {
+  TListItem* Item = DispInfoItem(Tip->iItem);
+  if (!OnInfoTip || !Item || !Tip->pszText || Tip->cchTextMax <= 0) return;
+  std::string Text = Tip->pszText;
+  OnInfoTip(this, Item, Text);
+  lstrcpynA(Tip->pszText, Text.c_str(), Tip->cchTextMax);
+}
+
 bool TListView::CanEdit(TListItem* Item) {
   bool AllowEdit = true;
   if (OnEditing) OnEditing(this, Item, AllowEdit);
@@ -621,6 +629,9 @@ void TListView::Dispatch(TMessage& Message) {
                                      (Info.flags & LVFI_WRAP) != 0);
       break;
     }
+    case LVN_GETINFOTIPA:
+      GetInfoTip(reinterpret_cast<NMLVGETINFOTIPA*>(Message.LParam));
+      break;
     case LVN_BEGINLABELEDITA: {
       TListItem* Item = DispInfoItem(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.iItem);
       Message.Result = !Item || !CanEdit(Item);
@@ -912,7 +923,8 @@ void RegisterComCtrls() {
        Event<TListView>("OnEditing", &TListView::OnEditing),
        Event<TListView>("OnEdited", &TListView::OnEdited),
        Event<TListView>("OnCreateItemClass", &TListView::OnCreateItemClass),
-       Event<TListView>("OnDrawItem", &TListView::OnDrawItem)});
+       Event<TListView>("OnDrawItem", &TListView::OnDrawItem),
+       Event<TListView>("OnInfoTip", &TListView::OnInfoTip)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(

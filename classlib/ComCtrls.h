@@ -176,6 +176,8 @@ using TLVOwnerDataFindEvent = std::function<void(
     TObject* Sender, TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap, int& Index)>;
 // Draws Item in Rect on the list view's Canvas; State holds the ODS_ flags.
 using TLVDrawItemEvent = std::function<void(TObject* Sender, TListItem* Item, const RECT& Rect, UINT State)>;
+// The tip the window shows for Item; InfoTip comes as the window offers it (the row's text, when cut).
+using TLVInfoTipEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& InfoTip)>;
 // The user starts editing Item's caption: AllowEdit false keeps it as it is.
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 // The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
@@ -239,6 +241,7 @@ class TListView : public TWinControl {
   TLVEditedEvent OnEdited;
   TLVCreateItemClassEvent OnCreateItemClass;
   TLVDrawItemEvent OnDrawItem;
+  TLVInfoTipEvent OnInfoTip;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -289,6 +292,7 @@ class TListView : public TWinControl {
   void ShowChecked(int Index, bool Checked);
   void GetDispInfo(NMLVDISPINFOA* Info);
   void CNDrawItem(const DRAWITEMSTRUCT* Draw);
+  void GetInfoTip(NMLVGETINFOTIPA* Tip);
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;

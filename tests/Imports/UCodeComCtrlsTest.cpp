@@ -179,6 +179,7 @@ HWND EditLabel(TListView* View, int Row, const std::wstring& Text) {
   const auto Edit = reinterpret_cast<HWND>(SendMessageW(View->Handle(), LVM_EDITLABELW, Row, 0));
   if (!Edit) return nullptr;
   for (const wchar_t Ch : Text) SendMessageW(Edit, WM_CHAR, Ch, 1);
+  SendMessageW(Edit, WM_KEYUP, 'A', 0xC0000001);
   SendMessageW(Edit, WM_KEYDOWN, VK_RETURN, 1);
   return Edit;
 }
@@ -195,13 +196,15 @@ TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) 
     S += L"!";
   };
   std::string Keys;
+  View->OnKeyUp = [&](TObject*, WORD& Key, TShiftState) { Keys += static_cast<char>(Key); };
   View->OnKeyPress = [&](TObject*, char& Key) {
     Keys += Key;
     if (Key == 'x') Key = 0;
   };
   ASSERT_NE(EditLabel(View, 0, L"\u0416nxew"), nullptr);
   EXPECT_EQ(Edited, L"\u0416new");
-  EXPECT_EQ(Keys.size(), 5u);  // the editor's keys went through the control's key events
+  EXPECT_EQ(Keys.size(), 6u);  // the editor's keys went through the control's key events
+  EXPECT_EQ(Keys.back(), 'A');
   EXPECT_EQ(Item->Caption(), L"\u0416new!");
   EXPECT_EQ(Cell(View, 0, 0), L"\u0416new!");
   // The library's 8-bit OnEdited that leaves the text alone keeps it wide.
@@ -271,6 +274,33 @@ TEST_F(UCodeListView, AnOwnerDrawnRowShowsItsWideCaptionUnlessOnDrawItemDrawsIt)
   View->OnDrawItem = [&](TObject*, TListItem* Row, const RECT&, UINT) { Drawn = Row; };
   FirstRow(View);
   EXPECT_EQ(Drawn, Item);
+}
+
+TEST_F(UCodeListView, AnInfoTipThatOnInfoTipWritesReachesTheWindowAndOneItLeavesAloneStaysWide) {
+  View->Items()->Add()->SetCaption(Greek);
+  View->Items()->Add()->SetCaption(Cyrillic);
+  Form->Show();
+  std::string Offered;
+  View->OnInfoTip = [&](TObject*, TListItem* Item, std::string& Tip) {
+    Offered = Tip;
+    if (Item->Index() == 1) Tip = "tip";
+  };
+  // Asked as the window asks its parent, offering the row's text.
+  const auto Ask = [&](int Row, const std::wstring& Given) {
+    std::wstring Buffer = Given;
+    Buffer.resize(80);
+    NMLVGETINFOTIPW Tip{};
+    Tip.hdr.hwndFrom = View->Handle();
+    Tip.hdr.code = LVN_GETINFOTIPW;
+    Tip.pszText = Buffer.data();
+    Tip.cchTextMax = 80;
+    Tip.iItem = Row;
+    SendMessageW(Form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&Tip));
+    return std::wstring(Buffer.c_str());
+  };
+  EXPECT_EQ(Ask(0, Greek), Greek);
+  EXPECT_EQ(Offered, WideToAnsi(Greek));
+  EXPECT_EQ(Ask(1, Cyrillic), L"tip");
 }
 
 // Whichever side sorts, the other follows, and the objects stay with their texts.
