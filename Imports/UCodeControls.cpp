@@ -11,6 +11,7 @@
 #include "Imports/UCodeWindows.h"
 #include "classlib/FormReader.h"
 #include "classlib/Forms.h"
+#include "classlib/StdCtrls.h"
 
 namespace {
 
@@ -149,6 +150,21 @@ void StoreControlWideText(TControl* Control, const std::wstring& Text) {
   if (TUnit::Finalized) return;
   NeededHelperOf(Control)->Caption = Text;
   Control->SetText(WideToAnsi(Text));
+}
+
+bool IsWideCaptionStored(TControl* Control) {
+  return !Control->ActionLink() || !Control->ActionLink()->IsCaptionLinked();
+}
+
+bool IsWideHintStored(TControl* Control) {
+  return !Control->ActionLink() || !Control->ActionLink()->IsHintLinked();
+}
+
+void WideListControl_AddItem(TCustomListControl* Control, const std::wstring& Item, TObject* AObject) {
+  if (auto* Wide = dynamic_cast<IWideCustomListControl*>(Control))
+    Wide->AddItem(Item, AObject);
+  else
+    Control->AddItem(WideToAnsi(Item), AObject);
 }
 
 std::wstring GetControlWideHint(TControl* Control) {

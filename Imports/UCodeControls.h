@@ -10,6 +10,8 @@
 #include "Imports/UCodeClasses.h"
 #include "classlib/Controls.h"
 
+class TCustomListControl;
+
 // The wide caption and hint of a control that has no wide storage of its own: made when a wide text is
 // first set, found by the control's address.
 class TWideControlHelper : public TWideComponentHelper {
@@ -19,6 +21,23 @@ class TWideControlHelper : public TWideComponentHelper {
   std::wstring Caption;
   std::wstring Hint;
 };
+
+// False while an action link supplies the control's caption (hint): the action's text is not the control's
+// to keep in a form.
+bool IsWideCaptionStored(TControl* Control);
+bool IsWideHintStored(TControl* Control);
+
+// Offered by list controls whose items are wide.
+class IWideCustomListControl {
+ public:
+  virtual void AddItem(const std::wstring& Item, TObject* AObject) = 0;
+
+ protected:
+  ~IWideCustomListControl() = default;
+};
+
+// Adds the item wide to a list control that takes wide items, else in its 8-bit form.
+void WideListControl_AddItem(TCustomListControl* Control, const std::wstring& Item, TObject* AObject);
 
 // The helper of a control, or nullptr.
 TWideControlHelper* FindWideControlHelper(TControl* Control);

@@ -5,15 +5,22 @@
 #include "Imports/UCodeControls.h"
 #include "Imports/UCodeForms.h"
 #include "Imports/UCodeSysUtils.h"
+#include "Imports/UCodeWindows.h"
 #include "classlib/FormReader.h"
 #include "classlib/SysUtils.h"
 
 HKL(WINAPI* UCodeGetKeyboardLayout)(DWORD ThreadId) = GetKeyboardLayout;
+int(WINAPI* UCodeGetSystemMetrics)(int Index) = GetSystemMetrics;
 
 namespace {
 
 bool FarEastLocale() {
-  return GetSystemMetrics(SM_DBCSENABLED) != 0;
+  return UCodeGetSystemMetrics(SM_DBCSENABLED) != 0;
+}
+
+// "(&X)" at I: the hot key as Far-East captions write it.
+bool IsParenthesisedHotKey(const std::wstring& S, size_t I) {
+  return I + 3 < S.size() && S[I] == L'(' && S[I + 1] == L'&' && S[I + 3] == L')';
 }
 
 // Keys whose text is the library's own.
@@ -64,7 +71,7 @@ std::wstring WideGetHotKey(const std::wstring& S) {
 std::wstring WideStripHotkey(const std::wstring& S) {
   std::wstring Result;
   for (size_t I = 0; I < S.size(); ++I) {
-    if (FarEastLocale() && S[I] == L'(' && I + 3 < S.size() && S[I + 1] == L'&' && S[I + 3] == L')') {
+    if (FarEastLocale() && IsParenthesisedHotKey(S, I)) {
       I += 3;
       continue;
     }
@@ -107,7 +114,14 @@ void SyncHotKeyPosition(const std::wstring& Source, std::wstring& Dest) {
   if (WideToAnsi(Source) == WideToAnsi(Dest)) return;
   if (WideToAnsi(WideStripHotkey(Source)) != WideToAnsi(WideStripHotkey(Dest))) return;
   std::wstring Result = WideStripHotkey(Dest);
+  const bool FarEast = FarEastLocale();
   for (size_t I = 0; I < Source.size() && I <= Result.size(); ++I) {
+    // The stripping took such a group away whole: it comes back whole.
+    if (FarEast && IsParenthesisedHotKey(Source, I)) {
+      Result.insert(I, Source, I, 4);
+      I += 3;
+      continue;
+    }
     if (Source[I] != L'&') continue;
     Result.insert(I, 1, L'&');
     if (I + 1 < Source.size() && Source[I + 1] == L'&') ++I;  // a literal "&", kept by the stripping
@@ -174,6 +188,67 @@ TMenuActionLinkClass TUCodeMenuItem::GetActionLinkClass() {
   return [](TMenuItem* Client) -> TMenuActionLink* { return new TUCodeMenuActionLink(Client); };
 }
 
+namespace {
+
+// The flags of an entry's texts: single line, tabs expanded.
+constexpr UINT ItemTextFlags = DT_SINGLELINE | DT_EXPANDTABS;
+
+int WideTextWidth(HDC DC, const std::wstring& Text) {
+  if (Text.empty()) return 0;
+  RECT Rect{0, 0, 0, 0};
+  UCode_DrawTextW(DC, Text.c_str(), -1, &Rect, ItemTextFlags | DT_CALCRECT | DT_NOCLIP);
+  return Rect.right;
+}
+
+int WideShortCutWidth(HDC DC, TShortCut ShortCut, bool Wide) {
+  return WideTextWidth(DC, Wide ? WideShortCutToText(ShortCut) : AnsiToWide(ShortCutToText(ShortCut)));
+}
+
+}  // namespace
+
+// The library measures the 8-bit texts; the wide ones may be wider or narrower.
+void TUCodeMenuItem::MeasureItem(HDC DC, int& Width, int& Height) {
+  TMenuItem::MeasureItem(DC, Width, Height);
+  if (!IsUnicodePlatform || OnMeasureItem) return;
+  const HGDIOBJ Old = SelectObject(DC, MenuFont(Default()));
+  Width += WideTextWidth(DC, Caption()) - WideTextWidth(DC, AnsiToWide(TMenuItem::Caption()));
+  if (ShortCut() != scNone)
+    Width += WideShortCutWidth(DC, ShortCut(), true) - WideShortCutWidth(DC, ShortCut(), false);
+  SelectObject(DC, Old);
+}
+
+void TUCodeMenuItem::AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool TopLevel) {
+  if (!IsUnicodePlatform || OnAdvancedDrawItem) {
+    TMenuItem::AdvancedDrawItem(DC, Rect, State, TopLevel);
+    return;
+  }
+  DrawItemBackground(DC, Rect, State, TopLevel);
+  SelectObject(DC, MenuFont(Default()));
+  SetBkMode(DC, TRANSPARENT);
+  const std::wstring Text = Caption();
+  const std::wstring Keys = ShortCut() != scNone ? WideShortCutToText(ShortCut()) : std::wstring();
+  const RECT Place = ItemTextRect(Rect, TopLevel);
+  const RECT Caption = CaptionRect(Place, WideTextWidth(DC, Keys));
+  const auto Draw = [&](int Offset, COLORREF Color) {
+    SetTextColor(DC, Color);
+    RECT Where = Caption;
+    OffsetRect(&Where, Offset, Offset);
+    UCode_DrawTextW(DC, Text.c_str(), -1, &Where, ItemTextFlags | DT_VCENTER | TextAlignment());
+    Where = Place;
+    OffsetRect(&Where, Offset, Offset);
+    UCode_DrawTextW(DC, Keys.c_str(), -1, &Where, ItemTextFlags | DT_VCENTER | DT_RIGHT);
+  };
+  if (!(State & (ODS_DISABLED | ODS_GRAYED))) {
+    Draw(0, GetSysColor((State & ODS_SELECTED) ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    return;
+  }
+  // Disabled: embossed, unless the two colours would not tell apart.
+  const COLORREF Highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF Shadow = GetSysColor(COLOR_BTNSHADOW);
+  if (Highlight != Shadow) Draw(1, Highlight);
+  Draw(0, Shadow);
+}
+
 std::wstring WideGetMenuItemHint(TMenuItem* Item) {
   if (auto* Wide = dynamic_cast<TUCodeMenuItem*>(Item)) return Wide->Hint();
   return AnsiToWide(Item->Hint());
@@ -229,7 +304,7 @@ void TUCodeMenuActionLink::SetHint(const std::string& Value) {
 // The hint of an item of a listed menu goes to the wide application object, and no further. On a
 // middle-eastern system the first visible entry of each menu is made anew as the menu opens.
 void TUCodePopupList::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_ENTERMENULOOP && GetSystemMetrics(SM_MIDEASTENABLED)) {
+  if (Message.Msg == WM_ENTERMENULOOP && UCodeGetSystemMetrics(SM_MIDEASTENABLED)) {
     for (TPopupMenu* Menu : Menus())
       for (int I = 0; I < Menu->Items()->Count(); ++I)
         if (Menu->Items()->Items(I)->Visible()) {
@@ -259,7 +334,7 @@ const TClassInfo* UCodeMenuItemClass() {
   static const TClassInfo Info = [] {
     using namespace Published;
     RegisterLibraryClasses();
-    return MakeClassInfo<TUCodeMenuItem>(
+    TClassInfo Info = MakeClassInfo<TUCodeMenuItem>(
         "TUCodeMenuItem", GetClass("TMenuItem"),
         {WideStr<TUCodeMenuItem>(
              "Caption", [](TUCodeMenuItem* I) { return I->Caption(); },
@@ -267,6 +342,16 @@ const TClassInfo* UCodeMenuItemClass() {
          WideStr<TUCodeMenuItem>(
              "Hint", [](TUCodeMenuItem* I) { return I->Hint(); },
              [](TUCodeMenuItem* I, const std::wstring& V) { I->SetHint(V); })});
+    // An action that supplies a text keeps it: the form does not.
+    Info.Props[0].Stored = [](TObject* I) {
+      TMenuActionLink* Link = static_cast<TUCodeMenuItem*>(I)->ActionLink();
+      return !Link || !Link->IsCaptionLinked();
+    };
+    Info.Props[1].Stored = [](TObject* I) {
+      TMenuActionLink* Link = static_cast<TUCodeMenuItem*>(I)->ActionLink();
+      return !Link || !Link->IsHintLinked();
+    };
+    return Info;
   }();
   RegisterClass(&Info);
   return &Info;

@@ -38,6 +38,9 @@ class TUCodeMenuItem : public TMenuItem {
   HKL KeyboardLayout() const { return FKeyboardLayout; }
   // After a switch of the input language the entry's shortcut text is made anew.
   void InitiateAction() override;
+  // An owner-drawn entry is drawn and measured with the wide caption and shortcut text.
+  void AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool TopLevel) override;
+  void MeasureItem(HDC DC, int& Width, int& Height) override;
 
  protected:
   void Appended(HMENU Menu) override;
@@ -69,6 +72,9 @@ class TUCodeMenuActionLink : public TMenuActionLink {
 
 // How the unit reads the input language; replaced by tests that switch it.
 extern HKL(WINAPI* UCodeGetKeyboardLayout)(DWORD ThreadId);
+// How the unit asks whether the system is a Far-East or a middle-eastern one (SM_DBCSENABLED,
+// SM_MIDEASTENABLED); replaced by tests.
+extern int(WINAPI* UCodeGetSystemMetrics)(int Index);
 
 // The popup list that the program uses once this unit is linked in: the item under the mouse gives the
 // wide application object its wide long hint.

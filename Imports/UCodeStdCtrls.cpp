@@ -24,6 +24,14 @@ int WideLength(const std::wstring& Text, int Count) {
   return static_cast<int>(AnsiToWide(Ansi.substr(0, static_cast<size_t>(std::max(Count, 0)))).size());
 }
 
+// An owner-drawn row's rectangle filled in the selection's or the window's colours.
+void FillItemRect(const RECT& Rect, UINT State, HDC DC) {
+  const bool Selected = (State & ODS_SELECTED) != 0;
+  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ExtTextOutW(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+}
+
 char AnsiPasswordChar(wchar_t Ch) {
   return Ch < 256 ? static_cast<char>(Ch) : '*';
 }
@@ -497,6 +505,13 @@ void TUCodeCustomListBox::AddItem(const std::wstring& Item, TObject* AObject) {
   FItems->AddObject(Item, AObject);
 }
 
+void TUCodeCustomListBox::CopySelection(TCustomListControl* Destination) {
+  const int Current = ItemIndex();
+  for (int I = 0; I < FItems->Count(); ++I)
+    if (MultiSelect() ? Selected(I) : I == Current)
+      WideListControl_AddItem(Destination, FItems->Get(I), IsVirtual() ? nullptr : FItems->GetObject(I));
+}
+
 void TUCodeCustomListBox::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"LISTBOX");
 }
@@ -507,7 +522,12 @@ bool TUCodeCustomListBox::ShowsWide() {
 
 void TUCodeCustomListBox::ItemsChanged(TListChange Change, int Index, int Index2) {
   FItems->Follow(Change, Index, Index2);
-  TListBox::ItemsChanged(Change, Index, Index2);
+  try {
+    TListBox::ItemsChanged(Change, Index, Index2);
+  } catch (const EOutOfResources&) {
+    if (Change == lcInserted) FItems->Follow(lcDeleted, Index, -1);  // the library dropped it again
+    throw;
+  }
 }
 
 // A Unicode window takes the wide text.
@@ -516,31 +536,38 @@ void TUCodeCustomListBox::InsertRow(int Index) {
     TListBox::InsertRow(Index);
     return;
   }
-  SendMessageW(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
-               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+  CheckItemInserted(SendMessageW(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
+                                 reinterpret_cast<LPARAM>(FItems->Get(Index).c_str())));
 }
 
 void TUCodeCustomListBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
-  if (!IsUnicodePlatform) {
+  if (!IsUnicodePlatform || OnDrawItem) {
     TListBox::DrawItem(Index, Rect, State, DC);
     return;
   }
-  const bool Selected = (State & ODS_SELECTED) != 0;
-  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  ExtTextOutW(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+  FillItemRect(Rect, State, DC);
   if (Index < 0 || Index >= FItems->Count()) return;
   RECT Text = Rect;
-  Text.left += 2;
-  UCode_DrawTextW(DC, FItems->Get(Index).c_str(), -1, &Text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  if (UseRightToLeftAlignment())
+    Text.right -= 2;
+  else
+    Text.left += 2;
+  UCode_DrawTextW(DC, FItems->Get(Index).c_str(), -1, &Text,
+                  DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
 }
 
 // A virtual list box tells its texts wide. The caller sizes its buffer by the length told for the row,
-// so a text that has grown since is cut to that length.
+// so a text that has grown since is cut to that length. A row past 65535 is told as empty: callers that
+// count rows in 16 bits cannot name it.
 void TUCodeCustomListBox::AnswerText(TMessage& Message) {
   const auto Index = static_cast<int>(Message.WParam);
   if (Index < 0 || Index >= Count() || !OnData) {
     Message.Result = LB_ERR;
+    return;
+  }
+  if (Index > 65535) {
+    if (Message.Msg == LB_GETTEXT) *reinterpret_cast<wchar_t*>(Message.LParam) = L'\0';
+    Message.Result = 0;
     return;
   }
   const std::wstring Text = FItems->Get(Index);
@@ -598,6 +625,12 @@ void TUCodeCustomComboBox::AddItem(const std::wstring& Item, TObject* AObject) {
   FItems->AddObject(Item, AObject);
 }
 
+void TUCodeCustomComboBox::CopySelection(TCustomListControl* Destination) {
+  const int Index = ItemIndex();
+  if (Index >= 0 && Index < FItems->Count())
+    WideListControl_AddItem(Destination, FItems->Get(Index), FItems->GetObject(Index));
+}
+
 void TUCodeCustomComboBox::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"COMBOBOX");
 }
@@ -610,7 +643,7 @@ bool TUCodeCustomComboBox::ShowsWide() {
 void TUCodeCustomComboBox::CreateWnd() {
   const std::wstring Kept = Text();
   TComboBox::CreateWnd();
-  if (Style() == csDropDownList || !ShowsWide()) return;
+  if (Style() >= csDropDownList || !ShowsWide()) return;
   const TCountingScope Setting(FSettingText);
   SetText(Kept);
 }
@@ -623,7 +656,12 @@ WNDPROC TUCodeCustomComboBox::SubClassEdit(HWND EditWnd, WNDPROC Proc) {
 
 void TUCodeCustomComboBox::ItemsChanged(TListChange Change, int Index, int Index2) {
   FItems->Follow(Change, Index, Index2);
-  TComboBox::ItemsChanged(Change, Index, Index2);
+  try {
+    TComboBox::ItemsChanged(Change, Index, Index2);
+  } catch (const EOutOfResources&) {
+    if (Change == lcInserted) FItems->Follow(lcDeleted, Index, -1);
+    throw;
+  }
 }
 
 void TUCodeCustomComboBox::InsertRow(int Index) {
@@ -631,8 +669,19 @@ void TUCodeCustomComboBox::InsertRow(int Index) {
     TComboBox::InsertRow(Index);
     return;
   }
-  SendMessageW(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
-               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+  CheckItemInserted(SendMessageW(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
+                                 reinterpret_cast<LPARAM>(FItems->Get(Index).c_str())));
+}
+
+void TUCodeCustomComboBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
+  if (!IsUnicodePlatform || OnDrawItem) {
+    TComboBox::DrawItem(Index, Rect, State, DC);
+    return;
+  }
+  FillItemRect(Rect, State, DC);
+  if (Index < 0 || Index >= FItems->Count()) return;
+  const std::wstring Text = FItems->Get(Index);
+  TextOutW(DC, Rect.left + 2, Rect.top, Text.c_str(), static_cast<int>(Text.size()));
 }
 
 // The edit part keeps its wide text.
@@ -648,7 +697,7 @@ void TUCodeCustomComboBox::KeepingText(const std::function<void()>& Change) {
   SendMessageW(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&SelStart),
                reinterpret_cast<LPARAM>(&SelEnd));
   Change();
-  if (Style() != csDropDownList) {
+  if (Style() < csDropDownList) {
     SetText(Kept);
     SendMessageW(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(SelStart, SelEnd));
   }
@@ -697,7 +746,7 @@ bool TUCodeCustomComboBox::SelectItem(const std::wstring& Search, bool KeepTyped
   const bool Changed = Style() == csDropDown ? Text() != Item : ItemIndex() != Index;
   if (AutoCloseUp && Item.size() == Search.size()) SetDroppedDown(false);
   SetItemIndex(Index);
-  if (Style() != csDropDownList) {
+  if (Style() < csDropDownList) {
     const size_t Typed = std::min(Search.size(), Item.size());
     {
       const TCountingScope Setting(FSettingText);
@@ -736,7 +785,7 @@ bool TUCodeCustomComboBox::TypeAhead(wchar_t Key) {
 }
 
 bool TUCodeCustomComboBox::AutoCompleteKeyPress(wchar_t Key) {
-  Assert(Style() != csDropDownList,
+  Assert(Style() < csDropDownList,
          L"Internal Error: UCodeCombo_AutoCompleteKeyPress is only for csSimple and csDropDown style combo "
          L"boxes.");
   if (!AutoComplete) return false;
@@ -795,7 +844,7 @@ void TUCodeCustomComboBox::ComboWndProc(TMessage& Message, HWND EditWnd, WNDPROC
 }
 
 void TUCodeCustomComboBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_CHAR && Style() == csDropDownList && AutoComplete &&
+  if (Message.Msg == WM_CHAR && Style() >= csDropDownList && AutoComplete &&
       TypeAhead(TypedChar(Message, ShowsWide()))) {
     Message.Result = 0;
     return;
@@ -823,16 +872,20 @@ using namespace Published;
 
 template <class C>
 TPropInfo WideHintProp() {
-  return WideStr<C>(
+  TPropInfo Prop = WideStr<C>(
       "Hint", [](C* Control) { return Control->Hint(); },
       [](C* Control, const std::wstring& V) { Control->SetHint(V); });
+  Prop.Stored = [](TObject* Control) { return IsWideHintStored(static_cast<C*>(Control)); };
+  return Prop;
 }
 
 template <class C>
 TPropInfo WideCaptionProp() {
-  return WideStr<C>(
+  TPropInfo Prop = WideStr<C>(
       "Caption", [](C* Control) { return Control->Caption(); },
       [](C* Control, const std::wstring& V) { Control->SetCaption(V); });
+  Prop.Stored = [](TObject* Control) { return IsWideCaptionStored(static_cast<C*>(Control)); };
+  return Prop;
 }
 
 template <class C>

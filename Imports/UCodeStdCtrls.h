@@ -229,13 +229,16 @@ class TUCodeListBoxStrings : public TUCodeMirroredStrings {
   TUCodeCustomListBox* FListBox;
 };
 
-class TUCodeCustomListBox : public TUCodeControlOf<TListBox> {
+class TUCodeCustomListBox : public TUCodeControlOf<TListBox>, public IWideCustomListControl {
  public:
   explicit TUCodeCustomListBox(TComponent* AOwner);
   ~TUCodeCustomListBox() override;
   TUCodeStrings* Items() { return FItems.get(); }
   virtual void SetItems(TWideStrings* Value);
-  virtual void AddItem(const std::wstring& Item, TObject* AObject);
+  using TListBox::AddItem;
+  void AddItem(const std::wstring& Item, TObject* AObject) override;
+  // The selected items go over with their wide texts.
+  void CopySelection(TCustomListControl* Destination) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -271,7 +274,7 @@ class TUCodeComboBoxStrings : public TUCodeMirroredStrings {
 // drop-down list the characters typed within 1.25 s of each other pick the first item they begin; in the
 // edit part a character typed at the end of the text completes it to the first item it begins, the rest
 // selected.
-class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
+class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox>, public IWideCustomListControl {
  public:
   explicit TUCodeCustomComboBox(TComponent* AOwner);
   ~TUCodeCustomComboBox() override;
@@ -279,7 +282,10 @@ class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
   void SetText(const std::wstring& Value) { SetControlWideText(this, Value); }
   TUCodeStrings* Items() { return FItems.get(); }
   virtual void SetItems(TWideStrings* Value);
-  virtual void AddItem(const std::wstring& Item, TObject* AObject);
+  using TComboBox::AddItem;
+  void AddItem(const std::wstring& Item, TObject* AObject) override;
+  // The selected item goes over with its wide text.
+  void CopySelection(TCustomListControl* Destination) override;
   // In characters of the wide text.
   virtual int GetSelStart();
   virtual void SetSelStart(int Value);
@@ -299,6 +305,7 @@ class TUCodeCustomComboBox : public TUCodeControlOf<TComboBox> {
   void ItemsChanged(TListChange Change, int Index, int Index2) override;
   void InsertRow(int Index) override;
   void KeepingText(const std::function<void()>& Change) override;
+  void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) override;
   // A character typed into the edit part after OnKeyPress; true when the completion took it.
   virtual bool AutoCompleteKeyPress(wchar_t Key);
 

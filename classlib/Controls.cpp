@@ -229,6 +229,23 @@ void TControl::SetAlign(TAlign Value) {
   if (FParent) FParent->Realign();
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  if (FBiDiMode == Value) return;
+  FBiDiMode = Value;
+  Invalidate();
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if (Flags & DT_RIGHT)
+      Flags &= ~DT_RIGHT;
+    else if (!(Flags & DT_CENTER))
+      Flags |= DT_RIGHT;
+  }
+  if (UseRightToLeftReading()) Flags |= DT_RTLREADING;
+  return Flags;
+}
+
 std::string TControl::Text() {
   const auto Length = static_cast<size_t>(Perform(WM_GETTEXTLENGTH, 0, 0));
   std::string Buffer(Length + 1, '\0');

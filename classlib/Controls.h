@@ -58,6 +58,9 @@ constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// Reading order and alignment of a control's text: right to left with right alignment, right to left
+// keeping the alignment, or right to left in reading only.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag : uint8_t {
   ssShift = 1,
@@ -153,6 +156,12 @@ class TControl : public TComponent {
   virtual void SetEnabled(bool Value);
   TAlign Align() const { return FAlign; }
   void SetAlign(TAlign Value);
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  // DrawText flags turned to the control's alignment (left and right swapped) and reading order.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
 
   // The text goes through WM_GETTEXT and WM_SETTEXT performed on the control, so that a replaced
   // WindowProc sees every access; a change is followed by CM_TEXTCHANGED.
@@ -239,6 +248,7 @@ class TControl : public TComponent {
   bool FVisible = true;
   bool FEnabled = true;
   TAlign FAlign = alNone;
+  TBiDiMode FBiDiMode = bdLeftToRight;
   std::string FHint;
   bool FShowHint = false;
   std::unique_ptr<TFont> FFont;

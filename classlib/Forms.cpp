@@ -384,6 +384,10 @@ void TForm::Dispatch(TMessage& Message) {
     case WM_INITMENUPOPUP:
       DispatchMenuOpen(reinterpret_cast<HMENU>(Message.WParam));
       break;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (DispatchMenuDrawing(Message)) return;
+      break;
     case WM_COMMAND:
       if (Message.LParam == 0) {
         if (TMenuItem* Item = TMenuItem::FindCommand(LOWORD(Message.WParam))) {

@@ -145,6 +145,11 @@ void TMenuItem::SetVisible(bool Value) {
   Changed();
 }
 
+void TMenuItem::SetDefault(bool Value) {
+  FDefault = Value;
+  Changed();
+}
+
 void TMenuItem::SetShortCut(TShortCut Value) {
   FShortCut = Value;
   Changed();
@@ -248,8 +253,9 @@ void TMenuItem::AppendTo(HMENU Menu) {
   MENUITEMINFOA Info{};
   Info.cbSize = sizeof Info;
   Info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
-  Info.fType = FRadioItem ? MFT_RADIOCHECK : 0;
-  Info.fState = (FChecked ? MFS_CHECKED : 0) | (FEnabled ? 0 : MFS_DISABLED);
+  const TMenu* Owner = GetParentMenu();
+  Info.fType = (FRadioItem ? MFT_RADIOCHECK : 0) | (Owner && Owner->OwnerDraw() ? MFT_OWNERDRAW : 0);
+  Info.fState = (FChecked ? MFS_CHECKED : 0) | (FEnabled ? 0 : MFS_DISABLED) | (FDefault ? MFS_DEFAULT : 0);
   Info.wID = FCommand;
   Info.dwTypeData = Text.data();
   if (!FItems.empty()) {
@@ -259,6 +265,131 @@ void TMenuItem::AppendTo(HMENU Menu) {
   }
   InsertMenuItemA(Menu, GetMenuItemCount(Menu), TRUE, &Info);
   Appended(Menu);
+}
+
+namespace {
+
+// Room left and right of an entry's texts, and between caption and shortcut.
+constexpr int TextMargin = 6;
+constexpr int ShortCutGap = 16;
+constexpr UINT MeasureFlags = DT_CALCRECT | DT_NOCLIP | DT_EXPANDTABS | DT_SINGLELINE;
+
+int TextWidth(HDC DC, const std::string& Text) {
+  RECT Rect{0, 0, 0, 0};
+  DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &Rect, MeasureFlags);
+  return Rect.right;
+}
+
+}  // namespace
+
+HFONT MenuFont(bool Bold) {
+  static const auto Make = [](bool AsBold) {
+    NONCLIENTMETRICSA Metrics{};
+    Metrics.cbSize = sizeof Metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof Metrics, &Metrics, 0);
+    if (AsBold) Metrics.lfMenuFont.lfWeight = FW_BOLD;
+    return CreateFontIndirectA(&Metrics.lfMenuFont);
+  };
+  static const HFONT Normal = Make(false);
+  static const HFONT BoldFont = Make(true);
+  return Bold ? BoldFont : Normal;
+}
+
+RECT TMenuItem::ItemTextRect(const RECT& Rect, bool TopLevel) {
+  RECT Text = Rect;
+  Text.left += TextMargin + (TopLevel ? 0 : GetSystemMetrics(SM_CXMENUCHECK));
+  Text.right -= TextMargin;
+  return Text;
+}
+
+RECT TMenuItem::CaptionRect(const RECT& TextRect, int ShortCutWidth) {
+  RECT Caption = TextRect;
+  if (ShortCutWidth > 0) Caption.right -= ShortCutWidth + ShortCutGap;
+  return Caption;
+}
+
+UINT TMenuItem::TextAlignment() const {
+  static const UINT Alignments[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  const auto* Popup = dynamic_cast<const TPopupMenu*>(GetParentMenu());
+  return Popup ? Alignments[Popup->Alignment()] : DT_LEFT;
+}
+
+void TMenuItem::MeasureItem(HDC DC, int& Width, int& Height) {
+  if (OnMeasureItem) {
+    OnMeasureItem(this, DC, Width, Height);
+    return;
+  }
+  const HGDIOBJ Old = SelectObject(DC, MenuFont(FDefault));
+  const std::string ShortCut = ShortCutToText(FShortCut);
+  const bool TopLevel = FParent && !FParent->FParent && dynamic_cast<TMainMenu*>(GetParentMenu());
+  Width = ItemTextRect({0, 0, 0, 0}, TopLevel).left + TextMargin + TextWidth(DC, FCaption) +
+          (ShortCut.empty() ? 0 : ShortCutGap + TextWidth(DC, ShortCut));
+  TEXTMETRICA Metrics{};
+  GetTextMetricsA(DC, &Metrics);
+  Height = std::max<int>(Metrics.tmHeight + 4, GetSystemMetrics(SM_CYMENU));
+  SelectObject(DC, Old);
+}
+
+void TMenuItem::DrawItemBackground(HDC DC, const RECT& Rect, UINT State, bool TopLevel) {
+  const bool Selected = (State & ODS_SELECTED) != 0;
+  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+  ExtTextOutA(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+  if (!FChecked || TopLevel) return;
+  const int Size = GetSystemMetrics(SM_CXMENUCHECK);
+  RECT Check{Rect.left + TextMargin / 2, Rect.top + (Rect.bottom - Rect.top - Size) / 2, 0, 0};
+  Check.right = Check.left + Size;
+  Check.bottom = Check.top + Size;
+  DrawFrameControl(DC, &Check, DFC_MENU, FRadioItem ? DFCS_MENUBULLET : DFCS_MENUCHECK);
+}
+
+void TMenuItem::AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool TopLevel) {
+  if (OnAdvancedDrawItem) {
+    OnAdvancedDrawItem(this, DC, Rect, State);
+    return;
+  }
+  DrawItemBackground(DC, Rect, State, TopLevel);
+  const HGDIOBJ Old = SelectObject(DC, MenuFont(FDefault));
+  SetBkMode(DC, TRANSPARENT);
+  const bool Grayed = (State & (ODS_DISABLED | ODS_GRAYED)) != 0;
+  SetTextColor(DC, GetSysColor(Grayed                        ? COLOR_GRAYTEXT
+                               : (State & ODS_SELECTED) != 0 ? COLOR_HIGHLIGHTTEXT
+                                                             : COLOR_MENUTEXT));
+  RECT Text = ItemTextRect(Rect, TopLevel);
+  constexpr UINT Flags = DT_SINGLELINE | DT_EXPANDTABS | DT_VCENTER;
+  const std::string ShortCut = ShortCutToText(FShortCut);
+  RECT Caption = CaptionRect(Text, ShortCut.empty() ? 0 : TextWidth(DC, ShortCut));
+  DrawTextA(DC, FCaption.c_str(), -1, &Caption, Flags | TextAlignment());
+  DrawTextA(DC, ShortCut.c_str(), -1, &Text, Flags | DT_RIGHT);
+  SelectObject(DC, Old);
+}
+
+bool DispatchMenuDrawing(TMessage& Message) {
+  if (Message.Msg == WM_MEASUREITEM) {
+    auto* Measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    TMenuItem* Item = Measure->CtlType == ODT_MENU ? TMenuItem::FindCommand(Measure->itemID) : nullptr;
+    if (!Item) return false;
+    const HDC DC = GetDC(nullptr);
+    int Width = static_cast<int>(Measure->itemWidth), Height = static_cast<int>(Measure->itemHeight);
+    Item->MeasureItem(DC, Width, Height);
+    ReleaseDC(nullptr, DC);
+    Measure->itemWidth = static_cast<UINT>(Width);
+    Measure->itemHeight = static_cast<UINT>(Height);
+    Message.Result = TRUE;
+    return true;
+  }
+  if (Message.Msg == WM_DRAWITEM) {
+    const auto* Draw = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+    TMenuItem* Item = Draw->CtlType == ODT_MENU ? TMenuItem::FindCommand(Draw->itemID) : nullptr;
+    if (!Item) return false;
+    const bool TopLevel =
+        Item->Parent() && !Item->Parent()->Parent() && dynamic_cast<TMainMenu*>(Item->GetParentMenu());
+    const int Saved = SaveDC(Draw->hDC);
+    Item->AdvancedDrawItem(Draw->hDC, Draw->rcItem, Draw->itemState, TopLevel);
+    RestoreDC(Draw->hDC, Saved);
+    Message.Result = TRUE;
+    return true;
+  }
+  return false;
 }
 
 TMenu* TMenuItem::GetParentMenu() const {
@@ -343,6 +474,11 @@ TMenu::~TMenu() {
   DestroyMenuHandle();
 }
 
+void TMenu::SetOwnerDraw(bool Value) {
+  FOwnerDraw = Value;
+  MenuChanged();
+}
+
 void TMenu::SetAutoHotkeys(TMenuAutoFlag Value) {
   FAutoHotkeys = Value;
   MenuChanged();
@@ -404,8 +540,9 @@ void TPopupMenu::Popup(int X, int Y) {
   DestroyMenuHandle();
   const HWND Owner = PopupList()->Window();
   SetForegroundWindow(Owner);
-  const auto Command =
-      static_cast<UINT>(TrackPopupMenu(Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON, X, Y, 0, Owner, nullptr));
+  static const UINT Alignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
+  const auto Command = static_cast<UINT>(TrackPopupMenu(
+      Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | Alignments[FAlignment], X, Y, 0, Owner, nullptr));
   PostMessageA(Owner, WM_NULL, 0, 0);
   if (TMenuItem* Item = TMenuItem::FindCommand(Command)) Item->Click();
 }
@@ -494,6 +631,11 @@ void TPopupList::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_INITMENUPOPUP:
       DispatchMenuOpen(reinterpret_cast<HMENU>(Message.WParam));
+      return;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (DispatchMenuDrawing(Message)) return;
+      Message.Result = DefWindowProcA(FWindow, Message.Msg, Message.WParam, Message.LParam);
       return;
     case WM_MENUSELECT: {
       const TMenuItem* Item = SelectedItem(Message);

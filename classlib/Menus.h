@@ -2,6 +2,7 @@
 // Main and pop-up menus. The platform menus are rebuilt from the item tree after each change.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ std::string ShortCutModifierText(TShortCut ShortCut);
 TShortCut TextToShortCut(const std::string& Text);
 
 enum TMenuAutoFlag { maAutomatic, maManual };
+// Where a pop-up menu shows beside the point it is asked for, and how owner-drawn entries align their text.
+enum TPopupAlignment { paLeft, paRight, paCenter };
 
 class TMenu;
 class TMenuItem;
@@ -46,6 +49,9 @@ class TMenuActionLink : public TActionLink {
 };
 
 using TMenuActionLinkClass = TMenuActionLink* (*)(TMenuItem* Client);
+// An owner-drawn item's size, and its drawing into Rect of DC; State holds the ODS_ flags.
+using TMenuMeasureItemEvent = std::function<void(TObject* Sender, HDC DC, int& Width, int& Height)>;
+using TAdvancedMenuDrawItemEvent = std::function<void(TObject* Sender, HDC DC, const RECT& Rect, UINT State)>;
 
 class TMenuItem : public TComponent {
  public:
@@ -75,11 +81,15 @@ class TMenuItem : public TComponent {
   // Clicking toggles the check mark first.
   bool AutoCheck() const { return FAutoCheck; }
   void SetAutoCheck(bool Value) { FAutoCheck = Value; }
+  // The entry that Enter or a double click chooses; shown bold.
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value);
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
   // The action whose texts the item shows; nullptr when none.
   TBasicAction* Action() const;
   void SetAction(TBasicAction* Value);
+  TMenuActionLink* ActionLink() const { return FActionLink.get(); }
 
   int Count() const { return static_cast<int>(FItems.size()); }
   TMenuItem* Items(int Index) const;  // EListError outside 0..Count-1
@@ -102,7 +112,13 @@ class TMenuItem : public TComponent {
   virtual void Click();
   // Before the item's entry is shown (its menu opens): the item's action updates it.
   virtual void InitiateAction();
+  // The entry of an owner-drawn menu: OnMeasureItem, or the size of the caption and shortcut text.
+  virtual void MeasureItem(HDC DC, int& Width, int& Height);
+  // OnAdvancedDrawItem, or the background, the check mark and the texts. TopLevel: an entry of a bar.
+  virtual void AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool TopLevel);
   TNotifyEvent OnClick;
+  TMenuMeasureItemEvent OnMeasureItem;
+  TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -110,6 +126,14 @@ class TMenuItem : public TComponent {
   virtual void Appended(HMENU /*Menu*/) {}
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);
   virtual TMenuActionLinkClass GetActionLinkClass();
+  // An owner-drawn entry without its texts: the background, selected or not, and the check mark.
+  void DrawItemBackground(HDC DC, const RECT& Rect, UINT State, bool TopLevel);
+  // Where an owner-drawn entry's texts go: after the check mark's column. The shortcut text is right-aligned
+  // there; the caption keeps to the left of a shortcut text ShortCutWidth wide (0: none).
+  static RECT ItemTextRect(const RECT& Rect, bool TopLevel);
+  static RECT CaptionRect(const RECT& TextRect, int ShortCutWidth);
+  // DT_LEFT, DT_RIGHT or DT_CENTER: the alignment of the popup menu that holds the item, else left.
+  UINT TextAlignment() const;
 
  private:
   friend class TMenu;
@@ -126,6 +150,7 @@ class TMenuItem : public TComponent {
   bool FRadioItem = false;
   int FGroupIndex = 0;
   bool FAutoCheck = false;
+  bool FDefault = false;
   std::string FHint;
   std::vector<TMenuItem*> FItems;
   TMenuItem* FParent = nullptr;
@@ -147,6 +172,9 @@ class TMenu : public TComponent {
   // uses, when the menu is made.
   TMenuAutoFlag AutoHotkeys() const { return FAutoHotkeys; }
   void SetAutoHotkeys(TMenuAutoFlag Value);
+  // The items measure and draw their entries (WM_MEASUREITEM, WM_DRAWITEM to the menu's window).
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool Value);
 
  protected:
   virtual HMENU CreateMenuHandle() = 0;
@@ -159,6 +187,7 @@ class TMenu : public TComponent {
   friend class TMenuItem;
   TMenuItem* FItems;
   TMenuAutoFlag FAutoHotkeys = maManual;
+  bool FOwnerDraw = false;
 };
 
 class TMainMenu : public TMenu {
@@ -183,16 +212,25 @@ class TPopupMenu : public TMenu {
   ~TPopupMenu() override;
   // Shows the menu at a screen point and runs the chosen item's Click.
   virtual void Popup(int X, int Y);
+  TPopupAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TPopupAlignment Value) { FAlignment = Value; }
   // The control whose context menu was asked for.
   TComponent* PopupComponent = nullptr;
   TNotifyEvent OnPopup;
 
  protected:
   HMENU CreateMenuHandle() override { return CreatePopupMenu(); }
+
+ private:
+  TPopupAlignment FAlignment = paLeft;
 };
 
 // A platform menu opens (WM_INITMENUPOPUP): the items of its entries run InitiateAction.
 void DispatchMenuOpen(HMENU Menu);
+// WM_MEASUREITEM and WM_DRAWITEM of a menu entry go to its item; false for other messages.
+bool DispatchMenuDrawing(TMessage& Message);
+// The font of menu entries.
+HFONT MenuFont(bool Bold);
 
 // The pop-up menus, and the hidden window that owns each of them while it is shown, so that it hears the
 // menu's notices: when a menu opens its items update their actions, and the long hint of the item under

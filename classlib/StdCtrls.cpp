@@ -74,6 +74,14 @@ void ChangeRows(HWND Wnd, UINT DeleteMsg, TListChange Change, int Index, int Ind
 }
 
 // While the items change inside BeginUpdate/EndUpdate the window is not redrawn.
+// The first row of an owner-drawn list: the rectangle filled in the selection's or the window's colours.
+void FillRow(const RECT& Rect, UINT State, HDC DC) {
+  const bool Selected = (State & ODS_SELECTED) != 0;
+  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  ExtTextOutA(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+}
+
 void ShowUpdating(HWND Wnd, bool Updating) {
   if (!Wnd) return;
   SendMessageA(Wnd, WM_SETREDRAW, !Updating, 0);
@@ -87,6 +95,10 @@ std::string JoinLines(const std::vector<std::string>& Lines) {
 }
 
 }  // namespace
+
+void CheckItemInserted(LRESULT Result) {
+  if (Result < 0) throw EOutOfResources(L"Failed to insert a list item");
+}
 
 // ---------------------------------------------------------------------------------------------
 // TLabel
@@ -468,7 +480,7 @@ class TListBox::TListBoxStrings : public TTrackedStringList {
 };
 
 TListBox::TListBox(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(std::make_unique<TListBoxStrings>(this)) {
+    : TCustomListControl(AOwner), FItems(std::make_unique<TListBoxStrings>(this)) {
   SetBounds(0, 0, 121, 97);
   SetColor(clWindow);
   SetTabStop(true);
@@ -483,10 +495,30 @@ TListBox::~TListBox() {
   DestroyHandle();
 }
 
+void TListBox::AddItem(const std::string& Item, TObject* AObject) {
+  FItems->AddObject(Item, AObject);
+}
+
+bool TListBox::Selected(int Index) {
+  return FHandle && SendMessageA(FHandle, LB_GETSEL, static_cast<WPARAM>(Index), 0) > 0;
+}
+
+void TListBox::SetMultiSelect(bool Value) {
+  FMultiSelect = Value;
+  RecreateWnd();
+}
+
+void TListBox::CopySelection(TCustomListControl* Destination) {
+  const int Current = ItemIndex();
+  for (int I = 0; I < FItems->Count(); ++I)
+    if (FMultiSelect ? Selected(I) : I == Current) Destination->AddItem(FItems->Get(I), FItems->GetObject(I));
+}
+
 void TListBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, "LISTBOX");
   Params.Style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+  if (FMultiSelect) Params.Style |= LBS_EXTENDEDSEL;
   if (FStyle == lbOwnerDrawFixed) Params.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
   if (FStyle == lbOwnerDrawVariable) Params.Style |= LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS;
   if (IsVirtual()) Params.Style |= LBS_OWNERDRAWFIXED | LBS_NODATA;
@@ -524,8 +556,8 @@ void TListBox::ShowItems() {
 }
 
 void TListBox::InsertRow(int Index) {
-  SendMessageA(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
-               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+  CheckItemInserted(SendMessageA(FHandle, LB_INSERTSTRING, static_cast<WPARAM>(Index),
+                                 reinterpret_cast<LPARAM>(FItems->Get(Index).c_str())));
 }
 
 void TListBox::ItemsChanged(TListChange Change, int Index, int Index2) {
@@ -540,7 +572,13 @@ void TListBox::ItemsChanged(TListChange Change, int Index, int Index2) {
   }
   const int Selected = SelectionAfter(ItemIndex(), Change, Index, Index2);
   const int Top = TopIndex();
-  ChangeRows(FHandle, LB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  try {
+    ChangeRows(FHandle, LB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  } catch (const EOutOfResources&) {
+    // A new item the window refused is no item: the items stay as the window shows them.
+    if (Change == lcInserted) FItems->TStringList::Delete(Index);
+    throw;
+  }
   if (ItemIndex() != Selected) SendMessageA(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Selected), 0);
   // Selecting a row again may have scrolled to it.
   if (TopIndex() != Top) SendMessageA(FHandle, LB_SETTOPINDEX, static_cast<WPARAM>(Top), 0);
@@ -575,15 +613,20 @@ std::string TListBox::ItemText(int Index) {
 }
 
 void TListBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
-  const bool Selected = (State & ODS_SELECTED) != 0;
-  SetBkColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  SetTextColor(DC, GetSysColor(Selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  ExtTextOutA(DC, 0, 0, ETO_OPAQUE, &Rect, nullptr, 0, nullptr);
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State, DC);
+    return;
+  }
+  FillRow(Rect, State, DC);
   if (Index < 0) return;
   RECT Text = Rect;
-  Text.left += 2;
+  if (UseRightToLeftAlignment())
+    Text.right -= 2;
+  else
+    Text.left += 2;
   const std::string S = ItemText(Index);
-  DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &Text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  DrawTextA(DC, S.c_str(), static_cast<int>(S.size()), &Text,
+            DrawTextBiDiModeFlags(DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX));
 }
 
 int TListBox::ItemIndex() {
@@ -652,7 +695,7 @@ class TComboBox::TComboBoxStrings : public TTrackedStringList {
 };
 
 TComboBox::TComboBox(TComponent* AOwner)
-    : TWinControl(AOwner), FItems(std::make_unique<TComboBoxStrings>(this)) {
+    : TCustomListControl(AOwner), FItems(std::make_unique<TComboBoxStrings>(this)) {
   SetBounds(0, 0, 145, 21);
   SetColor(clWindow);
   SetTabStop(true);
@@ -665,6 +708,16 @@ TComboBox::~TComboBox() {
 
 TStrings* TComboBox::Items() {
   return FItems.get();
+}
+
+void TComboBox::AddItem(const std::string& Item, TObject* AObject) {
+  FItems->AddObject(Item, AObject);
+}
+
+void TComboBox::CopySelection(TCustomListControl* Destination) {
+  const int Index = ItemIndex();
+  if (Index >= 0 && Index < FItems->Count())
+    Destination->AddItem(FItems->Get(Index), FItems->GetObject(Index));
 }
 
 int TComboBox::ItemIndex() {
@@ -691,7 +744,9 @@ void TComboBox::SetStyle(TComboBoxStyle Value) {
 void TComboBox::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   CreateSubClass(Params, "COMBOBOX");
-  static const DWORD Styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST};
+  static const DWORD Styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST,
+                                 CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
+                                 CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE | CBS_HASSTRINGS};
   Params.Style |= Styles[FStyle] | CBS_AUTOHSCROLL | WS_VSCROLL;
   // A drop-down combo takes the height of its dropped-down list from the window it is created as.
   if (FStyle != csSimple) Params.Height = Height() + DroppedListHeight;
@@ -719,7 +774,7 @@ void TComboBox::DestroyWnd() {
 void TComboBox::HookEdit() {
   COMBOBOXINFO Info{};
   Info.cbSize = sizeof Info;
-  if (FStyle == csDropDownList || !GetComboBoxInfo(FHandle, &Info) || !Info.hwndItem) return;
+  if (FStyle >= csDropDownList || !GetComboBoxInfo(FHandle, &Info) || !Info.hwndItem) return;
   FEditHandle = Info.hwndItem;
   SetPropA(FEditHandle, ComboEditProp, this);
   FDefEditProc = SubClassEdit(FEditHandle, EditWndProc);
@@ -805,8 +860,19 @@ void TComboBox::ShowItems() {
 }
 
 void TComboBox::InsertRow(int Index) {
-  SendMessageA(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
-               reinterpret_cast<LPARAM>(FItems->Get(Index).c_str()));
+  CheckItemInserted(SendMessageA(FHandle, CB_INSERTSTRING, static_cast<WPARAM>(Index),
+                                 reinterpret_cast<LPARAM>(FItems->Get(Index).c_str())));
+}
+
+void TComboBox::DrawItem(int Index, const RECT& Rect, UINT State, HDC DC) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State, DC);
+    return;
+  }
+  FillRow(Rect, State, DC);
+  if (Index < 0 || Index >= FItems->Count()) return;
+  const std::string S = FItems->Get(Index);
+  TextOutA(DC, Rect.left + 2, Rect.top, S.c_str(), static_cast<int>(S.size()));
 }
 
 void TComboBox::KeepingText(const std::function<void()>& Change) {
@@ -817,7 +883,7 @@ void TComboBox::KeepingText(const std::function<void()>& Change) {
   SendMessageA(FHandle, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&SelStart),
                reinterpret_cast<LPARAM>(&SelEnd));
   Change();
-  if (FStyle == csDropDownList) return;
+  if (FStyle >= csDropDownList) return;
   SendMessageA(FHandle, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Kept.c_str()));
   SendMessageA(FHandle, CB_SETEDITSEL, 0, MAKELPARAM(SelStart, SelEnd));
 }
@@ -832,7 +898,12 @@ void TComboBox::ItemsChanged(TListChange Change, int Index, int Index2) {
     return;
   }
   const int Selected = SelectionAfter(ItemIndex(), Change, Index, Index2);
-  ChangeRows(FHandle, CB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  try {
+    ChangeRows(FHandle, CB_DELETESTRING, Change, Index, Index2, [this](int Row) { InsertRow(Row); });
+  } catch (const EOutOfResources&) {
+    if (Change == lcInserted) FItems->TStringList::Delete(Index);
+    throw;
+  }
   if (ItemIndex() != Selected)
     KeepingText([&] { SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Selected), 0); });
 }
@@ -843,6 +914,12 @@ void TComboBox::Change() {
 
 void TComboBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CN_DRAWITEM: {
+      const auto* Draw = reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
+      DrawItem(static_cast<int>(Draw->itemID), Draw->rcItem, Draw->itemState, Draw->hDC);
+      Message.Result = TRUE;
+      return;
+    }
     case CN_COMMAND:
       if (HIWORD(Message.WParam) == CBN_EDITCHANGE && !FSettingText) Change();
       if (HIWORD(Message.WParam) == CBN_SELCHANGE) {
@@ -943,7 +1020,8 @@ void RegisterStdCtrls() {
            "ItemIndex", [](TComboBox* C) { return C->ItemIndex(); },
            [](TComboBox* C, int64_t V) { C->SetItemIndex(static_cast<int>(V)); }),
        Enum<TComboBox>(
-           "Style", {"csDropDown", "csSimple", "csDropDownList"}, [](TComboBox* C) { return C->Style(); },
+           "Style", {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable"},
+           [](TComboBox* C) { return C->Style(); },
            [](TComboBox* C, int64_t V) { C->SetStyle(static_cast<TComboBoxStyle>(V)); }),
        Event<TComboBox>("OnChange", &TComboBox::OnChange)});
   for (const TClassInfo* Info :

@@ -170,14 +170,38 @@ class TMemo : public TCustomEdit {
   bool FWordWrap = true;
 };
 
+// A control that lists items: list boxes and combo boxes.
+class TCustomListControl : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  // Appends an item with its object.
+  virtual void AddItem(const std::string& Item, TObject* AObject) = 0;
+  // Appends the selected items with their objects to Destination.
+  virtual void CopySelection(TCustomListControl* Destination) = 0;
+};
+
+// Raises EOutOfResources when a list window refused an item (a negative answer to adding or inserting).
+void CheckItemInserted(LRESULT Result);
+
+// Draws an owner-drawn row; Rect is in DC's coordinates.
+using TDrawItemEvent =
+    std::function<void(TWinControl* Control, int Index, const RECT& Rect, UINT State, HDC DC)>;
+
 // Virtual styles hold no items: the window has Count rows and OnData gives the text of each.
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
 using TLBGetDataEvent = std::function<void(TWinControl* Control, int Index, std::string& Data)>;
 
-class TListBox : public TWinControl {
+class TListBox : public TCustomListControl {
  public:
   explicit TListBox(TComponent* AOwner);
   ~TListBox() override;
+  void AddItem(const std::string& Item, TObject* AObject) override;
+  // Every selected item with MultiSelect, else the item at ItemIndex.
+  void CopySelection(TCustomListControl* Destination) override;
+  // Several items can be selected (with Shift and Ctrl).
+  bool MultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool Selected(int Index);
   // Kept by the control; the window shows each change.
   TStrings* Items();
   // -1 when nothing is selected.
@@ -193,6 +217,8 @@ class TListBox : public TWinControl {
   int Count() const { return FCount; }
   void SetCount(int Value);
   TLBGetDataEvent OnData;
+  // Draws the rows of an owner-drawn style in the place of the control.
+  TDrawItemEvent OnDrawItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -205,7 +231,7 @@ class TListBox : public TWinControl {
   virtual void ItemsChanged(TListChange Change, int Index, int Index2);
   // Puts item Index into the window as its row Index.
   virtual void InsertRow(int Index);
-  // Draws one row of an owner-drawn style: the rectangle filled and the item's text.
+  // Draws one row of an owner-drawn style: OnDrawItem, or the rectangle filled and the item's text.
   virtual void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC);
   // The text of a row: the item's, or OnData's for a virtual style.
   std::string ItemText(int Index);
@@ -217,16 +243,21 @@ class TListBox : public TWinControl {
   int FTopIndex = 0;
   TListBoxStyle FStyle = lbStandard;
   int FCount = 0;
+  bool FMultiSelect = false;
 };
 
-enum TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+// The owner-drawn styles are drop-down lists whose rows the control draws.
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
 // A combo box over the system's COMBOBOX class. OnChange follows what the user types or picks, not text
 // that the program sets. Keys typed into the edit part reach OnKeyDown and OnKeyPress first.
-class TComboBox : public TWinControl {
+class TComboBox : public TCustomListControl {
  public:
   explicit TComboBox(TComponent* AOwner);
   ~TComboBox() override;
+  void AddItem(const std::string& Item, TObject* AObject) override;
+  // The selected item, if any.
+  void CopySelection(TCustomListControl* Destination) override;
   // Kept by the control; the window shows each change and keeps its text.
   TStrings* Items();
   // -1 when no item is selected.
@@ -249,6 +280,7 @@ class TComboBox : public TWinControl {
   bool AutoDropDown = false;
   bool AutoCloseUp = false;
   TNotifyEvent OnChange;
+  TDrawItemEvent OnDrawItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -268,6 +300,8 @@ class TComboBox : public TWinControl {
   virtual void InsertRow(int Index);
   // Runs Change on the window's list; the edit part keeps its text.
   virtual void KeepingText(const std::function<void()>& Change);
+  // Draws one row of an owner-drawn style: OnDrawItem, or the rectangle filled and the item's text.
+  virtual void DrawItem(int Index, const RECT& Rect, UINT State, HDC DC);
   void Change();
   int FSettingText = 0;  // the program changes the text: no OnChange
 

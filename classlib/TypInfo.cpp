@@ -75,6 +75,10 @@ const TMethodEntry* FindMethod(const TClassInfo* Info, const std::string& Name) 
   return nullptr;
 }
 
+bool IsStoredProp(TObject* Instance, const TPropInfo* Prop) {
+  return !Prop->Stored || Prop->Stored(Instance);
+}
+
 std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info) {
   std::vector<const TClassInfo*> Chain;
   for (const TClassInfo* C = Info; C; C = C->Parent) Chain.insert(Chain.begin(), C);

@@ -46,6 +46,8 @@ struct TPropInfo {
   std::function<void(TObject*, TComponent*)> SetComponent;
   // Takes a handler made by MethodOf; raises EPropertyError when its type is not the event's.
   std::function<void(TObject*, const std::any& Handler)> SetMethod;
+  // Whether the instance's value belongs into a form; empty: always.
+  std::function<bool(TObject*)> Stored;
 };
 
 // A handler method of a form class bound to one instance: yields the event's std::function in a std::any.
@@ -95,6 +97,7 @@ const TClassInfo* GetClassInfo(const TObject* Instance);
 // Walks the parent classes; names compare without case.
 const TPropInfo* GetPropInfo(const TClassInfo* Info, const std::string& Name);
 const TMethodEntry* FindMethod(const TClassInfo* Info, const std::string& Name);
+bool IsStoredProp(TObject* Instance, const TPropInfo* Prop);
 // Every published property of the class and its parents, the parents' first.
 std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info);
 

@@ -22,6 +22,24 @@ std::wstring EntryText(HMENU Menu, UINT Command) {
   return Buffer;
 }
 
+int FakedMetric = 0;
+
+int WINAPI FakedSystemMetrics(int Index) {
+  return Index == FakedMetric ? 1 : GetSystemMetrics(Index);
+}
+
+// Makes the menus see a Far-East or a middle-eastern system for the scope.
+class TLocaleGuard {
+ public:
+  explicit TLocaleGuard(int Metric) {
+    FakedMetric = Metric;
+    UCodeGetSystemMetrics = FakedSystemMetrics;
+  }
+  ~TLocaleGuard() { UCodeGetSystemMetrics = GetSystemMetrics; }
+  TLocaleGuard(const TLocaleGuard&) = delete;
+  TLocaleGuard& operator=(const TLocaleGuard&) = delete;
+};
+
 TEST(UCodeMenuText, HotKeysAndShortCutTexts) {
   EXPECT_EQ(WideGetHotKeyPos(L"a&&b&c"), 6);
   EXPECT_EQ(WideGetHotKey(L"&\u0416ar"), L"\u0416");
@@ -45,6 +63,13 @@ TEST(UCodeMenuText, SyncingHotKeysMovesTheAmpersandOrRefuses) {
   std::wstring Pair = L"\U0001D11E Musik";  // two units, two "?"
   SyncHotKeyPosition(L"?? &Musik", Pair);
   EXPECT_EQ(Pair, L"\U0001D11E &Musik");
+  const TLocaleGuard FarEast(SM_DBCSENABLED);
+  std::wstring File = L"\u30D5\u30A1\u30A4\u30EB";  // the hot key as Far-East captions write it
+  SyncHotKeyPosition(
+      L"????"
+      L"(&F)",
+      File);
+  EXPECT_EQ(File, L"\u30D5\u30A1\u30A4\u30EB(&F)");
 }
 
 class UCodeMenu : public testing::Test {
@@ -161,6 +186,115 @@ TEST(UCodePopupList, TheSelectedEntryGivesTheApplicationItsWideLongHint) {
   KillTimer(nullptr, Timer);
   Application->OnHint = nullptr;
   EXPECT_EQ(Hints, (std::vector<std::wstring>{Cyrillic, L""}));
+}
+
+TEST(UCodePopupList, OnAMiddleEasternSystemTheFirstVisibleEntryIsMadeAnewAsAMenuOpens) {
+  UCodeApplication();
+  TPopupMenu Popup(nullptr);
+  auto* Hidden = new TUCodeMenuItem(nullptr);
+  Hidden->SetCaption(L"x");
+  Hidden->SetVisible(false);
+  Popup.Items()->Add(Hidden);
+  auto* First = new TUCodeMenuItem(nullptr);
+  First->SetCaption(Greek);
+  Popup.Items()->Add(First);
+  const HMENU Menu = Popup.Handle();
+  std::wstring Stale = L"stale";
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_STRING;
+  Info.dwTypeData = Stale.data();
+  ASSERT_TRUE(SetMenuItemInfoW(Menu, First->Command(), FALSE, &Info));
+  SendMessageW(PopupList()->Window(), WM_ENTERMENULOOP, 0, 0);
+  EXPECT_EQ(EntryText(Menu, First->Command()), L"stale");
+  const TLocaleGuard MiddleEast(SM_MIDEASTENABLED);
+  SendMessageW(PopupList()->Window(), WM_ENTERMENULOOP, 0, 0);
+  EXPECT_EQ(EntryText(Menu, First->Command()), Greek);
+}
+
+// What the popup list's window draws for an entry of an owner-drawn menu.
+std::vector<COLORREF> DrawnEntry(TMenuItem* Item, const RECT& Rect, UINT State) {
+  TBitmap Picture;
+  Picture.SetPixelFormat(pf24bit);
+  Picture.SetSize(Rect.right, Rect.bottom);
+  DRAWITEMSTRUCT Draw{};
+  Draw.CtlType = ODT_MENU;
+  Draw.itemID = Item->Command();
+  Draw.itemAction = ODA_DRAWENTIRE;
+  Draw.itemState = State;
+  Draw.hDC = Picture.Canvas()->Handle();
+  Draw.rcItem = Rect;
+  EXPECT_EQ(SendMessageW(PopupList()->Window(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&Draw)), TRUE);
+  std::vector<COLORREF> Pixels;
+  for (int Y = 0; Y < Rect.bottom; ++Y)
+    for (int X = 0; X < Rect.right; ++X)
+      Pixels.push_back(static_cast<COLORREF>(Picture.Canvas()->Pixels(X, Y)));
+  return Pixels;
+}
+
+MEASUREITEMSTRUCT MeasuredEntry(TMenuItem* Item) {
+  MEASUREITEMSTRUCT Measure{};
+  Measure.CtlType = ODT_MENU;
+  Measure.itemID = Item->Command();
+  EXPECT_EQ(SendMessageW(PopupList()->Window(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&Measure)), TRUE);
+  return Measure;
+}
+
+int MenuTextWidth(const std::wstring& Text) {
+  TBitmap Canvas;
+  Canvas.SetSize(1, 1);
+  SelectObject(Canvas.Canvas()->Handle(), MenuFont(false));
+  RECT Rect{0, 0, 0, 0};
+  DrawTextW(Canvas.Canvas()->Handle(), Text.c_str(), -1, &Rect, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+  return Rect.right;
+}
+
+TEST(UCodePopupList, AnOwnerDrawnMenuMeasuresAndDrawsItsEntriesWide) {
+  UCodeApplication();
+  TPopupMenu Popup(nullptr);
+  Popup.SetOwnerDraw(true);
+  const std::wstring Wide = Cyrillic + Cyrillic + Cyrillic;
+  auto* Item = new TUCodeMenuItem(nullptr);
+  Item->SetCaption(Wide);
+  Item->SetShortCut(scCtrl | 'O');
+  Popup.Items()->Add(Item);
+  auto* Plain = new TMenuItem(nullptr);  // what the 8-bit caption gives
+  Plain->SetCaption(WideToAnsi(Wide));
+  Plain->SetShortCut(scCtrl | 'O');
+  Popup.Items()->Add(Plain);
+  const HMENU Menu = Popup.Handle();
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_FTYPE;
+  ASSERT_TRUE(GetMenuItemInfoW(Menu, Item->Command(), FALSE, &Info));
+  EXPECT_TRUE(Info.fType & MFT_OWNERDRAW);
+
+  ASSERT_NE(MenuTextWidth(Wide), MenuTextWidth(AnsiToWide(WideToAnsi(Wide))));  // else nothing to see
+  const MEASUREITEMSTRUCT Measured = MeasuredEntry(Item);
+  const MEASUREITEMSTRUCT PlainMeasured = MeasuredEntry(Plain);
+  EXPECT_EQ(static_cast<int>(Measured.itemWidth - PlainMeasured.itemWidth),
+            MenuTextWidth(Wide) - MenuTextWidth(AnsiToWide(WideToAnsi(Wide))));
+  EXPECT_EQ(Measured.itemHeight, PlainMeasured.itemHeight);
+
+  const RECT Rect{0, 0, static_cast<LONG>(Measured.itemWidth), static_cast<LONG>(Measured.itemHeight)};
+  const std::vector<COLORREF> Drawn = DrawnEntry(Item, Rect, 0);
+  const std::vector<COLORREF> Background(Drawn.size(), GetSysColor(COLOR_MENU));
+  EXPECT_NE(Drawn, Background);
+  EXPECT_NE(Drawn, DrawnEntry(Plain, Rect, 0));
+  EXPECT_NE(Drawn, DrawnEntry(Item, Rect, ODS_DISABLED));
+  // Wider than measured, a right-aligned menu moves the caption towards its shortcut text.
+  const RECT Wider{0, 0, Rect.right + 60, Rect.bottom};
+  const auto FirstInk = [&](const std::vector<COLORREF>& Pixels) {
+    for (LONG X = 0; X < Wider.right; ++X)
+      for (LONG Y = 0; Y < Wider.bottom; ++Y)
+        if (Pixels[static_cast<size_t>(Y * Wider.right + X)] != GetSysColor(COLOR_MENU)) return X;
+    return -1L;
+  };
+  const LONG Left = FirstInk(DrawnEntry(Item, Wider, 0));
+  Popup.SetAlignment(paRight);
+  EXPECT_GE(FirstInk(DrawnEntry(Item, Wider, 0)), Left + 50);
+  Item->OnAdvancedDrawItem = [](TObject*, HDC, const RECT&, UINT) {};  // the program's own drawing
+  EXPECT_NE(DrawnEntry(Item, Rect, 0), Drawn);
 }
 
 }  // namespace

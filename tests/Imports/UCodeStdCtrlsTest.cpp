@@ -316,6 +316,169 @@ TEST_F(UCodeStdCtrls, AVirtualListBoxNeverTellsMoreThanTheLengthItToldBefore) {
   EXPECT_EQ(List->Items()->Get(0).substr(0, 1), L"a");
 }
 
+TEST_F(UCodeStdCtrls, AVirtualListBoxTellsARowPast65535AsFoundAndEmpty) {
+  auto* List = Make<TUCodeListBox>();
+  List->SetStyle(lbVirtual);
+  List->OnData = [](TWinControl*, int, std::string& Data) { Data = "row"; };
+  List->SetCount(70000);
+  Form->Show();
+  EXPECT_EQ(WindowItemText(List->Handle(), 65535), L"row");
+  std::wstring Buffer(4, L'#');
+  EXPECT_EQ(SendMessageW(List->Handle(), LB_GETTEXTLEN, 65536, 0), 0);
+  EXPECT_EQ(SendMessageW(List->Handle(), LB_GETTEXT, 65536, reinterpret_cast<LPARAM>(Buffer.data())), 0);
+  EXPECT_EQ(Buffer, std::wstring(L"\0###", 4));
+  EXPECT_EQ(SendMessageW(List->Handle(), LB_GETTEXTLEN, 70000, 0), LB_ERR);
+}
+
+// The leftmost and rightmost column between Top and Bottom that is not all Background; -1 when there is
+// none. The outer columns are left out, where a focus frame may go.
+std::pair<int, int> ColumnsOf(const TPixels& Shown, int Top, int Bottom, COLORREF Background) {
+  int Left = -1, Right = -1;
+  for (int X = 1; X + 1 < Shown.Width(); ++X)
+    if (Shown.Count({X, Top, X + 1, Bottom}, Background) < Bottom - Top) {
+      if (Left < 0) Left = X;
+      Right = X;
+    }
+  return {Left, Right};
+}
+
+TEST_F(UCodeStdCtrls, AnOwnerDrawnListBoxDrawsItsWideItemsTwoPixelsInFromTheReadingSide) {
+  auto* List = Make<TUCodeListBox>();
+  List->SetBounds(0, 0, 200, 80);
+  List->SetStyle(lbOwnerDrawFixed);
+  List->Items()->Add(Cyrillic);
+  List->Items()->Add(AnsiToWide(WideToAnsi(Cyrillic)));  // what the 8-bit text would show
+  Form->Show();
+  const HWND Wnd = List->Handle();
+  const auto Row = static_cast<int>(SendMessageW(Wnd, LB_GETITEMHEIGHT, 0, 0));
+  const COLORREF Back = GetSysColor(COLOR_WINDOW);
+  const TPixels Ltr = PaintedClient(Wnd, RGB(255, 0, 255));
+  // Between the rows' edges, where a focus frame may go.
+  const auto [Left, Right] = ColumnsOf(Ltr, 1, Row - 1, Back);
+  EXPECT_GE(Left, 2);
+  EXPECT_LE(Left, 4);
+  EXPECT_NE(ColumnsOf(Ltr, Row + 1, 2 * Row - 1, Back), std::make_pair(Left, Right));  // not "???"
+
+  List->SetBiDiMode(bdRightToLeft);
+  const TPixels Rtl = PaintedClient(Wnd, RGB(255, 0, 255));
+  const auto [RtlLeft, RtlRight] = ColumnsOf(Rtl, 1, Row - 1, Back);
+  EXPECT_LE(RtlRight, Rtl.Width() - 3);
+  EXPECT_GE(RtlRight, Rtl.Width() - 5);
+  EXPECT_EQ(RtlRight - RtlLeft, Right - Left);
+
+  int Drawn = 0;  // the program's own drawing goes first
+  List->OnDrawItem = [&](TWinControl*, int, const RECT&, UINT, HDC) { ++Drawn; };
+  PaintedClient(Wnd, RGB(255, 0, 255));
+  EXPECT_GT(Drawn, 0);
+}
+
+// A list window that refuses every new item, as one out of memory does.
+LRESULT CALLBACK RefusingListProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  const auto Previous = reinterpret_cast<WNDPROC>(GetPropW(Wnd, L"Previous"));
+  if (Msg == LB_ADDSTRING || Msg == LB_INSERTSTRING) return LB_ERRSPACE;
+  if (Msg == CB_ADDSTRING || Msg == CB_INSERTSTRING) return CB_ERRSPACE;
+  return CallWindowProcW(Previous, Wnd, Msg, WParam, LParam);
+}
+
+// Makes the window refuse new items for the scope.
+class TRefusingList {
+ public:
+  explicit TRefusingList(HWND Wnd) : FWnd(Wnd) {
+    SetPropW(Wnd, L"Previous",
+             reinterpret_cast<HANDLE>(
+                 SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefusingListProc))));
+  }
+  ~TRefusingList() {
+    SetWindowLongPtrW(FWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RemovePropW(FWnd, L"Previous")));
+  }
+  TRefusingList(const TRefusingList&) = delete;
+  TRefusingList& operator=(const TRefusingList&) = delete;
+
+ private:
+  HWND FWnd;
+};
+
+TEST_F(UCodeStdCtrls, AnItemTheWindowRefusesRaisesOutOfResourcesAndIsNoItem) {
+  auto* List = Make<TUCodeListBox>();
+  List->Items()->Add(Greek);
+  auto* Combo = Make<TUCodeComboBox>();
+  Combo->Items()->Add(Greek);
+  Form->Show();
+  {
+    const TRefusingList Refusing(List->Handle());
+    EXPECT_THROW(List->Items()->Add(Cyrillic), EOutOfResources);
+    EXPECT_THROW(List->Items()->Insert(0, Cyrillic), EOutOfResources);
+  }
+  {
+    const TRefusingList Refusing(Combo->Handle());
+    EXPECT_THROW(Combo->Items()->Add(Cyrillic), EOutOfResources);
+  }
+  EXPECT_EQ(List->Items()->Count(), 1);
+  EXPECT_EQ(List->TListBox::Items()->Count(), 1);
+  EXPECT_EQ(Combo->Items()->Count(), 1);
+  EXPECT_EQ(Combo->TComboBox::Items()->Count(), 1);
+  List->Items()->Add(Japanese);  // the items and the window still agree
+  EXPECT_EQ(WindowItemText(List->Handle(), 1), Japanese);
+  EXPECT_EQ(SendMessageW(List->Handle(), LB_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(UCodeStdCtrls, CopySelectionTakesTheSelectedItemsWideWithTheirObjects) {
+  TObject First, Second, Third;
+  auto* List = Make<TUCodeListBox>();
+  List->SetMultiSelect(true);
+  List->Items()->AddObject(Greek, &First);
+  List->Items()->AddObject(Japanese, &Second);
+  List->Items()->AddObject(Cyrillic, &Third);
+  auto* Combo = Make<TUCodeComboBox>();
+  auto* Plain = Make<TListBox>();  // takes 8-bit items only
+  Form->Show();
+  SendMessageW(List->Handle(), LB_SETSEL, TRUE, 0);
+  SendMessageW(List->Handle(), LB_SETSEL, TRUE, 2);
+  List->CopySelection(Combo);
+  ASSERT_EQ(Combo->Items()->Count(), 2);
+  EXPECT_EQ(Combo->Items()->Get(0), Greek);
+  EXPECT_EQ(Combo->Items()->Get(1), Cyrillic);
+  EXPECT_EQ(WindowItemText(Combo->Handle(), 1, CB_GETLBTEXTLEN, CB_GETLBTEXT), Cyrillic);
+  EXPECT_EQ(Combo->Items()->GetObject(1), &Third);
+
+  Combo->SetItemIndex(1);
+  Combo->CopySelection(List);
+  ASSERT_EQ(List->Items()->Count(), 4);
+  EXPECT_EQ(List->Items()->Get(3), Cyrillic);
+  EXPECT_EQ(List->Items()->GetObject(3), &Third);
+  Combo->CopySelection(Plain);
+  ASSERT_EQ(Plain->Items()->Count(), 1);
+  EXPECT_EQ(Plain->Items()->Get(0), WideToAnsi(Cyrillic));
+  EXPECT_EQ(Plain->Items()->GetObject(0), &Third);
+
+  List->SetMultiSelect(false);  // then the item at ItemIndex alone
+  List->SetItemIndex(1);
+  List->CopySelection(Combo);
+  EXPECT_EQ(Combo->Items()->Get(2), Japanese);
+  EXPECT_EQ(Combo->Items()->GetObject(2), &Second);
+}
+
+TEST_F(UCodeStdCtrls, WideCaptionsAndHintsGoIntoFormsOnlyWhenNoActionSuppliesThem) {
+  auto* Button = Make<TUCodeButton>();
+  const TClassInfo* Info = UCodeStdCtrlsClass("TUCodeButton");
+  const TPropInfo* Caption = GetPropInfo(Info, "Caption");
+  const TPropInfo* Hint = GetPropInfo(Info, "Hint");
+  ASSERT_EQ(Caption->Kind, tkWString);
+  ASSERT_EQ(Hint->Kind, tkWString);
+  Button->SetCaption(Greek);
+  EXPECT_TRUE(IsStoredProp(Button, Caption));
+  auto* Action = new TUCodeAction(Form.get());
+  Action->SetCaption(Japanese);
+  Action->SetHint(Cyrillic);
+  Button->SetAction(Action);
+  EXPECT_EQ(Button->Caption(), Japanese);
+  EXPECT_FALSE(IsStoredProp(Button, Caption));
+  EXPECT_FALSE(IsStoredProp(Button, Hint));
+  Button->SetHint(Greek);  // a hint of its own
+  EXPECT_TRUE(IsStoredProp(Button, Hint));
+  EXPECT_FALSE(IsStoredProp(Button, Caption));
+}
+
 std::wstring ComboItemText(HWND Wnd, int Index) {
   return WindowItemText(Wnd, Index, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
@@ -552,6 +715,17 @@ TEST_F(UCodeComboBox, TypeAheadInADropDownListKeepsCharactersTypedWithinAQuarter
   EXPECT_EQ(Combo->ItemIndex(), 4);
   EXPECT_EQ(Combo->Text(), Greek);
   EXPECT_EQ(Log.Changes, 6);  // each new item picked
+}
+
+TEST_F(UCodeComboBox, AnOwnerDrawnComboDrawsItsWideItem) {
+  auto* Combo = MakeCombo({Cyrillic, AnsiToWide(WideToAnsi(Cyrillic))});
+  Combo->SetStyle(csOwnerDrawFixed);
+  Form->Show();
+  Combo->SetItemIndex(0);
+  const TPixels Wide = PaintedClient(Combo->Handle(), RGB(255, 0, 255));
+  Combo->SetItemIndex(1);
+  const TPixels Ansi = PaintedClient(Combo->Handle(), RGB(255, 0, 255));
+  EXPECT_NE(Wide, Ansi);  // the item drawn wide, not as "???"
 }
 
 TEST(UCodeStdCtrlsAnsi, TheANSIRoadKeepsWorkingControls) {
