@@ -171,6 +171,12 @@ TListItem* TUCodeCustomListView::CreateListItem(int Index) {
   return Item.release();
 }
 
+void TUCodeCustomListView::CopySelection(TCustomListControl* Destination) {
+  ForEachSelected([Destination](TListItem* Item) {
+    WideListControl_AddItem(Destination, static_cast<TUCodeListItem*>(Item)->Caption(), Item->Data);
+  });
+}
+
 void TUCodeCustomListView::AddItem(const std::wstring& Item, TObject* AObject) {
   TUCodeListItem* Row = Items()->Add();
   Row->SetCaption(Item);

@@ -86,7 +86,7 @@ using TLVOwnerDataFindEventW = std::function<void(
 // The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
 using TUCodeLVEditedEvent = std::function<void(TObject* Sender, TUCodeListItem* Item, std::wstring& S)>;
 
-class TUCodeCustomListView : public TUCodeControlOf<TListView> {
+class TUCodeCustomListView : public TUCodeControlOf<TListView>, public IWideCustomListControl {
  public:
   using TUCodeControlOf::TUCodeControlOf;
   ~TUCodeCustomListView() override;
@@ -98,7 +98,10 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   // Asked before the library's 8-bit OnEdited, which is asked only without this one.
   TUCodeLVEditedEvent OnEdited;
   // A new row with that caption and AObject as its Data.
-  virtual void AddItem(const std::wstring& Item, TObject* AObject);
+  using TListView::AddItem;
+  void AddItem(const std::wstring& Item, TObject* AObject) override;
+  // Every selected row with its wide caption and Data, wide where the destination takes it.
+  void CopySelection(TCustomListControl* Destination) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;

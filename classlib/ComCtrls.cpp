@@ -239,7 +239,7 @@ void TListItems::EndUpdate() {
 // ---------------------------------------------------------------------------------------------
 // TListView
 
-TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
+TListView::TListView(TComponent* AOwner) : TCustomListControl(AOwner) {
   SetBounds(0, 0, 250, 150);
   SetColor(clWindow);
   SetTabStop(true);
@@ -248,6 +248,26 @@ TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
 
 TListView::~TListView() {
   DestroyHandle();
+}
+
+void TListView::AddItem(const std::string& Item, TObject* AObject) {
+  TListItem* Row = Items()->Add();
+  Row->Caption = Item;
+  Row->Data = AObject;
+}
+
+void TListView::CopySelection(TCustomListControl* Destination) {
+  ForEachSelected([Destination](TListItem* Item) { Destination->AddItem(Item->Caption, Item->Data); });
+}
+
+void TListView::ForEachSelected(const std::function<void(TListItem* Item)>& Action) {
+  if (!FHandle) {
+    if (TListItem* Item = DispInfoItem(FItemIndex)) Action(Item);
+    return;
+  }
+  for (int Row = -1; (Row = static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(Row),
+                                                          LVNI_SELECTED))) >= 0;)
+    if (TListItem* Item = DispInfoItem(Row)) Action(Item);
 }
 
 TListColumns* TListView::Columns() {

@@ -191,10 +191,14 @@ class TListViewActionLink : public TWinControlActionLink {
   using TWinControlActionLink::TWinControlActionLink;
 };
 
-class TListView : public TWinControl {
+class TListView : public TCustomListControl {
  public:
   explicit TListView(TComponent* AOwner);
   ~TListView() override;
+  // A new row with that caption and AObject as its Data.
+  void AddItem(const std::string& Item, TObject* AObject) override;
+  // Every selected row, with its Data.
+  void CopySelection(TCustomListControl* Destination) override;
 
   // Made when first asked for, by CreateListColumns and CreateListItems.
   TListColumns* Columns();
@@ -263,6 +267,8 @@ class TListView : public TWinControl {
   // The row a display request asks about: the list's own, or with owner data the temporary row, emptied
   // and filled by OwnerDataFetch; nullptr for a row that does not exist.
   TListItem* DispInfoItem(int Row);
+  // Each selected row in order; with owner data the temporary row, filled for each.
+  void ForEachSelected(const std::function<void(TListItem* Item)>& Action);
   // The row of owner data that OnData fills; the list's own, made when first needed.
   TListItem* TempItem();
   // How AlphaSort orders two rows (below 0: Item1 first): OnCompare, without it the captions as lstrcmp

@@ -303,6 +303,31 @@ TEST_F(UCodeListView, AnInfoTipThatOnInfoTipWritesReachesTheWindowAndOneItLeaves
   EXPECT_EQ(Ask(1, Cyrillic), L"tip");
 }
 
+TEST_F(UCodeListView, TheSelectedRowsCopyWideWithTheirDataToAListBoxAndAnotherListView) {
+  View->SetMultiSelect(true);
+  View->AddItem(Greek, Form.get());
+  View->AddItem(Japanese, nullptr);
+  View->AddItem(Clef + Cyrillic, View);
+  auto* List = new TUCodeListBox(Form.get());
+  List->SetParent(Form.get());
+  auto* Other = new TUCodeListView(Form.get());
+  Other->SetParent(Form.get());
+  Form->Show();
+  LVITEMW Selected{};
+  Selected.stateMask = Selected.state = LVIS_SELECTED;
+  for (const WPARAM Row : {0, 2})
+    SendMessageW(View->Handle(), LVM_SETITEMSTATE, Row, reinterpret_cast<LPARAM>(&Selected));
+  View->CopySelection(List);
+  View->CopySelection(Other);
+  ASSERT_EQ(List->Items()->Count(), 2);
+  EXPECT_EQ(List->Items()->Get(1), Clef + Cyrillic);
+  EXPECT_EQ(List->Items()->GetObject(1), View);
+  ASSERT_EQ(Other->Items()->Count(), 2);
+  EXPECT_EQ(Other->Items()->Item(0)->Caption(), Greek);
+  EXPECT_EQ(Other->Items()->Item(0)->Data, Form.get());
+  EXPECT_EQ(Cell(Other, 1, 0), Clef + Cyrillic);
+}
+
 // Whichever side sorts, the other follows, and the objects stay with their texts.
 TEST_F(UCodeListView, SortingSubItemsOnEitherSideKeepsTextsAndObjectsTogether) {
   const std::wstring Zhe = L"\u0416", De = L"\u0414";
