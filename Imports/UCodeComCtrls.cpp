@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
+#include "Imports/UCodeGraphics.h"
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/FormReader.h"
 
@@ -70,6 +70,20 @@ void TWideSubItems::Exchange(int Index1, int Index2) {
   AnsiSubItems()->Exchange(Index1, Index2);
 }
 
+// Sorted by exchanges of the library's sub-items, which keep the objects: each is followed at once, so
+// that Compare sees the wide texts in their order of the moment.
+void TWideSubItems::CustomSort(const TUCodeStringListSortCompare& Compare) {
+  if (Sorted() || Count() < 2) return;
+  Changing();
+  BeginUpdate();
+  ListQuickSort(
+      0, Count() - 1, [&](int Index1, int Index2) { return Compare(this, Index1, Index2); },
+      [this](int Index1, int Index2) {
+        if (Index1 != Index2) Exchange(Index1, Index2);
+      });
+  EndUpdate();
+}
+
 std::wstring TWideSubItems::NewText(int Index) {
   if (!FPending) return AnsiToWide(AnsiSubItems()->Get(Index));
   std::wstring Text = *FPending;
@@ -97,19 +111,9 @@ void TWideSubItems::Follow(TListChange Change, int Index, int Index2) {
       TUCodeStringList::InsertItem(Index2, S, nullptr);
       break;
     }
-    case lcReset: {
-      // Cleared or sorted: a sub-item keeps its wide text where its 8-bit text is still the same.
-      TStrings* Ansi = AnsiSubItems();
-      std::vector<std::wstring> Followed;
-      for (int I = 0; I < Ansi->Count(); ++I) {
-        const bool Same = I < Count() && WideToAnsi(Get(I)) == Ansi->Get(I);
-        Followed.push_back(Same ? Get(I) : AnsiToWide(Ansi->Get(I)));
-      }
+    case lcReset:  // cleared
       TUCodeStringList::Clear();
-      for (int I = 0; I < static_cast<int>(Followed.size()); ++I)
-        TUCodeStringList::InsertItem(I, Followed[static_cast<size_t>(I)], nullptr);
       break;
-    }
   }
 }
 
@@ -135,7 +139,9 @@ void TUCodeListItem::Assign(TPersistent* Source) {
     return;
   }
   SetCaption(Item->Caption());
+  Data = Item->Data;
   FSubItems.Assign(Item->SubItems());
+  SetChecked(Item->Checked());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -154,7 +160,27 @@ std::unique_ptr<TListItems> TUCodeCustomListView::CreateListItems() {
 }
 
 TListItem* TUCodeCustomListView::CreateListItem(int Index) {
-  return new TUCodeListItem(this, Index);
+  TListItemClass ItemClass = [](TListView* Owner, int At) -> TListItem* {
+    return new TUCodeListItem(Owner, At);
+  };
+  if (TListView::OnCreateItemClass) TListView::OnCreateItemClass(this, ItemClass);
+  std::unique_ptr<TListItem> Item(ItemClass(this, Index));
+  if (!dynamic_cast<TUCodeListItem*>(Item.get()))
+    throw EUCodeInternalError(
+        L"Internal Error: OnCreateItemClass.ItemClass must inherit from TUCodeListItem.");
+  return Item.release();
+}
+
+void TUCodeCustomListView::CopySelection(TCustomListControl* Destination) {
+  ForEachSelected([Destination](TListItem* Item) {
+    WideListControl_AddItem(Destination, static_cast<TUCodeListItem*>(Item)->Caption(), Item->Data);
+  });
+}
+
+void TUCodeCustomListView::AddItem(const std::wstring& Item, TObject* AObject) {
+  TUCodeListItem* Row = Items()->Add();
+  Row->SetCaption(Item);
+  Row->Data = AObject;
 }
 
 void TUCodeCustomListView::OwnerDataFetch(TListItem* Item) {
@@ -168,6 +194,16 @@ int TUCodeCustomListView::CompareItems(TListItem* Item1, TListItem* Item2, intpt
   if (OnCompare || !IsUnicodePlatform) return TListView::CompareItems(Item1, Item2, Data);
   return lstrcmpW(static_cast<TUCodeListItem*>(Item1)->Caption().c_str(),
                   static_cast<TUCodeListItem*>(Item2)->Caption().c_str());
+}
+
+void TUCodeCustomListView::DrawItem(TListItem* Item, const RECT& Rect, UINT State) {
+  auto* Wide = dynamic_cast<TUCodeListItem*>(Item);
+  if (OnDrawItem || !Wide || !IsUnicodePlatform) {
+    TListView::DrawItem(Item, Rect, State);
+    return;
+  }
+  Canvas()->FillRect(Rect);
+  WideTextOut(Canvas(), Rect.left + 2, Rect.top, Wide->Caption());
 }
 
 void TUCodeCustomListView::CreateWindowHandle(const TCreateParams& Params) {
@@ -197,6 +233,12 @@ bool TUCodeCustomListView::SetColumnWide(TMessage& Message) {
 void TUCodeCustomListView::WndProc(TMessage& Message) {
   const bool Column = Message.Msg == LVM_SETCOLUMNA || Message.Msg == LVM_INSERTCOLUMNA;
   if (Column && IsUnicodePlatform && HandleAllocated() && SetColumnWide(Message)) return;
+  // Check boxes come with images in the sub-items and tips for cut texts.
+  if (Message.Msg == LVM_SETEXTENDEDLISTVIEWSTYLE && Checkboxes()) {
+    constexpr DWORD Added = LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP;
+    if (Message.WParam) Message.WParam |= Added;
+    Message.LParam |= Added;
+  }
   TListView::WndProc(Message);
 }
 
@@ -214,6 +256,29 @@ void TUCodeCustomListView::GetDispInfoW(NMLVDISPINFOW* Info) {
   const size_t Count = std::min(Text.size(), static_cast<size_t>(Request.cchTextMax) - 1);
   Text.copy(Request.pszText, Count);
   Request.pszText[Count] = L'\0';
+}
+
+// The library answers an 8-bit copy of the request; a tip that it leaves as it was keeps its wide text.
+void TUCodeCustomListView::GetInfoTipW(TMessage& Message) {
+  auto* Tip = reinterpret_cast<NMLVGETINFOTIPW*>(Message.LParam);
+  if (!Tip->pszText || Tip->cchTextMax <= 0) return;
+  const std::string Offered = WideToAnsi(Tip->pszText);
+  std::string Buffer = Offered;
+  Buffer.resize(std::max(Buffer.size(), static_cast<size_t>(Tip->cchTextMax) * 2) + 1, '\0');
+  NMLVGETINFOTIPA Ansi;
+  static_assert(sizeof Ansi == sizeof *Tip);
+  std::memcpy(&Ansi, Tip, sizeof Ansi);
+  Ansi.hdr.code = LVN_GETINFOTIPA;
+  Ansi.pszText = Buffer.data();
+  Ansi.cchTextMax = static_cast<int>(Buffer.size());
+  TMessage AnsiMessage{Message.Msg, Message.WParam, reinterpret_cast<LPARAM>(&Ansi), 0};
+  TListView::Dispatch(AnsiMessage);
+  const std::string Answer = Buffer.c_str();
+  if (Answer == Offered) return;
+  const std::wstring Text = AnsiToWide(Answer);
+  const size_t Count = std::min(Text.size(), static_cast<size_t>(Tip->cchTextMax) - 1);
+  Text.copy(Tip->pszText, Count);
+  Tip->pszText[Count] = L'\0';
 }
 
 int TUCodeCustomListView::OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex,
@@ -258,10 +323,109 @@ class TAnsiFindRequest {
 
 }  // namespace
 
+// ---------------------------------------------------------------------------------------------
+// Label editing
+
+namespace {
+
+// The window property of a list view's label editor that names its list view.
+const wchar_t* const ListViewEditProp = L"VelmaroListViewEdit";
+
+}  // namespace
+
+TUCodeCustomListView::~TUCodeCustomListView() {
+  DestroyHandle();  // the label editor goes with the window, while this control is still whole
+}
+
+void TUCodeCustomListView::BeginLabelEdit(NMLVDISPINFOW* Info, TMessage& Message) {
+  TListItem* Item = DispInfoItem(Info->item.iItem);
+  if (!Item || !CanEdit(Item)) {
+    Message.Result = 1;
+    return;
+  }
+  FEditHandle = reinterpret_cast<HWND>(SendMessageA(FHandle, LVM_GETEDITCONTROL, 0, 0));
+  if (!FEditHandle) return;
+  SetPropW(FEditHandle, ListViewEditProp, this);
+  FDefEditProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditWndProcW)));
+}
+
+LRESULT CALLBACK TUCodeCustomListView::EditWndProcW(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* View = static_cast<TUCodeCustomListView*>(GetPropW(Wnd, ListViewEditProp));
+  if (!View) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+  TMessage Message{Msg, WParam, LParam, 0};
+  try {
+    View->EditWndProc(Message);
+  } catch (...) {
+    try {
+      if (HandleWindowException) HandleWindowException(std::current_exception());
+    } catch (...) {
+    }
+  }
+  if (Msg == WM_NCDESTROY) {
+    RemovePropW(Wnd, ListViewEditProp);
+    View->FEditHandle = nullptr;
+  }
+  return Message.Result;
+}
+
+void TUCodeCustomListView::EditWndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      if (DoKeyDown(Message)) return;
+      break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+      if (DoKeyUp(Message)) return;
+      break;
+    case WM_CHAR:
+      PackWideCharMessage(Message);
+      if (DoKeyPress(Message)) return;
+      UnpackWideCharMessage(Message);
+      break;
+    default:
+      break;
+  }
+  Message.Result = CallWindowProcW(FDefEditProc, FEditHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TUCodeCustomListView::Edit(const LVITEMA& Request) {
+  LabelEdited(Request.iItem, AnsiToWide(Request.pszText));
+}
+
+void TUCodeCustomListView::LabelEdited(int Row, std::wstring S) {
+  auto* Item = dynamic_cast<TUCodeListItem*>(DispInfoItem(Row));
+  if (!Item) return;
+  if (OnEdited) {
+    OnEdited(this, Item, S);
+  } else if (TListView::OnEdited) {
+    const std::string Typed = WideToAnsi(S);
+    std::string Ansi = Typed;
+    TListView::OnEdited(this, Item, Ansi);
+    if (Ansi != Typed) S = AnsiToWide(Ansi);  // an untouched text keeps what its 8-bit form cannot hold
+  }
+  Item->SetCaption(S);
+  SendMessageW(FHandle, LVM_UPDATE, static_cast<WPARAM>(Row), 0);
+}
+
 void TUCodeCustomListView::Dispatch(TMessage& Message) {
   const UINT Code = Message.Msg == CN_NOTIFY ? reinterpret_cast<NMHDR*>(Message.LParam)->code : 0;
+  if (IsUnicodePlatform && Code == LVN_BEGINLABELEDITW) {
+    BeginLabelEdit(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam), Message);
+    return;
+  }
+  if (IsUnicodePlatform && Code == LVN_ENDLABELEDITW) {
+    const LVITEMW& Request = reinterpret_cast<NMLVDISPINFOW*>(Message.LParam)->item;
+    if (Request.pszText && Request.iItem != -1) LabelEdited(Request.iItem, Request.pszText);
+    return;
+  }
   if (IsUnicodePlatform && Code == LVN_GETDISPINFOW) {
     GetDispInfoW(reinterpret_cast<NMLVDISPINFOW*>(Message.LParam));
+    return;
+  }
+  if (IsUnicodePlatform && Code == LVN_GETINFOTIPW) {
+    GetInfoTipW(Message);
     return;
   }
   if (IsUnicodePlatform && Code == LVN_ODFINDITEMW) {
@@ -297,6 +461,7 @@ const TClassInfo* UCodeListViewClass() {
         "TUCodeListView", GetClass("TListView"),
         {Object<TUCodeListView>("Columns", [](TUCodeListView* C) { return C->Columns(); }),
          Event<TUCodeCustomListView>("OnDataFind", &TUCodeCustomListView::OnDataFind),
+         Event<TUCodeCustomListView>("OnEdited", &TUCodeCustomListView::OnEdited),
          WideStr<TUCodeListView>(
              "Hint", [](TUCodeListView* C) { return C->Hint(); },
              [](TUCodeListView* C, const std::wstring& V) { C->SetHint(V); })});

@@ -43,6 +43,7 @@ class TWideSubItems : public TUCodeStringList {
   void Clear() override;
   void Delete(int Index) override;
   void Exchange(int Index1, int Index2) override;
+  void CustomSort(const TUCodeStringListSortCompare& Compare) override;
   // One change of the library's sub-items, as they told it.
   void Follow(TListChange Change, int Index, int Index2);
 
@@ -82,14 +83,25 @@ class TUCodeListItems : public TListItems {
 using TLVOwnerDataFindEventW = std::function<void(
     TObject* Sender, TItemFind Find, const std::wstring& FindString, int StartIndex, bool Wrap, int& Index)>;
 
-class TUCodeCustomListView : public TUCodeControlOf<TListView> {
+// The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
+using TUCodeLVEditedEvent = std::function<void(TObject* Sender, TUCodeListItem* Item, std::wstring& S)>;
+
+class TUCodeCustomListView : public TUCodeControlOf<TListView>, public IWideCustomListControl {
  public:
   using TUCodeControlOf::TUCodeControlOf;
+  ~TUCodeCustomListView() override;
   TUCodeListColumns* Columns() { return static_cast<TUCodeListColumns*>(TListView::Columns()); }
   TUCodeListItems* Items() { return static_cast<TUCodeListItems*>(TListView::Items()); }
 
   // Asked before the library's 8-bit OnDataFind, which is asked only without this one.
   TLVOwnerDataFindEventW OnDataFind;
+  // Asked before the library's 8-bit OnEdited, which is asked only without this one.
+  TUCodeLVEditedEvent OnEdited;
+  // A new row with that caption and AObject as its Data.
+  using TListView::AddItem;
+  void AddItem(const std::wstring& Item, TObject* AObject) override;
+  // Every selected row with its wide caption and Data, wide where the destination takes it.
+  void CopySelection(TCustomListControl* Destination) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -98,6 +110,7 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   std::unique_ptr<TListColumns> CreateListColumns() override;
   TListColumn* CreateListColumn(TCollection* Collection) override;
   std::unique_ptr<TListItems> CreateListItems() override;
+  // A TUCodeListItem, or the kind OnCreateItemClass chooses, which must descend from it.
   TListItem* CreateListItem(int Index) override;
   // The temporary row of owner data starts empty on the wide side too.
   void OwnerDataFetch(TListItem* Item) override;
@@ -106,12 +119,24 @@ class TUCodeCustomListView : public TUCodeControlOf<TListView> {
   int OwnerDataFind(TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap) override;
   // The wide OnDataFind, else the library's with the 8-bit text; -1 without either.
   virtual int DoOwnerDataFindW(TItemFind Find, const std::wstring& FindString, int StartIndex, bool Wrap);
+  void Edit(const LVITEMA& Request) override;
+  // Without OnDrawItem the wide caption.
+  void DrawItem(TListItem* Item, const RECT& Rect, UINT State) override;
 
  private:
+  // The label editor becomes a Unicode window whose keys go through this control's key events first.
+  void BeginLabelEdit(NMLVDISPINFOW* Info, TMessage& Message);
+  static LRESULT CALLBACK EditWndProcW(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  void EditWndProc(TMessage& Message);
+  // The wide OnEdited, else the library's with the 8-bit text; the row's caption becomes the result.
+  void LabelEdited(int Row, std::wstring S);
   bool SetColumnWide(TMessage& Message);
   void GetDispInfoW(NMLVDISPINFOW* Info);
+  void GetInfoTipW(TMessage& Message);
 
   const wchar_t* FFindTextW = nullptr;  // the wide text of the find request being answered
+  HWND FEditHandle = nullptr;
+  WNDPROC FDefEditProc = nullptr;
 };
 
 class TUCodeListView : public TUCodeCustomListView {

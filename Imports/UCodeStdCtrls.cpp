@@ -466,17 +466,9 @@ void TUCodeMirroredStrings::Follow(TListChange Change, int Index, int Index2) {
       else
         std::rotate(At(Index2), At(Index), At(Index + 1));
       break;
-    case lcReset: {
-      // Cleared or sorted: an item keeps its wide text where its 8-bit text is still the same.
-      std::vector<std::wstring> Followed;
-      for (int I = 0; I < FAnsi->Count(); ++I) {
-        const std::string Ansi = FAnsi->Get(I);
-        const bool Same = I < GetCount() && WideToAnsi(FWide[static_cast<size_t>(I)]) == Ansi;
-        Followed.push_back(Same ? FWide[static_cast<size_t>(I)] : AnsiToWide(Ansi));
-      }
-      FWide.swap(Followed);
+    case lcReset:  // cleared
+      FWide.clear();
       break;
-    }
   }
 }
 

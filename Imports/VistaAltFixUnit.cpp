@@ -2,6 +2,7 @@
 
 #include <uxtheme.h>
 
+#include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 
 bool NeedsAltFix(DWORD MajorVersion, DWORD MinorVersion, bool Themed) {
@@ -51,13 +52,23 @@ void RepaintAllControls(TWinControl* Control) {
     if (auto* Child = dynamic_cast<TWinControl*>(Control->Controls(I))) RepaintAllControls(Child);
 }
 
+namespace {
+
+// A page behind another of its page control shows nothing to repaint.
+bool IsHiddenPage(TWinControl* Control) {
+  auto* Page = dynamic_cast<TTabSheet*>(Control);
+  return Page && Page->PageControl() && Page->PageControl()->ActivePage() != Page;
+}
+
+}  // namespace
+
 void RepaintAccelControls(TWinControl* Control) {
   for (int I = 0; I < Control->ControlCount(); ++I) {
     auto* Child = dynamic_cast<TWinControl*>(Control->Controls(I));
     if (!Child) continue;
     if (dynamic_cast<TButtonControl*>(Child))
       Child->Repaint();
-    else
+    else if (!IsHiddenPage(Child))
       RepaintAccelControls(Child);
   }
 }

@@ -158,6 +158,30 @@ bool TListItem::Selected() const {
   return SendMessageA(FOwner->Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(FIndex), LVIS_SELECTED) != 0;
 }
 
+bool TListItem::Checked() const {
+  if (!FOwner->HandleAllocated() || FIndex < 0) return FChecked;
+  const auto State =
+      SendMessageA(FOwner->Handle(), LVM_GETITEMSTATE, static_cast<WPARAM>(FIndex), LVIS_STATEIMAGEMASK);
+  return (State & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+void TListItem::SetChecked(bool Value) {
+  FChecked = Value;
+  if (FOwner->HandleAllocated() && FIndex >= 0) FOwner->ShowChecked(FIndex, Value);
+}
+
+void TListItem::Assign(TPersistent* Source) {
+  auto* Item = dynamic_cast<TListItem*>(Source);
+  if (!Item) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  Caption = Item->Caption;
+  Data = Item->Data;
+  FSubItems.Assign(Item->SubItems());
+  SetChecked(Item->Checked());
+}
+
 int TListItems::Count() const {
   return FOwner->FOwnerData ? FCount : static_cast<int>(FItems.size());
 }
@@ -215,7 +239,7 @@ void TListItems::EndUpdate() {
 // ---------------------------------------------------------------------------------------------
 // TListView
 
-TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
+TListView::TListView(TComponent* AOwner) : TCustomListControl(AOwner) {
   SetBounds(0, 0, 250, 150);
   SetColor(clWindow);
   SetTabStop(true);
@@ -224,6 +248,26 @@ TListView::TListView(TComponent* AOwner) : TWinControl(AOwner) {
 
 TListView::~TListView() {
   DestroyHandle();
+}
+
+void TListView::AddItem(const std::string& Item, TObject* AObject) {
+  TListItem* Row = Items()->Add();
+  Row->Caption = Item;
+  Row->Data = AObject;
+}
+
+void TListView::CopySelection(TCustomListControl* Destination) {
+  ForEachSelected([Destination](TListItem* Item) { Destination->AddItem(Item->Caption, Item->Data); });
+}
+
+void TListView::ForEachSelected(const std::function<void(TListItem* Item)>& Action) {
+  if (!FHandle) {
+    if (TListItem* Item = DispInfoItem(FItemIndex)) Action(Item);
+    return;
+  }
+  for (int Row = -1; (Row = static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(Row),
+                                                          LVNI_SELECTED))) >= 0;)
+    if (TListItem* Item = DispInfoItem(Row)) Action(Item);
 }
 
 TListColumns* TListView::Columns() {
@@ -249,7 +293,9 @@ std::unique_ptr<TListItems> TListView::CreateListItems() {
 }
 
 TListItem* TListView::CreateListItem(int Index) {
-  return new TListItem(this, Index);
+  TListItemClass ItemClass = [](TListView* Owner, int At) { return new TListItem(Owner, At); };
+  if (OnCreateItemClass) OnCreateItemClass(this, ItemClass);
+  return ItemClass(this, Index);
 }
 
 void TListView::OwnerDataFetch(TListItem* Item) {
@@ -298,6 +344,7 @@ void TListView::CreateParams(TCreateParams& Params) {
   if (!FMultiSelect) Params.Style |= LVS_SINGLESEL;
   if (!FHideSelection) Params.Style |= LVS_SHOWSELALWAYS;
   if (!FReadOnly) Params.Style |= LVS_EDITLABELS;
+  if (FOwnerDraw) Params.Style |= LVS_OWNERDRAWFIXED;
   Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -316,6 +363,8 @@ void TListView::CreateWnd() {
 void TListView::DestroyWnd() {
   FItemIndex = ItemIndex();
   FTopIndex = TopIndex();
+  if (FCheckboxes && !FOwnerData)
+    for (const auto& Item : Items()->FItems) Item->FChecked = Item->Checked();
   // A new window shows the columns as wide as the user left them.
   for (int I = 0; I < Columns()->Count(); ++I)
     if (const int Shown = ColumnWidth(I); Shown >= 0) Columns()->Items(I)->FWidth = Shown;
@@ -327,7 +376,16 @@ void TListView::UpdateExStyle() {
   DWORD Style = 0;
   if (FRowSelect) Style |= LVS_EX_FULLROWSELECT;
   if (FGridLines) Style |= LVS_EX_GRIDLINES;
-  SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, Style);
+  if (FCheckboxes) Style |= LVS_EX_CHECKBOXES;
+  SendMessageA(FHandle, LVM_SETEXTENDEDLISTVIEWSTYLE,
+               LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES, Style);
+}
+
+void TListView::ShowChecked(int Index, bool Checked) {
+  LVITEMA State{};
+  State.stateMask = LVIS_STATEIMAGEMASK;
+  State.state = INDEXTOSTATEIMAGEMASK(Checked ? 2 : 1);
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&State));
 }
 
 namespace {
@@ -388,6 +446,7 @@ void TListView::ShowItems() {
     Item.iItem = static_cast<int>(I);
     Item.pszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(FHandle, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+    if (FCheckboxes && Items()->FItems[I]->FChecked) ShowChecked(static_cast<int>(I), true);
   }
 }
 
@@ -419,6 +478,22 @@ void TListView::SetGridLines(bool Value) {
 void TListView::SetHideSelection(bool Value) {
   FHideSelection = Value;
   RecreateWnd();
+}
+
+void TListView::SetOwnerDraw(bool Value) {
+  FOwnerDraw = Value;
+  RecreateWnd();
+}
+
+void TListView::SetCheckboxes(bool Value) {
+  if (FCheckboxes == Value) return;
+  if (!Value && !FOwnerData)
+    for (const auto& Item : Items()->FItems) Item->FChecked = Item->Checked();
+  FCheckboxes = Value;
+  UpdateExStyle();
+  if (!Value || !FHandle || FOwnerData) return;
+  for (const auto& Item : Items()->FItems)
+    if (Item->FChecked) ShowChecked(Item->FIndex, true);
 }
 
 void TListView::SetReadOnly(bool Value) {
@@ -486,6 +561,55 @@ int TListView::CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data) {
   return Compare;
 }
 
+void TListView::DrawItem(TListItem* Item, const RECT& Rect, UINT State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Item, Rect, State);
+    return;
+  }
+  FCanvas.FillRect(Rect);
+  FCanvas.TextOut(Rect.left + 2, Rect.top, Item->Caption);
+}
+
+void TListView::CNDrawItem(const DRAWITEMSTRUCT* Draw) {
+  TListItem* Item = DispInfoItem(static_cast<int>(Draw->itemID));
+  if (!Item) return;
+  const bool Selected = (Draw->itemState & ODS_SELECTED) != 0;
+  FCanvas.SetHandle(Draw->hDC);
+  FCanvas.Font()->Assign(Font());
+  FCanvas.Brush()->SetColor(Selected ? clHighlight : Color());
+  if (Selected) FCanvas.Font()->SetColor(clHighlightText);
+  try {
+    DrawItem(Item, Draw->rcItem, Draw->itemState);
+  } catch (...) {
+    FCanvas.SetHandle(nullptr);
+    throw;
+  }
+  FCanvas.SetHandle(nullptr);
+}
+
+void TListView::GetInfoTip(NMLVGETINFOTIPA* Tip) {
+  TListItem* Item = DispInfoItem(Tip->iItem);
+  if (!OnInfoTip || !Item || !Tip->pszText || Tip->cchTextMax <= 0) return;
+  std::string Text = Tip->pszText;
+  OnInfoTip(this, Item, Text);
+  lstrcpynA(Tip->pszText, Text.c_str(), Tip->cchTextMax);
+}
+
+bool TListView::CanEdit(TListItem* Item) {
+  bool AllowEdit = true;
+  if (OnEditing) OnEditing(this, Item, AllowEdit);
+  return AllowEdit;
+}
+
+void TListView::Edit(const LVITEMA& Request) {
+  TListItem* Item = DispInfoItem(Request.iItem);
+  if (!Item) return;
+  std::string S = Request.pszText;
+  if (OnEdited) OnEdited(this, Item, S);
+  Item->Caption = S;
+  if (FHandle) SendMessageA(FHandle, LVM_UPDATE, static_cast<WPARAM>(Request.iItem), 0);
+}
+
 void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
   if (!(Info->item.mask & LVIF_TEXT)) return;
   TListItem* Item = DispInfoItem(Info->item.iItem);
@@ -503,6 +627,11 @@ void TListView::Dispatch(TMessage& Message) {
     DefaultHandler(Message);
     return;
   }
+  if (Message.Msg == CN_DRAWITEM) {
+    CNDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam));
+    Message.Result = TRUE;
+    return;
+  }
   if (Message.Msg != CN_NOTIFY) {
     TWinControl::Dispatch(Message);
     return;
@@ -518,6 +647,19 @@ void TListView::Dispatch(TMessage& Message) {
       const bool Text = (Info.flags & (LVFI_STRING | LVFI_PARTIAL)) && Info.psz;
       Message.Result = OwnerDataFind(FindKind(Info.flags), Text ? Info.psz : "", Request->iStart,
                                      (Info.flags & LVFI_WRAP) != 0);
+      break;
+    }
+    case LVN_GETINFOTIPA:
+      GetInfoTip(reinterpret_cast<NMLVGETINFOTIPA*>(Message.LParam));
+      break;
+    case LVN_BEGINLABELEDITA: {
+      TListItem* Item = DispInfoItem(reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item.iItem);
+      Message.Result = !Item || !CanEdit(Item);
+      break;
+    }
+    case LVN_ENDLABELEDITA: {
+      const LVITEMA& Request = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam)->item;
+      if (Request.pszText && Request.iItem != -1) Edit(Request);
       break;
     }
     case LVN_COLUMNCLICK: {
@@ -787,11 +929,22 @@ void RegisterComCtrls() {
            "HideSelection", [](TListView* C) { return C->HideSelection(); },
            [](TListView* C, bool V) { C->SetHideSelection(V); }),
        Bool<TListView>(
+           "OwnerDraw", [](TListView* C) { return C->OwnerDraw(); },
+           [](TListView* C, bool V) { C->SetOwnerDraw(V); }),
+       Bool<TListView>(
+           "Checkboxes", [](TListView* C) { return C->Checkboxes(); },
+           [](TListView* C, bool V) { C->SetCheckboxes(V); }),
+       Bool<TListView>(
            "ReadOnly", [](TListView* C) { return C->ReadOnly(); },
            [](TListView* C, bool V) { C->SetReadOnly(V); }),
        Event<TListView>("OnData", &TListView::OnData), Event<TListView>("OnDataFind", &TListView::OnDataFind),
        Event<TListView>("OnColumnClick", &TListView::OnColumnClick),
-       Event<TListView>("OnCompare", &TListView::OnCompare)});
+       Event<TListView>("OnCompare", &TListView::OnCompare),
+       Event<TListView>("OnEditing", &TListView::OnEditing),
+       Event<TListView>("OnEdited", &TListView::OnEdited),
+       Event<TListView>("OnCreateItemClass", &TListView::OnCreateItemClass),
+       Event<TListView>("OnDrawItem", &TListView::OnDrawItem),
+       Event<TListView>("OnInfoTip", &TListView::OnInfoTip)});
   static TClassInfo TabSheetInfo =
       MakeClassInfo<TTabSheet>("TTabSheet", WinControl,
                                {Bool<TTabSheet>(

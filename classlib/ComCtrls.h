@@ -10,6 +10,7 @@
 
 #include "classlib/Collections.h"
 #include "classlib/Controls.h"
+#include "classlib/Graphics.h"
 #include "classlib/StdCtrls.h"
 #include "classlib/StringLists.h"
 
@@ -113,16 +114,24 @@ class TListItem : public TPersistent {
   int Index() const { return FIndex; }
   TListView* ListView() const { return FOwner; }
   std::string Caption;
+  // The program's own, kept with the row.
+  TObject* Data = nullptr;
   // Each change is told by position (OnListChange).
   TTrackedStringList* SubItems() { return &FSubItems; }
   // Whether the window shows the row selected.
   bool Selected() const;
+  // The row's check box (Checkboxes), as the window shows it while there is one.
+  bool Checked() const;
+  void SetChecked(bool Value);
+  // Caption, Data, sub-items and check mark of another row.
+  void Assign(TPersistent* Source) override;
 
  private:
   friend class TListItems;
   friend class TListView;
   TListView* FOwner;
   int FIndex;
+  bool FChecked = false;
   TTrackedStringList FSubItems;
 };
 
@@ -154,6 +163,10 @@ class TListItems : public TPersistent {
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
+// Makes a row of the list view (Index -1: the temporary row of owner data).
+using TListItemClass = TListItem* (*)(TListView* Owner, int Index);
+// May choose another kind of row before each row is made.
+using TLVCreateItemClassEvent = std::function<void(TObject* Sender, TListItemClass& ItemClass)>;
 using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Column)>;
 // What an owner-data find request looks for: the row's data, a caption that begins with or equals the
 // text, or the row nearest to a point.
@@ -161,6 +174,14 @@ enum TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
 // Sets Index to the row found from StartIndex on (past the end to the beginning when Wrap), or leaves -1.
 using TLVOwnerDataFindEvent = std::function<void(
     TObject* Sender, TItemFind Find, const std::string& FindString, int StartIndex, bool Wrap, int& Index)>;
+// Draws Item in Rect on the list view's Canvas; State holds the ODS_ flags.
+using TLVDrawItemEvent = std::function<void(TObject* Sender, TListItem* Item, const RECT& Rect, UINT State)>;
+// The tip the window shows for Item; InfoTip comes as the window offers it (the row's text, when cut).
+using TLVInfoTipEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& InfoTip)>;
+// The user starts editing Item's caption: AllowEdit false keeps it as it is.
+using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
+// The user ended editing Item's caption with S, which the handler may change; the item then keeps S.
+using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
 // Compare < 0 puts Item1 before Item2; Data is what the sort was given.
 using TLVCompareEvent =
     std::function<void(TObject* Sender, TListItem* Item1, TListItem* Item2, intptr_t Data, int& Compare)>;
@@ -170,10 +191,14 @@ class TListViewActionLink : public TWinControlActionLink {
   using TWinControlActionLink::TWinControlActionLink;
 };
 
-class TListView : public TWinControl {
+class TListView : public TCustomListControl {
  public:
   explicit TListView(TComponent* AOwner);
   ~TListView() override;
+  // A new row with that caption and AObject as its Data.
+  void AddItem(const std::string& Item, TObject* AObject) override;
+  // Every selected row, with its Data.
+  void CopySelection(TCustomListControl* Destination) override;
 
   // Made when first asked for, by CreateListColumns and CreateListItems.
   TListColumns* Columns();
@@ -192,6 +217,14 @@ class TListView : public TWinControl {
   void SetHideSelection(bool Value);
   bool ReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value);
+  // The rows of the report view are drawn by DrawItem.
+  bool OwnerDraw() const { return FOwnerDraw; }
+  void SetOwnerDraw(bool Value);
+  // While a row is drawn: its DC, with the control's font and colour, or the selection's.
+  TCanvas* Canvas() { return &FCanvas; }
+  // A check box in front of each row.
+  bool Checkboxes() const { return FCheckboxes; }
+  void SetCheckboxes(bool Value);
   // The first selected row; -1 when none.
   int ItemIndex();
   // Selects and focuses one row (-1: none).
@@ -208,6 +241,11 @@ class TListView : public TWinControl {
   TLVOwnerDataFindEvent OnDataFind;
   TLVColumnClickEvent OnColumnClick;
   TLVCompareEvent OnCompare;
+  TLVEditingEvent OnEditing;
+  TLVEditedEvent OnEdited;
+  TLVCreateItemClassEvent OnCreateItemClass;
+  TLVDrawItemEvent OnDrawItem;
+  TLVInfoTipEvent OnInfoTip;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -218,7 +256,8 @@ class TListView : public TWinControl {
   virtual std::unique_ptr<TListColumns> CreateListColumns();
   virtual TListColumn* CreateListColumn(TCollection* Collection);
   virtual std::unique_ptr<TListItems> CreateListItems();
-  // A row; Index -1 for the temporary row of owner data.
+  // A row of the kind OnCreateItemClass chooses, a TListItem without it; Index -1 for the temporary row of
+  // owner data.
   virtual TListItem* CreateListItem(int Index);
   // Fills the temporary row of owner data: OnData.
   virtual void OwnerDataFetch(TListItem* Item);
@@ -228,11 +267,20 @@ class TListView : public TWinControl {
   // The row a display request asks about: the list's own, or with owner data the temporary row, emptied
   // and filled by OwnerDataFetch; nullptr for a row that does not exist.
   TListItem* DispInfoItem(int Row);
+  // Each selected row in order; with owner data the temporary row, filled for each.
+  void ForEachSelected(const std::function<void(TListItem* Item)>& Action);
   // The row of owner data that OnData fills; the list's own, made when first needed.
   TListItem* TempItem();
   // How AlphaSort orders two rows (below 0: Item1 first): OnCompare, without it the captions as lstrcmp
   // compares them.
   virtual int CompareItems(TListItem* Item1, TListItem* Item2, intptr_t Data);
+  // An owner-drawn row: OnDrawItem, without it the rectangle filled and the caption written at its left
+  // plus 2.
+  virtual void DrawItem(TListItem* Item, const RECT& Rect, UINT State);
+  // Whether the user may edit Item's caption: OnEditing's answer, yes without it.
+  virtual bool CanEdit(TListItem* Item);
+  // The user ended editing the caption of the request's row with its text (never nullptr).
+  virtual void Edit(const LVITEMA& Request);
 
  private:
   friend class TListColumn;
@@ -246,7 +294,11 @@ class TListView : public TWinControl {
   int ColumnWidth(int Index) const;
   void ShowItems();
   void UpdateExStyle();
+  // The window's check mark of the row at Index.
+  void ShowChecked(int Index, bool Checked);
   void GetDispInfo(NMLVDISPINFOA* Info);
+  void CNDrawItem(const DRAWITEMSTRUCT* Draw);
+  void GetInfoTip(NMLVGETINFOTIPA* Tip);
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
@@ -257,10 +309,13 @@ class TListView : public TWinControl {
   bool FGridLines = false;
   bool FHideSelection = true;
   bool FReadOnly = false;
+  bool FCheckboxes = false;
+  bool FOwnerDraw = false;
   int FItemIndex = -1;
   int FTopIndex = 0;
   std::string FDispText;  // the text last handed to the control
   std::unique_ptr<TListItem> FTempItem;
+  TCanvas FCanvas;
 };
 
 class TPageControl;

@@ -728,6 +728,14 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
   return Key == 0;
 }
 
+bool TWinControl::DoKeyUp(TMessage& Message) {
+  if (!OnKeyUp) return false;
+  WORD Key = static_cast<WORD>(Message.WParam);
+  OnKeyUp(this, Key, KeyboardShiftState());
+  Message.WParam = Key;
+  return Key == 0;
+}
+
 bool TWinControl::DoKeyPress(TMessage& Message) {
   if (!OnKeyPress) return false;
   char Key = static_cast<char>(Message.WParam);
@@ -904,11 +912,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       if (DoKeyDown(Message)) return;
       break;
     case WM_KEYUP:
-      if (OnKeyUp) {
-        WORD Key = static_cast<WORD>(Message.WParam);
-        OnKeyUp(this, Key, KeyboardShiftState());
-        if (!Key) return;
-      }
+      if (DoKeyUp(Message)) return;
       break;
     case WM_CHAR:
       if (DoKeyPress(Message)) return;

@@ -373,6 +373,8 @@ class TWinControl : public TControl {
   void FontChanged() override;
   // A key handler that sets Key to 0 or Handled keeps the key from the window.
   virtual bool DoKeyDown(TMessage& Message);
+  // OnKeyUp, the same way.
+  virtual bool DoKeyUp(TMessage& Message);
   // OnKeyPress for a WM_CHAR: true when it took the character (set it to 0); it may also change it.
   virtual bool DoKeyPress(TMessage& Message);
   // The system colours a wrapped window draws with: the control's font colour on its colour.

@@ -309,8 +309,12 @@ void TStringList::CustomSort(const std::function<int(TStringList* List, int Inde
   Changing();
   ListQuickSort(
       0, GetCount() - 1, [&](int I, int J) { return Compare(this, I, J); },
-      [&](int I, int J) { std::swap(FList[static_cast<size_t>(I)], FList[static_cast<size_t>(J)]); });
+      [this](int I, int J) { ExchangeItems(I, J); });
   Changed();
+}
+
+void TStringList::ExchangeItems(int Index1, int Index2) {
+  std::swap(FList[static_cast<size_t>(Index1)], FList[static_cast<size_t>(Index2)]);
 }
 
 void TStringList::SetSorted(bool Value) {
@@ -394,8 +398,8 @@ void TTrackedStringList::Move(int CurIndex, int NewIndex) {
   Tell(lcMoved, CurIndex, NewIndex);
 }
 
-void TTrackedStringList::CustomSort(
-    const std::function<int(TStringList* List, int Index1, int Index2)>& Compare) {
-  TStringList::CustomSort(Compare);
-  Tell(lcReset, -1);
+// What is kept beside the items follows the sort step by step, and so keeps each item's own.
+void TTrackedStringList::ExchangeItems(int Index1, int Index2) {
+  TStringList::ExchangeItems(Index1, Index2);
+  if (Index1 != Index2) Tell(lcExchanged, Index1, Index2);
 }

@@ -112,6 +112,8 @@ class TStringList : public TStrings {
  protected:
   virtual void Changed();
   virtual void Changing();
+  // One step of a sort: the two items change places, without events.
+  virtual void ExchangeItems(int Index1, int Index2);
 
  private:
   struct TStringItem {
@@ -128,8 +130,8 @@ class TStringList : public TStrings {
 };
 
 // One change of a list by position: the item at Index inserted, deleted or given a new string; the items
-// at Index and Index2 exchanged; the item at Index moved to Index2; or every item at once (lcReset: the
-// list cleared or sorted).
+// at Index and Index2 exchanged (a sort is told as its exchanges); the item at Index moved to Index2; or
+// every item at once (lcReset: the list cleared).
 enum TListChange { lcInserted, lcDeleted, lcReplaced, lcExchanged, lcMoved, lcReset };
 using TListChangeEvent = std::function<void(TListChange Change, int Index, int Index2)>;
 
@@ -144,9 +146,11 @@ class TTrackedStringList : public TStringList {
   void Delete(int Index) override;
   void Exchange(int Index1, int Index2) override;
   void Move(int CurIndex, int NewIndex) override;
-  void CustomSort(const std::function<int(TStringList* List, int Index1, int Index2)>& Compare) override;
 
   TListChangeEvent OnListChange;
+
+ protected:
+  void ExchangeItems(int Index1, int Index2) override;
 
  private:
   void Tell(TListChange Change, int Index, int Index2 = -1);

@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "Imports/UCodeForms.h"
+#include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
+#include "tests/support/Pixels.h"
 
 namespace {
 
@@ -169,6 +171,192 @@ TEST_F(UCodeListView, SubItemsChangedBy8BitCodeAreShownAndKeepTheOthersWide) {
   ASSERT_EQ(Item->SubItems()->Count(), 3);
   EXPECT_EQ(Item->SubItems()->Get(0), L"first");
   EXPECT_EQ(Item->SubItems()->Get(2), Cyrillic);
+}
+
+// Types Text into the label editor of Row and ends with Enter; the editor, or nullptr when refused.
+HWND EditLabel(TListView* View, int Row, const std::wstring& Text) {
+  View->SetFocus();
+  const auto Edit = reinterpret_cast<HWND>(SendMessageW(View->Handle(), LVM_EDITLABELW, Row, 0));
+  if (!Edit) return nullptr;
+  for (const wchar_t Ch : Text) SendMessageW(Edit, WM_CHAR, Ch, 1);
+  SendMessageW(Edit, WM_KEYUP, 'A', 0xC0000001);
+  SendMessageW(Edit, WM_KEYDOWN, VK_RETURN, 1);
+  return Edit;
+}
+
+TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) {
+  TUCodeListItem* Item = View->Items()->Add();
+  Item->SetCaption(L"old");
+  View->Items()->Add()->SetCaption(Greek);
+  Form->Show();
+  std::wstring Edited;
+  View->OnEdited = [&](TObject*, TUCodeListItem* Row, std::wstring& S) {
+    EXPECT_EQ(Row, Item);
+    Edited = S;
+    S += L"!";
+  };
+  std::string Keys;
+  View->OnKeyUp = [&](TObject*, WORD& Key, TShiftState) { Keys += static_cast<char>(Key); };
+  View->OnKeyPress = [&](TObject*, char& Key) {
+    Keys += Key;
+    if (Key == 'x') Key = 0;
+  };
+  ASSERT_NE(EditLabel(View, 0, L"\u0416nxew"), nullptr);
+  EXPECT_EQ(Edited, L"\u0416new");
+  EXPECT_EQ(Keys.size(), 6u);  // the editor's keys went through the control's key events
+  EXPECT_EQ(Keys.back(), 'A');
+  EXPECT_EQ(Item->Caption(), L"\u0416new!");
+  EXPECT_EQ(Cell(View, 0, 0), L"\u0416new!");
+  // The library's 8-bit OnEdited that leaves the text alone keeps it wide.
+  View->OnEdited = nullptr;
+  std::string Ansi;
+  View->TListView::OnEdited = [&](TObject*, TListItem*, std::string& S) { Ansi = S; };
+  EditLabel(View, 1, Cyrillic);
+  EXPECT_EQ(Ansi, WideToAnsi(Cyrillic));
+  EXPECT_EQ(View->Items()->Item(1)->Caption(), Cyrillic);
+  // Refused by OnEditing: no editor.
+  View->OnEditing = [](TObject*, TListItem*, bool& AllowEdit) { AllowEdit = false; };
+  EXPECT_EQ(EditLabel(View, 0, L"no"), nullptr);
+  EXPECT_EQ(Item->Caption(), L"\u0416new!");
+}
+
+TEST_F(UCodeListView, RowsKeepTheirDataAndCheckMarksThroughCopiesAndNewWindowsAndMustBeWide) {
+  View->AddItem(Greek, Form.get());
+  TUCodeListItem* First = View->Items()->Item(0);
+  First->SubItems()->Add(Japanese);
+  View->SetCheckboxes(true);
+  Form->Show();
+  First->SetChecked(true);
+  const auto ExStyle = SendMessageW(View->Handle(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+  EXPECT_EQ(ExStyle & (LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP),
+            LVS_EX_CHECKBOXES | LVS_EX_SUBITEMIMAGES | LVS_EX_INFOTIP);
+  View->SetViewStyle(vsList);  // a new window
+  EXPECT_TRUE(First->Checked());
+  TUCodeListItem* Copy = View->Items()->Add();
+  Copy->Assign(First);
+  EXPECT_EQ(Copy->Caption(), Greek);
+  EXPECT_EQ(Copy->Data, Form.get());
+  EXPECT_EQ(Copy->SubItems()->Get(0), Japanese);
+  EXPECT_TRUE(Copy->Checked());
+  EXPECT_EQ(Cell(View, 1, 0), Greek);
+  // A kind of row that is not wide is refused.
+  View->TListView::OnCreateItemClass = [](TObject*, TListItemClass& ItemClass) {
+    ItemClass = [](TListView* Owner, int Index) { return new TListItem(Owner, Index); };
+  };
+  EXPECT_THROW(View->Items()->Add(), EUCodeInternalError);
+  EXPECT_EQ(View->Items()->Count(), 2);
+}
+
+// The first row's pixels as the window paints them.
+TPixels FirstRow(TListView* View) {
+  RECT Row{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageW(View->Handle(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&Row));
+  const TPixels All = PaintedClient(View->Handle(), RGB(1, 2, 3));
+  std::vector<COLORREF> Pixels;
+  for (int Y = Row.top; Y < Row.bottom; ++Y)
+    for (int X = Row.left; X < Row.right; ++X) Pixels.push_back(All.At(X, Y));
+  return TPixels(Row.right - Row.left, Row.bottom - Row.top, Pixels);
+}
+
+TEST_F(UCodeListView, AnOwnerDrawnRowShowsItsWideCaptionUnlessOnDrawItemDrawsIt) {
+  View->SetOwnerDraw(true);
+  TUCodeListItem* Item = View->Items()->Add();
+  Item->SetCaption(Greek);
+  Form->Show();
+  const TPixels Wide = FirstRow(View);
+  Item->SetCaption(AnsiToWide(WideToAnsi(Greek)));
+  const TPixels Ansi = FirstRow(View);
+  EXPECT_NE(Wide, Ansi);
+  Item->SetCaption(L"");
+  const TPixels Empty = FirstRow(View);
+  EXPECT_NE(Wide, Empty);
+  TListItem* Drawn = nullptr;
+  View->OnDrawItem = [&](TObject*, TListItem* Row, const RECT&, UINT) { Drawn = Row; };
+  FirstRow(View);
+  EXPECT_EQ(Drawn, Item);
+}
+
+TEST_F(UCodeListView, AnInfoTipThatOnInfoTipWritesReachesTheWindowAndOneItLeavesAloneStaysWide) {
+  View->Items()->Add()->SetCaption(Greek);
+  View->Items()->Add()->SetCaption(Cyrillic);
+  Form->Show();
+  std::string Offered;
+  View->OnInfoTip = [&](TObject*, TListItem* Item, std::string& Tip) {
+    Offered = Tip;
+    if (Item->Index() == 1) Tip = "tip";
+  };
+  // Asked as the window asks its parent, offering the row's text.
+  const auto Ask = [&](int Row, const std::wstring& Given) {
+    std::wstring Buffer = Given;
+    Buffer.resize(80);
+    NMLVGETINFOTIPW Tip{};
+    Tip.hdr.hwndFrom = View->Handle();
+    Tip.hdr.code = LVN_GETINFOTIPW;
+    Tip.pszText = Buffer.data();
+    Tip.cchTextMax = 80;
+    Tip.iItem = Row;
+    SendMessageW(Form->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&Tip));
+    return std::wstring(Buffer.c_str());
+  };
+  EXPECT_EQ(Ask(0, Greek), Greek);
+  EXPECT_EQ(Offered, WideToAnsi(Greek));
+  EXPECT_EQ(Ask(1, Cyrillic), L"tip");
+}
+
+TEST_F(UCodeListView, TheSelectedRowsCopyWideWithTheirDataToAListBoxAndAnotherListView) {
+  View->SetMultiSelect(true);
+  View->AddItem(Greek, Form.get());
+  View->AddItem(Japanese, nullptr);
+  View->AddItem(Clef + Cyrillic, View);
+  auto* List = new TUCodeListBox(Form.get());
+  List->SetParent(Form.get());
+  auto* Other = new TUCodeListView(Form.get());
+  Other->SetParent(Form.get());
+  Form->Show();
+  LVITEMW Selected{};
+  Selected.stateMask = Selected.state = LVIS_SELECTED;
+  for (const WPARAM Row : {0, 2})
+    SendMessageW(View->Handle(), LVM_SETITEMSTATE, Row, reinterpret_cast<LPARAM>(&Selected));
+  View->CopySelection(List);
+  View->CopySelection(Other);
+  ASSERT_EQ(List->Items()->Count(), 2);
+  EXPECT_EQ(List->Items()->Get(1), Clef + Cyrillic);
+  EXPECT_EQ(List->Items()->GetObject(1), View);
+  ASSERT_EQ(Other->Items()->Count(), 2);
+  EXPECT_EQ(Other->Items()->Item(0)->Caption(), Greek);
+  EXPECT_EQ(Other->Items()->Item(0)->Data, Form.get());
+  EXPECT_EQ(Cell(Other, 1, 0), Clef + Cyrillic);
+}
+
+// Whichever side sorts, the other follows, and the objects stay with their texts.
+TEST_F(UCodeListView, SortingSubItemsOnEitherSideKeepsTextsAndObjectsTogether) {
+  const std::wstring Zhe = L"\u0416", De = L"\u0414";
+  TUCodeListItem* Item = View->Items()->Add();
+  TWideSubItems* Wide = Item->SubItems();
+  TStringList* Ansi = Item->TListItem::SubItems();
+  Form->Show();
+  Wide->AddObject(Zhe + L"b", Form.get());
+  Wide->AddObject(De + L"a", View);
+  Ansi->Sort();
+  EXPECT_EQ(Wide->Get(0), De + L"a");
+  EXPECT_EQ(Wide->GetObject(0), View);
+  EXPECT_EQ(Cell(View, 0, 2), Zhe + L"b");
+  Wide->Clear();
+  Wide->AddObject(L"b", Form.get());
+  Wide->AddObject(L"a", View);
+  Wide->Sort();
+  EXPECT_EQ(Ansi->Get(0), "a");
+  EXPECT_EQ(Wide->GetObject(0), View);
+  EXPECT_EQ(Ansi->GetObject(1), Form.get());
+  Ansi->Put(0, "x");
+  EXPECT_EQ(Wide->Get(0), L"x");
+  EXPECT_EQ(Wide->Get(1), L"b");
+  Wide->SetSorted(true);
+  Wide->Add(Greek);
+  Wide->Add(L"c");
+  EXPECT_EQ(Wide->Text(), L"b\r\nc\r\nx\r\n" + Greek + L"\r\n");
+  EXPECT_EQ(Ansi->Get(1), "c");
+  EXPECT_EQ(Cell(View, 0, 4), Greek);
 }
 
 }  // namespace

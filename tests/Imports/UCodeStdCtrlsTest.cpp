@@ -612,6 +612,46 @@ TEST_F(UCodeComboBox, AnExchangeTakesTheSelectionAlongAndAComboReadsAMissingItem
   EXPECT_THROW(List->Items()->Get(3), EStringListError);
 }
 
+// The 8-bit forms "?a" and "?b" alone cannot tell which wide text goes where.
+TEST_F(UCodeComboBox, SortingThe8BitItemsKeepsEachWideTextWithItsObject) {
+  const std::wstring Zhe = L"\u0416", De = L"\u0414";
+  auto* Combo = MakeCombo({});
+  auto* List = Make<TUCodeListBox>();
+  Form->Show();
+  const std::vector<std::pair<TStrings*, TUCodeStrings*>> Both{{Combo->TComboBox::Items(), Combo->Items()},
+                                                               {List->TListBox::Items(), List->Items()}};
+  for (auto [Ansi, Items] : Both) {
+    for (const wchar_t* Tail : {L"d", L"b", L"c"}) Items->AddObject(Zhe + Tail, nullptr);
+    Items->AddObject(De + L"a", List);
+    dynamic_cast<TStringList*>(Ansi)->Sort();
+    ASSERT_EQ(Items->Count(), 4);
+    EXPECT_EQ(Items->Get(0), De + L"a");
+    EXPECT_EQ(Items->GetObject(0), List);
+    EXPECT_EQ(Items->Get(1), Zhe + L"b");
+    EXPECT_EQ(Items->Get(3), Zhe + L"d");
+    EXPECT_EQ(Items->GetObject(3), nullptr);
+  }
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 0), De + L"a");
+  EXPECT_EQ(WindowItemText(List->Handle(), 0), De + L"a");
+  EXPECT_EQ(WindowItemText(List->Handle(), 2), Zhe + L"c");
+}
+
+TEST_F(UCodeComboBox, AMovedItemTakesItsWideTextToItsNewPlaceEitherWay) {
+  const std::wstring Alpha = L"\u0391", Beta = L"\u0392", Gamma = L"\u0393", Delta = L"\u0394";
+  auto* Combo = MakeCombo({Alpha, Beta, Gamma, Delta});
+  auto* List = Make<TUCodeListBox>();
+  for (const std::wstring& Item : {Alpha, Beta, Gamma, Delta}) List->Items()->Add(Item);
+  Form->Show();
+  for (TUCodeStrings* Items : {static_cast<TUCodeStrings*>(Combo->Items()), List->Items()}) {
+    Items->Move(0, 2);
+    EXPECT_EQ(Items->Text(), Beta + L"\r\n" + Gamma + L"\r\n" + Alpha + L"\r\n" + Delta + L"\r\n");
+    Items->Move(3, 0);
+    EXPECT_EQ(Items->Text(), Delta + L"\r\n" + Beta + L"\r\n" + Gamma + L"\r\n" + Alpha + L"\r\n");
+  }
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 3), Alpha);
+  EXPECT_EQ(WindowItemText(List->Handle(), 0), Delta);
+}
+
 TEST_F(UCodeComboBox, TypingCompletesToAWideItemAndAPickedItemIsTheTextWide) {
   auto* Combo = MakeCombo({L"zwei", Greek, Greek + L" " + Clef});
   std::wstring Pressed;

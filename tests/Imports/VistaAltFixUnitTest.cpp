@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 
 namespace {
@@ -49,6 +50,75 @@ TEST(VistaAltFix, WatchesFormsAtIdleAndGivesTheirMessageMethodsBack) {
   Other->Perform(WM_UPDATEUISTATE, 0, 0);  // would touch the freed watcher
   delete Other;
   delete Owner;
+}
+
+class TCountingButton : public TButton {
+ public:
+  using TButton::TButton;
+  void Repaint() override {
+    ++Repaints;
+    TButton::Repaint();
+  }
+  int Repaints = 0;
+};
+
+// Runs the application's loop until it has been idle once; it never waits for a message.
+void RunUntilIdle() {
+  bool Idle = false;
+  Application->OnIdle = [&](TObject*, bool& Done) {
+    Idle = true;
+    Done = false;
+  };
+  for (int I = 0; I < 10000 && !Idle; ++I) Application->HandleMessage();
+  Application->OnIdle = nullptr;
+  ASSERT_TRUE(Idle);
+}
+
+// A form with a button on it and one on each of two pages; the second page is not shown.
+struct TPagedForm {
+  TPagedForm() {
+    Form->SetBounds(20, 20, 300, 200);
+    auto* Pages = new TPageControl(Form.get());
+    Pages->SetParent(Form.get());
+    for (TCountingButton** Button : {&Shown, &Hidden}) {
+      auto* Page = new TTabSheet(Form.get());
+      Page->SetPageControl(Pages);
+      *Button = new TCountingButton(Form.get());
+      (*Button)->SetParent(Page);
+    }
+    OnForm = new TCountingButton(Form.get());
+    OnForm->SetParent(Form.get());
+    Form->Show();
+  }
+  std::unique_ptr<TPlainForm> Form = std::make_unique<TPlainForm>(nullptr);
+  TCountingButton* Shown = nullptr;
+  TCountingButton* Hidden = nullptr;
+  TCountingButton* OnForm = nullptr;
+};
+
+TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShownPagesUnlessAllAreAsked) {
+  auto Fix = std::make_unique<TVistaAltFix>(nullptr, true);
+  Fix->RepaintAll = false;
+  TPagedForm Accel;
+  RunUntilIdle();
+  Fix->RepaintAll = true;
+  TPagedForm All;  // watched from the next idle moment on
+  RunUntilIdle();
+  for (TPagedForm* Paged : {&Accel, &All}) {
+    for (TCountingButton* Button : {Paged->Shown, Paged->Hidden, Paged->OnForm}) Button->Repaints = 0;
+    SendMessageW(Paged->Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    EXPECT_EQ(Paged->OnForm->Repaints, 0);  // not before the idle moment
+  }
+  RunUntilIdle();
+  for (TPagedForm* Paged : {&Accel, &All}) {
+    EXPECT_EQ(Paged->OnForm->Repaints, 1);
+    EXPECT_EQ(Paged->Shown->Repaints, 1);
+  }
+  EXPECT_EQ(Accel.Hidden->Repaints, 0);
+  EXPECT_EQ(All.Hidden->Repaints, 1);
+  RunUntilIdle();  // once for each message
+  EXPECT_EQ(All.OnForm->Repaints, 1);
+  Fix.reset();
 }
 
 TEST(VistaAltFix, FreedWithItsOwnerFormLeavesNothingBehind) {
