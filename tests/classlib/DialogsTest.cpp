@@ -71,6 +71,22 @@ TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   EXPECT_EQ(Dialog.FileName, Prefix + "two.txt");
 }
 
+TEST(DialogsOpenDialog, TheReadOnlyBoxIsOfferedAndReported) {
+  TempDir Dir;
+  WriteBytes(Dir.File(L"one.txt"), B("x", 1));
+  TOpenDialog Dialog(nullptr);
+  Dialog.InitialDir = WideToAnsi(Dir.Path());
+  Dialog.Options = ofReadOnly;
+  bool Offered = false;
+  AnswerNextDialog("one.txt", [&](HWND Window) {
+    Offered = IsDlgButtonChecked(Window, 0x410) == BST_CHECKED;
+    CheckDlgButton(Window, 0x410, BST_UNCHECKED);
+  });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_TRUE(Offered);
+  EXPECT_FALSE(Dialog.Options & ofReadOnly);
+}
+
 // Presses Cancel on the next dialog.
 void CancelDialog() {
   AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });
