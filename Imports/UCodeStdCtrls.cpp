@@ -1,6 +1,7 @@
 #include "Imports/UCodeStdCtrls.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "Imports/UCodeForms.h"
@@ -236,9 +237,17 @@ void TUCodeCustomLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
     return;
   }
   std::wstring Text = Caption();
-  if ((Flags & DT_CALCRECT) && (Text.empty() || Text == L"&")) Text += L' ';
+  if ((Flags & DT_CALCRECT) && (Text.empty() || (ShowAccelChar() && Text == L"&"))) Text += L' ';
+  if (!ShowAccelChar()) Flags |= DT_NOPREFIX;
+  Flags = DrawTextBiDiModeFlags(Flags);
+  Canvas->Font()->Assign(Font());
   Canvas->RequiredState(csHandleValid | csFontValid);
   const HDC DC = Canvas->Handle();
+  // Measuring (AutoSize) gives the whole text its room.
+  if (const UINT Ellipsis = EllipsisFlag(); Ellipsis && !(Flags & DT_CALCRECT)) {
+    Flags = (Flags & ~DT_EXPANDTABS) | Ellipsis;
+    if (Ellipsis != DT_PATH_ELLIPSIS) Text = ShortenedToHeight(Canvas, Text, Rect, Flags);
+  }
   SetBkMode(DC, TRANSPARENT);
   if (Enabled() || (Flags & DT_CALCRECT)) {
     SetTextColor(DC, ColorToRGB(Font()->Color()));
@@ -254,12 +263,32 @@ void TUCodeCustomLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
   UCode_DrawTextW(DC, Text.c_str(), -1, &Rect, Flags);
 }
 
+// Lines beyond the label's height: words go from the end (or else characters) and "..." follows what stays.
+std::wstring TUCodeCustomLabel::ShortenedToHeight(TCanvas* Canvas, const std::wstring& Text, const RECT& Rect,
+                                                  UINT Flags) {
+  static const std::wstring Dots = L"...";
+  std::wstring Kept = Text, Shown = Text;
+  for (;;) {
+    RECT Measured = Rect;
+    Measured.right -= WideTextWidth(Canvas, Dots);
+    UCode_DrawTextW(Canvas->Handle(), Shown.c_str(), -1, &Measured, Flags | DT_CALCRECT);
+    const int Height = Measured.bottom - Measured.top;
+    if (Height <= ClientHeight() || Height <= std::abs(Font()->Height())) break;
+    const size_t Delimiter = Kept.find_last_of(L" \t");
+    Kept.resize(Delimiter == std::wstring::npos ? Kept.size() - 1 : Delimiter);
+    Shown = Kept + Dots;
+    if (Kept.empty()) break;
+  }
+  return Kept.empty() ? Text : Shown;
+}
+
 // Without a window of its own, the label prepares its wide hint itself.
 void TUCodeCustomLabel::Dispatch(TMessage& Message) {
   if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
   if (Message.Msg == CM_DIALOGCHAR) {
     TWinControl* Focus = FocusControl();
-    if (Focus && Enabled() && Focus->CanFocus() && WideIsAccel(Message.WParam, Caption())) {
+    if (Focus && Enabled() && ShowAccelChar() && Focus->CanFocus() &&
+        WideIsAccel(Message.WParam, Caption())) {
       Focus->SetFocus();
       Message.Result = 1;
     }
@@ -347,10 +376,12 @@ void TUCodeCustomGroupBox::PaintWindow(TCanvas* Canvas) {
   SetBkMode(Canvas->Handle(), OPAQUE);
   SetBkColor(Canvas->Handle(), ColorToRGB(Color()));
   SetTextColor(Canvas->Handle(), ColorToRGB(Font()->Color()));
+  const UINT Flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
   RECT Rect{0, 0, 0, 0};
-  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, DT_SINGLELINE | DT_CALCRECT);
-  OffsetRect(&Rect, 8, 0);
-  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, DT_SINGLELINE);
+  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags | DT_CALCRECT);
+  // The caption starts 8 pixels in from the side it is aligned to.
+  OffsetRect(&Rect, UseRightToLeftAlignment() ? Width() - 8 - Rect.right : 8, 0);
+  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags);
 }
 
 void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {

@@ -130,6 +130,9 @@ class TUCodeCustomLabel : public TUCodeCaptionControlOf<TLabel> {
  protected:
   void DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) override;
   void Dispatch(TMessage& Message) override;
+
+ private:
+  std::wstring ShortenedToHeight(TCanvas* Canvas, const std::wstring& Text, const RECT& Rect, UINT Flags);
 };
 
 class TUCodeLabel : public TUCodeCustomLabel {

@@ -216,6 +216,21 @@ bool TControl::Showing() const {
   return true;
 }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  FBiDiMode = Value;
+  Invalidate();
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if (Flags & DT_RIGHT)
+      Flags &= ~DT_RIGHT;
+    else if (!(Flags & DT_CENTER))
+      Flags |= DT_RIGHT;
+  }
+  return UseRightToLeftReading() ? Flags | DT_RTLREADING : Flags;
+}
+
 void TControl::SetEnabled(bool Value) {
   if (FEnabled == Value) return;
   FEnabled = Value;

@@ -58,6 +58,8 @@ constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// Right to left: the text's reading order and, for bdRightToLeft, its alignment too.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag : uint8_t {
   ssShift = 1,
@@ -153,6 +155,13 @@ class TControl : public TComponent {
   virtual void SetEnabled(bool Value);
   TAlign Align() const { return FAlign; }
   void SetAlign(TAlign Value);
+  TBiDiMode BiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  // DrawText flags for the control's reading order: left and right swapped for right-to-left alignment
+  // (centred text stays), DT_RTLREADING for right-to-left reading.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
 
   // The text goes through WM_GETTEXT and WM_SETTEXT performed on the control, so that a replaced
   // WindowProc sees every access; a change is followed by CM_TEXTCHANGED.
@@ -239,6 +248,7 @@ class TControl : public TComponent {
   bool FVisible = true;
   bool FEnabled = true;
   TAlign FAlign = alNone;
+  TBiDiMode FBiDiMode = bdLeftToRight;
   std::string FHint;
   bool FShowHint = false;
   std::unique_ptr<TFont> FFont;
