@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <map>
 
+#include <vssym32.h>
+
 #include "Imports/UCodeForms.h"
 #include "Imports/UCodeGraphics.h"
 #include "Imports/UCodeSysUtils.h"
@@ -360,12 +362,36 @@ void TUCodeCustomGroupBox::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"");
 }
 
+namespace {
+
+// The theme data of one window's class of parts, closed at the end of the scope.
+class TThemeData {
+ public:
+  TThemeData(HWND Window, const wchar_t* ClassList) : FTheme(OpenThemeData(Window, ClassList)) {}
+  ~TThemeData() {
+    if (FTheme) CloseThemeData(FTheme);
+  }
+  TThemeData(const TThemeData&) = delete;
+  TThemeData& operator=(const TThemeData&) = delete;
+  HTHEME Handle() const { return FTheme; }
+
+ private:
+  HTHEME FTheme;
+};
+
+}  // namespace
+
 void TUCodeCustomGroupBox::PaintWindow(TCanvas* Canvas) {
   if (!IsUnicodePlatform) {
     TGroupBox::PaintWindow(Canvas);
     return;
   }
   Canvas->Font()->Assign(Font());
+  if (ThemesEnabled())
+    if (const TThemeData Theme(Handle(), L"BUTTON"); Theme.Handle()) {
+      PaintThemed(Canvas, Theme.Handle());
+      return;
+    }
   const int TextHeight = WideTextHeight(Canvas, L"0");
   RECT Frame{0, TextHeight / 2 - 1, Width(), Height()};
   DrawEdge(Canvas->Handle(), &Frame, EDGE_ETCHED, BF_RECT);
@@ -377,11 +403,32 @@ void TUCodeCustomGroupBox::PaintWindow(TCanvas* Canvas) {
   SetBkColor(Canvas->Handle(), ColorToRGB(Color()));
   SetTextColor(Canvas->Handle(), ColorToRGB(Font()->Color()));
   const UINT Flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+  RECT Rect = CaptionRect(Canvas, Text, Flags);
+  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags);
+}
+
+// The caption starts 8 pixels in from the side it is aligned to.
+RECT TUCodeCustomGroupBox::CaptionRect(TCanvas* Canvas, const std::wstring& Text, UINT Flags) {
   RECT Rect{0, 0, 0, 0};
   UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags | DT_CALCRECT);
-  // The caption starts 8 pixels in from the side it is aligned to.
   OffsetRect(&Rect, UseRightToLeftAlignment() ? Width() - 8 - Rect.right : 8, 0);
-  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags);
+  return Rect;
+}
+
+// The theme's frame, left open where the caption stands, and the caption in the theme's colour.
+void TUCodeCustomGroupBox::PaintThemed(TCanvas* Canvas, HTHEME Theme) {
+  Canvas->RequiredState(csHandleValid | csFontValid);
+  const HDC DC = Canvas->Handle();
+  const std::wstring Text = Caption();
+  const UINT Flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+  const RECT TextRect = Text.empty() ? RECT{0, 0, 0, 0} : CaptionRect(Canvas, Text, Flags);
+  const int State = Enabled() ? GBS_NORMAL : GBS_DISABLED;
+  RECT Frame{0, WideTextHeight(Canvas, L"0") / 2 - 1, Width(), Height()};
+  const int Saved = SaveDC(DC);
+  ExcludeClipRect(DC, TextRect.left, TextRect.top, TextRect.right, TextRect.bottom);
+  DrawThemeBackground(Theme, DC, BP_GROUPBOX, State, &Frame, nullptr);
+  RestoreDC(DC, Saved);
+  if (!Text.empty()) DrawThemeText(Theme, DC, BP_GROUPBOX, State, Text.c_str(), -1, Flags, 0, &TextRect);
 }
 
 void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {

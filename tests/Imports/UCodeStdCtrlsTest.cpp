@@ -15,6 +15,9 @@
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/Pixels.h"
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
 namespace {
 
 const std::wstring Greek = L"\u0391\u03B8\u03AE\u03BD\u03B1";
@@ -304,6 +307,7 @@ TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
   Label->SetBounds(20, 40, 100, 20);
   Label->SetCaption(Cyrillic + L" Wort");
   Form->Show();
+  SetWindowTheme(Box->Handle(), L" ", L" ");  // the classic look
   const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
   const COLORREF Text = ColorToRGB(clWindowText);
   const int TextHeight = Label->Height();
@@ -313,6 +317,45 @@ TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
       Shown.Count({Label->Left(), Label->Top(), Label->Left() + Label->Width(), Label->Top() + 20}, Text),
       10);
   EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);  // all of it erased
+}
+
+TEST_F(UCodeStdCtrls, AThemedGroupBoxDrawsTheThemesFrameAroundItsWideCaption) {
+  ASSERT_TRUE(ThemesEnabled());  // Wine's prefix comes with its light theme on
+  auto* Box = Make<TUCodeGroupBox>();
+  Box->SetBounds(10, 10, 300, 120);
+  Box->SetCaption(Greek + Japanese);
+  Form->Show();
+  const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+
+  // The theme's frame drawn by itself, on the box's colour.
+  TBitmap Frame;
+  Frame.SetPixelFormat(pf24bit);
+  Frame.SetSize(300, 120);
+  Frame.Canvas()->Brush()->SetColor(Box->Color());
+  Frame.Canvas()->FillRect({0, 0, 300, 120});
+  Frame.Canvas()->Font()->Assign(Box->Font());
+  Frame.Canvas()->RequiredState(csHandleValid | csFontValid);
+  SIZE Zero{};
+  GetTextExtentPoint32W(Frame.Canvas()->Handle(), L"0", 1, &Zero);
+  RECT Outer{0, Zero.cy / 2 - 1, 300, 120};
+  const HTHEME Theme = OpenThemeData(Box->Handle(), L"BUTTON");
+  ASSERT_NE(Theme, nullptr);
+  DrawThemeBackground(Theme, Frame.Canvas()->Handle(), BP_GROUPBOX, GBS_NORMAL, &Outer, nullptr);
+  CloseThemeData(Theme);
+  int Same = 0;
+  for (int Y = 30; Y < 110; ++Y)
+    for (int X : {0, 1, 298, 299})
+      Same += Shown.At(X, Y) == static_cast<COLORREF>(Frame.Canvas()->Pixels(X, Y));
+  EXPECT_EQ(Same, 320);
+  EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);
+  // The caption stands where the frame's top line would be.
+  const COLORREF Background = ColorToRGB(Box->Color());
+  EXPECT_GT(Zero.cy * 100 - Shown.Count({8, 0, 108, Zero.cy}, Background), 20);
+
+  // A window the theme is turned off for is drawn classically.
+  SetWindowTheme(Box->Handle(), L" ", L" ");
+  const TPixels Classic = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+  EXPECT_GT(Classic.Count({0, Zero.cy, 2, 120}, ColorToRGB(clBtnShadow)), 50);
 }
 
 // A check box that draws as soon as its window exists, as one made while its parent shows may do before the
