@@ -143,6 +143,10 @@ void TUCodeAction::DefineProperties(TFiler* Filer) {
 
 TControlActionLinkClass UCodeActionLinkClass(TControl* Control) {
   if (dynamic_cast<TListView*>(Control)) return NewActionLink<TUCodeListViewActionLink>;
+  if (dynamic_cast<TComboBoxEx*>(Control)) return NewActionLink<TUCodeComboBoxExActionLink>;
+  if (dynamic_cast<TSpeedButton*>(Control)) return NewActionLink<TUCodeSpeedButtonActionLink>;
+  if (dynamic_cast<TBitBtn*>(Control)) return NewActionLink<TUCodeBitBtnActionLink>;
+  if (dynamic_cast<TToolButton*>(Control)) return NewActionLink<TUCodeToolButtonActionLink>;
   if (dynamic_cast<TButtonControl*>(Control)) return NewActionLink<TUCodeButtonActionLink>;
   if (dynamic_cast<TWinControl*>(Control)) return NewActionLink<TUCodeWinControlActionLink>;
   return NewActionLink<TUCodeControlActionLink>;

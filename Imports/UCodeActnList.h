@@ -4,6 +4,7 @@
 
 #include "Imports/UCodeControls.h"
 #include "classlib/ActnList.h"
+#include "classlib/Buttons.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 
@@ -100,6 +101,22 @@ class TUCodeButtonActionLink : public TUCodeActionLinkOf<TButtonActionLink> {
   using TUCodeActionLinkOf::TUCodeActionLinkOf;
 };
 class TUCodeListViewActionLink : public TUCodeActionLinkOf<TListViewActionLink> {
+ public:
+  using TUCodeActionLinkOf::TUCodeActionLinkOf;
+};
+class TUCodeComboBoxExActionLink : public TUCodeActionLinkOf<TComboBoxExActionLink> {
+ public:
+  using TUCodeActionLinkOf::TUCodeActionLinkOf;
+};
+class TUCodeSpeedButtonActionLink : public TUCodeActionLinkOf<TSpeedButtonActionLink> {
+ public:
+  using TUCodeActionLinkOf::TUCodeActionLinkOf;
+};
+class TUCodeBitBtnActionLink : public TUCodeActionLinkOf<TBitBtnActionLink> {
+ public:
+  using TUCodeActionLinkOf::TUCodeActionLinkOf;
+};
+class TUCodeToolButtonActionLink : public TUCodeActionLinkOf<TToolButtonActionLink> {
  public:
   using TUCodeActionLinkOf::TUCodeActionLinkOf;
 };

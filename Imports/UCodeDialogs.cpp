@@ -35,7 +35,7 @@ void TUCodeOpenDialog::SetDefaultExt(const std::wstring& Value) {
 
 // While the dialog is shown its selection, asked with a buffer as long as it needs.
 std::wstring TUCodeOpenDialog::FileName() {
-  if (IsUnicodePlatform && Handle()) {
+  if (IsUnicodePlatform && Handle() && !(Options & ofOldStyleDialog)) {
     const HWND Dialog = GetParent(Handle());
     const LRESULT Needed = SendMessageW(Dialog, CDM_GETFILEPATH, 0, 0);
     if (Needed > 0) {
@@ -121,13 +121,25 @@ bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
   Info.lCustData = FPrepared.lCustData;
   Info.lpfnHook = FPrepared.lpfnHook;
   Info.FlagsEx = FPrepared.FlagsEx;
+  if (OnIncludeItem) Info.Flags |= OFN_ENABLEINCLUDENOTIFY;  // the library knows only its own event
+  if (IS_INTRESOURCE(FPrepared.lpTemplateName)) {
+    Info.lpTemplateName = reinterpret_cast<LPCWSTR>(FPrepared.lpTemplateName);
+  } else {
+    FTemplate = AnsiToWide(FPrepared.lpTemplateName);
+    Info.lpTemplateName = FTemplate.c_str();
+  }
   std::wstring FilterText = Filter();
   for (wchar_t& C : FilterText)
     if (C == L'|') C = L'\0';
   FilterText += std::wstring(2, L'\0');
   Info.lpstrFilter = Filter().empty() ? nullptr : FilterText.c_str();
-  const std::wstring Dir = InitialDir(), TitleText = Title(), Ext = DefaultExt(), Name = FileName();
-  Info.lpstrInitialDir = Dir.empty() ? nullptr : Dir.c_str();
+  const std::wstring Dir = InitialDir(), TitleText = Title(), Name = FileName();
+  std::wstring Ext = DefaultExt();
+  if (Ext.empty() && !(Info.Flags & OFN_EXPLORER)) {
+    Ext = WideExtractFileExt(Name);
+    if (!Ext.empty()) Ext.erase(0, 1);
+  }
+  Info.lpstrInitialDir = !Dir.empty() ? Dir.c_str() : ForceCurrentDirectory ? L"." : nullptr;
   Info.lpstrTitle = TitleText.empty() ? nullptr : TitleText.c_str();
   Info.lpstrDefExt = Ext.empty() ? nullptr : Ext.c_str();
   DWORD Size = FPrepared.nMaxFile;
@@ -142,19 +154,31 @@ bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
     Size = std::max<DWORD>(FBuffer[0], Size * 2);
   }
   ReadFileNames(Info);
+  TakeResultFlags(Info.Flags);
   FilterIndex = static_cast<int>(Info.nFilterIndex);
   return true;
+}
+
+// The old-style dialog parts several names with blanks.
+wchar_t TUCodeOpenDialog::FileSeparator() const {
+  return Options & ofAllowMultiSelect && Options & ofOldStyleDialog ? L' ' : L'\0';
 }
 
 void TUCodeOpenDialog::ReadFileNames(const OPENFILENAMEW& Info) {
   FFiles.Clear();
   const wchar_t* Buffer = Info.lpstrFile;
+  const wchar_t Separator = FileSeparator();
   if (Info.Flags & OFN_ALLOWMULTISELECT) {
-    // The names stand between zeros, a double zero ends them.
+    // The names stand between separators; a double zero ends them, or a zero after blanks.
     size_t Length = 0;
-    while (Length + 1 < Info.nMaxFile && (Buffer[Length] || Buffer[Length + 1])) ++Length;
+    if (Separator) {
+      Length = wcsnlen(Buffer, Info.nMaxFile);
+    } else {
+      while (Length + 1 < Info.nMaxFile && (Buffer[Length] || Buffer[Length + 1])) ++Length;
+      ++Length;  // the zero after the last name
+    }
     std::vector<std::wstring> Parts;
-    WideTokenize(std::wstring(Buffer, Length + 1), L'\0', Parts);
+    WideTokenize(std::wstring(Buffer, Length), Separator, Parts);
     if (Parts.empty()) {
       FFiles.Add(L"");
     } else if (Parts.size() == 1) {
@@ -179,7 +203,7 @@ void TUCodeOpenDialog::WndProc(TMessage& Message) {
     TOpenDialog::WndProc(Message);
     return;
   }
-  if (Message.Msg == WM_INITDIALOG) return;
+  if (Message.Msg == WM_INITDIALOG && !(Options & ofOldStyleDialog)) return;
   if (Message.Msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(Message.LParam)->code != CDN_FILEOK) {
     TOpenDialog::WndProc(Message);
     return;
@@ -229,6 +253,10 @@ bool TUCodeOpenDialog::GrowForSelection(OPENFILENAMEW& Record) {
   Record.lpstrFile = FBuffer.data();
   Record.nMaxFile = static_cast<DWORD>(Needed);
   return true;
+}
+
+void TUCodeOpenDialog::DoIncludeItem(const OFNOTIFYEXA& OFN, bool& Include) {
+  if (IsUnicodePlatform && OnIncludeItem) OnIncludeItem(OFN, Include);
 }
 
 // Only the OK check asks OnCanClose.

@@ -26,6 +26,8 @@ class TUCodeOpenDialog : public TOpenDialog {
   std::wstring Title();
   void SetTitle(const std::wstring& Value);
   TUCodeStringList* Files();
+  // Asked for each item the dialog would list; only with Unicode.
+  TIncludeItemEvent OnIncludeItem;
 
   bool Execute(HWND ParentWnd) override;
   using TOpenDialog::Execute;
@@ -34,6 +36,7 @@ class TUCodeOpenDialog : public TOpenDialog {
  protected:
   void WndProc(TMessage& Message) override;
   bool DoCanClose() override;
+  void DoIncludeItem(const OFNOTIFYEXA& OFN, bool& Include) override;
   // The platform's dialog: GetOpenFileNameW here, GetSaveFileNameW for the save dialog.
   virtual BOOL ShowWideDialog(OPENFILENAMEW* Info);
   // The library's own showing, for a platform without Unicode.
@@ -46,6 +49,8 @@ class TUCodeOpenDialog : public TOpenDialog {
   // Gives the shown dialog's record a buffer for all of its choice when it lacks one; true when it did.
   bool GrowForSelection(OPENFILENAMEW& Record);
   void AllocateFileBuffer(DWORD Size);
+  // The names of the chosen files stand between these in the buffer.
+  wchar_t FileSeparator() const;
 
   std::wstring FDefaultExt;
   std::wstring FFileName;
@@ -56,6 +61,7 @@ class TUCodeOpenDialog : public TOpenDialog {
   bool FCheckingOK = false;
   OPENFILENAMEA FPrepared{};     // the library's record, taken before its dialog would show
   std::vector<wchar_t> FBuffer;  // the names the wide dialog gives
+  std::wstring FTemplate;        // the template's name, when it is one
 };
 
 class TUCodeSaveDialog : public TUCodeOpenDialog {

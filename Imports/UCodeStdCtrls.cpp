@@ -1,7 +1,10 @@
 #include "Imports/UCodeStdCtrls.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+
+#include <vssym32.h>
 
 #include "Imports/UCodeForms.h"
 #include "Imports/UCodeGraphics.h"
@@ -248,9 +251,17 @@ void TUCodeCustomLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
     return;
   }
   std::wstring Text = Caption();
-  if ((Flags & DT_CALCRECT) && (Text.empty() || Text == L"&")) Text += L' ';
+  if ((Flags & DT_CALCRECT) && (Text.empty() || (ShowAccelChar() && Text == L"&"))) Text += L' ';
+  if (!ShowAccelChar()) Flags |= DT_NOPREFIX;
+  Flags = DrawTextBiDiModeFlags(Flags);
+  Canvas->Font()->Assign(Font());
   Canvas->RequiredState(csHandleValid | csFontValid);
   const HDC DC = Canvas->Handle();
+  // Measuring (AutoSize) gives the whole text its room.
+  if (const UINT Ellipsis = EllipsisFlag(); Ellipsis && !(Flags & DT_CALCRECT)) {
+    Flags = (Flags & ~DT_EXPANDTABS) | Ellipsis;
+    if (Ellipsis != DT_PATH_ELLIPSIS) Text = ShortenedToHeight(Canvas, Text, Rect, Flags);
+  }
   SetBkMode(DC, TRANSPARENT);
   if (Enabled() || (Flags & DT_CALCRECT)) {
     SetTextColor(DC, ColorToRGB(Font()->Color()));
@@ -266,12 +277,32 @@ void TUCodeCustomLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
   UCode_DrawTextW(DC, Text.c_str(), -1, &Rect, Flags);
 }
 
+// Lines beyond the label's height: words go from the end (or else characters) and "..." follows what stays.
+std::wstring TUCodeCustomLabel::ShortenedToHeight(TCanvas* Canvas, const std::wstring& Text, const RECT& Rect,
+                                                  UINT Flags) {
+  static const std::wstring Dots = L"...";
+  std::wstring Kept = Text, Shown = Text;
+  for (;;) {
+    RECT Measured = Rect;
+    Measured.right -= WideTextWidth(Canvas, Dots);
+    UCode_DrawTextW(Canvas->Handle(), Shown.c_str(), -1, &Measured, Flags | DT_CALCRECT);
+    const int Height = Measured.bottom - Measured.top;
+    if (Height <= ClientHeight() || Height <= std::abs(Font()->Height())) break;
+    const size_t Delimiter = Kept.find_last_of(L" \t");
+    Kept.resize(Delimiter == std::wstring::npos ? Kept.size() - 1 : Delimiter);
+    Shown = Kept + Dots;
+    if (Kept.empty()) break;
+  }
+  return Kept.empty() ? Text : Shown;
+}
+
 // Without a window of its own, the label prepares its wide hint itself.
 void TUCodeCustomLabel::Dispatch(TMessage& Message) {
   if (Message.Msg == CM_HINTSHOW) PrepareWideHintShow(Message);
   if (Message.Msg == CM_DIALOGCHAR) {
     TWinControl* Focus = FocusControl();
-    if (Focus && Enabled() && Focus->CanFocus() && WideIsAccel(Message.WParam, Caption())) {
+    if (Focus && Enabled() && ShowAccelChar() && Focus->CanFocus() &&
+        WideIsAccel(Message.WParam, Caption())) {
       Focus->SetFocus();
       Message.Result = 1;
     }
@@ -343,12 +374,36 @@ void TUCodeCustomGroupBox::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"");
 }
 
+namespace {
+
+// The theme data of one window's class of parts, closed at the end of the scope.
+class TThemeData {
+ public:
+  TThemeData(HWND Window, const wchar_t* ClassList) : FTheme(OpenThemeData(Window, ClassList)) {}
+  ~TThemeData() {
+    if (FTheme) CloseThemeData(FTheme);
+  }
+  TThemeData(const TThemeData&) = delete;
+  TThemeData& operator=(const TThemeData&) = delete;
+  HTHEME Handle() const { return FTheme; }
+
+ private:
+  HTHEME FTheme;
+};
+
+}  // namespace
+
 void TUCodeCustomGroupBox::PaintWindow(TCanvas* Canvas) {
   if (!IsUnicodePlatform) {
     TGroupBox::PaintWindow(Canvas);
     return;
   }
   Canvas->Font()->Assign(Font());
+  if (ThemesEnabled())
+    if (const TThemeData Theme(Handle(), L"BUTTON"); Theme.Handle()) {
+      PaintThemed(Canvas, Theme.Handle());
+      return;
+    }
   const int TextHeight = WideTextHeight(Canvas, L"0");
   RECT Frame{0, TextHeight / 2 - 1, Width(), Height()};
   DrawEdge(Canvas->Handle(), &Frame, EDGE_ETCHED, BF_RECT);
@@ -359,10 +414,33 @@ void TUCodeCustomGroupBox::PaintWindow(TCanvas* Canvas) {
   SetBkMode(Canvas->Handle(), OPAQUE);
   SetBkColor(Canvas->Handle(), ColorToRGB(Color()));
   SetTextColor(Canvas->Handle(), ColorToRGB(Font()->Color()));
+  const UINT Flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+  RECT Rect = CaptionRect(Canvas, Text, Flags);
+  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags);
+}
+
+// The caption starts 8 pixels in from the side it is aligned to.
+RECT TUCodeCustomGroupBox::CaptionRect(TCanvas* Canvas, const std::wstring& Text, UINT Flags) {
   RECT Rect{0, 0, 0, 0};
-  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, DT_SINGLELINE | DT_CALCRECT);
-  OffsetRect(&Rect, 8, 0);
-  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, DT_SINGLELINE);
+  UCode_DrawTextW(Canvas->Handle(), Text.c_str(), -1, &Rect, Flags | DT_CALCRECT);
+  OffsetRect(&Rect, UseRightToLeftAlignment() ? Width() - 8 - Rect.right : 8, 0);
+  return Rect;
+}
+
+// The theme's frame, left open where the caption stands, and the caption in the theme's colour.
+void TUCodeCustomGroupBox::PaintThemed(TCanvas* Canvas, HTHEME Theme) {
+  Canvas->RequiredState(csHandleValid | csFontValid);
+  const HDC DC = Canvas->Handle();
+  const std::wstring Text = Caption();
+  const UINT Flags = DrawTextBiDiModeFlags(DT_SINGLELINE);
+  const RECT TextRect = Text.empty() ? RECT{0, 0, 0, 0} : CaptionRect(Canvas, Text, Flags);
+  const int State = Enabled() ? GBS_NORMAL : GBS_DISABLED;
+  RECT Frame{0, WideTextHeight(Canvas, L"0") / 2 - 1, Width(), Height()};
+  const int Saved = SaveDC(DC);
+  ExcludeClipRect(DC, TextRect.left, TextRect.top, TextRect.right, TextRect.bottom);
+  DrawThemeBackground(Theme, DC, BP_GROUPBOX, State, &Frame, nullptr);
+  RestoreDC(DC, Saved);
+  if (!Text.empty()) DrawThemeText(Theme, DC, BP_GROUPBOX, State, Text.c_str(), -1, Flags, 0, &TextRect);
 }
 
 void TUCodeCustomGroupBox::Dispatch(TMessage& Message) {

@@ -11,6 +11,8 @@
 #include "Imports/UCodeControls.h"
 #include "classlib/StdCtrls.h"
 
+#include <uxtheme.h>
+
 // What every wide control adds to its library class: the wide stream properties, the wide action texts
 // and a wide hint.
 template <class Base>
@@ -130,6 +132,9 @@ class TUCodeCustomLabel : public TUCodeCaptionControlOf<TLabel> {
  protected:
   void DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) override;
   void Dispatch(TMessage& Message) override;
+
+ private:
+  std::wstring ShortenedToHeight(TCanvas* Canvas, const std::wstring& Text, const RECT& Rect, UINT Flags);
 };
 
 class TUCodeLabel : public TUCodeCustomLabel {
@@ -177,6 +182,10 @@ class TUCodeCustomGroupBox : public TUCodeCaptionControlOf<TGroupBox> {
   void CreateWindowHandle(const TCreateParams& Params) override;
   void PaintWindow(TCanvas* Canvas) override;
   void Dispatch(TMessage& Message) override;
+
+ private:
+  RECT CaptionRect(TCanvas* Canvas, const std::wstring& Text, UINT Flags);
+  void PaintThemed(TCanvas* Canvas, HTHEME Theme);
 };
 
 class TUCodeGroupBox : public TUCodeCustomGroupBox {

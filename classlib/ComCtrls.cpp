@@ -965,3 +965,78 @@ void RegisterComCtrls() {
                                  static_cast<const TClassInfo*>(&TabSheetInfo), &PageControlInfo})
     RegisterClass(Info);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TToolButton
+
+TToolButton::TToolButton(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetBounds(0, 0, 23, 22);
+}
+
+void TToolButton::Paint(TCanvas* Canvas) {
+  RECT Rect{0, 0, Width(), Height()};
+  Canvas->RequiredState(csHandleValid);
+  DrawEdge(Canvas->Handle(), &Rect, BDR_RAISEDINNER, BF_RECT);
+  Canvas->Font()->Assign(Font());
+  Canvas->RequiredState(csHandleValid | csFontValid);
+  SetBkMode(Canvas->Handle(), TRANSPARENT);
+  SetTextColor(Canvas->Handle(), ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
+  DrawTextA(Canvas->Handle(), FText.c_str(), static_cast<int>(FText.size()), &Rect,
+            DrawTextBiDiModeFlags(DT_CENTER | DT_VCENTER | DT_SINGLELINE));
+}
+
+void TToolButton::Dispatch(TMessage& Message) {
+  TGraphicControl::Dispatch(Message);
+  if (Message.Msg == CM_TEXTCHANGED) Invalidate();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TComboBoxEx
+
+TComboBoxEx::TComboBoxEx(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 145, 22);
+  SetColor(clWindow);
+  SetTabStop(true);
+  FItems.OnChange = [this](TObject*) { ShowItems(); };
+}
+
+void TComboBoxEx::CreateParams(TCreateParams& Params) {
+  static const bool Registered = [] {
+    const INITCOMMONCONTROLSEX Init{sizeof(INITCOMMONCONTROLSEX), ICC_USEREX_CLASSES};
+    return InitCommonControlsEx(&Init) != FALSE;
+  }();
+  (void)Registered;
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, WC_COMBOBOXEXA);
+  Params.Style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+  Params.Height = Height() + 150;  // the dropped-down list's room
+}
+
+void TComboBoxEx::CreateWnd() {
+  TWinControl::CreateWnd();
+  ShowItems();
+}
+
+void TComboBoxEx::ShowItems() {
+  if (!HandleAllocated()) return;
+  SendMessageA(FHandle, CB_RESETCONTENT, 0, 0);
+  for (int I = 0; I < FItems.Count(); ++I) {
+    std::string Text = FItems.Get(I);
+    COMBOBOXEXITEMA Item{};
+    Item.mask = CBEIF_TEXT;
+    Item.iItem = I;
+    Item.pszText = Text.data();
+    SendMessageA(FHandle, CBEM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+  }
+  SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+}
+
+int TComboBoxEx::ItemIndex() {
+  if (HandleAllocated()) FItemIndex = static_cast<int>(SendMessageA(FHandle, CB_GETCURSEL, 0, 0));
+  return FItemIndex;
+}
+
+void TComboBoxEx::SetItemIndex(int Value) {
+  FItemIndex = Value;
+  if (HandleAllocated()) SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}

@@ -385,4 +385,45 @@ class TPageControl : public TWinControl {
   bool FTabsFromCode = false;  // the control's notices of a change the code made
 };
 
+class TToolButtonActionLink : public TControlActionLink {
+ public:
+  using TControlActionLink::TControlActionLink;
+};
+
+// A flat button of a tool bar: a thin raised edge and the caption in its middle; a click fires OnClick.
+class TToolButton : public TGraphicControl {
+ public:
+  explicit TToolButton(TComponent* AOwner);
+  void Paint(TCanvas* Canvas) override;
+
+ protected:
+  void Dispatch(TMessage& Message) override;
+  TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TToolButtonActionLink>; }
+};
+
+class TComboBoxExActionLink : public TWinControlActionLink {
+ public:
+  using TWinControlActionLink::TWinControlActionLink;
+};
+
+// The system's extended combo box, as a drop-down list of Items.
+class TComboBoxEx : public TWinControl {
+ public:
+  explicit TComboBoxEx(TComponent* AOwner);
+  TStrings* Items() { return &FItems; }
+  int ItemIndex();
+  void SetItemIndex(int Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TComboBoxExActionLink>; }
+
+ private:
+  // The window's entries anew from Items.
+  void ShowItems();
+  TStringList FItems;
+  int FItemIndex = -1;
+};
+
 void RegisterComCtrls();

@@ -216,19 +216,6 @@ bool TControl::Showing() const {
   return true;
 }
 
-void TControl::SetEnabled(bool Value) {
-  if (FEnabled == Value) return;
-  FEnabled = Value;
-  Perform(CM_ENABLEDCHANGED, 0, 0);
-  Invalidate();
-}
-
-void TControl::SetAlign(TAlign Value) {
-  if (FAlign == Value) return;
-  FAlign = Value;
-  if (FParent) FParent->Realign();
-}
-
 void TControl::SetBiDiMode(TBiDiMode Value) {
   if (FBiDiMode == Value) return;
   FBiDiMode = Value;
@@ -242,8 +229,20 @@ UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
     else if (!(Flags & DT_CENTER))
       Flags |= DT_RIGHT;
   }
-  if (UseRightToLeftReading()) Flags |= DT_RTLREADING;
-  return Flags;
+  return UseRightToLeftReading() ? Flags | DT_RTLREADING : Flags;
+}
+
+void TControl::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  Perform(CM_ENABLEDCHANGED, 0, 0);
+  Invalidate();
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign == Value) return;
+  FAlign = Value;
+  if (FParent) FParent->Realign();
 }
 
 std::string TControl::Text() {

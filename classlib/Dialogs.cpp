@@ -13,6 +13,8 @@ constexpr char DialogProperty[] = "TOpenDialog";
 
 }  // namespace
 
+bool ForceCurrentDirectory = false;
+
 HWND DialogParentWindow() {
   TForm* Active = Screen->ActiveForm();
   return Active ? Active->Handle() : Application->Handle();
@@ -40,10 +42,18 @@ bool TOpenDialog::DoExecute(TOpenFileNameFunc Func, HWND ParentWnd) {
   Info.nFilterIndex = static_cast<DWORD>(FilterIndex);
   Info.lpstrFile = Buffer.data();
   Info.nMaxFile = static_cast<DWORD>(Buffer.size());
-  Info.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
+  Info.lpstrInitialDir = !InitialDir.empty() ? InitialDir.c_str() : ForceCurrentDirectory ? "." : nullptr;
   Info.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
   Info.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
-  Info.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_ENABLEHOOK;
+  Info.Flags = OFN_ENABLESIZING | OFN_ENABLEHOOK;
+  if (!(Options & ofOldStyleDialog)) Info.Flags |= OFN_EXPLORER;
+  if (Options & ofReadOnly) Info.Flags |= OFN_READONLY;
+  if (OnIncludeItem) Info.Flags |= OFN_ENABLEINCLUDENOTIFY;
+  if (Template) {
+    Info.Flags |= OFN_ENABLETEMPLATE;
+    Info.hInstance = GetModuleHandleA(nullptr);
+    Info.lpTemplateName = Template;
+  }
   if (Options & ofOverwritePrompt) Info.Flags |= OFN_OVERWRITEPROMPT;
   if (Options & ofHideReadOnly) Info.Flags |= OFN_HIDEREADONLY;
   if (Options & ofAllowMultiSelect) Info.Flags |= OFN_ALLOWMULTISELECT;
@@ -54,7 +64,11 @@ bool TOpenDialog::DoExecute(TOpenFileNameFunc Func, HWND ParentWnd) {
   FFiles.Clear();
   if (!Func(&Info)) return false;
   FilterIndex = static_cast<int>(Info.nFilterIndex);
-  // Several files: the folder, then each name, separated by zeros.
+  TakeResultFlags(Info.Flags);
+  // Several files: the folder, then each name, separated by zeros (by blanks in the old-style dialog).
+  if (Options & ofOldStyleDialog && Options & ofAllowMultiSelect)
+    for (char& C : Buffer)
+      if (C == ' ') C = '\0';
   const std::string First = Buffer.c_str();
   size_t Pos = First.size() + 1;
   if (Buffer[Pos] == '\0') {
@@ -66,6 +80,12 @@ bool TOpenDialog::DoExecute(TOpenFileNameFunc Func, HWND ParentWnd) {
   }
   FileName = FFiles.Get(0);
   return true;
+}
+
+void TOpenDialog::TakeResultFlags(DWORD Flags) {
+  Options &= ~(ofExtensionDifferent | ofReadOnly);
+  if (Flags & OFN_EXTENSIONDIFFERENT) Options |= ofExtensionDifferent;
+  if (Flags & OFN_READONLY) Options |= ofReadOnly;
 }
 
 // The hook's dialog is a child of the platform's dialog; it carries the object from WM_INITDIALOG on.
@@ -91,8 +111,17 @@ UINT_PTR CALLBACK TOpenDialog::DialogHook(HWND Wnd, UINT Msg, WPARAM WParam, LPA
 }
 
 void TOpenDialog::WndProc(TMessage& Message) {
-  if (Message.Msg != WM_NOTIFY || reinterpret_cast<NMHDR*>(Message.LParam)->code != CDN_FILEOK) return;
-  if (DoCanClose()) return;
+  if (Message.Msg != WM_NOTIFY) return;
+  const UINT Code = reinterpret_cast<NMHDR*>(Message.LParam)->code;
+  if (Code == CDN_INCLUDEITEM) {
+    bool Include = true;
+    DoIncludeItem(*reinterpret_cast<OFNOTIFYEXA*>(Message.LParam), Include);
+    // The dialog takes the answer from the message result either way the hook's return is read.
+    Message.Result = Include;
+    SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, Include);
+    return;
+  }
+  if (Code != CDN_FILEOK || DoCanClose()) return;
   // The dialog stays open.
   Message.Result = 1;
   SetWindowLongPtrA(FHandle, DWLP_MSGRESULT, 1);
@@ -102,6 +131,10 @@ bool TOpenDialog::DoCanClose() {
   bool CanClose = true;
   if (OnCanClose) OnCanClose(this, CanClose);
   return CanClose;
+}
+
+void TOpenDialog::DoIncludeItem(const OFNOTIFYEXA& OFN, bool& Include) {
+  if (OnIncludeItem) OnIncludeItem(OFN, Include);
 }
 
 namespace {
@@ -187,7 +220,8 @@ void RegisterDialogs() {
           [](TOpenDialog* D, const std::string& V) { D->DefaultExt = V; }),
       Set<TOpenDialog>(
           "Options",
-          {"ofOverwritePrompt", "ofHideReadOnly", "ofAllowMultiSelect", "ofPathMustExist", "ofFileMustExist"},
+          {"ofOverwritePrompt", "ofHideReadOnly", "ofAllowMultiSelect", "ofPathMustExist", "ofFileMustExist",
+           "ofReadOnly", "ofExtensionDifferent", "ofOldStyleDialog"},
           [](TOpenDialog* D) { return D->Options; },
           [](TOpenDialog* D, int64_t V) { D->Options = static_cast<TOpenOptions>(V); })};
   static const TClassInfo OpenInfo = MakeClassInfo<TOpenDialog>("TOpenDialog", GetClass("TComponent"), Props);

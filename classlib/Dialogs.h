@@ -19,11 +19,19 @@ enum TOpenOption : uint32_t {
   ofAllowMultiSelect = 4,
   ofPathMustExist = 8,
   ofFileMustExist = 16,
+  ofReadOnly = 32,            // the dialog's read-only box; after the dialog, its state
+  ofExtensionDifferent = 64,  // after the dialog: the name's extension is not DefaultExt
+  ofOldStyleDialog = 128,     // the dialog without the Explorer view
 };
 using TOpenOptions = uint32_t;
 
 using TOpenFileNameFunc = BOOL(WINAPI*)(LPOPENFILENAMEA Info);
 using TCanCloseEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+// Whether the item of the folder that the notification names is listed.
+using TIncludeItemEvent = std::function<void(const OFNOTIFYEXA& OFN, bool& Include)>;
+
+// Without an InitialDir the dialogs open on the current folder rather than the one the system recalls.
+extern bool ForceCurrentDirectory;
 
 class TOpenDialog : public TComponent {
  public:
@@ -47,6 +55,10 @@ class TOpenDialog : public TComponent {
   TCanCloseEvent OnCanClose;
   // The size, in characters, of the buffer that receives the chosen names.
   DWORD FileBufferSize = 32768;
+  // A dialog template of the program's module (a name or a resource id) that adds to the dialog.
+  LPCSTR Template = nullptr;
+  // Asked for each item the dialog would list.
+  TIncludeItemEvent OnIncludeItem;
 
  protected:
   // Prepares the platform's record from the properties, shows the dialog with Func and takes its answer.
@@ -54,6 +66,9 @@ class TOpenDialog : public TComponent {
   // The messages of the dialog's own window; the OK check (CDN_FILEOK) asks DoCanClose.
   virtual void WndProc(TMessage& Message);
   virtual bool DoCanClose();
+  virtual void DoIncludeItem(const OFNOTIFYEXA& OFN, bool& Include);
+  // The options the closed dialog reports.
+  void TakeResultFlags(DWORD Flags);
   HWND FHandle = nullptr;
 
  private:

@@ -1,5 +1,7 @@
 #include "classlib/Graphics.h"
 
+#include <uxtheme.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -1348,4 +1350,8 @@ std::optional<TGraphicClass> TPicture::FileFormatClass(const std::string& Extens
   for (auto It = List.rbegin(); It != List.rend(); ++It)
     if (It->Extension == Ext) return It->Class;
   return std::nullopt;
+}
+
+bool ThemesEnabled() {
+  return IsThemeActive() && IsAppThemed();
 }

@@ -513,3 +513,6 @@ class TPicture : public TPersistent {
 
   std::unique_ptr<TGraphic> FGraphic;
 };
+
+// Visual styles: on while the system's theme is active and the program takes part in it.
+bool ThemesEnabled();

@@ -126,10 +126,29 @@ void TLabel::Paint(TCanvas* Canvas) {
   DoDrawText(Canvas, Rect, TextFlags());
 }
 
+UINT TLabel::EllipsisFlag() const {
+  if (FWordWrap) return 0;
+  switch (FEllipsisPosition) {
+    case epPathEllipsis:
+      return DT_PATH_ELLIPSIS;
+    case epEndEllipsis:
+      return DT_END_ELLIPSIS;
+    case epWordEllipsis:
+      return DT_WORD_ELLIPSIS;
+    default:
+      return 0;
+  }
+}
+
 void TLabel::DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags) {
   Canvas->RequiredState(csHandleValid | csFontValid);
   SetBkMode(Canvas->Handle(), TRANSPARENT);
   SetTextColor(Canvas->Handle(), ColorToRGB(Enabled() ? Font()->Color() : clGrayText));
+  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
+  Flags = DrawTextBiDiModeFlags(Flags);
+  // Measuring (AutoSize) gives the whole text its room.
+  if (const UINT Ellipsis = EllipsisFlag(); Ellipsis && !(Flags & DT_CALCRECT))
+    Flags = (Flags & ~DT_EXPANDTABS) | Ellipsis;
   const std::string Caption = (Flags & DT_CALCRECT) && FText.empty() ? " " : FText;
   DrawTextA(Canvas->Handle(), Caption.c_str(), static_cast<int>(Caption.size()), &Rect, Flags);
 }
@@ -170,6 +189,17 @@ void TLabel::SetWordWrap(bool Value) {
   Invalidate();
 }
 
+void TLabel::SetShowAccelChar(bool Value) {
+  FShowAccelChar = Value;
+  AdjustBounds();
+  Invalidate();
+}
+
+void TLabel::SetEllipsisPosition(TEllipsisPosition Value) {
+  FEllipsisPosition = Value;
+  Invalidate();
+}
+
 void TLabel::SetFocusControl(TWinControl* Value) {
   if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
   FFocusControl = Value;
@@ -189,7 +219,7 @@ void TLabel::Dispatch(TMessage& Message) {
       Invalidate();
       break;
     case CM_DIALOGCHAR:
-      if (FFocusControl && FFocusControl->CanFocus() && IsAccel(Message.WParam, FText)) {
+      if (FFocusControl && FShowAccelChar && FFocusControl->CanFocus() && IsAccel(Message.WParam, FText)) {
         FFocusControl->SetFocus();
         Message.Result = 1;
       }
@@ -963,6 +993,13 @@ void RegisterStdCtrls() {
            [](TLabel* C, bool V) { C->SetTransparent(V); }),
        Bool<TLabel>(
            "WordWrap", [](TLabel* C) { return C->WordWrap(); }, [](TLabel* C, bool V) { C->SetWordWrap(V); }),
+       Bool<TLabel>(
+           "ShowAccelChar", [](TLabel* C) { return C->ShowAccelChar(); },
+           [](TLabel* C, bool V) { C->SetShowAccelChar(V); }),
+       Enum<TLabel>(
+           "EllipsisPosition", {"epNone", "epPathEllipsis", "epEndEllipsis", "epWordEllipsis"},
+           [](TLabel* C) { return C->EllipsisPosition(); },
+           [](TLabel* C, int64_t V) { C->SetEllipsisPosition(static_cast<TEllipsisPosition>(V)); }),
        Component<TLabel, TWinControl>(
            "FocusControl", [](TLabel* C) { return C->FocusControl(); },
            [](TLabel* C, TWinControl* V) { C->SetFocusControl(V); })});

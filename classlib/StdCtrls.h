@@ -8,6 +8,8 @@
 #include "classlib/StringLists.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+// Where a label's text too long for it is cut for "...": in the middle of a path, at the end, at a word.
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
 
 class TLabel : public TGraphicControl {
  public:
@@ -25,6 +27,12 @@ class TLabel : public TGraphicControl {
   // Its accelerator gives this control the focus.
   TWinControl* FocusControl() const { return FFocusControl; }
   void SetFocusControl(TWinControl* Value);
+  // Off: an "&" is shown as it is, and the label has no accelerator.
+  bool ShowAccelChar() const { return FShowAccelChar; }
+  void SetShowAccelChar(bool Value);
+  // Applies without WordWrap.
+  TEllipsisPosition EllipsisPosition() const { return FEllipsisPosition; }
+  void SetEllipsisPosition(TEllipsisPosition Value);
 
  protected:
   void Dispatch(TMessage& Message) override;
@@ -32,6 +40,8 @@ class TLabel : public TGraphicControl {
   // Draws the caption into Rect with the canvas's font, or with DT_CALCRECT measures it there.
   virtual void DoDrawText(TCanvas* Canvas, RECT& Rect, UINT Flags);
   UINT TextFlags() const;
+  // The DrawText flag of the ellipsis position; 0 for none.
+  UINT EllipsisFlag() const;
   void AdjustBounds();
 
  private:
@@ -40,6 +50,8 @@ class TLabel : public TGraphicControl {
   bool FTransparent = false;
   bool FWordWrap = false;
   TWinControl* FFocusControl = nullptr;
+  bool FShowAccelChar = true;
+  TEllipsisPosition FEllipsisPosition = epNone;
 };
 
 class TButtonActionLink : public TWinControlActionLink {

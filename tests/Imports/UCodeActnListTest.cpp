@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <typeinfo>
 
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
@@ -53,6 +54,48 @@ TEST(UCodeActions, LinkedControlsShowTheWideTexts) {
   EXPECT_EQ(GetControlWideText(Label), L"Neu");
   delete Action;
   EXPECT_EQ(Label->Action(), nullptr);
+}
+
+// A library control of the given kind with the Unicode controls' action support.
+template <class Base>
+class TLinked : public Base {
+ public:
+  using Base::Base;
+
+ protected:
+  void ActionChange(TObject* Sender, bool CheckDefaults) override {
+    UCodeActionChange(this, Sender, CheckDefaults);
+    Base::ActionChange(Sender, CheckDefaults);
+  }
+  TControlActionLinkClass GetActionLinkClass() override { return UCodeActionLinkClass(this); }
+};
+
+// The control gets the link of its kind, which carries the action's wide texts, also a new caption with
+// the same 8-bit form.
+template <class Control, class Link>
+void ExpectWideLink(TForm& Form) {
+  const char* Kind = typeid(Control).name();
+  auto* Action = new TUCodeAction(&Form);
+  Action->SetCaption(Greek);
+  Action->SetHint(L"\u6771\u4EAC");
+  auto* Client = new TLinked<Control>(&Form);
+  Client->SetParent(&Form);
+  Client->SetAction(Action);
+  EXPECT_NE(dynamic_cast<Link*>(Client->ActionLink()), nullptr) << Kind;
+  EXPECT_EQ(GetControlWideText(Client), Greek) << Kind;
+  EXPECT_EQ(GetControlWideHint(Client), L"\u6771\u4EAC") << Kind;
+  Action->SetCaption(L"\u0416\u0416\u0416\u0416\u0416");
+  EXPECT_EQ(GetControlWideText(Client), L"\u0416\u0416\u0416\u0416\u0416") << Kind;
+  Action->SetHint(Greek);
+  EXPECT_EQ(GetControlWideHint(Client), Greek) << Kind;
+}
+
+TEST(UCodeActions, SpeedBitmapAndToolButtonsAndExtendedComboBoxesGetTheirKindsOfWideLink) {
+  TForm Form(nullptr);
+  ExpectWideLink<TSpeedButton, TUCodeSpeedButtonActionLink>(Form);
+  ExpectWideLink<TBitBtn, TUCodeBitBtnActionLink>(Form);
+  ExpectWideLink<TToolButton, TUCodeToolButtonActionLink>(Form);
+  ExpectWideLink<TComboBoxEx, TUCodeComboBoxExActionLink>(Form);
 }
 
 TEST(UCodeActions, DefaultsTakeTheActionsCaptionOnlyWhereTheControlHasNone) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "Imports/UCodeSysUtils.h"
 #include "classlib/Forms.h"
@@ -28,6 +33,26 @@ TEST(UCodeDialogTexts, TheStartFolderLosesATrailingBackslashButADriveRootKeepsIt
   Dialog.TOpenDialog::Title = "Plain";
   EXPECT_EQ(Dialog.Title(), L"Plain");
 }
+
+// Cancels whatever dialog of this thread is still open after five seconds, so that a dialog the answer
+// could not close ends the test with a failure.
+class TDialogDeadline {
+ public:
+  TDialogDeadline() : FTimer(SetTimer(nullptr, 0, 5000, Expire)) {}
+  ~TDialogDeadline() { KillTimer(nullptr, FTimer); }
+
+ private:
+  static BOOL CALLBACK Cancel(HWND Window, LPARAM) {
+    wchar_t Class[16] = {};
+    GetClassNameW(Window, Class, 16);
+    if (lstrcmpW(Class, L"#32770") == 0) PostMessageW(Window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
+  }
+  static void CALLBACK Expire(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), Cancel, 0);
+  }
+  UINT_PTR FTimer;
+};
 
 class UCodeOpenDialog : public testing::Test {
  protected:
@@ -113,6 +138,120 @@ TEST_F(UCodeOpenDialog, WhileTheDialogIsOpenTheFileNameIsTheSelectionShown) {
   ASSERT_TRUE(Dialog.Execute());
   EXPECT_EQ(SeenWhileOpen, Name);
   EXPECT_EQ(Dialog.FileName(), Name);
+}
+
+TEST_F(UCodeOpenDialog, TheReadOnlyBoxAndAnotherExtensionAreReported) {
+  TDialogDeadline Deadline;
+  Dialog.Options = ofExtensionDifferent;
+  Dialog.SetDefaultExt(L"wav");
+  // The dialog gives the name the filter's extension, which is not the default one.
+  AnswerNextDialog(Greek, [](HWND Window) { CheckDlgButton(Window, 0x410, BST_CHECKED); });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_TRUE(Dialog.Options & ofReadOnly);
+  EXPECT_TRUE(Dialog.Options & ofExtensionDifferent);
+  Dialog.SetDefaultExt(L"mp3");
+  AnswerNextDialog(Greek + L".mp3", [](HWND Window) { CheckDlgButton(Window, 0x410, BST_UNCHECKED); });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_FALSE(Dialog.Options & ofReadOnly);
+  EXPECT_FALSE(Dialog.Options & ofExtensionDifferent);
+}
+
+// The system's old-style dialog (Wine's takes one name); the names of several come parted by blanks, which
+// the stand-in below gives as that dialog would.
+class TOldStyleAnswer : public TUCodeOpenDialog {
+ public:
+  using TUCodeOpenDialog::TUCodeOpenDialog;
+  std::wstring Answer;
+  DWORD Flags = 0;
+  std::wstring DefExt;
+
+ protected:
+  BOOL ShowWideDialog(OPENFILENAMEW* Info) override {
+    Flags = Info->Flags;
+    DefExt = Info->lpstrDefExt ? Info->lpstrDefExt : L"";
+    Answer.copy(Info->lpstrFile, Answer.size());
+    Info->lpstrFile[Answer.size()] = L'\0';
+    return TRUE;
+  }
+};
+
+TEST_F(UCodeOpenDialog, TheOldStyleDialogShowsAndItsBlankPartedChoiceIsRead) {
+  WriteBytes(Dir.File(L"one.mp3"), B("x", 1));
+  Dialog.Options = ofOldStyleDialog;
+  TDialogDeadline Deadline;
+  bool OldStyle = false;
+  AnswerNextDialog(Chosen(L"one.mp3"), [&](HWND Window) { OldStyle = GetDlgItem(Window, 0x460) != nullptr; });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_TRUE(OldStyle);
+  EXPECT_EQ(Dialog.FileName(), Chosen(L"one.mp3"));
+
+  TOldStyleAnswer Several(nullptr);
+  Several.Options = ofAllowMultiSelect | ofOldStyleDialog;
+  Several.SetFileName(L"one.mp3");
+  Several.Answer = Dir.Path() + L" ONE.MP3 TWO.MP3 \\net\\THREE.MP3";
+  ASSERT_TRUE(Several.Execute());
+  EXPECT_FALSE(Several.Flags & OFN_EXPLORER);
+  EXPECT_EQ(Several.DefExt, L"mp3");  // without one of its own, the name's
+  ASSERT_EQ(Several.Files()->Count(), 3);
+  EXPECT_EQ(Several.Files()->Get(0), Chosen(L"ONE.MP3"));
+  EXPECT_EQ(Several.Files()->Get(1), Chosen(L"TWO.MP3"));
+  EXPECT_EQ(Several.Files()->Get(2), L"\\net\\THREE.MP3");
+  EXPECT_EQ(Several.FileName(), Chosen(L"ONE.MP3"));
+}
+
+// The system lists files whatever the answer (it asks only to hide other items), so the test sees the
+// question, not a shorter list.
+TEST_F(UCodeOpenDialog, AnAddedPanelShowsAndEachItemIsOfferedToTheIncludeEvent) {
+  Dialog.Options = ofFileMustExist;
+  Dialog.Template = "ADDEDPANEL";
+  TDialogDeadline Deadline;
+  std::vector<std::wstring> Asked;
+  Dialog.OnIncludeItem = [&](const OFNOTIFYEXA& OFN, bool& Include) {
+    STRRET Name{};
+    const auto Item = static_cast<PCUITEMID_CHILD>(OFN.pidl);
+    wchar_t* Text = nullptr;
+    if (SUCCEEDED(static_cast<IShellFolder*>(OFN.psf)->GetDisplayNameOf(
+            Item, SHGDN_INFOLDER | SHGDN_FORPARSING, &Name)) &&
+        SUCCEEDED(StrRetToStrW(&Name, Item, &Text))) {
+      Asked.push_back(Text);
+      CoTaskMemFree(Text);
+    }
+    Include = true;
+  };
+  std::wstring Panel;
+  AnswerNextDialog(Greek + L".mp3", [&](HWND Window) {
+    wchar_t Text[32] = {};
+    if (const HWND Child = FindWindowExW(Window, nullptr, L"#32770", nullptr))
+      GetDlgItemTextW(Child, 1119, Text, 32);
+    Panel = Text;
+  });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_EQ(Panel, L"Extra");
+  EXPECT_NE(std::find(Asked.begin(), Asked.end(), Greek + L".mp3"), Asked.end());
+  EXPECT_NE(std::find(Asked.begin(), Asked.end(), Japanese + L".mp3"), Asked.end());
+}
+
+// With no start folder, the current one rather than the one the dialog recalls.
+TEST_F(UCodeOpenDialog, WithoutAStartFolderTheCurrentOneMayBeForced) {
+  TDialogDeadline Deadline;
+  TempDir Other;
+  WriteBytes(Other.File(Greek + L".mp3"), B("x", 1));
+  Dialog.Options = ofFileMustExist;
+  Dialog.SetInitialDir(Other.Path());
+  AnswerNextDialog(Greek + L".mp3");
+  ASSERT_TRUE(Dialog.Execute());
+  wchar_t Saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, Saved);
+  SetCurrentDirectoryW(Dir.Path().c_str());
+  Dialog.SetInitialDir(L"");
+  Dialog.SetFileName(L"");
+  ForceCurrentDirectory = true;
+  AnswerNextDialog(Greek + L".mp3");
+  const bool Chose = Dialog.Execute();
+  ForceCurrentDirectory = false;
+  SetCurrentDirectoryW(Saved);
+  ASSERT_TRUE(Chose);
+  EXPECT_EQ(Dialog.FileName(), Chosen(Greek + L".mp3"));
 }
 
 TEST(UCodeOpenDialogAnsi, WithoutUnicodeTheLibrarysDialogShows) {

@@ -15,6 +15,9 @@
 #include "tests/Imports/UnicodePlatformGuard.h"
 #include "tests/support/Pixels.h"
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
 namespace {
 
 const std::wstring Greek = L"\u0391\u03B8\u03AE\u03BD\u03B1";
@@ -204,6 +207,87 @@ TEST_F(UCodeStdCtrls, ALabelMeasuresAndDrawsItsWideCaption) {
   EXPECT_GT(Shadow, 10);
 }
 
+// The label's pixels as it paints itself, and as the system draws Text with Flags on the label's colour.
+std::vector<COLORREF> LabelPixels(TUCodeLabel* Label, const std::wstring* Text = nullptr, UINT Flags = 0) {
+  TBitmap Picture;
+  Picture.SetPixelFormat(pf24bit);
+  Picture.SetSize(Label->Width(), Label->Height());
+  TCanvas* Canvas = Picture.Canvas();
+  if (Text) {
+    Canvas->Brush()->SetColor(Label->Color());
+    Canvas->FillRect({0, 0, Label->Width(), Label->Height()});
+    Canvas->Font()->Assign(Label->Font());
+    Canvas->RequiredState(csHandleValid | csFontValid);
+    SetBkMode(Canvas->Handle(), TRANSPARENT);
+    SetTextColor(Canvas->Handle(), ColorToRGB(Label->Font()->Color()));
+    RECT Rect{0, 0, Label->Width(), Label->Height()};
+    DrawTextW(Canvas->Handle(), Text->c_str(), -1, &Rect, Flags);
+  } else {
+    Label->Paint(Canvas);
+  }
+  std::vector<COLORREF> Pixels;
+  for (int Y = 0; Y < Label->Height(); ++Y)
+    for (int X = 0; X < Label->Width(); ++X) Pixels.push_back(static_cast<COLORREF>(Canvas->Pixels(X, Y)));
+  return Pixels;
+}
+
+TEST_F(UCodeStdCtrls, ALabelCutsItsWideCaptionWithDotsAndMayShowItsAmpersand) {
+  auto* Label = Make<TUCodeLabel>();
+  Label->Font()->SetName("Tahoma");
+  Label->SetCaption(Cyrillic);
+  const int LineHeight = Label->Height();
+  Label->SetAutoSize(false);
+  Label->SetBounds(0, 0, 60, LineHeight);
+  const std::wstring Long = Cyrillic + L" " + Greek + L" " + Japanese + L" " + Greek;
+  Label->SetCaption(Long);
+  Label->SetEllipsisPosition(epEndEllipsis);
+  EXPECT_EQ(LabelPixels(Label), LabelPixels(Label, &Long, DT_NOCLIP | DT_END_ELLIPSIS));
+  EXPECT_NE(LabelPixels(Label), LabelPixels(Label, &Long, DT_NOCLIP));
+
+  // Lines beyond its height go word by word; the dots follow what stays.
+  Label->SetBounds(0, 0, 200, LineHeight);
+  Label->SetCaption(Cyrillic + L" " + Greek + L"\r\n" + Japanese + L" " + Greek);
+  Label->SetEllipsisPosition(epWordEllipsis);
+  const std::wstring Kept = Cyrillic + L"...";
+  EXPECT_EQ(LabelPixels(Label), LabelPixels(Label, &Kept, DT_NOCLIP | DT_WORD_ELLIPSIS));
+
+  // Without ShowAccelChar the ampersand shows, is measured, and makes no accelerator.
+  auto* Edit = Make<TUCodeEdit>();
+  Label->SetFocusControl(Edit);
+  Label->SetEllipsisPosition(epNone);
+  Label->SetAutoSize(true);
+  Label->SetShowAccelChar(false);
+  const std::wstring Marked = L"&" + Cyrillic;
+  Label->SetCaption(Marked);
+  EXPECT_EQ(LabelPixels(Label), LabelPixels(Label, &Marked, DT_NOCLIP | DT_EXPANDTABS | DT_NOPREFIX));
+  Form->Show();
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u0416', 0), 0);
+  Label->SetShowAccelChar(true);
+  EXPECT_EQ(Form->Perform(CM_DIALOGCHAR, L'\u0416', 0), 1);
+}
+
+TEST_F(UCodeStdCtrls, RightToLeftALabelsAndAGroupBoxsCaptionsStandAtTheRight) {
+  auto* Label = Make<TUCodeLabel>();
+  Label->SetAutoSize(false);
+  Label->SetBounds(0, 0, 200, 20);
+  Label->SetCaption(Greek);
+  Label->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(LabelPixels(Label),
+            LabelPixels(Label, &Greek, DT_NOCLIP | DT_EXPANDTABS | DT_RIGHT | DT_RTLREADING));
+
+  auto* Box = Make<TUCodeGroupBox>();
+  Box->SetBounds(10, 40, 300, 120);
+  Box->SetCaption(Greek);
+  Box->SetBiDiMode(bdRightToLeft);
+  Form->Show();
+  const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+  const COLORREF Text = ColorToRGB(clWindowText);
+  // Smoothed text: every dark pixel counts.
+  EXPECT_GT(Shown.Count({200, 0, 292, 12}, Text, 96), 10);
+  EXPECT_EQ(Shown.Count({0, 0, 200, 12}, Text, 96), 0);
+  EXPECT_EQ(Shown.Count({292, 0, 300, 12}, Text, 96), 0);
+}
+
 TEST_F(UCodeStdCtrls, CaptionsOfButtonsAndGroupBoxesLiveInTheirUnicodeWindows) {
   auto* Box = Make<TUCodeGroupBox>();
   auto* Check = new TUCodeCheckBox(Form.get());
@@ -229,6 +313,7 @@ TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
   Label->SetBounds(20, 40, 100, 20);
   Label->SetCaption(Cyrillic + L" Wort");
   Form->Show();
+  SetWindowTheme(Box->Handle(), L" ", L" ");  // the classic look
   const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
   const COLORREF Text = ColorToRGB(clWindowText);
   const int TextHeight = Label->Height();
@@ -238,6 +323,45 @@ TEST_F(UCodeStdCtrls, AGroupBoxDrawsItsFrameItsCaptionAndTheLabelsInIt) {
       Shown.Count({Label->Left(), Label->Top(), Label->Left() + Label->Width(), Label->Top() + 20}, Text),
       10);
   EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);  // all of it erased
+}
+
+TEST_F(UCodeStdCtrls, AThemedGroupBoxDrawsTheThemesFrameAroundItsWideCaption) {
+  ASSERT_TRUE(ThemesEnabled());  // Wine's prefix comes with its light theme on
+  auto* Box = Make<TUCodeGroupBox>();
+  Box->SetBounds(10, 10, 300, 120);
+  Box->SetCaption(Greek + Japanese);
+  Form->Show();
+  const TPixels Shown = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+
+  // The theme's frame drawn by itself, on the box's colour.
+  TBitmap Frame;
+  Frame.SetPixelFormat(pf24bit);
+  Frame.SetSize(300, 120);
+  Frame.Canvas()->Brush()->SetColor(Box->Color());
+  Frame.Canvas()->FillRect({0, 0, 300, 120});
+  Frame.Canvas()->Font()->Assign(Box->Font());
+  Frame.Canvas()->RequiredState(csHandleValid | csFontValid);
+  SIZE Zero{};
+  GetTextExtentPoint32W(Frame.Canvas()->Handle(), L"0", 1, &Zero);
+  RECT Outer{0, Zero.cy / 2 - 1, 300, 120};
+  const HTHEME Theme = OpenThemeData(Box->Handle(), L"BUTTON");
+  ASSERT_NE(Theme, nullptr);
+  DrawThemeBackground(Theme, Frame.Canvas()->Handle(), BP_GROUPBOX, GBS_NORMAL, &Outer, nullptr);
+  CloseThemeData(Theme);
+  int Same = 0;
+  for (int Y = 30; Y < 110; ++Y)
+    for (int X : {0, 1, 298, 299})
+      Same += Shown.At(X, Y) == static_cast<COLORREF>(Frame.Canvas()->Pixels(X, Y));
+  EXPECT_EQ(Same, 320);
+  EXPECT_EQ(Shown.Count({0, 0, 300, 120}, RGB(255, 0, 255)), 0);
+  // The caption stands where the frame's top line would be.
+  const COLORREF Background = ColorToRGB(Box->Color());
+  EXPECT_GT(Zero.cy * 100 - Shown.Count({8, 0, 108, Zero.cy}, Background), 20);
+
+  // A window the theme is turned off for is drawn classically.
+  SetWindowTheme(Box->Handle(), L" ", L" ");
+  const TPixels Classic = PaintedClient(Box->Handle(), RGB(255, 0, 255));
+  EXPECT_GT(Classic.Count({0, Zero.cy, 2, 120}, ColorToRGB(clBtnShadow)), 50);
 }
 
 // A check box that draws as soon as its window exists, as one made while its parent shows may do before the

@@ -52,6 +52,38 @@ void AddColumns(TListView* List) {
   List->Columns()->Add()->SetCaption("Titel");
 }
 
+TEST(ComCtrlsToolBarParts, AToolButtonClicksAndAnExtendedComboBoxListsItsItems) {
+  TWinControl Parent(nullptr);
+  Parent.SetVisible(false);
+  Parent.SetBounds(0, 0, 300, 200);
+  auto* Tool = new TToolButton(&Parent);
+  Tool->SetParent(&Parent);
+  int Clicks = 0;
+  Tool->OnClick = [&](TObject*) { ++Clicks; };
+  Tool->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  Tool->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Clicks, 1);
+
+  auto* Combo = new TComboBoxEx(&Parent);
+  Combo->SetParent(&Parent);
+  Combo->Items()->Add("one");
+  Combo->SetItemIndex(1);
+  Combo->Items()->Add("two");  // before the window: shown when it comes
+  const HWND Window = Combo->Handle();
+  EXPECT_EQ(SendMessageA(Window, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(Combo->ItemIndex(), 1);
+  char Text[16] = {};
+  COMBOBOXEXITEMA Item{};
+  Item.mask = CBEIF_TEXT;
+  Item.iItem = 1;
+  Item.pszText = Text;
+  Item.cchTextMax = sizeof Text;
+  SendMessageA(Window, CBEM_GETITEMA, 0, reinterpret_cast<LPARAM>(&Item));
+  EXPECT_STREQ(Text, "two");
+  Combo->Items()->Delete(0);
+  EXPECT_EQ(SendMessageA(Window, CB_GETCOUNT, 0, 0), 1);
+}
+
 TEST(ComCtrlsListView, ColumnsReachTheWindowAndFollowChanges) {
   THost<TListView> Host;
   TListView* List = Host.Control;

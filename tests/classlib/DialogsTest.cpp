@@ -71,6 +71,54 @@ TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   EXPECT_EQ(Dialog.FileName, Prefix + "two.txt");
 }
 
+// Stands in for the system's dialog: notes the record, answers with its Answer.
+class TAnsweredDialog : public TOpenDialog {
+ public:
+  using TOpenDialog::TOpenDialog;
+  bool Run() { return DoExecute(Answer, nullptr); }
+  static inline OPENFILENAMEA Seen{};
+  static inline std::string InitialDirSeen;
+  static inline const char* Given = "";
+
+ private:
+  static BOOL WINAPI Answer(LPOPENFILENAMEA Info) {
+    Seen = *Info;
+    InitialDirSeen = Info->lpstrInitialDir ? Info->lpstrInitialDir : "";
+    lstrcpynA(Info->lpstrFile, Given, static_cast<int>(Info->nMaxFile));
+    return TRUE;
+  }
+};
+
+TEST(DialogsOpenDialog, TheReadOnlyBoxTheOldStyleAndTheCurrentFolderReachTheSystem) {
+  TempDir Dir;
+  WriteBytes(Dir.File(L"one.txt"), B("x", 1));
+  TOpenDialog Dialog(nullptr);
+  Dialog.InitialDir = WideToAnsi(Dir.Path());
+  Dialog.Options = ofReadOnly;
+  bool Offered = false;
+  AnswerNextDialog("one.txt", [&](HWND Window) {
+    Offered = IsDlgButtonChecked(Window, 0x410) == BST_CHECKED;
+    CheckDlgButton(Window, 0x410, BST_UNCHECKED);
+  });
+  ASSERT_TRUE(Dialog.Execute());
+  EXPECT_TRUE(Offered);
+  EXPECT_FALSE(Dialog.Options & ofReadOnly);
+
+  // The old-style dialog parts several names with blanks; without a start folder, "." when forced.
+  TAnsweredDialog Old(nullptr);
+  Old.Options = ofOldStyleDialog | ofAllowMultiSelect;
+  TAnsweredDialog::Given = "C:\\MUSIC ONE.MP3 TWO.MP3";
+  ForceCurrentDirectory = true;
+  const bool Chose = Old.Run();
+  ForceCurrentDirectory = false;
+  ASSERT_TRUE(Chose);
+  EXPECT_FALSE(TAnsweredDialog::Seen.Flags & OFN_EXPLORER);
+  EXPECT_EQ(TAnsweredDialog::InitialDirSeen, ".");
+  ASSERT_EQ(Old.Files()->Count(), 2);
+  EXPECT_EQ(Old.Files()->Get(1), "C:\\MUSIC\\TWO.MP3");
+  EXPECT_EQ(Old.FileName, "C:\\MUSIC\\ONE.MP3");
+}
+
 // Presses Cancel on the next dialog.
 void CancelDialog() {
   AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });

@@ -114,6 +114,29 @@ TEST(StdCtrlsLabel, AutoSizeFollowsTheCaptionAndAcceleratorFocuses) {
   EXPECT_EQ(Label->FocusControl(), nullptr);
 }
 
+TEST(StdCtrlsLabel, WithoutShowAccelCharTheAmpersandShowsAndRightToLeftSwapsTheSides) {
+  TParentFixture P;
+  auto* Label = new TLabel(P.Parent.get());
+  Label->SetParent(P.Parent.get());
+  Label->SetCaption("&Name");
+  const int Marked = Label->Width();
+  Label->SetShowAccelChar(false);
+  EXPECT_GT(Label->Width(), Marked);  // the ampersand is measured as a character
+  auto* Edit = new TEdit(P.Parent.get());
+  Edit->SetParent(P.Parent.get());
+  P.Parent->SetVisible(true);
+  Label->SetFocusControl(Edit);
+  EXPECT_EQ(Label->Perform(CM_DIALOGCHAR, 'n', 0), 0);
+
+  EXPECT_EQ(Label->DrawTextBiDiModeFlags(DT_CENTER), static_cast<UINT>(DT_CENTER));
+  Label->SetBiDiMode(bdRightToLeft);
+  EXPECT_EQ(Label->DrawTextBiDiModeFlags(0), static_cast<UINT>(DT_RIGHT | DT_RTLREADING));
+  EXPECT_EQ(Label->DrawTextBiDiModeFlags(DT_RIGHT), static_cast<UINT>(DT_RTLREADING));
+  EXPECT_EQ(Label->DrawTextBiDiModeFlags(DT_CENTER), static_cast<UINT>(DT_CENTER | DT_RTLREADING));
+  Label->SetBiDiMode(bdRightToLeftNoAlign);
+  EXPECT_EQ(Label->DrawTextBiDiModeFlags(0), static_cast<UINT>(DT_RTLREADING));
+}
+
 TEST(StdCtrlsLabel, AWrappingLabelKeepsItsWidthAndGrowsDown) {
   TParentFixture P;
   auto* Label = new TLabel(P.Parent.get());
