@@ -2,6 +2,7 @@
 
 #include <uxtheme.h>
 
+#include "classlib/Buttons.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 
@@ -65,7 +66,8 @@ bool IsHiddenPage(TWinControl* Control) {
 void RepaintAccelControls(TWinControl* Control) {
   for (int I = 0; I < Control->ControlCount(); ++I) {
     auto* Child = dynamic_cast<TWinControl*>(Control->Controls(I));
-    if (!Child) continue;
+    // A bitmap button draws its own face, which the underlines do not change.
+    if (!Child || dynamic_cast<TBitBtn*>(Child)) continue;
     if (dynamic_cast<TButtonControl*>(Child))
       Child->Repaint();
     else if (!IsHiddenPage(Child))

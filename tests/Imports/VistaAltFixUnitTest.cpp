@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "classlib/Buttons.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
 
@@ -62,6 +63,16 @@ class TCountingButton : public TButton {
   int Repaints = 0;
 };
 
+class TCountingBitBtn : public TBitBtn {
+ public:
+  using TBitBtn::TBitBtn;
+  void Repaint() override {
+    ++Repaints;
+    TBitBtn::Repaint();
+  }
+  int Repaints = 0;
+};
+
 // Runs the application's loop until it has been idle once; it never waits for a message.
 void RunUntilIdle() {
   bool Idle = false;
@@ -88,12 +99,15 @@ struct TPagedForm {
     }
     OnForm = new TCountingButton(Form.get());
     OnForm->SetParent(Form.get());
+    Glyph = new TCountingBitBtn(Form.get());
+    Glyph->SetParent(Form.get());
     Form->Show();
   }
   std::unique_ptr<TPlainForm> Form = std::make_unique<TPlainForm>(nullptr);
   TCountingButton* Shown = nullptr;
   TCountingButton* Hidden = nullptr;
   TCountingButton* OnForm = nullptr;
+  TCountingBitBtn* Glyph = nullptr;
 };
 
 TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShownPagesUnlessAllAreAsked) {
@@ -106,6 +120,7 @@ TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShown
   RunUntilIdle();
   for (TPagedForm* Paged : {&Accel, &All}) {
     for (TCountingButton* Button : {Paged->Shown, Paged->Hidden, Paged->OnForm}) Button->Repaints = 0;
+    Paged->Glyph->Repaints = 0;
     SendMessageW(Paged->Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
     EXPECT_EQ(Paged->OnForm->Repaints, 0);  // not before the idle moment
   }
@@ -116,6 +131,8 @@ TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShown
   }
   EXPECT_EQ(Accel.Hidden->Repaints, 0);
   EXPECT_EQ(All.Hidden->Repaints, 1);
+  EXPECT_EQ(Accel.Glyph->Repaints, 0);  // a bitmap button draws its own face
+  EXPECT_EQ(All.Glyph->Repaints, 1);
   RunUntilIdle();  // once for each message
   EXPECT_EQ(All.OnForm->Repaints, 1);
   Fix.reset();
