@@ -118,6 +118,17 @@ LOGFONTA LogFontOf(TFont* Font) {
   return Log;
 }
 
+// The face the system draws Font with: a face it lacks is replaced by another, and the dialog lists only
+// faces that exist.
+std::string DrawnFace(TFont* Font) {
+  TScreenDC Screen;
+  const HGDIOBJ Old = SelectObject(Screen.DC(), Font->Handle());
+  char Face[LF_FACESIZE] = {};
+  GetTextFaceA(Screen.DC(), LF_FACESIZE, Face);
+  SelectObject(Screen.DC(), Old);
+  return Face;
+}
+
 TFontStyles StylesOf(const LOGFONTA& Log) {
   TFontStyles Styles = 0;
   if (Log.lfWeight >= FW_BOLD) Styles |= fsBold;
@@ -135,11 +146,14 @@ TFontDialog::~TFontDialog() = default;
 
 bool TFontDialog::Execute() {
   LOGFONTA Log = LogFontOf(FFont.get());
+  const std::string Face = DrawnFace(FFont.get());
+  if (!Face.empty()) Log.lfFaceName[Face.copy(Log.lfFaceName, LF_FACESIZE - 1)] = '\0';
   CHOOSEFONTA Info{};
   Info.lStructSize = sizeof Info;
   Info.hwndOwner = DialogParentWindow();
   Info.lpLogFont = &Log;
-  Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  // Sideways faces ("@" names) would draw every text turned.
+  Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
   Info.rgbColors = ColorToRGB(FFont->Color());
   if (!ChooseFontA(&Info)) return false;
   FFont->SetName(Log.lfFaceName);
