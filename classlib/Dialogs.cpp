@@ -4,6 +4,8 @@
 
 #include <commdlg.h>
 
+#include <vector>
+
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
@@ -119,14 +121,22 @@ LOGFONTA LogFontOf(TFont* Font) {
 }
 
 // The face the system draws Font with: a face it lacks is replaced by another, and the dialog lists only
-// faces that exist.
+// faces that exist. A stand-in named by the system's substitutes answers to the name asked for, so the
+// family comes from the outline metrics where the font has them.
 std::string DrawnFace(TFont* Font) {
   TScreenDC Screen;
   const HGDIOBJ Old = SelectObject(Screen.DC(), Font->Handle());
   char Face[LF_FACESIZE] = {};
   GetTextFaceA(Screen.DC(), LF_FACESIZE, Face);
+  std::string Result = Face;
+  if (const UINT Size = GetOutlineTextMetricsA(Screen.DC(), 0, nullptr)) {
+    std::vector<char> Buffer(Size);
+    auto* Metrics = reinterpret_cast<OUTLINETEXTMETRICA*>(Buffer.data());
+    if (GetOutlineTextMetricsA(Screen.DC(), Size, Metrics))
+      Result = Buffer.data() + reinterpret_cast<uintptr_t>(Metrics->otmpFamilyName);
+  }
   SelectObject(Screen.DC(), Old);
-  return Face;
+  return Result;
 }
 
 TFontStyles StylesOf(const LOGFONTA& Log) {
