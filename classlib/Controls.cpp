@@ -60,6 +60,10 @@ TWinControl* FindControl(HWND Wnd) {
 }
 
 void ShowWindowException(std::exception_ptr Error) {
+  ShowCaptionedException(Error, L"Error");
+}
+
+void ShowCaptionedException(std::exception_ptr Error, const std::wstring& Caption) {
   std::wstring Text = L"Unknown exception";
   try {
     std::rethrow_exception(Error);
@@ -69,7 +73,7 @@ void ShowWindowException(std::exception_ptr Error) {
     Text = AnsiToWide(E.what(), CP_UTF8);
   } catch (...) {
   }
-  MessageBoxW(nullptr, Text.c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  MessageBoxW(nullptr, Text.c_str(), Caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 HCURSOR CursorHandle(TCursor Cursor) {

@@ -452,6 +452,7 @@ ATOM ControlAtom();
 // window procedure. The default shows the exception's message in a message box.
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
+void ShowCaptionedException(std::exception_ptr Error, const std::wstring& Caption);
 
 // The work area of the monitor nearest to Rect.
 RECT WorkAreaNear(const RECT& Rect);

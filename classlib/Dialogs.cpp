@@ -4,6 +4,8 @@
 
 #include <commdlg.h>
 
+#include <vector>
+
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
 
@@ -151,6 +153,25 @@ LOGFONTA LogFontOf(TFont* Font) {
   return Log;
 }
 
+// The face the system draws Font with: a face it lacks is replaced by another, and the dialog lists only
+// faces that exist. A stand-in named by the system's substitutes answers to the name asked for, so the
+// family comes from the outline metrics where the font has them.
+std::string DrawnFace(TFont* Font) {
+  TScreenDC Screen;
+  const HGDIOBJ Old = SelectObject(Screen.DC(), Font->Handle());
+  char Face[LF_FACESIZE] = {};
+  GetTextFaceA(Screen.DC(), LF_FACESIZE, Face);
+  std::string Result = Face;
+  if (const UINT Size = GetOutlineTextMetricsA(Screen.DC(), 0, nullptr)) {
+    std::vector<char> Buffer(Size);
+    auto* Metrics = reinterpret_cast<OUTLINETEXTMETRICA*>(Buffer.data());
+    if (GetOutlineTextMetricsA(Screen.DC(), Size, Metrics))
+      Result = Buffer.data() + reinterpret_cast<uintptr_t>(Metrics->otmpFamilyName);
+  }
+  SelectObject(Screen.DC(), Old);
+  return Result;
+}
+
 TFontStyles StylesOf(const LOGFONTA& Log) {
   TFontStyles Styles = 0;
   if (Log.lfWeight >= FW_BOLD) Styles |= fsBold;
@@ -168,11 +189,14 @@ TFontDialog::~TFontDialog() = default;
 
 bool TFontDialog::Execute() {
   LOGFONTA Log = LogFontOf(FFont.get());
+  const std::string Face = DrawnFace(FFont.get());
+  if (!Face.empty()) Log.lfFaceName[Face.copy(Log.lfFaceName, LF_FACESIZE - 1)] = '\0';
   CHOOSEFONTA Info{};
   Info.lStructSize = sizeof Info;
   Info.hwndOwner = DialogParentWindow();
   Info.lpLogFont = &Log;
-  Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT;
+  // Sideways faces ("@" names) would draw every text turned.
+  Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
   Info.rgbColors = ColorToRGB(FFont->Color());
   if (!ChooseFontA(&Info)) return false;
   FFont->SetName(Log.lfFaceName);

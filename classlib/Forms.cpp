@@ -872,8 +872,16 @@ void TApplication::HandleException(std::exception_ptr Error) {
     ShowException(Error);
 }
 
+// The box is captioned by the window the user was working in, so it speaks the program's language.
 void TApplication::ShowException(std::exception_ptr Error) {
-  ShowWindowException(Error);
+  TForm* Active = Screen->ActiveForm();
+  std::wstring Caption;
+  if (Active && Active->HandleAllocated()) {
+    Caption.resize(static_cast<size_t>(GetWindowTextLengthW(Active->Handle())) + 1);
+    Caption.resize(static_cast<size_t>(
+        GetWindowTextW(Active->Handle(), Caption.data(), static_cast<int>(Caption.size()))));
+  }
+  ShowCaptionedException(Error, Caption.empty() ? L"Error" : Caption);
 }
 
 void TApplication::DestroyForms() {

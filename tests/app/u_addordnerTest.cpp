@@ -9,6 +9,7 @@
 
 #include "app/u_funktionen.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/support/DialogAnswer.h"
 
 namespace {
 
@@ -113,6 +114,25 @@ TEST_F(AddFolder, ANameThatDoesNotExistIsReportedInTheProgramsLanguage) {
   EXPECT_EQ(AnsiToWide(Shown[1], CP_UTF8),
             L"The file or folder \"" + Dir.File(L"gone\\music") + L"\" was not found.");
   EXPECT_TRUE(AlleSongs.empty());
+}
+
+// The application's own box, not the test's capture: its caption is the window's, in each language.
+TEST_F(AddFolder, TheErrorBoxIsCaptionedByTheWindowInTheProgramsLanguage) {
+  Application->OnException = nullptr;
+  SetForegroundWindow(Window->Handle());
+  PumpMessagesFor(50);
+  std::vector<std::wstring> Captions;
+  for (TMenuItem* Sprache : {prog->Deutsch1, prog->English1}) {
+    Sprache->Click();
+    AnswerNextDialog("", [&](HWND Box) {
+      wchar_t Caption[128] = {};
+      GetWindowTextW(Box, Caption, 128);
+      Captions.push_back(Caption);
+    });
+    CaptionSetzen(Window->ed_ort, Dir.File(L"gone\\music"));
+    SendMessageA(Window->hinzufuegen->Handle(), BM_CLICK, 0, 0);
+  }
+  EXPECT_EQ(Captions, (std::vector<std::wstring>{L"Ordner Hinzuf\u00FCgen", L"Add Folder"}));
 }
 
 TEST_F(AddFolder, OnlyTheTickedTypesAreSearched) {

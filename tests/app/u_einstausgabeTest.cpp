@@ -102,6 +102,34 @@ TEST_F(OutputSettings, TheFontDialogStartsOnTheSampleAndTheSampleTakesTheChoice)
   EXPECT_EQ(Probe->Name(), einstausgabe->fd->Font()->Name());
 }
 
+// With a face the machine lacks, OK without a change must not leave a sideways "@" face behind.
+TEST_F(OutputSettings, TheFontDialogOpensOnTheFaceDrawnAndOffersNoSidewaysFaces) {
+  TFont* Probe = einstausgabe->Label3->Font();
+  Probe->SetName("Velmaro Missing Face");
+  Probe->SetSize(8);
+  std::string Offered;
+  std::vector<std::string> Listed;
+  AnswerNextDialog("", [&](HWND Dialog) {
+    char Face[LF_FACESIZE] = {};
+    GetDlgItemTextA(Dialog, 0x470, Face, sizeof Face);  // the face box
+    Offered = Face;
+    const HWND Faces = GetDlgItem(Dialog, 0x470);
+    const LRESULT Count = SendMessageA(Faces, CB_GETCOUNT, 0, 0);
+    for (LRESULT I = 0; I < Count; ++I) {
+      std::string Name(static_cast<size_t>(SendMessageA(Faces, CB_GETLBTEXTLEN, I, 0)) + 1, '\0');
+      Name.resize(
+          static_cast<size_t>(SendMessageA(Faces, CB_GETLBTEXT, I, reinterpret_cast<LPARAM>(Name.data()))));
+      Listed.push_back(Name);
+    }
+  });
+  einstausgabe->BitBtn6->Click();
+  ASSERT_FALSE(Listed.empty());
+  for (const std::string& Name : Listed) EXPECT_FALSE(Name.starts_with('@')) << Name;
+  EXPECT_NE(std::find(Listed.begin(), Listed.end(), Offered), Listed.end()) << Offered;
+  EXPECT_EQ(Probe->Name(), Offered);
+  EXPECT_EQ(Probe->Size(), 8);
+}
+
 TEST_F(OutputSettings, EachEncodingButtonSetsItsCodePageAndEveryStartIsUtf8) {
   EXPECT_EQ(AusgabeKodierung, cpUTF8);
   EXPECT_TRUE(einstausgabe->rb_utf8->Checked());

@@ -134,4 +134,25 @@ TEST_F(ProgLanguage, DisplayModesAreExclusiveAndTheTargetsToggle) {
   EXPECT_EQ(prog->Caption(), "Velmaro - Korriband");  // no song: nothing to show
 }
 
+// What the menu itself holds, not the item's flag: the check marks drawn in the menu bar's menus.
+bool Abgehakt(TMenuItem* Item) {
+  MENUITEMINFOW Info{};
+  Info.cbSize = sizeof Info;
+  Info.fMask = MIIM_STATE;
+  if (!GetMenuItemInfoW(prog->Menu()->Handle(), Item->Command(), FALSE, &Info)) return false;
+  return (Info.fState & MFS_CHECKED) != 0;
+}
+
+TEST_F(ProgLanguage, TheSettingsCheckMarksStayInTheMenuInBothLanguages) {
+  prog->Show();
+  prog->einstautosave->SetChecked(true);
+  prog->einstautoload->SetChecked(true);
+  for (TMenuItem* Sprache : {prog->English1, prog->Deutsch1, prog->English1, prog->Deutsch1}) {
+    Sprache->Click();
+    for (TMenuItem* Item :
+         std::initializer_list<TMenuItem*>{prog->einstautosave, prog->einstautoload, prog->zufall, Sprache})
+      EXPECT_EQ(Abgehakt(Item), Item->Checked()) << Item->Name() << " after " << Sprache->Name();
+  }
+}
+
 }  // namespace

@@ -288,6 +288,10 @@ class WindowsShown : public TProgFixture {
 TEST_F(WindowsShown, EveryWindowShowsItsTextsAndFramesInBothLanguages) {
   prog->Parameter = {Fixture(L"intl")};
   prog->Show();
+  // The log's fixed pitch shows in columns of narrow and wide letters, beside a Japanese name.
+  for (const wchar_t* Line :
+       {L"iiiiiiii", L"WWWWWWWW", L"\u6771\u4EAC\u4E8B\u5909 - \u591C\u7A7A\u306E\u6B4C.mp3"})
+    fehler->Memo1->Lines()->Add(Line);
   LookAtEveryWindow("-de");
   Look(bugreport_de, "bugreport-de");
   prog->English1Click(prog->English1);
