@@ -214,6 +214,7 @@ class TListView : public TWinControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  bool DoKeyDown(TMessage& Message) override;
   TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TListViewActionLink>; }
   virtual std::unique_ptr<TListColumns> CreateListColumns();
   virtual TListColumn* CreateListColumn(TCollection* Collection);
@@ -247,6 +248,9 @@ class TListView : public TWinControl {
   void ShowItems();
   void UpdateExStyle();
   void GetDispInfo(NMLVDISPINFOA* Info);
+  // Before the window moves the selection by Key: the one selected row, when it is the focused row and
+  // the key leads away from it, is cleared here.
+  void ClearSelectionBeforeMove(WORD Key);
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
