@@ -499,7 +499,8 @@ void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
 
 bool TListView::DoKeyDown(TMessage& Message) {
   if (TWinControl::DoKeyDown(Message)) return true;
-  if (FOwnerData && FHandle && FViewStyle == vsReport) ClearSelectionBeforeMove(static_cast<WORD>(Message.WParam));
+  if (FOwnerData && FHandle && FViewStyle == vsReport)
+    ClearSelectionBeforeMove(static_cast<WORD>(Message.WParam));
   return false;
 }
 

@@ -77,9 +77,10 @@ struct TBareList {
     RegisterClassW(&Class);
     Parent = CreateWindowExW(0, Class.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
                              600, nullptr, nullptr, Class.hInstance, nullptr);
-    List = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                           0, 0, 880, 560, Parent, nullptr, Class.hInstance, nullptr);
+    List =
+        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                        0, 0, 880, 560, Parent, nullptr, Class.hInstance, nullptr);
     SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     for (int C = 0; C < 9; ++C) {
       LVCOLUMNW Column{};
