@@ -505,17 +505,22 @@ bool TListView::DoKeyDown(TMessage& Message) {
 }
 
 void TListView::ClearSelectionBeforeMove(WORD Key) {
-  // Wine's control answers a move key by clearing the selection of an owner-data list row by row, some
-  // 300 ms at a million rows; with no row selected it has nothing to clear. A key with Shift or Ctrl keeps
-  // or extends the selection, and a key that leads nowhere keeps it, so both go their own way.
+  // A key with Shift or Ctrl keeps or extends the selection, and a key that leads nowhere keeps it.
   if (KeyboardShiftState() & (ssShift | ssCtrl | ssAlt)) return;
   const int Focused =
       static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
   const int Last = static_cast<int>(SendMessageA(FHandle, LVM_GETITEMCOUNT, 0, 0)) - 1;
   const bool Up = Key == VK_UP || Key == VK_HOME || Key == VK_PRIOR;
   const bool Down = Key == VK_DOWN || Key == VK_END || Key == VK_NEXT;
-  if (Focused < 0 || !((Up && Focused > 0) || (Down && Focused < Last))) return;
-  if (SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) != 1 ||
+  if ((Up && Focused > 0) || (Down && Focused >= 0 && Focused < Last)) ClearFocusedSelection();
+}
+
+void TListView::ClearFocusedSelection() {
+  // Wine's control clears the selection of an owner-data list row by row before it selects what a key or
+  // a click chose, some 300 ms at a million rows; with no row selected it has nothing to clear.
+  const int Focused =
+      static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  if (Focused < 0 || SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) != 1 ||
       !SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Focused), LVIS_SELECTED))
     return;
   LVITEMA State{};
@@ -524,6 +529,10 @@ void TListView::ClearSelectionBeforeMove(WORD Key) {
 }
 
 void TListView::Dispatch(TMessage& Message) {
+  // A plain click leaves the row clicked selected alone, or none beside the rows.
+  if (Message.Msg == WM_LBUTTONDOWN && FOwnerData && FHandle && FViewStyle == vsReport &&
+      !(Message.WParam & (MK_SHIFT | MK_CONTROL)))
+    ClearFocusedSelection();
   // The control answers a double click with NM_DBLCLK, the one place that fires OnDblClick.
   if (Message.Msg == WM_LBUTTONDBLCLK) {
     DefaultHandler(Message);

@@ -251,6 +251,8 @@ class TListView : public TWinControl {
   // Before the window moves the selection by Key: the one selected row, when it is the focused row and
   // the key leads away from it, is cleared here.
   void ClearSelectionBeforeMove(WORD Key);
+  // Clears the focused row when it is the one selected row.
+  void ClearFocusedSelection();
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;

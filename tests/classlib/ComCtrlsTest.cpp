@@ -157,9 +157,10 @@ TEST(ComCtrlsListView, OwnerDataAsksOnDataForEachShownRow) {
   EXPECT_EQ(ItemText(List->Handle(), 1, 0), "row 1");
 }
 
-// Plain move keys in owner data leave the row they lead to selected and focused, as the control's own
-// handling does; keys that lead nowhere, keys with Shift or Ctrl and keys a handler took keep the rest.
-TEST(ComCtrlsListView, MoveKeysInOwnerDataSelectAsTheControlDoes) {
+// Plain move keys and clicks in owner data leave the row they lead to selected and focused, as the
+// control's own handling does; keys that lead nowhere, keys and clicks with Shift or Ctrl and keys a
+// handler took keep the rest.
+TEST(ComCtrlsListView, MoveKeysAndClicksInOwnerDataSelectAsTheControlDoes) {
   THost<TListView> Host;
   TListView* List = Host.Control;
   List->SetViewStyle(vsReport);
@@ -204,6 +205,26 @@ TEST(ComCtrlsListView, MoveKeysInOwnerDataSelectAsTheControlDoes) {
   PressKey(Wnd, VK_DOWN);
   EXPECT_EQ(Selected(), std::vector<int>{4});
   EXPECT_EQ(Focused(), 4);
+
+  const auto Click = [Wnd](int Row, WPARAM Keys = 0) {
+    RECT Box{};
+    Box.left = LVIR_BOUNDS;
+    SendMessageA(Wnd, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box));
+    const LPARAM At = MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2);
+    SendMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON | Keys, At);
+    SendMessageA(Wnd, WM_LBUTTONUP, Keys, At);
+    PumpMessagesFor(20);
+  };
+  Click(6);
+  EXPECT_EQ(Selected(), std::vector<int>{6});
+  EXPECT_EQ(Focused(), 6);
+  Click(6);
+  EXPECT_EQ(Selected(), std::vector<int>{6});
+  Click(8, MK_CONTROL);
+  EXPECT_EQ(Selected(), (std::vector<int>{6, 8}));
+  Click(8);
+  EXPECT_EQ(Selected(), std::vector<int>{8});
+  EXPECT_EQ(Focused(), 8);
 }
 
 TEST(ComCtrlsListView, SelectionAndColumnClick) {
