@@ -1281,7 +1281,7 @@ constexpr unsigned kPause = 300;
 constexpr size_t kAufEinmal = 16384;
 // The time a piece may take, in milliseconds: input waits no longer than that. Each piece costs the memo
 // some milliseconds besides its characters, so pieces are made as long as this allows.
-constexpr double kStueckZeit = 50;
+constexpr double kStueckZeit = 30;
 
 double Millisekunden(LARGE_INTEGER Von, LARGE_INTEGER Bis) {
   LARGE_INTEGER Frequenz;
