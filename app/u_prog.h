@@ -160,19 +160,17 @@ class TSuchTexte {
   // Made for these switches and for as many songs.
   bool PasstZu(const TWideSongArray& Songs, const TSuchOptionen& O) const;
   size_t Anzahl() const { return FAnfang.size() - 1; }
-  std::wstring_view Heu(size_t I) const {
-    return std::wstring_view(FText).substr(FAnfang[I], FAnfang[I + 1] - FAnfang[I]);
-  }
+  std::wstring_view Heu(size_t I) const { return Alles().substr(FAnfang[I], FAnfang[I + 1] - FAnfang[I]); }
   // All haystacks back to back, and where song I's starts and ends in them.
-  std::wstring_view Alles() const { return FText; }
+  std::wstring_view Alles() const { return std::wstring_view(FText.get(), FAnfang.back()); }
   size_t Anfang(size_t I) const { return FAnfang[I]; }
   size_t Ende(size_t I) const { return FAnfang[I + 1]; }
 
  private:
   std::array<bool, SongFieldCount> FSpalten;
   bool FGefaltet;
-  std::wstring FText;
   std::vector<size_t> FAnfang;  // song I owns the range from FAnfang[I] to FAnfang[I + 1]
+  std::unique_ptr<wchar_t[]> FText;
 };
 
 // The indexes of the songs the search keeps, ascending. A pattern search calls Zwischendurch now and then,

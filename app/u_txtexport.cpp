@@ -633,16 +633,49 @@ std::wstring MitZeilenEnde(const std::wstring& Text) {
   return Text + L"\r\n";
 }
 
+// How long the user pauses before a change is built, in milliseconds.
+constexpr unsigned kPause = 300;
+// A text up to this length goes into the memo at once; the memo takes it within a few milliseconds.
+constexpr size_t kAufEinmal = 16384;
+// The time a piece may take, in milliseconds: input waits no longer than that. Each piece costs the memo
+// some milliseconds besides its characters, so pieces are made as long as this allows.
+constexpr double kStueckZeit = 30;
+
+double Millisekunden(LARGE_INTEGER Von, LARGE_INTEGER Bis) {
+  LARGE_INTEGER Frequenz;
+  QueryPerformanceFrequency(&Frequenz);
+  return static_cast<double>(Bis.QuadPart - Von.QuadPart) * 1000.0 / static_cast<double>(Frequenz.QuadPart);
+}
+
 }  // namespace
 
 void Ttxtexport::FormCreate(TObject* /*Sender*/) {
   LocalSpr();
   for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
+  FPause = new TTimer(this);
+  FPause->SetEnabled(false);
+  FPause->SetInterval(kPause);
+  FPause->SetOnTimer([this](TObject* Sender) { PauseZuEnde(Sender); });
+  // A timer's turn comes when no input waits, so the pieces go in between the user's keys and clicks.
+  FStueckweise = new TTimer(this);
+  FStueckweise->SetEnabled(false);
+  FStueckweise->SetInterval(1);
+  FStueckweise->SetOnTimer([this](TObject* Sender) { StueckFuellen(Sender); });
 }
 
 void Ttxtexport::AutoUpdate(TObject* /*Sender*/) {
   // A format still being typed is no format of the history yet.
-  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) ListeSchreiben();
+  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) NachPauseSchreiben();
+}
+
+void Ttxtexport::NachPauseSchreiben() {
+  FStueckweise->SetEnabled(false);
+  FPause->SetEnabled(false);
+  FPause->SetEnabled(true);
+}
+
+void Ttxtexport::PauseZuEnde(TObject* /*Sender*/) {
+  ListeSchreiben();
 }
 
 void Ttxtexport::cb_einghilfeClick(TObject* /*Sender*/) {
@@ -729,6 +762,7 @@ void Ttxtexport::SchreibenClick(TObject* /*Sender*/) {
 }
 
 void Ttxtexport::ListeSchreiben() {
+  FPause->SetEnabled(false);
   const TExportOptionen O = Optionen();
   // Always every song of the playlist, whatever the player window's search shows.
   const std::wstring Text = ExportText(AlleSongs, O);
@@ -747,11 +781,65 @@ void Ttxtexport::Button14Click(TObject* /*Sender*/) {
 }
 
 std::wstring Ttxtexport::AusgabeText() {
-  return TextLesen(output);
+  if (FPause->Enabled()) ListeSchreiben();
+  return FFuellend ? FZiel : TextLesen(output);
 }
 
 void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
-  CaptionSetzen(output, Text);
+  FPause->SetEnabled(false);
+  FStueckweise->SetEnabled(false);
+  if (FFuellend) FuellenBeenden();
+  FZiel.clear();
+  if (Text.size() <= kAufEinmal) {
+    CaptionSetzen(output, Text);
+    return;
+  }
+  // Not drawn while it grows, so that it neither jumps to each new end nor paints each piece; nor typed
+  // into, which would mix the user's text into the pieces.
+  const HWND Memo = output->Handle();
+  SendMessageW(Memo, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
+  SendMessageW(Memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+  SendMessageW(Memo, EM_SETLIMITTEXT, 0, 0);
+  FZiel = Text;
+  FGefuellt = 0;
+  FFuellend = true;
+  FStueckweise->SetEnabled(true);
+}
+
+void Ttxtexport::StueckFuellen(TObject* /*Sender*/) {
+  // Whole lines, so that a line end or a character of two code units is never cut.
+  size_t Ende = FZiel.size();
+  if (FZiel.size() - FGefuellt > FStueck) {
+    const size_t Zeile = FZiel.find(L'\n', FGefuellt + FStueck);
+    if (Zeile != std::wstring::npos) Ende = Zeile + 1;
+  }
+  const std::wstring Stueck = FZiel.substr(FGefuellt, Ende - FGefuellt);
+  const HWND Memo = output->Handle();
+  LARGE_INTEGER Von, Bis;
+  QueryPerformanceCounter(&Von);
+  SendMessageW(Memo, EM_SETSEL, FGefuellt, FGefuellt);
+  SendMessageW(Memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Stueck.c_str()));
+  QueryPerformanceCounter(&Bis);
+  FGefuellt = Ende;
+  // The memo takes longer the more it holds: the next piece is sized by the time this one took.
+  const double Zeit = std::max(Millisekunden(Von, Bis), 0.1);
+  FStueck = std::clamp(static_cast<size_t>(static_cast<double>(Stueck.size()) * kStueckZeit / Zeit * 0.8),
+                       size_t{1024}, size_t{1} << 20);
+  if (FGefuellt < FZiel.size()) return;
+  FStueckweise->SetEnabled(false);
+  FuellenBeenden();
+  FZiel.clear();
+}
+
+void Ttxtexport::FuellenBeenden() {
+  FFuellend = false;
+  const HWND Memo = output->Handle();
+  SendMessageW(Memo, EM_SETREADONLY, output->ReadOnly(), 0);
+  SendMessageW(Memo, EM_SETSEL, 0, 0);
+  SendMessageW(Memo, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(Memo, EM_SCROLLCARET, 0, 0);
+  InvalidateRect(Memo, nullptr, TRUE);
 }
 
 void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {

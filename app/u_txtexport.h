@@ -164,8 +164,11 @@ class Ttxtexport : public TForm {
 
   // The switches as the controls hold them.
   TExportOptionen Optionen();
-  // The memo's text: the one place where the export text enters and leaves the window.
+  // The memo's text: the one place where the export text enters and leaves the window. A build still
+  // waiting for the user's pause is made first, and a memo still being filled gives the whole text.
   std::wstring AusgabeText();
+  // A long text goes into the memo a piece at a time between messages; a build waiting for the user's
+  // pause is dropped.
   void AusgabeSetzen(const std::wstring& Text);
   // What the save dialog's choice Gewaehlt of that file type leads to: the memo's lines written under
   // the export's name, over an existing file only when the user agrees.
@@ -176,7 +179,21 @@ class Ttxtexport : public TForm {
   void FormatMerken(const std::wstring& F);
   // Builds the export into the memo from the switches, without touching the history.
   void ListeSchreiben();
+  // A change waits for the user's pause before the export is built: with a long playlist the memo takes
+  // seconds to take the text, and every key would wait for it. The memo's filling pauses meanwhile.
+  void NachPauseSchreiben();
+  void PauseZuEnde(TObject* Sender);
+  // Puts the next piece of FZiel into the memo.
+  void StueckFuellen(TObject* Sender);
+  // The memo holds FZiel whole: shown from its top, editable again.
+  void FuellenBeenden();
   int FBoxenSetzen = 0;  // rb_alleClick is setting the field boxes: one build at its end
+  TTimer* FPause = nullptr;
+  TTimer* FStueckweise = nullptr;
+  bool FFuellend = false;  // the memo is not yet holding FZiel, the text it stands for
+  std::wstring FZiel;
+  size_t FGefuellt = 0;    // how much of FZiel the memo holds
+  size_t FStueck = 16384;  // characters per piece, fitted to the time a piece takes
 };
 
 extern Ttxtexport* txtexport;

@@ -252,6 +252,7 @@ class TListView : public TCustomListControl {
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
+  bool DoKeyDown(TMessage& Message) override;
   TControlActionLinkClass GetActionLinkClass() override { return NewActionLink<TListViewActionLink>; }
   virtual std::unique_ptr<TListColumns> CreateListColumns();
   virtual TListColumn* CreateListColumn(TCollection* Collection);
@@ -299,6 +300,11 @@ class TListView : public TCustomListControl {
   void GetDispInfo(NMLVDISPINFOA* Info);
   void CNDrawItem(const DRAWITEMSTRUCT* Draw);
   void GetInfoTip(NMLVGETINFOTIPA* Tip);
+  // Before the window moves the selection by Key: the one selected row, when it is the focused row and
+  // the key leads away from it, is cleared here.
+  void ClearSelectionBeforeMove(WORD Key);
+  // Clears the focused row when it is the one selected row.
+  void ClearFocusedSelection();
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;

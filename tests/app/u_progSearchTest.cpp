@@ -41,6 +41,38 @@ TEST(SuchenFinden, TheHaystackJoinsTheTickedFieldsByLineBreaks) {
   EXPECT_EQ(SuchText(Liste()[0], Spalten), L"\r\nABBA\r\nWaterloo\r\n");
 }
 
+// The kept haystacks of a list long enough to be made in parts side by side: each song's as its own
+// haystack, upper-cased as the platform folds it unless the search is case-sensitive, whatever letters,
+// signs and characters of other scripts or of two code units stand at the ends of runs of eight.
+TEST(SuchenFinden, KeptHaystacksAreEachSongsFoldedAsThePlatformFolds) {
+  std::wstring Zeichen = L"\u00DF\u00E4\u00FF\u03B1\u0436\u0131\u6771\U0001D41A\U00010428";
+  for (wchar_t C = 1; C < 0x80; ++C) Zeichen += C;
+  unsigned Zufall = 7;
+  const auto Naechste = [&Zufall](size_t Bis) {
+    Zufall = Zufall * 1103515245u + 12345u;
+    return (Zufall >> 16) % Bis;
+  };
+  TWideSongArray Songs(12000);
+  for (Song& S : Songs)
+    for (std::wstring& Feld : S)
+      for (size_t Laenge = Naechste(23); Feld.size() < Laenge;) Feld += Zeichen[Naechste(Zeichen.size())];
+  for (const bool GrossKlein : {false, true}) {
+    TSuchOptionen O;
+    O.Spalten = {true, true, true, true, true, true, true, true};
+    O.GrossKlein = GrossKlein;
+    const TSuchTexte Texte(Songs, O);
+    ASSERT_EQ(Texte.Anzahl(), Songs.size());
+    size_t Falsch = 0;
+    for (size_t I = 0; I < Songs.size(); ++I) {
+      std::wstring Erwartet = SuchText(Songs[I], O.Spalten);
+      if (!GrossKlein) CharUpperBuffW(Erwartet.data(), static_cast<DWORD>(Erwartet.size()));
+      Falsch += Texte.Heu(I) != Erwartet;
+    }
+    EXPECT_EQ(Falsch, 0u) << GrossKlein;
+    EXPECT_EQ(Texte.Ende(Songs.size() - 1), Texte.Alles().size());
+  }
+}
+
 TEST(SuchenFinden, EveryModeAndSwitch) {
   const auto Mit = [](TSuchOptionen O, auto Aendern) {
     Aendern(O);

@@ -384,4 +384,40 @@ TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
   Board->Close();
 }
 
+// With Auto Update a change is built once the user pauses, and a long export goes into the memo a piece
+// at a time between messages; saving and copying meanwhile take the whole new export, and a change while
+// the memo fills leaves it holding the last change's export alone.
+TEST_F(ExportWindow, ALongExportIsBuiltAfterThePauseAndSavedWholeWhileTheMemoFills) {
+  for (int I = 0; I < 3000; ++I) AlleSongs.push_back(Lied(L"Artist " + std::to_wstring(I), L"Title"));
+  txtexport->Show();
+  txtexport->cb_autoupdate->SetChecked(true);
+  const HWND Output = txtexport->output->Handle();
+  const auto Shown = [Output] {
+    std::wstring Text(static_cast<size_t>(GetWindowTextLengthW(Output)) + 1, L'\0');
+    Text.resize(static_cast<size_t>(GetWindowTextW(Output, Text.data(), static_cast<int>(Text.size()))));
+    return Text;
+  };
+  Format(L"%artist% | %title%");
+  EXPECT_EQ(Shown(), L"");
+  const std::wstring First = ExportText(AlleSongs, txtexport->Optionen());
+  ASSERT_GT(First.size(), 40000u);
+  txtexport->ListeSpeichern(Dir.File(L"liste.txt"), dtText);
+  std::wstring Read;
+  WideLoadTextFile(Dir.File(L"liste.txt"), Read);
+  EXPECT_EQ(Read, First);
+  EXPECT_LT(Shown().size(), First.size());
+  EXPECT_EQ(Memo(), First);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() == First.size(); }, 20000));
+  EXPECT_EQ(Shown(), First);
+
+  Format(L"%title% %artist%");
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() < First.size(); }, 20000));
+  Format(L"%artist%");
+  const std::wstring Last = ExportText(AlleSongs, txtexport->Optionen());
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() == Last.size(); }, 20000));
+  PumpMessagesFor(500);
+  EXPECT_EQ(Shown(), Last);
+  EXPECT_EQ(Memo(), Last);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/Forms.h"
+#include "tests/support/KeyPress.h"
 #include "tests/support/MessagePump.h"
 
 namespace {
@@ -186,6 +187,76 @@ TEST(ComCtrlsListView, OwnerDataAsksOnDataForEachShownRow) {
   EXPECT_EQ(SendMessageA(List->Handle(), LVM_GETITEMCOUNT, 0, 0), 3);
   EXPECT_EQ(List->ItemIndex(), 2);
   EXPECT_EQ(ItemText(List->Handle(), 1, 0), "row 1");
+}
+
+// Plain move keys and clicks in owner data leave the row they lead to selected and focused, as the
+// control's own handling does; keys that lead nowhere, keys and clicks with Shift or Ctrl and keys a
+// handler took keep the rest.
+TEST(ComCtrlsListView, MoveKeysAndClicksInOwnerDataSelectAsTheControlDoes) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetOwnerData(true);
+  List->SetMultiSelect(true);
+  AddColumns(List);
+  List->Items()->SetCount(1000);
+  Host.Form.Show();
+  const HWND Wnd = List->Handle();
+  const auto Selected = [Wnd] {
+    std::vector<int> Rows;
+    for (int Row = -1; (Row = static_cast<int>(SendMessageA(Wnd, LVM_GETNEXTITEM, static_cast<WPARAM>(Row),
+                                                            LVNI_SELECTED))) >= 0;)
+      Rows.push_back(Row);
+    return Rows;
+  };
+  const auto Focused = [Wnd] {
+    return static_cast<int>(SendMessageA(Wnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+  };
+  List->SetItemIndex(0);
+  PressKey(Wnd, VK_UP);
+  EXPECT_EQ(Selected(), std::vector<int>{0});
+  for (int I = 0; I < 3; ++I) PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Selected(), std::vector<int>{3});
+  EXPECT_EQ(Focused(), 3);
+  PressKey(Wnd, VK_END);
+  PressKey(Wnd, VK_DOWN);
+  PressKey(Wnd, VK_NEXT);
+  EXPECT_EQ(Selected(), std::vector<int>{999});
+  PressKey(Wnd, VK_HOME);
+  EXPECT_EQ(Selected(), std::vector<int>{0});
+  PressKey(Wnd, VK_DOWN, ssShift);
+  EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+  PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Selected(), std::vector<int>{2});
+  PressKey(Wnd, VK_DOWN, ssCtrl);
+  EXPECT_EQ(Selected(), std::vector<int>{2});
+  EXPECT_EQ(Focused(), 3);
+  PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Selected(), std::vector<int>{4});
+  List->OnKeyDown = [](TObject*, WORD& Key, TShiftState) { Key = 0; };
+  PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Selected(), std::vector<int>{4});
+  EXPECT_EQ(Focused(), 4);
+
+  const auto Click = [Wnd](int Row, WPARAM Keys = 0) {
+    RECT Box{};
+    Box.left = LVIR_BOUNDS;
+    SendMessageA(Wnd, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box));
+    const LPARAM At = MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2);
+    SendMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON | Keys, At);
+    SendMessageA(Wnd, WM_LBUTTONUP, Keys, At);
+    PumpMessagesFor(20);
+  };
+  Click(6);
+  EXPECT_EQ(Selected(), std::vector<int>{6});
+  EXPECT_EQ(Focused(), 6);
+  Click(6);
+  EXPECT_EQ(Selected(), std::vector<int>{6});
+  Click(8, MK_CONTROL);
+  EXPECT_EQ(Selected(), (std::vector<int>{6, 8}));
+  Click(8);
+  EXPECT_EQ(Selected(), std::vector<int>{8});
+  EXPECT_EQ(Focused(), 8);
 }
 
 TEST(ComCtrlsListView, SelectionAndColumnClick) {

@@ -1,0 +1,158 @@
+// Times the Down key in the player window's playlist at 10,000, 100,000 and 1,000,000 songs, from the
+// key to the moved row drawn, next to a bare owner-data list view of the platform with the same rows and
+// styles in the same process; prints ms per key and its growth with the list. Not a test.
+// Usage: app_listkeys_bench [largest row count]
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/Program.h"
+#include "app/u_prog.h"
+#include "app/u_start.h"
+#include "tests/support/KeyPress.h"
+
+namespace {
+
+constexpr int Keys = 10;
+
+double Milliseconds(std::chrono::steady_clock::time_point Start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
+}
+
+int FocusedRow(HWND List) {
+  return static_cast<int>(SendMessageW(List, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+// Row 0 selected and focused, as a click leaves it, then Down pressed Keys times, each handled by the
+// application's loop and the list drawn before the next; the mean ms per key. -1 when the keys did not
+// move the focus row by row.
+double DownKeys(HWND List) {
+  SetFocus(List);
+  LVITEMW None{};
+  None.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(List, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&None));
+  LVITEMW First = None;
+  First.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(List, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&First));
+  SendMessageW(List, LVM_ENSUREVISIBLE, 0, FALSE);
+  UpdateWindow(List);
+  Application->ProcessMessages();
+  const auto Start = std::chrono::steady_clock::now();
+  for (int I = 1; I <= Keys; ++I) {
+    PressKey(List, VK_DOWN);
+    UpdateWindow(List);
+    if (FocusedRow(List) != I) return -1;
+  }
+  return Milliseconds(Start) / Keys;
+}
+
+// A plain click on the second row while the row below it is selected, handled by the application's loop,
+// and the list drawn; ms.
+double Click(HWND List) {
+  RECT Box{};
+  Box.left = LVIR_BOUNDS;
+  SendMessageW(List, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&Box));
+  const LPARAM At = MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2);
+  const auto Start = std::chrono::steady_clock::now();
+  PostMessageW(List, WM_LBUTTONDOWN, MK_LBUTTON, At);
+  PostMessageW(List, WM_LBUTTONUP, 0, At);
+  Application->ProcessMessages();
+  UpdateWindow(List);
+  return FocusedRow(List) == 1 ? Milliseconds(Start) : -1;
+}
+
+// The platform's list view alone, with the playlist's styles and nine columns of short texts.
+LRESULT CALLBACK BareParent(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
+  if (Msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(L)->code == LVN_GETDISPINFOW) {
+    auto* Info = reinterpret_cast<NMLVDISPINFOW*>(L);
+    if (Info->item.mask & LVIF_TEXT) {
+      static std::wstring Text;
+      Text = std::to_wstring(Info->item.iItem + 1) + L"." + std::to_wstring(Info->item.iSubItem);
+      Info->item.pszText = Text.data();
+    }
+    return 0;
+  }
+  return DefWindowProcW(Wnd, Msg, W, L);
+}
+
+struct TBareList {
+  HWND Parent = nullptr;
+  HWND List = nullptr;
+  explicit TBareList(int Rows) {
+    WNDCLASSW Class{};
+    Class.lpfnWndProc = BareParent;
+    Class.hInstance = GetModuleHandleW(nullptr);
+    Class.lpszClassName = L"VelmaroBareListParent";
+    RegisterClassW(&Class);
+    Parent = CreateWindowExW(0, Class.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
+                             600, nullptr, nullptr, Class.hInstance, nullptr);
+    List =
+        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                        0, 0, 880, 560, Parent, nullptr, Class.hInstance, nullptr);
+    SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    for (int C = 0; C < 9; ++C) {
+      LVCOLUMNW Column{};
+      Column.mask = LVCF_WIDTH | LVCF_TEXT;
+      Column.cx = 95;
+      wchar_t Title[] = L"Column";
+      Column.pszText = Title;
+      SendMessageW(List, LVM_INSERTCOLUMNW, C, reinterpret_cast<LPARAM>(&Column));
+    }
+    SendMessageW(List, LVM_SETITEMCOUNT, Rows, 0);
+  }
+  ~TBareList() { DestroyWindow(Parent); }
+};
+
+TWideSongArray Songs(int Count) {
+  TWideSongArray Result(Count);
+  for (int I = 0; I < Count; ++I) {
+    Song& S = Result[I];
+    S[sfArtist] = L"Artist " + std::to_wstring(I % 997);
+    S[sfTitle] = L"Title " + std::to_wstring(I);
+    S[sfLength] = L"3:25";
+    S[sfPath] = L"D:\\Music\\" + std::to_wstring(I) + L".mp3";
+  }
+  return Result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int Largest = argc > 1 ? std::atoi(argv[1]) : 1000000;
+  CreateProgramWindows();
+  start->Timer1->SetEnabled(false);  // the splash must not go on to show the player meanwhile
+  prog->Show();
+  std::printf(
+      "Down key in the playlist, ms per key from the key to the row drawn, mean of %d keys;\n"
+      "then a click on the second row\n",
+      Keys);
+  std::printf("%10s %12s %12s %12s %12s\n", "rows", "player", "bare list", "click player", "click bare");
+  double FirstPlayer = 0, FirstBare = 0, Player = 0, Bare = 0;
+  for (int Rows = 10000; Rows <= Largest; Rows *= 10) {
+    AlleSongs = Songs(Rows);
+    prog->ListeAktualisieren();
+    Player = DownKeys(prog->lv->Handle());
+    const double ClickPlayer = Click(prog->lv->Handle());
+    double ClickBare = 0;
+    {
+      const TBareList List(Rows);
+      Bare = DownKeys(List.List);
+      ClickBare = Click(List.List);
+    }
+    if (FirstPlayer == 0) FirstPlayer = Player, FirstBare = Bare;
+    std::printf("%10d %12.2f %12.2f %12.2f %12.2f\n", Rows, Player, Bare, ClickPlayer, ClickBare);
+    std::fflush(stdout);
+  }
+  std::printf("growth from the smallest to the largest list: player %.1fx, bare list %.1fx\n",
+              Player / FirstPlayer, Bare / FirstBare);
+  AlleSongs.clear();
+  Application->DestroyForms();
+  return 0;
+}
