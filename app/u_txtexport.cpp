@@ -650,8 +650,7 @@ double Millisekunden(LARGE_INTEGER Von, LARGE_INTEGER Bis) {
 }  // namespace
 
 void Ttxtexport::FormCreate(TObject* /*Sender*/) {
-  LocalSpr();
-  for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
+  // First: the language's texts change the format box, whose change asks for an update.
   FPause = new TTimer(this);
   FPause->SetEnabled(false);
   FPause->SetInterval(kPause);
@@ -661,6 +660,8 @@ void Ttxtexport::FormCreate(TObject* /*Sender*/) {
   FStueckweise->SetEnabled(false);
   FStueckweise->SetInterval(1);
   FStueckweise->SetOnTimer([this](TObject* Sender) { StueckFuellen(Sender); });
+  LocalSpr();
+  for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
 }
 
 void Ttxtexport::AutoUpdate(TObject* /*Sender*/) {
