@@ -57,9 +57,9 @@ struct TExportOptionen {
 bool PassesFilter(const Song& S, const TExportOptionen& O);
 
 // The export of Songs: its lines, each followed by CR LF; with Html the lines "<table>", one row per line
-// with its text escaped and split into cells at the cell markers, and "</table>". The markers of the
-// format and of the search and replacement texts number and split lines; the same texts in a song's
-// fields stay text.
+// with its text escaped and split into cells at the cell markers, and "</table>". The markers, whether
+// the format, a song's field or the search and replacement texts bring them, split lines, and number them
+// when the format holds "%123%".
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O);
 
 // The file name that the save dialog proposes, by language code and kind of export.
