@@ -438,9 +438,6 @@ constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
 constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
 constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
 constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
-// Room for the line that declares the character set at the head of a saved HTML file: the table then moves
-// up in place rather than to new memory.
-constexpr size_t ZeichensatzRaum = 64;
 
 // The number of digits of Nummer.
 size_t Stellen(size_t Nummer) {
@@ -498,7 +495,7 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Nummerieren, bool Html, std
   std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
   if (Out.size() < Anfang.size() + Laengen[Teile] + Ende.size()) {
     Out.clear();
-    Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size() + (Html ? ZeichensatzRaum : 0));
+    Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size());
   }
   Out.resize(Anfang.size() + Laengen[Teile] + Ende.size());
   Schreiben(Ende, Schreiben(Anfang, Out.data()) + Laengen[Teile]);
@@ -562,61 +559,7 @@ std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateit
   return Gewaehlt.find(Ext) == std::wstring::npos ? Gewaehlt + Ext : Gewaehlt;
 }
 
-namespace {
-
-// The character set names that HTML knows for the ANSI code pages of Windows.
-std::wstring AnsiZeichensatz(UINT CodePage) {
-  if (CodePage == 874 || (CodePage >= 1250 && CodePage <= 1258))
-    return L"windows-" + std::to_wstring(CodePage);
-  switch (CodePage) {
-    case 932:
-      return L"shift_jis";
-    case 936:
-      return L"gbk";
-    case 949:
-      return L"euc-kr";
-    case 950:
-      return L"big5";
-    case CP_UTF8:
-      return L"utf-8";
-    default:
-      return L"";
-  }
-}
-
-bool IstHtmlDatei(const std::wstring& FileName) {
-  const std::wstring Ext = WideUpperCase(WideExtractFileExt(FileName));
-  return Ext == L".HTM" || Ext == L".HTML";
-}
-
-}  // namespace
-
-std::wstring HtmlZeichensatz(int CodePage) {
-  switch (CodePage) {
-    case cpAnsi:
-      return AnsiZeichensatz(GetACP());
-    case cpUTF7:
-    case cpUTF7NoSignature:
-      return L"utf-7";
-    case cpUTF8:
-      return L"utf-8";
-    case cpUTF16LE:
-      return L"utf-16le";
-    case cpUTF16BE:
-      return L"utf-16be";
-    case cpUTF32LE:
-      return L"utf-32le";
-    case cpUTF32BE:
-      return L"utf-32be";
-    default:
-      return L"";
-  }
-}
-
-void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html) {
-  const std::wstring Zeichensatz = HtmlZeichensatz(CodePage);
-  if (Html && IstHtmlDatei(FileName) && !Zeichensatz.empty())
-    Text.insert(0, L"<meta charset=\"" + Zeichensatz + L"\">\r\n");
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage) {
   WideSaveTextFile(Text, FileName, CodePage);
 }
 
@@ -834,7 +777,7 @@ void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {
 void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt, int Dateityp) {
   const bool Html = cb_html->Checked();
   const std::wstring Name = ExportDateiName(Gewaehlt, Html, Dateityp);
-  if (ErsetzenErlaubt(Name)) ExportSpeichern(MitZeilenEnde(AusgabeText()), Name, AusgabeKodierung, Html);
+  if (ErsetzenErlaubt(Name)) ExportSpeichern(MitZeilenEnde(AusgabeText()), Name, AusgabeKodierung);
 }
 
 void Ttxtexport::LocalSpr() {

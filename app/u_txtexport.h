@@ -70,11 +70,8 @@ enum TExportDateityp { dtText = 1, dtBmp, dtJpeg, dtGif };
 // extension appended unless it ends in a picture extension already; for the text type the name with
 // ".htm" or ".txt" appended unless the name holds it anywhere (case-sensitive).
 std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateityp = dtText);
-// The HTML name of a text-file code page's character set; empty when there is none.
-std::wstring HtmlZeichensatz(int CodePage);
-// Writes Text to FileName in CodePage. An HTML export into an ".htm" or ".html" file is headed by a
-// declaration of its character set.
-void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html);
+// Writes Text to FileName in CodePage, as it is.
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage);
 
 class Ttxtexport : public TForm {
  public:

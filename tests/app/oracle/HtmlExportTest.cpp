@@ -82,7 +82,7 @@ TEST(HtmlExportOracle, WritesEachEncodingWithTheCellsItMustShow) {
                             {L"export-ansi.htm", cpAnsi, "windows-1252", &Ansi}};
   std::string Expected = "{";
   for (const TDatei& D : Dateien) {
-    ExportSpeichern(ExportText(*D.Songs, O), Folder + L"\\" + D.Name, D.CodePage, true);
+    ExportSpeichern(ExportText(*D.Songs, O), Folder + L"\\" + D.Name, D.CodePage);
     Expected += std::string(Expected.size() > 1 ? ",\n " : "") + Json(D.Name) + ": {\"encoding\": \"" +
                 D.Encoding + "\", \"rows\": " + Rows(*D.Songs) + "}";
   }
