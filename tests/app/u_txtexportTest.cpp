@@ -276,7 +276,7 @@ std::wstring SchlichterExport(const TWideSongArray& Songs, const TExportOptionen
 // lines before it end, and sorts by levels learned from the lines' characters: placeholders in fields,
 // whole or in part, at any place of those steps, must come out as a plain build gives them.
 TEST(TxtExportBuild, PlaceholdersInFieldsComeOutAsAPlainBuildGivesThem) {
-  const TWatchdog Watchdog(std::chrono::seconds(60));
+  const TWatchdog Watchdog(std::chrono::seconds(20));
   const std::vector<std::wstring> Teile{L"%123%",  L"%tab%",  L"%12",  L"%tab",      L"%%tab%%",
                                         L"%",      L"3%",     L"ab",   L"AB",        L"Xyz",
                                         L"\u00C4", L"\uFDD1", L"123%", L"%tab%123%", L"%123%tab%"};
