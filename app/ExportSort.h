@@ -14,8 +14,8 @@
 
 // The lines as the export builds them, which the sort puts in order.
 
-// While lines are built, the format's "%123%" and "%tab%" are these two noncharacters, which no text
-// brings along (text that holds them gets U+FFFD instead): a song's field that reads "%tab%" stays text.
+// While lines are built, every "%123%" and "%tab%", of the format or of a song's field, is one of these
+// two noncharacters, which no text brings along (text that holds them gets U+FFFD instead).
 constexpr wchar_t MarkeNummer = L'\uFDD0';
 constexpr wchar_t MarkeTab = L'\uFDD1';
 inline const std::wstring NummerText = L"%123%";

@@ -121,23 +121,73 @@ constexpr uint64_t JedesZeichen(uint16_t C) {
   return 0x0001000100010001ull * C;
 }
 
-// True when one of the four characters of W is a marker: the classic test for a zero lane, after the
-// markers' lanes are made zero.
-bool MitMarke(uint64_t W) {
-  const uint64_t X = (W | JedesZeichen(1)) ^ JedesZeichen(MarkeTab);
+// True when one of the four characters of W is C: the classic test for a zero lane, after C's lanes are
+// made zero.
+bool MitZeichen(uint64_t W, uint16_t C) {
+  const uint64_t X = W ^ JedesZeichen(C);
   return ((X - JedesZeichen(1)) & ~X & JedesZeichen(0x8000)) != 0;
 }
 
-// Text as text of a line: markers that it brings along become U+FFFD.
+// True when one of the four characters of W is a marker.
+bool MitMarke(uint64_t W) {
+  return MitZeichen(W | JedesZeichen(1), MarkeTab);
+}
+
+// A text's "%123%" and "%tab%" become markers, the numbers first, as the number goes in before the cell
+// does: of "%tab%123%" the number is left.
+constexpr size_t PlatzhalterLaenge = 5;  // of either
+
+// The marker for the placeholder that begins at Von, or 0.
+wchar_t PlatzhalterBei(const wchar_t* Von, const wchar_t* Ende) {
+  const std::wstring_view Rest(Von, static_cast<size_t>(Ende - Von));
+  if (Rest.starts_with(NummerText)) return MarkeNummer;
+  if (Rest.starts_with(TabText) && !Rest.substr(PlatzhalterLaenge - 1).starts_with(NummerText))
+    return MarkeTab;
+  return 0;
+}
+
+// Where the first word of four characters with a "%" begins; Ende when none has one.
+const wchar_t* ErstesProzentWort(const wchar_t* Von, const wchar_t* Ende) {
+  for (uint64_t W; Ende - Von >= static_cast<ptrdiff_t>(Wort); Von += Wort) {
+    std::memcpy(&W, Von, sizeof W);
+    if (MitZeichen(W, L'%')) return Von;
+  }
+  return std::find(Von, Ende, L'%') == Ende ? Ende : Von;
+}
+
+// The length of Text as text of a line.
+size_t FeldLaenge(std::wstring_view Text) {
+  const wchar_t* const Ende = Text.data() + Text.size();
+  size_t Laenge = Text.size();
+  for (const wchar_t* Von = ErstesProzentWort(Text.data(), Ende); Von != Ende;)
+    if (*Von == L'%' && PlatzhalterBei(Von, Ende) != 0) {
+      Laenge -= PlatzhalterLaenge - 1;
+      Von += PlatzhalterLaenge;
+    } else {
+      ++Von;
+    }
+  return Laenge;
+}
+
+// Text as text of a line: its placeholders become markers, and markers that it brings along U+FFFD.
 wchar_t* FeldSchreiben(std::wstring_view Text, wchar_t* Ziel) {
   const wchar_t* Von = Text.data();
   const wchar_t* const Ende = Von + Text.size();
   for (uint64_t W; Ende - Von >= static_cast<ptrdiff_t>(Wort); Von += Wort, Ziel += Wort) {
     std::memcpy(&W, Von, sizeof W);
-    if (MitMarke(W)) break;  // seldom: the rest a character at a time
+    if (MitMarke(W) || MitZeichen(W, L'%')) break;  // seldom: the rest a character at a time
     std::memcpy(Ziel, &W, sizeof W);
   }
-  for (; Von != Ende; ++Von) *Ziel++ = IstMarke(*Von) ? L'\uFFFD' : *Von;
+  while (Von != Ende) {
+    const wchar_t Marke = *Von == L'%' ? PlatzhalterBei(Von, Ende) : 0;
+    if (Marke != 0) {
+      *Ziel++ = Marke;
+      Von += PlatzhalterLaenge;
+    } else {
+      *Ziel++ = IstMarke(*Von) ? L'\uFFFD' : *Von;
+      ++Von;
+    }
+  }
   return Ziel;
 }
 
@@ -150,17 +200,12 @@ wchar_t* Schreiben(std::wstring_view Text, wchar_t* Ziel) {
   return Ziel;
 }
 
-std::wstring OhneMarken(const std::wstring& Text) {
-  std::wstring Result(Text.size(), L'\0');
-  FeldSchreiben(Text, Result.data());
-  return Result;
-}
-
-// A typed search or replacement text: its placeholders are markers, as in the format.
+// A typed search or replacement text, or a literal piece of the format: its placeholders are markers, as
+// in a line (a literal piece holds none).
 std::wstring MitMarken(const std::wstring& Text) {
-  return WideStringReplaceAll(
-      WideStringReplaceAll(OhneMarken(Text), NummerText, std::wstring(1, MarkeNummer)), TabText,
-      std::wstring(1, MarkeTab));
+  std::wstring Result(Text.size(), L'\0');
+  Result.resize(static_cast<size_t>(FeldSchreiben(Text, Result.data()) - Result.data()));
+  return Result;
 }
 
 // The file-name part of a path: the text after its last "\" or ":".
@@ -181,19 +226,27 @@ wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Zie
     else if (Code < tcDateiname)
       Ziel = FeldSchreiben(S[Code - 1], Ziel);
     else
-      Ziel = FeldSchreiben(Format.Stuecke[Code - tcErstesStueck], Ziel);  // free of markers already
+      Ziel = Schreiben(Format.Stuecke[Code - tcErstesStueck], Ziel);  // made text of a line already
   }
   return Ziel;
 }
 
-// The length of a song's line with its line end.
-size_t ZeilenLaenge(const Song& S, const TExportFormat& Format) {
+// The length of a song's line with its line end, where the parts write it; FeldMarken is set when a
+// field brings a placeholder.
+size_t ZeilenLaenge(const Song& S, const TExportFormat& Format, bool& FeldMarken) {
   size_t Summe = ZeilenEnde.size();
-  for (const int32_t Code : Format.Codes)
-    Summe += Code == tcNummer || Code == tcTab ? 1
-             : Code == tcDateiname             ? Dateiname(S[sfPath]).size()
-             : Code < tcDateiname              ? S[Code - 1].size()
-                                               : Format.Stuecke[Code - tcErstesStueck].size();
+  for (const int32_t Code : Format.Codes) {
+    if (Code == tcNummer || Code == tcTab) {
+      ++Summe;
+    } else if (Code > tcDateiname) {
+      Summe += Format.Stuecke[Code - tcErstesStueck].size();
+    } else {
+      const std::wstring_view Feld = Code == tcDateiname ? Dateiname(S[sfPath]) : S[Code - 1];
+      const size_t Laenge = FeldLaenge(Feld);
+      FeldMarken = FeldMarken || Laenge != Feld.size();
+      Summe += Laenge;
+    }
+  }
   return Summe;
 }
 
@@ -235,20 +288,29 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   const size_t Teile = G.size() - 1;
   TUngenulltListe<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
   std::vector<size_t> Zeichen(Teile + 1), Zeilen(Teile + 1);
+  std::vector<uint8_t> FeldMarken(Teile);
   const std::vector<int> Gelesen = Felder(Format);
   Parallel(Teile, [&](size_t T) {
     size_t Summe = 0, Anzahl = 0;  // not in the shared vectors: parts side by side would share their memory
+    bool Marken = false;
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       if (I + Voraus < G[T + 1]) SongVorholen(Songs[I + Voraus], Gelesen);
+      if (I + Voraus / 2 < G[T + 1]) TexteVorholen(Songs[I + Voraus / 2], Gelesen);
       Laengen[I] = 0;
       if (!PassesFilter(Songs[I], O)) continue;
-      Laengen[I] = ZeilenLaenge(Songs[I], Format);
+      Laengen[I] = ZeilenLaenge(Songs[I], Format, Marken);
       Summe += Laengen[I];
       ++Anzahl;
     }
     Zeichen[T + 1] = Summe;
     Zeilen[T + 1] = Anzahl;
+    FeldMarken[T] = Marken;
   });
+  // Markers from the fields differ from line to line.
+  if (std::ranges::find(FeldMarken, 1) != FeldMarken.end()) {
+    Z.MitMarken = true;
+    Z.Nummern = Z.Tabs = -1;
+  }
   std::partial_sum(Zeichen.begin(), Zeichen.end(), Zeichen.begin());
   std::partial_sum(Zeilen.begin(), Zeilen.end(), Zeilen.begin());
   Z.Platz(Zeichen[Teile]);
@@ -312,9 +374,11 @@ bool HtmlBesonders(wchar_t C) {
   return C == L'&' || C == L'<' || C == L'>' || C == L'"';
 }
 
-// What a cell marker or, in HTML, a special character of a line stands for in the export.
+// What a marker that is not numbered or, in HTML, a special character of a line stands for in the export.
 std::wstring_view Ersatz(wchar_t C, bool Html) {
   switch (C) {
+    case MarkeNummer:
+      return NummerText;
     case L'&':
       return L"&amp;"sv;
     case L'<':
@@ -346,8 +410,9 @@ wchar_t* NummerSchreiben(size_t Nummer, size_t Breite, wchar_t* Ziel) {
   return Schreiben({Anfang, Anzahl}, Ziel);
 }
 
-// A line as the export shows it.
-wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, bool Html, wchar_t* Ziel) {
+// A line as the export shows it; with Nummerieren its number markers become Nummer.
+wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, bool Nummerieren, bool Html,
+                       wchar_t* Ziel) {
   const wchar_t* Von = Line.data();
   const wchar_t* const Ende = Von + Line.size();
   while (Von != Ende) {
@@ -361,7 +426,7 @@ wchar_t* ZeileAusgeben(std::wstring_view Line, size_t Nummer, size_t Breite, boo
     const wchar_t C = *Von++;
     if (!Besonders(C, Html))
       *Ziel++ = C;
-    else if (C == MarkeNummer)
+    else if (C == MarkeNummer && Nummerieren)
       Ziel = NummerSchreiben(Nummer, Breite, Ziel);
     else
       Ziel = Schreiben(Ersatz(C, Html), Ziel);
@@ -373,9 +438,6 @@ constexpr std::wstring_view ZeilenAnfangHtml = L"<tr><td>"sv;
 constexpr std::wstring_view ZeilenEndeHtml = L"</td></tr>\r\n"sv;
 constexpr std::wstring_view TabelleAnfang = L"<table>\r\n"sv;
 constexpr std::wstring_view TabelleEnde = L"</table>\r\n"sv;
-// Room for the line that declares the character set at the head of a saved HTML file: the table then moves
-// up in place rather than to new memory.
-constexpr size_t ZeichensatzRaum = 64;
 
 // The number of digits of Nummer.
 size_t Stellen(size_t Nummer) {
@@ -384,7 +446,7 @@ size_t Stellen(size_t Nummer) {
   return N;
 }
 
-// What the format's markers add to a line when its number is NummerBreite digits wide.
+// What the format's markers add to a line when its number marker shows NummerBreite characters.
 size_t MarkenZusatz(const TZeilen& Z, size_t NummerBreite) {
   return static_cast<size_t>(Z.Nummern) * (NummerBreite - 1) +
          static_cast<size_t>(Z.Tabs) * (TabText.size() - 1);
@@ -392,9 +454,11 @@ size_t MarkenZusatz(const TZeilen& Z, size_t NummerBreite) {
 
 // The length of line I as the export shows it, its number Breite digits at least: without looking at it,
 // when it holds only the markers that every line does.
-size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Html) {
+size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Nummerieren, bool Html) {
   const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
-  const auto NummerBreite = [&] { return std::max(Breite, Stellen(I + 1)); };
+  const auto NummerBreite = [&] {
+    return Nummerieren ? std::max(Breite, Stellen(I + 1)) : NummerText.size();
+  };
   if (!Html && Z.Nummern >= 0) return Line.size() + MarkenZusatz(Z, Z.Nummern == 0 ? 1 : NummerBreite());
   size_t Summe = Line.size();
   for (const wchar_t C : Line)
@@ -403,16 +467,18 @@ size_t AusgabeLaenge(const TZeilen& Z, size_t I, size_t Breite, bool Html) {
 }
 
 // The room that the export of the lines as built, not as HTML, takes at most, whatever their order and
-// however many of them go.
-size_t Hoechstens(const TZeilen& Z) {
-  return Z.Laenge + Z.Strecken.size() * MarkenZusatz(Z, Stellen(Z.Strecken.size()));
+// however many of them go, when every line holds the same markers.
+size_t Hoechstens(const TZeilen& Z, bool Nummerieren) {
+  return Z.Laenge +
+         Z.Strecken.size() * MarkenZusatz(Z, Nummerieren ? Stellen(Z.Strecken.size()) : NummerText.size());
 }
 
 // The export of the lines, written in parts side by side: first each part's length, then each part where
 // it belongs. Out is the room for it, made and cleared already when it is big enough.
-std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
+std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Nummerieren, bool Html, std::wstring Out) {
   if (!Html && !Z.MitMarken && Z.WieGebaut()) return std::wstring(Z.Text.get(), Z.Laenge);
-  // Every number marker becomes the line's position from 1, with Nullen as wide as the line count.
+  // With Nummerieren every number marker becomes the line's position from 1, with Nullen as wide as the
+  // line count.
   const size_t Breite = Nullen ? Stellen(Z.Strecken.size()) : 0;
   const std::wstring_view Anfang = Html ? TabelleAnfang : L""sv, Ende = Html ? TabelleEnde : L""sv;
   const std::wstring_view Schluss = Html ? ZeilenEndeHtml : ZeilenEnde;
@@ -423,13 +489,13 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
   std::vector<size_t> Laengen(Teile + 1);
   Parallel(Teile, [&](size_t T) {
     size_t Summe = 0;
-    for (size_t I = G[T]; I < G[T + 1]; ++I) Summe += Rahmen + AusgabeLaenge(Z, I, Breite, Html);
+    for (size_t I = G[T]; I < G[T + 1]; ++I) Summe += Rahmen + AusgabeLaenge(Z, I, Breite, Nummerieren, Html);
     Laengen[T + 1] = Summe;
   });
   std::partial_sum(Laengen.begin(), Laengen.end(), Laengen.begin());
   if (Out.size() < Anfang.size() + Laengen[Teile] + Ende.size()) {
     Out.clear();
-    Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size() + (Html ? ZeichensatzRaum : 0));
+    Out.reserve(Anfang.size() + Laengen[Teile] + Ende.size());
   }
   Out.resize(Anfang.size() + Laengen[Teile] + Ende.size());
   Schreiben(Ende, Schreiben(Anfang, Out.data()) + Laengen[Teile]);
@@ -440,7 +506,7 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
       if (I + Voraus < G[T + 1]) __builtin_prefetch(Z.Text.get() + Z.Strecken[I + Voraus].Von);
       if (Html) Ziel = Schreiben(ZeilenAnfangHtml, Ziel);
       const std::wstring_view Line = Z.Zeile(Z.Strecken[I]);
-      Ziel = Einfach ? Schreiben(Line, Ziel) : ZeileAusgeben(Line, I + 1, Breite, Html, Ziel);
+      Ziel = Einfach ? Schreiben(Line, Ziel) : ZeileAusgeben(Line, I + 1, Breite, Nummerieren, Html, Ziel);
       Ziel = Schreiben(Schluss, Ziel);
     }
   });
@@ -451,20 +517,22 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Html, std::wstring Out) {
 
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
-  for (std::wstring& Stueck : Format.Stuecke) Stueck = OhneMarken(Stueck);
+  for (std::wstring& Stueck : Format.Stuecke) Stueck = MitMarken(Stueck);
   TZeilen Zeilen = Bauen(Songs, O, Format, O.Sortieren || O.DoppelteWeg);
+  // Lines are numbered when the format's text holds the number's placeholder, whatever brought the markers.
+  const bool Nummerieren = O.Format.find(NummerText) != std::wstring::npos;
   // The room for a sorted export is made and cleared beside the sort, when it is known before.
   std::wstring Out;
   std::optional<TNebenbei> Raum;
-  if ((O.Sortieren || O.DoppelteWeg) && !O.Html && !O.Ersetzen)
-    Raum.emplace([&Out, N = Hoechstens(Zeilen)] { Out.resize(N); });
+  if ((O.Sortieren || O.DoppelteWeg) && !O.Html && !O.Ersetzen && Zeilen.Nummern >= 0)
+    Raum.emplace([&Out, N = Hoechstens(Zeilen, Nummerieren)] { Out.resize(N); });
   if (O.DoppelteWeg) Sortieren(Zeilen, true);
   const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch);
   // Without duplicates the lines are in order already, unless the replacement changed one.
   if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
   if (O.LeereWeg) LeereEntfernen(Zeilen);
   if (Raum) Raum->Warten();
-  return Ausgeben(std::move(Zeilen), O.Nullen, O.Html, std::move(Out));
+  return Ausgeben(std::move(Zeilen), O.Nullen, Nummerieren, O.Html, std::move(Out));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -491,61 +559,7 @@ std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateit
   return Gewaehlt.find(Ext) == std::wstring::npos ? Gewaehlt + Ext : Gewaehlt;
 }
 
-namespace {
-
-// The character set names that HTML knows for the ANSI code pages of Windows.
-std::wstring AnsiZeichensatz(UINT CodePage) {
-  if (CodePage == 874 || (CodePage >= 1250 && CodePage <= 1258))
-    return L"windows-" + std::to_wstring(CodePage);
-  switch (CodePage) {
-    case 932:
-      return L"shift_jis";
-    case 936:
-      return L"gbk";
-    case 949:
-      return L"euc-kr";
-    case 950:
-      return L"big5";
-    case CP_UTF8:
-      return L"utf-8";
-    default:
-      return L"";
-  }
-}
-
-bool IstHtmlDatei(const std::wstring& FileName) {
-  const std::wstring Ext = WideUpperCase(WideExtractFileExt(FileName));
-  return Ext == L".HTM" || Ext == L".HTML";
-}
-
-}  // namespace
-
-std::wstring HtmlZeichensatz(int CodePage) {
-  switch (CodePage) {
-    case cpAnsi:
-      return AnsiZeichensatz(GetACP());
-    case cpUTF7:
-    case cpUTF7NoSignature:
-      return L"utf-7";
-    case cpUTF8:
-      return L"utf-8";
-    case cpUTF16LE:
-      return L"utf-16le";
-    case cpUTF16BE:
-      return L"utf-16be";
-    case cpUTF32LE:
-      return L"utf-32le";
-    case cpUTF32BE:
-      return L"utf-32be";
-    default:
-      return L"";
-  }
-}
-
-void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html) {
-  const std::wstring Zeichensatz = HtmlZeichensatz(CodePage);
-  if (Html && IstHtmlDatei(FileName) && !Zeichensatz.empty())
-    Text.insert(0, L"<meta charset=\"" + Zeichensatz + L"\">\r\n");
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage) {
   WideSaveTextFile(Text, FileName, CodePage);
 }
 
@@ -852,7 +866,7 @@ void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {
 void Ttxtexport::ListeSpeichern(const std::wstring& Gewaehlt, int Dateityp) {
   const bool Html = cb_html->Checked();
   const std::wstring Name = ExportDateiName(Gewaehlt, Html, Dateityp);
-  if (ErsetzenErlaubt(Name)) ExportSpeichern(MitZeilenEnde(AusgabeText()), Name, AusgabeKodierung, Html);
+  if (ErsetzenErlaubt(Name)) ExportSpeichern(MitZeilenEnde(AusgabeText()), Name, AusgabeKodierung);
 }
 
 void Ttxtexport::LocalSpr() {

@@ -57,9 +57,9 @@ struct TExportOptionen {
 bool PassesFilter(const Song& S, const TExportOptionen& O);
 
 // The export of Songs: its lines, each followed by CR LF; with Html the lines "<table>", one row per line
-// with its text escaped and split into cells at the cell markers, and "</table>". The markers of the
-// format and of the search and replacement texts number and split lines; the same texts in a song's
-// fields stay text.
+// with its text escaped and split into cells at the cell markers, and "</table>". The markers, whether
+// the format, a song's field or the search and replacement texts bring them, split lines, and number them
+// when the format holds "%123%".
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O);
 
 // The file name that the save dialog proposes, by language code and kind of export.
@@ -70,11 +70,8 @@ enum TExportDateityp { dtText = 1, dtBmp, dtJpeg, dtGif };
 // extension appended unless it ends in a picture extension already; for the text type the name with
 // ".htm" or ".txt" appended unless the name holds it anywhere (case-sensitive).
 std::wstring ExportDateiName(const std::wstring& Gewaehlt, bool Html, int Dateityp = dtText);
-// The HTML name of a text-file code page's character set; empty when there is none.
-std::wstring HtmlZeichensatz(int CodePage);
-// Writes Text to FileName in CodePage. An HTML export into an ".htm" or ".html" file is headed by a
-// declaration of its character set.
-void ExportSpeichern(std::wstring Text, const std::wstring& FileName, int CodePage, bool Html);
+// Writes Text to FileName in CodePage, as it is.
+void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int CodePage);
 
 class Ttxtexport : public TForm {
  public:

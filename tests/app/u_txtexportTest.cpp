@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/u_WideFunc.h"
+#include "app/ExportSort.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/Watchdog.h"
 
@@ -168,7 +170,7 @@ TEST(TxtExportBuild, SearchAndReplaceIsCaseSensitiveAndReplacesEveryOccurrence) 
   EXPECT_EQ(ExportText(Songs, O), Lines({L"AAA", L"Abba abba ABBA"}));
 }
 
-TEST(TxtExportHtml, CellsAreEscapedAndOnlyTheFormatsMarkersSplitOrNumber) {
+TEST(TxtExportHtml, CellsAreEscapedAndPlaceholdersInFieldsSplitOrNumberAsTheFormats) {
   const TWideSongArray Songs{Lied(L"R&B <script>", L"\"Live\" > x"), Lied(L"%tab%", L"%123%")};
   TExportOptionen O = Mit(L"%123%%tab%%artist%%tab%%title%");
   O.Html = true;
@@ -176,18 +178,22 @@ TEST(TxtExportHtml, CellsAreEscapedAndOnlyTheFormatsMarkersSplitOrNumber) {
   EXPECT_EQ(ExportText(Songs, O),
             L"<table>\r\n"
             L"<tr><td>1</td><td>R&amp;B &lt;script&gt;</td><td>&quot;Live&quot; &gt; x</td></tr>\r\n"
-            L"<tr><td>2</td><td>%tab%</td><td>%123%</td></tr>\r\n"
+            L"<tr><td>2</td><td></td><td></td><td>2</td></tr>\r\n"
             L"</table>\r\n");
-  // A song whose only text is the number's placeholder is kept; an empty line goes.
+  // A song whose only text is the number's placeholder goes with the empty lines.
   O = Mit(L"%title%");
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"\"Live\" > x"}));
+  O.LeereWeg = false;
   EXPECT_EQ(ExportText(Songs, O), Lines({L"\"Live\" > x", L"%123%"}));
-  // Typed search and replacement texts work on the markers, not on the same text in a field.
+  // Search and replacement texts work on every marker; numbers come only from a format that holds one.
   O = Mit(L"%artist%%tab%%title%");
   O.Sortieren = false;
   O.Ersetzen = true;
   O.Suchen = L"%tab%";
-  O.ErsetzenDurch = L" / %123% / ";
-  EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script> / 1 / \"Live\" > x", L"%tab% / 2 / %123%"}));
+  O.ErsetzenDurch = L"/%123%/";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script>/%123%/\"Live\" > x", L"/%123%//%123%/%123%"}));
+  O.Format += L" %123%";
+  EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script>/1/\"Live\" > x 1", L"/2//2/2 2"}));
 }
 
 // While lines are built, numbers and cells are two noncharacters of the export's own: the same
@@ -203,6 +209,109 @@ TEST(TxtExportHtml, TheBuildsOwnMarkersInTagsAndTextStayText) {
   EXPECT_EQ(ExportText(Songs, O), Zeile + L"\r\n");
   O.Html = true;
   EXPECT_EQ(ExportText(Songs, O), L"<table>\r\n<tr><td>" + Zeile + L"</td></tr>\r\n</table>\r\n");
+}
+
+// The export of a plain build, step by step: each song's line with its fields' own markers replaced by
+// the marker characters, then search and replace, sort, empty lines, numbers and cells over whole lines.
+const std::wstring Nr(1, MarkeNummer), Tb(1, MarkeTab);
+
+std::wstring Ersetzt(const std::wstring& Text, const std::wstring& Alt, const std::wstring& Neu) {
+  return WideStringReplaceAll(Text, Alt, Neu);
+}
+
+std::wstring Markiert(const std::wstring& Text) {
+  const std::wstring Sauber = Ersetzt(Ersetzt(Text, Nr, L"\uFFFD"), Tb, L"\uFFFD");
+  return Ersetzt(Ersetzt(Sauber, NummerText, Nr), TabText, Tb);
+}
+
+void SchlichtSortieren(std::vector<std::wstring>& Lines, bool Einmal) {
+  std::vector<std::pair<std::string, std::wstring>> Keyed;
+  for (const std::wstring& L : Lines)
+    Keyed.emplace_back(Sortierschluessel(Ersetzt(Ersetzt(L, Nr, NummerText), Tb, TabText)), L);
+  std::ranges::stable_sort(Keyed, {}, &std::pair<std::string, std::wstring>::first);
+  if (Einmal)
+    Keyed.erase(std::unique(Keyed.begin(), Keyed.end(),
+                            [](const auto& A, const auto& B) { return A.first == B.first; }),
+                Keyed.end());
+  Lines.clear();
+  for (const auto& K : Keyed) Lines.push_back(K.second);
+}
+
+std::wstring SchlichterExport(const TWideSongArray& Songs, const TExportOptionen& O) {
+  const TExportFormat F = ParseFormat(O.Format);
+  std::vector<std::wstring> Lines;
+  for (const Song& S : Songs) {
+    std::wstring Line;
+    for (const int32_t C : F.Codes)
+      Line += C == tcNummer      ? Nr
+              : C == tcTab       ? Tb
+              : C == tcDateiname ? Markiert(S[sfPath].substr(S[sfPath].find_last_of(L"\\:") + 1))
+              : C < tcDateiname  ? Markiert(S[C - 1])
+                                 : F.Stuecke[C - tcErstesStueck];
+    Lines.push_back(Line);
+  }
+  if (O.DoppelteWeg) SchlichtSortieren(Lines, true);
+  if (O.Ersetzen && !O.Suchen.empty())
+    for (std::wstring& L : Lines) L = Ersetzt(L, Markiert(O.Suchen), Markiert(O.ErsetzenDurch));
+  if (O.Sortieren) SchlichtSortieren(Lines, false);
+  if (O.LeereWeg) std::erase_if(Lines, [](const std::wstring& L) { return L.empty() || L == Nr; });
+  const bool Nummerieren = O.Format.find(NummerText) != std::wstring::npos;
+  std::wstring Out = O.Html ? L"<table>\r\n" : L"";
+  for (size_t I = 0; I < Lines.size(); ++I) {
+    std::wstring N = std::to_wstring(I + 1);
+    if (O.Nullen) N.insert(0, std::to_wstring(Lines.size()).size() - N.size(), L'0');
+    std::wstring L = Ersetzt(Lines[I], Nr, Nummerieren ? N : NummerText);
+    if (O.Html) {
+      L = Ersetzt(Ersetzt(Ersetzt(Ersetzt(L, L"&", L"&amp;"), L"<", L"&lt;"), L">", L"&gt;"), L"\"",
+                  L"&quot;");
+      Out += L"<tr><td>" + Ersetzt(L, Tb, L"</td><td>") + L"</td></tr>\r\n";
+    } else {
+      Out += Ersetzt(L, Tb, TabText) + L"\r\n";
+    }
+  }
+  return O.Html ? Out + L"</table>\r\n" : Out;
+}
+
+// The build copies four characters at a step, counts each line's length before writing it where the
+// lines before it end, and sorts by levels learned from the lines' characters: placeholders in fields,
+// whole or in part, at any place of those steps, must come out as a plain build gives them.
+TEST(TxtExportBuild, PlaceholdersInFieldsComeOutAsAPlainBuildGivesThem) {
+  const TWatchdog Watchdog(std::chrono::seconds(20));
+  const std::vector<std::wstring> Teile{L"%123%",  L"%tab%",  L"%12",  L"%tab",      L"%%tab%%",
+                                        L"%",      L"3%",     L"ab",   L"AB",        L"Xyz",
+                                        L"\u00C4", L"\uFDD1", L"123%", L"%tab%123%", L"%123%tab%"};
+  std::mt19937 Zufall(4711);
+  const auto Feld = [&] {
+    std::wstring F(Zufall() % 4, L'a');  // placeholders at each place of a four-character word
+    if (Zufall() % 3 == 0) return F + L"plain " + std::to_wstring(Zufall() % 50);
+    for (unsigned N = Zufall() % 4; N > 0; --N) F += Teile[Zufall() % Teile.size()];
+    return F;
+  };
+  TWideSongArray Songs(9000);  // more than one part of the build
+  for (Song& S : Songs) {
+    for (int F = 0; F < SongFieldCount; ++F) S[F] = Feld();
+    S[sfPath] = L"C:\\" + Feld() + L"\\" + Feld();
+  }
+  const std::vector<std::wstring> Formate{L"%123%%tab%%artist%%tab%%title%", L"%artist%",
+                                          L"%title%%album% - %filename%", L"%tab%%genre%%123%",
+                                          L"%artist%%tab%%path%"};
+  const std::vector<std::pair<std::wstring, std::wstring>> Ersetzungen{
+      {L"%tab%", L"|"}, {L"b%", L"%123%"}, {L"%123%", L"<%tab%>"}};
+  for (unsigned I = 0; I < 20; ++I) {
+    TExportOptionen O = Mit(Formate[I % Formate.size()]);
+    O.Html = I & 1;
+    O.Nullen = I & 2;
+    O.LeereWeg = I & 4;
+    O.Sortieren = I & 8;
+    O.DoppelteWeg = I % 3 == 0;
+    O.Ersetzen = I % 4 != 0;
+    std::tie(O.Suchen, O.ErsetzenDurch) = Ersetzungen[I % Ersetzungen.size()];
+    const std::wstring Got = ExportText(Songs, O), Want = SchlichterExport(Songs, O);
+    const size_t Ab = static_cast<size_t>(std::ranges::mismatch(Got, Want).in1 - Got.begin());
+    EXPECT_TRUE(Got == Want) << "round " << I << " differs at " << Ab << ": "
+                             << WideToAnsi(Got.substr(Ab > 40 ? Ab - 40 : 0, 80)) << " | expected "
+                             << WideToAnsi(Want.substr(Ab > 40 ? Ab - 40 : 0, 80));
+  }
 }
 
 TEST(TxtExportSave, PresetNamesAndAppendedExtensionsInBothLanguages) {
@@ -249,50 +358,32 @@ TEST(TxtExportSave, BytesAndByteOrderMarkInEveryEncoding) {
                                                                20)}};
   for (const auto& [CodePage, Expected] : Cases) {
     const std::wstring File = Dir.File(L"e" + std::to_wstring(CodePage) + L".txt");
-    ExportSpeichern(L"ab\r\n", File, CodePage, false);
+    ExportSpeichern(L"ab\r\n", File, CodePage);
     EXPECT_EQ(ReadBytes(File), Expected) << CodePage;
   }
   // A non-ANSI name, and Unicode text that reads back.
   const std::wstring Text = L"\u0391\u03B8\u03AE\u03BD\u03B1 \u6771\u4eac \U0001F3B5\r\n";
   const std::wstring File = Dir.File(L"\u041F\u0435\u0441\u043D\u0438.txt");
   for (const int CodePage : {cpUTF7, cpUTF8, cpUTF16LE, cpUTF16BE, cpUTF32LE, cpUTF32BE}) {
-    ExportSpeichern(Text, File, CodePage, false);
+    ExportSpeichern(Text, File, CodePage);
     std::wstring Read;
     WideLoadTextFile(File, Read);
     EXPECT_EQ(Read, Text) << CodePage;
   }
 }
 
-TEST(TxtExportSave, AnHtmlFileDeclaresTheCharacterSetOfItsEncoding) {
+TEST(TxtExportSave, AnHtmlExportIsWrittenAsItIsWithItsEncodingsMark) {
   TempDir Dir;
-  EXPECT_EQ(HtmlZeichensatz(cpAnsi), L"windows-1252");  // the tests run with code page 1252
-  EXPECT_EQ(HtmlZeichensatz(cpUTF7), L"utf-7");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF7NoSignature), L"utf-7");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF8), L"utf-8");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF16LE), L"utf-16le");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF16BE), L"utf-16be");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF32LE), L"utf-32le");
-  EXPECT_EQ(HtmlZeichensatz(cpUTF32BE), L"utf-32be");
-  EXPECT_EQ(HtmlZeichensatz(4711), L"");
-
   const std::wstring Table = L"<table>\r\n</table>\r\n";
-  ExportSpeichern(Table, Dir.File(L"a.htm"), cpUTF8, true);
-  const std::string Utf8 = "\xEF\xBB\xBF<meta charset=\"utf-8\">\r\n<table>\r\n</table>\r\n";
+  ExportSpeichern(Table, Dir.File(L"a.htm"), cpUTF8);
+  const std::string Utf8 = "\xEF\xBB\xBF<table>\r\n</table>\r\n";
   EXPECT_EQ(ReadBytes(Dir.File(L"a.htm")), Bytes(Utf8.begin(), Utf8.end()));
   std::wstring Read;
-  ExportSpeichern(Table, Dir.File(L"b.HTML"), cpUTF16BE, true);
+  ExportSpeichern(Table, Dir.File(L"b.HTML"), cpUTF16BE);
   WideLoadTextFile(Dir.File(L"b.HTML"), Read);
-  EXPECT_EQ(Read, L"<meta charset=\"utf-16be\">\r\n" + Table);
-  ExportSpeichern(Table, Dir.File(L"c.htm"), cpAnsi, true);
-  WideLoadTextFile(Dir.File(L"c.htm"), Read);
-  EXPECT_EQ(Read, L"<meta charset=\"windows-1252\">\r\n" + Table);
-  // Text into an HTML file, and a table into a text file, are written as they are.
-  ExportSpeichern(Table, Dir.File(L"d.htm"), cpUTF8, false);
-  ExportSpeichern(Table, Dir.File(L"e.htm.txt"), cpUTF8, true);
-  for (const wchar_t* Name : {L"d.htm", L"e.htm.txt"}) {
-    WideLoadTextFile(Dir.File(Name), Read);
-    EXPECT_EQ(Read, Table) << WideToAnsi(Name);
-  }
+  EXPECT_EQ(Read, Table);
+  ExportSpeichern(Table, Dir.File(L"c.htm"), cpAnsi);
+  EXPECT_EQ(ReadBytes(Dir.File(L"c.htm")), Bytes(Utf8.begin() + 3, Utf8.end()));
 }
 
 TEST(TxtExportSave, APictureNameWritesThePictureOfItsExtension) {
@@ -302,7 +393,7 @@ TEST(TxtExportSave, APictureNameWritesThePictureOfItsExtension) {
                                                                   {L"liste.GIF", "GIF8"},
                                                                   {L"liste.jpeg", "\xFF\xD8"}};
   for (const auto& [Name, Signature] : Cases) {
-    ExportSpeichern(L"x\r\n", Dir.File(Name), cpUTF8, false);
+    ExportSpeichern(L"x\r\n", Dir.File(Name), cpUTF8);
     const Bytes Written = ReadBytes(Dir.File(Name));
     ASSERT_GE(Written.size(), Signature.size()) << WideToAnsi(Name);
     EXPECT_EQ(std::string(Written.begin(), Written.begin() + Signature.size()), Signature)

@@ -59,7 +59,7 @@ void Measure(const char* Name, const TWideSongArray& Songs, const TExportOptione
   double Writer = 1e300, Export = 1e300;
   for (int Round = 0; Round < 5; ++Round) {
     Writer = std::min(Writer, Ms([&] { WideSaveTextFile(Text, Path, cpUTF8); }));
-    Export = std::min(Export, Ms([&] { ExportSpeichern(ExportText(Songs, O), Path, cpUTF8, O.Html); }));
+    Export = std::min(Export, Ms([&] { ExportSpeichern(ExportText(Songs, O), Path, cpUTF8); }));
   }
   std::printf("%-34s %9.1f ms   writer alone %7.1f ms   ratio %5.1f   %zu characters\n", Name, Export, Writer,
               Export / Writer, Text.size());
