@@ -454,6 +454,7 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
                                         bool& Allow) {
     OneInstanceNewInstance(Sender, ProcessId, Params, Allow);
   };
+  EinzelInstanz->TakeEarlyHandOvers();
 }
 
 void Tprog::ParameterHinzufuegen(const std::wstring& Param) {
@@ -495,6 +496,9 @@ void Tprog::FormShow(TObject* /*Sender*/) {
     }
     ListeAktualisieren();
   }
+  // Files handed over while this copy was starting come after its own.
+  ParameterGeladen = true;
+  if (!Uebergeben.empty()) PostMessageA(Handle(), WM_UEBERGEBEN, 0, 0);
   if (ClientHeight() + 50 > Screen->DesktopHeight() || ClientWidth() + 50 > Screen->DesktopWidth()) SetTag(0);
 }
 
@@ -555,6 +559,7 @@ void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/, TUC
 }
 
 void Tprog::UebergebeneHinzufuegen() {
+  if (!ParameterGeladen && !Parameter.empty()) return;
   for (const std::wstring& Name : std::exchange(Uebergeben, {})) {
     // No message box: another copy may be waiting for its reply meanwhile.
     try {

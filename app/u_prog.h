@@ -293,7 +293,8 @@ class Tprog : public TForm, public IDropSource {
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
   // The parameters of a later copy of the program; item 0 is its program path. They are added once the
-  // reply is on its way (WM_UEBERGEBEN); a parameter that fails then goes to the error log, which is shown.
+  // reply is on its way (WM_UEBERGEBEN) and the own parameters are in; a parameter that fails then goes
+  // to the error log, which is shown.
   void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& Allow);
 
   // Playback.
@@ -461,6 +462,8 @@ class Tprog : public TForm, public IDropSource {
   void UebergebeneHinzufuegen();
   // Names handed over by other copies, not yet added.
   std::vector<std::wstring> Uebergeben;
+  // The command line's own parameters are added (FormShow): handed-over names may follow.
+  bool ParameterGeladen = false;
   void AbgelegteDateiHinzufuegen(const std::wstring& Name);
   void AbgelegteHinzufuegen(const std::vector<std::wstring>& Names);
   // The resolved paths of the selected rows whose files exist, in row order.
