@@ -38,9 +38,11 @@ void TOneInstanceCheck::DoNewInstance(HWND /*Wnd*/, DWORD ProcessId, const std::
   ExtractQuotedParams(CmdLine, &Params);
   OnNewInstance(this, ProcessId, &Params, Allow);
   if (Allow) return;
-  // The player window, not the hidden splash that is the application's main form.
+  // The player window, not the hidden splash that is the application's main form; while a modal window
+  // keeps the player disabled, that one, or it would be hidden behind the window that waits for it.
   auto* Form = dynamic_cast<TWinControl*>(Owner());
-  if (Form && Form->HandleAllocated() && Form->Visible()) ForceForegroundWindow(Form->Handle());
+  if (Form && Form->HandleAllocated() && Form->Visible())
+    ForceForegroundWindow(RaiseFrontWindow(Form->Handle()));
 }
 
 void TOneInstanceCheck::TakeEarlyHandOvers() {

@@ -441,6 +441,30 @@ ATOM ControlAtom();
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
 
+// The time a modal window of the program is open (a message box, a file dialog): the thread's other
+// top-level windows take no input, so that none can be brought above it by a click or a command, and
+// none stays on top of it. Those it disabled are enabled again at its end, and the window active before is
+// active again.
+class TModalScope {
+ public:
+  TModalScope();
+  ~TModalScope();
+  TModalScope(const TModalScope&) = delete;
+  TModalScope& operator=(const TModalScope&) = delete;
+
+ private:
+  std::vector<HWND> FDisabled;
+  // The shown windows that stay on top: for the modal window's time they do not, or it would open
+  // behind them.
+  std::vector<HWND> FTopmost;
+  HWND FActive;
+};
+// The window to bring to the front for Wnd: Wnd, or while Wnd is disabled the enabled window the
+// program last activated (the modal window it waits for).
+HWND ModalFrontWindow(HWND Wnd);
+// Brings ModalFrontWindow(Wnd) above the other windows, with the windows that own it; returns it.
+HWND RaiseFrontWindow(HWND Wnd);
+
 // The work area of the monitor nearest to Rect.
 RECT WorkAreaNear(const RECT& Rect);
 // Rect moved, not resized, so that it lies within Area; one larger than Area keeps its left and top there.
