@@ -480,7 +480,7 @@ void Tprog::FormShow(TObject* /*Sender*/) {
       try {
         startfenster->EinzigeLaden();
       } catch (...) {  // an unreadable playlist must not keep the window from showing
-        Application->HandleException(std::current_exception());
+        StartFehler.push_back(std::current_exception());
       }
     } else if (StartPlaylisten->Count() > 1) {
       startfenster->Show();
@@ -492,10 +492,12 @@ void Tprog::FormShow(TObject* /*Sender*/) {
     try {
       ParameterHinzufuegen(Param);
     } catch (...) {
-      Application->HandleException(std::current_exception());
+      StartFehler.push_back(std::current_exception());
     }
     ListeAktualisieren();
   }
+  // A message box now would keep the window hidden until it is answered.
+  if (!StartFehler.empty()) PostMessageA(Handle(), WM_STARTFEHLER, 0, 0);
   // Files handed over while this copy was starting come after its own.
   ParameterGeladen = true;
   if (!Uebergeben.empty()) PostMessageA(Handle(), WM_UEBERGEBEN, 0, 0);
@@ -579,6 +581,10 @@ void Tprog::Dispatch(TMessage& Message) {
       return;
     case WM_UEBERGEBEN:
       UebergebeneHinzufuegen();
+      return;
+    case WM_STARTFEHLER:
+      for (const std::exception_ptr& Fehler : std::exchange(StartFehler, {}))
+        Application->HandleException(Fehler);
       return;
     case WM_APPCOMMAND:
       WMAppCommand(Message);
