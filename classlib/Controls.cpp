@@ -59,18 +59,21 @@ TWinControl* FindControl(HWND Wnd) {
   return Wnd ? static_cast<TWinControl*>(GetPropA(Wnd, AtomName(ControlAtom()))) : nullptr;
 }
 
-void ShowWindowException(std::exception_ptr Error) {
-  std::wstring Text = L"Unknown exception";
+std::wstring ExceptionText(std::exception_ptr Error) {
   try {
     std::rethrow_exception(Error);
   } catch (const Exception& E) {
-    Text = E.Message();
+    return E.Message();
   } catch (const std::exception& E) {
-    Text = AnsiToWide(E.what(), CP_UTF8);
+    return AnsiToWide(E.what(), CP_UTF8);
   } catch (...) {
   }
+  return L"Unknown exception";
+}
+
+void ShowWindowException(std::exception_ptr Error) {
   const TModalScope Modal;
-  MessageBoxW(nullptr, Text.c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  MessageBoxW(nullptr, ExceptionText(Error).c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 TModalScope::TModalScope() : FActive(GetActiveWindow()) {

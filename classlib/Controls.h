@@ -440,6 +440,8 @@ ATOM ControlAtom();
 // window procedure. The default shows the exception's message in a message box.
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
+// The message of an exception of the library or of the standard library; "Unknown exception" else.
+std::wstring ExceptionText(std::exception_ptr Error);
 
 // The time a modal window of the program is open (a message box, a file dialog): the thread's other
 // top-level windows take no input, so that none can be brought above it by a click or a command, and

@@ -881,7 +881,8 @@ int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Capti
 }
 
 void TApplication::ShowException(std::exception_ptr Error) {
-  ShowWindowException(Error);
+  // Owned by the program's windows: one of them brought to the front brings the message along.
+  MessageBox(ExceptionText(Error), L"Error", MB_OK | MB_ICONERROR);
 }
 
 void TApplication::DestroyForms() {
