@@ -148,7 +148,12 @@ bool TUCodeOpenDialog::ExecuteWide(HWND ParentWnd) {
     Name.copy(FBuffer.data(), std::min<size_t>(Name.size(), Size));
     Info.lpstrFile = FBuffer.data();
     Info.nMaxFile = Size;
-    if (ShowWideDialog(&Info)) break;
+    bool Chosen;
+    {
+      const TModalScope Modal;
+      Chosen = ShowWideDialog(&Info);
+    }
+    if (Chosen) break;
     // A choice of more names than the buffer holds: its first unit tells the size needed.
     if (CommDlgExtendedError() != FNERR_BUFFERTOOSMALL) return false;
     Size = std::max<DWORD>(FBuffer[0], Size * 2);

@@ -1,5 +1,8 @@
 #include "app/OneInstanceCheck.h"
 
+#include <utility>
+#include <vector>
+
 #include "Imports/UCodeSystem.h"
 #include "app/OneInstanceFunc.h"
 #include "classlib/Controls.h"
@@ -8,6 +11,9 @@
 TOneInstanceCheck* OneInstanceCheckInstance = nullptr;
 
 namespace {
+
+// Command lines handed over before the component existed, with their senders' process ids.
+std::vector<std::pair<DWORD, std::wstring>> EarlyHandOvers;
 
 // The module's start: from here on the utility window asks the component.
 struct TModuleInit {
@@ -32,17 +38,28 @@ void TOneInstanceCheck::DoNewInstance(HWND /*Wnd*/, DWORD ProcessId, const std::
   ExtractQuotedParams(CmdLine, &Params);
   OnNewInstance(this, ProcessId, &Params, Allow);
   if (Allow) return;
-  // The player window, not the hidden splash that is the application's main form.
+  // The player window, not the hidden splash that is the application's main form; while a modal window
+  // keeps the player disabled, that one, or it would be hidden behind the window that waits for it.
   auto* Form = dynamic_cast<TWinControl*>(Owner());
-  if (Form && Form->HandleAllocated() && Form->Visible()) ForceForegroundWindow(Form->Handle());
+  if (Form && Form->HandleAllocated() && Form->Visible())
+    ForceForegroundWindow(RaiseFrontWindow(Form->Handle()));
+}
+
+void TOneInstanceCheck::TakeEarlyHandOvers() {
+  for (const auto& [ProcessId, CmdLine] : std::exchange(EarlyHandOvers, {})) {
+    bool Allow = false;
+    DoNewInstance(nullptr, ProcessId, CmdLine, Allow);
+  }
 }
 
 void OneInstanceCallback(HWND Wnd, DWORD ProcessId, const std::wstring& CmdLine, bool& Allow) {
+  Allow = false;
+  // A copy started while this one is still starting must not become a second running copy: its files
+  // wait for the player window.
   if (!OneInstanceCheckInstance) {
-    Allow = true;
+    EarlyHandOvers.emplace_back(ProcessId, CmdLine);
     return;
   }
-  Allow = false;
   OneInstanceCheckInstance->DoNewInstance(Wnd, ProcessId, CmdLine, Allow);
 }
 

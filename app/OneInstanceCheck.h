@@ -25,12 +25,15 @@ class TOneInstanceCheck : public TComponent {
 
   // Nothing without OnNewInstance: Allow stays false and the later copy ends.
   void DoNewInstance(HWND Wnd, DWORD ProcessId, const std::wstring& CmdLine, bool& Allow);
+  // Runs OnNewInstance for the command lines handed over before any component existed, in the order
+  // they came, once.
+  void TakeEarlyHandOvers();
 };
 
 extern TOneInstanceCheck* OneInstanceCheckInstance;
 
-// The utility window's callback: without a component (the player window is not made yet) the later
-// copy starts; otherwise the component decides.
+// The utility window's callback: without a component (the player window is not made yet) the command
+// line is kept for the component and the later copy ends; otherwise the component decides.
 void OneInstanceCallback(HWND Wnd, DWORD ProcessId, const std::wstring& CmdLine, bool& Allow);
 // Adds the parameters of CmdLine to List, read by the rules of the program's own command line: quoted
 // and unquoted ones, item 0 the program.

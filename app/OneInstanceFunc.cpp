@@ -93,8 +93,41 @@ HWND CreateOneInstWindow() {
                          nullptr, Class.hInstance, nullptr);
 }
 
+namespace {
+
+// Holds the named start-up mutex of this program file, when it could be had, for its lifetime.
+class TStartLock {
+ public:
+  explicit TStartLock(const std::wstring& Name) : FMutex(CreateMutexW(nullptr, FALSE, Name.c_str())) {
+    if (!FMutex) return;
+    // An abandoned mutex is ours all the same; one held too long by a hung copy is passed by.
+    const DWORD Result = WaitForSingleObject(FMutex, StartLockTimeoutMs);
+    FOwned = Result == WAIT_OBJECT_0 || Result == WAIT_ABANDONED;
+  }
+  ~TStartLock() {
+    if (FOwned) ReleaseMutex(FMutex);
+    if (FMutex) CloseHandle(FMutex);
+  }
+  TStartLock(const TStartLock&) = delete;
+  TStartLock& operator=(const TStartLock&) = delete;
+
+ private:
+  HANDLE FMutex;
+  bool FOwned = false;
+};
+
+// The mutex of the copies of one program file: its name follows the utility window's class.
+std::wstring OneInstanceMutexName(const std::wstring& ClassName) {
+  return L"Local\\" + ClassName;
+}
+
+}  // namespace
+
 bool OneInstanceInitialization() {
   OneInstWndClassName = OneInstanceClassName(WideGetModuleFileName(nullptr));
+  // Copies started at the same moment would each find no window and each make one: looking and making
+  // are one step.
+  const TStartLock Lock(OneInstanceMutexName(OneInstWndClassName));
   if (SendCmdLineToFirstInstance()) return false;
   OneInstWnd = CreateOneInstWindow();
   return true;

@@ -15,6 +15,9 @@ constexpr LRESULT OneInstReplyHalt = 0xDA860081;
 constexpr DWORD MaxHandOverBytes = 64 * 1024;
 // How long a later copy waits for the running copy's reply before it starts on its own.
 constexpr UINT HandOverTimeoutMs = 10000;
+// How long a starting copy waits for the copies starting before it to look for a running copy, hand
+// over or make their windows: longer than one hand-over may take.
+constexpr DWORD StartLockTimeoutMs = 3 * HandOverTimeoutMs;
 
 // Called with the process id and command line of a later copy; Allow comes in false and, set true, lets
 // that copy run.
@@ -42,7 +45,8 @@ LRESULT CALLBACK OneInstWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam
 // The hidden utility window of this copy, of the class OneInstWndClassName; nullptr when it cannot be made.
 HWND CreateOneInstWindow();
 
-// Hands the command line over or makes this copy's utility window; false when this copy is to end.
+// Hands the command line over or makes this copy's utility window, one copy of the program file at a
+// time; false when this copy is to end.
 bool OneInstanceInitialization();
 void OneInstanceFinalization();
 

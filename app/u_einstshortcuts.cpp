@@ -111,9 +111,7 @@ void AssoziationenGeaendert() {
 
 // An information box under the application's title.
 void Hinweis(const std::wstring& Text) {
-  TForm* Active = Screen->ActiveForm();
-  MessageBoxW(Active ? Active->Handle() : Application->Handle(), Text.c_str(),
-              AnsiToWide(Application->Title()).c_str(), MB_OK | MB_ICONINFORMATION);
+  Application->MessageBox(Text, AnsiToWide(Application->Title()), MB_OK | MB_ICONINFORMATION);
 }
 
 void RegistriertMelden(TObject* Sender, TObject* EigenerKnopf, bool Erfolg) {

@@ -174,10 +174,8 @@ std::wstring Sprachtext(const wchar_t* De, const wchar_t* En) {
 }
 
 bool JaNeinFrage(const std::wstring& Frage) {
-  TForm* Aktiv = Screen->ActiveForm();
-  return MessageBoxW(Aktiv ? Aktiv->Handle() : Application->Handle(), Frage.c_str(),
-                     AnsiToWide(Application->Title()).c_str(),
-                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+  return Application->MessageBox(Frage, AnsiToWide(Application->Title()),
+                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 bool ErsetzenErlaubt(const std::wstring& Datei) {

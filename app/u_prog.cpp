@@ -474,6 +474,7 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
                                         bool& Allow) {
     OneInstanceNewInstance(Sender, ProcessId, Params, Allow);
   };
+  EinzelInstanz->TakeEarlyHandOvers();
 }
 
 void Tprog::ParameterHinzufuegen(const std::wstring& Param) {
@@ -499,7 +500,7 @@ void Tprog::FormShow(TObject* /*Sender*/) {
       try {
         startfenster->EinzigeLaden();
       } catch (...) {  // an unreadable playlist must not keep the window from showing
-        Application->HandleException(std::current_exception());
+        StartFehler.push_back(std::current_exception());
       }
     } else if (StartPlaylisten->Count() > 1) {
       startfenster->Show();
@@ -511,10 +512,15 @@ void Tprog::FormShow(TObject* /*Sender*/) {
     try {
       ParameterHinzufuegen(Param);
     } catch (...) {
-      Application->HandleException(std::current_exception());
+      StartFehler.push_back(std::current_exception());
     }
     ListeAktualisieren();
   }
+  // A message box now would keep the window hidden until it is answered.
+  if (!StartFehler.empty()) PostMessageA(Handle(), WM_STARTFEHLER, 0, 0);
+  // Files handed over while this copy was starting come after its own.
+  ParameterGeladen = true;
+  if (!Uebergeben.empty()) PostMessageA(Handle(), WM_UEBERGEBEN, 0, 0);
   if (ClientHeight() + 50 > Screen->DesktopHeight() || ClientWidth() + 50 > Screen->DesktopWidth()) SetTag(0);
 }
 
@@ -575,6 +581,7 @@ void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/, TUC
 }
 
 void Tprog::UebergebeneHinzufuegen() {
+  if (!ParameterGeladen && !Parameter.empty()) return;
   for (const std::wstring& Name : std::exchange(Uebergeben, {})) {
     // No message box: another copy may be waiting for its reply meanwhile.
     try {
@@ -594,6 +601,10 @@ void Tprog::Dispatch(TMessage& Message) {
       return;
     case WM_UEBERGEBEN:
       UebergebeneHinzufuegen();
+      return;
+    case WM_STARTFEHLER:
+      for (const std::exception_ptr& Fehler : std::exchange(StartFehler, {}))
+        Application->HandleException(Fehler);
       return;
     case WM_APPCOMMAND:
       WMAppCommand(Message);

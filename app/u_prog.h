@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -132,6 +133,9 @@ std::vector<std::wstring> KommandozeilenParameter();
 constexpr UINT WM_SONGENDE = WM_USER + 101;
 // Posted to the player window when another copy of the program handed it names.
 constexpr UINT WM_UEBERGEBEN = WM_USER + 102;
+// Posted by the player window's first showing when its command line met errors: they are shown once
+// the window is.
+constexpr UINT WM_STARTFEHLER = WM_USER + 103;
 // Starts no more songs after this many failures in a row.
 constexpr int32_t MaxFehlerInFolge = 15;
 
@@ -299,7 +303,8 @@ class Tprog : public TForm, public IDropSource {
   void FormClose(TObject* Sender, TCloseAction& Action);
   void FormDestroy(TObject* Sender);
   // The parameters of a later copy of the program; item 0 is its program path. They are added once the
-  // reply is on its way (WM_UEBERGEBEN); a parameter that fails then goes to the error log, which is shown.
+  // reply is on its way (WM_UEBERGEBEN) and the own parameters are in; a parameter that fails then goes
+  // to the error log, which is shown.
   void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& Allow);
 
   // Playback.
@@ -468,6 +473,11 @@ class Tprog : public TForm, public IDropSource {
   void UebergebeneHinzufuegen();
   // Names handed over by other copies, not yet added.
   std::vector<std::wstring> Uebergeben;
+  // The command line's own parameters are added (FormShow): handed-over names, which wait for them, may
+  // follow.
+  bool ParameterGeladen = false;
+  // What went wrong while FormShow loaded the playlists and parameters, for WM_STARTFEHLER.
+  std::vector<std::exception_ptr> StartFehler;
   void AbgelegteDateiHinzufuegen(const std::wstring& Name);
   void AbgelegteHinzufuegen(const std::vector<std::wstring>& Names);
   // The resolved paths of the selected rows whose files exist, in row order.

@@ -26,9 +26,22 @@ class TFensterGesperrt {
   TControl* FControl;
 };
 
+// A later copy of the program waits for the reply to its hand-over and starts on its own after a
+// time-out: between two songs its message is let in, some fifty times a second. Its handler only takes
+// the names; they are read after the songs being read now.
+void AnfragenDurchlassen() {
+  static ULONGLONG Zuletzt = 0;
+  const ULONGLONG Jetzt = GetTickCount64();
+  if (Jetzt - Zuletzt < 20) return;
+  Zuletzt = Jetzt;
+  MSG Msg;
+  PeekMessageW(&Msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
+
 // The song record of an audio file; its path relative to the program folder when asked and possible.
 // False when the file does not exist.
 bool SongLesen(Song& S, const std::wstring& Path, bool Relative) {
+  AnfragenDurchlassen();
   const bool Found = TagsLesen(S, Path);
   S[sfPath] = GespeicherterPfad(Path, Relative);
   return Found;

@@ -21,6 +21,20 @@ std::wstring OderFragezeichen(const std::wstring& S) {
   return S.empty() ? L"??" : S;
 }
 
+// The lines the error log gives a song that could not be played.
+std::vector<std::wstring> AbspielGruende(std::exception_ptr Fehler) {
+  try {
+    std::rethrow_exception(Fehler);
+  } catch (const std::exception& E) {
+    return {Deutsch() ? L"  Datei kann nicht abgespielt werden. Fehlercode: "
+                      : L"  File can not be played. Error Code: ",
+            L"  " + AnsiToWide(E.what(), CP_UTF8)};
+  } catch (...) {
+    return {Deutsch() ? L"  Datei kann nicht abgespielt werden. Unbekannter Fehler."
+                      : L"  File can not be played. Unknown Error."};
+  }
+}
+
 }  // namespace
 
 void Tprog::FehlerMelden(const std::wstring& StoredPath, const std::vector<std::wstring>& Gruende) {
@@ -70,13 +84,8 @@ void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
     LetztenSongMerken({status->Caption(), Resolved});
     StatusZeigtSong = true;
     return;
-  } catch (const std::exception& E) {
-    Gruende = {Deutsch() ? L"  Datei kann nicht abgespielt werden. Fehlercode: "
-                         : L"  File can not be played. Error Code: ",
-               L"  " + AnsiToWide(E.what(), CP_UTF8)};
   } catch (...) {
-    Gruende = {Deutsch() ? L"  Datei kann nicht abgespielt werden. Unbekannter Fehler."
-                         : L"  File can not be played. Unknown Error."};
+    Gruende = AbspielGruende(std::current_exception());
   }
   NachFehlerWeiter(StoredPath, Gruende);
 }
@@ -133,9 +142,14 @@ void Tprog::zurueckClick(TObject* /*Sender*/) {
     ShowDuration();
     Player->Play();
   } catch (...) {
+    // As for the next song: the error log tells, the song is passed over, and the one that played
+    // before goes on.
     FreePlayer();
-    WiedergabeAnzeigen();  // the buttons show what really plays: nothing
-    throw;
+    const std::wstring Pfad = LetzteSongs.back().Pfad;
+    LetzteSongs.pop_back();
+    LetzteSongsZeigen();
+    NachFehlerWeiter(Pfad, AbspielGruende(std::current_exception()));
+    return;
   }
   SongAnzeige();
   SpieltGerade = true;

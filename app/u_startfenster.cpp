@@ -107,18 +107,22 @@ void Tstartfenster::FormClose(TObject* /*Sender*/, TCloseAction& /*Action*/) {
 }
 
 void Tstartfenster::ZeilenLaden(const std::vector<TListItem*>& Rows) {
+  bool Fehler = false;
   for (TListItem* Zeile : Rows) {
     const std::wstring Pfad = SpaltenText(Zeile, 1);
     try {
       LoadPlaylist(Pfad);
+      continue;
     } catch (const Exception& E) {
       LadefehlerMelden(Pfad, E.Message());
     } catch (const std::exception& E) {
       LadefehlerMelden(Pfad, AnsiToWide(E.what(), CP_UTF8));
     }
+    Fehler = true;
   }
   prog->ListeAktualisieren();
   Close();
+  if (Fehler) fehler->Show();
 }
 
 void Tstartfenster::Button1Click(TObject* /*Sender*/) {

@@ -7,10 +7,12 @@
 #include <cstring>
 
 #include "Imports/UCodeSystem.h"
+#include "classlib/Controls.h"
 #include "classlib/Streams.h"
 #include "classlib/SysUtils.h"
 
 static void MessageBoxTagError(const std::wstring& Message) {
+  const TModalScope Modal;
   MessageBoxW(nullptr, Message.c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 

@@ -59,21 +59,69 @@ TWinControl* FindControl(HWND Wnd) {
   return Wnd ? static_cast<TWinControl*>(GetPropA(Wnd, AtomName(ControlAtom()))) : nullptr;
 }
 
-void ShowWindowException(std::exception_ptr Error) {
-  ShowCaptionedException(Error, L"Error");
-}
-
-void ShowCaptionedException(std::exception_ptr Error, const std::wstring& Caption) {
-  std::wstring Text = L"Unknown exception";
+std::wstring ExceptionText(std::exception_ptr Error) {
   try {
     std::rethrow_exception(Error);
   } catch (const Exception& E) {
-    Text = E.Message();
+    return E.Message();
   } catch (const std::exception& E) {
-    Text = AnsiToWide(E.what(), CP_UTF8);
+    return AnsiToWide(E.what(), CP_UTF8);
   } catch (...) {
   }
-  MessageBoxW(nullptr, Text.c_str(), Caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  return L"Unknown exception";
+}
+
+void ShowWindowException(std::exception_ptr Error) {
+  const TModalScope Modal;
+  MessageBoxW(nullptr, ExceptionText(Error).c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+TModalScope::TModalScope() : FActive(GetActiveWindow()) {
+  // Hidden ones too: a window shown while the modal one is open takes no input either.
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND Wnd, LPARAM Param) -> BOOL {
+        auto* Self = reinterpret_cast<TModalScope*>(Param);
+        if (IsWindowVisible(Wnd) && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
+          Self->FTopmost.push_back(Wnd);
+        if (IsWindowEnabled(Wnd)) {
+          EnableWindow(Wnd, FALSE);
+          Self->FDisabled.push_back(Wnd);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(this));
+  for (const HWND Wnd : FTopmost)
+    SetWindowPos(Wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+TModalScope::~TModalScope() {
+  for (const HWND Wnd : FDisabled)
+    if (IsWindow(Wnd)) EnableWindow(Wnd, TRUE);
+  for (const HWND Wnd : FTopmost)
+    if (IsWindow(Wnd)) SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Closing, the modal window handed the activation to a window that was still disabled.
+  if (FActive && IsWindow(FActive) && IsWindowVisible(FActive)) SetActiveWindow(FActive);
+}
+
+HWND ModalFrontWindow(HWND Wnd) {
+  if (IsWindowEnabled(Wnd)) return Wnd;
+  // The first of its owners; GA_ROOTOWNER follows only the owners of pop-up windows.
+  HWND Root = Wnd;
+  for (HWND Owner = GetWindow(Wnd, GW_OWNER); Owner; Owner = GetWindow(Owner, GW_OWNER)) Root = Owner;
+  const HWND Popup = GetLastActivePopup(Root);
+  return Popup && IsWindowVisible(Popup) && IsWindowEnabled(Popup) ? Popup : Wnd;
+}
+
+HWND RaiseFrontWindow(HWND Wnd) {
+  const HWND Front = ModalFrontWindow(Wnd);
+  // The platform keeps an owned window just above its owner: the owners go up first.
+  std::vector<HWND> Chain;
+  for (HWND Owned = Front; Owned && GetWindow(Owned, GW_OWNER); Owned = GetWindow(Owned, GW_OWNER))
+    Chain.push_back(Owned);
+  for (auto It = Chain.rbegin(); It != Chain.rend(); ++It)
+    SetWindowPos(*It, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return Front;
 }
 
 HCURSOR CursorHandle(TCursor Cursor) {

@@ -452,7 +452,32 @@ ATOM ControlAtom();
 // window procedure. The default shows the exception's message in a message box.
 extern std::function<void(std::exception_ptr Error)> HandleWindowException;
 void ShowWindowException(std::exception_ptr Error);
-void ShowCaptionedException(std::exception_ptr Error, const std::wstring& Caption);
+// The message of an exception of the library or of the standard library; "Unknown exception" else.
+std::wstring ExceptionText(std::exception_ptr Error);
+
+// The time a modal window of the program is open (a message box, a file dialog): the thread's other
+// top-level windows take no input, so that none can be brought above it by a click or a command, and
+// none stays on top of it. Those it disabled are enabled again at its end, and the window active before is
+// active again.
+class TModalScope {
+ public:
+  TModalScope();
+  ~TModalScope();
+  TModalScope(const TModalScope&) = delete;
+  TModalScope& operator=(const TModalScope&) = delete;
+
+ private:
+  std::vector<HWND> FDisabled;
+  // The shown windows that stay on top: for the modal window's time they do not, or it would open
+  // behind them.
+  std::vector<HWND> FTopmost;
+  HWND FActive;
+};
+// The window to bring to the front for Wnd: Wnd, or while Wnd is disabled the enabled window the
+// program last activated (the modal window it waits for).
+HWND ModalFrontWindow(HWND Wnd);
+// Brings ModalFrontWindow(Wnd) above the other windows, with the windows that own it; returns it.
+HWND RaiseFrontWindow(HWND Wnd);
 
 // The work area of the monitor nearest to Rect.
 RECT WorkAreaNear(const RECT& Rect);

@@ -64,7 +64,12 @@ bool TOpenDialog::DoExecute(TOpenFileNameFunc Func, HWND ParentWnd) {
   Info.lpfnHook = DialogHook;
   Info.lCustData = reinterpret_cast<LPARAM>(this);
   FFiles.Clear();
-  if (!Func(&Info)) return false;
+  bool Chosen;
+  {
+    const TModalScope Modal;
+    Chosen = Func(&Info);
+  }
+  if (!Chosen) return false;
   FilterIndex = static_cast<int>(Info.nFilterIndex);
   TakeResultFlags(Info.Flags);
   // Several files: the folder, then each name, separated by zeros (by blanks in the old-style dialog).
@@ -198,7 +203,12 @@ bool TFontDialog::Execute() {
   // Sideways faces ("@" names) would draw every text turned.
   Info.Flags = CF_SCREENFONTS | CF_EFFECTS | CF_INITTOLOGFONTSTRUCT | CF_NOVERTFONTS;
   Info.rgbColors = ColorToRGB(FFont->Color());
-  if (!ChooseFontA(&Info)) return false;
+  bool Chosen;
+  {
+    const TModalScope Modal;
+    Chosen = ChooseFontA(&Info);
+  }
+  if (!Chosen) return false;
   FFont->SetName(Log.lfFaceName);
   FFont->SetHeight(Log.lfHeight);
   FFont->SetStyle(StylesOf(Log));
@@ -214,14 +224,18 @@ bool TColorDialog::Execute() {
   Info.rgbResult = ColorToRGB(Color);
   Info.lpCustColors = FCustomColors;
   Info.Flags = CC_RGBINIT | CC_FULLOPEN;
-  if (!ChooseColorA(&Info)) return false;
+  bool Chosen;
+  {
+    const TModalScope Modal;
+    Chosen = ChooseColorA(&Info);
+  }
+  if (!Chosen) return false;
   Color = static_cast<TColor>(Info.rgbResult);
   return true;
 }
 
 void ShowMessage(const std::string& Message) {
-  TForm* Active = Screen->ActiveForm();
-  MessageBoxA(Active ? Active->Handle() : nullptr, Message.c_str(), Application->Title().c_str(), MB_OK);
+  Application->MessageBox(AnsiToWide(Message), AnsiToWide(Application->Title()), MB_OK);
 }
 
 void RegisterDialogs() {

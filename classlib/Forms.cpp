@@ -245,7 +245,10 @@ void TForm::SetVisible(bool Value) {
     HandleNeeded();
     if (!FPlaced) PlaceAtCentre();
     TControl::SetVisible(true);
-    ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOW);
+    // A form shown while a modal window is open leaves that one active.
+    ShowWindow(FHandle, FWindowState == wsMaximized ? SW_SHOWMAXIMIZED
+                        : IsWindowEnabled(FHandle)  ? SW_SHOW
+                                                    : SW_SHOWNA);
   } else {
     if (OnHide) OnHide(this);
     TControl::SetVisible(false);
@@ -276,8 +279,10 @@ void TForm::Show() {
 
 void TForm::BringToFront() {
   if (!FHandle) return;
-  SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(FHandle);
+  // A form that waits for a modal window keeps that one above it and active.
+  const bool Waits = !IsWindowEnabled(FHandle);
+  SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | (Waits ? SWP_NOACTIVATE : 0));
+  SetForegroundWindow(RaiseFrontWindow(FHandle));
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle Value) {
@@ -872,7 +877,15 @@ void TApplication::HandleException(std::exception_ptr Error) {
     ShowException(Error);
 }
 
-// The box is captioned by the window the user was working in, so it speaks the program's language.
+int TApplication::MessageBox(const std::wstring& Text, const std::wstring& Caption, UINT Flags) {
+  TForm* Active = Screen->ActiveForm();
+  const HWND Owner = Active && Active->HandleAllocated() ? Active->Handle() : Handle();
+  const TModalScope Modal;
+  return MessageBoxW(Owner, Text.c_str(), Caption.c_str(), Flags);
+}
+
+// Owned by the program's windows, so that one of them brought to the front brings the message along, and
+// captioned by the window the user was working in, so that it speaks the program's language.
 void TApplication::ShowException(std::exception_ptr Error) {
   TForm* Active = Screen->ActiveForm();
   std::wstring Caption;
@@ -881,7 +894,7 @@ void TApplication::ShowException(std::exception_ptr Error) {
     Caption.resize(static_cast<size_t>(
         GetWindowTextW(Active->Handle(), Caption.data(), static_cast<int>(Caption.size()))));
   }
-  ShowCaptionedException(Error, Caption.empty() ? L"Error" : Caption);
+  MessageBox(ExceptionText(Error), Caption.empty() ? L"Error" : Caption, MB_OK | MB_ICONERROR);
 }
 
 void TApplication::DestroyForms() {

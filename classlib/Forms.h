@@ -233,6 +233,9 @@ class TApplication : public TComponent {
   // OnException when set, else ShowException; an EAbort is silent.
   void HandleException(std::exception_ptr Error);
   void ShowException(std::exception_ptr Error);
+  // A message box owned by the active form (else by the owner window), modal for every window of the
+  // program; returns the button chosen.
+  int MessageBox(const std::wstring& Text, const std::wstring& Caption, UINT Flags);
   // Frees every form (each hears OnDestroy first) and the owner window; the object can start again.
   void DestroyForms();
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <memory>
+#include <set>
 #include <thread>
 
 #include "Imports/UCodeClasses.h"
@@ -220,13 +223,25 @@ TEST(OneInstanceHandOver, OnlyTheHaltReplyEndsTheSender) {
 }
 
 TEST(OneInstanceCheck, OneComponentDecidesOnceThePlayerWindowExists) {
-  bool Allow = false;
+  bool Allow = true;
   ASSERT_EQ(OneInstanceCheckInstance, nullptr);
-  OneInstanceCallback(nullptr, 1, L"v.exe a.mp3", Allow);
-  EXPECT_TRUE(Allow);  // started before the player window: the later copy runs as a second one
+  // Started before the player window: the later copy ends, and its files wait for the window.
+  OneInstanceCallback(nullptr, 7, L"v.exe early.mp3", Allow);
+  EXPECT_FALSE(Allow);
+  OneInstanceCallback(nullptr, 8, L"v.exe \"second early.mp3\"", Allow);
+  EXPECT_FALSE(Allow);
   {
     TOneInstanceCheck Check(nullptr);
     EXPECT_EQ(OneInstanceCheckInstance, &Check);
+    std::vector<std::pair<DWORD, std::vector<std::wstring>>> Early;
+    Check.OnNewInstance = [&](TObject*, DWORD ProcessId, TUCodeStringList* Params, bool&) {
+      Early.emplace_back(ProcessId, Items(*Params));
+    };
+    Check.TakeEarlyHandOvers();
+    Check.TakeEarlyHandOvers();  // once only
+    EXPECT_EQ(Early, (std::vector<std::pair<DWORD, std::vector<std::wstring>>>{
+                         {7, {L"v.exe", L"early.mp3"}}, {8, {L"v.exe", L"second early.mp3"}}}));
+    Check.OnNewInstance = nullptr;
     try {
       TOneInstanceCheck Second(nullptr);
       ADD_FAILURE() << "a second component was made";
@@ -398,6 +413,79 @@ TEST(OneInstancePrograms, NamesCountFromTheFolderTheCopyWasStartedIn) {
   EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == 3; }));
   EXPECT_EQ(First.Playlist(),
             (std::vector<std::wstring>{Song(L"a.mp3"), Song(L"sub\\b.ogg"), Song(L"Band - Song.mp3")}));
+}
+
+TEST(OneInstancePrograms, ACopyBusyWithAHandOverAnswersTheNextStartAtOnce) {
+  TempDir Dir;
+  const std::wstring Program = OwnProgram(Dir);
+  ASSERT_FALSE(Program.empty());
+  const std::wstring Quoted = L"\"" + Program + L"\"";
+  // As many songs as one hand-over holds, named relative to the folder the copy starts in: adding them
+  // one by one takes the running copy seconds.
+  std::wstring CmdLine = Quoted;
+  std::vector<std::wstring> Songs;
+  for (size_t Units = Quoted.size();;) {
+    const std::wstring Name = std::to_wstring(Songs.size()) + L".mp3";
+    Units += Dir.Path().size() + Name.size() + 4;  // its whole quoted path and the blank before it
+    if (Units > MaxHandOverBytes / sizeof(wchar_t)) break;
+    CmdLine += L" " + Name;
+    Songs.push_back(Dir.File(Name));
+    ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Songs.back().c_str(), FALSE));
+  }
+  const std::wstring Last = Dir.File(L"last.mp3");
+  ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Last.c_str(), FALSE));
+
+  const TCopy First(Program, Quoted, Dir.Path());
+  ASSERT_TRUE(Shown(First));
+  {
+    const TCopy Second(Program, CmdLine, Dir.Path());
+    EXPECT_TRUE(Second.Ended());
+  }
+  {
+    const TCopy Third(Program, Quoted + L" \"" + Last + L"\"", Dir.Path());
+    EXPECT_TRUE(Third.Ended());
+  }
+  EXPECT_LT(First.Playlist().size(), Songs.size());  // answered while the songs are still being added
+  Songs.push_back(Last);
+  EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == Songs.size(); }));
+  EXPECT_EQ(First.Playlist(), Songs);
+}
+
+TEST(OneInstancePrograms, CopiesStartedAtOnceAgreeOnOneWindow) {
+  TempDir Dir;
+  const std::wstring Program = OwnProgram(Dir);
+  ASSERT_FALSE(Program.empty());
+  std::vector<std::wstring> Files;
+  std::vector<std::unique_ptr<TCopy>> Copies;
+  for (int I = 0; I < 5; ++I) {
+    Files.push_back(Dir.File(std::to_wstring(I) + L".mp3"));
+    ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Files.back().c_str(), FALSE));
+  }
+  for (const std::wstring& File : Files)
+    Copies.push_back(std::make_unique<TCopy>(Program, L"\"" + Program + L"\" \"" + File + L"\"", Dir.Path(),
+                                             CREATE_SUSPENDED));
+  for (const auto& Copy : Copies) Copy->Resume();
+  // The others end; the one left shows the window with every file once, its own first.
+  const auto Left = [&] {
+    return std::count_if(Copies.begin(), Copies.end(), [](const auto& Copy) { return Copy->Running(); });
+  };
+  ASSERT_TRUE(WaitUntil([&] { return Left() == 1; })) << Left() << " copies run";
+  size_t Own = Copies.size();
+  for (size_t I = 0; I < Copies.size(); ++I) {
+    ASSERT_TRUE(Copies[I]->Started);
+    if (Copies[I]->Running())
+      Own = I;
+    else
+      EXPECT_TRUE(Copies[I]->Ended());
+  }
+  ASSERT_LT(Own, Copies.size());
+  const TCopy& Running = *Copies[Own];
+  ASSERT_TRUE(Shown(Running));
+  ASSERT_TRUE(WaitUntil([&] { return Running.Playlist().size() == Files.size(); }));
+  const std::vector<std::wstring> Paths = Running.Playlist();
+  EXPECT_EQ(std::set<std::wstring>(Paths.begin(), Paths.end()),
+            std::set<std::wstring>(Files.begin(), Files.end()));
+  EXPECT_EQ(Paths[0], Files[Own]);
 }
 
 TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {

@@ -34,12 +34,14 @@ inline BOOL CALLBACK MatchDropTarget(HWND Wnd, LPARAM Param) {
 // A started copy of the program, ended with the test.
 class TCopy {
  public:
-  TCopy(const std::wstring& Program, std::wstring CmdLine, const std::wstring& Folder) {
+  // Flags CREATE_SUSPENDED: it waits for Resume.
+  TCopy(const std::wstring& Program, std::wstring CmdLine, const std::wstring& Folder, DWORD Flags = 0) {
     STARTUPINFOW Startup{};
     Startup.cb = sizeof Startup;
-    Started = CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    Started = CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, Flags, nullptr,
                              Folder.c_str(), &Startup, &FInfo) != FALSE;
   }
+  void Resume() const { ResumeThread(FInfo.hThread); }
   ~TCopy() {
     if (!Started) return;
     if (WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT) {

@@ -271,6 +271,24 @@ TEST_F(ProgPlay, AnUnplayableFileIsLoggedAndSkipped) {
   EXPECT_EQ(prog->BtPlay->Caption(), L">");
 }
 
+TEST_F(ProgPlay, AStepBackToAnUnplayableFileIsLoggedAndPassedOver) {
+  const std::wstring Bad = CopyFixture(L"songs\\notes.txt", L"bad.mp3");
+  const std::wstring Good = CopyFixture(L"short\\s1.mp3", L"good.mp3");
+  SetSongs({Good});
+  LetzteSongs.push_back({L"Bad", Bad});
+  prog->DateiAbspielen(Good);
+  prog->zurueckClick(prog);  // the current song again
+  ASSERT_EQ(Playing(), Good);
+  EXPECT_NO_THROW(prog->zurueckClick(prog));
+  const std::vector<std::string> Lines = Log();
+  ASSERT_GE(Lines.size(), 4u);
+  EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Bad) + "\"");
+  EXPECT_EQ(Lines[1], "  Datei kann nicht abgespielt werden. Fehlercode: ");
+  EXPECT_EQ(Playing(), Good);  // the song that played before goes on
+  ASSERT_EQ(LetzteSongs.size(), 1u);
+  EXPECT_EQ(LetzteSongs[0].Pfad, Good);
+}
+
 TEST_F(ProgPlay, AGraphErrorAtTheEndGoesToTheLogAndOn) {
   AddShortSongs();
   prog->WiederholenClick(prog->Wiederholen);  // no normal end meanwhile

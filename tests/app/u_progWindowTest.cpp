@@ -45,8 +45,17 @@ TEST_F(ProgWindow, CommandLineTakesPlaylistFileFolderAndSkipsAMissingPath) {
 
 TEST_F(ProgWindow, AnUnreadablePlaylistIsShownAndTheLaterParametersStillLoad) {
   prog->Parameter = {Dir.File(L"gone.vlm"), Fixture(L"songs\\a.mp3")};
+  // The message comes once the window shows: it is not left waiting behind a hidden one.
+  bool WindowShown = false;
+  const auto Record = Application->OnException;
+  Application->OnException = [&](TObject* Sender, std::exception_ptr Error) {
+    WindowShown = IsWindowVisible(prog->Handle());
+    Record(Sender, Error);
+  };
   prog->Show();
+  EXPECT_TRUE(PumpMessagesUntil([&] { return !Shown.empty(); }, 5000));
   EXPECT_EQ(Shown.size(), 1u);
+  EXPECT_TRUE(WindowShown);
   EXPECT_EQ(Paths(), std::vector<std::wstring>{Fixture(L"songs\\a.mp3")});
 }
 
@@ -66,6 +75,7 @@ TEST_F(ProgWindow, AnUnreadableOnlyPlaylistBesideTheProgramIsShownAndTheWindowSt
   ASSERT_NE(Locked, INVALID_HANDLE_VALUE);
   prog->Show();
   CloseHandle(Locked);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return !Shown.empty(); }, 5000));
   EXPECT_EQ(Shown.size(), 1u);
   EXPECT_TRUE(prog->Visible());
   EXPECT_TRUE(AlleSongs.empty());

@@ -147,6 +147,7 @@ TEST_F(Chooser, APlaylistThatFailsIsLoggedAndTheOthersStillLoad) {
   EXPECT_NE(Lines[2].find("mittel.vlm"), std::string::npos);
   EXPECT_TRUE(Shown.empty());
   EXPECT_FALSE(startfenster->Visible());
+  EXPECT_TRUE(fehler->Visible());  // the log tells the user, who chose the playlist
 }
 
 TEST_F(Chooser, SizesSortAsNumbersAndTheNameColumnStartsDescending) {

@@ -44,6 +44,56 @@ TEST(DialogsShowMessage, ShowsTheTextUnderTheApplicationsTitle) {
   EXPECT_EQ(SeenText, "Hello \xe4");
 }
 
+// True when Upper lies above Lower among the top-level windows.
+bool Above(HWND Upper, HWND Lower) {
+  for (HWND Wnd = GetTopWindow(nullptr); Wnd; Wnd = GetWindow(Wnd, GW_HWNDNEXT)) {
+    if (Wnd == Upper) return true;
+    if (Wnd == Lower) return false;
+  }
+  return false;
+}
+
+TForm* NewAppForm(const std::string& Name) {
+  auto* Form = new TForm(Application);
+  Form->SetName(Name);
+  Form->SetBounds(0, 0, 200, 100);
+  return Form;
+}
+
+TEST(DialogsModal, AQuestionTakesTheOtherWindowsInputAndStaysAboveThem) {
+  TForm* Asking = NewAppForm("Asking");
+  TForm* Other = NewAppForm("Other");
+  TForm* Hidden = NewAppForm("Hidden");
+  TForm* Off = NewAppForm("Off");
+  Other->SetFormStyle(fsStayOnTop);  // as the error log stays on top
+  Other->Show();
+  Off->Show();
+  Asking->Show();
+  Hidden->HandleNeeded();
+  EnableWindow(Off->Handle(), FALSE);
+  bool Seen = false;
+  AnswerNextDialog("", [&](HWND Box) {
+    Seen = true;
+    for (TForm* Form : {Asking, Other, Hidden}) EXPECT_FALSE(IsWindowEnabled(Form->Handle())) << Form->Name();
+    EXPECT_TRUE(IsWindowEnabled(Box));
+    // A command or another copy of the program bringing a waiting window to the front: the question
+    // stays above it.
+    Other->BringToFront();
+    EXPECT_TRUE(Above(Box, Other->Handle()));
+    Hidden->Show();
+    EXPECT_FALSE(IsWindowEnabled(Hidden->Handle()));
+    EXPECT_TRUE(Above(Box, Hidden->Handle()));
+    EXPECT_EQ(ModalFrontWindow(Asking->Handle()), Box);
+  });
+  Application->MessageBox(L"Replace?", L"Velmaro Test", MB_OK);
+  EXPECT_TRUE(Seen);
+  for (TForm* Form : {Asking, Other, Hidden}) EXPECT_TRUE(IsWindowEnabled(Form->Handle())) << Form->Name();
+  EXPECT_FALSE(IsWindowEnabled(Off->Handle()));  // disabled before, by its own reason
+  EXPECT_EQ(ModalFrontWindow(Asking->Handle()), Asking->Handle());
+  EXPECT_TRUE(GetWindowLongW(Other->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);  // on top again
+  Application->DestroyForms();
+}
+
 TEST(DialogsOpenDialog, SeveralChosenFilesAreListedWithTheirFolder) {
   TempDir Dir;
   for (const wchar_t* Name : {L"one.txt", L"two.txt"}) WriteBytes(Dir.File(Name), B("x", 1));
