@@ -651,9 +651,11 @@ std::wstring MitZeilenEnde(const std::wstring& Text) {
 constexpr unsigned kPause = 300;
 // A text up to this length goes into the memo at once; the memo takes it within a few milliseconds.
 constexpr size_t kAufEinmal = 16384;
-// The time a piece may take, in milliseconds: input waits no longer than that. Each piece costs the memo
-// some milliseconds besides its characters, so pieces are made as long as this allows.
-constexpr double kStueckZeit = 30;
+// The time a piece may take, in milliseconds: input waits no longer than that. Under Wine the memo takes
+// some 20 ms for any piece however short, besides its characters, so pieces are made as long as this
+// allows.
+constexpr double kStueckZeit = 50;
+constexpr double kFesteZeit = 20;
 
 double Millisekunden(LARGE_INTEGER Von, LARGE_INTEGER Bis) {
   LARGE_INTEGER Frequenz;
@@ -837,10 +839,12 @@ void Ttxtexport::StueckFuellen(TObject* /*Sender*/) {
   SendMessageW(Memo, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Stueck.c_str()));
   QueryPerformanceCounter(&Bis);
   FGefuellt = Ende;
-  // The memo takes longer the more it holds: the next piece is sized by the time this one took.
-  const double Zeit = std::max(Millisekunden(Von, Bis), 0.1);
-  FStueck = std::clamp(static_cast<size_t>(static_cast<double>(Stueck.size()) * kStueckZeit / Zeit * 0.8),
-                       size_t{1024}, size_t{1} << 20);
+  // The memo takes longer the more it holds: the next piece is sized by the time this one's characters
+  // took, and at most twice as long, as a quick piece tells little.
+  const double Zeichenzeit = std::max(Millisekunden(Von, Bis) - kFesteZeit, 1.0);
+  FStueck = std::clamp(
+      static_cast<size_t>(static_cast<double>(Stueck.size()) * (kStueckZeit - kFesteZeit) / Zeichenzeit),
+      size_t{8192}, std::max(Stueck.size() * 2, size_t{8192}));
   if (FGefuellt < FZiel.size()) return;
   FStueckweise->SetEnabled(false);
   FuellenBeenden();
