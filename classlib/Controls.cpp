@@ -76,21 +76,20 @@ void ShowWindowException(std::exception_ptr Error) {
   MessageBoxW(nullptr, ExceptionText(Error).c_str(), L"Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+BOOL CALLBACK TModalScope::Collect(HWND Wnd, LPARAM Param) {
+  auto* Self = reinterpret_cast<TModalScope*>(Param);
+  if (IsWindowVisible(Wnd) && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
+    Self->FTopmost.push_back(Wnd);
+  if (IsWindowEnabled(Wnd)) {
+    EnableWindow(Wnd, FALSE);
+    Self->FDisabled.push_back(Wnd);
+  }
+  return TRUE;
+}
+
 TModalScope::TModalScope() : FActive(GetActiveWindow()) {
   // Hidden ones too: a window shown while the modal one is open takes no input either.
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND Wnd, LPARAM Param) -> BOOL {
-        auto* Self = reinterpret_cast<TModalScope*>(Param);
-        if (IsWindowVisible(Wnd) && (GetWindowLongW(Wnd, GWL_EXSTYLE) & WS_EX_TOPMOST))
-          Self->FTopmost.push_back(Wnd);
-        if (IsWindowEnabled(Wnd)) {
-          EnableWindow(Wnd, FALSE);
-          Self->FDisabled.push_back(Wnd);
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(this));
+  EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
   for (const HWND Wnd : FTopmost)
     SetWindowPos(Wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -467,6 +467,8 @@ class TModalScope {
   TModalScope& operator=(const TModalScope&) = delete;
 
  private:
+  // Disables one window of the thread and notes it.
+  static BOOL CALLBACK Collect(HWND Wnd, LPARAM Param);
   std::vector<HWND> FDisabled;
   // The shown windows that stay on top: for the modal window's time they do not, or it would open
   // behind them.
