@@ -11,21 +11,34 @@ TNewInstanceCallback NewInstanceCallback = nullptr;
 std::wstring OneInstWndClassName;
 HWND OneInstWnd = nullptr;
 
+namespace {
+
+// 16 hexadecimal digits of FNV-1a over the upper-cased units: paths compare without regard to case.
+std::wstring PathHash(const std::wstring& Path) {
+  uint64_t Hash = 14695981039346656037ull;
+  for (const wchar_t C : WideUpperCase(Path)) {
+    Hash = (Hash ^ (static_cast<uint16_t>(C) & 0xFF)) * 1099511628211ull;
+    Hash = (Hash ^ (static_cast<uint16_t>(C) >> 8)) * 1099511628211ull;
+  }
+  wchar_t Hex[17];
+  swprintf(Hex, 17, L"%016llX", static_cast<unsigned long long>(Hash));
+  return Hex;
+}
+
+}  // namespace
+
 std::wstring OneInstanceClassName(const std::wstring& ProgramPath) {
   // The path itself, wide so that folders named in different scripts stay apart; a class name is an
   // atom of at most 255 characters, so a longer path is named by a hash of it.
   constexpr size_t MaxClassName = 255;
   const std::wstring Prefix = L"OneInstUtilWnd:";
   if (Prefix.size() + ProgramPath.size() <= MaxClassName) return Prefix + ProgramPath;
-  // FNV-1a over the upper-cased units: class names compare without regard to case, and so do paths.
-  uint64_t Hash = 14695981039346656037ull;
-  for (const wchar_t C : WideUpperCase(ProgramPath)) {
-    Hash = (Hash ^ (static_cast<uint16_t>(C) & 0xFF)) * 1099511628211ull;
-    Hash = (Hash ^ (static_cast<uint16_t>(C) >> 8)) * 1099511628211ull;
-  }
-  wchar_t Hex[17];
-  swprintf(Hex, 17, L"%016llX", static_cast<unsigned long long>(Hash));
-  return Prefix + Hex;
+  return Prefix + PathHash(ProgramPath);
+}
+
+std::wstring OneInstanceMutexName(const std::wstring& ProgramPath) {
+  // A mutex's name holds no "\" after its namespace and compares with regard to case: the path's hash.
+  return L"Local\\OneInstUtilWnd:" + PathHash(ProgramPath);
 }
 
 size_t PWideCharLen(const wchar_t* Text) {
@@ -116,18 +129,14 @@ class TStartLock {
   bool FOwned = false;
 };
 
-// The mutex of the copies of one program file: its name follows the utility window's class.
-std::wstring OneInstanceMutexName(const std::wstring& ClassName) {
-  return L"Local\\" + ClassName;
-}
-
 }  // namespace
 
 bool OneInstanceInitialization() {
-  OneInstWndClassName = OneInstanceClassName(WideGetModuleFileName(nullptr));
+  const std::wstring ProgramPath = WideGetModuleFileName(nullptr);
+  OneInstWndClassName = OneInstanceClassName(ProgramPath);
   // Copies started at the same moment would each find no window and each make one: looking and making
   // are one step.
-  const TStartLock Lock(OneInstanceMutexName(OneInstWndClassName));
+  const TStartLock Lock(OneInstanceMutexName(ProgramPath));
   if (SendCmdLineToFirstInstance()) return false;
   OneInstWnd = CreateOneInstWindow();
   return true;

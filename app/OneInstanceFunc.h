@@ -28,6 +28,9 @@ extern TNewInstanceCallback NewInstanceCallback;
 // "OneInstUtilWnd:" and a hash of the program path without regard to case, so that every path, however
 // long or in whatever script, gives a valid class name and only copies of one program file meet.
 std::wstring OneInstanceClassName(const std::wstring& ProgramPath);
+// The name of the mutex that copies of ProgramPath hold while they look for a running copy and make
+// their window.
+std::wstring OneInstanceMutexName(const std::wstring& ProgramPath);
 extern std::wstring OneInstWndClassName;
 extern HWND OneInstWnd;
 

@@ -101,7 +101,7 @@ TEST(UCodeSystemUTF8, EncodesAndDecodes) {
     UTF8ToWide(C.Coded, Reused);
     EXPECT_EQ(Reused, C.Wide) << C.Coded;
   }
-  EXPECT_EQ(UTF8ToWideString("\xED\xA0\xBD\xED\xB8\x80"), L"\xD83D\xDE00");  // a pair as older files wrote it
+  EXPECT_EQ(UTF8ToWideString("\xED\xA0\xBD\xED\xB8\x80"), L"\xD83D\xDE00");  // a pair coded half by half
 }
 
 TEST(UCodeSystemUTF8, BrokenSequencesBecomeReplacementCharacters) {

@@ -63,6 +63,13 @@ TEST(OneInstanceWindow, TheClassNameNamesThePathOrAHashOfATooLongOne) {
   EXPECT_NE(Name, OneInstanceClassName(Long + L"x"));
   EXPECT_EQ(OneInstanceClassName(std::wstring(240, L'x')).size(), 255u);
   EXPECT_EQ(OneInstanceClassName(std::wstring(241, L'x')).size(), 31u);
+  // A mutex by that name can be made: no "\" past its namespace, and one for each path whatever its case.
+  const std::wstring Mutex = OneInstanceMutexName(L"C:\\Program Files\\Velmaro\\velmaro.exe");
+  EXPECT_EQ(Mutex, OneInstanceMutexName(L"c:\\program files\\velmaro\\VELMARO.EXE"));
+  EXPECT_EQ(Mutex.find(L'\\', 6), std::wstring::npos);
+  const HANDLE Handle = CreateMutexW(nullptr, FALSE, Mutex.c_str());
+  EXPECT_NE(Handle, nullptr);
+  if (Handle) CloseHandle(Handle);
 }
 
 // What the utility window handed to its callback.
