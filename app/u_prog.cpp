@@ -440,6 +440,8 @@ void Tprog::FormCreate(TObject* /*Sender*/) {
   DragAcceptFiles(lv->Handle(), TRUE);
   pa_suche->Hide();
   pa_suchopt->Hide();
+  auto* Leerlauf = new TApplicationEvents(this);
+  Leerlauf->OnIdle = [this](TObject* Sender, bool& Done) { SuchTexteVorbereiten(Sender, Done); };
   AlleSongs.clear();
   SuchErgebnis.clear();
   IstGefiltert = false;

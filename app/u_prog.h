@@ -372,6 +372,9 @@ class Tprog : public TForm, public IDropSource {
 
   // The search.
   void SuchenClick(TObject* Sender);
+  // While the search field shows, the search texts for its switches are made at the first idle moment
+  // after the songs or the switches change, so that the next search finds them ready.
+  void SuchTexteVorbereiten(TObject* Sender, bool& Done);
   void suchwortKeyPress(TObject* Sender, char& Key);
   void msucheClick(TObject* Sender);
   void suchoptpanelClick(TObject* Sender);
@@ -520,6 +523,8 @@ class Tprog : public TForm, public IDropSource {
   int32_t MausY = 0;
   // Building the search texts costs more than a search: keep them until the songs or the switches change.
   std::unique_ptr<TSuchTexte> SuchTexte;
+  // The kept search texts, made anew when they do not fit the songs and the switches O.
+  const TSuchTexte& SuchTexteFuer(const TSuchOptionen& O);
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;
   bool PositionWirdGesetzt = false;

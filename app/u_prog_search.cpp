@@ -311,7 +311,7 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
     return;
   }
   const TSuchOptionen O = SuchOptionen();
-  if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
+  const TSuchTexte& Texte = SuchTexteFuer(O);
   ULONGLONG Gezeichnet = GetTickCount64();
   const auto Zeichnen = [&Gezeichnet] {
     if (GetTickCount64() - Gezeichnet < kZeichenAbstand) return;
@@ -319,7 +319,7 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
     FensterZeichnen();
   };
   // The list paints from the last result while the search runs, so it is replaced only afterwards.
-  const std::vector<size_t> Treffer = SongsFinden(*SuchTexte, Text, O, Zeichnen);
+  const std::vector<size_t> Treffer = SongsFinden(Texte, Text, O, Zeichnen);
   // The songs of the last result are copied over, so that their strings' room serves again: the same
   // search after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up
   // its play time while its songs are at hand.
@@ -352,6 +352,15 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
                      (Deutsch() ? L" Dateien gefunden " : L" Files Found ") +
                      AnsiToWide(SuchErgebnis.empty() ? std::string() : PlayTimeText(Spielzeit)));
+}
+
+const TSuchTexte& Tprog::SuchTexteFuer(const TSuchOptionen& O) {
+  if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
+  return *SuchTexte;
+}
+
+void Tprog::SuchTexteVorbereiten(TObject* /*Sender*/, bool& /*Done*/) {
+  if (pa_suche->Visible()) SuchTexteFuer(SuchOptionen());
 }
 
 void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {

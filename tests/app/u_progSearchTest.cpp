@@ -353,6 +353,44 @@ TEST_F(ProgSearch, KeptHaystacksFollowEveryChangeOfSongsAndSwitches) {
   EXPECT_EQ(Kuenstler(), TNamen{L"a"});
 }
 
+// The program's next idle moment, with its idle work done.
+void Leerlauf() {
+  Application->ProcessMessages();
+  bool Erreicht = false;
+  Application->OnIdle = [&Erreicht](TObject*, bool& Done) {
+    Erreicht = true;
+    Done = false;  // no wait for a message
+  };
+  for (int I = 0; I < 100 && !Erreicht; ++I) Application->HandleMessage();
+  Application->OnIdle = nullptr;
+  ASSERT_TRUE(Erreicht);
+}
+
+// With the search field shown the search texts are made at an idle moment, before the search: a search
+// after a later change of the songs or the switches must not find them as they were.
+TEST_F(ProgSearch, SearchTextsMadeWhileIdleFollowLaterChanges) {
+  using TNamen = std::vector<std::wstring>;
+  prog->msucheClick(prog);
+  ASSERT_TRUE(prog->pa_suche->Visible());
+  Leerlauf();
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"xyz band"}));
+  prog->AlleClick(prog);
+  Leerlauf();
+  AlleSongs[1][sfTitle] = L"Abba Medley";  // as many songs as before
+  prog->ListeAktualisieren();
+  Leerlauf();
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));
+  Klick(prog->s_titel);  // without the title column only artist and album are searched
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), TNamen{L"ABBA"});
+  Leerlauf();
+  Klick(prog->s_titel);
+  Suche("abba");
+  EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));
+}
+
 TEST_F(ProgSearch, TheSwitchesOfBothWindowsMirrorEachOtherAndTheStandardResetsAll) {
   EXPECT_EQ(Schalter(), std::make_pair(StandardSchalter, StandardSchalter));
   const auto Paar = Paare();
