@@ -5,6 +5,7 @@
 #include "classlib/Buttons.h"
 #include "classlib/ComCtrls.h"
 #include "classlib/StdCtrls.h"
+#include "tests/support/Idle.h"
 
 namespace {
 
@@ -73,17 +74,6 @@ class TCountingBitBtn : public TBitBtn {
   int Repaints = 0;
 };
 
-// Runs the application's loop until it has been idle once; it never waits for a message.
-void RunUntilIdle() {
-  bool Idle = false;
-  Application->OnIdle = [&](TObject*, bool& Done) {
-    Idle = true;
-    Done = false;
-  };
-  for (int I = 0; I < 10000 && !Idle; ++I) Application->HandleMessage();
-  Application->OnIdle = nullptr;
-  ASSERT_TRUE(Idle);
-}
 
 // A form with a button on it and one on each of two pages; the second page is not shown.
 struct TPagedForm {
@@ -114,17 +104,17 @@ TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShown
   auto Fix = std::make_unique<TVistaAltFix>(nullptr, true);
   Fix->RepaintAll = false;
   TPagedForm Accel;
-  RunUntilIdle();
+  ASSERT_TRUE(RunUntilIdle());
   Fix->RepaintAll = true;
   TPagedForm All;  // watched from the next idle moment on
-  RunUntilIdle();
+  ASSERT_TRUE(RunUntilIdle());
   for (TPagedForm* Paged : {&Accel, &All}) {
     for (TCountingButton* Button : {Paged->Shown, Paged->Hidden, Paged->OnForm}) Button->Repaints = 0;
     Paged->Glyph->Repaints = 0;
     SendMessageW(Paged->Form->Handle(), WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
     EXPECT_EQ(Paged->OnForm->Repaints, 0);  // not before the idle moment
   }
-  RunUntilIdle();
+  ASSERT_TRUE(RunUntilIdle());
   for (TPagedForm* Paged : {&Accel, &All}) {
     EXPECT_EQ(Paged->OnForm->Repaints, 1);
     EXPECT_EQ(Paged->Shown->Repaints, 1);
@@ -133,7 +123,7 @@ TEST(VistaAltFix, PressingAltRepaintsTheButtonsAtTheNextIdleMomentOnlyOnTheShown
   EXPECT_EQ(All.Hidden->Repaints, 1);
   EXPECT_EQ(Accel.Glyph->Repaints, 0);  // a bitmap button draws its own face
   EXPECT_EQ(All.Glyph->Repaints, 1);
-  RunUntilIdle();  // once for each message
+  ASSERT_TRUE(RunUntilIdle());  // once for each message
   EXPECT_EQ(All.OnForm->Repaints, 1);
   Fix.reset();
 }

@@ -7,6 +7,7 @@
 #include "app/u_funktionen.h"
 #include "app/u_suchopt.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/support/Idle.h"
 
 namespace {
 
@@ -353,18 +354,6 @@ TEST_F(ProgSearch, KeptHaystacksFollowEveryChangeOfSongsAndSwitches) {
   EXPECT_EQ(Kuenstler(), TNamen{L"a"});
 }
 
-// The program's next idle moment, with its idle work done.
-void Leerlauf() {
-  Application->ProcessMessages();
-  bool Erreicht = false;
-  Application->OnIdle = [&Erreicht](TObject*, bool& Done) {
-    Erreicht = true;
-    Done = false;  // no wait for a message
-  };
-  for (int I = 0; I < 100 && !Erreicht; ++I) Application->HandleMessage();
-  Application->OnIdle = nullptr;
-  ASSERT_TRUE(Erreicht);
-}
 
 // With the search field shown the search texts are made at an idle moment, before the search: a search
 // after a later change of the songs or the switches must not find them as they were.
@@ -372,20 +361,20 @@ TEST_F(ProgSearch, SearchTextsMadeWhileIdleFollowLaterChanges) {
   using TNamen = std::vector<std::wstring>;
   prog->msucheClick(prog);
   ASSERT_TRUE(prog->pa_suche->Visible());
-  Leerlauf();
+  ASSERT_TRUE(RunUntilIdle());
   Suche("abba");
   EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"xyz band"}));
   prog->AlleClick(prog);
-  Leerlauf();
+  ASSERT_TRUE(RunUntilIdle());
   AlleSongs[1][sfTitle] = L"Abba Medley";  // as many songs as before
   prog->ListeAktualisieren();
-  Leerlauf();
+  ASSERT_TRUE(RunUntilIdle());
   Suche("abba");
   EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));
   Klick(prog->s_titel);  // without the title column only artist and album are searched
   Suche("abba");
   EXPECT_EQ(Kuenstler(), TNamen{L"ABBA"});
-  Leerlauf();
+  ASSERT_TRUE(RunUntilIdle());
   Klick(prog->s_titel);
   Suche("abba");
   EXPECT_EQ(Kuenstler(), (TNamen{L"ABBA", L"Queen", L"xyz band"}));

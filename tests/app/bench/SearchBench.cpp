@@ -10,6 +10,7 @@
 #include "app/Program.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
+#include "tests/support/Idle.h"
 
 namespace {
 
@@ -64,17 +65,6 @@ void Messen(const char* Name, const TWideSongArray& Liste, const std::wstring& T
               Treffer);
 }
 
-// Waits for the program's next idle moment and returns once its idle work is done.
-void Leerlauf() {
-  Application->ProcessMessages();
-  bool Erreicht = false;
-  Application->OnIdle = [&Erreicht](TObject*, bool& Done) {
-    Erreicht = true;
-    Done = false;  // no wait for a message
-  };
-  for (int I = 0; I < 100 && !Erreicht; ++I) Application->HandleMessage();
-  Application->OnIdle = nullptr;
-}
 
 // The user's road in the player window: a search, "Alle Zeigen", the same search again. Timed are the
 // search after "Alle Zeigen" and both clicks together, and a search into an empty result; the best of
@@ -112,7 +102,7 @@ void ImFensterMessen(const char* Name, const std::wstring& Text) {
   for (int I = 0; I < 5; ++I) {
     prog->mp5Click(prog);
     prog->ListeAktualisieren();
-    Leer = std::min(Leer, Millisekunden(Leerlauf));
+    Leer = std::min(Leer, Millisekunden(RunUntilIdle));
     Vorbereitet = std::min(Vorbereitet, Millisekunden([] { prog->SuchenClick(prog); }));
   }
   std::printf("%-28s %8.1f ms for the first search after a new list and an idle moment (%.1f ms)\n", Name,
