@@ -43,7 +43,7 @@ struct TLetzterSong {
   std::wstring Pfad;     // its stored path
 };
 
-extern TWideSongArray AlleSongs;               // all songs; the list shows them in this order unless it shows a search's
+extern TWideSongArray AlleSongs;  // all songs; the list shows them in this order unless it shows a search's
 extern TWideSongArray SuchErgebnis;            // copies of the songs the last search kept
 extern bool IstGefiltert;                      // the view shows SuchErgebnis instead of AlleSongs
 extern std::vector<TLetzterSong> LetzteSongs;  // play history, oldest first
@@ -525,6 +525,16 @@ class Tprog : public TForm, public IDropSource {
   std::unique_ptr<TSuchTexte> SuchTexte;
   // The kept search texts, made anew when they do not fit the songs and the switches O.
   const TSuchTexte& SuchTexteFuer(const TSuchOptionen& O);
+  // Room for the search's copies: SuchPlatz[J] is a song whose strings have room for song J of the list,
+  // made at idle moments and given back by the songs a narrower result drops. Under Wine making a string
+  // costs more than copying its characters. Each use checks the room, so room made for an older list
+  // only costs a string made anew.
+  TWideSongArray SuchPlatz;
+  std::vector<size_t> SuchTreffer;  // the positions in the list the result's songs were copied from
+  // Makes room for the next songs at an idle moment; false once it is made for the list (or its first
+  // 200,000 songs).
+  bool SuchPlatzMachen();
+  void SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Spielzeit);
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;
   bool PositionWirdGesetzt = false;

@@ -320,33 +320,8 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   };
   // The list paints from the last result while the search runs, so it is replaced only afterwards.
   const std::vector<size_t> Treffer = SongsFinden(Texte, Text, O, Zeichnen);
-  // The songs of the last result are copied over, so that their strings' room serves again: the same
-  // search after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up
-  // its play time while its songs are at hand.
-  // A song whose strings need more room is copied afterwards by this thread alone: threads that make
-  // strings side by side wait for each other.
-  SuchErgebnis.resize(Treffer.size());
-  const std::vector<size_t> G = Grenzen(Treffer.size());
-  std::vector<int64_t> Sekunden(G.size() - 1);
-  std::vector<std::vector<size_t>> Spaeter(G.size() - 1);
-  Parallel(Sekunden.size(), [&](size_t T) {
-    int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
-    for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      if (!HatPlatz(SuchErgebnis[I], AlleSongs[Treffer[I]])) {
-        Spaeter[T].push_back(I);
-        continue;
-      }
-      SuchErgebnis[I] = AlleSongs[Treffer[I]];
-      Summe += LengthSeconds(SuchErgebnis[I][sfLength]);
-    }
-    Sekunden[T] = Summe;
-  });
-  int64_t Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
-  for (const std::vector<size_t>& Teil : Spaeter)
-    for (const size_t I : Teil) {
-      SuchErgebnis[I] = AlleSongs[Treffer[I]];
-      Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
-    }
+  int64_t Spielzeit = 0;
+  SuchErgebnisKopieren(Treffer, Spielzeit);
   IstGefiltert = true;
   ZeilenAuffrischen();
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
@@ -354,13 +329,75 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
                      AnsiToWide(SuchErgebnis.empty() ? std::string() : PlayTimeText(Spielzeit)));
 }
 
+// The songs of the last result are copied over, so that their strings' room serves again: the same search
+// after "Alle Zeigen" makes and frees no string. A song without room takes the room kept for its song of
+// the list, and the songs the result drops give theirs back. Parts are copied side by side, each adding
+// up its play time while its songs are at hand. A song whose strings still need more room is copied
+// afterwards by this thread alone: threads that make strings side by side wait for each other.
+void Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Spielzeit) {
+  const size_t Weg = Treffer.size(), Alt = std::min(SuchErgebnis.size(), SuchTreffer.size());
+  Verteilt(Alt > Weg ? Alt - Weg : 0, [&](size_t Von, size_t Bis) {
+    for (size_t I = Weg + Von; I < Weg + Bis; ++I)
+      if (SuchTreffer[I] < SuchPlatz.size()) std::swap(SuchErgebnis[I], SuchPlatz[SuchTreffer[I]]);
+  });
+  SuchErgebnis.resize(Treffer.size());
+  const std::vector<size_t> G = Grenzen(Treffer.size());
+  std::vector<int64_t> Sekunden(G.size() - 1);
+  std::vector<std::vector<size_t>> Spaeter(G.size() - 1);
+  // Each song of the list is found once at most, so the parts take room from different places.
+  Parallel(Sekunden.size(), [&](size_t T) {
+    int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      const size_t J = Treffer[I];
+      if (!HatPlatz(SuchErgebnis[I], AlleSongs[J]) && J < SuchPlatz.size() &&
+          HatPlatz(SuchPlatz[J], AlleSongs[J]))
+        std::swap(SuchErgebnis[I], SuchPlatz[J]);
+      if (!HatPlatz(SuchErgebnis[I], AlleSongs[J])) {
+        Spaeter[T].push_back(I);
+        continue;
+      }
+      SuchErgebnis[I] = AlleSongs[J];
+      Summe += LengthSeconds(SuchErgebnis[I][sfLength]);
+    }
+    Sekunden[T] = Summe;
+  });
+  Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
+  for (const std::vector<size_t>& Teil : Spaeter)
+    for (const size_t I : Teil) {
+      SuchErgebnis[I] = AlleSongs[Treffer[I]];
+      Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
+    }
+  SuchTreffer = Treffer;
+}
+
+bool Tprog::SuchPlatzMachen() {
+  // Room for more songs than this would cost more memory than its copies save time.
+  constexpr size_t Hoechstens = 200000;
+  const size_t Ziel = std::min(AlleSongs.size(), Hoechstens);
+  if (SuchPlatz.size() > Ziel) SuchPlatz.resize(Ziel);
+  // The result's array is grown once and each of its pages written, not by the search.
+  if (SuchErgebnis.capacity() < Ziel) {
+    const size_t Anzahl = SuchErgebnis.size();
+    SuchErgebnis.resize(Ziel);
+    SuchErgebnis.resize(Anzahl);
+    return true;
+  }
+  // A few thousand songs at a time, so that a key waits a millisecond or two at most.
+  SuchPlatz.reserve(Ziel);
+  const size_t Bis = std::min(Ziel, SuchPlatz.size() + 4096);
+  for (size_t J = SuchPlatz.size(); J < Bis; ++J) SuchPlatz.push_back(AlleSongs[J]);
+  return SuchPlatz.size() < Ziel;
+}
+
 const TSuchTexte& Tprog::SuchTexteFuer(const TSuchOptionen& O) {
   if (!SuchTexte || !SuchTexte->PasstZu(AlleSongs, O)) SuchTexte = std::make_unique<TSuchTexte>(AlleSongs, O);
   return *SuchTexte;
 }
 
-void Tprog::SuchTexteVorbereiten(TObject* /*Sender*/, bool& /*Done*/) {
-  if (pa_suche->Visible()) SuchTexteFuer(SuchOptionen());
+void Tprog::SuchTexteVorbereiten(TObject* /*Sender*/, bool& Done) {
+  if (!pa_suche->Visible()) return;
+  SuchTexteFuer(SuchOptionen());
+  if (SuchPlatzMachen()) Done = false;
 }
 
 void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {

@@ -279,6 +279,44 @@ TEST_F(ProgSearch, ALongListIsSearchedInPartsAsItsPiecesAre) {
   }
 }
 
+// The room made at idle moments for the result's copies, and the room a narrower result gives back, was
+// made for the songs as they were: after songs grow, shrink, move or go, every result is still the
+// songs as they are.
+TEST_F(ProgSearch, RoomKeptForTheResultNeverShowsInIt) {
+  for (size_t I = 0; I < 20000; ++I) {
+    AlleSongs.push_back(Liste()[I % 4]);
+    AlleSongs.back()[sfPath] += std::to_wstring(I);
+  }
+  prog->ListeAktualisieren();
+  prog->msucheClick(prog);
+  ASSERT_TRUE(RunUntilIdle());
+  const auto Pruefen = [](const std::string& Text, const std::string& Schritt) {
+    Suche(Text);
+    TWideSongArray Gefunden;
+    for (const size_t I : SongsFinden(AlleSongs, AnsiToWide(Text), Optionen()))
+      Gefunden.push_back(AlleSongs[I]);
+    ASSERT_EQ(SuchErgebnis, Gefunden) << Schritt << " " << Text;
+  };
+  const auto Aendern = [&Pruefen](const std::string& Schritt, const auto& Aenderung) {
+    prog->AlleClick(prog);
+    Aenderung();
+    prog->ListeAktualisieren();
+    for (const std::string Text : {"a", "rhapsody", "abba", "a"}) Pruefen(Text, Schritt);
+  };
+  Aendern("as made", [] {});
+  Aendern("longer", [] {
+    for (size_t I = 0; I < AlleSongs.size(); I += 3)
+      AlleSongs[I][sfTitle] += L" (live at the Royal Albert Hall)";
+  });
+  Aendern("shorter", [] {
+    for (size_t I = 1; I < AlleSongs.size(); I += 3) AlleSongs[I][sfPath] = L"x";
+  });
+  Aendern("moved", [] { std::ranges::reverse(AlleSongs); });
+  Aendern("gone", [] { AlleSongs.resize(7000); });
+  ASSERT_TRUE(RunUntilIdle());
+  Aendern("more", [] { AlleSongs.insert(AlleSongs.begin(), AlleSongs.begin(), AlleSongs.end()); });
+}
+
 TEST_F(ProgSearch, EnterInTheSearchFieldSearchesOnceAndInsertsNothing) {
   prog->suchwort->SetText(L"queen");
   char Key = 'q';
@@ -353,7 +391,6 @@ TEST_F(ProgSearch, KeptHaystacksFollowEveryChangeOfSongsAndSwitches) {
   Suche("t");
   EXPECT_EQ(Kuenstler(), TNamen{L"a"});
 }
-
 
 // With the search field shown the search texts are made at an idle moment, before the search: a search
 // after a later change of the songs or the switches must not find them as they were.

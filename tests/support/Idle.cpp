@@ -5,11 +5,12 @@
 bool RunUntilIdle() {
   Application->ProcessMessages();
   bool Idle = false;
-  Application->OnIdle = [&Idle](TObject*, bool& Done) {
-    Idle = true;
+  // Made last, so it is told last whether the program's idle work asks for another round.
+  TApplicationEvents Letzter(nullptr);
+  Letzter.OnIdle = [&Idle](TObject*, bool& Done) {
+    Idle = Done;
     Done = false;  // no wait for a message
   };
   for (int I = 0; I < 10000 && !Idle; ++I) Application->HandleMessage();
-  Application->OnIdle = nullptr;
   return Idle;
 }
