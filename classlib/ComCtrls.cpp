@@ -1,5 +1,7 @@
 #include "classlib/ComCtrls.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "classlib/Forms.h"
@@ -636,27 +638,76 @@ void TListView::ClearSelectionBeforeMove(WORD Key) {
   const int Last = static_cast<int>(SendMessageA(FHandle, LVM_GETITEMCOUNT, 0, 0)) - 1;
   const bool Up = Key == VK_UP || Key == VK_HOME || Key == VK_PRIOR;
   const bool Down = Key == VK_DOWN || Key == VK_END || Key == VK_NEXT;
-  if ((Up && Focused > 0) || (Down && Focused >= 0 && Focused < Last)) ClearFocusedSelection();
+  if ((Up && Focused > 0) || (Down && Focused >= 0 && Focused < Last)) ClearSelectionFirst(-1);
 }
 
-void TListView::ClearFocusedSelection() {
+void TListView::ClearSelectionFirst(int Clicked) {
   // Wine's control clears the selection of an owner-data list row by row before it selects what a key or
   // a click chose, some 300 ms at a million rows; with no row selected it has nothing to clear.
+  const int Selected = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
+  if (Selected == 0) return;
   const int Focused =
       static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-  if (Focused < 0 || SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) != 1 ||
-      !SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Focused), LVIS_SELECTED))
+  if (Selected == 1) {
+    if (Focused < 0 || !SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Focused), LVIS_SELECTED))
+      return;
+    LVITEMA State{};
+    State.stateMask = LVIS_SELECTED;
+    SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Focused), reinterpret_cast<LPARAM>(&State));
     return;
-  LVITEMA State{};
-  State.stateMask = LVIS_SELECTED;
-  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Focused), reinterpret_cast<LPARAM>(&State));
+  }
+  // A click on one of several selected rows may start dragging them all.
+  if (Clicked >= 0 && SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Clicked), LVIS_SELECTED))
+    return;
+  ForgetSelection(Focused);
+}
+
+void TListView::ForgetSelection(int Focused) {
+  // An owner-data list forgets its whole selection at once when its count drops to 0. Not drawn meanwhile,
+  // it keeps its first row shown; the focus and the selection's anchor are set back, and of the rows only
+  // those shown selected are drawn again (drawing all of them takes Wine some 50 ms).
+  const int Count = static_cast<int>(SendMessageA(FHandle, LVM_GETITEMCOUNT, 0, 0));
+  const LRESULT Mark = SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0);
+  const int Top = TopIndex();
+  const int Bottom =
+      std::min(Count, Top + static_cast<int>(SendMessageA(FHandle, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
+  std::vector<RECT> ShownSelected;
+  for (int Row = Top; Row < Bottom; ++Row) {
+    RECT Box{LVIR_BOUNDS, 0, 0, 0};
+    if (SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Row), LVIS_SELECTED) &&
+        SendMessageA(FHandle, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box)))
+      ShownSelected.push_back(Box);
+  }
+  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(FHandle, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
+  SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count), LVSICF_NOSCROLL);
+  if (Focused >= 0) {
+    LVITEMA State{};
+    State.state = State.stateMask = LVIS_FOCUSED;
+    SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Focused), reinterpret_cast<LPARAM>(&State));
+  }
+  SendMessageA(FHandle, LVM_SETSELECTIONMARK, 0, Mark);
+  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+  ValidateRect(FHandle, nullptr);
+  if (TopIndex() != Top) {  // a control that went back to its first row is put back and drawn whole
+    RECT Row{LVIR_BOUNDS, 0, 0, 0};
+    if (SendMessageA(FHandle, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&Row)))
+      SendMessageA(FHandle, LVM_SCROLL, 0, (Top - TopIndex()) * (Row.bottom - Row.top));
+    InvalidateRect(FHandle, nullptr, TRUE);
+    return;
+  }
+  for (const RECT& Box : ShownSelected) InvalidateRect(FHandle, &Box, TRUE);
 }
 
 void TListView::Dispatch(TMessage& Message) {
   // A plain click leaves the row clicked selected alone, or none beside the rows.
   if (Message.Msg == WM_LBUTTONDOWN && FOwnerData && FHandle && FViewStyle == vsReport &&
-      !(Message.WParam & (MK_SHIFT | MK_CONTROL)))
-    ClearFocusedSelection();
+      !(Message.WParam & (MK_SHIFT | MK_CONTROL))) {
+    LVHITTESTINFO Hit{};
+    Hit.pt = {GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    SendMessageA(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&Hit));
+    ClearSelectionFirst(Hit.iItem);
+  }
   // The control answers a double click with NM_DBLCLK, the one place that fires OnDblClick.
   if (Message.Msg == WM_LBUTTONDBLCLK) {
     DefaultHandler(Message);

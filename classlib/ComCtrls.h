@@ -300,11 +300,14 @@ class TListView : public TCustomListControl {
   void GetDispInfo(NMLVDISPINFOA* Info);
   void CNDrawItem(const DRAWITEMSTRUCT* Draw);
   void GetInfoTip(NMLVGETINFOTIPA* Tip);
-  // Before the window moves the selection by Key: the one selected row, when it is the focused row and
-  // the key leads away from it, is cleared here.
+  // Before the window moves the selection by Key: the selection, when the key leads away from the focused
+  // row, is cleared here.
   void ClearSelectionBeforeMove(WORD Key);
-  // Clears the focused row when it is the one selected row.
-  void ClearFocusedSelection();
+  // Clears the selection before a key or a click (on row Clicked, -1 for none or a key) selects anew: the
+  // focused row when it is the one selected, several rows unless the click hits one of them.
+  void ClearSelectionFirst(int Clicked);
+  // Clears every row's selection in one step, keeping the focus on row Focused.
+  void ForgetSelection(int Focused);
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;

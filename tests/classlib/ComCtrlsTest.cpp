@@ -259,6 +259,63 @@ TEST(ComCtrlsListView, MoveKeysAndClicksInOwnerDataSelectAsTheControlDoes) {
   EXPECT_EQ(Focused(), 8);
 }
 
+// Several selected rows are cleared in one step before a plain move key or a click beside them: the list
+// stays where it showed, the key goes on from the focused row, and the rows shown selected are drawn so.
+TEST(ComCtrlsListView, SeveralSelectedRowsAreClearedWhereTheListShows) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetOwnerData(true);
+  List->SetMultiSelect(true);
+  List->SetRowSelect(true);
+  List->SetHideSelection(false);
+  List->SetBounds(0, 0, 300, 250);  // some ten rows
+  AddColumns(List);
+  List->Items()->SetCount(1000);
+  Host.Form.Show();
+  const HWND Wnd = List->Handle();
+  const auto Rows = [Wnd](UINT Flag) {
+    std::vector<int> Result;
+    for (int Row = -1;
+         (Row = static_cast<int>(SendMessageA(Wnd, LVM_GETNEXTITEM, static_cast<WPARAM>(Row), Flag))) >= 0;)
+      Result.push_back(Row);
+    return Result;
+  };
+  const auto Colour = [Wnd](int Row) {
+    RECT Box{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(Wnd, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box));
+    UpdateWindow(Wnd);
+    const HDC Dc = GetDC(Wnd);
+    const COLORREF Result = GetPixel(Dc, Box.left + 15, (Box.top + Box.bottom) / 2);
+    ReleaseDC(Wnd, Dc);
+    return Result;
+  };
+  List->SetItemIndex(500);
+  List->EnsureVisible(507);
+  for (int I = 0; I < 4; ++I) PressKey(Wnd, VK_DOWN, ssShift);
+  ASSERT_EQ(Rows(LVNI_SELECTED), (std::vector<int>{500, 501, 502, 503, 504}));
+  const int Top = List->TopIndex();
+  ASSERT_NE(Colour(502), Colour(506));
+
+  PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{505});
+  EXPECT_EQ(Rows(LVNI_FOCUSED), std::vector<int>{505});
+  EXPECT_EQ(List->TopIndex(), Top);
+  EXPECT_EQ(Colour(502), Colour(498));
+  PressKey(Wnd, VK_DOWN, ssShift);
+  EXPECT_EQ(Rows(LVNI_SELECTED), (std::vector<int>{505, 506}));
+
+  RECT Box{LVIR_BOUNDS, 0, 0, 0};
+  SendMessageA(Wnd, LVM_GETITEMRECT, 503, reinterpret_cast<LPARAM>(&Box));
+  const LPARAM At = MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2);
+  SendMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, At);
+  SendMessageA(Wnd, WM_LBUTTONUP, 0, At);
+  PumpMessagesFor(20);
+  EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{503});
+  EXPECT_EQ(List->TopIndex(), Top);
+  EXPECT_EQ(Colour(506), Colour(498));
+}
+
 TEST(ComCtrlsListView, SelectionAndColumnClick) {
   THost<TListView> Host;
   TListView* List = Host.Control;

@@ -52,6 +52,33 @@ double DownKeys(HWND List) {
   return Milliseconds(Start) / Keys;
 }
 
+// Five rows in the middle of the list selected from the first on, as Shift and Down leave them, then one
+// Down; ms from the key to the row drawn. -1 when the key did not move the focus to the next row alone.
+double DownAfterRange(HWND List) {
+  SetFocus(List);
+  LVITEMW None{};
+  None.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(List, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&None));
+  const int First = static_cast<int>(SendMessageW(List, LVM_GETITEMCOUNT, 0, 0)) / 2;
+  LVITEMW Selected = None;
+  Selected.state = LVIS_SELECTED;
+  for (int Row = First; Row < First + 5; ++Row) {
+    if (Row == First + 4) Selected.state |= LVIS_FOCUSED;
+    SendMessageW(List, LVM_SETITEMSTATE, Row, reinterpret_cast<LPARAM>(&Selected));
+  }
+  SendMessageW(List, LVM_SETSELECTIONMARK, 0, First);
+  SendMessageW(List, LVM_ENSUREVISIBLE, First + 5, FALSE);
+  const LRESULT Top = SendMessageW(List, LVM_GETTOPINDEX, 0, 0);
+  UpdateWindow(List);
+  Application->ProcessMessages();
+  const auto Start = std::chrono::steady_clock::now();
+  PressKey(List, VK_DOWN);
+  UpdateWindow(List);
+  const bool Moved = FocusedRow(List) == First + 5 && SendMessageW(List, LVM_GETSELECTEDCOUNT, 0, 0) == 1 &&
+                     SendMessageW(List, LVM_GETTOPINDEX, 0, 0) == Top;
+  return Moved ? Milliseconds(Start) : -1;
+}
+
 // A plain click on the second row while the row below it is selected, handled by the application's loop,
 // and the list drawn; ms.
 double Click(HWND List) {
@@ -133,21 +160,25 @@ int main(int argc, char** argv) {
       "Down key in the playlist, ms per key from the key to the row drawn, mean of %d keys;\n"
       "then a click on the second row\n",
       Keys);
-  std::printf("%10s %12s %12s %12s %12s\n", "rows", "player", "bare list", "click player", "click bare");
+  std::printf("%10s %12s %12s %12s %12s %12s %12s\n", "rows", "player", "bare list", "click player",
+              "click bare", "range player", "range bare");
   double FirstPlayer = 0, FirstBare = 0, Player = 0, Bare = 0;
   for (int Rows = 10000; Rows <= Largest; Rows *= 10) {
     AlleSongs = Songs(Rows);
     prog->ListeAktualisieren();
     Player = DownKeys(prog->lv->Handle());
     const double ClickPlayer = Click(prog->lv->Handle());
-    double ClickBare = 0;
+    const double RangePlayer = DownAfterRange(prog->lv->Handle());
+    double ClickBare = 0, RangeBare = 0;
     {
       const TBareList List(Rows);
       Bare = DownKeys(List.List);
       ClickBare = Click(List.List);
+      RangeBare = DownAfterRange(List.List);
     }
     if (FirstPlayer == 0) FirstPlayer = Player, FirstBare = Bare;
-    std::printf("%10d %12.2f %12.2f %12.2f %12.2f\n", Rows, Player, Bare, ClickPlayer, ClickBare);
+    std::printf("%10d %12.2f %12.2f %12.2f %12.2f %12.2f %12.2f\n", Rows, Player, Bare, ClickPlayer,
+                ClickBare, RangePlayer, RangeBare);
     std::fflush(stdout);
   }
   std::printf("growth from the smallest to the largest list: player %.1fx, bare list %.1fx\n",
