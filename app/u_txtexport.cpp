@@ -651,11 +651,17 @@ std::wstring MitZeilenEnde(const std::wstring& Text) {
 constexpr unsigned kPause = 300;
 // A text up to this length goes into the memo at once; the memo takes it within a few milliseconds.
 constexpr size_t kAufEinmal = 16384;
-// The time a piece may take, in milliseconds: input waits no longer than that. Under Wine the memo takes
-// some 20 ms for any piece however short, besides its characters, so pieces are made as long as this
-// allows.
+// The time a piece may take, in milliseconds: input waits no longer than that. The memo takes about a
+// millisecond for any piece however short, besides its characters.
 constexpr double kStueckZeit = 50;
-constexpr double kFesteZeit = 20;
+constexpr double kFesteZeit = 1;
+
+// Wine's edit control takes no notice of WM_SETREDRAW and paints all the lines it holds after each piece,
+// which costs more than the piece: the default handling (the window not shown meanwhile) is asked too.
+void Zeichnen(HWND Memo, bool An) {
+  SendMessageW(Memo, WM_SETREDRAW, An, 0);
+  DefWindowProcW(Memo, WM_SETREDRAW, An, 0);
+}
 
 double Millisekunden(LARGE_INTEGER Von, LARGE_INTEGER Bis) {
   LARGE_INTEGER Frequenz;
@@ -814,7 +820,7 @@ void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
   // Not drawn while it grows, so that it neither jumps to each new end nor paints each piece; nor typed
   // into, which would mix the user's text into the pieces.
   const HWND Memo = output->Handle();
-  SendMessageW(Memo, WM_SETREDRAW, FALSE, 0);
+  Zeichnen(Memo, false);
   SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
   SendMessageW(Memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   SendMessageW(Memo, EM_SETLIMITTEXT, 0, 0);
@@ -856,9 +862,9 @@ void Ttxtexport::FuellenBeenden() {
   const HWND Memo = output->Handle();
   SendMessageW(Memo, EM_SETREADONLY, output->ReadOnly(), 0);
   SendMessageW(Memo, EM_SETSEL, 0, 0);
-  SendMessageW(Memo, WM_SETREDRAW, TRUE, 0);
+  Zeichnen(Memo, true);
   SendMessageW(Memo, EM_SCROLLCARET, 0, 0);
-  InvalidateRect(Memo, nullptr, TRUE);
+  RedrawWindow(Memo, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
 }
 
 void Ttxtexport::SpeichernClick(TObject* /*Sender*/) {

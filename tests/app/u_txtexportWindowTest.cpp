@@ -386,7 +386,7 @@ TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
 
 // With Auto Update a change is built once the user pauses, and a long export goes into the memo a piece
 // at a time between messages; saving and copying meanwhile take the whole new export, and a change while
-// the memo fills leaves it holding the last change's export alone.
+// the memo fills leaves it holding the last change's export alone, and shown.
 TEST_F(ExportWindow, ALongExportIsBuiltAfterThePauseAndSavedWholeWhileTheMemoFills) {
   for (int I = 0; I < 3000; ++I) AlleSongs.push_back(Lied(L"Artist " + std::to_wstring(I), L"Title"));
   txtexport->Show();
@@ -409,6 +409,7 @@ TEST_F(ExportWindow, ALongExportIsBuiltAfterThePauseAndSavedWholeWhileTheMemoFil
   EXPECT_EQ(Memo(), First);
   ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() == First.size(); }, 20000));
   EXPECT_EQ(Shown(), First);
+  EXPECT_TRUE(IsWindowVisible(Output));  // not drawn while it filled, shown again
 
   Format(L"%title% %artist%");
   ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() < First.size(); }, 20000));
@@ -418,6 +419,7 @@ TEST_F(ExportWindow, ALongExportIsBuiltAfterThePauseAndSavedWholeWhileTheMemoFil
   PumpMessagesFor(500);
   EXPECT_EQ(Shown(), Last);
   EXPECT_EQ(Memo(), Last);
+  EXPECT_TRUE(IsWindowVisible(Output));
 }
 
 }  // namespace
