@@ -349,10 +349,12 @@ void Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Sp
     int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
       const size_t J = Treffer[I];
-      if (!HatPlatz(SuchErgebnis[I], AlleSongs[J]) && J < SuchPlatz.size() &&
-          HatPlatz(SuchPlatz[J], AlleSongs[J]))
+      bool Platz = HatPlatz(SuchErgebnis[I], AlleSongs[J]);
+      if (!Platz && J < SuchPlatz.size() && HatPlatz(SuchPlatz[J], AlleSongs[J])) {
         std::swap(SuchErgebnis[I], SuchPlatz[J]);
-      if (!HatPlatz(SuchErgebnis[I], AlleSongs[J])) {
+        Platz = true;
+      }
+      if (!Platz) {
         Spaeter[T].push_back(I);
         continue;
       }
