@@ -534,7 +534,8 @@ class Tprog : public TForm, public IDropSource {
   // Makes room for the next songs at an idle moment; false once it is made for the list (or its first
   // 200,000 songs).
   bool SuchPlatzMachen();
-  void SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Spielzeit);
+  // Copies the songs at Treffer of the list into the result; gives their play time in seconds.
+  int64_t SuchErgebnisKopieren(const std::vector<size_t>& Treffer);
   TcbAudioPlay* Player = nullptr;
   bool MediaZeitformat = true;
   bool PositionWirdGesetzt = false;

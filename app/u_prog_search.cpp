@@ -320,8 +320,7 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
   };
   // The list paints from the last result while the search runs, so it is replaced only afterwards.
   const std::vector<size_t> Treffer = SongsFinden(Texte, Text, O, Zeichnen);
-  int64_t Spielzeit = 0;
-  SuchErgebnisKopieren(Treffer, Spielzeit);
+  const int64_t Spielzeit = SuchErgebnisKopieren(Treffer);
   IstGefiltert = true;
   ZeilenAuffrischen();
   status->SetCaption(std::to_wstring(SuchErgebnis.size()) +
@@ -334,7 +333,7 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
 // the list, and the songs the result drops give theirs back. Parts are copied side by side, each adding
 // up its play time while its songs are at hand. A song whose strings still need more room is copied
 // afterwards by this thread alone: threads that make strings side by side wait for each other.
-void Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Spielzeit) {
+int64_t Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer) {
   const size_t Weg = Treffer.size(), Alt = std::min(SuchErgebnis.size(), SuchTreffer.size());
   Verteilt(Alt > Weg ? Alt - Weg : 0, [&](size_t Von, size_t Bis) {
     for (size_t I = Weg + Von; I < Weg + Bis; ++I)
@@ -363,13 +362,14 @@ void Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer, int64_t& Sp
     }
     Sekunden[T] = Summe;
   });
-  Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
+  int64_t Spielzeit = std::accumulate(Sekunden.begin(), Sekunden.end(), int64_t{0});
   for (const std::vector<size_t>& Teil : Spaeter)
     for (const size_t I : Teil) {
       SuchErgebnis[I] = AlleSongs[Treffer[I]];
       Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
     }
   SuchTreffer = Treffer;
+  return Spielzeit;
 }
 
 bool Tprog::SuchPlatzMachen() {
