@@ -525,15 +525,6 @@ class Tprog : public TForm, public IDropSource {
   std::unique_ptr<TSuchTexte> SuchTexte;
   // The kept search texts, made anew when they do not fit the songs and the switches O.
   const TSuchTexte& SuchTexteFuer(const TSuchOptionen& O);
-  // Room for the search's copies: SuchPlatz[J] is a song whose strings have room for song J of the list,
-  // made at idle moments and given back by the songs a narrower result drops. Under Wine making a string
-  // costs more than copying its characters. Each use checks the room, so room made for an older list
-  // only costs a string made anew.
-  TWideSongArray SuchPlatz;
-  std::vector<size_t> SuchTreffer;  // the positions in the list the result's songs were copied from
-  // Makes room for the next songs at an idle moment; false once it is made for the list (or its first
-  // 200,000 songs).
-  bool SuchPlatzMachen();
   // Copies the songs at Treffer of the list into the result; gives their play time in seconds.
   int64_t SuchErgebnisKopieren(const std::vector<size_t>& Treffer);
   TcbAudioPlay* Player = nullptr;

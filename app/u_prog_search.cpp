@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <string_view>
 #include <utility>
@@ -190,6 +192,52 @@ void TermeFinden(const TSuchTexte& Texte, const std::vector<TFinder>& Terme, boo
     if (Ja[I] != Invers) Treffer.push_back(Von + I);
 }
 
+// Appends to Treffer the songs from Von up to Bis whose haystacks Regex matches, or with Invers the others.
+void MusterFinden(const TSuchTexte& Texte, TWideRegex& Regex, bool Invers, size_t Von, size_t Bis,
+                  std::vector<size_t>& Treffer) {
+  std::wstring Eingabe;
+  for (size_t I = Von; I < Bis; ++I) {
+    Eingabe.assign(Texte.Heu(I));
+    if (Regex.Exec(Eingabe) != Invers) Treffer.push_back(I);
+  }
+}
+
+// The songs whose haystacks Muster matches (or with Invers the others), searched in rounds of parts side
+// by side, each part with a pattern object of its own. Between rounds Zwischendurch runs; a pattern may
+// cost a microsecond a song or milliseconds, so each round is sized by the last one's pace to take a
+// few milliseconds. Without Zwischendurch all songs are one round.
+std::vector<size_t> MusterFinden(const TSuchTexte& Texte, const std::wstring& Muster, bool Invers,
+                                 const std::function<void()>& Zwischendurch) {
+  constexpr size_t JeTeil = 16;
+  constexpr double RundenMs = 8;
+  std::vector<std::unique_ptr<TWideRegex>> Regexe;
+  std::vector<size_t> Treffer;
+  size_t Runde = 256;
+  for (size_t Von = 0; Von < Texte.Anzahl();) {
+    const size_t Bis = Zwischendurch ? std::min(Texte.Anzahl(), Von + Runde) : Texte.Anzahl();
+    const std::vector<size_t> G = Grenzen(Bis - Von, JeTeil);
+    while (Regexe.size() + 1 < G.size()) {
+      Regexe.push_back(std::make_unique<TWideRegex>());
+      Regexe.back()->SetExpression(Muster);
+    }
+    std::vector<std::vector<size_t>> Teile(G.size() - 1);
+    const auto Anfang = std::chrono::steady_clock::now();
+    Parallel(Teile.size(), [&](size_t T) {
+      MusterFinden(Texte, *Regexe[T], Invers, Von + G[T], Von + G[T + 1], Teile[T]);
+    });
+    const double Ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Anfang).count();
+    for (const std::vector<size_t>& Teil : Teile) Treffer.insert(Treffer.end(), Teil.begin(), Teil.end());
+    Von = Bis;
+    if (!Zwischendurch) continue;
+    Zwischendurch();
+    // At most four times the last round, so that one quick round does not make the next one long.
+    Runde = std::clamp<size_t>(
+        static_cast<size_t>(static_cast<double>(Runde) * RundenMs / std::max(Ms, 0.01)), JeTeil, Runde * 4);
+  }
+  return Treffer;
+}
+
 // True when every string of Ziel has room for Quelle's: copying makes none.
 bool HatPlatz(const Song& Ziel, const Song& Quelle) {
   for (int F = 0; F < SongFieldCount; ++F)
@@ -240,15 +288,7 @@ std::vector<size_t> SongsFinden(const TSuchTexte& Texte, const std::wstring& Tex
   if (O.RegEx) {
     std::wstring Muster = O.Exakt ? L"^" + Text + L"$" : Text;
     if (O.GrossKlein) Muster = L"(?-i)" + Muster;
-    TWideRegex Regex;
-    Regex.SetExpression(Muster);
-    std::wstring Eingabe;
-    for (size_t I = 0; I < Texte.Anzahl(); ++I) {
-      // A pattern can cost milliseconds per song; a few songs at a time stay well below what the eye notices.
-      if (Zwischendurch && I % 16 == 15) Zwischendurch();
-      Eingabe.assign(Texte.Heu(I));
-      if (Regex.Exec(Eingabe) != O.Invers) Treffer.push_back(I);
-    }
+    Treffer = MusterFinden(Texte, Muster, O.Invers, Zwischendurch);
   } else {
     std::vector<std::wstring> Begriffe;
     bool Ungefunden = false;
@@ -329,35 +369,22 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
 }
 
 // The songs of the last result are copied over, so that their strings' room serves again: the same search
-// after "Alle Zeigen" makes and frees no string. A song without room takes the room kept for its song of
-// the list, and the songs the result drops give theirs back. Parts are copied side by side, each adding
-// up its play time while its songs are at hand. A song whose strings still need more room is copied
-// afterwards by this thread alone: threads that make strings side by side wait for each other.
+// after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up its play
+// time while its songs are at hand. A song whose strings need more room is copied afterwards by this
+// thread alone: threads that make strings side by side wait for each other.
 int64_t Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer) {
-  const size_t Weg = Treffer.size(), Alt = std::min(SuchErgebnis.size(), SuchTreffer.size());
-  Verteilt(Alt > Weg ? Alt - Weg : 0, [&](size_t Von, size_t Bis) {
-    for (size_t I = Weg + Von; I < Weg + Bis; ++I)
-      if (SuchTreffer[I] < SuchPlatz.size()) std::swap(SuchErgebnis[I], SuchPlatz[SuchTreffer[I]]);
-  });
   SuchErgebnis.resize(Treffer.size());
   const std::vector<size_t> G = Grenzen(Treffer.size());
   std::vector<int64_t> Sekunden(G.size() - 1);
   std::vector<std::vector<size_t>> Spaeter(G.size() - 1);
-  // Each song of the list is found once at most, so the parts take room from different places.
   Parallel(Sekunden.size(), [&](size_t T) {
     int64_t Summe = 0;  // not in Sekunden: parts side by side would share its memory
     for (size_t I = G[T]; I < G[T + 1]; ++I) {
-      const size_t J = Treffer[I];
-      bool Platz = HatPlatz(SuchErgebnis[I], AlleSongs[J]);
-      if (!Platz && J < SuchPlatz.size() && HatPlatz(SuchPlatz[J], AlleSongs[J])) {
-        std::swap(SuchErgebnis[I], SuchPlatz[J]);
-        Platz = true;
-      }
-      if (!Platz) {
+      if (!HatPlatz(SuchErgebnis[I], AlleSongs[Treffer[I]])) {
         Spaeter[T].push_back(I);
         continue;
       }
-      SuchErgebnis[I] = AlleSongs[J];
+      SuchErgebnis[I] = AlleSongs[Treffer[I]];
       Summe += LengthSeconds(SuchErgebnis[I][sfLength]);
     }
     Sekunden[T] = Summe;
@@ -368,27 +395,7 @@ int64_t Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer) {
       SuchErgebnis[I] = AlleSongs[Treffer[I]];
       Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
     }
-  SuchTreffer = Treffer;
   return Spielzeit;
-}
-
-bool Tprog::SuchPlatzMachen() {
-  // Room for more songs than this would cost more memory than its copies save time.
-  constexpr size_t Hoechstens = 200000;
-  const size_t Ziel = std::min(AlleSongs.size(), Hoechstens);
-  if (SuchPlatz.size() > Ziel) SuchPlatz.resize(Ziel);
-  // The result's array is grown once and each of its pages written, not by the search.
-  if (SuchErgebnis.capacity() < Ziel) {
-    const size_t Anzahl = SuchErgebnis.size();
-    SuchErgebnis.resize(Ziel);
-    SuchErgebnis.resize(Anzahl);
-    return true;
-  }
-  // A few thousand songs at a time, so that a key waits a millisecond or two at most.
-  SuchPlatz.reserve(Ziel);
-  const size_t Bis = std::min(Ziel, SuchPlatz.size() + 4096);
-  for (size_t J = SuchPlatz.size(); J < Bis; ++J) SuchPlatz.push_back(AlleSongs[J]);
-  return SuchPlatz.size() < Ziel;
 }
 
 const TSuchTexte& Tprog::SuchTexteFuer(const TSuchOptionen& O) {
@@ -396,10 +403,8 @@ const TSuchTexte& Tprog::SuchTexteFuer(const TSuchOptionen& O) {
   return *SuchTexte;
 }
 
-void Tprog::SuchTexteVorbereiten(TObject* /*Sender*/, bool& Done) {
-  if (!pa_suche->Visible()) return;
-  SuchTexteFuer(SuchOptionen());
-  if (SuchPlatzMachen()) Done = false;
+void Tprog::SuchTexteVorbereiten(TObject* /*Sender*/, bool& /*Done*/) {
+  if (pa_suche->Visible()) SuchTexteFuer(SuchOptionen());
 }
 
 void Tprog::suchwortKeyPress(TObject* Sender, char& Key) {

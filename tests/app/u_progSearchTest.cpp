@@ -6,6 +6,7 @@
 
 #include "app/u_funktionen.h"
 #include "app/u_suchopt.h"
+#include "regex/WideRegex.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/Idle.h"
 
@@ -279,10 +280,10 @@ TEST_F(ProgSearch, ALongListIsSearchedInPartsAsItsPiecesAre) {
   }
 }
 
-// The room made at idle moments for the result's copies, and the room a narrower result gives back, was
-// made for the songs as they were: after songs grow, shrink, move or go, every result is still the
-// songs as they are.
-TEST_F(ProgSearch, RoomKeptForTheResultNeverShowsInIt) {
+// After songs grow, shrink, move, go and come, every result is the songs as they are, copied from the
+// last result's room; a pattern's, searched in rounds side by side, is what one pattern object finds song
+// by song.
+TEST_F(ProgSearch, ResultEqualsThePlainSearchAsTheListChanges) {
   for (size_t I = 0; I < 20000; ++I) {
     AlleSongs.push_back(Liste()[I % 4]);
     AlleSongs.back()[sfPath] += std::to_wstring(I);
@@ -315,6 +316,19 @@ TEST_F(ProgSearch, RoomKeptForTheResultNeverShowsInIt) {
   Aendern("gone", [] { AlleSongs.resize(7000); });
   ASSERT_TRUE(RunUntilIdle());
   Aendern("more", [] { AlleSongs.insert(AlleSongs.begin(), AlleSongs.begin(), AlleSongs.end()); });
+  prog->regexsuche->SetChecked(true);
+  for (const bool Invers : {false, true}) {
+    prog->s_invers->SetChecked(Invers);
+    for (const std::string Text : {"a.*y", "^(ab|qu)", "(", "rhap|Albert"}) {
+      Suche(Text);
+      TWideRegex Regex;
+      Regex.SetExpression(AnsiToWide(Text));
+      TWideSongArray Gefunden;
+      for (const Song& S : AlleSongs)
+        if (Regex.Exec(SuchText(S, Standard)) != Invers) Gefunden.push_back(S);
+      ASSERT_EQ(SuchErgebnis, Gefunden) << Invers << " " << Text;
+    }
+  }
 }
 
 TEST_F(ProgSearch, EnterInTheSearchFieldSearchesOnceAndInsertsNothing) {
