@@ -371,10 +371,13 @@ void Tprog::SuchenClick(TObject* /*Sender*/) {
 // The songs of the last result are copied over, so that their strings' room serves again: the same search
 // after "Alle Zeigen" makes and frees no string. Parts are copied side by side, each adding up its play
 // time while its songs are at hand. A song whose strings need more room is copied afterwards by this
-// thread alone: threads that make strings side by side wait for each other.
+// thread alone, since threads that make strings side by side wait for each other, and so are the songs
+// beyond the last result's, made as copies at once rather than made empty and then overwritten.
 int64_t Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer) {
-  SuchErgebnis.resize(Treffer.size());
-  const std::vector<size_t> G = Grenzen(Treffer.size());
+  const size_t Alt = std::min(SuchErgebnis.size(), Treffer.size());
+  SuchErgebnis.resize(Alt);
+  SuchErgebnis.reserve(Treffer.size());
+  const std::vector<size_t> G = Grenzen(Alt);
   std::vector<int64_t> Sekunden(G.size() - 1);
   std::vector<std::vector<size_t>> Spaeter(G.size() - 1);
   Parallel(Sekunden.size(), [&](size_t T) {
@@ -395,6 +398,10 @@ int64_t Tprog::SuchErgebnisKopieren(const std::vector<size_t>& Treffer) {
       SuchErgebnis[I] = AlleSongs[Treffer[I]];
       Spielzeit += LengthSeconds(SuchErgebnis[I][sfLength]);
     }
+  for (size_t I = Alt; I < Treffer.size(); ++I) {
+    SuchErgebnis.push_back(AlleSongs[Treffer[I]]);
+    Spielzeit += LengthSeconds(SuchErgebnis.back()[sfLength]);
+  }
   return Spielzeit;
 }
 
