@@ -64,7 +64,8 @@ void NichtGefunden(const std::wstring& Ort) {
 Taddordner::Taddordner(TComponent* AOwner) : TForm(AOwner) {
   RegisterFormClass<Taddordner>(
       "Taddordner",
-      {MethodOf("FormCreate", &Taddordner::FormCreate), MethodOf("Button3Click", &Taddordner::Button3Click),
+      {MethodOf("FormCreate", &Taddordner::FormCreate), MethodOf("FormClose", &Taddordner::FormClose),
+       MethodOf("Button3Click", &Taddordner::Button3Click),
        MethodOf("relativClick", &Taddordner::relativClick),
        MethodOf("ed_ortKeyPress", &Taddordner::ed_ortKeyPress),
        MethodOf("Button1Click", &Taddordner::Button1Click),
@@ -112,6 +113,10 @@ void Taddordner::Button1Click(TObject* /*Sender*/) {
     AbbruchOrdner = true;
   else
     Close();
+}
+
+void Taddordner::FormClose(TObject* /*Sender*/, TCloseAction& /*Action*/) {
+  if (FLaeuft) AbbruchOrdner = true;
 }
 
 void Taddordner::Zeichnen() {

@@ -5,6 +5,7 @@ object addordner: Taddordner
   FormStyle = fsStayOnTop
   Position = poDesktopCenter
   OnCreate = FormCreate
+  OnClose = FormClose
   object ed_ort: TEdit
     Left = 16
     Top = 16

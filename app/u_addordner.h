@@ -36,6 +36,8 @@ class Taddordner : public TForm {
   TButton* Button1 = nullptr;
 
   void FormCreate(TObject* Sender);
+  // Closed by its title bar during a run, the window cancels the run as its button does.
+  void FormClose(TObject* Sender, TCloseAction& Action);
   // The window's texts in the language of the splash window's code.
   void LocalSpr();
   void Button3Click(TObject* Sender);

@@ -69,6 +69,17 @@ void OrdnerOeffnen(HWND Owner, const std::wstring& Path) {
   ShellExecuteW(Owner, L"open", L"explorer.exe", ExplorerAuswahl(Path).c_str(), nullptr, SW_SHOWNORMAL);
 }
 
+// The shell's properties of a file; when the system cannot show them the user hears of it, rather than
+// seeing nothing happen.
+void EigenschaftenZeigen(HWND Owner, const std::wstring& Datei) {
+  if (ShowFileProperties(Owner, Datei, L"")) return;
+  Application->MessageBox(
+      Format(Sprachtext(L"Die Eigenschaften der Datei \u201E%s\u201C kann das System nicht anzeigen.",
+                        L"The system cannot show the properties of the file \"%s\"."),
+             {Datei}),
+      AnsiToWide(Application->Title()), MB_OK | MB_ICONINFORMATION);
+}
+
 }  // namespace
 
 std::wstring GemeinsamerOrdner(const std::vector<std::wstring>& Files) {
@@ -241,7 +252,7 @@ std::wstring Tprog::MarkierteDatei() {
 
 void Tprog::p6Click(TObject* /*Sender*/) {
   const std::wstring Datei = MarkierteDatei();
-  if (WideFileExists(Datei)) ShowFileProperties(Handle(), Datei, L"");
+  if (WideFileExists(Datei)) EigenschaftenZeigen(Handle(), Datei);
 }
 
 void Tprog::p5Click(TObject* /*Sender*/) {
@@ -255,7 +266,7 @@ void Tprog::akpopupPopup(TObject* /*Sender*/) {
 
 // The playing song's file is the player's own: the previous-song command makes a player for another.
 void Tprog::akp2Click(TObject* /*Sender*/) {
-  if (Player) ShowFileProperties(Handle(), Player->FileName, L"");
+  if (Player) EigenschaftenZeigen(Handle(), Player->FileName);
 }
 
 void Tprog::akp3Click(TObject* /*Sender*/) {

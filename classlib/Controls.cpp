@@ -87,29 +87,53 @@ BOOL CALLBACK TModalScope::Collect(HWND Wnd, LPARAM Param) {
   return TRUE;
 }
 
-TModalScope::TModalScope() : FActive(GetActiveWindow()) {
+TModalScope::TModalScope() : FActive(GetActiveWindow()), FFocus(GetFocus()) {
   // Hidden ones too: a window shown while the modal one is open takes no input either.
   EnumThreadWindows(GetCurrentThreadId(), Collect, reinterpret_cast<LPARAM>(this));
-  for (const HWND Wnd : FTopmost)
-    SetWindowPos(Wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Each goes to the top of its band: the lowest first keeps their order.
+  for (auto It = FTopmost.rbegin(); It != FTopmost.rend(); ++It)
+    SetWindowPos(*It, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 TModalScope::~TModalScope() {
   for (const HWND Wnd : FDisabled)
     if (IsWindow(Wnd)) EnableWindow(Wnd, TRUE);
-  for (const HWND Wnd : FTopmost)
-    if (IsWindow(Wnd)) SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (auto It = FTopmost.rbegin(); It != FTopmost.rend(); ++It)
+    if (IsWindow(*It)) SetWindowPos(*It, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Closing, the modal window handed the activation to a window that was still disabled.
-  if (FActive && IsWindow(FActive) && IsWindowVisible(FActive)) SetActiveWindow(FActive);
+  if (!FActive || !IsWindow(FActive) || !IsWindowVisible(FActive)) return;
+  SetActiveWindow(FActive);
+  // Already active again, the window did not hear of it: the control that had the focus takes it back.
+  if (GetActiveWindow() == FActive && FFocus && IsChild(FActive, FFocus) && IsWindowVisible(FFocus) &&
+      IsWindowEnabled(FFocus) && GetFocus() != FFocus)
+    SetFocus(FFocus);
 }
+
+namespace {
+
+// The first of its owners; GA_ROOTOWNER follows only the owners of pop-up windows.
+HWND RootOwner(HWND Wnd) {
+  HWND Root = Wnd;
+  for (HWND Owner = GetWindow(Wnd, GW_OWNER); Owner; Owner = GetWindow(Owner, GW_OWNER)) Root = Owner;
+  return Root;
+}
+
+bool TakesInput(HWND Wnd) {
+  return Wnd && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd);
+}
+
+}  // namespace
 
 HWND ModalFrontWindow(HWND Wnd) {
   if (IsWindowEnabled(Wnd)) return Wnd;
-  // The first of its owners; GA_ROOTOWNER follows only the owners of pop-up windows.
-  HWND Root = Wnd;
-  for (HWND Owner = GetWindow(Wnd, GW_OWNER); Owner; Owner = GetWindow(Owner, GW_OWNER)) Root = Owner;
+  const HWND Root = RootOwner(Wnd);
   const HWND Popup = GetLastActivePopup(Root);
-  return Popup && IsWindowVisible(Popup) && IsWindowEnabled(Popup) ? Popup : Wnd;
+  if (TakesInput(Popup)) return Popup;
+  // The last one active was hidden without handing on the activation: the highest window of the same
+  // owners that takes input.
+  for (HWND Other = GetTopWindow(nullptr); Other; Other = GetWindow(Other, GW_HWNDNEXT))
+    if (Other != Root && TakesInput(Other) && RootOwner(Other) == Root) return Other;
+  return Wnd;
 }
 
 HWND RaiseFrontWindow(HWND Wnd) {
@@ -967,9 +991,13 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_CHAR:
       if (DoKeyPress(Message)) return;
       break;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
+      TControl* Top = this;
+      while (Top->Parent()) Top = Top->Parent();
+      if (Top != this) Top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
       if (OnEnter) OnEnter(this);
       break;
+    }
     case WM_KILLFOCUS:
       if (OnExit) OnExit(this);
       break;

@@ -35,6 +35,8 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 constexpr UINT CM_BASE = 0xB000;
 constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
 constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
+// To the outermost parent: the control in LParam took the focus.
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
 constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
 constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;
 constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
@@ -457,8 +459,8 @@ std::wstring ExceptionText(std::exception_ptr Error);
 
 // The time a modal window of the program is open (a message box, a file dialog): the thread's other
 // top-level windows take no input, so that none can be brought above it by a click or a command, and
-// none stays on top of it. Those it disabled are enabled again at its end, and the window active before is
-// active again.
+// none stays on top of it. At its end those it disabled are enabled again, those on top are on top again in
+// their order, and the window active before is active again with the focus where it was.
 class TModalScope {
  public:
   TModalScope();
@@ -474,6 +476,7 @@ class TModalScope {
   // behind them.
   std::vector<HWND> FTopmost;
   HWND FActive;
+  HWND FFocus;
 };
 // The window to bring to the front for Wnd: Wnd, or while Wnd is disabled the enabled window the
 // program last activated (the modal window it waits for).

@@ -330,6 +330,13 @@ void TForm::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FActiveControl) FActiveControl = nullptr;
 }
 
+void TForm::SetActiveControl(TWinControl* Value) {
+  if (Value == FActiveControl) return;
+  if (FActiveControl) FActiveControl->RemoveFreeNotification(this);
+  FActiveControl = Value;
+  if (Value) Value->FreeNotification(this);
+}
+
 bool TForm::CloseQuery() {
   bool CanClose = true;
   if (OnCloseQuery) OnCloseQuery(this, CanClose);
@@ -378,14 +385,29 @@ void TForm::Dispatch(TMessage& Message) {
     case WM_CLOSE:
       Close();
       return;
+    // The system ends the session: a form answers with its close question, and one shown closes as by its
+    // close button before the process ends.
+    case WM_QUERYENDSESSION:
+      Message.Result = CloseQuery();
+      return;
+    case WM_ENDSESSION:
+      if (Message.WParam && IsWindowVisible(FHandle)) Close();
+      return;
     case WM_ACTIVATE:
       if (LOWORD(Message.WParam) != WA_INACTIVE) {
-        if (FActiveControl && FActiveControl->CanFocus()) FActiveControl->SetFocus();
+        // A minimised form takes no focus; without a control to go back to, the form takes it itself.
+        if (HIWORD(Message.WParam) == 0 && FActiveControl && FActiveControl->CanFocus())
+          FActiveControl->SetFocus();
+        else
+          TWinControl::Dispatch(Message);
         if (OnActivate) OnActivate(this);
         return;
       }
       if (OnDeactivate) OnDeactivate(this);
       break;
+    case CM_FOCUSCHANGED:
+      SetActiveControl(reinterpret_cast<TWinControl*>(Message.LParam));
+      return;
     case WM_INITMENUPOPUP:
       DispatchMenuOpen(reinterpret_cast<HMENU>(Message.WParam));
       break;
@@ -748,6 +770,9 @@ LRESULT CALLBACK TApplication::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM
     switch (Msg) {
       case WM_CLOSE:
         if (Self->FMainForm) Self->FMainForm->Close();
+        return 0;
+      case WM_ENDSESSION:
+        if (WParam) Self->Terminate();
         return 0;
       case WM_TIMER:
         Self->HintTimer(WParam);

@@ -78,8 +78,10 @@ class TForm : public TWinControl {
   void SetWindowState(TWindowState Value);
   TMainMenu* Menu() const { return FMenu; }
   void SetMenu(TMainMenu* Value);
+  // The control that has the focus, or had it when the form was last active: activating the form
+  // gives the focus back to it.
   TWinControl* ActiveControl() const { return FActiveControl; }
-  void SetActiveControl(TWinControl* Value) { FActiveControl = Value; }
+  void SetActiveControl(TWinControl* Value);
   // Runs the menu item of a key that went to KeyWindow (the focus when it was typed): one of the popup
   // menus of its control and of the controls around it, else one of the main menu. A text box keeps its
   // editing keys (the caret keys, Delete, Backspace, Ctrl with A, C, V, X and Z).

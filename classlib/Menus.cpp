@@ -539,11 +539,15 @@ void TPopupMenu::Popup(int X, int Y) {
   if (OnPopup) OnPopup(this);
   DestroyMenuHandle();
   const HWND Owner = PopupList()->Window();
+  // The menu closes on a click elsewhere only while its owner is in front; the window that was active
+  // takes the activation back before the command runs, and with it the focus of its control.
+  const HWND Active = GetActiveWindow();
   SetForegroundWindow(Owner);
   static const UINT Alignments[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   const auto Command = static_cast<UINT>(TrackPopupMenu(
       Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | Alignments[FAlignment], X, Y, 0, Owner, nullptr));
   PostMessageA(Owner, WM_NULL, 0, 0);
+  if (Active && IsWindow(Active) && GetActiveWindow() == Owner) SetForegroundWindow(Active);
   if (TMenuItem* Item = TMenuItem::FindCommand(Command)) Item->Click();
 }
 

@@ -247,6 +247,19 @@ TEST_F(AddFolder, ACancelStopsTheSearchAtOnceAndTheAdding) {
   EXPECT_EQ(Counters(), "0/1/1");
   ExpectIdle();
 
+  // Closed by its title bar during the search, the window ends the run as its button does.
+  Window->Label1->WindowProc = [&](TMessage& Message) {
+    Standard(Message);
+    if (Message.Msg == CM_TEXTCHANGED && Window->Label1->Caption() == L"1")
+      PostMessageA(Window->Handle(), WM_CLOSE, 0, 0);
+  };
+  Run(Dir.File(L"root"));
+  Window->Label1->WindowProc = Standard;
+  EXPECT_EQ(AlleSongs.size(), 1u);
+  EXPECT_FALSE(Window->Visible());
+  ExpectIdle();
+  Window->Show();
+
   // Idle, the button closes the window.
   Window->Button1->Click();
   EXPECT_FALSE(Window->Visible());

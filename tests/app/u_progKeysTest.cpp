@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "app/u_addordner.h"
+#include "app/u_info.h"
+#include "classlib/Menus.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/support/DialogAnswer.h"
 #include "tests/support/KeyPress.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 
@@ -95,6 +99,53 @@ TEST_F(ProgKeys, TheListKeepsThePlaylistShortcuts) {
   PressKey(List, VK_DELETE, ssCtrl);
   EXPECT_TRUE(AlleSongs.empty());
   EXPECT_EQ(prog->lv->Items()->Count(), 0);
+}
+
+// While the list's menu runs its own loop: Downs presses of Down, then Enter.
+int Downs = 0;
+void CALLBACK ChooseEntry(HWND, UINT, UINT_PTR Id, DWORD) {
+  const HWND Menu = FindThreadWindow("#32768");
+  if (!Menu) return;
+  KillTimer(nullptr, Id);
+  for (int I = 0; I < Downs; ++I) PostMessageA(Menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(Menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// The keys go where the focus is now: after a command of the list's menu it is back in the list.
+TEST_F(ProgKeys, AfterAContextMenuCommandTheKeysActInTheList) {
+  prog->lv->SetFocus();
+  const auto* Alle = static_cast<TMenuItem*>(prog->FindComponent("p_alle"));
+  Downs = 0;
+  for (int I = 0; I < prog->popup->Items()->Count(); ++I) {
+    const TMenuItem* Item = prog->popup->Items()->Items(I);
+    if (Item->Visible() && Item->Caption() != "-") ++Downs;
+    if (Item == Alle) break;
+  }
+  const UINT_PTR Timer = SetTimer(nullptr, 0, 50, ChooseEntry);
+  prog->popup->Popup(prog->Left() + 50, prog->Top() + 50);
+  KillTimer(nullptr, Timer);
+  ASSERT_EQ(prog->SelectedRows(), (std::vector<int>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(GetFocus(), List);
+  PressKey(GetFocus(), VK_DELETE);
+  EXPECT_TRUE(AlleSongs.empty());
+}
+
+// After a file dialog, and after another window closed by its title bar.
+TEST_F(ProgKeys, AfterADialogOrAClosedWindowTheKeysActInTheList) {
+  prog->lv->SetFocus();
+  AnswerNextDialog("", [](HWND Dialog) { PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0); });
+  PressKey(List, 'S', ssCtrl);
+  EXPECT_EQ(GetFocus(), List);
+  PressKey(GetFocus(), 'A', ssCtrl);
+  EXPECT_EQ(prog->SelectedRows(), (std::vector<int>{0, 1, 2, 3, 4}));
+
+  SelectRows({1});
+  info->Show();
+  SendMessageA(info->Handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(info->Visible());
+  EXPECT_EQ(GetFocus(), List);
+  PressKey(GetFocus(), 'A', ssCtrl);
+  EXPECT_EQ(prog->SelectedRows(), (std::vector<int>{0, 1, 2, 3, 4}));
 }
 
 // Every menu shortcut, pressed with the focus in the list and in the search field: which item runs. The

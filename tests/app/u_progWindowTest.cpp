@@ -129,6 +129,26 @@ TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
   prog->FormCloseQuery(prog, CanClose);
   const Bytes File = ReadBytes(Dir.File(L"velmaro.ini"));
   EXPECT_NE(std::string(File.begin(), File.end()).find("autosave=1\r\n"), std::string::npos);
+
+  // The session ends: a window that will not close keeps it going; else the system's question and then
+  // its end write the settings as a close does.
+  prog->Show();
+  const TCloseQueryEvent Asks = prog->OnCloseQuery;
+  prog->OnCloseQuery = [](TObject*, bool& Closes) { Closes = false; };
+  EXPECT_FALSE(SendMessageW(prog->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  SendMessageW(prog->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(prog->Visible());
+  EXPECT_FALSE(Application->Terminated());
+  prog->OnCloseQuery = Asks;
+  const std::wstring Ini = Dir.File(L"velmaro.ini");
+  DeleteFileW(Ini.c_str());
+  EXPECT_TRUE(SendMessageW(prog->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  EXPECT_TRUE(PathExists(Ini));
+  DeleteFileW(Ini.c_str());
+  SendMessageW(prog->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(PathExists(Ini));
+  EXPECT_FALSE(prog->Visible());
+  EXPECT_TRUE(Application->Terminated());
 }
 
 TEST_F(ProgWindow, AddingAFolderReadsTagsIntoTheRows) {

@@ -13,6 +13,7 @@
 #include "classlib/Menus.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/Clipboard.h"
+#include "tests/support/DialogAnswer.h"
 
 namespace {
 
@@ -320,6 +321,19 @@ TEST_F(ProgDragDrop, TheLowerPanelMenuCopiesTheSongsFileByItsWideName) {
   bool Wide = false;
   EXPECT_EQ(ClipboardFiles(&Wide), std::vector<std::wstring>{Song});
   EXPECT_TRUE(Wide);
+
+  // Wine's shell shows no properties of a file: the user is told so, in the program's language.
+  std::string Said;
+  AnswerNextDialog("", [&](HWND Box) { Said = DialogText(Box); });
+  prog->akp2Click(prog);
+  EXPECT_NE(Said.find("kann das System nicht anzeigen"), std::string::npos) << Said;
+  prog->English1Click(nullptr);
+  SetSongs({Song});
+  SelectRows({0});
+  Said.clear();
+  AnswerNextDialog("", [&](HWND Box) { Said = DialogText(Box); });
+  prog->p6Click(prog);
+  EXPECT_NE(Said.find("The system cannot show the properties"), std::string::npos) << Said;
 
   prog->FreePlayer();
   PutClipboardText("kept");

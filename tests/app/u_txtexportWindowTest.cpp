@@ -11,6 +11,7 @@
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
 #include "tests/support/Fonts.h"
+#include "tests/support/MessagePump.h"
 
 namespace {
 
@@ -254,9 +255,15 @@ TEST_F(ExportWindow, TheSaveDialogListsTextAndHtmlFiles) {
     WriteBytes(Dir.File(Name), {});
   int Listed = -1;
   AnswerNextDialog("", [&](HWND Dialog) {
-    const HWND View = FindWindowExA(FindWindowExA(Dialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
-                                    WC_LISTVIEWA, nullptr);
-    if (View) Listed = static_cast<int>(SendMessageA(View, LVM_GETITEMCOUNT, 0, 0));
+    // The shell fills its view of the folder when it gets round to it.
+    PumpMessagesUntil(
+        [&] {
+          const HWND View = FindWindowExA(FindWindowExA(Dialog, nullptr, "SHELLDLL_DefView", nullptr),
+                                          nullptr, WC_LISTVIEWA, nullptr);
+          if (View) Listed = static_cast<int>(SendMessageA(View, LVM_GETITEMCOUNT, 0, 0));
+          return Listed >= 3;
+        },
+        10000);
     PostMessageA(Dialog, WM_COMMAND, IDCANCEL, 0);
   });
   txtexport->Speichern->Click();

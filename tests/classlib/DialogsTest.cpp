@@ -84,6 +84,14 @@ TEST(DialogsModal, AQuestionTakesTheOtherWindowsInputAndStaysAboveThem) {
     EXPECT_FALSE(IsWindowEnabled(Hidden->Handle()));
     EXPECT_TRUE(Above(Box, Hidden->Handle()));
     EXPECT_EQ(ModalFrontWindow(Asking->Handle()), Box);
+    // A window made meanwhile was the last one active, and is hidden: the question is still the front.
+    TForm* Made = NewAppForm("Made");
+    Made->Show();
+    SetWindowPos(Made->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    Other->BringToFront();
+    EXPECT_EQ(ModalFrontWindow(Asking->Handle()), Box);
+    EXPECT_TRUE(Above(Box, Other->Handle()));
   });
   Application->MessageBox(L"Replace?", L"Velmaro Test", MB_OK);
   EXPECT_TRUE(Seen);
@@ -91,6 +99,20 @@ TEST(DialogsModal, AQuestionTakesTheOtherWindowsInputAndStaysAboveThem) {
   EXPECT_FALSE(IsWindowEnabled(Off->Handle()));  // disabled before, by its own reason
   EXPECT_EQ(ModalFrontWindow(Asking->Handle()), Asking->Handle());
   EXPECT_TRUE(GetWindowLongW(Other->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);  // on top again
+  Application->DestroyForms();
+}
+
+TEST(DialogsModal, TheWindowsOnTopKeepTheirOrder) {
+  TForm* Lower = NewAppForm("Lower");
+  TForm* Upper = NewAppForm("Upper");
+  for (TForm* Form : {Lower, Upper}) {
+    Form->SetFormStyle(fsStayOnTop);
+    Form->Show();
+  }
+  ASSERT_TRUE(Above(Upper->Handle(), Lower->Handle()));
+  AnswerNextDialog("");
+  Application->MessageBox(L"Done.", L"Velmaro Test", MB_OK);
+  EXPECT_TRUE(Above(Upper->Handle(), Lower->Handle()));
   Application->DestroyForms();
 }
 

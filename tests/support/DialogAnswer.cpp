@@ -9,11 +9,18 @@ std::function<void(HWND Dialog)> Look;
 int Remaining = 0;
 HWND Answered = nullptr;
 
+// True once the system has activated the dialog: it is then its owners' last active window.
+bool Activated(HWND Dialog) {
+  HWND Root = Dialog;
+  for (HWND Owner = GetWindow(Dialog, GW_OWNER); Owner; Owner = GetWindow(Owner, GW_OWNER)) Root = Owner;
+  return GetLastActivePopup(Root) == Dialog;
+}
+
 // Finds this thread's dialog (other test programs may show theirs on the same display at the same
-// time); until it is there, the timer goes on. A dialog already answered is left to close.
+// time); until it is there and activated, the timer goes on. A dialog already answered is left to close.
 void CALLBACK Answer(HWND, UINT, UINT_PTR Id, DWORD) {
   const HWND Dialog = FindThreadWindow("#32770");
-  if (!Dialog || Dialog == Answered) return;
+  if (!Dialog || Dialog == Answered || !Activated(Dialog)) return;
   Answered = Dialog;
   if (--Remaining <= 0) KillTimer(nullptr, Id);
   if (Look) Look(Dialog);
