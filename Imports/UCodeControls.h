@@ -1,8 +1,7 @@
 #pragma once
-// Unicode windows for the library's 8-bit controls. A control keeps its wide caption and hint beside the
-// library's 8-bit ones; its window is made from a Unicode window class of its own and subclassed by a
-// trap, so that text messages, characters and notifications stay wide while the library goes on working
-// with 8-bit text. Without Unicode windows (IsUnicodePlatform false) everything takes the library's way.
+// Wide windows under the library's 8-bit controls: the library never sees a character it cannot hold,
+// and the window never gets text cut down to the code page. Where the platform has no Unicode windows
+// the library's own road is left as it is.
 #include <windows.h>
 
 #include <string>

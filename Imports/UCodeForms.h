@@ -12,8 +12,8 @@
 
 class TUCodeApplication;
 
-// Keeps the wide hint current at idle time: a control without size on the main form, linked to a wide
-// action whose update runs at each idle moment of the application.
+// The library runs action updates whenever it falls idle; riding on one keeps the wide hint in step with
+// the 8-bit one without a timer of our own.
 class TUCodeAppIdleEventControl : public TControl {
  public:
   explicit TUCodeAppIdleEventControl(TUCodeApplication* AOwner);

@@ -136,14 +136,17 @@ std::wstring TUCodeMenuItem::Caption() {
   const std::string Ansi = TMenuItem::Caption();
   const std::string WideAnsi = WideToAnsi(FCaption);
   if (Ansi != WideAnsi && WideSameCaptionStr(AnsiToWide(Ansi), AnsiToWide(WideAnsi))) {
-    try {
-      SyncHotKeyPosition(AnsiToWide(Ansi), FCaption);
-    } catch (const EUCodeInternalError&) {
-      // Read while a menu is drawn or measured: no error, the text without hot keys.
-      return WideStripHotkey(FCaption);
-    }
+    SyncHotKeyPosition(AnsiToWide(Ansi), FCaption);
   }
   return GetSyncedWideString(FCaption, Ansi);
+}
+
+std::wstring TUCodeMenuItem::ShownCaption() {
+  try {
+    return Caption();
+  } catch (const EUCodeInternalError&) {
+    return WideStripHotkey(FCaption);  // the text without hot keys
+  }
 }
 
 void TUCodeMenuItem::SetCaption(const std::wstring& Value) {
@@ -211,7 +214,7 @@ void TUCodeMenuItem::MeasureItem(HDC DC, int& Width, int& Height) {
   TMenuItem::MeasureItem(DC, Width, Height);
   if (!IsUnicodePlatform || OnMeasureItem) return;
   const HGDIOBJ Old = SelectObject(DC, MenuFont(Default()));
-  Width += WideTextWidth(DC, Caption()) - WideTextWidth(DC, AnsiToWide(TMenuItem::Caption()));
+  Width += WideTextWidth(DC, ShownCaption()) - WideTextWidth(DC, AnsiToWide(TMenuItem::Caption()));
   if (ShortCut() != scNone)
     Width += WideShortCutWidth(DC, ShortCut(), true) - WideShortCutWidth(DC, ShortCut(), false);
   SelectObject(DC, Old);
@@ -225,7 +228,7 @@ void TUCodeMenuItem::AdvancedDrawItem(HDC DC, const RECT& Rect, UINT State, bool
   DrawItemBackground(DC, Rect, State, TopLevel);
   SelectObject(DC, MenuFont(Default()));
   SetBkMode(DC, TRANSPARENT);
-  const std::wstring Text = Caption();
+  const std::wstring Text = ShownCaption();
   const std::wstring Keys = ShortCut() != scNone ? WideShortCutToText(ShortCut()) : std::wstring();
   const RECT Place = ItemTextRect(Rect, TopLevel);
   const RECT Caption = CaptionRect(Place, WideTextWidth(DC, Keys));

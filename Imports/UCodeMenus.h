@@ -28,7 +28,8 @@ void SyncHotKeyPosition(const std::wstring& Source, std::wstring& Dest);
 class TUCodeMenuItem : public TMenuItem {
  public:
   using TMenuItem::TMenuItem;
-  // Follows the hot key that the library's automatic hot keys gave the 8-bit caption.
+  // Follows the hot key that the library's automatic hot keys gave the 8-bit caption; raises
+  // EUCodeInternalError when the two cannot be brought together.
   std::wstring Caption();
   void SetCaption(const std::wstring& Value);
   std::wstring Hint();
@@ -49,6 +50,8 @@ class TUCodeMenuItem : public TMenuItem {
 
  private:
   friend void UpdateMenuItemWide(TUCodeMenuItem* Item, HMENU Menu);
+  // The caption as drawn and measured, where a window message must not raise.
+  std::wstring ShownCaption();
   std::wstring FCaption;
   std::wstring FHint;
   HKL FKeyboardLayout = nullptr;

@@ -512,6 +512,11 @@ void TUCodeMirroredStrings::InsertObject(int Index, const std::wstring& S, TObje
   FAnsi->InsertObject(Index, WideToAnsi(S), AObject);
 }
 
+int TUCodeMirroredStrings::AddObject(const std::wstring& S, TObject* AObject) {
+  const TValueScope<const std::wstring*> Pending(FPending, &S);
+  return FAnsi->AddObject(WideToAnsi(S), AObject);
+}
+
 void TUCodeMirroredStrings::Move(int CurIndex, int NewIndex) {
   FAnsi->Move(CurIndex, NewIndex);
 }

@@ -213,6 +213,8 @@ class TUCodeMirroredStrings : public TUCodeStrings {
   void Exchange(int Index1, int Index2) override;
   void Insert(int Index, const std::wstring& S) override;
   void InsertObject(int Index, const std::wstring& S, TObject* AObject) override;
+  // Goes where the library's own add puts it, which in a sorted list is its sorted place.
+  int AddObject(const std::wstring& S, TObject* AObject) override;
   void Move(int CurIndex, int NewIndex) override;
   // One change of the library's items, as they told it.
   void Follow(TListChange Change, int Index, int Index2);

@@ -25,8 +25,8 @@ using TNewInstanceCallback = void (*)(HWND Wnd, DWORD ProcessId, const std::wstr
 // None until the component module sets it.
 extern TNewInstanceCallback NewInstanceCallback;
 
-// "OneInstUtilWnd:" and a hash of the program path without regard to case, so that every path, however
-// long or in whatever script, gives a valid class name and only copies of one program file meet.
+// "OneInstUtilWnd:" and the program path, or a hash of the path where the two would pass the 255
+// characters a class name may have, so that only copies of one program file meet.
 std::wstring OneInstanceClassName(const std::wstring& ProgramPath);
 // The name of the mutex that copies of ProgramPath hold while they look for a running copy and make
 // their window.

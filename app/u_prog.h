@@ -45,17 +45,17 @@ struct TLetzterSong {
 
 extern TWideSongArray AlleSongs;  // all songs; the list shows them in this order unless it shows a search's
 extern TWideSongArray SuchErgebnis;            // copies of the songs the last search kept
-extern bool IstGefiltert;                      // the view shows SuchErgebnis instead of AlleSongs
-extern std::vector<TLetzterSong> LetzteSongs;  // play history, oldest first
+extern bool IstGefiltert;                      // true while a search's copies are on screen
+extern std::vector<TLetzterSong> LetzteSongs;  // a step back pops the newest, which stands last
 extern std::wstring NaechsterTitel;            // the queued song's full path ("" when nothing is queued)
 extern int AktIndex;                           // row of the shown array last chosen or played
 extern int SortSpalte;                         // view column of the current column click (0: number column)
 extern int LetzteSortSpalte;                   // view column of the previous column click
-extern int SortAbsteigend;                     // 0 ascending, 1 descending
+extern int SortAbsteigend;                     // a number, since a second click flips it as 1 - it
 // Folders (ending in "\" or ":") of every playlist read, in reading order, duplicates included.
 extern TWideStrArray DateiQuellen;
 
-extern bool ErsteAktivierung;     // settings are loaded once, on the window's first activation
+extern bool ErsteAktivierung;     // later activations must not load the settings over the user's changes
 extern bool PositionKorrigieren;  // a new song is sought once to its own position after its first second
 extern bool StatusZeigtSong;      // false while the status line shows the list's totals
 extern int32_t FehlerZaehler;     // stops playback after too many unplayable songs in a row

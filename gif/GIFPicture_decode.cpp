@@ -1,5 +1,6 @@
 // The LZW decoder of GIF image data.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "gif/GIFPicture.h"
@@ -24,6 +25,9 @@ class TDecoder {
   bool Start();
   // Fills Out with the next Count pixels; fewer when decoding stops.
   int ReadDecodedBytes(uint8_t* Out, int Count);
+  // The same for a whole frame that lies in one piece: each string is copied from where it was decoded
+  // before, instead of walked back through its chain of prefixes one pixel at a time.
+  int ReadFrame(uint8_t* Out, int Count);
   // Moves the stream to just after the frame's zero-length block.
   void SkipRemainingBlocks();
 
@@ -63,6 +67,8 @@ class TDecoder {
   uint8_t FSuffix[TableSize];
   uint8_t FFirst[TableSize];    // the first pixel of each string
   uint16_t FLength[TableSize];  // the pixels of each string
+  int32_t FPlace[TableSize];    // where ReadFrame wrote each string, from the frame's first pixel
+  int32_t FLastPlace = 0;       // where ReadFrame wrote the string of the previous code
   uint8_t FStack[StackSize];    // a string's pixels after the end of the row, last first
   int FStackTop = 0;
 };
@@ -160,6 +166,8 @@ int TDecoder::DecodeString() {
     FSuffix[FNextFree] = static_cast<uint8_t>(First);
     FFirst[FNextFree] = FFirst[FPreviousCode];
     FLength[FNextFree] = static_cast<uint16_t>(FLength[FPreviousCode] + 1);
+    // The previous string with the first pixel of the one after it: both stand there.
+    FPlace[FNextFree] = FLastPlace;
     ++FNextFree;
     if (FNextFree >= FCodeLimit && FCodeLimit < TableSize) {
       FCodeLimit *= 2;
@@ -193,6 +201,34 @@ int TDecoder::ReadDecodedBytes(uint8_t* Out, int Count) {
   return Done;
 }
 
+int TDecoder::ReadFrame(uint8_t* Out, int Count) {
+  int Done = 0;
+  while (Done < Count) {
+    const int Code = DecodeString();
+    if (Code < 0) break;
+    FLastPlace = Done;
+    const int Length = std::min<int>(FLength[Code], Count - Done);
+    uint8_t* To = Out + Done;
+    Done += Length;
+    // Short strings cost less walked back through their chains than copied.
+    if (Length == FLength[Code] && Length <= 16) {
+      WriteString(Code, To + Length);
+      continue;
+    }
+    // The string being defined overlaps its source, and is copied in pieces of the distance between them.
+    const uint8_t* From = Out + FPlace[Code];
+    const int Distance = static_cast<int>(To - From);
+    for (int Left = Length; Left > 0;) {
+      const int Piece = std::min(Left, Distance);
+      std::memcpy(To, From, static_cast<size_t>(Piece));
+      To += Piece;
+      From += Piece;
+      Left -= Piece;
+    }
+  }
+  return Done;
+}
+
 void TDecoder::SkipRemainingBlocks() {
   while (NextBlock()) {
   }
@@ -215,7 +251,10 @@ void DecodeImageData(TStream* Stream, uint8_t* Pixels, int Width, int Height, bo
                      const TGIFWarningProc& Warning) {
   auto Decoder = std::make_unique<TDecoder>(Stream, Warning);  // 40 KB of tables: not on the stack
   if (!Decoder->Start()) return;
-  if (Width > 0 && Height > 0) {
+  const int64_t Count = static_cast<int64_t>(Width) * Height;
+  if (Width > 0 && Height > 0 && !Interlaced && Count <= INT32_MAX) {
+    Decoder->ReadFrame(Pixels, static_cast<int>(Count));
+  } else if (Width > 0 && Height > 0) {
     TGIFInterlaceWalk Walk{Height};
     for (int Y = 0; Y < Height; ++Y) {
       const int Row = Interlaced ? Walk.Row : Y;

@@ -157,23 +157,16 @@ int TWideRegex::ParseQuantified(int& Flags) {
   const int Ret = ParseAtom(AtomFlags);
   if (Ret == kNoNode) return kNoNode;
   const wchar_t Quantifier = *FParsePos;
-  int32_t Min = 0, Max = 0;
-  if (Quantifier == L'{') {
-    if (ParseBraces(Min, Max) == kNotQuantifier) {
-      Flags = AtomFlags;
-      return Ret;
-    }
-  } else if (Quantifier != L'*' && Quantifier != L'+' && Quantifier != L'?') {
-    Flags = AtomFlags;
-    return Ret;
-  }
+  Flags = AtomFlags;
+  if (!IsQuantifierChar(Quantifier)) return Ret;
   // An atom that may match nothing is not repeated: it stands alone, and its quantifier starts the next
-  // piece, where "*" and "+" fail and a brace is a literal.
+  // piece, where "*" and "+" fail and a brace, read or not, is a literal.
   if (!(AtomFlags & pfHasWidth) && Quantifier != L'?') {
     ReportAndGoOn(reeCompOperandCouldBeEmpty);
-    Flags = AtomFlags;
     return Ret;
   }
+  int32_t Min = 0, Max = 0;
+  if (Quantifier == L'{' && ParseBraces(Min, Max) == kNotQuantifier) return Ret;
   ++FParsePos;
   bool Lazy = !(FCompModifiers & ModifierG);
   if (*FParsePos == L'?') {

@@ -201,12 +201,13 @@ TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) 
     Keys += Key;
     if (Key == 'x') Key = 0;
   };
-  ASSERT_NE(EditLabel(View, 0, L"\u0416nxew"), nullptr);
-  EXPECT_EQ(Edited, L"\u0416new");
-  EXPECT_EQ(Keys.size(), 6u);  // the editor's keys went through the control's key events
+  ASSERT_NE(EditLabel(View, 0, L"\u0416\u0408nxew"), nullptr);
+  EXPECT_EQ(Edited, L"\u0416\u0408new");
+  EXPECT_EQ(Keys.size(), 7u);                     // the editor's keys went through the control's key events
+  EXPECT_EQ(Keys.find('\b'), std::string::npos);  // U+0408 is no Backspace to 8-bit code
   EXPECT_EQ(Keys.back(), 'A');
-  EXPECT_EQ(Item->Caption(), L"\u0416new!");
-  EXPECT_EQ(Cell(View, 0, 0), L"\u0416new!");
+  EXPECT_EQ(Item->Caption(), L"\u0416\u0408new!");
+  EXPECT_EQ(Cell(View, 0, 0), L"\u0416\u0408new!");
   // The library's 8-bit OnEdited that leaves the text alone keeps it wide.
   View->OnEdited = nullptr;
   std::string Ansi;
@@ -217,7 +218,7 @@ TEST_F(UCodeListView, AWideLabelTypedByTheUserReachesOnEditedAndTheItemKeepsIt) 
   // Refused by OnEditing: no editor.
   View->OnEditing = [](TObject*, TListItem*, bool& AllowEdit) { AllowEdit = false; };
   EXPECT_EQ(EditLabel(View, 0, L"no"), nullptr);
-  EXPECT_EQ(Item->Caption(), L"\u0416new!");
+  EXPECT_EQ(Item->Caption(), L"\u0416\u0408new!");
 }
 
 TEST_F(UCodeListView, RowsKeepTheirDataAndCheckMarksThroughCopiesAndNewWindowsAndMustBeWide) {

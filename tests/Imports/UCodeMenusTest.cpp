@@ -282,6 +282,15 @@ TEST(UCodePopupList, AnOwnerDrawnMenuMeasuresAndDrawsItsEntriesWide) {
   EXPECT_NE(Drawn, Background);
   EXPECT_NE(Drawn, DrawnEntry(Plain, Rect, 0));
   EXPECT_NE(Drawn, DrawnEntry(Item, Rect, ODS_DISABLED));
+  // The shortcut text stands at the right end, where an entry without one has no ink.
+  const auto InkAtRight = [&](const std::vector<COLORREF>& Pixels) {
+    int Ink = 0;
+    for (LONG Y = 0; Y < Rect.bottom; ++Y)
+      for (LONG X = Rect.right - MenuTextWidth(L"Ctrl+O"); X < Rect.right; ++X)
+        Ink += Pixels[static_cast<size_t>(Y * Rect.right + X)] != GetSysColor(COLOR_MENU);
+    return Ink;
+  };
+  EXPECT_GT(InkAtRight(Drawn), 20);
   // Wider than measured, a right-aligned menu moves the caption towards its shortcut text.
   const RECT Wider{0, 0, Rect.right + 60, Rect.bottom};
   const auto FirstInk = [&](const std::vector<COLORREF>& Pixels) {
@@ -293,6 +302,9 @@ TEST(UCodePopupList, AnOwnerDrawnMenuMeasuresAndDrawsItsEntriesWide) {
   const LONG Left = FirstInk(DrawnEntry(Item, Wider, 0));
   Popup.SetAlignment(paRight);
   EXPECT_GE(FirstInk(DrawnEntry(Item, Wider, 0)), Left + 50);
+  Popup.SetAlignment(paLeft);
+  Item->SetShortCut(scNone);
+  EXPECT_EQ(InkAtRight(DrawnEntry(Item, Rect, 0)), 0);
   Item->OnAdvancedDrawItem = [](TObject*, HDC, const RECT&, UINT) {};  // the program's own drawing
   EXPECT_NE(DrawnEntry(Item, Rect, 0), Drawn);
 }

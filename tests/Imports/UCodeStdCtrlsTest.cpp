@@ -758,10 +758,17 @@ TEST_F(UCodeComboBox, SortingThe8BitItemsKeepsEachWideTextWithItsObject) {
     EXPECT_EQ(Items->Get(1), Zhe + L"b");
     EXPECT_EQ(Items->Get(3), Zhe + L"d");
     EXPECT_EQ(Items->GetObject(3), nullptr);
+    // A sorted list takes a wide add at its sorted place, as it does an 8-bit one.
+    dynamic_cast<TStringList*>(Ansi)->SetSorted(true);
+    EXPECT_EQ(Items->AddObject(De + L"bb", Combo), 2);
+    EXPECT_EQ(Items->Get(2), De + L"bb");
+    EXPECT_EQ(Items->GetObject(2), Combo);
+    EXPECT_EQ(Items->Get(3), Zhe + L"c");
   }
   EXPECT_EQ(ComboItemText(Combo->Handle(), 0), De + L"a");
   EXPECT_EQ(WindowItemText(List->Handle(), 0), De + L"a");
-  EXPECT_EQ(WindowItemText(List->Handle(), 2), Zhe + L"c");
+  EXPECT_EQ(WindowItemText(List->Handle(), 2), De + L"bb");
+  EXPECT_EQ(ComboItemText(Combo->Handle(), 3), Zhe + L"c");
 }
 
 TEST_F(UCodeComboBox, AMovedItemTakesItsWideTextToItsNewPlaceEitherWay) {

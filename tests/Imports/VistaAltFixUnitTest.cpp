@@ -40,7 +40,7 @@ TEST(VistaAltFix, WatchesFormsAtIdleAndGivesTheirMessageMethodsBack) {
   Fix->ApplicationIdle(nullptr, Done);
   EXPECT_EQ(Fix->WatchedCount(), Screen->FormCount());
 
-  // WM_UPDATEUISTATE marks the form; the message still reaches the form itself.
+  // A watched form's messages still reach the form itself.
   auto* Button = new TButton(Other);
   Button->SetParent(Other);
   EXPECT_EQ(Other->Perform(WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")), 0);
@@ -73,7 +73,6 @@ class TCountingBitBtn : public TBitBtn {
   }
   int Repaints = 0;
 };
-
 
 // A form with a button on it and one on each of two pages; the second page is not shown.
 struct TPagedForm {

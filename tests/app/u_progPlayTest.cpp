@@ -284,7 +284,7 @@ TEST_F(ProgPlay, AStepBackToAnUnplayableFileIsLoggedAndPassedOver) {
   ASSERT_GE(Lines.size(), 4u);
   EXPECT_EQ(Lines[0], "\"" + WideToAnsi(Bad) + "\"");
   EXPECT_EQ(Lines[1], "  Datei kann nicht abgespielt werden. Fehlercode: ");
-  EXPECT_EQ(Playing(), Good);  // the song that played before goes on
+  EXPECT_EQ(Playing(), Good);  // passed over to the next song, Good again, from its beginning
   ASSERT_EQ(LetzteSongs.size(), 1u);
   EXPECT_EQ(LetzteSongs[0].Pfad, Good);
 }

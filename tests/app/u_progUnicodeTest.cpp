@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "Imports/UCodeControls.h"
 #include "Imports/UCodeForms.h"
 #include "tests/app/ProgFixture.h"
 #include "tests/support/DialogAnswer.h"
@@ -62,6 +63,11 @@ TEST_F(ProgUnicode, AFolderOfGreekAndJapaneseSongsShowsInTheListTheStatusLineAnd
   ASSERT_NE(prog->AktuellerPlayer(), nullptr);
   EXPECT_EQ(prog->status->Caption(), Eleftheria + L" - " + Nacht);
   EXPECT_EQ(prog->status->Hint(), Fixture(L"intl\\" + Athen + L".mp3"));
+  Application->ActivateHint(prog->status, prog->status->ClientToScreen({2, 2}));  // the tooltip, wide
+  auto* Tip = dynamic_cast<TUCodeCustomHintWindow*>(Application->HintWindow());
+  ASSERT_NE(Tip, nullptr);
+  EXPECT_EQ(Tip->Caption(), Fixture(L"intl\\" + Athen + L".mp3"));
+  Application->CancelHint();
   EXPECT_EQ(Title(), Eleftheria + L" - " + Nacht + L" - Korriband Velmaro");
   EXPECT_TRUE(Log().empty());
 }

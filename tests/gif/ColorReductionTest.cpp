@@ -317,6 +317,19 @@ TEST(GIFColors, OctreeGivesThePlainOctreesPaletteAndNeverHoldsMoreColoursThanAsk
         Palette[I] = {Entries[I].rgbRed, Entries[I].rgbGreen, Entries[I].rgbBlue};
       ASSERT_EQ(PlainOctreePalette(All, Colors, Bits), Palette);
     }
+  // The third colour's path is merged away one level above the shortcut level, and its node is taken
+  // by the fifth colour's path before a colour of the third's top bits comes back.
+  const std::vector<TRGB> Returning = {{165, 69, 197}, {165, 69, 213}, {181, 85, 213},
+                                       {165, 85, 197}, {229, 69, 197}, {185, 89, 217}};
+  TColorQuantizer Quantizer(3, 8);
+  const auto Picture = Bitmap24(6, 1, Returning);
+  TDIBReader Reader(Picture.get(), pf24bit);
+  Quantizer.AddImage(&Reader);
+  RGBQUAD Entries[256];
+  std::vector<TRGB> Palette(static_cast<size_t>(Quantizer.FillPalette(Entries, 256)));
+  for (size_t I = 0; I < Palette.size(); ++I)
+    Palette[I] = {Entries[I].rgbRed, Entries[I].rgbGreen, Entries[I].rgbBlue};
+  EXPECT_EQ(PlainOctreePalette(Returning, 3, 8), Palette);
   // Reduction bits outside 0..8 are clamped instead of overrunning the 256 entries.
   for (int Bits : {-1, 0, 1, 8, 9, 31}) {
     const auto Reduced = ReduceBitmapColors(Source.get(), pmOctree, dkNearest, Bits, nullptr);

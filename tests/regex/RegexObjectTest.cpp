@@ -252,7 +252,10 @@ TEST(RegexObject, SomeErrorsAreToldAndTheCompileGoesOn) {
   };
   const std::vector<TCase> Cases = {
       {L"^*", {reeCompOperandCouldBeEmpty, reeCompQuantifierFollowsNothing}, nullptr, nullptr},
-      {L"\\b{2}", {reeCompOperandCouldBeEmpty}, L"a{2}", L"aa"},
+      {L"\\b{2}", {reeCompOperandCouldBeEmpty}, L"a{2}", L"a}"},
+      {L"^{2}", {reeCompOperandCouldBeEmpty}, L"{2}", L"}"},
+      {L"(a*){2}", {reeCompOperandCouldBeEmpty}, L"{2}", L"x}"},
+      {L"^{x", {reeCompOperandCouldBeEmpty}, L"{x", L"x"},
       {L"a**", {reeCompNestedQuantifier, reeCompQuantifierFollowsNothing}, nullptr, nullptr},
       {L"a*{2}", {reeCompNestedQuantifier}, L"{2}", L"aa"},
       {L"\\xZZ", {reeCompBadHexDigit, reeCompBadHexDigit}, L"ZZ", nullptr},  // U+0000 ends the literal
@@ -285,7 +288,8 @@ TEST(RegexObject, SomeErrorsAreToldAndTheCompileGoesOn) {
       {reeCompBadHexDigit, L"Bad Hex Digit", L"Falsche HEX Zahl"},
       {reeCompHexCodeTooBig, L"Hex Code After \\x Too Big", L"HEX Code nach \\x zu gro\u00DF"},
       {reeCompBracesTooBig, L"Braces Argument Too Big", L"Quantor {} zu gro\u00DF"},
-      {reeCompBraceMinAboveMax, L"Brace Min Param Greater then Max", L"Min-Quantor gr\u00F6\u00DFer als Max-Quantor"},
+      {reeCompBraceMinAboveMax, L"Brace Min Param Greater then Max",
+       L"Min-Quantor gr\u00F6\u00DFer als Max-Quantor"},
   };
   TWideRegex R;
   for (const auto& T : Texts) {

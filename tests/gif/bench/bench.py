@@ -1,7 +1,7 @@
 """Our GIF codec beside Pillow, on the same images in the same run. Not a test.
 
-LZW encoding and decoding of a 2-megapixel 8-bit image (gif_lzw_bench), and the export road: a 24-bit
-bitmap assigned to a picture, reduced to the web palette or by the octree, and saved (gif_export_bench),
+LZW encoding and decoding of a 2-megapixel 8-bit image, photo-like and text-like (gif_lzw_bench), and the
+export road: a 24-bit bitmap assigned to a picture, reduced to the web palette or by the octree, and saved (gif_export_bench),
 on a photo-like and a text-like image. Ours run under Wine; the ratio is ours over Pillow's speed.
 
   /usr/bin/python3 tests/gif/bench/bench.py [build folder, default build/x86_64]
@@ -65,6 +65,11 @@ def text_rgb():
         draw.text((10, y), line + " - " + " ".join(rnd.choice(words) for _ in range(4)), fill=(0, 0, 153),
                   font=font)
     return image.tobytes()
+
+
+def text_indices():
+    """The text-like picture in 16 colours: few colours and long runs of the background."""
+    return Image.frombytes("RGB", (WIDTH, HEIGHT), text_rgb()).quantize(16).tobytes()
 
 
 def best(step):
@@ -147,17 +152,18 @@ def interleaved(ours, pillow):
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/x86_64")
     rows = []
-    pixels = photo_like()
-    indices = raw_file(pixels)
-    try:
-        our, pil = interleaved(
-            lambda: (lambda v: [v["encode"], v["decode"]])(
-                run_ours(build, "gif_lzw_bench", "Z:" + indices.replace("/", "\\"), WIDTH, HEIGHT, ROUNDS)),
-            lambda: list(pillow_lzw(pixels)[:2]))
-    finally:
-        os.unlink(indices)
-    rows.append(("LZW encode, indexed", our[0], pil[0]))
-    rows.append(("LZW decode, indexed", our[1], pil[1]))
+    for name, pixels in (("photo-like", photo_like()), ("text-like", text_indices())):
+        indices = raw_file(pixels)
+        try:
+            our, pil = interleaved(
+                lambda: (lambda v: [v["encode"], v["decode"]])(
+                    run_ours(build, "gif_lzw_bench", "Z:" + indices.replace("/", "\\"), WIDTH, HEIGHT,
+                             ROUNDS)),
+                lambda: list(pillow_lzw(pixels)[:2]))
+        finally:
+            os.unlink(indices)
+        rows.append(("LZW encode, %s" % name, our[0], pil[0]))
+        rows.append(("LZW decode, %s" % name, our[1], pil[1]))
     for name, rgb in (("photo-like", photo_rgb()), ("text-like", text_rgb())):
         path = raw_file(rgb)
         try:
