@@ -216,18 +216,17 @@ std::wstring_view Dateiname(std::wstring_view Path) {
   return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
-bool HtmlBesonders(wchar_t C) {
-  return HtmlZeichen.find(C) != std::wstring_view::npos;
-}
-
 // A field's HTML characters between Von and Bis become their markers, and markers that it brings along
-// U+FFFD.
+// U+FFFD. The HTML characters lie below the letters, the markers above them.
 void HtmlMarkieren(wchar_t* Von, const wchar_t* Bis) {
-  for (; Von != Bis; ++Von)
-    if (IstHtmlMarke(*Von))
-      *Von = L'\uFFFD';
-    else if (HtmlBesonders(*Von))
-      *Von = static_cast<wchar_t>(MarkeUnd + HtmlZeichen.find(*Von));
+  for (; Von != Bis; ++Von) {
+    const wchar_t C = *Von;
+    if (C > L'>') {
+      if (IstHtmlMarke(C)) *Von = L'\uFFFD';
+    } else if (C == L'&' || C == L'<' || C == L'>' || C == L'"') {
+      *Von = static_cast<wchar_t>(MarkeUnd + HtmlZeichen.find(C));
+    }
+  }
 }
 
 // Text that the user typed, for an HTML export: HTML markers in it are no field's characters.
