@@ -960,17 +960,21 @@ void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
 }
 
 void Ttxtexport::Fuellen(const std::wstring& Text) {
-  if (FFuellend) FuellenBeenden();
+  const bool Kurz = Text.size() <= kAufEinmal;
+  // A fill that a long text follows stays hidden: showing what it holds would paint it all for nothing.
+  if (FFuellend && Kurz) FuellenBeenden();
   FZiel.clear();
-  if (Text.size() <= kAufEinmal) {
+  if (Kurz) {
     CaptionSetzen(output, Text);
     return;
   }
   // Not drawn while it grows, so that it neither jumps to each new end nor paints each piece; nor typed
   // into, which would mix the user's text into the pieces.
   const HWND Memo = output->Handle();
-  Zeichnen(Memo, false);
-  SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
+  if (!FFuellend) {
+    Zeichnen(Memo, false);
+    SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
+  }
   SendMessageW(Memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   SendMessageW(Memo, EM_SETLIMITTEXT, 0, 0);
   FZiel = Text;
