@@ -35,7 +35,7 @@ std::string_view ErsteStufe(std::string_view Key) {
   return Key.substr(0, static_cast<size_t>(Ende - Key.begin()));
 }
 
-// A line as it reads: its markers as their placeholders.
+// A line as it reads: its markers as their placeholders, an HTML marker as its character.
 std::wstring Lesbar(std::wstring_view Zeile) {
   std::wstring L;
   L.reserve(Zeile.size());
@@ -45,9 +45,14 @@ std::wstring Lesbar(std::wstring_view Zeile) {
     else if (C == MarkeTab)
       L += TabText;
     else
-      L += C;
+      L += Klar(C);
   }
   return L;
+}
+
+// The markers that stand for text: the number, the cell and the HTML characters.
+bool StehtFuerText(wchar_t C) {
+  return IstMarke(C) || IstHtmlMarke(C);
 }
 
 // The bytes of a first level that a sort compares at one depth.
@@ -123,13 +128,17 @@ class TErsteStufen {
   static constexpr uint8_t Unbekannt = 0, Marke = 1, Bekannt = 2;
   // Learns the characters Gesehen and the markers' placeholders, all of them or none.
   void AlleLernen(std::vector<wchar_t> Gesehen) {
-    for (const wchar_t C : Gesehen)
-      if (IstMarke(C)) Gesehen.insert(Gesehen.end(), Platzhalter(C).begin(), Platzhalter(C).end());
+    const size_t Anzahl = Gesehen.size();
+    for (size_t I = 0; I < Anzahl; ++I)
+      if (StehtFuerText(Gesehen[I])) {
+        const std::wstring& P = Platzhalter(Gesehen[I]);
+        Gesehen.insert(Gesehen.end(), P.begin(), P.end());
+      }
     std::ranges::sort(Gesehen);
     Gesehen.erase(std::unique(Gesehen.begin(), Gesehen.end()), Gesehen.end());
     if (Gesehen.size() > GroessteZahl) return;
-    std::erase_if(Gesehen, [this](wchar_t C) { return IstMarke(C) || !Lernen(C); });
-    for (const wchar_t M : {MarkeNummer, MarkeTab}) MarkeLernen(M);
+    std::erase_if(Gesehen, [this](wchar_t C) { return StehtFuerText(C) || !Lernen(C); });
+    for (wchar_t M = MarkeNummer; M <= MarkeAnfuehrung; ++M) MarkeLernen(M);
     if (!Bestaetigt(Gesehen)) {
       std::ranges::fill(FLaenge, Unbekannt);
       FGroesste = 0;
@@ -139,8 +148,10 @@ class TErsteStufen {
   // More would make the text of all pairs take longer than the keys it spares.
   static constexpr size_t GroessteZahl = 300;
 
+  // The text that a marker stands for.
   static const std::wstring& Platzhalter(wchar_t Marke) {
-    return Marke == MarkeNummer ? NummerText : TabText;
+    static const std::wstring Texte[] = {NummerText, TabText, L"&", L"<", L">", L"\""};
+    return Texte[Marke - MarkeNummer];
   }
 
   // Writes the first level of the line Text to Ziel, which has room for it; returns its end, or nullptr when
@@ -200,7 +211,7 @@ class TErsteStufen {
   // of the 65,536 are.
   std::unique_ptr<uint64_t[]> FStufe;
   std::vector<uint8_t> FLaenge;
-  std::string FMarken[2];  // the markers' first levels
+  std::string FMarken[6];  // the markers' first levels
   size_t FGroesste = 0;    // the longest first level of a character
   size_t FMarkeGroesste = 0;
   bool FAlleBekannt = false;  // every character of the lines is known

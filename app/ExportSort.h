@@ -24,6 +24,18 @@ inline const std::wstring TabText = L"%tab%";
 static_assert((MarkeNummer | 1) == MarkeTab);
 inline constexpr auto IstMarke = [](wchar_t C) { return (C | 1) == MarkeTab; };
 
+// In an HTML export, the "&", "<", ">" and '"' that a song's field brings are the four noncharacters
+// after the two markers, so that they alone are escaped: the format and the replacement text are the
+// user's own markup. The sort and the search read them as the characters they stand for.
+constexpr wchar_t MarkeUnd = L'\uFDD2';
+constexpr wchar_t MarkeAnfuehrung = L'\uFDD5';
+inline constexpr auto IstHtmlMarke = [](wchar_t C) { return C >= MarkeUnd && C <= MarkeAnfuehrung; };
+inline constexpr std::wstring_view HtmlZeichen = L"&<>\"";
+// The character that an HTML marker stands for; any other stays.
+inline wchar_t Klar(wchar_t C) {
+  return IstHtmlMarke(C) ? HtmlZeichen[static_cast<size_t>(C - MarkeUnd)] : C;
+}
+
 // Where a line lies in the text of all lines.
 struct TStrecke {
   size_t Von;

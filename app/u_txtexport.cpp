@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "Imports/UCodeClipBrd.h"
@@ -214,9 +216,30 @@ std::wstring_view Dateiname(std::wstring_view Path) {
   return Cut == std::wstring_view::npos ? Path : Path.substr(Cut + 1);
 }
 
-// Writes the song's line to Ziel, which has room for it; returns its end.
-wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Ziel) {
+// A field's HTML characters between Von and Bis become their markers, and markers that it brings along
+// U+FFFD. The HTML characters lie below the letters, the markers above them.
+void HtmlMarkieren(wchar_t* Von, const wchar_t* Bis) {
+  for (; Von != Bis; ++Von) {
+    const wchar_t C = *Von;
+    if (C > L'>') {
+      if (IstHtmlMarke(C)) *Von = L'\uFFFD';
+    } else if (C == L'&' || C == L'<' || C == L'>' || C == L'"') {
+      *Von = static_cast<wchar_t>(MarkeUnd + HtmlZeichen.find(C));
+    }
+  }
+}
+
+// Text that the user typed, for an HTML export: HTML markers in it are no field's characters.
+std::wstring OhneHtmlMarken(std::wstring Text) {
+  std::ranges::replace_if(Text, IstHtmlMarke, L'\uFFFD');
+  return Text;
+}
+
+// Writes the song's line to Ziel, which has room for it; returns its end. With Html the fields' HTML
+// characters are markers.
+wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, bool Html, wchar_t* Ziel) {
   for (const int32_t Code : Format.Codes) {
+    wchar_t* const Von = Ziel;
     if (Code == tcNummer)
       *Ziel++ = MarkeNummer;
     else if (Code == tcTab)
@@ -227,6 +250,7 @@ wchar_t* ZeileSchreiben(const Song& S, const TExportFormat& Format, wchar_t* Zie
       Ziel = FeldSchreiben(S[Code - 1], Ziel);
     else
       Ziel = Schreiben(Format.Stuecke[Code - tcErstesStueck], Ziel);  // made text of a line already
+    if (Html && Code > tcNummer && Code < tcTab) HtmlMarkieren(Von, Ziel);
   }
   return Ziel;
 }
@@ -283,7 +307,7 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   TZeilen Z;
   Z.Nummern = static_cast<int>(std::ranges::count(Format.Codes, tcNummer));
   Z.Tabs = static_cast<int>(std::ranges::count(Format.Codes, tcTab));
-  Z.MitMarken = Z.Nummern + Z.Tabs > 0;
+  Z.MitMarken = Z.Nummern + Z.Tabs > 0 || O.Html;
   const std::vector<size_t> G = Grenzen(Songs.size());
   const size_t Teile = G.size() - 1;
   TUngenulltListe<size_t> Laengen(Songs.size());  // 0 for a song that the filter leaves out
@@ -323,7 +347,7 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
       if (I + Voraus < G[T + 1]) SongVorholen(Songs[I + Voraus], Gelesen);
       if (I + Voraus / 2 < G[T + 1]) TexteVorholen(Songs[I + Voraus / 2], Gelesen);
       if (Laengen[I] == 0) continue;
-      Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, Z.Text.get() + Von));
+      Schreiben(ZeilenEnde, ZeileSchreiben(Songs[I], Format, O.Html, Z.Text.get() + Von));
       *Strecke = {Von, Laengen[I] - ZeilenEnde.size()};
       if (Sammeln) Hinzufuegen(Z.Zeile(*Strecke), Z.Zeichen[T]);
       ++Strecke;
@@ -333,11 +357,31 @@ TZeilen Bauen(const TWideSongArray& Songs, const TExportOptionen& O, const TExpo
   return Z;
 }
 
-// True when a line changed.
-bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch) {
+// Where Alt next occurs in L from Ab on; with Html a field's HTML marker matches its character.
+size_t Finden(std::wstring_view L, std::wstring_view Alt, size_t Ab, bool Html) {
+  if (!Html) return L.find(Alt, Ab);
+  const auto Stelle = std::search(L.begin() + static_cast<ptrdiff_t>(Ab), L.end(), Alt.begin(), Alt.end(),
+                                  [](wchar_t A, wchar_t B) { return Klar(A) == B; });
+  return Stelle == L.end() ? std::wstring_view::npos : static_cast<size_t>(Stelle - L.begin());
+}
+
+// L with every occurrence of Alt, from left to right, replaced by Neu.
+std::wstring AllesErsetzt(std::wstring_view L, std::wstring_view Alt, std::wstring_view Neu, bool Html) {
+  std::wstring Result;
+  size_t Von = 0;
+  for (size_t Bei; (Bei = Finden(L, Alt, Von, Html)) != std::wstring_view::npos; Von = Bei + Alt.size()) {
+    Result += L.substr(Von, Bei - Von);
+    Result += Neu;
+  }
+  Result += L.substr(Von);
+  return Result;
+}
+
+// True when a line changed. The replacement goes in as typed: in HTML it is the user's markup.
+bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch, bool Html) {
   if (Suchen.empty() || Suchen == Durch) return false;
-  const std::wstring Alt = MitMarken(Suchen);
-  const std::wstring Neu = MitMarken(Durch);
+  const std::wstring Alt = OhneHtmlMarken(MitMarken(Suchen));
+  const std::wstring Neu = OhneHtmlMarken(MitMarken(Durch));
   std::wstring Text;
   Text.reserve(Z.Laenge);
   TStreckenListe Strecken;
@@ -346,10 +390,10 @@ bool Ersetzen(TZeilen& Z, const std::wstring& Suchen, const std::wstring& Durch)
   for (const TStrecke& S : Z.Strecken) {
     const std::wstring_view L = Z.Zeile(S);
     const size_t Von = Text.size();
-    if (L.find(Alt) == std::wstring_view::npos) {
+    if (Finden(L, Alt, 0, Html) == std::wstring_view::npos) {
       Text += L;
     } else {
-      Text += WideStringReplaceAll(std::wstring(L), Alt, Neu);
+      Text += AllesErsetzt(L, Alt, Neu, Html);
       Geaendert = true;
     }
     Strecken.push_back({Von, Text.size() - Von});
@@ -370,31 +414,26 @@ void LeereEntfernen(TZeilen& Z) {
   });
 }
 
-bool HtmlBesonders(wchar_t C) {
-  return C == L'&' || C == L'<' || C == L'>' || C == L'"';
-}
-
-// What a marker that is not numbered or, in HTML, a special character of a line stands for in the export.
+// What a marker that is not numbered stands for in the export: a field's HTML character escaped.
 std::wstring_view Ersatz(wchar_t C, bool Html) {
   switch (C) {
     case MarkeNummer:
       return NummerText;
-    case L'&':
-      return L"&amp;"sv;
-    case L'<':
-      return L"&lt;"sv;
-    case L'>':
-      return L"&gt;"sv;
-    case L'"':
-      return L"&quot;"sv;
-    default:  // the cell marker
+    case MarkeTab:
       return Html ? L"</td><td>"sv : TabText;
+    case MarkeUnd:
+      return L"&amp;"sv;
+    case MarkeUnd + 1:
+      return L"&lt;"sv;
+    case MarkeUnd + 2:
+      return L"&gt;"sv;
+    default:
+      return L"&quot;"sv;
   }
 }
 
-// The HTML characters lie below the letters, the markers above them.
 bool Besonders(wchar_t C, bool Html) {
-  return C > L'>' ? IstMarke(C) : Html && HtmlBesonders(C);
+  return IstMarke(C) || (Html && IstHtmlMarke(C));
 }
 
 // The line's position from 1, with zeros in front up to Breite digits.
@@ -515,10 +554,16 @@ std::wstring Ausgeben(TZeilen&& Z, bool Nullen, bool Nummerieren, bool Html, std
 
 }  // namespace
 
-std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
+TExportRohbau ExportRohbau(const TWideSongArray& Songs, const TExportOptionen& O) {
   TExportFormat Format = ParseFormat(O.Format);
-  for (std::wstring& Stueck : Format.Stuecke) Stueck = MitMarken(Stueck);
-  TZeilen Zeilen = Bauen(Songs, O, Format, O.Sortieren || O.DoppelteWeg);
+  for (std::wstring& Stueck : Format.Stuecke)
+    Stueck = O.Html ? OhneHtmlMarken(MitMarken(Stueck)) : MitMarken(Stueck);
+  return {O, Bauen(Songs, O, Format, O.Sortieren || O.DoppelteWeg)};
+}
+
+std::wstring ExportFertig(TExportRohbau R) {
+  const TExportOptionen& O = R.O;
+  TZeilen& Zeilen = R.Zeilen;
   // Lines are numbered when the format's text holds the number's placeholder, whatever brought the markers.
   const bool Nummerieren = O.Format.find(NummerText) != std::wstring::npos;
   // The room for a sorted export is made and cleared beside the sort, when it is known before.
@@ -527,12 +572,16 @@ std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
   if ((O.Sortieren || O.DoppelteWeg) && !O.Html && !O.Ersetzen && Zeilen.Nummern >= 0)
     Raum.emplace([&Out, N = Hoechstens(Zeilen, Nummerieren)] { Out.resize(N); });
   if (O.DoppelteWeg) Sortieren(Zeilen, true);
-  const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch);
+  const bool Ersetzt = O.Ersetzen && Ersetzen(Zeilen, O.Suchen, O.ErsetzenDurch, O.Html);
   // Without duplicates the lines are in order already, unless the replacement changed one.
   if (O.Sortieren && (!O.DoppelteWeg || Ersetzt)) Sortieren(Zeilen, false);
   if (O.LeereWeg) LeereEntfernen(Zeilen);
   if (Raum) Raum->Warten();
   return Ausgeben(std::move(Zeilen), O.Nullen, Nummerieren, O.Html, std::move(Out));
+}
+
+std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O) {
+  return ExportFertig(ExportRohbau(Songs, O));
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -565,6 +614,32 @@ void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int
 
 // ---------------------------------------------------------------------------------------------------------
 // The window
+
+// One change's build: its lines made, the rest on a thread of its own.
+struct Ttxtexport::TBau {
+  TExportRohbau Rohbau;
+  bool Anhaengen;          // its table goes below the memo's text
+  bool Verworfen = false;  // a later change replaces it
+  std::wstring Text;
+  std::exception_ptr Fehler;
+  std::atomic<bool> Fertig{false};
+  std::thread Faden;
+
+  TBau(TExportRohbau R, bool A) : Rohbau(std::move(R)), Anhaengen(A) {}
+  ~TBau() {
+    if (Faden.joinable()) Faden.join();
+  }
+  void Starten() {
+    Faden = std::thread([this] {
+      try {
+        Text = ExportFertig(std::move(Rohbau));
+      } catch (...) {
+        Fehler = std::current_exception();
+      }
+      Fertig = true;
+    });
+  }
+};
 
 Ttxtexport::Ttxtexport(TComponent* AOwner) : TForm(AOwner) {
   using T = Ttxtexport;
@@ -647,13 +722,15 @@ std::wstring MitZeilenEnde(const std::wstring& Text) {
   return Text + L"\r\n";
 }
 
-// How long the user pauses before a change is built, in milliseconds.
+// How long the user pauses before a change to a long playlist's export is built, in milliseconds.
 constexpr unsigned kPause = 300;
+// Up to this many songs a build takes a few milliseconds: it is made at once.
+constexpr size_t kKurzeListe = 1000;
 // A text up to this length goes into the memo at once; the memo takes it within a few milliseconds.
 constexpr size_t kAufEinmal = 16384;
 // The time a piece may take, in milliseconds: input waits no longer than that. The memo takes about a
 // millisecond for any piece however short, besides its characters.
-constexpr double kStueckZeit = 50;
+constexpr double kStueckZeit = 30;
 constexpr double kFesteZeit = 1;
 
 // Wine's edit control takes no notice of WM_SETREDRAW and paints all the lines it holds after each piece,
@@ -681,20 +758,28 @@ void Ttxtexport::FormCreate(TObject* /*Sender*/) {
   FStueckweise = new TTimer(this);
   FStueckweise->SetEnabled(false);
   FStueckweise->SetInterval(1);
-  FStueckweise->SetOnTimer([this](TObject* Sender) { StueckFuellen(Sender); });
+  FStueckweise->SetOnTimer([this](TObject* Sender) { Weiter(Sender); });
   LocalSpr();
   for (TPanel* Panel : {pa_suchen, pa_einghilfe, pa_html, pa_einst, pa_filter}) Panel->SetHeight(Zugeklappt);
 }
 
+Ttxtexport::~Ttxtexport() = default;
+
 void Ttxtexport::AutoUpdate(TObject* /*Sender*/) {
   // A format still being typed is no format of the history yet.
-  if (cb_autoupdate->Checked() && FBoxenSetzen == 0) NachPauseSchreiben();
+  if (!cb_autoupdate->Checked() || FBoxenSetzen != 0) return;
+  // Where each change appends its table, each change is built.
+  const bool Anhaengen = cb_html->Checked() && !cb_autodel->Checked();
+  if (AlleSongs.size() > kKurzeListe && !Anhaengen)
+    NachPauseSchreiben();
+  else
+    ListeSchreiben();
 }
 
 void Ttxtexport::NachPauseSchreiben() {
-  FStueckweise->SetEnabled(false);
   FPause->SetEnabled(false);
   FPause->SetEnabled(true);
+  Takt();
 }
 
 void Ttxtexport::PauseZuEnde(TObject* /*Sender*/) {
@@ -787,12 +872,67 @@ void Ttxtexport::SchreibenClick(TObject* /*Sender*/) {
 void Ttxtexport::ListeSchreiben() {
   FPause->SetEnabled(false);
   const TExportOptionen O = Optionen();
-  // Always every song of the playlist, whatever the player window's search shows.
-  const std::wstring Text = ExportText(AlleSongs, O);
-  if (O.Html && !cb_autodel->Checked())
-    AusgabeSetzen(MitZeilenEnde(AusgabeText()) + Text);
-  else
-    AusgabeSetzen(Text);
+  const bool Anhaengen = O.Html && !cb_autodel->Checked();
+  // Always every song of the playlist, whatever the player window's search shows; read here, as the
+  // songs change on this thread.
+  TExportRohbau Rohbau = ExportRohbau(AlleSongs, O);
+  if (FBauten.empty() && AlleSongs.size() <= kKurzeListe) {
+    Abliefern(ExportFertig(std::move(Rohbau)), Anhaengen);
+  } else {
+    if (!Anhaengen) Verwerfen();
+    FBauten.push_back(std::make_unique<TBau>(std::move(Rohbau), Anhaengen));
+    if (FBauten.size() == 1) FBauten.front()->Starten();
+  }
+  Takt();
+}
+
+void Ttxtexport::Weiter(TObject* /*Sender*/) {
+  while (!FBauten.empty() && FBauten.front()->Fertig) {
+    const std::unique_ptr<TBau> B = std::move(FBauten.front());
+    FBauten.pop_front();
+    if (B->Faden.joinable()) B->Faden.join();
+    if (!FBauten.empty()) FBauten.front()->Starten();
+    if (B->Fehler) std::rethrow_exception(B->Fehler);
+    // A change waiting for the pause replaces it.
+    if (!B->Verworfen && (B->Anhaengen || !FPause->Enabled())) Abliefern(B->Text, B->Anhaengen);
+  }
+  if (FFuellend && !FPause->Enabled()) StueckFuellen();
+  Takt();
+}
+
+void Ttxtexport::Verwerfen() {
+  if (FBauten.empty()) return;
+  FBauten.resize(1);  // the first runs: its end is waited for
+  FBauten.front()->Verworfen = true;
+}
+
+void Ttxtexport::AllesFertig() {
+  if (FPause->Enabled()) ListeSchreiben();
+  while (!FBauten.empty()) {
+    FBauten.front()->Faden.join();
+    Weiter(nullptr);
+  }
+}
+
+void Ttxtexport::Abliefern(const std::wstring& Text, bool Anhaengen) {
+  Fuellen(Anhaengen ? MitZeilenEnde(MemoText()) + Text : Text);
+}
+
+void Ttxtexport::Takt() {
+  FStueckweise->SetEnabled(!FBauten.empty() || (FFuellend && !FPause->Enabled()));
+  KommtZeigen(FPause->Enabled() || !FBauten.empty() || FFuellend);
+}
+
+void Ttxtexport::KommtZeigen(bool An) {
+  if (An == FKommt) return;
+  FKommt = An;
+  if (!An) {
+    CaptionSetzen(this, FTitel);
+    return;
+  }
+  FTitel = TextLesen(this);
+  CaptionSetzen(this, FTitel + (start->spr->Caption() == "de" ? L" \u2013 neue Liste folgt \u2026"
+                                                              : L" \u2013 new list coming \u2026"));
 }
 
 void Ttxtexport::DelOutputClick(TObject* /*Sender*/) {
@@ -804,33 +944,45 @@ void Ttxtexport::Button14Click(TObject* /*Sender*/) {
 }
 
 std::wstring Ttxtexport::AusgabeText() {
-  if (FPause->Enabled()) ListeSchreiben();
+  AllesFertig();
+  return MemoText();
+}
+
+std::wstring Ttxtexport::MemoText() const {
   return FFuellend ? FZiel : TextLesen(output);
 }
 
 void Ttxtexport::AusgabeSetzen(const std::wstring& Text) {
   FPause->SetEnabled(false);
-  FStueckweise->SetEnabled(false);
-  if (FFuellend) FuellenBeenden();
+  Verwerfen();
+  Fuellen(Text);
+  Takt();
+}
+
+void Ttxtexport::Fuellen(const std::wstring& Text) {
+  const bool Kurz = Text.size() <= kAufEinmal;
+  // A fill that a long text follows stays hidden: showing what it holds would paint it all for nothing.
+  if (FFuellend && Kurz) FuellenBeenden();
   FZiel.clear();
-  if (Text.size() <= kAufEinmal) {
+  if (Kurz) {
     CaptionSetzen(output, Text);
     return;
   }
   // Not drawn while it grows, so that it neither jumps to each new end nor paints each piece; nor typed
   // into, which would mix the user's text into the pieces.
   const HWND Memo = output->Handle();
-  Zeichnen(Memo, false);
-  SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
+  if (!FFuellend) {
+    Zeichnen(Memo, false);
+    SendMessageW(Memo, EM_SETREADONLY, TRUE, 0);
+  }
   SendMessageW(Memo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
   SendMessageW(Memo, EM_SETLIMITTEXT, 0, 0);
   FZiel = Text;
   FGefuellt = 0;
   FFuellend = true;
-  FStueckweise->SetEnabled(true);
 }
 
-void Ttxtexport::StueckFuellen(TObject* /*Sender*/) {
+void Ttxtexport::StueckFuellen() {
   // Whole lines, so that a line end or a character of two code units is never cut.
   size_t Ende = FZiel.size();
   if (FZiel.size() - FGefuellt > FStueck) {
@@ -852,7 +1004,6 @@ void Ttxtexport::StueckFuellen(TObject* /*Sender*/) {
       static_cast<size_t>(static_cast<double>(Stueck.size()) * (kStueckZeit - kFesteZeit) / Zeichenzeit),
       size_t{8192}, std::max(Stueck.size() * 2, size_t{8192}));
   if (FGefuellt < FZiel.size()) return;
-  FStueckweise->SetEnabled(false);
   FuellenBeenden();
   FZiel.clear();
 }
@@ -920,10 +1071,12 @@ void Ttxtexport::LocalSpr() {
   };
   const std::string Sprache = start->spr->Caption();
   if (Sprache != "de" && Sprache != "en") return;
+  KommtZeigen(false);  // told again below in the new language
   FensterTexteSetzen(this, Texte, Sprache);
   formstr->Items()->Clear();
   FormatMerken(
       Sprache == "de"
           ? L"%interpret%%tab%%titel%%tab%%l\u00E4nge%%tab%%album%%tab%%track%%tab%%jahr%%tab%%genre%"
           : L"%artist%%tab%%title%%tab%%length%%tab%%album%%tab%%track%%tab%%year%%tab%%genre%");
+  Takt();
 }

@@ -3,12 +3,15 @@
 // functions, which tests drive without one.
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Imports/UCodeRepDialogs.h"
 #include "Imports/UCodeRepStdCtrls.h"
+#include "app/ExportSort.h"
 #include "app/u_WideMP3Func.h"
 #include "classlib/Dialogs.h"
 #include "classlib/ExtCtrls.h"
@@ -57,10 +60,19 @@ struct TExportOptionen {
 bool PassesFilter(const Song& S, const TExportOptionen& O);
 
 // The export of Songs: its lines, each followed by CR LF; with Html the lines "<table>", one row per line
-// with its text escaped and split into cells at the cell markers, and "</table>". The markers, whether
-// the format, a song's field or the search and replacement texts bring them, split lines, and number them
-// when the format holds "%123%".
+// split into cells at the cell markers, and "</table>", where what the songs' fields bring is escaped and
+// the format and the replacement text are the user's markup. The markers, whether the format, a song's
+// field or the search and replacement texts bring them, split lines, and number them when the format
+// holds "%123%".
 std::wstring ExportText(const TWideSongArray& Songs, const TExportOptionen& O);
+// The same in two steps: the lines made from the songs, then the rest, which reads no song and so may run
+// on another thread while the songs change.
+struct TExportRohbau {
+  TExportOptionen O;
+  TZeilen Zeilen;
+};
+TExportRohbau ExportRohbau(const TWideSongArray& Songs, const TExportOptionen& O);
+std::wstring ExportFertig(TExportRohbau R);
 
 // The file name that the save dialog proposes, by language code and kind of export.
 std::wstring ExportVorgabeName(const std::string& Sprache, bool Html);
@@ -76,6 +88,7 @@ void ExportSpeichern(const std::wstring& Text, const std::wstring& FileName, int
 class Ttxtexport : public TForm {
  public:
   explicit Ttxtexport(TComponent* AOwner);
+  ~Ttxtexport() override;
   using TLabel = UCodeRepStdCtrls::TLabel;
   using TButton = UCodeRepStdCtrls::TButton;
   using TEdit = UCodeRepStdCtrls::TEdit;
@@ -162,10 +175,11 @@ class Ttxtexport : public TForm {
   // The switches as the controls hold them.
   TExportOptionen Optionen();
   // The memo's text: the one place where the export text enters and leaves the window. A build still
-  // waiting for the user's pause is made first, and a memo still being filled gives the whole text.
+  // waiting for the user's pause or still running is finished first, and a memo still being filled gives
+  // the whole text.
   std::wstring AusgabeText();
-  // A long text goes into the memo a piece at a time between messages; a build waiting for the user's
-  // pause is dropped.
+  // A long text goes into the memo a piece at a time between messages; builds waiting for the user's
+  // pause or still running are dropped.
   void AusgabeSetzen(const std::wstring& Text);
   // What the save dialog's choice Gewaehlt of that file type leads to: the memo's lines written under
   // the export's name, over an existing file only when the user agrees.
@@ -174,20 +188,38 @@ class Ttxtexport : public TForm {
  private:
   // Adds F to the format history unless an entry equals it exactly.
   void FormatMerken(const std::wstring& F);
-  // Builds the export into the memo from the switches, without touching the history.
+  // Builds the export into the memo from the switches, without touching the history: a short playlist's
+  // at once, a long one's lines are made here and the rest on a thread of its own, while keys go on.
   void ListeSchreiben();
-  // A change waits for the user's pause before the export is built: with a long playlist the memo takes
-  // seconds to take the text, and every key would wait for it. The memo's filling pauses meanwhile.
+  // A change to a long playlist's export waits for the user's pause before it is built: with a long
+  // playlist the memo takes seconds to take the text. The memo's filling pauses meanwhile.
   void NachPauseSchreiben();
   void PauseZuEnde(TObject* Sender);
+  // The next step: a finished build into the memo, the next build started, or the next piece filled.
+  void Weiter(TObject* Sender);
+  // The builds asked for so far need not show: a later text replaces them.
+  void Verwerfen();
+  // Waits for every build asked for and puts each into the memo.
+  void AllesFertig();
+  // A build's text into the memo, with Anhaengen below what it holds.
+  void Abliefern(const std::wstring& Text, bool Anhaengen);
+  void Fuellen(const std::wstring& Text);
+  std::wstring MemoText() const;
   // Puts the next piece of FZiel into the memo.
-  void StueckFuellen(TObject* Sender);
+  void StueckFuellen();
   // The memo holds FZiel whole: shown from its top, editable again.
   void FuellenBeenden();
+  // Runs the steps while there are any, and tells in the caption whether a new export is coming.
+  void Takt();
+  void KommtZeigen(bool An);
   int FBoxenSetzen = 0;  // rb_alleClick is setting the field boxes: one build at its end
   TTimer* FPause = nullptr;
   TTimer* FStueckweise = nullptr;
-  bool FFuellend = false;  // the memo is not yet holding FZiel, the text it stands for
+  struct TBau;
+  std::deque<std::unique_ptr<TBau>> FBauten;  // in the order of the changes; the first may be running
+  bool FKommt = false;                        // the caption tells that a new export is coming
+  std::wstring FTitel;                        // the caption without that
+  bool FFuellend = false;                     // the memo is not yet holding FZiel, the text it stands for
   std::wstring FZiel;
   size_t FGefuellt = 0;    // how much of FZiel the memo holds
   size_t FStueck = 16384;  // characters per piece, fitted to the time a piece takes

@@ -194,6 +194,23 @@ TEST(TxtExportHtml, CellsAreEscapedAndPlaceholdersInFieldsSplitOrNumberAsTheForm
   EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script>/%123%/\"Live\" > x", L"/%123%//%123%/%123%"}));
   O.Format += L" %123%";
   EXPECT_EQ(ExportText(Songs, O), Lines({L"R&B <script>/1/\"Live\" > x 1", L"/2//2/2 2"}));
+  // Only what the fields bring is escaped: the format and the replacement are the user's markup, and
+  // the search finds a field's "&" as typed.
+  O = Mit(L"<b>%artist%</b>%tab%%title% & co");
+  O.Html = true;
+  O.Sortieren = false;
+  const std::wstring Ende = L"<tr><td></td><td></td><td>%123% & co</td></tr>\r\n</table>\r\n";
+  EXPECT_EQ(
+      ExportText(Songs, O),
+      L"<table>\r\n<tr><td><b>R&amp;B &lt;script&gt;</b></td><td>&quot;Live&quot; &gt; x & co</td></tr>\r\n"
+      L"<tr><td><b></td><td></b></td><td>%123% & co</td></tr>\r\n</table>\r\n");
+  O.Format = L"%artist%%tab%%title% & co";
+  O.Ersetzen = true;
+  O.Suchen = L"R&B <";
+  O.ErsetzenDurch = L"<i>&</i>";
+  EXPECT_EQ(
+      ExportText(Songs, O),
+      L"<table>\r\n<tr><td><i>&</i>script&gt;</td><td>&quot;Live&quot; &gt; x & co</td></tr>\r\n" + Ende);
 }
 
 // While lines are built, numbers and cells are two noncharacters of the export's own: the same
@@ -224,10 +241,25 @@ std::wstring Markiert(const std::wstring& Text) {
   return Ersetzt(Ersetzt(Sauber, NummerText, Nr), TabText, Tb);
 }
 
+// A field of an HTML export: its HTML characters are the build's markers for them.
+const std::wstring HtmlText[] = {L"&", L"<", L">", L"\""};
+const std::wstring HtmlEntity[] = {L"&amp;", L"&lt;", L"&gt;", L"&quot;"};
+std::wstring FeldText(const std::wstring& Text, bool Html) {
+  std::wstring F = Markiert(Text);
+  for (wchar_t M = MarkeUnd; Html && M <= MarkeAnfuehrung; ++M)
+    F = Ersetzt(Ersetzt(F, std::wstring(1, M), L"\uFFFD"), HtmlText[M - MarkeUnd], std::wstring(1, M));
+  return F;
+}
+
+std::wstring Klartext(std::wstring L) {
+  for (wchar_t M = MarkeUnd; M <= MarkeAnfuehrung; ++M)
+    L = Ersetzt(L, std::wstring(1, M), HtmlText[M - MarkeUnd]);
+  return Ersetzt(Ersetzt(L, Nr, NummerText), Tb, TabText);
+}
+
 void SchlichtSortieren(std::vector<std::wstring>& Lines, bool Einmal) {
   std::vector<std::pair<std::string, std::wstring>> Keyed;
-  for (const std::wstring& L : Lines)
-    Keyed.emplace_back(Sortierschluessel(Ersetzt(Ersetzt(L, Nr, NummerText), Tb, TabText)), L);
+  for (const std::wstring& L : Lines) Keyed.emplace_back(Sortierschluessel(Klartext(L)), L);
   std::ranges::stable_sort(Keyed, {}, &std::pair<std::string, std::wstring>::first);
   if (Einmal)
     Keyed.erase(std::unique(Keyed.begin(), Keyed.end(),
@@ -245,8 +277,8 @@ std::wstring SchlichterExport(const TWideSongArray& Songs, const TExportOptionen
     for (const int32_t C : F.Codes)
       Line += C == tcNummer      ? Nr
               : C == tcTab       ? Tb
-              : C == tcDateiname ? Markiert(S[sfPath].substr(S[sfPath].find_last_of(L"\\:") + 1))
-              : C < tcDateiname  ? Markiert(S[C - 1])
+              : C == tcDateiname ? FeldText(S[sfPath].substr(S[sfPath].find_last_of(L"\\:") + 1), O.Html)
+              : C < tcDateiname  ? FeldText(S[C - 1], O.Html)
                                  : F.Stuecke[C - tcErstesStueck];
     Lines.push_back(Line);
   }
@@ -262,8 +294,8 @@ std::wstring SchlichterExport(const TWideSongArray& Songs, const TExportOptionen
     if (O.Nullen) N.insert(0, std::to_wstring(Lines.size()).size() - N.size(), L'0');
     std::wstring L = Ersetzt(Lines[I], Nr, Nummerieren ? N : NummerText);
     if (O.Html) {
-      L = Ersetzt(Ersetzt(Ersetzt(Ersetzt(L, L"&", L"&amp;"), L"<", L"&lt;"), L">", L"&gt;"), L"\"",
-                  L"&quot;");
+      for (wchar_t M = MarkeUnd; M <= MarkeAnfuehrung; ++M)
+        L = Ersetzt(L, std::wstring(1, M), HtmlEntity[M - MarkeUnd]);
       Out += L"<tr><td>" + Ersetzt(L, Tb, L"</td><td>") + L"</td></tr>\r\n";
     } else {
       Out += Ersetzt(L, Tb, TabText) + L"\r\n";
@@ -277,9 +309,9 @@ std::wstring SchlichterExport(const TWideSongArray& Songs, const TExportOptionen
 // whole or in part, at any place of those steps, must come out as a plain build gives them.
 TEST(TxtExportBuild, PlaceholdersInFieldsComeOutAsAPlainBuildGivesThem) {
   const TWatchdog Watchdog(std::chrono::seconds(20));
-  const std::vector<std::wstring> Teile{L"%123%",  L"%tab%",  L"%12",  L"%tab",      L"%%tab%%",
-                                        L"%",      L"3%",     L"ab",   L"AB",        L"Xyz",
-                                        L"\u00C4", L"\uFDD1", L"123%", L"%tab%123%", L"%123%tab%"};
+  const std::vector<std::wstring> Teile{L"%123%", L"%tab%",     L"%12",       L"%tab", L"%%tab%%", L"%",
+                                        L"3%",    L"ab",        L"AB",        L"Xyz",  L"\u00C4",  L"\uFDD1",
+                                        L"123%",  L"%tab%123%", L"%123%tab%", L"&",    L"<b>",     L"\uFDD3"};
   std::mt19937 Zufall(4711);
   const auto Feld = [&] {
     std::wstring F(Zufall() % 4, L'a');  // placeholders at each place of a four-character word

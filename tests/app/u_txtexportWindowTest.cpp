@@ -29,6 +29,13 @@ class ExportWindow : public TProgFixture {
     return S;
   }
   static std::wstring Memo() { return txtexport->AusgabeText(); }
+  // What the memo holds now, builds still to come left out.
+  static std::wstring Gezeigt() {
+    const HWND Output = txtexport->output->Handle();
+    std::wstring Text(static_cast<size_t>(GetWindowTextLengthW(Output)) + 1, L'\0');
+    Text.resize(static_cast<size_t>(GetWindowTextW(Output, Text.data(), static_cast<int>(Text.size()))));
+    return Text;
+  }
   static void Format(const std::wstring& F) {
     CaptionSetzen(txtexport->formstr, F);
     txtexport->AutoUpdate(txtexport->formstr);
@@ -111,7 +118,7 @@ TEST_F(ExportWindow, ANewFormatIsTypedInOrderAndJoinsTheHistoryWhenCommitted) {
   Format(L"");
   Tippen(L"%123%. %artist%");
   EXPECT_EQ(TextLesen(txtexport->formstr), L"%123%. %artist%");
-  EXPECT_EQ(Memo(), L"1. ABBA\r\n2. Abba\r\n3. Queen\r\n");
+  EXPECT_EQ(Gezeigt(), L"1. ABBA\r\n2. Abba\r\n3. Queen\r\n");  // a short list's export at once
   EXPECT_EQ(Verlauf->Count(), Before);
   Tippen(L"\r");
   EXPECT_EQ(Verlauf->Count(), Before + 1);
@@ -159,6 +166,9 @@ TEST_F(ExportWindow, HtmlTablesAppendUnlessTheOldListIsReplaced) {
   // Ticking every field box builds once more, not once per box.
   txtexport->rb_alle->SetChecked(true);
   EXPECT_EQ(Tables(), 3);
+  // Changes in a row append a table each.
+  for (const wchar_t* F : {L"%titel%", L"%artist%", L"%artist% - %title%"}) Format(F);
+  EXPECT_EQ(Tables(), 6);
   EXPECT_TRUE(txtexport->s_genre->Checked());
   EXPECT_TRUE(txtexport->s_datei->Checked());
   // Without HTML the whole text is replaced, whatever the box says.
@@ -391,42 +401,65 @@ TEST_F(ExportWindow, TheClipboardGetsTheWholeTextAsUnicode) {
   Board->Close();
 }
 
-// With Auto Update a change is built once the user pauses, and a long export goes into the memo a piece
-// at a time between messages; saving and copying meanwhile take the whole new export, and a change while
-// the memo fills leaves it holding the last change's export alone, and shown.
+// With Auto Update a change to a long list is built once the user pauses, the caption telling meanwhile
+// that it is coming, and a long export goes into the memo a piece at a time between messages; saving and
+// copying meanwhile take the whole new export, and a change while the memo fills leaves it holding the
+// last change's export alone, and shown.
 TEST_F(ExportWindow, ALongExportIsBuiltAfterThePauseAndSavedWholeWhileTheMemoFills) {
   for (int I = 0; I < 3000; ++I) AlleSongs.push_back(Lied(L"Artist " + std::to_wstring(I), L"Title"));
   txtexport->Show();
   txtexport->cb_autoupdate->SetChecked(true);
   const HWND Output = txtexport->output->Handle();
-  const auto Shown = [Output] {
-    std::wstring Text(static_cast<size_t>(GetWindowTextLengthW(Output)) + 1, L'\0');
-    Text.resize(static_cast<size_t>(GetWindowTextW(Output, Text.data(), static_cast<int>(Text.size()))));
-    return Text;
-  };
+  const std::wstring Caption = TextLesen(txtexport);
   Format(L"%artist% | %title%");
-  EXPECT_EQ(Shown(), L"");
+  EXPECT_EQ(Gezeigt(), L"");
   const std::wstring First = ExportText(AlleSongs, txtexport->Optionen());
   ASSERT_GT(First.size(), 40000u);
   txtexport->ListeSpeichern(Dir.File(L"liste.txt"), dtText);
   std::wstring Read;
   WideLoadTextFile(Dir.File(L"liste.txt"), Read);
   EXPECT_EQ(Read, First);
-  EXPECT_LT(Shown().size(), First.size());
+  EXPECT_LT(Gezeigt().size(), First.size());
   EXPECT_EQ(Memo(), First);
-  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() == First.size(); }, 20000));
-  EXPECT_EQ(Shown(), First);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Gezeigt().size() == First.size(); }, 20000));
+  EXPECT_EQ(Gezeigt(), First);
   EXPECT_TRUE(IsWindowVisible(Output));  // not drawn while it filled, shown again
+  EXPECT_EQ(TextLesen(txtexport), Caption);
 
+  // Until the pause ends the old export stays, and the caption tells that a new one is coming.
+  const DWORD Changed = GetTickCount();
   Format(L"%title% %artist%");
-  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() < First.size(); }, 20000));
+  PumpMessagesFor(100);
+  if (GetTickCount() - Changed < 250) {
+    EXPECT_EQ(Gezeigt(), First);
+    EXPECT_NE(TextLesen(txtexport), Caption);
+  }
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Gezeigt().size() < First.size(); }, 20000));
   Format(L"%artist%");
   const std::wstring Last = ExportText(AlleSongs, txtexport->Optionen());
-  ASSERT_TRUE(PumpMessagesUntil([&] { return Shown().size() == Last.size(); }, 20000));
+  ASSERT_TRUE(PumpMessagesUntil([&] { return Gezeigt().size() == Last.size(); }, 20000));
   PumpMessagesFor(500);
-  EXPECT_EQ(Shown(), Last);
+  EXPECT_EQ(Gezeigt(), Last);
   EXPECT_EQ(Memo(), Last);
   EXPECT_TRUE(IsWindowVisible(Output));
+  EXPECT_EQ(TextLesen(txtexport), Caption);
+
+  // A short text while a long one fills ends the filling: shown, editable and saved.
+  txtexport->AusgabeSetzen(First);
+  txtexport->AusgabeSetzen(L"kurz\r\n");
+  EXPECT_TRUE(IsWindowVisible(Output));
+  EXPECT_FALSE(GetWindowLongW(Output, GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(Gezeigt(), L"kurz\r\n");
+  txtexport->ListeSpeichern(Dir.File(L"kurz.txt"), dtText);
+  WideLoadTextFile(Dir.File(L"kurz.txt"), Read);
+  EXPECT_EQ(Read, L"kurz\r\n");
+
+  // Where each change appends a table, quick changes built beside the window append one each.
+  txtexport->cb_autodel->SetChecked(false);
+  txtexport->cb_html->SetChecked(true);
+  const int Before = Tables();
+  for (const wchar_t* F : {L"%titel%", L"%titel% ", L"%titel% -"}) Format(F);
+  EXPECT_EQ(Tables(), Before + 3);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Times the export window with a long playlist: the ways of putting the export into its memo, and from a
-// character typed in the format to the window answering input, and to the memo showing the new export,
-// at 10,000 and 100,000 songs. Not a test.
+// Times the export window with a long playlist: the ways of putting the export into its memo, from a
+// character typed in the format to the window answering input and to the memo showing the new export, at
+// 10,000 and 100,000 songs, and runs of keys typed at several paces, each key's wait until the format
+// shows it. Not a test.
 // Usage: app_exportwindow_bench [largest song count [ways]]: with a second argument also the ways of filling
 #include <windows.h>
 
@@ -201,6 +202,66 @@ void TypedCharacter(int Count) {
   std::fflush(stdout);
 }
 
+// Keys typed into the format from a second thread, one every Pace ms as a user types them: for each key
+// the time until the format holds it (the window thread has taken it), the longest of the run; whether
+// the window's caption told meanwhile that a new export is coming; and the time from the last key until
+// the memo shows the export of the last format.
+void TypedRun(int Count, int Pace, int Keys) {
+  AlleSongs = MakeSongs(Count);
+  txtexport->cb_autoupdate->SetChecked(true);
+  CaptionSetzen(txtexport->formstr, L"%artist% - %title%");
+  txtexport->SchreibenClick(nullptr);
+  const HWND Memo = txtexport->output->Handle();
+  const std::wstring Before = txtexport->AusgabeText();
+  const auto Shown = [&](size_t Length) { return GetWindowTextLengthW(Memo) == static_cast<int>(Length); };
+  while (!Shown(Before.size())) Application->HandleMessage();
+  const std::wstring Caption = TextLesen(txtexport);
+  TExportOptionen O = txtexport->Optionen();
+  O.Format += std::wstring(static_cast<size_t>(Keys), L'x');
+  const std::wstring After = ExportText(AlleSongs, O);
+  const HWND Edit = GetWindow(txtexport->formstr->Handle(), GW_CHILD);
+  const HWND Form = txtexport->Handle();
+  SetFocus(Edit);
+  SendMessageW(Edit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+  const int Start = GetWindowTextLengthW(Edit);
+  std::atomic<bool> Done{false}, Sign{false};
+  double Longest = 0;
+  TClock::time_point LastKey;
+  std::thread Typist([&] {
+    const auto Ask = [](HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
+      DWORD_PTR Result = 0;
+      SendMessageTimeoutW(Wnd, Msg, W, L, SMTO_NORMAL, 60000, &Result);
+      return static_cast<int>(Result);
+    };
+    for (int K = 1; K <= Keys; ++K) {
+      const auto Key = TClock::now();
+      LastKey = Key;
+      PostMessageW(Edit, WM_CHAR, L'x', 1);
+      while (Ask(Edit, WM_GETTEXTLENGTH, 0, 0) < Start + K) Sleep(0);
+      Longest = std::max(Longest, Ms(Key));
+      while (Ms(Key) < Pace) {
+        wchar_t Text[256] = {};
+        Ask(Form, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(Text));
+        if (Caption != Text) Sign = true;
+        Sleep(10);
+      }
+    }
+    Done = true;
+  });
+  while (!Done || !Shown(After.size())) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    Application->ProcessMessages();
+  }
+  const double Arrived = Ms(LastKey);
+  Typist.join();
+  const bool Same = txtexport->AusgabeText() == After;
+  std::printf(
+      "%7d songs, a key every %5d ms: longest wait of a key %7.1f ms (goal 100); the last "
+      "format's export shown %6.0f ms after its key; a coming export told: %s%s\n",
+      Count, Pace, Longest, Arrived, Sign ? "yes" : "no", Same ? "" : " (WRONG TEXT)");
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,6 +272,8 @@ int main(int argc, char** argv) {
   txtexport->Show();
   std::printf("A character typed in the format with Auto Update on\n");
   for (int Count = 10000; Count <= Largest; Count *= 10) TypedCharacter(Count);
+  std::printf("Runs of keys typed in the format with Auto Update on\n");
+  for (const int Pace : {100, 250, 450, 1000}) TypedRun(Largest, Pace, 6);
   if (argc > 2) {
     txtexport->cb_autoupdate->SetChecked(false);
     AlleSongs = MakeSongs(Largest);
