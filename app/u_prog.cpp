@@ -92,10 +92,10 @@ std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& Pro
                          const TWideStrArray& Quellen, int Quelle) {
   if (StoredPath.find(L":\\") != std::wstring::npos) return StoredPath;
   if (WideFileExists(ProgOrdner + StoredPath)) return ProgOrdner + StoredPath;
-  // The song's own playlist first, so that a playlist read later with the same names takes no song of it;
-  // then every source folder, the playlist read last winning.
-  if (HatQuelle(Quelle, Quellen) && WideFileExists(Quellen[Quelle] + StoredPath))
-    return Quellen[Quelle] + StoredPath;
+  // A song read from a playlist is looked for beside that playlist only: another playlist's file of the
+  // same name is another song. Other songs try every source folder, the playlist read last winning.
+  if (HatQuelle(Quelle, Quellen))
+    return WideFileExists(Quellen[Quelle] + StoredPath) ? Quellen[Quelle] + StoredPath : StoredPath;
   std::wstring Result = StoredPath;
   for (const std::wstring& Ordner : Quellen)
     if (WideFileExists(Ordner + StoredPath)) Result = Ordner + StoredPath;

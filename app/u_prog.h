@@ -96,8 +96,8 @@ extern std::wstring ProgrammDateiErsatz;
 // The full path of the program file, as the shell integration names it.
 std::wstring ProgrammDatei();
 // The path to open for a song's stored path: an absolute path as it is; else the file beside the
-// program; else the file in the source folder Quelle (the song's own playlist's), else in the last source
-// folder that holds it; else the stored path unchanged.
+// program; else, for a song read from a playlist, the file in that playlist's source folder Quelle, for
+// another song the file in the last source folder that holds it; else the stored path unchanged.
 std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& ProgOrdner,
                          const TWideStrArray& Quellen, int Quelle = KeineQuelle);
 std::wstring DateiFinden(const std::wstring& StoredPath);
