@@ -475,12 +475,22 @@ std::string EncodeText(const std::wstring& Text, int CodePage) {
   }
 }
 
-// A name beside FileName that no file has yet, so the old file stays until the new one is complete.
+// When the process started, as a number; 0 when the system does not tell.
+uint64_t ProcessStart(HANDLE Process) {
+  FILETIME Created, Exited, Kernel, User;
+  if (!GetProcessTimes(Process, &Created, &Exited, &Kernel, &User)) return 0;
+  return (uint64_t{Created.dwHighDateTime} << 32) | Created.dwLowDateTime;
+}
+
+// A name beside FileName that no file has yet, so the old file stays until the new one is complete. It
+// names the process by its id and its start: ids are used again at once, the pair is not.
 std::wstring TempNameBeside(const std::wstring& FileName) {
   static std::atomic<unsigned> Counter{0};
+  static const uint64_t Start = ProcessStart(GetCurrentProcess());
   for (;;) {
     const std::wstring Name =
-        FileName + L".tmp" + Format(L"%x-%x-%x", {GetCurrentProcessId(), GetTickCount(), ++Counter});
+        FileName + L".tmp" +
+        Format(L"%x-%x-%x", {GetCurrentProcessId(), static_cast<unsigned long long>(Start), ++Counter});
     if (UCode_GetFileAttributesW(Name.c_str()) == INVALID_FILE_ATTRIBUTES) return Name;
   }
 }
@@ -542,25 +552,33 @@ class TTempFileStream : public THandleStream {
   std::wstring FFileName;
 };
 
+// The process that made a temporary file: its id and its start.
+struct TTempFileOwner {
+  DWORD Id;
+  uint64_t Start;
+};
+
 // The process whose save of Target made the temporary file Name (see TempNameBeside); none when Name is
 // not such a file.
-std::optional<DWORD> TempFileProcess(const std::wstring& Name, const std::wstring& Target) {
+std::optional<TTempFileOwner> TempFileOwner(const std::wstring& Name, const std::wstring& Target) {
   const std::wstring Head = Target + L".tmp";
   if (Name.size() <= Head.size() || WideUpperCase(Name.substr(0, Head.size())) != WideUpperCase(Head))
     return std::nullopt;
   const std::wstring Numbers = Name.substr(Head.size());
-  int Groups = 0;
+  constexpr size_t MaxDigits[] = {8, 16, 8};
+  std::vector<uint64_t> Groups;
   size_t Start = 0;
   for (;;) {
     const size_t End = std::min(Numbers.find(L'-', Start), Numbers.size());
-    if (End == Start || End - Start > 8 || Numbers.find_first_not_of(L"0123456789abcdefABCDEF", Start) < End)
+    if (End == Start || Groups.size() == std::size(MaxDigits) || End - Start > MaxDigits[Groups.size()] ||
+        Numbers.find_first_not_of(L"0123456789abcdefABCDEF", Start) < End)
       return std::nullopt;
-    ++Groups;
+    Groups.push_back(std::wcstoull(Numbers.c_str() + Start, nullptr, 16));
     if (End == Numbers.size()) break;
     Start = End + 1;
   }
-  if (Groups != 3) return std::nullopt;
-  return static_cast<DWORD>(std::wcstoul(Numbers.c_str(), nullptr, 16));
+  if (Groups.size() != std::size(MaxDigits)) return std::nullopt;
+  return TTempFileOwner{static_cast<DWORD>(Groups[0]), Groups[1]};
 }
 
 bool ProcessRuns(DWORD Id) {
@@ -572,8 +590,18 @@ bool ProcessRuns(DWORD Id) {
   return GetExitCodeProcess(Process.get(), &Code) && Code == STILL_ACTIVE;
 }
 
+// True while the process that made a temporary file may still be writing it: a process of its id runs
+// and, as far as the system tells, started when the name says (this one included).
+bool OwnerRuns(const TTempFileOwner& Owner) {
+  if (!ProcessRuns(Owner.Id)) return false;
+  const std::unique_ptr<void, decltype(&CloseHandle)> Process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, Owner.Id), &CloseHandle);
+  const uint64_t Start = Process ? ProcessStart(Process.get()) : 0;
+  return Start == 0 || Start == Owner.Start;
+}
+
 // Removes the temporary files that saves of FileName killed before their end left beside it, up to the
-// size of the file each. The file of a save that another running process is making stays.
+// size of the file each. The file of a save that a running process is making stays.
 void RemoveLeftoverTempFiles(const std::wstring& FileName) {
   const std::wstring Folder = WideExtractFilePath(FileName);
   const std::wstring Target = WideExtractFileName(FileName);
@@ -583,9 +611,8 @@ void RemoveLeftoverTempFiles(const std::wstring& FileName) {
   {
     TSearchGuard Guard(F);
     do {
-      const std::optional<DWORD> Process = TempFileProcess(F.Name, Target);
-      if (!IsDirectory(F) && Process && *Process != GetCurrentProcessId() && !ProcessRuns(*Process))
-        Leftovers.push_back(Folder + F.Name);
+      const std::optional<TTempFileOwner> Owner = TempFileOwner(F.Name, Target);
+      if (!IsDirectory(F) && Owner && !OwnerRuns(*Owner)) Leftovers.push_back(Folder + F.Name);
     } while (WideFindNext(F) == 0);
   }
   for (const std::wstring& Name : Leftovers) UCode_DeleteFileW(Name.c_str());

@@ -248,7 +248,7 @@ void SetField(std::wstring& Field, std::string_view Bytes) {
 // has reached, and a song waits for a page that the helper is touching.
 class TNewSongs {
  public:
-  TNewSongs(TWideSongArray& Songs, size_t LineFeeds) : FSongs(Songs) {
+  TNewSongs(TWideSongArray& Songs, size_t LineFeeds, int Quelle) : FSongs(Songs), FQuelle(Quelle) {
     const bool NewRoom = LineFeeds >= MinToTouch && Songs.capacity() - Songs.size() <= LineFeeds;
     Songs.reserve(Songs.size() + LineFeeds + 1);
     if (!NewRoom) return;
@@ -267,7 +267,9 @@ class TNewSongs {
       const uintptr_t Last = PageOf(reinterpret_cast<const char*>(FSongs.data() + FSongs.size() + 1) - 1);
       for (; FOwnedUpTo <= Last; ++FOwnedUpTo) Take(FOwnedUpTo);
     }
-    return FSongs.emplace_back();
+    Song& S = FSongs.emplace_back();
+    S.Quelle = FQuelle;
+    return S;
   }
 
   // Waits for the helper.
@@ -308,6 +310,7 @@ class TNewSongs {
   }
 
   TWideSongArray& FSongs;
+  int FQuelle;
   uintptr_t FFirstPage = 0, FPageCount = 0;
   uintptr_t FOwnedUpTo = 0;
   std::unique_ptr<std::atomic<uint8_t>[]> FPages;
@@ -347,14 +350,14 @@ void ForEachPiece(TStream& Stream, std::string& Buffer, F Take) {
 // UTF-8 is read a piece at a time, once to count the lines and once to cut them into fields, each
 // decoded straight into its song. A buffer of the whole file costs more than both under Wine: its
 // pages are made, zeroed and given back on every load.
-void ReadUTF8Playlist(const std::wstring& FileName, TWideSongArray& Songs) {
+void ReadUTF8Playlist(const std::wstring& FileName, TWideSongArray& Songs, int Quelle) {
   constexpr int ByteOrderMark = 3;
   TUCodeFileStream Stream(FileName, fmOpenRead | fmShareDenyWrite);
   std::string Buffer;
   size_t Lines = 0;
   Stream.Seek(ByteOrderMark, soBeginning);
   ForEachPiece(Stream, Buffer, [&Lines](std::string_view Piece) { Lines += LineFeeds(Piece); });
-  TNewSongs New(Songs, Lines);
+  TNewSongs New(Songs, Lines, Quelle);
   Stream.Seek(ByteOrderMark, soBeginning);
   ForEachPiece(Stream, Buffer, [&New](std::string_view Piece) { AppendSongs(Piece, New); });
   New.Finish();
@@ -376,18 +379,18 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
 
 void (*PageTakenByHelper)() = nullptr;
 
-void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs) {
+void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs, int Quelle) {
   if (WideGetTextFileCodePage(FileName) == cpUTF8) {
-    ReadUTF8Playlist(FileName, Songs);
+    ReadUTF8Playlist(FileName, Songs, Quelle);
     return;
   }
   const std::wstring Text = ReadPlaylistText(FileName);
-  TNewSongs New(Songs, LineFeeds(std::wstring_view(Text)));
+  TNewSongs New(Songs, LineFeeds(std::wstring_view(Text)), Quelle);
   AppendSongs(std::wstring_view(Text), New);
   New.Finish();
 }
 
 void LoadPlaylist(const std::wstring& FileName) {
-  ReadPlaylist(FileName, AlleSongs);
+  ReadPlaylist(FileName, AlleSongs, static_cast<int>(DateiQuellen.size()));
   QuelleHinzufuegen(FileName);
 }

@@ -11,9 +11,14 @@
 // A field's index is its identity everywhere: list column, search column, playlist file, export.
 enum TSongField { sfArtist, sfTitle, sfLength, sfAlbum, sfTrack, sfYear, sfGenre, sfPath };
 constexpr int SongFieldCount = 8;
+// The source of a song that no playlist gave.
+constexpr int KeineQuelle = -1;
 
-// All eight fields are always present; an unknown value is the empty string.
-using Song = std::array<std::wstring, SongFieldCount>;
+// All eight fields are always present; an unknown value is the empty string. A song read from a playlist
+// also knows which one: its relative path is that playlist's.
+struct Song : std::array<std::wstring, SongFieldCount> {
+  int Quelle = KeineQuelle;  // the playlist's folder in the source folders (DateiQuellen)
+};
 using TWideSongArray = std::vector<Song>;
 
 // Sort keys with the song's position; they live only during a sort.
@@ -34,9 +39,10 @@ void SortWRADesc(TWRA& Keys);
 // reversed descending.
 void SortSongs(TWideSongArray& Songs, bool Descending, int Field);
 
-// Appends the songs of FileName to Songs: each line of exactly eight fields is one song, other lines
-// are skipped. Nothing is appended when the file cannot be read (the exception passes on).
-void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs);
+// Appends the songs of FileName to Songs, each with the source Quelle: each line of exactly eight fields
+// is one song, other lines are skipped. Nothing is appended when the file cannot be read (the exception
+// passes on).
+void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs, int Quelle = KeineQuelle);
 // Called, when set, by the helper that touches a long list's new room ahead of its songs, between taking
 // a page and marking it ready: a test holds the helper there to meet the songs on that page.
 extern void (*PageTakenByHelper)();

@@ -74,11 +74,28 @@ std::wstring ProgrammDatei() {
   return ProgrammDateiErsatz.empty() ? WideGetModuleFileName(nullptr) : ProgrammDateiErsatz;
 }
 
+bool IstRelativ(const std::wstring& Path) {
+  const bool MitLaufwerk = Path.size() >= 2 && Path[1] == L':';
+  const bool AbWurzel = !Path.empty() && (Path[0] == L'\\' || Path[0] == L'/');
+  return !MitLaufwerk && !AbWurzel;
+}
+
+namespace {
+
+bool HatQuelle(int Quelle, const TWideStrArray& Quellen) {
+  return Quelle >= 0 && Quelle < std::ssize(Quellen);
+}
+
+}  // namespace
+
 std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& ProgOrdner,
-                         const TWideStrArray& Quellen) {
+                         const TWideStrArray& Quellen, int Quelle) {
   if (StoredPath.find(L":\\") != std::wstring::npos) return StoredPath;
   if (WideFileExists(ProgOrdner + StoredPath)) return ProgOrdner + StoredPath;
-  // Every source folder is tried: the playlist read last wins.
+  // A song read from a playlist is looked for beside that playlist only: another playlist's file of the
+  // same name is another song. Other songs try every source folder, the playlist read last winning.
+  if (HatQuelle(Quelle, Quellen))
+    return WideFileExists(Quellen[Quelle] + StoredPath) ? Quellen[Quelle] + StoredPath : StoredPath;
   std::wstring Result = StoredPath;
   for (const std::wstring& Ordner : Quellen)
     if (WideFileExists(Ordner + StoredPath)) Result = Ordner + StoredPath;
@@ -87,6 +104,10 @@ std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& Pro
 
 std::wstring DateiFinden(const std::wstring& StoredPath) {
   return DateiFinden(StoredPath, ProgrammOrdner(), DateiQuellen);
+}
+
+std::wstring DateiFinden(const Song& S) {
+  return DateiFinden(S[sfPath], ProgrammOrdner(), DateiQuellen, S.Quelle);
 }
 
 std::wstring EscapeField(const std::wstring& S) {
@@ -162,12 +183,16 @@ bool QuellenSindOrdner(const std::wstring& Ordner) {
 
 // The path a playlist in Ordner stores for a song: a relative path that the program folder or Ordner
 // finds the same file by stays; one that only a playlist read from elsewhere finds is written as the
-// file it finds now, which the new playlist then finds from wherever it is read.
-std::wstring PfadFuerPlaylist(const std::wstring& StoredPath, const std::wstring& Ordner) {
-  const std::wstring Gefunden = DateiFinden(StoredPath);
-  if (Gefunden == StoredPath || DateiFinden(StoredPath, ProgrammOrdner(), {Ordner}) == Gefunden)
-    return StoredPath;
-  return Gefunden;
+// file it finds now, which the new playlist then finds from wherever it is read. A song found nowhere is
+// written where its own playlist would find it once it is back.
+std::wstring PfadFuerPlaylist(const Song& S, const std::wstring& Ordner) {
+  const std::wstring& Pfad = S[sfPath];
+  const std::wstring Gefunden = DateiFinden(S);
+  if (Gefunden != Pfad) return DateiFinden(Pfad, ProgrammOrdner(), {Ordner}) == Gefunden ? Pfad : Gefunden;
+  if (!IstRelativ(Pfad) || !HatQuelle(S.Quelle, DateiQuellen) ||
+      WideUpperCase(DateiQuellen[S.Quelle]) == WideUpperCase(Ordner))
+    return Pfad;
+  return DateiQuellen[S.Quelle] + Pfad;
 }
 
 }  // namespace
@@ -182,7 +207,7 @@ void PlaylistSpeichern(const TWideSongArray& Songs, const std::wstring& FileName
   for (const Song& S : Songs) {
     for (int F = 0; F < SongFieldCount; ++F) {
       if (F > 0) Text += L'|';
-      Text += EscapeField(F == sfPath && !PfadeBleiben ? PfadFuerPlaylist(S[F], Ordner) : S[F]);
+      Text += EscapeField(F == sfPath && !PfadeBleiben ? PfadFuerPlaylist(S, Ordner) : S[F]);
     }
     Text += L"\r\n";
   }
@@ -201,7 +226,7 @@ void PlaylistLaden(const std::wstring& FileName, bool Ersetzen) {
     return;
   }
   TWideSongArray Neu;
-  ReadPlaylist(FileName, Neu);
+  ReadPlaylist(FileName, Neu, static_cast<int>(DateiQuellen.size()));
   AlleSongs = std::move(Neu);
   QuelleHinzufuegen(FileName);
 }

@@ -96,10 +96,12 @@ extern std::wstring ProgrammDateiErsatz;
 // The full path of the program file, as the shell integration names it.
 std::wstring ProgrammDatei();
 // The path to open for a song's stored path: an absolute path as it is; else the file beside the
-// program; else the file in the last source folder that holds it; else the stored path unchanged.
+// program; else, for a song read from a playlist, the file in that playlist's source folder Quelle, for
+// another song the file in the last source folder that holds it; else the stored path unchanged.
 std::wstring DateiFinden(const std::wstring& StoredPath, const std::wstring& ProgOrdner,
-                         const TWideStrArray& Quellen);
+                         const TWideStrArray& Quellen, int Quelle = KeineQuelle);
 std::wstring DateiFinden(const std::wstring& StoredPath);
+std::wstring DateiFinden(const Song& S);
 
 // A field as written to a playlist line: "|" becomes "l", a line break a blank.
 std::wstring EscapeField(const std::wstring& S);
@@ -308,7 +310,8 @@ class Tprog : public TForm, public IDropSource {
   void OneInstanceNewInstance(TObject* Sender, DWORD ProcessId, TUCodeStringList* Params, bool& Allow);
 
   // Playback.
-  void DateiAbspielen(const std::wstring& StoredPath);
+  // Quelle: the source folder of the playlist that gave the song (see DateiFinden).
+  void DateiAbspielen(const std::wstring& StoredPath, int Quelle = KeineQuelle);
   void weiterClick(TObject* Sender);
   void zurueckClick(TObject* Sender);
   void mw1Click(TObject* Sender);

@@ -11,6 +11,7 @@
 #include "Imports/UCodeWindows.h"
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
+#include "app/u_prog_intern.h"
 #include "classlib/Clipbrd.h"
 
 namespace {
@@ -56,13 +57,6 @@ class TItemIdLists {
 std::wstring UebergeordneterOrdner(const std::wstring& Folder) {
   const size_t Slash = Folder.size() < 2 ? std::wstring::npos : Folder.find_last_of(L'\\', Folder.size() - 2);
   return Slash == std::wstring::npos || Slash < 2 ? std::wstring() : Folder.substr(0, Slash + 1);
-}
-
-// A path that names its place only from some folder: no drive ("C:"), no server and no root ("\").
-bool IstRelativ(const std::wstring& Path) {
-  const bool MitLaufwerk = Path.size() >= 2 && Path[1] == L':';
-  const bool AbWurzel = !Path.empty() && (Path[0] == L'\\' || Path[0] == L'/');
-  return !MitLaufwerk && !AbWurzel;
 }
 
 void OrdnerOeffnen(HWND Owner, const std::wstring& Path) {
@@ -224,7 +218,7 @@ HRESULT STDMETHODCALLTYPE Tprog::QueryInterface(REFIID Iid, void** Object) {
 std::vector<std::wstring> Tprog::MarkierteDateien() {
   std::vector<std::wstring> Dateien;
   for (const int Row : SelectedRows()) {
-    std::wstring Datei = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+    std::wstring Datei = DateiFinden(AngezeigteSongs()[Row]);
     // A relative name that was found nowhere must not be looked up in the current folder.
     if (IstRelativ(Datei)) Datei = ProgrammOrdner() + Datei;
     if (WideFileExists(Datei)) Dateien.push_back(std::move(Datei));
@@ -247,7 +241,7 @@ std::wstring Tprog::MarkierteDatei() {
   const int Row = FirstSelectedRow();
   if (Row < 0) return std::wstring();
   AktIndex = Row;
-  return DateiFinden(AngezeigteSongs()[Row][sfPath]);
+  return DateiFinden(AngezeigteSongs()[Row]);
 }
 
 void Tprog::p6Click(TObject* /*Sender*/) {

@@ -192,7 +192,7 @@ void Tprog::p1Click(TObject* /*Sender*/) {
   const int Row = FirstSelectedRow();
   if (Row < 0) return;
   AktIndex = Row;
-  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row]);
   if (WideFileExists(Resolved)) DateiAbspielen(Resolved);
 }
 
@@ -200,7 +200,7 @@ void Tprog::pop_title_nextClick(TObject* /*Sender*/) {
   const int Row = FirstSelectedRow();
   if (Row < 0) return;
   AktIndex = Row;
-  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row][sfPath]);
+  const std::wstring Resolved = DateiFinden(AngezeigteSongs()[Row]);
   if (WideFileExists(Resolved)) NaechsterTitel = Resolved;
 }
 

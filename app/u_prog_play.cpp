@@ -60,9 +60,9 @@ void Tprog::WiedergabeAnzeigen() {
   BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }
 
-void Tprog::DateiAbspielen(const std::wstring& StoredPath) {
+void Tprog::DateiAbspielen(const std::wstring& StoredPath, int Quelle) {
   PositionKorrigieren = true;
-  const std::wstring Resolved = DateiFinden(StoredPath);
+  const std::wstring Resolved = DateiFinden(StoredPath, ProgrammOrdner(), DateiQuellen, Quelle);
   AktuellerPfad = StoredPath;
   if (!WideFileExists(Resolved)) {
     NachFehlerWeiter(StoredPath, {Deutsch() ? L"  Datei existiert nicht." : L"  File does not exist."});
@@ -109,7 +109,8 @@ void Tprog::SongEnde(TMessage& Message) {
 }
 
 void Tprog::ZeileAbspielen(int Row) {
-  DateiAbspielen(AngezeigteSongs()[Row][sfPath]);
+  const Song& S = AngezeigteSongs()[Row];
+  DateiAbspielen(S[sfPath], S.Quelle);
 }
 
 void Tprog::weiterClick(TObject* /*Sender*/) {
@@ -164,7 +165,7 @@ void Tprog::mw1Click(TObject* /*Sender*/) {
     SpieltGerade = true;
     Timer1->SetEnabled(true);
   } else if (!AngezeigteSongs().empty() && WideFileExists(AngezeigteSongs()[0][sfPath])) {
-    DateiAbspielen(AngezeigteSongs()[0][sfPath]);
+    ZeileAbspielen(0);
   }
   BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }
@@ -186,7 +187,7 @@ void Tprog::BtPlayClick(TObject* /*Sender*/) {
     SpieltGerade = true;
     Timer1->SetEnabled(true);
   } else if (!AngezeigteSongs().empty()) {
-    DateiAbspielen(AngezeigteSongs()[0][sfPath]);
+    ZeileAbspielen(0);
   }
   BtPlay->SetCaption(SpieltGerade ? L"X" : L">");
 }

@@ -554,9 +554,10 @@ void Tprog::SongsSuchen(TObject* Sender, int Column) {
 // holds it.
 Song Tprog::SpielendesSong() {
   for (const Song& S : AlleSongs)
-    if (S[sfPath] == AktuellerPfad || S[sfPath] == AktuelleDatei) return S;
+    if (S[sfPath] == AktuelleDatei || (S[sfPath] == AktuellerPfad && DateiFinden(S) == AktuelleDatei))
+      return S;
   for (const Song& S : AlleSongs)
-    if (DateiFinden(S[sfPath]) == AktuelleDatei) return S;
+    if (DateiFinden(S) == AktuelleDatei) return S;
   Song S;
   TagsLesen(S, AktuelleDatei);
   S[sfPath] = AktuelleDatei;

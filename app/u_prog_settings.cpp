@@ -1,6 +1,7 @@
 // The settings file "velmaro.ini" beside the program: the whole state of the player window written on
 // demand or at closing, and read back on demand or at the first activation.
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "Imports/UCodeSysUtils.h"
@@ -21,6 +22,12 @@ constexpr const char* SuchspaltenSchluessel[] = {"interpret", "titel", "laenge",
 // A column narrower than this could not be found again to widen it.
 constexpr int MinSpaltenBreite = 20;
 
+// A column wider than all screens together shows nothing more, and the list view cuts a far larger width
+// to a few pixels.
+int MaxSpaltenBreite() {
+  return std::max(MinSpaltenBreite, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+}
+
 // Bounds that lie within the work area of the screen nearest to them, no larger than that area and no
 // smaller than the system lets a window be: a window saved on a screen that is gone comes back.
 RECT AufDemBildschirm(RECT Bounds) {
@@ -38,29 +45,23 @@ std::wstring OhneRaender(const std::wstring& S) {
                                       : S.substr(Anfang, S.find_last_not_of(L" \t") + 1 - Anfang);
 }
 
-// A section of an ini text: its header line as written, its upper-cased name and the lines after it.
-struct TAbschnitt {
-  std::wstring Kopf;
-  std::wstring Name;
-  std::vector<std::wstring> Zeilen;
-  bool Uebernommen = false;
-};
-
-// The sections of Text; the first, without header, holds the lines before the first section.
-std::vector<TAbschnitt> Abschnitte(const std::wstring& Text) {
-  std::vector<TAbschnitt> Result(1);
+// The lines of Text without their line ends (CR LF, LF).
+std::vector<std::wstring> Zeilen(const std::wstring& Text) {
+  std::vector<std::wstring> Result;
   for (size_t Anfang = 0; Anfang < Text.size();) {
     const size_t Ende = std::min(Text.find(L'\n', Anfang), Text.size());
-    std::wstring Zeile = Text.substr(Anfang, Ende - Anfang);
-    if (!Zeile.empty() && Zeile.back() == L'\r') Zeile.pop_back();
+    Result.push_back(Text.substr(Anfang, Ende - Anfang));
+    if (!Result.back().empty() && Result.back().back() == L'\r') Result.back().pop_back();
     Anfang = Ende + 1;
-    const std::wstring Inhalt = OhneRaender(Zeile);
-    if (!Inhalt.empty() && Inhalt[0] == L'[')
-      Result.push_back({Zeile, WideUpperCase(OhneRaender(Inhalt.substr(1, Inhalt.find(L']') - 1))), {}});
-    else
-      Result.back().Zeilen.push_back(Zeile);
   }
   return Result;
+}
+
+// The upper-cased name of a section header line; empty for any other line.
+std::wstring AbschnittDerZeile(const std::wstring& Zeile) {
+  const std::wstring Inhalt = OhneRaender(Zeile);
+  if (Inhalt.empty() || Inhalt[0] != L'[') return {};
+  return WideUpperCase(OhneRaender(Inhalt.substr(1, Inhalt.find(L']') - 1)));
 }
 
 // The upper-cased key of an ini line; empty for a comment or an empty line.
@@ -70,36 +71,65 @@ std::wstring SchluesselDerZeile(const std::wstring& Zeile) {
   return WideUpperCase(OhneRaender(Inhalt.substr(0, Inhalt.find(L'='))));
 }
 
-// The new text of the settings file: the written keys section by section in their order, each section
-// followed by what the old text held in it besides them; then the old text's other sections. Keys and
-// sections of other versions and a user's comments stay, and a key not written this time (the bounds of a
-// maximised window) keeps its old value.
+// Where a section of the settings file stands: the line after which a new key goes (its last line that
+// is not blank, else its header) and the line of each key. The profile functions read the first section
+// of a name and its first key of a name, so only those count.
+struct TAbschnitt {
+  size_t Letzte = 0;
+  std::map<std::wstring, size_t> Schluessel;
+};
+
+// The new text of the settings file: each written key's line updated where it stands, a key its section
+// lacks added at the section's end, a section the file lacks added at the file's end. Every other line
+// stays where it was: comments, keys and sections of other versions, and a key not written this time
+// (the bounds of a maximised window) with its old value.
 std::wstring EinstellungsText(const std::wstring& Alt, const std::vector<TEinstellung>& Neu) {
-  std::vector<TAbschnitt> Alte = Abschnitte(Alt);
-  std::wstring Text;
-  const auto Zeile = [&Text](const std::wstring& Z) { Text += Z + L"\r\n"; };
-  for (const std::wstring& Z : Alte[0].Zeilen) Zeile(Z);
-  for (size_t I = 0; I < Neu.size();) {
-    const std::string& Name = Neu[I].Abschnitt;
-    Zeile(L"[" + AnsiToWide(Name) + L"]");
-    std::set<std::wstring> Geschrieben;
-    for (; I < Neu.size() && Neu[I].Abschnitt == Name; ++I) {
-      Zeile(AnsiToWide(Neu[I].Schluessel) + L"=" + AnsiToWide(Neu[I].Wert));
-      Geschrieben.insert(WideUpperCase(AnsiToWide(Neu[I].Schluessel)));
-    }
-    for (TAbschnitt& A : Alte) {
-      if (&A == &Alte[0] || A.Name != WideUpperCase(AnsiToWide(Name))) continue;
-      A.Uebernommen = true;
-      for (const std::wstring& Z : A.Zeilen)
-        if (!Geschrieben.contains(SchluesselDerZeile(Z))) Zeile(Z);
+  std::vector<std::wstring> Text = Zeilen(Alt);
+  std::set<std::wstring> Geschrieben;
+  for (const TEinstellung& E : Neu) Geschrieben.insert(WideUpperCase(AnsiToWide(E.Abschnitt)));
+  std::map<std::wstring, TAbschnitt> Abschnitte;
+  TAbschnitt* Aktuell = nullptr;
+  for (size_t I = 0; I < Text.size(); ++I) {
+    if (const std::wstring Name = AbschnittDerZeile(Text[I]); !Name.empty()) {
+      const bool Erster = Geschrieben.contains(Name) && !Abschnitte.contains(Name);
+      Aktuell = Erster ? &Abschnitte[Name] : nullptr;
+      if (Aktuell) Aktuell->Letzte = I;
+    } else if (Aktuell && !OhneRaender(Text[I]).empty()) {
+      Aktuell->Letzte = I;
+      if (const std::wstring Key = SchluesselDerZeile(Text[I]); !Key.empty())
+        Aktuell->Schluessel.emplace(Key, I);
     }
   }
-  for (const TAbschnitt& A : Alte) {
-    if (&A == &Alte[0] || A.Uebernommen) continue;
-    Zeile(A.Kopf);
-    for (const std::wstring& Z : A.Zeilen) Zeile(Z);
+  std::map<size_t, std::vector<std::wstring>> Danach;
+  std::vector<std::pair<std::wstring, std::vector<std::wstring>>> NeueAbschnitte;
+  for (const TEinstellung& E : Neu) {
+    const std::wstring Zeile = AnsiToWide(E.Schluessel) + L"=" + AnsiToWide(E.Wert);
+    const auto A = Abschnitte.find(WideUpperCase(AnsiToWide(E.Abschnitt)));
+    if (A == Abschnitte.end()) {
+      const std::wstring Kopf = L"[" + AnsiToWide(E.Abschnitt) + L"]";
+      auto N = std::find_if(NeueAbschnitte.begin(), NeueAbschnitte.end(),
+                            [&](const auto& Abschnitt) { return Abschnitt.first == Kopf; });
+      if (N == NeueAbschnitte.end()) N = NeueAbschnitte.insert(N, {Kopf, {}});
+      N->second.push_back(Zeile);
+    } else if (const auto K = A->second.Schluessel.find(WideUpperCase(AnsiToWide(E.Schluessel)));
+               K != A->second.Schluessel.end()) {
+      Text[K->second] = Zeile;
+    } else {
+      Danach[A->second.Letzte].push_back(Zeile);
+    }
   }
-  return Text;
+  std::wstring Result;
+  const auto Anfuegen = [&Result](const std::wstring& Z) { Result += Z + L"\r\n"; };
+  for (size_t I = 0; I < Text.size(); ++I) {
+    Anfuegen(Text[I]);
+    if (const auto D = Danach.find(I); D != Danach.end())
+      for (const std::wstring& Z : D->second) Anfuegen(Z);
+  }
+  for (const auto& [Kopf, Schluessel] : NeueAbschnitte) {
+    Anfuegen(Kopf);
+    for (const std::wstring& Z : Schluessel) Anfuegen(Z);
+  }
+  return Result;
 }
 
 // The file keeps the encoding it has, as the profile functions that read it keep it; a new file is ANSI.
@@ -194,8 +224,8 @@ void Tprog::EinstellungenLaden() {
   FensterbereichLaden(Ini);
   for (int I = 0; I < std::ssize(SpaltenSchluessel); ++I) {
     TListColumn* Spalte = lv->Columns()->Items(I);
-    Spalte->SetWidth(
-        std::max(MinSpaltenBreite, Ini.ReadInteger("programm", SpaltenSchluessel[I], Spalte->Width())));
+    Spalte->SetWidth(std::clamp(Ini.ReadInteger("programm", SpaltenSchluessel[I], Spalte->Width()),
+                                MinSpaltenBreite, MaxSpaltenBreite()));
   }
   zufall->SetChecked(Ini.ReadBool("wiedergabe", "zufall", zufall->Checked()));
   msuche->SetChecked(Ini.ReadBool("suche", "sucheoffen", msuche->Checked()));

@@ -257,8 +257,9 @@ TEST_F(TextFileFailedSave, ARefusedWriteNamesTheFileAndTheReason) {
   ExpectOldFileKept();
 }
 
-// Temporary files that saves of the same file left when they were killed go; those of other files, of
-// this process and of a process that still runs (a save in progress) stay.
+// Temporary files that saves of the same file left when they were killed go; those of other files and of
+// a process that still runs (a save in progress, this process's too) stay. A name tells its process by
+// the id and the start, since an id is given again at once.
 TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
   wchar_t Self[MAX_PATH];
   GetModuleFileNameW(nullptr, Self, MAX_PATH);
@@ -275,16 +276,24 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
       CloseHandle(Process.hProcess);
     }
   } End{Live};
-  const auto Hex = [](DWORD V) {
-    wchar_t Text[16];
-    swprintf(Text, 16, L"%x", static_cast<unsigned>(V));
+  // The process's id and start as a temporary file's name gives them.
+  const auto Owner = [](HANDLE Process, DWORD Id) {
+    FILETIME Created, Exited, Kernel, User;
+    EXPECT_TRUE(GetProcessTimes(Process, &Created, &Exited, &Kernel, &User));
+    wchar_t Text[40];
+    swprintf(Text, 40, L"%x-%x%08x", static_cast<unsigned>(Id), static_cast<unsigned>(Created.dwHighDateTime),
+             static_cast<unsigned>(Created.dwLowDateTime));
     return std::wstring(Text);
   };
+  const std::wstring Ours = Owner(GetCurrentProcess(), GetCurrentProcessId());
+  const std::wstring Other = Owner(Live.hProcess, Live.dwProcessId);
+  const std::wstring OurId = Ours.substr(0, Ours.find(L'-')), OtherId = Other.substr(0, Other.find(L'-'));
   const std::wstring Ended = L"7ffffff0";  // no process has this id
-  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2",
-                                          L"OLD.TXT.TMP" + Ended + L"-0-0"};
-  const std::vector<std::wstring> Kept = {L"old.txt.tmp" + Hex(Live.dwProcessId) + L"-1-2",
-                                          L"old.txt.tmp" + Hex(GetCurrentProcessId()) + L"-1-2",
+  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2", L"OLD.TXT.TMP" + Ended + L"-0-0",
+                                          L"old.txt.tmp" + OurId + L"-1-2",
+                                          L"old.txt.tmp" + OtherId + L"-1-2"};
+  const std::vector<std::wstring> Kept = {L"old.txt.tmp" + Other + L"-2",
+                                          L"old.txt.tmp" + Ours + L"-ffffff",
                                           L"other.txt.tmp" + Ended + L"-1-2",
                                           L"old.txt.tmp" + Ended + L"-1",
                                           L"old.txt.tmp" + Ended + L"-1-2-3",

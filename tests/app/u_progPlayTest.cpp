@@ -6,6 +6,7 @@
 
 #include "app/u_lastfile.h"
 #include "tests/app/ProgFixture.h"
+#include "tests/support/DialogAnswer.h"
 
 namespace {
 
@@ -56,6 +57,44 @@ TEST_F(ProgPlay, DoubleClickPlaysTheRowAndShowsItsTags) {
   EXPECT_EQ(prog->status->Caption(), L"3 Dateien geladen ()");
   prog->statusClick(prog->status);
   EXPECT_EQ(prog->status->Caption(), L"s2.mp3");
+}
+
+// Two playlists from two folders hold the same relative names: each row keeps the song of its own
+// playlist in playback and in a save over the first playlist or into a third folder.
+TEST_F(ProgPlay, EachRowKeepsTheSongOfItsOwnPlaylist) {
+  std::vector<std::wstring> Songs;
+  for (const std::wstring Ordner : {L"A", L"C"}) {
+    MakeDir(Dir.File(Ordner));
+    MakeDir(Dir.File(Ordner + L"\\sub"));
+    for (const wchar_t* Name : {L"song1.mp3", L"song2.mp3"})
+      Songs.push_back(CopyFixture(L"short\\s" + std::to_wstring(Songs.size() % 3 + 1) + L".mp3",
+                                  Ordner + L"\\sub\\" + Name));
+    WritePlaylist(Ordner + L"\\list.vlm", {L"sub\\song1.mp3", L"sub\\song2.mp3"});
+  }
+  MakeDir(Dir.File(L"T"));
+  PlaylistLaden(Dir.File(L"A\\list.vlm"), true);
+  PlaylistLaden(Dir.File(L"C\\list.vlm"), false);
+  prog->ListeAktualisieren();
+  ASSERT_EQ(AlleSongs.size(), 4u);
+  AktIndex = -1;
+  for (int Row = 0; Row < 4; ++Row) {
+    prog->weiterClick(prog);
+    EXPECT_EQ(Playing(), Songs[Row]) << Row;
+  }
+
+  AnswerDialogs(Dir.File(L"A\\list"), 2, [](HWND Dialog) {
+    if (!GetDlgItem(Dialog, 0x470)) PostMessageA(Dialog, WM_COMMAND, IDYES, 0);  // replace it
+  });
+  prog->mp2Click(prog);
+  AnswerNextDialog(Dir.File(L"T\\copy"));
+  prog->mp2Click(prog);
+  for (const wchar_t* Liste : {L"A\\list.vlm", L"T\\copy.vlm"}) {
+    DateiQuellen.clear();
+    PlaylistLaden(Dir.File(Liste), true);
+    ASSERT_EQ(AlleSongs.size(), 4u) << Liste;
+    for (int Row = 0; Row < 4; ++Row) EXPECT_EQ(DateiFinden(AlleSongs[Row]), Songs[Row]) << Liste << Row;
+  }
+  EXPECT_TRUE(Shown.empty());
 }
 
 // Each display mode gives its text; a missing tag shows as "??". A mode click shows the new form at

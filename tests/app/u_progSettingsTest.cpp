@@ -208,13 +208,13 @@ TEST_F(ProgSettings, TheOptionsPanelBringsTheSearchPanelAlong) {
 }
 
 // A window stored on a screen that is gone comes back on this one; a size smaller than any window gives
-// the window's own size; no column shrinks out of sight.
+// the window's own size; no column shrinks out of sight or grows past the screens.
 TEST_F(ProgSettings, BoundsComeBackOnTheScreenAndColumnsKeepAWidth) {
   SendMessageA(prog->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   prog->SetBounds(10, 10, 640, 480);
   IniSchreiben(
       "[programm]\r\nbreite=9000\r\nhoehe=5\r\nlinks=5000\r\noben=-3000\r\nspalte_num=0\r\nspalte_tit=-"
-      "8\r\n");
+      "8\r\nspalte_int=99999999\r\n");
   prog->EinstellungenLaden();
   RECT Area;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &Area, 0);
@@ -225,7 +225,8 @@ TEST_F(ProgSettings, BoundsComeBackOnTheScreenAndColumnsKeepAWidth) {
   EXPECT_EQ(B.bottom - B.top, 480);
   EXPECT_EQ(prog->lv->Columns()->Items(0)->Width(), 20);
   EXPECT_EQ(prog->lv->Columns()->Items(2)->Width(), 20);
-  EXPECT_EQ(prog->lv->Columns()->Items(1)->Width(), 130);
+  EXPECT_EQ(prog->lv->Columns()->Items(1)->Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(prog->lv->Columns()->Items(3)->Width(), 50);
 
   prog->SetBounds(10, 10, 640, 480);
   IniSchreiben("[programm]\r\nbreite=-500\r\nhoehe=-500\r\nlinks=40\r\noben=30\r\n");
@@ -306,8 +307,10 @@ TEST_F(ProgSettings, ARefusedWriteIsReportedOnceAndTheProgramStillCloses) {
 }
 
 // A save is written whole beside the file and takes its place only then: the old file is whole until that
-// moment and the new one after it, so a program ended at any point leaves one of them. Sections, keys and
-// comments that the program does not write stay, and so does the file's encoding.
+// moment and the new one after it, so a program ended at any point leaves one of them. The file keeps its
+// layout: each key is updated where it stands, a new key goes to the end of its section and a new section
+// to the end of the file; comments, blank lines, unknown keys and sections stay where they were. The
+// file's encoding stays too.
 TEST_F(ProgSettings, ASaveReplacesTheOldFileWholeAndKeepsWhatItDoesNotWrite) {
   static Bytes AltBeimErsetzen, NeuBeimErsetzen;
   const auto Echt = ReplacingMove;
@@ -321,30 +324,80 @@ TEST_F(ProgSettings, ASaveReplacesTheOldFileWholeAndKeepsWhatItDoesNotWrite) {
     ~TZurueck() { ReplacingMove = Move; }
   } Zurueck{Echt};
   const std::string Alt =
-      "; mine\r\n[fremd]\r\nx=\xE4\r\n[Programm]\r\nbreite=700\r\nalt=5\r\n[einstellungen]\r\nautoload=0\r\n";
+      "; mine\r\n[einstellungen]\r\n; language first\r\nsprache=en\r\nautoload=0\r\n\r\n[fremd]\r\nx=\xE4\r\n"
+      "[Programm]\r\n breite = 700\r\nalt=5\r\n";
   IniSchreiben(Alt);
   prog->SetBounds(30, 20, 800, 600);
   prog->EinstellungenSpeichern();
   EXPECT_EQ(AltBeimErsetzen, Bytes(Alt.begin(), Alt.end()));
   EXPECT_EQ(NeuBeimErsetzen, ReadBytes(Ini()));
-  const std::vector<std::string> Zeilen = IniZeilen();
-  ASSERT_EQ(Zeilen.size(), 50u);
-  EXPECT_EQ(std::vector<std::string>(Zeilen.begin(), Zeilen.begin() + 3),
-            (std::vector<std::string>{"; mine", "[programm]", "maximiert=0"}));
-  EXPECT_EQ(std::vector<std::string>(Zeilen.begin() + 15, Zeilen.begin() + 18),
-            (std::vector<std::string>{"spalte_dat=125", "alt=5", "[wiedergabe]"}));
-  EXPECT_EQ(std::count(Zeilen.begin(), Zeilen.end(), "breite=" + std::to_string(prog->Width())), 1);
-  EXPECT_EQ(std::count(Zeilen.begin(), Zeilen.end(), "autoload=1"), 1);
-  EXPECT_EQ(std::vector<std::string>(Zeilen.end() - 2, Zeilen.end()),
-            (std::vector<std::string>{"[fremd]", "x=\xE4"}));
+  const auto B = [](const char* Key, int V) { return std::string(Key) + "=" + std::to_string(V); };
+  EXPECT_EQ(IniZeilen(), (std::vector<std::string>{"; mine",
+                                                   "[einstellungen]",
+                                                   "; language first",
+                                                   "sprache=de",
+                                                   "autoload=1",
+                                                   "songanzeige=int_tit",
+                                                   "headeranzeige=0",
+                                                   "statusbaranzeige=1",
+                                                   "autosave=0",
+                                                   "",
+                                                   "[fremd]",
+                                                   "x=\xE4",
+                                                   "[Programm]",
+                                                   B("breite", prog->Width()),
+                                                   "alt=5",
+                                                   "maximiert=0",
+                                                   B("hoehe", prog->Height()),
+                                                   B("links", prog->Left()),
+                                                   B("oben", prog->Top()),
+                                                   "spalte_num=65",
+                                                   "spalte_int=130",
+                                                   "spalte_tit=160",
+                                                   "spalte_lae=50",
+                                                   "spalte_alb=145",
+                                                   "spalte_tra=45",
+                                                   "spalte_jah=50",
+                                                   "spalte_gen=70",
+                                                   "spalte_dat=125",
+                                                   "[wiedergabe]",
+                                                   "zufall=1",
+                                                   "[suche]",
+                                                   "sucheoffen=0",
+                                                   "optionenoffen=0",
+                                                   "[suchspalten]",
+                                                   "interpret=1",
+                                                   "titel=1",
+                                                   "laenge=0",
+                                                   "album=1",
+                                                   "track=0",
+                                                   "jahr=0",
+                                                   "genre=0",
+                                                   "pfad=0",
+                                                   "alle=0",
+                                                   "keine=0",
+                                                   "standard=1",
+                                                   "[suchkriterien]",
+                                                   "grossklein=0",
+                                                   "exakt=0",
+                                                   "invers=0",
+                                                   "ganz=1",
+                                                   "und=0",
+                                                   "oder=0"}));
 
-  // A file in UTF-16 stays in UTF-16 and reads as before.
-  WideSaveTextFile(L"[wiedergabe]\r\nzufall=0\r\n", Ini(), cpUTF16LE);
-  prog->EinstellungenSpeichern();
-  EXPECT_EQ(WideGetTextFileCodePage(Ini()), cpUTF16LE);
-  prog->zufallClick(prog->zufall);
-  prog->EinstellungenLaden();
-  EXPECT_TRUE(prog->zufall->Checked());
+  // A file in UTF-16 or in UTF-8 with its mark stays so and reads as before.
+  for (const int Kodierung : {cpUTF16LE, cpUTF8}) {
+    WideSaveTextFile(L"[fremd]\r\nx=\u00E4\u20AC\r\n[wiedergabe]\r\nzufall=0\r\n", Ini(), Kodierung);
+    prog->EinstellungenSpeichern();
+    EXPECT_EQ(WideGetTextFileCodePage(Ini()), Kodierung);
+    const std::wstring Anfang = L"[fremd]\r\nx=\u00E4\u20AC\r\n[wiedergabe]\r\nzufall=1\r\n";
+    std::wstring Text;
+    WideLoadTextFile(Ini(), Text);
+    EXPECT_EQ(Text.substr(0, Anfang.size()), Anfang) << Kodierung;
+    prog->zufallClick(prog->zufall);
+    prog->EinstellungenLaden();
+    EXPECT_TRUE(prog->zufall->Checked()) << Kodierung;
+  }
 }
 
 TEST_F(ProgSettings, AProgramFolderOutsideTheAnsiCodePageLoadsAndSavesItsSettings) {

@@ -15,7 +15,10 @@ class ProgPlaylist : public testing::Test {
     DateiQuellen.clear();
     IstGefiltert = true;
   }
-  void TearDown() override { AusgabeKodierung = cpUTF8; }
+  void TearDown() override {
+    AusgabeKodierung = cpUTF8;
+    ProgrammOrdnerErsatz.clear();
+  }
   TempDir Dir;
 };
 
@@ -96,24 +99,31 @@ TEST_F(ProgPlaylist, DateiFindenTriesProgramFolderThenEverySourceFolder) {
   for (const auto& [Stored, Resolved] : Cases) EXPECT_EQ(DateiFinden(Stored, Prog, DateiQuellen), Resolved);
 }
 
-// A copy saved into another folder finds every song from there; a copy beside the first keeps the relative
-// paths, which find the songs wherever both are moved together.
+// A copy saved into another folder finds every song from there, a missing one once it is back (not the
+// file of that name beside another playlist read since); a path found beside the program stays relative
+// to it. A copy beside the first keeps the relative paths, which find the songs wherever both are moved
+// together.
 TEST_F(ProgPlaylist, RelativeEntriesSavedIntoAnotherFolderStillFindTheirSongs) {
-  for (const wchar_t* F : {L"src", L"src\\sub", L"other"}) MakeDir(Dir.File(F));
-  for (const wchar_t* F : {L"src\\sub\\a.mp3", L"src\\b.mp3", L"c.mp3"}) WriteBytes(Dir.File(F), B("x", 1));
+  for (const wchar_t* F : {L"src", L"src\\sub", L"other", L"prog", L"else"}) MakeDir(Dir.File(F));
+  for (const wchar_t* F : {L"src\\sub\\a.mp3", L"src\\b.mp3", L"c.mp3", L"prog\\p.mp3", L"else\\gone.mp3"})
+    WriteBytes(Dir.File(F), B("x", 1));
+  WriteBytes(Dir.File(L"else\\empty.vlm"), {});
+  ProgrammOrdnerErsatz = Dir.File(L"prog\\");
   const std::string Text = "1|a||||||sub\\a.mp3\r\n2|b||||||b.mp3\r\n3|c||||||" +
-                           WideToAnsi(Dir.File(L"c.mp3")) + "\r\n4|d||||||gone.mp3\r\n";
+                           WideToAnsi(Dir.File(L"c.mp3")) + "\r\n4|d||||||gone.mp3\r\n5|p||||||p.mp3\r\n";
   WriteBytes(Dir.File(L"src\\list.vlm"), Bytes(Text.begin(), Text.end()));
   PlaylistLaden(Dir.File(L"src\\list.vlm"), true);
   const TWideSongArray Geladen = AlleSongs;
+  PlaylistLaden(Dir.File(L"else\\empty.vlm"), false);
   PlaylistSpeichern(AlleSongs, Dir.File(L"other\\copy.vlm"));
   PlaylistSpeichern(AlleSongs, Dir.File(L"src\\beside.vlm"));
 
   DateiQuellen.clear();
   PlaylistLaden(Dir.File(L"other\\copy.vlm"), true);
-  ASSERT_EQ(AlleSongs.size(), 4u);
-  for (int I = 0; I < 3; ++I) EXPECT_TRUE(WideFileExists(DateiFinden(AlleSongs[I][sfPath]))) << I;
-  EXPECT_EQ(AlleSongs[3][sfPath], L"gone.mp3");
+  ASSERT_EQ(AlleSongs.size(), 5u);
+  for (int I = 0; I < 3; ++I) EXPECT_TRUE(WideFileExists(DateiFinden(AlleSongs[I]))) << I;
+  EXPECT_EQ(AlleSongs[3][sfPath], Dir.File(L"src\\gone.mp3"));
+  EXPECT_EQ(AlleSongs[4][sfPath], L"p.mp3");
   DateiQuellen.clear();
   PlaylistLaden(Dir.File(L"src\\beside.vlm"), true);
   EXPECT_EQ(AlleSongs, Geladen);
