@@ -152,11 +152,12 @@ TEST_F(OneInstanceContract, CountsUnitsAndRefusesOddMessages) {
   EXPECT_EQ(Send(nullptr, 8), OneInstReplyContinue);  // a count without data
   EXPECT_EQ(Record.Calls, 2);
 
-  const std::wstring Block(32768, L'x');
-  EXPECT_EQ(Send(Block.data(), 65536), OneInstReplyHalt);  // 64 KiB are taken
-  EXPECT_EQ(Record.CmdLine.size(), 32768u);
-  const std::wstring Larger(32769, L'x');
-  EXPECT_EQ(Send(Larger.data(), 65538), OneInstReplyContinue);  // more is refused
+  // The longest command line of one-unit names, each made absolute against a folder of MAX_PATH units.
+  const std::wstring Block(MaxHandOverBytes / sizeof(wchar_t), L'x');
+  EXPECT_EQ(Send(Block.data(), MaxHandOverBytes), OneInstReplyHalt);
+  EXPECT_EQ(Record.CmdLine.size(), Block.size());
+  const std::wstring Larger(Block.size() + 1, L'x');
+  EXPECT_EQ(Send(Larger.data(), MaxHandOverBytes + 2), OneInstReplyContinue);  // more is refused
   EXPECT_EQ(Record.Calls, 3);
 }
 
@@ -427,14 +428,14 @@ TEST(OneInstancePrograms, ACopyBusyWithAHandOverAnswersTheNextStartAtOnce) {
   const std::wstring Program = OwnProgram(Dir);
   ASSERT_FALSE(Program.empty());
   const std::wstring Quoted = L"\"" + Program + L"\"";
-  // As many songs as one hand-over holds, named relative to the folder the copy starts in: adding them
-  // one by one takes the running copy seconds.
+  // Songs named relative to the folder the copy starts in, more than 64 KB hold once the sender made
+  // them absolute and quoted them: adding them one by one takes the running copy seconds.
   std::wstring CmdLine = Quoted;
   std::vector<std::wstring> Songs;
   for (size_t Units = Quoted.size();;) {
     const std::wstring Name = std::to_wstring(Songs.size()) + L".mp3";
     Units += Dir.Path().size() + Name.size() + 4;  // its whole quoted path and the blank before it
-    if (Units > MaxHandOverBytes / sizeof(wchar_t)) break;
+    if (Units > 40 * 1024) break;
     CmdLine += L" " + Name;
     Songs.push_back(Dir.File(Name));
     ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Songs.back().c_str(), FALSE));
