@@ -457,6 +457,20 @@ TEST(OneInstancePrograms, ACopyBusyWithAHandOverAnswersTheNextStartAtOnce) {
   Songs.push_back(Last);
   EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == Songs.size(); }));
   EXPECT_EQ(First.Playlist(), Songs);
+
+  // Busy walking a folder whose links lead to each other in every order, far longer than a later copy
+  // waits for its answer, it answers too.
+  const HWND Player = First.Window(L"Tprog");
+  {
+    const TCopy Fourth(Program, Quoted + L" \"" + FixtureFolder(L"APP_FIXTURES") + L"\\tangle\"", Dir.Path());
+    EXPECT_TRUE(Fourth.Ended());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Player); }));
+  {
+    const TCopy Fifth(Program, Quoted + L" \"" + Last + L"\"", Dir.Path());
+    EXPECT_TRUE(Fifth.Ended());
+  }
+  EXPECT_FALSE(IsWindowEnabled(Player));  // still walking
 }
 
 TEST(OneInstancePrograms, CopiesStartedAtOnceAgreeOnOneWindow) {
