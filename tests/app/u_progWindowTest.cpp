@@ -129,6 +129,23 @@ TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
   prog->FormCloseQuery(prog, CanClose);
   const Bytes File = ReadBytes(Dir.File(L"velmaro.ini"));
   EXPECT_NE(std::string(File.begin(), File.end()).find("autosave=1\r\n"), std::string::npos);
+
+  // A later copy that hands its files over while the message of a refused write is shown starts on its
+  // own with them: this copy would drop them when it ends.
+  OneInstWndClassName = OneInstanceClassName(Dir.File(L"velmaro.exe"));
+  const HWND Utility = CreateOneInstWindow();
+  const HANDLE NurLesen = CreateFileW(Dir.File(L"velmaro.ini").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+  std::wstring CmdLine = L"\"C:\\velmaro.exe\" \"" + Fixture(L"songs\\a.mp3") + L"\"";
+  LRESULT Reply = 0;
+  Application->OnException = [&](TObject*, std::exception_ptr) {
+    COPYDATASTRUCT Data{1, static_cast<DWORD>(CmdLine.size() * 2), CmdLine.data()};
+    Reply = SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data));
+  };
+  prog->FormCloseQuery(prog, CanClose);
+  CloseHandle(NurLesen);
+  EXPECT_EQ(Reply, OneInstReplyContinue);
+  DestroyWindow(Utility);
 }
 
 TEST_F(ProgWindow, AddingAFolderReadsTagsIntoTheRows) {
