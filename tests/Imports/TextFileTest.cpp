@@ -275,14 +275,21 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
       CloseHandle(Process.hProcess);
     }
   } End{Live};
+  // A process that has ended, its id kept from reuse by the handle still open.
+  PROCESS_INFORMATION Done{};
+  ASSERT_TRUE(CreateProcessW(Self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &Startup, &Done));
+  const TEnd EndDone{Done};
+  TerminateProcess(Done.hProcess, 1);
+  ASSERT_EQ(WaitForSingleObject(Done.hProcess, 30000), WAIT_OBJECT_0);
   const auto Hex = [](DWORD V) {
     wchar_t Text[16];
     swprintf(Text, 16, L"%x", static_cast<unsigned>(V));
     return std::wstring(Text);
   };
   const std::wstring Ended = L"7ffffff0";  // no process has this id
-  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2",
-                                          L"OLD.TXT.TMP" + Ended + L"-0-0"};
+  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2", L"OLD.TXT.TMP" + Ended + L"-0-0",
+                                          L"old.txt.tmp" + Hex(Done.dwProcessId) + L"-1-2"};
   const std::vector<std::wstring> Kept = {L"old.txt.tmp" + Hex(Live.dwProcessId) + L"-1-2",
                                           L"old.txt.tmp" + Hex(GetCurrentProcessId()) + L"-1-2",
                                           L"other.txt.tmp" + Ended + L"-1-2",

@@ -508,6 +508,23 @@ TEST(OneInstancePrograms, CopiesStartedAtOnceAgreeOnOneWindow) {
   EXPECT_EQ(std::set<std::wstring>(Paths.begin(), Paths.end()),
             std::set<std::wstring>(Files.begin(), Files.end()));
   EXPECT_EQ(Paths[0], Files[Own]);
+
+  // A copy started while another holds the start-up lock waits for it, then hands over.
+  const std::wstring Late = Dir.File(L"late.mp3");
+  ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Late.c_str(), FALSE));
+  const std::unique_ptr<void, decltype(&CloseHandle)> Lock(
+      CreateMutexW(nullptr, FALSE, OneInstanceMutexName(Program).c_str()), &CloseHandle);
+  ASSERT_EQ(WaitForSingleObject(Lock.get(), 30000), WAIT_OBJECT_0);
+  {
+    const TCopy Waiting(Program, L"\"" + Program + L"\" \"" + Late + L"\"", Dir.Path());
+    // Longer than a start and a hand-over take.
+    EXPECT_EQ(WaitForSingleObject(Waiting.Process(), 3000), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Running.Playlist().size(), Files.size());
+    ReleaseMutex(Lock.get());
+    EXPECT_TRUE(Waiting.Ended());
+  }
+  EXPECT_TRUE(WaitUntil([&] { return Running.Playlist().size() == Files.size() + 1; }));
+  EXPECT_EQ(Running.Playlist().back(), Late);
 }
 
 TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {

@@ -197,6 +197,13 @@ TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgramAfterItHasItsAnswer) {
   EXPECT_TRUE(AlleSongs.empty());
   EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
+
+  // Handed over while this copy starts, before its player window exists: the files wait for the window.
+  Application->DestroyForms();
+  EXPECT_EQ(SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data)), OneInstReplyHalt);
+  CreateProgramWindows();
+  prog->Parameter.clear();
+  EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
   DestroyWindow(Utility);
 }
 
