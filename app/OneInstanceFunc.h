@@ -11,8 +11,13 @@
 // Replies of the utility window: the sender goes on starting, or ends.
 constexpr LRESULT OneInstReplyContinue = 0xDA860080;
 constexpr LRESULT OneInstReplyHalt = 0xDA860081;
-// A longer command line cannot come from a real start (32,767 units at most); it is refused.
-constexpr DWORD MaxHandOverBytes = 64 * 1024;
+// The longest command line a start can have, in UTF-16 units.
+constexpr DWORD MaxCommandLineUnits = 32767;
+// The sender makes each name absolute against its current folder (at most MAX_PATH units with the
+// backslash) and quotes it; a name takes two units at least with its blank. A longer block cannot come
+// from a real start; it is refused.
+constexpr DWORD MaxHandOverBytes =
+    (MaxCommandLineUnits + (MaxCommandLineUnits / 2 + 1) * (MAX_PATH + 2)) * sizeof(wchar_t);
 // How long a later copy waits for the running copy's reply before it starts on its own.
 constexpr UINT HandOverTimeoutMs = 10000;
 // How long a starting copy waits for the copies starting before it to look for a running copy, hand

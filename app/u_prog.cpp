@@ -569,6 +569,8 @@ void Tprog::FormActivate(TObject* /*Sender*/) {
 }
 
 void Tprog::FormCloseQuery(TObject* /*Sender*/, bool& CanClose) {
+  // The message of a refused write lets later copies' hand-overs in: they must start on their own.
+  Schliesst = true;
   // A refused write is shown, and the program closes all the same.
   if (einstautosave->Checked()) {
     try {
@@ -600,7 +602,11 @@ void Tprog::FormDestroy(TObject* /*Sender*/) {
 }
 
 void Tprog::OneInstanceNewInstance(TObject* /*Sender*/, DWORD /*ProcessId*/, TUCodeStringList* Params,
-                                   bool& /*Allow*/) {
+                                   bool& Allow) {
+  if (Schliesst) {
+    Allow = true;
+    return;
+  }
   // The later copy waits for the reply and starts on its own after its timeout, so it is answered as soon
   // as the names are here; reading their tags may take long.
   for (int I = 1; I < Params->Count(); ++I) Uebergeben.push_back(Params->Get(I));
@@ -635,6 +641,11 @@ void Tprog::Dispatch(TMessage& Message) {
       return;
     case WM_APPCOMMAND:
       WMAppCommand(Message);
+      return;
+    case WM_ENDSESSION:
+      // Another program kept the session going after our close question: this copy stays.
+      if (!Message.WParam) Schliesst = false;
+      TForm::Dispatch(Message);
       return;
     default:
       TForm::Dispatch(Message);

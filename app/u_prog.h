@@ -482,6 +482,8 @@ class Tprog : public TForm, public IDropSource {
   // The command line's own parameters are added (FormShow): handed-over names, which wait for them, may
   // follow.
   bool ParameterGeladen = false;
+  // The window is closing (from its close question on): names handed over now would be lost at the end.
+  bool Schliesst = false;
   // What went wrong while FormShow loaded the playlists and parameters, for WM_STARTFEHLER.
   std::vector<std::exception_ptr> StartFehler;
   void AbgelegteDateiHinzufuegen(const std::wstring& Name);

@@ -27,8 +27,8 @@ class TFensterGesperrt {
 };
 
 // A later copy of the program waits for the reply to its hand-over and starts on its own after a
-// time-out: between two songs its message is let in, some fifty times a second. Its handler only takes
-// the names; they are read after the songs being read now.
+// time-out: between two songs or two steps of a folder search its message is let in, some fifty times a
+// second. Its handler only takes the names; they are read after the songs being read now.
 void AnfragenDurchlassen() {
   static ULONGLONG Zuletzt = 0;
   const ULONGLONG Jetzt = GetTickCount64();
@@ -64,8 +64,14 @@ bool Tprog::VorhandeneDateiHinzufuegen(const std::wstring& Path, bool Relative) 
 void Tprog::OrdnerHinzufuegen(const std::wstring& Folder) {
   {
     TFensterGesperrt Gesperrt(this);
+    // Walking a large tree takes longer than a later copy waits for its reply.
     TUCodeStringList Dateien;
-    WideFindFilesByExt(&Dateien, Folder, {L".mp3", L".wav", L".ogg", L".wma"}, true);
+    WideFindFilesByExt(Folder, {L".mp3", L".wav", L".ogg", L".wma"}, true,
+                       [&Dateien](const std::wstring& Path, bool IsFolder) {
+                         AnfragenDurchlassen();
+                         if (!IsFolder) Dateien.Add(Path);
+                         return true;
+                       });
     const bool Relativ = addordner->relativ->Checked();
     for (int I = 0; I < Dateien.Count() && !AbbruchOrdner; ++I)
       VorhandeneDateiHinzufuegen(Dateien.Get(I), Relativ);

@@ -276,6 +276,13 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
       CloseHandle(Process.hProcess);
     }
   } End{Live};
+  // A process that has ended, its id kept from reuse by the handle still open.
+  PROCESS_INFORMATION Done{};
+  ASSERT_TRUE(CreateProcessW(Self, nullptr, nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &Startup, &Done));
+  const TEnd EndDone{Done};
+  TerminateProcess(Done.hProcess, 1);
+  ASSERT_EQ(WaitForSingleObject(Done.hProcess, 30000), WAIT_OBJECT_0);
   // The process's id and start as a temporary file's name gives them.
   const auto Owner = [](HANDLE Process, DWORD Id) {
     FILETIME Created, Exited, Kernel, User;
@@ -289,9 +296,9 @@ TEST_F(TextFileFailedSave, ASaveRemovesTheTemporaryFilesOfEndedSaves) {
   const std::wstring Other = Owner(Live.hProcess, Live.dwProcessId);
   const std::wstring OurId = Ours.substr(0, Ours.find(L'-')), OtherId = Other.substr(0, Other.find(L'-'));
   const std::wstring Ended = L"7ffffff0";  // no process has this id
-  const std::vector<std::wstring> Left = {L"old.txt.tmp" + Ended + L"-1a-2", L"OLD.TXT.TMP" + Ended + L"-0-0",
-                                          L"old.txt.tmp" + OurId + L"-1-2",
-                                          L"old.txt.tmp" + OtherId + L"-1-2"};
+  const std::vector<std::wstring> Left = {
+      L"old.txt.tmp" + Ended + L"-1a-2", L"OLD.TXT.TMP" + Ended + L"-0-0", L"old.txt.tmp" + OurId + L"-1-2",
+      L"old.txt.tmp" + OtherId + L"-1-2", L"old.txt.tmp" + Owner(Done.hProcess, Done.dwProcessId) + L"-2"};
   const std::vector<std::wstring> Kept = {L"old.txt.tmp" + Other + L"-2",
                                           L"old.txt.tmp" + Ours + L"-ffffff",
                                           L"other.txt.tmp" + Ended + L"-1-2",

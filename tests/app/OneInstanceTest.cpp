@@ -152,11 +152,12 @@ TEST_F(OneInstanceContract, CountsUnitsAndRefusesOddMessages) {
   EXPECT_EQ(Send(nullptr, 8), OneInstReplyContinue);  // a count without data
   EXPECT_EQ(Record.Calls, 2);
 
-  const std::wstring Block(32768, L'x');
-  EXPECT_EQ(Send(Block.data(), 65536), OneInstReplyHalt);  // 64 KiB are taken
-  EXPECT_EQ(Record.CmdLine.size(), 32768u);
-  const std::wstring Larger(32769, L'x');
-  EXPECT_EQ(Send(Larger.data(), 65538), OneInstReplyContinue);  // more is refused
+  // The longest command line of one-unit names, each made absolute against a folder of MAX_PATH units.
+  const std::wstring Block(MaxHandOverBytes / sizeof(wchar_t), L'x');
+  EXPECT_EQ(Send(Block.data(), MaxHandOverBytes), OneInstReplyHalt);
+  EXPECT_EQ(Record.CmdLine.size(), Block.size());
+  const std::wstring Larger(Block.size() + 1, L'x');
+  EXPECT_EQ(Send(Larger.data(), MaxHandOverBytes + 2), OneInstReplyContinue);  // more is refused
   EXPECT_EQ(Record.Calls, 3);
 }
 
@@ -427,14 +428,14 @@ TEST(OneInstancePrograms, ACopyBusyWithAHandOverAnswersTheNextStartAtOnce) {
   const std::wstring Program = OwnProgram(Dir);
   ASSERT_FALSE(Program.empty());
   const std::wstring Quoted = L"\"" + Program + L"\"";
-  // As many songs as one hand-over holds, named relative to the folder the copy starts in: adding them
-  // one by one takes the running copy seconds.
+  // Songs named relative to the folder the copy starts in, more than 64 KB hold once the sender made
+  // them absolute and quoted them: adding them one by one takes the running copy seconds.
   std::wstring CmdLine = Quoted;
   std::vector<std::wstring> Songs;
   for (size_t Units = Quoted.size();;) {
     const std::wstring Name = std::to_wstring(Songs.size()) + L".mp3";
     Units += Dir.Path().size() + Name.size() + 4;  // its whole quoted path and the blank before it
-    if (Units > MaxHandOverBytes / sizeof(wchar_t)) break;
+    if (Units > 40 * 1024) break;
     CmdLine += L" " + Name;
     Songs.push_back(Dir.File(Name));
     ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Songs.back().c_str(), FALSE));
@@ -456,6 +457,20 @@ TEST(OneInstancePrograms, ACopyBusyWithAHandOverAnswersTheNextStartAtOnce) {
   Songs.push_back(Last);
   EXPECT_TRUE(WaitUntil([&] { return First.Playlist().size() == Songs.size(); }));
   EXPECT_EQ(First.Playlist(), Songs);
+
+  // Busy walking a folder whose links lead to each other in every order, far longer than a later copy
+  // waits for its answer, it answers too.
+  const HWND Player = First.Window(L"Tprog");
+  {
+    const TCopy Fourth(Program, Quoted + L" \"" + FixtureFolder(L"APP_FIXTURES") + L"\\tangle\"", Dir.Path());
+    EXPECT_TRUE(Fourth.Ended());
+  }
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Player); }));
+  {
+    const TCopy Fifth(Program, Quoted + L" \"" + Last + L"\"", Dir.Path());
+    EXPECT_TRUE(Fifth.Ended());
+  }
+  EXPECT_FALSE(IsWindowEnabled(Player));  // still walking
 }
 
 TEST(OneInstancePrograms, CopiesStartedAtOnceAgreeOnOneWindow) {
@@ -493,6 +508,23 @@ TEST(OneInstancePrograms, CopiesStartedAtOnceAgreeOnOneWindow) {
   EXPECT_EQ(std::set<std::wstring>(Paths.begin(), Paths.end()),
             std::set<std::wstring>(Files.begin(), Files.end()));
   EXPECT_EQ(Paths[0], Files[Own]);
+
+  // A copy started while another holds the start-up lock waits for it, then hands over.
+  const std::wstring Late = Dir.File(L"late.mp3");
+  ASSERT_TRUE(CopyFileW(Song(L"a.mp3").c_str(), Late.c_str(), FALSE));
+  const std::unique_ptr<void, decltype(&CloseHandle)> Lock(
+      CreateMutexW(nullptr, FALSE, OneInstanceMutexName(Program).c_str()), &CloseHandle);
+  ASSERT_EQ(WaitForSingleObject(Lock.get(), 30000), WAIT_OBJECT_0);
+  {
+    const TCopy Waiting(Program, L"\"" + Program + L"\" \"" + Late + L"\"", Dir.Path());
+    // Longer than a start and a hand-over take.
+    EXPECT_EQ(WaitForSingleObject(Waiting.Process(), 3000), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(Running.Playlist().size(), Files.size());
+    ReleaseMutex(Lock.get());
+    EXPECT_TRUE(Waiting.Ended());
+  }
+  EXPECT_TRUE(WaitUntil([&] { return Running.Playlist().size() == Files.size() + 1; }));
+  EXPECT_EQ(Running.Playlist().back(), Late);
 }
 
 TEST(OneInstancePrograms, ClosingEndsTheProgramWhileItsMenuBarIsSelected) {

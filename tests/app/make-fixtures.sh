@@ -76,3 +76,10 @@ mkdir -p linked/music/sub linked/other
 ln -sfn ../../other linked/music/sub/more
 ln -sfn .. linked/music/sub/loop
 ln -sfn ../music linked/other/back
+
+# Nine folders, each with links to the eight others: a search that follows links walks every order of them,
+# close to a million folders, far longer than a later copy of the program waits for its answer.
+for I in 0 1 2 3 4 5 6 7 8; do
+  mkdir -p tangle/d$I
+  for J in 0 1 2 3 4 5 6 7 8; do [ $I = $J ] || ln -sfn ../d$J tangle/d$I/l$J; done
+done

@@ -130,6 +130,22 @@ TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
   const Bytes File = ReadBytes(Dir.File(L"velmaro.ini"));
   EXPECT_NE(std::string(File.begin(), File.end()).find("autosave=1\r\n"), std::string::npos);
 
+  // A later copy that hands its files over while the message of a refused write is shown starts on its
+  // own with them: this copy would drop them when it ends.
+  OneInstWndClassName = OneInstanceClassName(Dir.File(L"velmaro.exe"));
+  const HWND Utility = CreateOneInstWindow();
+  const HANDLE NurLesen = CreateFileW(Dir.File(L"velmaro.ini").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+  std::wstring CmdLine = L"\"C:\\velmaro.exe\" \"" + Fixture(L"songs\\a.mp3") + L"\"";
+  LRESULT Reply = 0;
+  Application->OnException = [&](TObject*, std::exception_ptr) {
+    COPYDATASTRUCT Data{1, static_cast<DWORD>(CmdLine.size() * 2), CmdLine.data()};
+    Reply = SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data));
+  };
+  prog->FormCloseQuery(prog, CanClose);
+  CloseHandle(NurLesen);
+  EXPECT_EQ(Reply, OneInstReplyContinue);
+
   // The session ends: a window that will not close keeps it going; else the system's question and then
   // its end write the settings as a close does.
   prog->Show();
@@ -144,6 +160,12 @@ TEST_F(ProgWindow, ClosingWithAutosaveWritesTheSettingsFirst) {
   DeleteFileW(Ini.c_str());
   EXPECT_TRUE(SendMessageW(prog->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
   EXPECT_TRUE(PathExists(Ini));
+  // Another program kept the session going: this copy takes hand-overs again.
+  SendMessageW(prog->Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  COPYDATASTRUCT Data{1, static_cast<DWORD>(CmdLine.size() * 2), CmdLine.data()};
+  EXPECT_EQ(SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data)), OneInstReplyHalt);
+  DestroyWindow(Utility);
+  EXPECT_TRUE(SendMessageW(prog->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
   DeleteFileW(Ini.c_str());
   SendMessageW(prog->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   EXPECT_TRUE(PathExists(Ini));
@@ -200,6 +222,13 @@ TEST_F(ProgWindow, AddingFromAnotherCopyOfTheProgramAfterItHasItsAnswer) {
   EXPECT_TRUE(AlleSongs.empty());
   EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
   EXPECT_EQ(prog->lv->Items()->Count(), 3);
+
+  // Handed over while this copy starts, before its player window exists: the files wait for the window.
+  Application->DestroyForms();
+  EXPECT_EQ(SendMessageW(Utility, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&Data)), OneInstReplyHalt);
+  CreateProgramWindows();
+  prog->Parameter.clear();
+  EXPECT_TRUE(PumpMessagesUntil([] { return AlleSongs.size() == 3; }, 10000));
   DestroyWindow(Utility);
 }
 
