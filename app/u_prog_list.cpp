@@ -209,10 +209,7 @@ void Tprog::popupPopup(TObject* /*Sender*/) {
 }
 
 void Tprog::mp9Click(TObject* /*Sender*/) {
-  LVITEMA Item{};
-  Item.stateMask = LVIS_SELECTED;
-  Item.state = LVIS_SELECTED;
-  SendMessageA(lv->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&Item));
+  lv->SelectAll();
 }
 
 void Tprog::LVDeleteSelected() {
