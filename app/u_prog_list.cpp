@@ -162,11 +162,7 @@ int Tprog::FirstSelectedRow() {
 }
 
 std::vector<int> Tprog::SelectedRows() {
-  std::vector<int> Rows;
-  for (int Row = -1; (Row = static_cast<int>(SendMessageA(lv->Handle(), LVM_GETNEXTITEM,
-                                                          static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
-    Rows.push_back(Row);
-  return Rows;
+  return lv->SelectedIndexes();
 }
 
 void Tprog::lvDblClick(TObject* /*Sender*/) {

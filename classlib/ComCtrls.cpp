@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
@@ -632,7 +633,7 @@ bool IsMoveKey(WORD Key) {
 }
 
 // At most so many rows are selected or cleared one by one, each drawn; more the window does undrawn.
-constexpr int FewRows = 256;
+constexpr int FewRows = 64;
 
 // Sets Flag for its lifetime.
 class TFlagSet {
@@ -670,13 +671,27 @@ bool TListView::SelectRangeByKey(TMessage& Message) {
   // million rows.
   const WORD Key = static_cast<WORD>(Message.WParam);
   const int Focused = FocusedRow();
-  if (Focused >= 0 && (Key == VK_UP || Key == VK_DOWN)) {
-    const int Target = Focused + (Key == VK_DOWN ? 1 : -1);
-    if (Target < 0 || Target >= Items()->Count()) return false;  // leads nowhere: nothing changes
+  const int Last = Items()->Count() - 1;
+  if (Focused >= 0 && Key != VK_PRIOR && Key != VK_NEXT) {
+    const int Target = Key == VK_HOME ? 0 : Key == VK_END ? Last : Focused + (Key == VK_DOWN ? 1 : -1);
+    if (Target < 0 || Target > Last) return false;  // leads nowhere: nothing changes
     if (IsRangeKnown(Focused, Target)) {
       MoveRangeEnd(Target);
       return true;
     }
+  }
+  // From one end of the list to the other every row is selected, which the window does fastest.
+  const int Mark = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0));
+  if (Last > 0 && ((Key == VK_END && Mark == 0) || (Key == VK_HOME && Mark == Last))) {
+    SelectUndrawn([this, Key, Last] {
+      SelectEveryRow();
+      LVITEMA State{};
+      const int Target = Key == VK_END ? Last : 0;
+      State.state = State.stateMask = LVIS_FOCUSED;
+      SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Target), reinterpret_cast<LPARAM>(&State));
+      SendMessageA(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Target), FALSE);
+    });
+    return true;
   }
   SelectUndrawn([this, &Message] { DefaultHandler(Message); });
   return true;
@@ -754,18 +769,46 @@ void TListView::RememberRange() {
                 SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) == std::abs(FRangeEnd - FRangeAnchor) + 1;
 }
 
+std::vector<int> TListView::SelectedIndexes() {
+  std::vector<int> Rows;
+  if (!FHandle) {
+    if (FItemIndex >= 0) Rows.push_back(FItemIndex);
+    return Rows;
+  }
+  // Every row, or the range the class library selected, is known without asking the window row by row.
+  const int Selected = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
+  const int Focused = FocusedRow();
+  if (Selected == Items()->Count() || IsRangeKnown(Focused, Focused)) {
+    const int First = Selected == Items()->Count() ? 0 : std::min(FRangeAnchor, FRangeEnd);
+    Rows.resize(static_cast<size_t>(Selected));
+    std::iota(Rows.begin(), Rows.end(), First);
+    return Rows;
+  }
+  // Asked of the window's own procedure: each message through the class library's costs Wine a trip to
+  // its server.
+  Rows.reserve(static_cast<size_t>(Selected));
+  for (int Row = -1; (Row = static_cast<int>(CallWindowProcA(DefWndProc(), FHandle, LVM_GETNEXTITEM,
+                                                             static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
+    Rows.push_back(Row);
+  return Rows;
+}
+
 void TListView::SelectAll() {
   // Wine's control sets each row's state and draws each row; undrawn, a million rows take a fraction of a
   // second.
   if (!FHandle) return;
   FRangeKnown = false;
-  LVITEMA State{};
-  State.state = State.stateMask = LVIS_SELECTED;
   const TFlagSet Selecting(FSelecting);
   SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&State));
+  SelectEveryRow();
   SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TListView::SelectEveryRow() {
+  LVITEMA State{};
+  State.state = State.stateMask = LVIS_SELECTED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&State));
 }
 
 void TListView::ClearSelectionBeforeMove(WORD Key) {

@@ -233,6 +233,8 @@ class TListView : public TCustomListControl {
   int SelCount();
   // Selects every row, leaving the focus and the selection's anchor where they are.
   void SelectAll();
+  // The selected rows in order.
+  std::vector<int> SelectedIndexes();
   void EnsureVisible(int Index);
   // The row shown first; 0 without a window.
   int TopIndex();
@@ -326,6 +328,8 @@ class TListView : public TCustomListControl {
   // Lets the window handle a key or a click (Handle) with nothing selected and without drawing, then
   // draws the list once.
   void SelectUndrawn(const std::function<void()>& Handle);
+  // Every row's state set at once, as the window does it.
+  void SelectEveryRow();
   // Takes the selection as the known range when it is the rows from the anchor to the focused row.
   void RememberRange();
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -439,7 +440,15 @@ TEST(ComCtrlsListView, ShiftAndCtrlSelectAsTheBareControl) {
                                     {0, 0, 299},
                                     {VK_DOWN, ssShift, 0},
                                     {VK_UP, ssShift, 0},
-                                    {0, ssShift, 250}};
+                                    {0, ssShift, 250},
+                                    {0, 0, 0},
+                                    {VK_END, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {0, 0, 299},
+                                    {VK_HOME, ssShift, 0},
+                                    {VK_DOWN, ssShift, 0},
+                                    {0, ssCtrl, 100},
+                                    {VK_HOME, ssShift, 0}};
   for (size_t I = 0; I < Steps.size(); ++I) {
     const TStep& Step = Steps[I];
     for (const HWND W : {Wnd, Bare}) {
@@ -450,7 +459,11 @@ TEST(ComCtrlsListView, ShiftAndCtrlSelectAsTheBareControl) {
         Click(W, Step.Row, (Step.Shift & ssShift ? MK_SHIFT : 0) | (Step.Shift & ssCtrl ? MK_CONTROL : 0));
       PumpMessagesFor(10);
     }
-    EXPECT_EQ(State(Wnd), State(Bare)) << "step " << I;
+    const std::vector<int> Expected = State(Bare);
+    EXPECT_EQ(State(Wnd), Expected) << "step " << I;
+    std::vector<int> Indexes = List->SelectedIndexes();
+    Indexes.push_back(-100);
+    EXPECT_TRUE(std::equal(Indexes.begin(), Indexes.end(), Expected.begin())) << "step " << I;
   }
   List->SelectAll();
   LVITEMA All{};
