@@ -728,7 +728,9 @@ void TListView::MoveRangeEnd(int Target) {
   const TFlagSet Selecting(FSelecting);
   const int Anchor = FRangeAnchor;
   const int Old = FRangeEnd;
-  const auto Within = [Anchor](int Row, int End) { return (Row - Anchor) * (Row - End) <= 0; };
+  const auto Within = [Anchor](int Row, int End) {
+    return std::min(Anchor, End) <= Row && Row <= std::max(Anchor, End);
+  };
   LVITEMA State{};
   State.stateMask = LVIS_SELECTED;
   for (int Row = std::min(Old, Target); Row <= std::max(Old, Target); ++Row) {
