@@ -168,11 +168,7 @@ int Tprog::FirstSelectedRow() {
 }
 
 std::vector<int> Tprog::SelectedRows() {
-  std::vector<int> Rows;
-  for (int Row = -1; (Row = static_cast<int>(SendMessageA(lv->Handle(), LVM_GETNEXTITEM,
-                                                          static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
-    Rows.push_back(Row);
-  return Rows;
+  return lv->SelectedIndexes();
 }
 
 void Tprog::lvDblClick(TObject* /*Sender*/) {
@@ -215,10 +211,7 @@ void Tprog::popupPopup(TObject* /*Sender*/) {
 }
 
 void Tprog::mp9Click(TObject* /*Sender*/) {
-  LVITEMA Item{};
-  Item.stateMask = LVIS_SELECTED;
-  Item.state = LVIS_SELECTED;
-  SendMessageA(lv->Handle(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&Item));
+  lv->SelectAll();
 }
 
 void Tprog::LVDeleteSelected() {

@@ -3,6 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <numeric>
 
 #include "classlib/Forms.h"
 #include "classlib/TypInfo.h"
@@ -623,11 +625,192 @@ void TListView::GetDispInfo(NMLVDISPINFOA* Info) {
   Info->item.pszText = FDispText.data();
 }
 
+namespace {
+
+bool IsMoveKey(WORD Key) {
+  return Key == VK_UP || Key == VK_DOWN || Key == VK_HOME || Key == VK_END || Key == VK_PRIOR ||
+         Key == VK_NEXT;
+}
+
+// At most so many rows are selected or cleared one by one, each drawn; more the window does undrawn.
+constexpr int FewRows = 64;
+
+// Sets Flag for its lifetime.
+class TFlagSet {
+ public:
+  explicit TFlagSet(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~TFlagSet() { FFlag = false; }
+  TFlagSet(const TFlagSet&) = delete;
+  TFlagSet& operator=(const TFlagSet&) = delete;
+
+ private:
+  bool& FFlag;
+};
+
+}  // namespace
+
 bool TListView::DoKeyDown(TMessage& Message) {
   if (TWinControl::DoKeyDown(Message)) return true;
-  if (FOwnerData && FHandle && FViewStyle == vsReport)
-    ClearSelectionBeforeMove(static_cast<WORD>(Message.WParam));
+  if (!FOwnerData || !FHandle || FViewStyle != vsReport) return false;
+  const WORD Key = static_cast<WORD>(Message.WParam);
+  const TShiftState Shift = KeyboardShiftState();
+  if (FMultiSelect && (Shift & ssShift) && !(Shift & ssAlt) && IsMoveKey(Key))
+    return SelectRangeByKey(Message);
+  FRangeKnown = false;
+  ClearSelectionBeforeMove(Key);
   return false;
+}
+
+int TListView::FocusedRow() {
+  return static_cast<int>(SendMessageA(FHandle, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+bool TListView::SelectRangeByKey(TMessage& Message) {
+  // Wine's control clears an owner-data selection row by row over the whole list before it selects the
+  // rows from the anchor to the row a Shift key reaches, and draws each row it selects: a second at a
+  // million rows.
+  const WORD Key = static_cast<WORD>(Message.WParam);
+  const int Focused = FocusedRow();
+  const int Last = Items()->Count() - 1;
+  if (Focused >= 0 && Key != VK_PRIOR && Key != VK_NEXT) {
+    const int Target = Key == VK_HOME ? 0 : Key == VK_END ? Last : Focused + (Key == VK_DOWN ? 1 : -1);
+    if (Target < 0 || Target > Last) return false;  // leads nowhere: nothing changes
+    if (IsRangeKnown(Focused, Target)) {
+      MoveRangeEnd(Target);
+      return true;
+    }
+  }
+  // From one end of the list to the other every row is selected, which the window does fastest.
+  const int Mark = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0));
+  if (Last > 0 && ((Key == VK_END && Mark == 0) || (Key == VK_HOME && Mark == Last))) {
+    SelectUndrawn([this, Key, Last] {
+      SelectEveryRow();
+      LVITEMA State{};
+      const int Target = Key == VK_END ? Last : 0;
+      State.state = State.stateMask = LVIS_FOCUSED;
+      SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Target), reinterpret_cast<LPARAM>(&State));
+      SendMessageA(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Target), FALSE);
+    });
+    return true;
+  }
+  SelectUndrawn([this, &Message] { DefaultHandler(Message); });
+  return true;
+}
+
+void TListView::SelectRangeByClick(TMessage& Message, int Clicked) {
+  if (IsRangeKnown(FocusedRow(), Clicked)) {
+    if (GetFocus() != FHandle) ::SetFocus(FHandle);
+    MoveRangeEnd(Clicked);
+    FClickTaken = true;
+    if (OnMouseDown)  // the window does not see the press
+      OnMouseDown(this, mbLeft, MouseShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
+                  GET_Y_LPARAM(Message.LParam));
+    return;
+  }
+  SelectUndrawn([this, &Message] { TWinControl::Dispatch(Message); });
+}
+
+bool TListView::IsRangeKnown(int Focused, int Target) {
+  if (Focused < 0 || std::abs(Target - Focused) > FewRows) return false;
+  const LRESULT Mark = SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0);
+  const LRESULT Selected = SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0);
+  // The focused row alone selected, and the anchor, is a range as a click leaves it.
+  if (Selected == 1 && Mark == Focused &&
+      SendMessageA(FHandle, LVM_GETITEMSTATE, static_cast<WPARAM>(Focused), LVIS_SELECTED)) {
+    FRangeAnchor = FRangeEnd = Focused;
+    FRangeKnown = true;
+  }
+  return FRangeKnown && Focused == FRangeEnd && Mark == FRangeAnchor &&
+         Selected == std::abs(FRangeEnd - FRangeAnchor) + 1;
+}
+
+void TListView::MoveRangeEnd(int Target) {
+  const TFlagSet Selecting(FSelecting);
+  const int Anchor = FRangeAnchor;
+  const int Old = FRangeEnd;
+  const auto Within = [Anchor](int Row, int End) {
+    return std::min(Anchor, End) <= Row && Row <= std::max(Anchor, End);
+  };
+  LVITEMA State{};
+  State.stateMask = LVIS_SELECTED;
+  for (int Row = std::min(Old, Target); Row <= std::max(Old, Target); ++Row) {
+    const bool Selected = Within(Row, Target);
+    if (Selected == Within(Row, Old)) continue;
+    State.state = Selected ? LVIS_SELECTED : 0;
+    SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&State));
+  }
+  State.state = State.stateMask = LVIS_FOCUSED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Target), reinterpret_cast<LPARAM>(&State));
+  SendMessageA(FHandle, LVM_SETSELECTIONMARK, 0, Anchor);
+  SendMessageA(FHandle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Target), FALSE);
+  FRangeEnd = Target;
+}
+
+void TListView::SelectUndrawn(const std::function<void()>& Handle) {
+  {
+    const TFlagSet Selecting(FSelecting);
+    SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+    try {
+      if (SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) > 0) ForgetSelectionUndrawn(FocusedRow());
+      Handle();
+    } catch (...) {
+      SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+      InvalidateRect(FHandle, nullptr, TRUE);
+      throw;
+    }
+    SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(FHandle, nullptr, TRUE);
+  }
+  RememberRange();
+}
+
+void TListView::RememberRange() {
+  FRangeAnchor = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0));
+  FRangeEnd = FocusedRow();
+  FRangeKnown = FRangeAnchor >= 0 && FRangeEnd >= 0 &&
+                SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0) == std::abs(FRangeEnd - FRangeAnchor) + 1;
+}
+
+std::vector<int> TListView::SelectedIndexes() {
+  std::vector<int> Rows;
+  if (!FHandle) {
+    if (FItemIndex >= 0) Rows.push_back(FItemIndex);
+    return Rows;
+  }
+  // Every row, or the range the class library selected, is known without asking the window row by row.
+  const int Selected = static_cast<int>(SendMessageA(FHandle, LVM_GETSELECTEDCOUNT, 0, 0));
+  const int Focused = FocusedRow();
+  if (Selected == Items()->Count() || IsRangeKnown(Focused, Focused)) {
+    const int First = Selected == Items()->Count() ? 0 : std::min(FRangeAnchor, FRangeEnd);
+    Rows.resize(static_cast<size_t>(Selected));
+    std::iota(Rows.begin(), Rows.end(), First);
+    return Rows;
+  }
+  // Asked of the window's own procedure: each message through the class library's costs Wine a trip to
+  // its server.
+  Rows.reserve(static_cast<size_t>(Selected));
+  for (int Row = -1; (Row = static_cast<int>(CallWindowProcA(DefWndProc(), FHandle, LVM_GETNEXTITEM,
+                                                             static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
+    Rows.push_back(Row);
+  return Rows;
+}
+
+void TListView::SelectAll() {
+  // Wine's control sets each row's state and draws each row; undrawn, a million rows take a fraction of a
+  // second.
+  if (!FHandle) return;
+  FRangeKnown = false;
+  const TFlagSet Selecting(FSelecting);
+  SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  SelectEveryRow();
+  SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TListView::SelectEveryRow() {
+  LVITEMA State{};
+  State.state = State.stateMask = LVIS_SELECTED;
+  SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&State));
 }
 
 void TListView::ClearSelectionBeforeMove(WORD Key) {
@@ -667,7 +850,6 @@ void TListView::ForgetSelection(int Focused) {
   // it keeps its first row shown; the focus and the selection's anchor are set back, and of the rows only
   // those shown selected are drawn again (drawing all of them takes Wine some 50 ms).
   const int Count = static_cast<int>(SendMessageA(FHandle, LVM_GETITEMCOUNT, 0, 0));
-  const LRESULT Mark = SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0);
   const int Top = TopIndex();
   const int Bottom =
       std::min(Count, Top + static_cast<int>(SendMessageA(FHandle, LVM_GETCOUNTPERPAGE, 0, 0)) + 1);
@@ -679,14 +861,7 @@ void TListView::ForgetSelection(int Focused) {
       ShownSelected.push_back(Box);
   }
   SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(FHandle, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
-  SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count), LVSICF_NOSCROLL);
-  if (Focused >= 0) {
-    LVITEMA State{};
-    State.state = State.stateMask = LVIS_FOCUSED;
-    SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Focused), reinterpret_cast<LPARAM>(&State));
-  }
-  SendMessageA(FHandle, LVM_SETSELECTIONMARK, 0, Mark);
+  ForgetSelectionUndrawn(Focused);
   SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
   ValidateRect(FHandle, nullptr);
   if (TopIndex() != Top) {  // a control that went back to its first row is put back and drawn whole
@@ -699,14 +874,63 @@ void TListView::ForgetSelection(int Focused) {
   for (const RECT& Box : ShownSelected) InvalidateRect(FHandle, &Box, TRUE);
 }
 
+void TListView::ForgetSelectionUndrawn(int Focused) {
+  const int Count = static_cast<int>(SendMessageA(FHandle, LVM_GETITEMCOUNT, 0, 0));
+  const LRESULT Mark = SendMessageA(FHandle, LVM_GETSELECTIONMARK, 0, 0);
+  SendMessageA(FHandle, LVM_SETITEMCOUNT, 0, LVSICF_NOSCROLL);
+  SendMessageA(FHandle, LVM_SETITEMCOUNT, static_cast<WPARAM>(Count), LVSICF_NOSCROLL);
+  if (Focused >= 0) {
+    LVITEMA State{};
+    State.state = State.stateMask = LVIS_FOCUSED;
+    SendMessageA(FHandle, LVM_SETITEMSTATE, static_cast<WPARAM>(Focused), reinterpret_cast<LPARAM>(&State));
+  }
+  SendMessageA(FHandle, LVM_SETSELECTIONMARK, 0, Mark);
+}
+
+namespace {
+
+// Messages by which the window's selection may change other than through the class library's keys and
+// clicks.
+bool MayChangeSelection(UINT Msg) {
+  switch (Msg) {
+    case WM_CHAR:
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case LVM_SETITEMSTATE:
+    case LVM_SETITEMCOUNT:
+    case LVM_SETSELECTIONMARK:
+    case LVM_DELETEITEM:
+    case LVM_DELETEALLITEMS:
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW:
+    case LVM_SETITEMA:
+    case LVM_SETITEMW:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 void TListView::Dispatch(TMessage& Message) {
-  // A plain click leaves the row clicked selected alone, or none beside the rows.
-  if (Message.Msg == WM_LBUTTONDOWN && FOwnerData && FHandle && FViewStyle == vsReport &&
-      !(Message.WParam & (MK_SHIFT | MK_CONTROL))) {
+  if (!FSelecting && MayChangeSelection(Message.Msg)) FRangeKnown = false;
+  if (Message.Msg == WM_LBUTTONUP && FClickTaken) {
+    FClickTaken = false;
+    Click();
+  }
+  if (Message.Msg == WM_LBUTTONDOWN && FOwnerData && FHandle && FViewStyle == vsReport) {
     LVHITTESTINFO Hit{};
     Hit.pt = {GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     SendMessageA(FHandle, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&Hit));
-    ClearSelectionFirst(Hit.iItem);
+    // Shift with a click selects from the anchor; a plain click leaves the row clicked selected alone, or
+    // none beside the rows.
+    if (FMultiSelect && (Message.WParam & MK_SHIFT) && !(Message.WParam & MK_CONTROL) && Hit.iItem >= 0) {
+      SelectRangeByClick(Message, Hit.iItem);
+      return;
+    }
+    FRangeKnown = false;
+    if (!(Message.WParam & (MK_SHIFT | MK_CONTROL))) ClearSelectionFirst(Hit.iItem);
   }
   // The control answers a double click with NM_DBLCLK, the one place that fires OnDblClick.
   if (Message.Msg == WM_LBUTTONDBLCLK) {

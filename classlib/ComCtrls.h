@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -230,6 +231,10 @@ class TListView : public TCustomListControl {
   // Selects and focuses one row (-1: none).
   void SetItemIndex(int Value);
   int SelCount();
+  // Selects every row, leaving the focus and the selection's anchor where they are.
+  void SelectAll();
+  // The selected rows in order.
+  std::vector<int> SelectedIndexes();
   void EnsureVisible(int Index);
   // The row shown first; 0 without a window.
   int TopIndex();
@@ -308,6 +313,25 @@ class TListView : public TCustomListControl {
   void ClearSelectionFirst(int Clicked);
   // Clears every row's selection in one step, keeping the focus on row Focused.
   void ForgetSelection(int Focused);
+  // The same while the window does not draw.
+  void ForgetSelectionUndrawn(int Focused);
+  int FocusedRow();
+  // Shift with a move key or a click on row Clicked: the rows from the selection's anchor to the row
+  // reached end up selected. False when the window is left to handle the key.
+  bool SelectRangeByKey(TMessage& Message);
+  void SelectRangeByClick(TMessage& Message, int Clicked);
+  // Whether the selection is a range the class library knows (the one it last selected, or the focused
+  // row alone), with its end at the focused row Focused and Target few rows from it.
+  bool IsRangeKnown(int Focused, int Target);
+  // Moves the known range's end to row Target, changing only the rows between its ends.
+  void MoveRangeEnd(int Target);
+  // Lets the window handle a key or a click (Handle) with nothing selected and without drawing, then
+  // draws the list once.
+  void SelectUndrawn(const std::function<void()>& Handle);
+  // Every row's state set at once, as the window does it.
+  void SelectEveryRow();
+  // Takes the selection as the known range when it is the rows from the anchor to the focused row.
+  void RememberRange();
 
   std::unique_ptr<TListColumns> FColumns;
   std::unique_ptr<TListItems> FItems;
@@ -322,7 +346,14 @@ class TListView : public TCustomListControl {
   bool FOwnerDraw = false;
   int FItemIndex = -1;
   int FTopIndex = 0;
-  std::string FDispText;  // the text last handed to the control
+  // The range the class library last selected, from the anchor to the end; known while nothing else
+  // changed the selection since.
+  int FRangeAnchor = -1;
+  int FRangeEnd = -1;
+  bool FRangeKnown = false;
+  bool FSelecting = false;   // the class library changes the selection itself
+  bool FClickTaken = false;  // a press the window never saw: its release clicks
+  std::string FDispText;     // the text last handed to the control
   std::unique_ptr<TListItem> FTempItem;
   TCanvas FCanvas;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -314,6 +315,161 @@ TEST(ComCtrlsListView, SeveralSelectedRowsAreClearedWhereTheListShows) {
   EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{503});
   EXPECT_EQ(List->TopIndex(), Top);
   EXPECT_EQ(Colour(506), Colour(498));
+
+  const auto Press = [Wnd](int Row, UINT Msg) {
+    RECT Box{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(Wnd, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box));
+    SendMessageA(Wnd, Msg, Msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                 MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2));
+  };
+  // Showing the last rows, Wine's control goes back to its first row when its count drops: it is put back.
+  List->EnsureVisible(0);
+  Press(0, WM_LBUTTONDOWN);
+  Press(0, WM_LBUTTONUP);
+  PressKey(Wnd, VK_DOWN, ssShift);
+  List->EnsureVisible(999);
+  const int LastTop = List->TopIndex();
+  Press(998, WM_LBUTTONDOWN);
+  Press(998, WM_LBUTTONUP);
+  EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{998});
+  EXPECT_EQ(List->TopIndex(), LastTop);
+
+  // The first row works as any: pressed among several selected rows it leaves them selected until the
+  // button is released (the rows may be dragged); focused, a Down key goes on from it.
+  List->EnsureVisible(0);
+  Press(0, WM_LBUTTONDOWN);
+  Press(0, WM_LBUTTONUP);
+  for (int I = 0; I < 3; ++I) PressKey(Wnd, VK_DOWN, ssShift);
+  Press(0, WM_LBUTTONDOWN);
+  EXPECT_EQ(Rows(LVNI_SELECTED), (std::vector<int>{0, 1, 2, 3}));
+  Press(0, WM_LBUTTONUP);
+  PumpMessagesFor(20);
+  EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{0});
+  Press(4, WM_LBUTTONDOWN);
+  Press(4, WM_LBUTTONUP);
+  for (int I = 0; I < 4; ++I) PressKey(Wnd, VK_UP, ssShift);
+  ASSERT_EQ(Rows(LVNI_SELECTED), (std::vector<int>{0, 1, 2, 3, 4}));
+  PressKey(Wnd, VK_DOWN);
+  EXPECT_EQ(Rows(LVNI_SELECTED), std::vector<int>{1});
+  EXPECT_EQ(Rows(LVNI_FOCUSED), std::vector<int>{1});
+}
+
+// What Shift and Ctrl keys and clicks leave selected, focused and anchored, and where the list shows, is
+// what the platform's own list view leaves, step by step.
+TEST(ComCtrlsListView, ShiftAndCtrlSelectAsTheBareControl) {
+  THost<TListView> Host;
+  TListView* List = Host.Control;
+  List->SetViewStyle(vsReport);
+  List->SetOwnerData(true);
+  List->SetMultiSelect(true);
+  List->SetRowSelect(true);
+  List->SetHideSelection(false);
+  List->SetBounds(0, 0, 300, 250);
+  AddColumns(List);
+  List->Items()->SetCount(300);
+  Host.Form.Show();
+  const HWND Wnd = List->Handle();
+  const HWND Bare = CreateWindowExA(
+      WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS, 0, 0, 300,
+      250, Host.Form.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(Bare, WM_SETFONT, SendMessageA(Wnd, WM_GETFONT, 0, 0), FALSE);
+  SendMessageA(Bare, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  for (int C = 0; C < 2; ++C) {
+    LVCOLUMNA Column{};
+    Column.mask = LVCF_WIDTH;
+    Column.cx = C == 0 ? 30 : 100;
+    SendMessageA(Bare, LVM_INSERTCOLUMNA, static_cast<WPARAM>(C), reinterpret_cast<LPARAM>(&Column));
+  }
+  SendMessageA(Bare, LVM_SETITEMCOUNT, 300, 0);
+  ASSERT_EQ(SendMessageA(Bare, LVM_GETCOUNTPERPAGE, 0, 0), SendMessageA(Wnd, LVM_GETCOUNTPERPAGE, 0, 0));
+  const auto State = [](HWND W) {
+    std::vector<int> Result;
+    for (int Row = -1; (Row = static_cast<int>(
+                            SendMessageA(W, LVM_GETNEXTITEM, static_cast<WPARAM>(Row), LVNI_SELECTED))) >= 0;)
+      Result.push_back(Row);
+    Result.push_back(-100);
+    Result.push_back(
+        static_cast<int>(SendMessageA(W, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+    Result.push_back(static_cast<int>(SendMessageA(W, LVM_GETSELECTIONMARK, 0, 0)));
+    Result.push_back(static_cast<int>(SendMessageA(W, LVM_GETTOPINDEX, 0, 0)));
+    return Result;
+  };
+  const auto Click = [](HWND W, int Row, WPARAM Keys) {
+    SendMessageA(W, LVM_ENSUREVISIBLE, static_cast<WPARAM>(Row), FALSE);
+    RECT Box{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageA(W, LVM_GETITEMRECT, static_cast<WPARAM>(Row), reinterpret_cast<LPARAM>(&Box));
+    const LPARAM At = MAKELPARAM(Box.left + 20, (Box.top + Box.bottom) / 2);
+    SendMessageA(W, WM_LBUTTONDOWN, MK_LBUTTON | Keys, At);
+    SendMessageA(W, WM_LBUTTONUP, Keys, At);
+  };
+  struct TStep {
+    WORD Key;  // 0: a click on Row
+    TShiftState Shift;
+    int Row;
+  };
+  const std::vector<TStep> Steps = {{0, 0, 5},
+                                    {VK_DOWN, ssShift, 0},
+                                    {VK_DOWN, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_NEXT, ssShift, 0},
+                                    {VK_NEXT, ssShift, 0},
+                                    {VK_PRIOR, ssShift, 0},
+                                    {VK_END, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_HOME, ssShift, 0},
+                                    {VK_DOWN, ssShift, 0},
+                                    {0, ssCtrl, 20},
+                                    {VK_DOWN, ssShift, 0},
+                                    {0, ssShift, 30},
+                                    {0, ssShift, 26},
+                                    {0, ssShift, 12},
+                                    {VK_DOWN, ssShift | ssCtrl, 0},
+                                    {0, ssCtrl, 14},
+                                    {0, ssCtrl, 14},
+                                    {VK_DOWN, ssShift, 0},
+                                    {VK_DOWN, 0, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {0, 0, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {VK_DOWN, ssShift, 0},
+                                    {0, 0, 299},
+                                    {VK_DOWN, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {0, ssShift, 250},
+                                    {0, 0, 0},
+                                    {VK_END, ssShift, 0},
+                                    {VK_UP, ssShift, 0},
+                                    {0, 0, 299},
+                                    {VK_HOME, ssShift, 0},
+                                    {VK_DOWN, ssShift, 0},
+                                    {0, ssCtrl, 100},
+                                    {VK_HOME, ssShift, 0}};
+  for (size_t I = 0; I < Steps.size(); ++I) {
+    const TStep& Step = Steps[I];
+    for (const HWND W : {Wnd, Bare}) {
+      SetFocus(W);
+      if (Step.Key)
+        PressKey(W, Step.Key, Step.Shift);
+      else
+        Click(W, Step.Row, (Step.Shift & ssShift ? MK_SHIFT : 0) | (Step.Shift & ssCtrl ? MK_CONTROL : 0));
+      PumpMessagesFor(10);
+    }
+    const std::vector<int> Expected = State(Bare);
+    EXPECT_EQ(State(Wnd), Expected) << "step " << I;
+    std::vector<int> Indexes = List->SelectedIndexes();
+    Indexes.push_back(-100);
+    EXPECT_TRUE(std::equal(Indexes.begin(), Indexes.end(), Expected.begin())) << "step " << I;
+  }
+  List->SelectAll();
+  LVITEMA All{};
+  All.state = All.stateMask = LVIS_SELECTED;
+  SendMessageA(Bare, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&All));
+  EXPECT_EQ(State(Wnd), State(Bare));
+  DestroyWindow(Bare);
 }
 
 TEST(ComCtrlsListView, SelectionAndColumnClick) {
