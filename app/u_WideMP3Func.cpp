@@ -7,7 +7,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -33,11 +36,9 @@ std::wstring PadSortNumber(const std::wstring& S) {
 
 namespace {
 
-// Upper-cases a-z only and folds the umlauts, sharp s and C cedilla. Every replacement is plain
-// ASCII, so one pass gives what replacing each pattern in turn would.
-std::wstring FoldSortText(const std::wstring& S) {
-  std::wstring Result;
-  Result.reserve(S.size() + 8);
+// Appends S with a-z upper-cased and the umlauts, sharp s and C cedilla folded. Every replacement is
+// plain ASCII, so one pass gives what replacing each pattern in turn would.
+void FoldSortText(std::wstring_view S, std::wstring& Result) {
   for (const wchar_t C : S) {
     switch (C) {
       case L'\u00C4':
@@ -62,7 +63,6 @@ std::wstring FoldSortText(const std::wstring& S) {
         Result += (C >= L'a' && C <= L'z') ? static_cast<wchar_t>(C - L'a' + L'A') : C;
     }
   }
-  return Result;
 }
 
 bool IsNumberField(int Field) {
@@ -70,35 +70,13 @@ bool IsNumberField(int Field) {
 }
 
 // A number is plain ASCII; anything else is no integer (and must not be best-fitted into one).
-bool IsAsciiInteger(const std::wstring& S) {
+bool IsAsciiInteger(std::wstring_view S) {
   std::string Narrow;
   for (const wchar_t C : S) {
     if (C > 127) return false;
     Narrow += static_cast<char>(C);
   }
   return IsInteger(Narrow);
-}
-
-std::wstring SortKeyText(const Song& S, int Field) {
-  static const std::wstring Gap = L"   ";
-  switch (Field) {
-    case sfArtist:
-      return S[sfArtist] + Gap + S[sfTitle];
-    case sfAlbum:
-      return S[sfAlbum] + Gap + PadSortNumber(S[sfTrack]) + Gap + S[sfArtist] + Gap + S[sfTitle];
-    default:
-      return S.at(Field);
-  }
-}
-
-// Ends the key text before the position: it sorts below every character of a text, so a text that is
-// a prefix of another sorts first ("10" before "100"), whatever position digits follow.
-constexpr wchar_t PositionSeparator = L'\0';
-
-// The 1-based position padded to the digits of the song count, which makes every key unique.
-std::wstring PositionText(size_t Position, size_t Digits) {
-  std::wstring S = IntToWideStr(static_cast<long long>(Position));
-  return std::wstring(Digits - S.size(), L'0') + S;
 }
 
 std::string ReadFileBytes(const std::wstring& FileName) {
@@ -129,11 +107,37 @@ std::wstring UTF7LinesToWide(const std::string& Bytes) {
 
 }  // namespace
 
+std::wstring SongKeyText(const Song& S, int Field) {
+  static const std::wstring Gap = L"   ";
+  switch (Field) {
+    case sfArtist:
+      return S[sfArtist] + Gap + S[sfTitle];
+    case sfAlbum:
+      return S[sfAlbum] + Gap + PadSortNumber(S[sfTrack]) + Gap + S[sfArtist] + Gap + S[sfTitle];
+    default:
+      return S.at(Field);
+  }
+}
+
+namespace {
+
+// Removes every "/" and ":" from Key after From; then, when that rest is an integer, pads it as a number.
+void NumberKey(std::wstring& Key, size_t From) {
+  Key.erase(std::remove_if(Key.begin() + static_cast<ptrdiff_t>(From), Key.end(),
+                           [](wchar_t C) { return C == L'/' || C == L':'; }),
+            Key.end());
+  const size_t Length = Key.size() - From;
+  if (Length < 9 && IsAsciiInteger(std::wstring_view(Key).substr(From))) Key.insert(From, 9 - Length, L'0');
+}
+
+}  // namespace
+
 std::wstring SongSortKey(const std::wstring& S, int Field) {
-  std::wstring Key = FoldSortText(S);
-  if (!IsNumberField(Field)) return Key;
-  std::erase_if(Key, [](wchar_t C) { return C == L'/' || C == L':'; });
-  return IsAsciiInteger(Key) ? PadSortNumber(Key) : Key;
+  std::wstring Key;
+  Key.reserve(S.size() + 8);
+  FoldSortText(S, Key);
+  if (IsNumberField(Field)) NumberKey(Key, 0);
+  return Key;
 }
 
 // The song keys sort like any key array: by UTF-16 units, in logarithmic depth.
@@ -145,22 +149,179 @@ void SortWRADesc(TWRA& Keys) {
   SortWideRADesc(Keys);
 }
 
+namespace {
+
+// The column sort. Its order is that of the keys SongSortKey(SongKeyText) + U+0000 + the 1-based position
+// padded to the digits of the song count, compared by UTF-16 units: unique keys, so descending is
+// ascending reversed. The key texts are made once, side by side, into one buffer for each part of the
+// songs; most comparisons end at the first eight units of the whole key, kept in each song's place.
+
+// Appends the comparable form of the key text of S for Field to Keys: SongSortKey(SongKeyText(S, Field)).
+void AppendSortKey(const Song& S, int Field, std::wstring& Keys) {
+  static const std::wstring_view Gap = L"   ";
+  const size_t From = Keys.size();
+  switch (Field) {
+    case sfArtist:
+      FoldSortText(S[sfArtist], Keys);
+      Keys += Gap;
+      FoldSortText(S[sfTitle], Keys);
+      return;
+    case sfAlbum:
+      FoldSortText(S[sfAlbum], Keys);
+      Keys += Gap;
+      if (S[sfTrack].size() < 9) Keys.append(9 - S[sfTrack].size(), L'0');
+      FoldSortText(S[sfTrack], Keys);
+      Keys += Gap;
+      FoldSortText(S[sfArtist], Keys);
+      Keys += Gap;
+      FoldSortText(S[sfTitle], Keys);
+      return;
+    default:
+      FoldSortText(S.at(Field), Keys);
+      if (IsNumberField(Field)) NumberKey(Keys, From);
+  }
+}
+
+struct TSortPlace {
+  uint64_t Head[2];  // the whole key's first eight units, four to a number, zeros past its end
+  const wchar_t* Text;
+  uint32_t Length;  // of Text
+  uint32_t Index;   // the song's position before the sort
+};
+
+// The whole key of a place: its text, U+0000, and the position's Digits digits.
+std::wstring WholeKey(const TSortPlace& P, size_t Digits) {
+  const std::wstring Position = std::to_wstring(P.Index + 1);
+  return std::wstring(P.Text, P.Length) + L'\0' + std::wstring(Digits - Position.size(), L'0') + Position;
+}
+
+void SetHead(TSortPlace& P, size_t Digits) {
+  const auto Unit = [&](size_t J) -> uint64_t {
+    if (J < P.Length) return P.Text[J];
+    if (J == P.Length) return 0;
+    J -= P.Length + 1;
+    if (J >= Digits) return 0;
+    uint64_t Position = P.Index + 1;
+    for (size_t K = J + 1; K < Digits; ++K) Position /= 10;
+    return L'0' + Position % 10;
+  };
+  for (size_t K = 0; K < 2; ++K)
+    P.Head[K] = Unit(4 * K) << 48 | Unit(4 * K + 1) << 32 | Unit(4 * K + 2) << 16 | Unit(4 * K + 3);
+}
+
+// The order of two places whose heads are equal, by their whole keys.
+bool BeforeAfterHeads(const TSortPlace& A, const TSortPlace& B, size_t Digits) {
+  constexpr size_t HeadUnits = 8;
+  const size_t Common = std::min(A.Length, B.Length);
+  if (Common > HeadUnits) {
+    const auto Differ = std::mismatch(A.Text + HeadUnits, A.Text + Common, B.Text + HeadUnits);
+    if (Differ.first != A.Text + Common) return *Differ.first < *Differ.second;
+  }
+  if (A.Length == B.Length) return A.Index < B.Index;  // equal texts: the positions decide
+  // The shorter text's U+0000 against the longer one's next unit; a text that holds U+0000 itself goes
+  // unit by unit.
+  const wchar_t Next = A.Length < B.Length ? B.Text[Common] : A.Text[Common];
+  if (Next != 0) return A.Length < B.Length;
+  return WholeKey(A, Digits) < WholeKey(B, Digits);
+}
+
+// Sorts the places ascending: a sample of them bounds buckets, the places go to their buckets in parts side
+// by side, and each bucket is sorted on its own.
+template <typename TBefore>
+void SortPlaces(std::vector<TSortPlace>& Places, const TBefore& Before) {
+  const size_t Count = Places.size();
+  const std::vector<size_t> G = Grenzen(Count);
+  const size_t Parts = G.size() - 1;
+  if (Parts == 1) {
+    std::sort(Places.begin(), Places.end(), Before);
+    return;
+  }
+  // Some buckets take longer than others: with several for each processor, the processors even out.
+  const size_t Buckets = 4 * Parts;
+  constexpr size_t PerBucket = 8;
+  std::vector<TSortPlace> Sample;
+  for (size_t I = 0; I < PerBucket * Buckets; ++I)
+    Sample.push_back(Places[I * Count / (PerBucket * Buckets)]);
+  std::sort(Sample.begin(), Sample.end(), Before);
+  std::vector<TSortPlace> Bounds;
+  for (size_t B = 1; B < Buckets; ++B) Bounds.push_back(Sample[B * PerBucket]);
+  std::vector<uint32_t> BucketOf(Count);
+  std::vector<std::vector<size_t>> Start(Parts, std::vector<size_t>(Buckets));
+  Parallel(Parts, [&](size_t T) {
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      BucketOf[I] = static_cast<uint32_t>(std::upper_bound(Bounds.begin(), Bounds.end(), Places[I], Before) -
+                                          Bounds.begin());
+      ++Start[T][BucketOf[I]];
+    }
+  });
+  std::vector<size_t> BucketStart(Buckets + 1);
+  for (size_t B = 0, Sum = 0; B < Buckets; ++B) {
+    BucketStart[B] = Sum;
+    for (size_t T = 0; T < Parts; ++T) Sum += std::exchange(Start[T][B], Sum);
+    BucketStart[B + 1] = Sum;
+  }
+  std::vector<TSortPlace> Sorted(Count);
+  Parallel(Parts, [&](size_t T) {
+    for (size_t I = G[T]; I < G[T + 1]; ++I) Sorted[Start[T][BucketOf[I]]++] = Places[I];
+  });
+  Parallel(Buckets, [&](size_t B) {
+    std::sort(Sorted.begin() + static_cast<ptrdiff_t>(BucketStart[B]),
+              Sorted.begin() + static_cast<ptrdiff_t>(BucketStart[B + 1]), Before);
+  });
+  Places = std::move(Sorted);
+}
+
+// Puts Songs in the order Order gives (Order[K] is the song to stand at K), moving each song once along
+// the cycles of the order: the songs' strings stay where they are, and no second array is made.
+void Reorder(TWideSongArray& Songs, std::vector<uint32_t>& Order) {
+  for (size_t K = 0; K < Order.size(); ++K) {
+    if (Order[K] == K) continue;
+    Song Held = std::move(Songs[K]);
+    size_t At = K;
+    while (Order[At] != K) {
+      const size_t From = Order[At];
+      Songs[At] = std::move(Songs[From]);
+      Order[At] = static_cast<uint32_t>(At);
+      At = From;
+    }
+    Songs[At] = std::move(Held);
+    Order[At] = static_cast<uint32_t>(At);
+  }
+}
+
+}  // namespace
+
 void SortSongs(TWideSongArray& Songs, bool Descending, int Field) {
-  const size_t Digits = IntToWideStr(static_cast<long long>(Songs.size())).size();
-  TWRA Keys;
-  Keys.reserve(Songs.size());
-  for (size_t I = 0; I < Songs.size(); ++I)
-    Keys.push_back(
-        {SongSortKey(SortKeyText(Songs[I], Field), Field) + PositionSeparator + PositionText(I + 1, Digits),
-         static_cast<int>(I)});
-  if (Descending)
-    SortWRADesc(Keys);
-  else
-    SortWRA(Keys);
-  TWideSongArray Sorted;
-  Sorted.reserve(Songs.size());
-  for (const TWideRecord& K : Keys) Sorted.push_back(std::move(Songs[K.Index]));
-  Songs = std::move(Sorted);
+  const size_t Count = Songs.size();
+  const size_t Digits = std::to_wstring(Count).size();
+  const std::vector<size_t> G = Grenzen(Count);
+  std::vector<std::wstring> Keys(G.size() - 1);
+  std::vector<TSortPlace> Places(Count);
+  Parallel(Keys.size(), [&](size_t T) {
+    std::wstring& Text = Keys[T];
+    Text.reserve((G[T + 1] - G[T]) * 24);
+    std::vector<size_t> Ends;
+    Ends.reserve(G[T + 1] - G[T]);
+    for (size_t I = G[T]; I < G[T + 1]; ++I) {
+      AppendSortKey(Songs[I], Field, Text);
+      Ends.push_back(Text.size());
+    }
+    for (size_t I = G[T], From = 0; I < G[T + 1]; From = Ends[I - G[T]], ++I) {
+      TSortPlace& P = Places[I];
+      P.Text = Text.data() + From;
+      P.Length = static_cast<uint32_t>(Ends[I - G[T]] - From);
+      P.Index = static_cast<uint32_t>(I);
+      SetHead(P, Digits);
+    }
+  });
+  SortPlaces(Places, [Digits](const TSortPlace& A, const TSortPlace& B) {
+    if (A.Head[0] != B.Head[0]) return A.Head[0] < B.Head[0];
+    if (A.Head[1] != B.Head[1]) return A.Head[1] < B.Head[1];
+    return BeforeAfterHeads(A, B, Digits);
+  });
+  std::vector<uint32_t> Order(Count);
+  for (size_t K = 0; K < Count; ++K) Order[K] = Places[Descending ? Count - 1 - K : K].Index;
+  Reorder(Songs, Order);
 }
 
 namespace {

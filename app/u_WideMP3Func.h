@@ -27,6 +27,9 @@ using TWRA = TWideRA;
 // "m:ss" below 3599 s, "h:mm:ss" from 3599 s on (3599 s reads 0:59:59).
 std::wstring SongLengthText(int Seconds);
 
+// The text a song is sorted by in Field: artist and title for the artist, album, padded track, artist and
+// title for the album, else the field alone.
+std::wstring SongKeyText(const Song& S, int Field);
 // Left-pads to nine characters with "0"; nine or more characters come back unchanged.
 std::wstring PadSortNumber(const std::wstring& S);
 // The comparable form of a key text of the given field: ASCII letters upper-cased, German umlauts,

@@ -37,6 +37,9 @@
 #include "classlib/Menus.h"
 #include "classlib/StdCtrls.h"
 
+// A dropped or pasted name as it was read (u_prog_dragdrop.cpp).
+struct TAbgelegt;
+
 // One entry of the play history.
 struct TLetzterSong {
   std::wstring Anzeige;  // the song's display text
@@ -486,8 +489,11 @@ class Tprog : public TForm, public IDropSource {
   bool Schliesst = false;
   // What went wrong while FormShow loaded the playlists and parameters, for WM_STARTFEHLER.
   std::vector<std::exception_ptr> StartFehler;
-  void AbgelegteDateiHinzufuegen(const std::wstring& Name);
   void AbgelegteHinzufuegen(const std::vector<std::wstring>& Names);
+  // Adds a dropped or pasted name as it was read.
+  void AbgelegtHinzufuegen(const std::wstring& Name, TAbgelegt& A);
+  // While dropped or pasted names are added: the rows and the count so far, painted.
+  void ZwischenstandZeigen();
   // The resolved paths of the selected rows whose files exist, in row order.
   std::vector<std::wstring> MarkierteDateien();
   // The resolved path of the first selected row, which becomes AktIndex; empty without a selection.

@@ -5,28 +5,81 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string_view>
 
 #include "Imports/UCodeSysUtils.h"
 #include "Imports/UCodeWindows.h"
+#include "app/Parallel.h"
 #include "app/u_funktionen.h"
 #include "app/u_prog.h"
 #include "app/u_prog_intern.h"
 #include "classlib/Clipbrd.h"
 
+// What a dropped or pasted name is, read beside the others: a folder (or a name whose attributes cannot be
+// read) to search for songs, a playlist (its extension in any case), or a song with its tags.
+struct TAbgelegt {
+  enum { Lied, Ordner, Playlist } Art = Lied;
+  Song S;
+  std::exception_ptr Fehler;
+};
+
 namespace {
 
-// The names of a dropped-file list, whole and in UTF-16 whatever form the list has.
+// The names of a dropped-file list, whole and in UTF-16 whatever form the list has. The block is read here:
+// the platform's query walks the list from its start for every name it gives. A list without its closing
+// zeros ends with its block.
 std::vector<std::wstring> DroppedFileNames(HDROP Drop) {
-  const UINT Count = DragQueryFileW(Drop, 0xFFFFFFFF, nullptr, 0);
   std::vector<std::wstring> Names;
-  Names.reserve(Count);
-  for (UINT I = 0; I < Count; ++I) {
-    std::wstring Name(DragQueryFileW(Drop, I, nullptr, 0), L'\0');
-    DragQueryFileW(Drop, I, Name.data(), static_cast<UINT>(Name.size() + 1));
-    Names.push_back(std::move(Name));
+  const SIZE_T Size = GlobalSize(Drop);
+  const auto* Block = static_cast<const char*>(GlobalLock(Drop));
+  if (!Block) return Names;
+  DROPFILES Header{};
+  if (Size >= sizeof Header) std::memcpy(&Header, Block, sizeof Header);
+  const size_t From = std::max<size_t>(Header.pFiles, sizeof Header);
+  const std::string_view Bytes(Block + std::min<size_t>(From, Size), Size - std::min<size_t>(From, Size));
+  std::wstring Text;
+  if (Header.fWide) {
+    Text.resize(Bytes.size() / sizeof(wchar_t));
+    std::memcpy(Text.data(), Bytes.data(), Text.size() * sizeof(wchar_t));
+  } else {
+    Text = AnsiToWide(std::string(Bytes.substr(0, Bytes.find(std::string_view("\0\0", 2)))));
+    Text += L'\0';
+  }
+  GlobalUnlock(Drop);
+  for (size_t Pos = 0; Pos < Text.size() && Text[Pos] != L'\0';) {
+    const size_t End = std::min(Text.find(L'\0', Pos), Text.size());
+    Names.push_back(Text.substr(Pos, End - Pos));
+    Pos = End + 1;
   }
   return Names;
+}
+
+void AbgelegtLesen(const std::wstring& Name, TAbgelegt& A) {
+  try {
+    const DWORD Attributes = UCode_GetFileAttributesW(Name.c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      A.Art = TAbgelegt::Ordner;
+    } else if (WideUpperCase(WideExtractFileExt(Name)) == L".VLM") {
+      A.Art = TAbgelegt::Playlist;
+    } else {
+      TagsLesen(A.S, Name);
+      A.S[sfPath] = Name;
+    }
+  } catch (...) {
+    A.Fehler = std::current_exception();
+  }
+}
+
+// Lets the windows paint and other copies' hand-overs in; a handler that leaves its window unpainted must
+// not hold the run.
+void FensterMalen() {
+  MSG Msg;
+  for (int I = 0; I < 1000 && PeekMessageW(&Msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++I)
+    DispatchMessageW(&Msg);
 }
 
 // Item id lists made by the shell, freed together.
@@ -153,26 +206,47 @@ void Tprog::mp11Click(TObject* /*Sender*/) {
 }
 
 void Tprog::AbgelegteHinzufuegen(const std::vector<std::wstring>& Names) {
-  for (const std::wstring& Name : Names) {
-    try {
-      AbgelegteDateiHinzufuegen(Name);
-    } catch (...) {  // one name that fails must not keep the others out
-      Application->HandleException(std::current_exception());
+  // The names are read side by side a slice at a time and added in their order here; between slices the
+  // window shows how many songs it holds, after the first slice and then a few times a second.
+  constexpr size_t Scheibe = 1024;
+  constexpr ULONGLONG Abstand = 100;
+  ULONGLONG Gezeigt = 0;
+  for (size_t Von = 0; Von < Names.size(); Von += Scheibe) {
+    std::vector<TAbgelegt> Gelesen(std::min(Scheibe, Names.size() - Von));
+    Verteilt(
+        Gelesen.size(),
+        [&](size_t A, size_t B) {
+          for (size_t I = A; I < B; ++I) AbgelegtLesen(Names[Von + I], Gelesen[I]);
+        },
+        32);
+    for (size_t I = 0; I < Gelesen.size(); ++I) AbgelegtHinzufuegen(Names[Von + I], Gelesen[I]);
+    if (Von + Scheibe < Names.size() && GetTickCount64() - Gezeigt >= Abstand) {
+      ZwischenstandZeigen();
+      Gezeigt = GetTickCount64();
     }
   }
   HinzugefuegteZeigen();
 }
 
-// A folder (or a name whose attributes cannot be read) is searched for songs; a file with the playlist
-// extension in any case is read as a playlist; any other file is added as a song.
-void Tprog::AbgelegteDateiHinzufuegen(const std::wstring& Name) {
-  const DWORD Attributes = UCode_GetFileAttributesW(Name.c_str());
-  if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY))
-    OrdnerHinzufuegen(Name);
-  else if (WideUpperCase(WideExtractFileExt(Name)) == L".VLM")
-    LoadDroppedPlaylist(Name);
-  else
-    DateiHinzufuegen(Name, false);
+// One that fails must not keep the others out.
+void Tprog::AbgelegtHinzufuegen(const std::wstring& Name, TAbgelegt& A) {
+  try {
+    if (A.Fehler) std::rethrow_exception(A.Fehler);
+    if (A.Art == TAbgelegt::Ordner)
+      OrdnerHinzufuegen(Name);
+    else if (A.Art == TAbgelegt::Playlist)
+      LoadDroppedPlaylist(Name);
+    else
+      AlleSongs.push_back(std::move(A.S));
+  } catch (...) {
+    Application->HandleException(std::current_exception());
+  }
+}
+
+void Tprog::ZwischenstandZeigen() {
+  if (!IstGefiltert) lv->Items()->SetCount(static_cast<int>(AlleSongs.size()));
+  status->SetCaption(std::to_wstring(AlleSongs.size()) + DateienGeladenText);
+  FensterMalen();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "app/u_funktionen.h"
 #include "classlib/Menus.h"
@@ -114,6 +115,63 @@ TEST_F(ProgDragDrop, PasteReadsWholeWideNamesAndTreatsFoldersAndPlaylistsLikeADr
   PutClipboardText("no files");
   prog->mp11Click(prog);
   EXPECT_EQ(AlleSongs.size(), 7u);
+}
+
+namespace {
+
+// The number of songs in the list each time the list is painted.
+std::vector<size_t> PaintedAt;
+HWND Watched = nullptr;
+
+LRESULT CALLBACK PaintSeen(int Code, WPARAM W, LPARAM L) {
+  const auto* Msg = reinterpret_cast<const MSG*>(L);
+  if (Code == HC_ACTION && W == PM_REMOVE && Msg->message == WM_PAINT && Msg->hwnd == Watched)
+    PaintedAt.push_back(AlleSongs.size());
+  return CallNextHookEx(nullptr, Code, W, L);
+}
+
+}  // namespace
+
+TEST_F(ProgDragDrop, APasteOfManyNamesAddsWhatNamesReadOneByOneAddAndPaintsTheListMeanwhile) {
+  prog->Show();  // before any playlist is made: the first showing loads the one in the program's folder
+  // Songs of every kind, each several times, names that are gone, and a folder and a playlist between them.
+  std::vector<std::wstring> Files;
+  for (int I = 0; I < 40; ++I) {
+    Files.push_back(CopyFixture(L"songs\\a.mp3", L"a" + std::to_wstring(I) + L".mp3"));
+    Files.push_back(CopyFixture(L"songs\\sub\\b.ogg", L"b" + std::to_wstring(I) + L".ogg"));
+    Files.push_back(CopyFixture(L"songs\\Band - Song.mp3", L"Band - Song " + std::to_wstring(I) + L".mp3"));
+    Files.push_back(CopyFixture(L"songs\\notes.txt", L"n" + std::to_wstring(I) + L".txt"));
+    Files.push_back(Dir.File(L"gone" + std::to_wstring(I) + L".mp3"));
+  }
+  std::vector<std::wstring> Names;
+  for (size_t I = 0; I < 2600; ++I) Names.push_back(Files[(I * 7) % Files.size()]);
+  Names[1500] = Fixture(L"songs\\sub");
+  Names[1700] = LfPlaylist(L"p.vlm");
+  for (const std::wstring& Name : Names) {
+    const DWORD Attributes = GetFileAttributesW(Name.c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES || (Attributes & FILE_ATTRIBUTE_DIRECTORY))
+      prog->OrdnerHinzufuegen(Name);
+    else if (Name.ends_with(L".vlm"))
+      LoadDroppedPlaylist(Name);
+    else
+      prog->DateiHinzufuegen(Name, false);
+  }
+  const TWideSongArray OneByOne = std::exchange(AlleSongs, {});
+  ASSERT_GT(OneByOne.size(), 2000u);
+
+  std::wstring List;
+  for (const std::wstring& Name : Names) List += Name + L'\0';
+  List.pop_back();
+  CopyFilesToClipboard(List);
+  Watched = prog->lv->Handle();
+  PaintedAt.clear();
+  const HHOOK Hook = SetWindowsHookExW(WH_GETMESSAGE, PaintSeen, nullptr, GetCurrentThreadId());
+  prog->mp11Click(prog);
+  UnhookWindowsHookEx(Hook);
+  EXPECT_TRUE(AlleSongs == OneByOne);
+  EXPECT_TRUE(std::ranges::any_of(PaintedAt, [&](size_t N) { return N > 0 && N < OneByOne.size(); }))
+      << PaintedAt.size() << " paints";
+  EXPECT_EQ(prog->lv->Items()->Count(), static_cast<int>(OneByOne.size()));
 }
 
 TEST_F(ProgDragDrop, CopyingRowsPutsTheExistingFilesAsAWideList) {
