@@ -15,19 +15,16 @@
 #include "app/Program.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
+#include "tests/app/bench/ListBench.h"
 #include "tests/support/KeyPress.h"
 
 namespace {
 
+using bench::FocusedRow;
+using bench::Milliseconds;
+using bench::TBareList;
+
 constexpr int Keys = 10;
-
-double Milliseconds(std::chrono::steady_clock::time_point Start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
-}
-
-int FocusedRow(HWND List) {
-  return static_cast<int>(SendMessageW(List, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-}
 
 // Row 0 selected and focused, as a click leaves it, then Down pressed Keys times, each handled by the
 // application's loop and the list drawn before the next; the mean ms per key. -1 when the keys did not
@@ -94,61 +91,6 @@ double Click(HWND List) {
   return FocusedRow(List) == 1 ? Milliseconds(Start) : -1;
 }
 
-// The platform's list view alone, with the playlist's styles and nine columns of short texts.
-LRESULT CALLBACK BareParent(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
-  if (Msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(L)->code == LVN_GETDISPINFOW) {
-    auto* Info = reinterpret_cast<NMLVDISPINFOW*>(L);
-    if (Info->item.mask & LVIF_TEXT) {
-      static std::wstring Text;
-      Text = std::to_wstring(Info->item.iItem + 1) + L"." + std::to_wstring(Info->item.iSubItem);
-      Info->item.pszText = Text.data();
-    }
-    return 0;
-  }
-  return DefWindowProcW(Wnd, Msg, W, L);
-}
-
-struct TBareList {
-  HWND Parent = nullptr;
-  HWND List = nullptr;
-  explicit TBareList(int Rows) {
-    WNDCLASSW Class{};
-    Class.lpfnWndProc = BareParent;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.lpszClassName = L"VelmaroBareListParent";
-    RegisterClassW(&Class);
-    Parent = CreateWindowExW(0, Class.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                             600, nullptr, nullptr, Class.hInstance, nullptr);
-    List =
-        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                        0, 0, 880, 560, Parent, nullptr, Class.hInstance, nullptr);
-    SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int C = 0; C < 9; ++C) {
-      LVCOLUMNW Column{};
-      Column.mask = LVCF_WIDTH | LVCF_TEXT;
-      Column.cx = 95;
-      wchar_t Title[] = L"Column";
-      Column.pszText = Title;
-      SendMessageW(List, LVM_INSERTCOLUMNW, C, reinterpret_cast<LPARAM>(&Column));
-    }
-    SendMessageW(List, LVM_SETITEMCOUNT, Rows, 0);
-  }
-  ~TBareList() { DestroyWindow(Parent); }
-};
-
-TWideSongArray Songs(int Count) {
-  TWideSongArray Result(Count);
-  for (int I = 0; I < Count; ++I) {
-    Song& S = Result[I];
-    S[sfArtist] = L"Artist " + std::to_wstring(I % 997);
-    S[sfTitle] = L"Title " + std::to_wstring(I);
-    S[sfLength] = L"3:25";
-    S[sfPath] = L"D:\\Music\\" + std::to_wstring(I) + L".mp3";
-  }
-  return Result;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,14 +105,14 @@ int main(int argc, char** argv) {
   std::printf("%10s %12s %12s %12s %12s %12s %12s\n", "rows", "player", "bare list", "click player",
               "click bare", "range player", "range bare");
   // The first keys and clicks after the window shows pay for setting up its drawing: a round untimed.
-  AlleSongs = Songs(1000);
+  AlleSongs = bench::NumberedSongs(1000);
   prog->ListeAktualisieren();
   DownKeys(prog->lv->Handle());
   Click(prog->lv->Handle());
   DownAfterRange(prog->lv->Handle());
   double FirstPlayer = 0, FirstBare = 0, Player = 0, Bare = 0;
   for (int Rows = 10000; Rows <= Largest; Rows *= 10) {
-    AlleSongs = Songs(Rows);
+    AlleSongs = bench::NumberedSongs(Rows);
     prog->ListeAktualisieren();
     Player = DownKeys(prog->lv->Handle());
     const double ClickPlayer = Click(prog->lv->Handle());

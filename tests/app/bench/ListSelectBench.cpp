@@ -18,17 +18,14 @@
 #include "app/Program.h"
 #include "app/u_prog.h"
 #include "app/u_start.h"
+#include "tests/app/bench/ListBench.h"
 #include "tests/support/KeyPress.h"
 
 namespace {
 
-double Milliseconds(std::chrono::steady_clock::time_point Start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
-}
-
-int FocusedRow(HWND List) {
-  return static_cast<int>(SendMessageW(List, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-}
+using bench::FocusedRow;
+using bench::Milliseconds;
+using bench::TBareList;
 
 int SelectedCount(HWND List) {
   return static_cast<int>(SendMessageW(List, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -133,65 +130,10 @@ double SelectAll(HWND List, const std::function<void()>& Select) {
   return Timed(List, Select, [List, Rows] { return SelectedCount(List) == Rows; });
 }
 
-// The platform's list view alone, with the playlist's styles and nine columns of short texts.
-LRESULT CALLBACK BareParent(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
-  if (Msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(L)->code == LVN_GETDISPINFOW) {
-    auto* Info = reinterpret_cast<NMLVDISPINFOW*>(L);
-    if (Info->item.mask & LVIF_TEXT) {
-      static std::wstring Text;
-      Text = std::to_wstring(Info->item.iItem + 1) + L"." + std::to_wstring(Info->item.iSubItem);
-      Info->item.pszText = Text.data();
-    }
-    return 0;
-  }
-  return DefWindowProcW(Wnd, Msg, W, L);
-}
-
-struct TBareList {
-  HWND Parent = nullptr;
-  HWND List = nullptr;
-  explicit TBareList(int Rows) {
-    WNDCLASSW Class{};
-    Class.lpfnWndProc = BareParent;
-    Class.hInstance = GetModuleHandleW(nullptr);
-    Class.lpszClassName = L"VelmaroBareListParent";
-    RegisterClassW(&Class);
-    Parent = CreateWindowExW(0, Class.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 900,
-                             600, nullptr, nullptr, Class.hInstance, nullptr);
-    List =
-        CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
-                        0, 0, 880, 560, Parent, nullptr, Class.hInstance, nullptr);
-    SendMessageW(List, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int C = 0; C < 9; ++C) {
-      LVCOLUMNW Column{};
-      Column.mask = LVCF_WIDTH | LVCF_TEXT;
-      Column.cx = 95;
-      wchar_t Title[] = L"Column";
-      Column.pszText = Title;
-      SendMessageW(List, LVM_INSERTCOLUMNW, C, reinterpret_cast<LPARAM>(&Column));
-    }
-    SendMessageW(List, LVM_SETITEMCOUNT, Rows, 0);
-  }
-  ~TBareList() { DestroyWindow(Parent); }
-};
-
 void SelectEveryRow(HWND List) {
   LVITEMW All{};
   All.state = All.stateMask = LVIS_SELECTED;
   SendMessageW(List, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&All));
-}
-
-TWideSongArray Songs(int Count) {
-  TWideSongArray Result(Count);
-  for (int I = 0; I < Count; ++I) {
-    Song& S = Result[I];
-    S[sfArtist] = L"Artist " + std::to_wstring(I % 997);
-    S[sfTitle] = L"Title " + std::to_wstring(I);
-    S[sfLength] = L"3:25";
-    S[sfPath] = L"D:\\Music\\" + std::to_wstring(I) + L".mp3";
-  }
-  return Result;
 }
 
 void Row(const char* What, int Rows, double Player, double Baseline) {
@@ -209,7 +151,7 @@ double DeleteAll(HWND List, int Rows) {
   const double Result = Timed(
       List, [List] { PressKey(List, VK_DELETE); },
       [List] { return SendMessageW(List, LVM_GETITEMCOUNT, 0, 0) == 0; });
-  AlleSongs = Songs(Rows);
+  AlleSongs = bench::NumberedSongs(Rows);
   prog->ListeAktualisieren();
   return Result;
 }
@@ -218,13 +160,13 @@ double DeleteAll(HWND List, int Rows) {
 double RemoveAll(HWND List, int Rows) {
   const double Result = Timed(
       List, [] { prog->mp7Click(prog); }, [List] { return SendMessageW(List, LVM_GETITEMCOUNT, 0, 0) == 0; });
-  AlleSongs = Songs(Rows);
+  AlleSongs = bench::NumberedSongs(Rows);
   prog->ListeAktualisieren();
   return Result;
 }
 
 void Measure(int Rows, bool Warm, int LargestSlowBare) {
-  AlleSongs = Songs(Rows);
+  AlleSongs = bench::NumberedSongs(Rows);
   prog->ListeAktualisieren();
   const HWND Player = prog->lv->Handle();
   const double PShiftDown = ShiftDown(Player);

@@ -12,6 +12,7 @@
 
 #include "app/u_WideMP3Func.h"
 #include "app/u_prog.h"
+#include "tests/app/bench/ListBench.h"
 
 namespace {
 
@@ -28,29 +29,8 @@ double Timed(F Step) {
   return Seconds(Start);
 }
 
-// Pseudo-random but repeatable field values, with umlauts, Cyrillic text, numbers and equal keys.
 TWideSongArray MakeSongs() {
-  static const wchar_t* const Words[] = {
-      L"Liebe",       L"\u00C4rger", L"Zebra",      L"apfel", L"\u0417\u0438\u043C\u0430",
-      L"Stra\u00DFe", L"Night",      L"\u00E7a va", L"Blue",  L"Fr\u00FChling"};
-  TWideSongArray Songs(SongCount);
-  unsigned Seed = 12345;
-  auto Next = [&Seed](unsigned Range) {
-    Seed = Seed * 1103515245u + 12345u;
-    return (Seed >> 8) % Range;
-  };
-  for (int I = 0; I < SongCount; ++I) {
-    Song& S = Songs[I];
-    S[sfArtist] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(2000));
-    S[sfTitle] = std::wstring(Words[Next(10)]) + L" " + Words[Next(10)];
-    S[sfLength] = SongLengthText(static_cast<int>(Next(5400)));
-    S[sfAlbum] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(500));
-    S[sfTrack] = std::to_wstring(1 + Next(20)) + (Next(2) ? L"/20" : L"");
-    S[sfYear] = std::to_wstring(1950 + Next(75));
-    S[sfGenre] = Words[Next(10)];
-    S[sfPath] = L"Musik\\" + S[sfArtist] + L"\\" + S[sfTitle] + L".mp3";
-  }
-  return Songs;
+  return bench::GeneratedSongs(SongCount, 12345, L"Musik\\");
 }
 
 // The baseline: the file's bytes and their lines, no decoding and no songs.

@@ -16,35 +16,14 @@
 #include "app/u_prog.h"
 #include "app/u_start.h"
 #include "tests/app/PlainSongSort.h"
+#include "tests/app/bench/ListBench.h"
 
 namespace {
 
-double Milliseconds(std::chrono::steady_clock::time_point Start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count();
-}
+using bench::Milliseconds;
 
-// Repeatable fields with umlauts, Cyrillic, numbers of every column's form, and many equal keys.
 TWideSongArray MakeSongs(int Count) {
-  static const wchar_t* const Words[] = {
-      L"Liebe",       L"\u00C4rger", L"Zebra",      L"apfel", L"\u0417\u0438\u043C\u0430",
-      L"Stra\u00DFe", L"Night",      L"\u00E7a va", L"Blue",  L"Fr\u00FChling"};
-  TWideSongArray Songs(static_cast<size_t>(Count));
-  unsigned Seed = 52;
-  auto Next = [&Seed](unsigned Range) {
-    Seed = Seed * 1103515245u + 12345u;
-    return (Seed >> 8) % Range;
-  };
-  for (Song& S : Songs) {
-    S[sfArtist] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(2000));
-    S[sfTitle] = std::wstring(Words[Next(10)]) + L" " + Words[Next(10)];
-    S[sfLength] = SongLengthText(static_cast<int>(Next(5400)));
-    S[sfAlbum] = std::wstring(Words[Next(10)]) + L" " + std::to_wstring(Next(500));
-    S[sfTrack] = std::to_wstring(1 + Next(20)) + (Next(2) ? L"/20" : L"");
-    S[sfYear] = std::to_wstring(1950 + Next(75));
-    S[sfGenre] = Words[Next(10)];
-    S[sfPath] = L"D:\\Musik\\" + S[sfArtist] + L"\\" + S[sfTitle] + L".mp3";
-  }
-  return Songs;
+  return bench::GeneratedSongs(Count, 52, L"D:\\Musik\\");
 }
 
 // A click on the header of view column Column, handled by the application's loop, and the list drawn.
