@@ -425,6 +425,7 @@ class TNewSongs {
       FPages.reset();
     }
     if (FPages) {
+      if (FOwnedUpTo == FFirstPage && SongsTakeFirstPage) SongsTakeFirstPage();
       const uintptr_t Last = PageOf(reinterpret_cast<const char*>(FSongs.data() + FSongs.size() + 1) - 1);
       for (; FOwnedUpTo <= Last; ++FOwnedUpTo) Take(FOwnedUpTo);
     }
@@ -539,6 +540,7 @@ std::wstring ReadPlaylistText(const std::wstring& FileName) {
 }  // namespace
 
 void (*PageTakenByHelper)() = nullptr;
+void (*SongsTakeFirstPage)() = nullptr;
 
 void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs, int Quelle) {
   if (WideGetTextFileCodePage(FileName) == cpUTF8) {

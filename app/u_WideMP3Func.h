@@ -49,5 +49,8 @@ void ReadPlaylist(const std::wstring& FileName, TWideSongArray& Songs, int Quell
 // Called, when set, by the helper that touches a long list's new room ahead of its songs, between taking
 // a page and marking it ready: a test holds the helper there to meet the songs on that page.
 extern void (*PageTakenByHelper)();
+// Called, when set, before the songs take the first page of a long list's new room: a test waits there
+// for the helper, which a loaded machine may start late.
+extern void (*SongsTakeFirstPage)();
 // Appends the songs of FileName to AlleSongs and its folder to the source folders.
 void LoadPlaylist(const std::wstring& FileName);

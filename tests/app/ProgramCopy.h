@@ -38,8 +38,13 @@ class TCopy {
   TCopy(const std::wstring& Program, std::wstring CmdLine, const std::wstring& Folder, DWORD Flags = 0) {
     STARTUPINFOW Startup{};
     Startup.cb = sizeof Startup;
-    Started = CreateProcessW(Program.c_str(), CmdLine.data(), nullptr, nullptr, FALSE, Flags, nullptr,
-                             Folder.c_str(), &Startup, &FInfo) != FALSE;
+    // Wine now and then refuses a start on a loaded machine; nothing ran, so it is asked again.
+    for (int Try = 0; Try < 5 && !Started; ++Try) {
+      if (Try) Sleep(200);
+      std::wstring Line = CmdLine;
+      Started = CreateProcessW(Program.c_str(), Line.data(), nullptr, nullptr, FALSE, Flags, nullptr,
+                               Folder.c_str(), &Startup, &FInfo) != FALSE;
+    }
   }
   void Resume() const { ResumeThread(FInfo.hThread); }
   ~TCopy() {

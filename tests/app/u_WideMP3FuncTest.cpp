@@ -353,9 +353,13 @@ TEST(WideMP3FuncReaders, APageOfANewListIsTouchedByTheHelperOrWrittenBySongsNeve
   PageTakenByHelper = [] {
     if (Taken++ == 0) Sleep(300);
   };
+  SongsTakeFirstPage = [] {
+    for (int Waited = 0; Taken == 0 && Waited < 10000; Waited += 10) Sleep(10);
+  };
   TWideSongArray Songs;
   ReadPlaylist(File, Songs);
   PageTakenByHelper = nullptr;
+  SongsTakeFirstPage = nullptr;
   EXPECT_GT(Taken, 0);
   ASSERT_EQ(Songs.size(), static_cast<size_t>(Lines));
   for (int Line = 0; Line < Lines; ++Line)
