@@ -61,56 +61,32 @@ class ProgSettings : public TProgFixture {
   }
 };
 
+// The keys from the column widths to the search criteria, as the design state saves them.
+const std::vector<std::string> DesignKeys = {
+    "spalte_num=65", "spalte_int=130",  "spalte_tit=160",  "spalte_lae=50", "spalte_alb=145", "spalte_tra=45",
+    "spalte_jah=50", "spalte_gen=70",   "spalte_dat=125",  "[wiedergabe]",  "zufall=1",       "[suche]",
+    "sucheoffen=0",  "optionenoffen=0", "[suchspalten]",   "interpret=1",   "titel=1",        "laenge=0",
+    "album=1",       "track=0",         "jahr=0",          "genre=0",       "pfad=0",         "alle=0",
+    "keine=0",       "standard=1",      "[suchkriterien]", "grossklein=0",  "exakt=0",        "invers=0",
+    "ganz=1",        "und=0",           "oder=0"};
+
+// The lines of the parts one after another.
+std::vector<std::string> Lines(std::initializer_list<std::vector<std::string>> Parts) {
+  std::vector<std::string> All;
+  for (const std::vector<std::string>& Part : Parts) All.insert(All.end(), Part.begin(), Part.end());
+  return All;
+}
+
 TEST_F(ProgSettings, SavingTheDesignStateWritesEveryKeyInOrder) {
   prog->SetBounds(30, 20, 800, 600);
   prog->einstsaveClick(prog);
   const auto B = [](const char* Key, int V) { return std::string(Key) + "=" + std::to_string(V); };
-  EXPECT_EQ(IniZeilen(), (std::vector<std::string>{"[programm]",
-                                                   "maximiert=0",
-                                                   B("breite", prog->Width()),
-                                                   B("hoehe", prog->Height()),
-                                                   B("links", prog->Left()),
-                                                   B("oben", prog->Top()),
-                                                   "spalte_num=65",
-                                                   "spalte_int=130",
-                                                   "spalte_tit=160",
-                                                   "spalte_lae=50",
-                                                   "spalte_alb=145",
-                                                   "spalte_tra=45",
-                                                   "spalte_jah=50",
-                                                   "spalte_gen=70",
-                                                   "spalte_dat=125",
-                                                   "[wiedergabe]",
-                                                   "zufall=1",
-                                                   "[suche]",
-                                                   "sucheoffen=0",
-                                                   "optionenoffen=0",
-                                                   "[suchspalten]",
-                                                   "interpret=1",
-                                                   "titel=1",
-                                                   "laenge=0",
-                                                   "album=1",
-                                                   "track=0",
-                                                   "jahr=0",
-                                                   "genre=0",
-                                                   "pfad=0",
-                                                   "alle=0",
-                                                   "keine=0",
-                                                   "standard=1",
-                                                   "[suchkriterien]",
-                                                   "grossklein=0",
-                                                   "exakt=0",
-                                                   "invers=0",
-                                                   "ganz=1",
-                                                   "und=0",
-                                                   "oder=0",
-                                                   "[einstellungen]",
-                                                   "sprache=de",
-                                                   "songanzeige=int_tit",
-                                                   "headeranzeige=0",
-                                                   "statusbaranzeige=1",
-                                                   "autosave=0",
-                                                   "autoload=1"}));
+  EXPECT_EQ(IniZeilen(),
+            Lines({{"[programm]", "maximiert=0", B("breite", prog->Width()), B("hoehe", prog->Height()),
+                    B("links", prog->Left()), B("oben", prog->Top())},
+                   DesignKeys,
+                   {"[einstellungen]", "sprache=de", "songanzeige=int_tit", "headeranzeige=0",
+                    "statusbaranzeige=1", "autosave=0", "autoload=1"}}));
   EXPECT_EQ(prog->Width(), 800);
 }
 
@@ -332,58 +308,12 @@ TEST_F(ProgSettings, ASaveReplacesTheOldFileWholeAndKeepsWhatItDoesNotWrite) {
   EXPECT_EQ(AltBeimErsetzen, Bytes(Alt.begin(), Alt.end()));
   EXPECT_EQ(NeuBeimErsetzen, ReadBytes(Ini()));
   const auto B = [](const char* Key, int V) { return std::string(Key) + "=" + std::to_string(V); };
-  EXPECT_EQ(IniZeilen(), (std::vector<std::string>{"; mine",
-                                                   "[einstellungen]",
-                                                   "; language first",
-                                                   "sprache=de",
-                                                   "autoload=1",
-                                                   "songanzeige=int_tit",
-                                                   "headeranzeige=0",
-                                                   "statusbaranzeige=1",
-                                                   "autosave=0",
-                                                   "",
-                                                   "[fremd]",
-                                                   "x=\xE4",
-                                                   "[Programm]",
-                                                   B("breite", prog->Width()),
-                                                   "alt=5",
-                                                   "maximiert=0",
-                                                   B("hoehe", prog->Height()),
-                                                   B("links", prog->Left()),
-                                                   B("oben", prog->Top()),
-                                                   "spalte_num=65",
-                                                   "spalte_int=130",
-                                                   "spalte_tit=160",
-                                                   "spalte_lae=50",
-                                                   "spalte_alb=145",
-                                                   "spalte_tra=45",
-                                                   "spalte_jah=50",
-                                                   "spalte_gen=70",
-                                                   "spalte_dat=125",
-                                                   "[wiedergabe]",
-                                                   "zufall=1",
-                                                   "[suche]",
-                                                   "sucheoffen=0",
-                                                   "optionenoffen=0",
-                                                   "[suchspalten]",
-                                                   "interpret=1",
-                                                   "titel=1",
-                                                   "laenge=0",
-                                                   "album=1",
-                                                   "track=0",
-                                                   "jahr=0",
-                                                   "genre=0",
-                                                   "pfad=0",
-                                                   "alle=0",
-                                                   "keine=0",
-                                                   "standard=1",
-                                                   "[suchkriterien]",
-                                                   "grossklein=0",
-                                                   "exakt=0",
-                                                   "invers=0",
-                                                   "ganz=1",
-                                                   "und=0",
-                                                   "oder=0"}));
+  EXPECT_EQ(IniZeilen(),
+            Lines({{"; mine", "[einstellungen]", "; language first", "sprache=de", "autoload=1",
+                    "songanzeige=int_tit", "headeranzeige=0", "statusbaranzeige=1", "autosave=0", "",
+                    "[fremd]", "x=\xE4", "[Programm]", B("breite", prog->Width()), "alt=5", "maximiert=0",
+                    B("hoehe", prog->Height()), B("links", prog->Left()), B("oben", prog->Top())},
+                   DesignKeys}));
 
   // A file in UTF-16 or in UTF-8 with its mark stays so and reads as before.
   for (const int Kodierung : {cpUTF16LE, cpUTF8}) {
