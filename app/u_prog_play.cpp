@@ -143,8 +143,8 @@ void Tprog::zurueckClick(TObject* /*Sender*/) {
     ShowDuration();
     Player->Play();
   } catch (...) {
-    // As for the next song: the error log tells, the song is passed over, and the one that played
-    // before goes on.
+    // As for the next song: the error log tells and the song is passed over; the one that played before,
+    // queued above, follows from its beginning.
     FreePlayer();
     const std::wstring Pfad = LetzteSongs.back().Pfad;
     LetzteSongs.pop_back();
